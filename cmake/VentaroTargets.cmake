@@ -1,0 +1,59 @@
+# ventaro_library(<name> [DEPS <targets>...] [EXCLUDE <file names>...])
+# Builds the static library ventaro_<name> from every .cpp, .h and .ui file
+# of the calling folder, and links it to Qt and the given targets.
+function(ventaro_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+       "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp"
+       "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
+       "${CMAKE_CURRENT_SOURCE_DIR}/*.ui")
+  foreach(skip IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${skip}")
+  endforeach()
+  list(FILTER sources INCLUDE REGEX "\\.cpp$|\\.h$|\\.ui$")
+  set(cpp ${sources})
+  list(FILTER cpp INCLUDE REGEX "\\.cpp$")
+  if(cpp)
+    set(kind STATIC)
+    set(scope PUBLIC)
+  else()
+    # A folder whose subsystem is not written yet still gives a target.
+    set(kind INTERFACE)
+    set(scope INTERFACE)
+    set(sources)
+  endif()
+  add_library(ventaro_${name} ${kind} ${sources})
+  add_library(ventaro::${name} ALIAS ventaro_${name})
+  target_include_directories(ventaro_${name} ${scope} "${CMAKE_CURRENT_SOURCE_DIR}")
+  target_link_libraries(ventaro_${name} ${scope} Qt6::Core Qt6::Gui Qt6::Widgets ${ARG_DEPS})
+  target_compile_definitions(ventaro_${name} ${scope}
+    VENTARO_VERSION="${PROJECT_VERSION}")
+endfunction()
+
+# ventaro_test(<name> SOURCES <files>... LIBS <targets>... LABELS <labels>...
+#              [ENV <VAR=value>...] [TIMEOUT <seconds>])
+# One QtTest executable, registered in CTest with the offscreen platform.
+function(ventaro_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE
+    VENTARO_DATA_DIR="${VENTARO_DATA_DIR}"
+    VENTARO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    LABELS "${ARG_LABELS}"
+    TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/data;${ARG_ENV}")
+endfunction()
+
+# ventaro_bench(<name> SOURCES <files>... LIBS <targets>...)
+function(ventaro_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_compile_definitions(${name} PRIVATE VENTARO_DATA_DIR="${VENTARO_DATA_DIR}")
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# build.sh <build dir> [cmake options...]: configures once and builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=$1; shift
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ventaro-ccache}
+if [ ! -f "$dir/build.ninja" ]; then
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+fi
+cmake --build "$dir"
