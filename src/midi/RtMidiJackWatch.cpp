@@ -1,0 +1,97 @@
+#include "RtMidiJackWatch.h"
+
+#include <chrono>
+#include <thread>
+
+#if __has_include(<jack/jack.h>)
+#define VENTARO_JACK_WATCH 1
+#include <jack/jack.h>
+#endif
+
+namespace {
+
+// Periods after which everything written before the first of them has
+// surely left the ring buffer: the period running while it was written may
+// have drained RtMidi's ring buffer before the write, the next one drains it
+// after, and the one after that proves the next one is over.
+constexpr unsigned long DrainPeriods = 3;
+constexpr auto PollInterval = std::chrono::milliseconds(1);
+
+} // namespace
+
+RtMidiJackWatch::RtMidiJackWatch(const std::string &clientName)
+{
+#ifdef VENTARO_JACK_WATCH
+    jack_status_t status{};
+    m_client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    if (!m_client)
+        return;
+    jack_set_process_callback(m_client, &RtMidiJackWatch::onProcess, this);
+    jack_on_shutdown(m_client, &RtMidiJackWatch::onShutdown, this);
+    m_alive = true;
+    if (jack_activate(m_client) != 0) {
+        m_alive = false;
+        jack_client_close(m_client);
+        m_client = nullptr;
+    }
+#else
+    (void)clientName;
+    m_alive = true; // without the JACK API nothing can be watched
+#endif
+}
+
+RtMidiJackWatch::~RtMidiJackWatch()
+{
+#ifdef VENTARO_JACK_WATCH
+    if (m_client)
+        jack_client_close(m_client);
+#endif
+}
+
+bool RtMidiJackWatch::alive() const
+{
+    return m_alive.load();
+}
+
+int RtMidiJackWatch::onProcess(unsigned int, void *self)
+{
+    static_cast<RtMidiJackWatch *>(self)->m_periods.fetch_add(1);
+    return 0;
+}
+
+void RtMidiJackWatch::onShutdown(void *self)
+{
+    static_cast<RtMidiJackWatch *>(self)->m_alive = false;
+}
+
+bool RtMidiJackWatch::waitForRoom(std::size_t size, int timeoutMs)
+{
+#ifdef VENTARO_JACK_WATCH
+    const std::size_t cost = size + MessageOverhead;
+    if (!m_alive || cost > RingBytes)
+        return false;
+
+    unsigned long now = m_periods.load();
+    if (now >= m_markPeriod + DrainPeriods) {
+        m_pendingBytes = 0;
+        m_markPeriod = now;
+    }
+    if (m_pendingBytes + cost > RingBytes) {
+        const auto deadline = std::chrono::steady_clock::now()
+                              + std::chrono::milliseconds(timeoutMs);
+        while ((now = m_periods.load()) < m_markPeriod + DrainPeriods) {
+            if (!m_alive || std::chrono::steady_clock::now() >= deadline)
+                return false;
+            std::this_thread::sleep_for(PollInterval);
+        }
+        m_pendingBytes = 0;
+        m_markPeriod = now;
+    }
+    m_pendingBytes += cost;
+    return m_alive.load();
+#else
+    (void)size;
+    (void)timeoutMs;
+    return true;
+#endif
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+struct _jack_client;
+
+// Watches the JACK server that RtMidi's JACK ports live on, through a client
+// of its own: RtMidi says nothing when the server goes away, and its send
+// then waits forever for room in a ring buffer that nobody drains any more.
+//
+// The watch learns of the server's end from JACK itself and counts the
+// server's periods, so that a sender can keep what it hands to RtMidi
+// within one ring buffer per drain and never reaches that wait.
+class RtMidiJackWatch
+{
+public:
+    // Bytes RtMidi's JACK output keeps between two periods: its ring buffer
+    // holds 16383 bytes and each message takes its length plus 4.
+    static constexpr std::size_t RingBytes = 16383;
+    static constexpr std::size_t MessageOverhead = 4;
+
+    // Connects to the server chosen by the environment (never starts one).
+    explicit RtMidiJackWatch(const std::string &clientName);
+    ~RtMidiJackWatch();
+
+    RtMidiJackWatch(const RtMidiJackWatch &) = delete;
+    RtMidiJackWatch &operator=(const RtMidiJackWatch &) = delete;
+
+    // False when no server answered or the server has ended since.
+    bool alive() const;
+
+    // Called by the one sender before it hands a message of `size` bytes to
+    // RtMidi. Waits, at most `timeoutMs`, until the ring buffer surely has
+    // room. False when the server ended or made no progress in that time:
+    // the message must not be sent.
+    bool waitForRoom(std::size_t size, int timeoutMs);
+
+private:
+    static int onProcess(unsigned int frames, void *self);
+    static void onShutdown(void *self);
+
+    _jack_client *m_client = nullptr;
+    std::atomic<bool> m_alive{false};
+    std::atomic<unsigned long> m_periods{0};
+    // Sender-side accounting (only the sender thread touches these).
+    std::size_t m_pendingBytes = 0;
+    unsigned long m_markPeriod = 0;
+};

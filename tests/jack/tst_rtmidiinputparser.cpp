@@ -1,0 +1,100 @@
+#include "RtMidiInputParser.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QTest>
+
+using Deliveries = QList<QByteArray>;
+
+// What the parser handed out, in order: short messages as "S:<hex>" and
+// blocks as "X:<hex>".
+static QStringList run(const Deliveries &deliveries, std::size_t limit = 65536)
+{
+    RtMidiInputParser parser(limit);
+    QStringList out;
+    for (const QByteArray &delivery : deliveries) {
+        parser.feed(reinterpret_cast<const unsigned char *>(delivery.constData()),
+                    std::size_t(delivery.size()),
+                    [&](quint32 message) {
+                        out << QStringLiteral("S:%1").arg(message, 6, 16, QLatin1Char('0'));
+                    },
+                    [&](const std::vector<unsigned char> &block) {
+                        out << QStringLiteral("X:")
+                                   + QString::fromLatin1(
+                                       QByteArray(reinterpret_cast<const char *>(block.data()),
+                                                  qsizetype(block.size()))
+                                           .toHex());
+                    });
+    }
+    return out;
+}
+
+static QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+class TestRtMidiInputParser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void deliveries_data();
+    void deliveries();
+    void longBlockIsSplitWithHeaderFirst();
+};
+
+void TestRtMidiInputParser::deliveries_data()
+{
+    QTest::addColumn<Deliveries>("in");
+    QTest::addColumn<QStringList>("out");
+
+    QTest::newRow("whole block")
+        << Deliveries{hex("f0431057f7")} << QStringList{"X:f0431057f7"};
+    QTest::newRow("note on packs status low")
+        << Deliveries{hex("903c64")} << QStringList{"S:643c90"};
+    QTest::newRow("program change has one data byte")
+        << Deliveries{hex("c005")} << QStringList{"S:0005c0"};
+    QTest::newRow("real-time bytes leave the block, in place")
+        << Deliveries{hex("f04310f857fef7")}
+        << QStringList{"S:0000f8", "S:0000fe", "X:f0431057f7"};
+    QTest::newRow("block in two deliveries")
+        << Deliveries{hex("f04310"), hex("f8"), hex("57f7")}
+        << QStringList{"S:0000f8", "X:f0431057f7"};
+    QTest::newRow("fragment without header dropped")
+        << Deliveries{hex("070809f7"), hex("903c64")} << QStringList{"S:643c90"};
+    QTest::newRow("block cut by a channel message dropped, message kept")
+        << Deliveries{hex("f04310903c64030405f7")} << QStringList{"S:643c90"};
+    QTest::newRow("second header restarts the block")
+        << Deliveries{hex("f04310f0431157f7")} << QStringList{"X:f0431157f7"};
+    QTest::newRow("block without end is held, not handed out")
+        << Deliveries{hex("f0431057")} << QStringList{};
+    QTest::newRow("incomplete short message not completed later")
+        << Deliveries{hex("903c"), hex("64")} << QStringList{};
+    QTest::newRow("data without status dropped")
+        << Deliveries{hex("3c64")} << QStringList{};
+    QTest::newRow("two blocks in one delivery")
+        << Deliveries{hex("f001f7f002f7")} << QStringList{"X:f001f7", "X:f002f7"};
+    QTest::newRow("tune request has no data")
+        << Deliveries{hex("f6")} << QStringList{"S:0000f6"};
+    QTest::newRow("empty delivery")
+        << Deliveries{QByteArray()} << QStringList{};
+}
+
+void TestRtMidiInputParser::deliveries()
+{
+    QFETCH(Deliveries, in);
+    QFETCH(QStringList, out);
+    QCOMPARE(run(in), out);
+}
+
+void TestRtMidiInputParser::longBlockIsSplitWithHeaderFirst()
+{
+    // Eight bytes of room: the block leaves as a piece of the limit carrying
+    // the header, then the rest with the end.
+    const QStringList out = run({hex("f00102030405060708090af7")}, 8);
+    QCOMPARE(out, (QStringList{"X:f001020304050607", "X:08090af7"}));
+}
+
+QTEST_GUILESS_MAIN(TestRtMidiInputParser)
+#include "tst_rtmidiinputparser.moc"
