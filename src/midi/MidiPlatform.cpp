@@ -1,0 +1,76 @@
+#include "MidiPlatform.h"
+
+namespace {
+
+struct ErrorTextEntry
+{
+    int code;
+    const char *text;
+};
+
+// Texts for both families; "device" reads "input device" or "output device".
+constexpr ErrorTextEntry ErrorTexts[] = {
+    {MidiPlatform::NoError, "The operation completed successfully."},
+    {MidiPlatform::UnspecifiedError, "An unspecified MIDI error occurred."},
+    {MidiPlatform::BadDeviceId, "The MIDI %1 device number is out of range."},
+    {MidiPlatform::NoDeviceChosen, "No MIDI %1 device is chosen."},
+    {MidiPlatform::DeviceBusy, "The MIDI %1 device is already in use."},
+    {MidiPlatform::InvalidHandle, "The MIDI %1 device is not open."},
+    {MidiPlatform::DeviceGone, "The MIDI %1 device is no longer available."},
+    {MidiPlatform::NoMemory, "There is not enough memory for the MIDI buffer."},
+    {MidiPlatform::NotSupported, "The MIDI system does not support this operation."},
+    {MidiPlatform::Unprepared, "The MIDI buffer was not prepared."},
+    {MidiPlatform::StillQueued, "The MIDI buffer is still in use by the MIDI system."},
+    {MidiPlatform::InvalidParameter, "An invalid value was passed to the MIDI system."},
+    {MidiPlatform::Timeout, "The MIDI %1 device did not take the data in time."},
+    {MidiPlatform::DriverError, "The MIDI system reported an error."},
+    {MidiPlatform::NotStarted, "MIDI input is not running."},
+};
+
+} // namespace
+
+int MidiPlatform::outPrepareHeader(MidiHandle, MidiHeader *header)
+{
+    if (!header)
+        return InvalidParameter;
+    header->flags |= MidiHeader::Prepared;
+    return NoError;
+}
+
+int MidiPlatform::outUnprepareHeader(MidiHandle, MidiHeader *header)
+{
+    if (!header)
+        return InvalidParameter;
+    if (header->flags & MidiHeader::InQueue)
+        return StillQueued;
+    header->flags &= ~quint32(MidiHeader::Prepared);
+    return NoError;
+}
+
+int MidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    return outPrepareHeader(handle, header);
+}
+
+int MidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    return outUnprepareHeader(handle, header);
+}
+
+std::optional<QString> MidiPlatform::errorText(int code, bool isInput) const
+{
+    return standardErrorText(code, isInput);
+}
+
+std::optional<QString> MidiPlatform::standardErrorText(int code, bool isInput)
+{
+    for (const ErrorTextEntry &entry : ErrorTexts) {
+        if (entry.code != code)
+            continue;
+        QString text = QString::fromLatin1(entry.text);
+        if (text.contains(QLatin1String("%1")))
+            text = text.arg(isInput ? QStringLiteral("input") : QStringLiteral("output"));
+        return text;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "MidiHeader.h"
+#include "MidiNotification.h"
+
+#include <QString>
+
+#include <optional>
+
+// Opaque handle of an open device; 0 never names one.
+using MidiHandle = quint64;
+constexpr MidiHandle NoMidiHandle = 0;
+
+// The system MIDI services the ports talk to, in the shape the ports were
+// designed for: devices by number, open with a notification callback, short
+// messages, asynchronous long messages with a done notification, input
+// buffers queued and handed back filled, start, stop, reset, close, and a
+// text for each result code. Every call returns a result code (NoError = 0)
+// from the table below; the codes and their texts belong to this layer, so
+// every implementation shares them.
+//
+// Threads, for every implementation:
+// - Any call may come from the window thread; outShortMessage may also come
+//   from an input callback thread (input routes). Implementations serialise
+//   their own state.
+// - Open and Close notifications are raised inside outOpen/inOpen and
+//   outClose/inClose, on the calling thread.
+// - Sending never blocks the caller on the MIDI system: short and long
+//   messages of all output handles go, in the order given, through one
+//   queue to one sender thread (MidiSendQueue). A Done notification is
+//   raised on the sender thread once the long message has left; outReset
+//   waits for the handle's queue to empty (bounded) and returns every long
+//   message still queued as Done before it returns. After outClose returns
+//   no notification of that handle is raised any more.
+// - Data and LongData notifications come on the implementation's input
+//   thread (the loopback: the thread that injects the bytes or queues the
+//   buffer that takes bytes waiting). Bytes that arrive while no buffer is
+//   queued wait in the platform until one is.
+// - A callback must not call back into the platform for the same handle,
+//   except outShortMessage/outLongMessage on another (output) handle.
+class MidiPlatform
+{
+public:
+    // Result codes of every call.
+    enum Result : int {
+        NoError = 0,
+        UnspecifiedError = 1,
+        BadDeviceId = 2,      // no device of that number
+        NoDeviceChosen = 3,   // -1 where the platform has no default device
+        DeviceBusy = 4,       // the device is already open elsewhere
+        InvalidHandle = 5,    // the handle is not open
+        DeviceGone = 6,       // listed once, no longer there
+        NoMemory = 7,
+        NotSupported = 8,
+        Unprepared = 9,       // header not prepared
+        StillQueued = 10,     // header still owned by the platform
+        InvalidParameter = 11,
+        Timeout = 12,         // the MIDI system did not take the data in time
+        DriverError = 13,     // the MIDI system reported a failure
+        NotStarted = 14,      // input buffer or stop on input that is not running
+    };
+
+    virtual ~MidiPlatform() = default;
+
+    // Output devices, numbered 0..count-1. A name is the device's product
+    // name, empty for a number that names no device.
+    virtual int outDeviceCount() const = 0;
+    virtual QString outDeviceName(int deviceId) const = 0;
+    // Opens device deviceId; -1 means the platform's default output, if any.
+    virtual int outOpen(MidiHandle *handle, int deviceId, MidiCallback callback) = 0;
+    // One channel or system message packed as status | data1 << 8 | data2 << 16.
+    virtual int outShortMessage(MidiHandle handle, quint32 message) = 0;
+    virtual int outPrepareHeader(MidiHandle handle, MidiHeader *header);
+    virtual int outUnprepareHeader(MidiHandle handle, MidiHeader *header);
+    // Queues header->data as one SysEx block and returns at once; the
+    // header stays the caller's but must not be freed before Done.
+    virtual int outLongMessage(MidiHandle handle, MidiHeader *header) = 0;
+    virtual int outReset(MidiHandle handle) = 0;
+    virtual int outClose(MidiHandle handle) = 0;
+
+    // Input devices.
+    virtual int inDeviceCount() const = 0;
+    virtual QString inDeviceName(int deviceId) const = 0;
+    virtual int inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) = 0;
+    virtual int inPrepareHeader(MidiHandle handle, MidiHeader *header);
+    virtual int inUnprepareHeader(MidiHandle handle, MidiHeader *header);
+    // Queues an empty buffer; it comes back through LongData, filled with
+    // one SysEx message (or its next part when longer than the buffer).
+    virtual int inAddBuffer(MidiHandle handle, MidiHeader *header) = 0;
+    virtual int inStart(MidiHandle handle) = 0;
+    virtual int inStop(MidiHandle handle) = 0;
+    // Stops input and hands every queued buffer back through LongData.
+    virtual int inReset(MidiHandle handle) = 0;
+    virtual int inClose(MidiHandle handle) = 0;
+
+    // The text of a result code; nothing for a code that is not listed.
+    virtual std::optional<QString> errorText(int code, bool isInput) const;
+
+    // The layer's own text for a result code, shared by all implementations.
+    static std::optional<QString> standardErrorText(int code, bool isInput);
+};

@@ -1,0 +1,119 @@
+#include "RegEdit.h"
+
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
+
+#include <limits>
+#include <optional>
+
+namespace {
+
+// The settings key of a value, or nothing when the name cannot be one.
+std::optional<QString> settingsKey(const QString &path, const QString &name)
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return std::nullopt;
+    QString group = path;
+    group.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QStringList parts = group.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return name;
+    return parts.join(QLatin1Char('/')) + QLatin1Char('/') + name;
+}
+
+bool writeValue(const RegRoot &root, const QString &path, const QString &name,
+                const QVariant &value)
+{
+    const std::optional<QString> key = settingsKey(path, name);
+    if (!key)
+        return false;
+    std::unique_ptr<QSettings> settings = root.openSettings();
+    if (!settings->isWritable())
+        return false;
+    settings->setValue(*key, value);
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
+QVariant readValue(const RegRoot &root, const QString &path, const QString &name)
+{
+    const std::optional<QString> key = settingsKey(path, name);
+    if (!key)
+        return QVariant();
+    std::unique_ptr<QSettings> settings = root.openSettings();
+    if (settings->status() != QSettings::NoError)
+        return QVariant();
+    return settings->value(*key);
+}
+
+// 32 bits, read as a signed number: what 4 stored bytes can hold.
+std::optional<qint32> fitIn32Bits(qint64 number)
+{
+    if (number < std::numeric_limits<qint32>::min()
+        || number > qint64(std::numeric_limits<quint32>::max()))
+        return std::nullopt;
+    return static_cast<qint32>(static_cast<quint32>(number));
+}
+
+} // namespace
+
+bool WriteRegString(const RegRoot &root, const QString &path, const QString &name,
+                    const QString &value)
+{
+    return writeValue(root, path, name, value);
+}
+
+QString ReadRegString(const RegRoot &root, const QString &path, const QString &name,
+                      const QString &defaultValue)
+{
+    const QVariant value = readValue(root, path, name);
+    if (!value.isValid())
+        return defaultValue;
+    // A hand-written INI line with unquoted commas reads as a list.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1String(", "));
+    if (value.canConvert<QString>())
+        return value.toString();
+    return defaultValue;
+}
+
+bool WriteRegInteger(const RegRoot &root, const QString &path, const QString &name,
+                     qint32 value)
+{
+    return writeValue(root, path, name, value);
+}
+
+qint32 ReadRegInteger(const RegRoot &root, const QString &path, const QString &name,
+                      qint32 defaultValue)
+{
+    const QVariant value = readValue(root, path, name);
+    std::optional<qint32> number;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+        number = fitIn32Bits(value.toLongLong());
+        break;
+    case QMetaType::ULongLong: {
+        const qulonglong n = value.toULongLong();
+        if (n <= std::numeric_limits<quint32>::max())
+            number = fitIn32Bits(qint64(n));
+        break;
+    }
+    case QMetaType::QString: {
+        bool ok = false;
+        const qint64 n = value.toString().toLongLong(&ok, 10);
+        if (ok)
+            number = fitIn32Bits(n);
+        break;
+    }
+    default:
+        break;
+    }
+    return number.value_or(defaultValue);
+}
