@@ -1,0 +1,123 @@
+#include "SimPanel.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+const std::array<const char *, SimPanel::ButtonCount> buttonNames = {
+    "PLAY", "UTIL", "MODE", "EDIT", "EFFECT", "BREATH", "MIDI/WX", "ENTER", "EXIT",
+    "PART -", "SELECT -", "VALUE -", "PART +", "SELECT +", "VALUE +",
+};
+
+constexpr std::array<SimPanel::Target, 3> targets = {
+    SimPanel::Target::Current, SimPanel::Target::Custom, SimPanel::Target::Internal,
+};
+
+} // namespace
+
+QString SimPanel::buttonName(int button)
+{
+    if (button < 0 || button >= ButtonCount)
+        return QStringLiteral("switch %1").arg(button);
+    return QString::fromLatin1(buttonNames[static_cast<std::size_t>(button)]);
+}
+
+SimPanel::Action SimPanel::press(int button)
+{
+    Action action;
+    if (button < 0 || button >= ButtonCount)
+        return action;
+
+    const bool onDumpPage = m_page == Page::DumpOut || m_page == Page::DumpOutConfirm;
+    switch (button) {
+    case Util:
+        m_page = Page::DumpOut;
+        m_target = Target::Current;
+        m_slot = 1;
+        break;
+    case Play:
+        m_page = Page::Play;
+        break;
+    case Exit:
+        if (m_page == Page::DumpOutConfirm)
+            m_page = Page::DumpOut;
+        else
+            m_page = Page::Play;
+        break;
+    case Enter:
+        if (m_page == Page::DumpOut) {
+            m_page = Page::DumpOutConfirm;
+        } else if (m_page == Page::DumpOutConfirm) {
+            m_page = Page::DumpOut;
+            action.dump = true;
+            action.target = m_target;
+            action.slot = m_target == Target::Current ? 0 : m_slot;
+        }
+        break;
+    case SelectMinus:
+    case SelectPlus:
+        if (onDumpPage) {
+            m_page = Page::DumpOut;
+            step(button == SelectPlus ? 1 : -1);
+        }
+        break;
+    case ValueMinus:
+    case ValuePlus:
+        if (onDumpPage) {
+            m_page = Page::DumpOut;
+            stepSlot(button == ValuePlus ? 1 : -1);
+        }
+        break;
+    default:
+        // MODE, EDIT, EFFECT, BREATH, MIDI/WX, PART: pages the program never drives.
+        m_page = Page::Other;
+        break;
+    }
+    return action;
+}
+
+void SimPanel::step(int delta)
+{
+    const auto at = std::find(targets.begin(), targets.end(), m_target) - targets.begin();
+    const auto next = std::clamp<long>(at + delta, 0, static_cast<long>(targets.size()) - 1);
+    if (next != at) {
+        m_target = targets[static_cast<std::size_t>(next)];
+        m_slot = 1;
+    }
+}
+
+void SimPanel::stepSlot(int delta)
+{
+    if (m_target == Target::Current)
+        return;
+    const int last = m_target == Target::Custom ? CustomSlots : InternalSlots;
+    m_slot = std::clamp(m_slot + delta, 1, last);
+}
+
+QString SimPanel::display() const
+{
+    QString what;
+    switch (m_target) {
+    case Target::Current:
+        what = QStringLiteral("CURRENT");
+        break;
+    case Target::Custom:
+        what = QStringLiteral("CUSTOM %1").arg(m_slot);
+        break;
+    case Target::Internal:
+        what = QStringLiteral("INTERNAL %1").arg(m_slot);
+        break;
+    }
+    switch (m_page) {
+    case Page::Play:
+        return QStringLiteral("PLAY");
+    case Page::DumpOut:
+        return QStringLiteral("DUMPOUT %1").arg(what);
+    case Page::DumpOutConfirm:
+        return QStringLiteral("DUMPOUT %1 sure?").arg(what);
+    case Page::Other:
+        break;
+    }
+    return QStringLiteral("other page");
+}

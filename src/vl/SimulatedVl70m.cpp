@@ -1,0 +1,691 @@
+#include "SimulatedVl70m.h"
+
+#include "Sleeper.h"
+#include "VoiceConversion.h"
+#include "VoiceDump.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// SysEx kinds in the high nibble of the device byte.
+constexpr quint8 KindMask = 0x70;
+constexpr quint8 BulkDumpKind = 0x00;
+constexpr quint8 ParameterChangeKind = 0x10;
+constexpr quint8 DumpRequestKind = 0x20;
+
+// Remote switch: F0 43 1n 57 0A 00 switch value F7.
+constexpr int RemoteSwitchLength = 9;
+constexpr quint8 RemoteAddressHigh = 0x0A;
+constexpr quint8 RemoteAddressMid = 0x00;
+constexpr int RemoteSwitchOffset = 6;
+constexpr int RemoteValueOffset = 7;
+constexpr quint8 RemotePress = 0x01;
+constexpr quint8 RemoteRelease = 0x00;
+
+// Status bytes.
+constexpr quint8 StatusBit = 0x80;
+constexpr quint8 KindOfStatus = 0xF0;
+constexpr quint8 ChannelOfStatus = 0x0F;
+constexpr quint8 NoteOff = 0x80;
+constexpr quint8 NoteOn = 0x90;
+constexpr quint8 ControlChange = 0xB0;
+constexpr quint8 ProgramChange = 0xC0;
+constexpr quint8 SystemCommon = 0xF0;
+constexpr quint8 FirstRealTime = 0xF8;
+constexpr quint8 SysExEnd = VoiceDump::SysExEnd;
+
+// Controllers and the bank select values: MSB 33 + bank, LSB bank.
+constexpr int BankSelectMsb = 0;
+constexpr int BankSelectLsb = 32;
+constexpr int BankMsbBase = 33;
+constexpr int BankCount = 4;
+constexpr std::array<int, BankCount> ProgramsInBank = {128, 128, VoiceDump::CustomSlotCount,
+                                                       VoiceDump::InternalSlotCount};
+constexpr std::array<const char *, BankCount> BankNames = {"Preset 1", "Preset 2", "Custom",
+                                                           "Internal"};
+
+// Receive channel of the voice (channel 1).
+constexpr int VoiceChannel = 0;
+
+// Length of a channel or system common message from its status byte, 0 for
+// a status byte that starts no message of its own.
+int messageLength(quint8 status)
+{
+    switch (status & KindOfStatus) {
+    case 0xC0:
+    case 0xD0:
+        return 2;
+    case SystemCommon:
+        switch (status) {
+        case 0xF1:
+        case 0xF3:
+            return 2;
+        case 0xF2:
+            return 3;
+        case 0xF6:
+            return 1;
+        default:
+            return 0;
+        }
+    default:
+        return 3;
+    }
+}
+
+// The instrument's own voices: names, seeds and the element name length.
+constexpr int ElementNameLength = 10;
+constexpr int ElementNameOffset = 419;
+const QByteArray EditBufferName("SimEdit ");
+constexpr quint32 EditBufferSeed = 1;
+// Template for the bytes a Custom or Internal voice does not carry.
+const QByteArray InitVoiceName("Init    ");
+constexpr quint32 InitVoiceSeed = 0;
+constexpr quint32 CustomSeedBase = 100;
+constexpr quint32 InternalSeedBase = 200;
+constexpr quint32 PresetSeedBase = 1000;
+
+// Deterministic parameter values 0..127.
+class ParameterDraw
+{
+public:
+    explicit ParameterDraw(quint32 seed) : m_state(seed * 2654435761u + 12345u) {}
+    char next()
+    {
+        m_state = m_state * 1664525u + 1013904223u;
+        return static_cast<char>((m_state >> 16) & 0x7F);
+    }
+
+private:
+    quint32 m_state;
+};
+
+QByteArray drawBytes(ParameterDraw &draw, int count)
+{
+    QByteArray bytes(count, '\0');
+    for (char &b : bytes)
+        b = draw.next();
+    return bytes;
+}
+
+QByteArray slotName(const char *prefix, int slot, int width)
+{
+    return (QByteArray(prefix) + QByteArray::number(slot).rightJustified(width, '0'))
+        .leftJustified(VoiceDump::VoiceNameLength, ' ', true);
+}
+
+QByteArray elementName(const QByteArray &name)
+{
+    return name.leftJustified(ElementNameLength, ' ', true);
+}
+
+QByteArray customVoice(int slot, int deviceNumber)
+{
+    const QByteArray name = slotName("SimCus ", slot, 1);
+    ParameterDraw draw(CustomSeedBase + static_cast<quint32>(slot));
+    QByteArray dataA = name + drawBytes(draw, VoiceDump::CustomBlockACount - name.size());
+    QByteArray dataB = elementName(name);
+    dataB += drawBytes(draw, VoiceDump::CustomBlockBCount - dataB.size());
+    return VoiceDump::BuildCustomDump(slot, dataA, dataB, static_cast<quint8>(deviceNumber));
+}
+
+QByteArray internalVoice(int slot, int deviceNumber)
+{
+    const QByteArray name = slotName("SimInt", slot, 2);
+    ParameterDraw draw(InternalSeedBase + static_cast<quint32>(slot));
+    const QByteArray data = name + drawBytes(draw, VoiceDump::InternalCount - name.size());
+    return VoiceDump::BuildInternalDump(slot, data, static_cast<quint8>(deviceNumber));
+}
+
+QString hex(const QByteArray &bytes, int from, int count)
+{
+    return QString::fromLatin1(bytes.mid(from, count).toHex(' ')).toUpper();
+}
+
+quint8 byteAt(const QByteArray &bytes, int offset)
+{
+    return static_cast<quint8>(bytes.at(offset));
+}
+
+QString nameIn(const QByteArray &fullDump)
+{
+    return VoiceDump::TextFromBytes(
+        QByteArrayView(fullDump).sliced(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength));
+}
+
+} // namespace
+
+SimulatedVl70m::SimulatedVl70m(Sleeper &clock)
+    : m_clock(clock), m_bankMsb(BankMsbBase), m_bankLsb(0)
+{
+    m_editBuffer = makeVoice(EditBufferName, EditBufferSeed, m_deviceNumber);
+    for (int slot = 1; slot <= VoiceDump::CustomSlotCount; ++slot)
+        m_custom.append(customVoice(slot, m_deviceNumber));
+    for (int slot = 1; slot <= VoiceDump::InternalSlotCount; ++slot)
+        m_internal.append(internalVoice(slot, m_deviceNumber));
+}
+
+QByteArray SimulatedVl70m::makeVoice(const QByteArray &name, quint32 seed, int deviceNumber)
+{
+    QByteArray dump = VoiceDump::EmptyFullDump(static_cast<quint8>(deviceNumber));
+    ParameterDraw draw(seed);
+    for (const VoiceDump::Block &block : VoiceDump::FullBlocks)
+        dump.replace(block.start + VoiceDump::DataOffset, block.count,
+                     drawBytes(draw, block.count));
+    const QByteArray fixedName = name.leftJustified(VoiceDump::VoiceNameLength, ' ', true);
+    dump.replace(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength, fixedName);
+    dump.replace(ElementNameOffset, ElementNameLength, elementName(fixedName));
+    VoiceDump::SealDump(dump, static_cast<quint8>(deviceNumber));
+    return dump;
+}
+
+void SimulatedVl70m::setSender(Sender sender)
+{
+    std::lock_guard lock(m_mutex);
+    m_sender = std::move(sender);
+}
+
+void SimulatedVl70m::receive(const QByteArray &bytes)
+{
+    Outgoing out;
+    {
+        std::lock_guard lock(m_mutex);
+        const int n = bytes.size();
+        int i = 0;
+        while (i < n) {
+            const quint8 status = byteAt(bytes, i);
+            if (status >= FirstRealTime) {
+                ++i; // clock, active sensing and the like: nothing to do
+                continue;
+            }
+            if ((status & StatusBit) == 0) {
+                int j = i;
+                while (j < n && (byteAt(bytes, j) & StatusBit) == 0)
+                    ++j;
+                ignore(QStringLiteral("%1 data bytes without a status byte").arg(j - i));
+                i = j;
+                continue;
+            }
+            if (status == VoiceDump::SysExStart) {
+                int j = i + 1;
+                while (j < n && (byteAt(bytes, j) & StatusBit) == 0)
+                    ++j;
+                if (j < n && byteAt(bytes, j) == SysExEnd) {
+                    handleSysEx(bytes.mid(i, j - i + 1), out);
+                    i = j + 1;
+                } else {
+                    ignore(QStringLiteral("SysEx message of %1 bytes without its end byte")
+                               .arg(j - i));
+                    i = j;
+                }
+                continue;
+            }
+            const int length = messageLength(status);
+            if (length == 0) {
+                ignore(QStringLiteral("stray status byte %1").arg(hex(bytes, i, 1)));
+                ++i;
+                continue;
+            }
+            int j = i + 1;
+            while (j < n && j < i + length && (byteAt(bytes, j) & StatusBit) == 0)
+                ++j;
+            if (j - i < length) {
+                ignore(QStringLiteral("incomplete message %1").arg(hex(bytes, i, j - i)));
+            } else if ((status & KindOfStatus) != SystemCommon) {
+                handleChannelMessage(bytes.mid(i, length));
+            }
+            i = j;
+        }
+    }
+    send(out);
+}
+
+void SimulatedVl70m::pressButton(int button)
+{
+    Outgoing out;
+    {
+        std::lock_guard lock(m_mutex);
+        handleButton(button, out);
+    }
+    send(out);
+}
+
+void SimulatedVl70m::handleSysEx(const QByteArray &message, Outgoing &out)
+{
+    if (message.size() < VoiceDump::SysExHeaderLength + 1) {
+        ignore(QStringLiteral("SysEx message of %1 bytes is too short").arg(message.size()));
+        return;
+    }
+    if (byteAt(message, VoiceDump::ManufacturerOffset) != VoiceDump::ManufacturerId) {
+        ignore(QStringLiteral("SysEx message of another manufacturer (%1)")
+                   .arg(hex(message, VoiceDump::ManufacturerOffset, 1)));
+        return;
+    }
+    if (byteAt(message, VoiceDump::ModelOffset) != VoiceDump::ModelId) {
+        ignore(QStringLiteral("SysEx message for another model (%1)")
+                   .arg(hex(message, VoiceDump::ModelOffset, 1)));
+        return;
+    }
+    const quint8 deviceByte = byteAt(message, VoiceDump::DeviceOffset);
+    if ((deviceByte & VoiceDump::DeviceMask) != m_deviceNumber) {
+        ignore(QStringLiteral("SysEx message for device number %1, this is %2")
+                   .arg(deviceByte & VoiceDump::DeviceMask)
+                   .arg(m_deviceNumber));
+        return;
+    }
+    switch (deviceByte & KindMask) {
+    case BulkDumpKind:
+        handleBulkBlock(message);
+        break;
+    case ParameterChangeKind:
+        handleParameterChange(message, out);
+        break;
+    case DumpRequestKind:
+        ignore(QStringLiteral("dump request (not simulated)"));
+        break;
+    default:
+        ignore(QStringLiteral("SysEx message of unknown kind %1").arg(hex(message, 2, 1)));
+        break;
+    }
+}
+
+void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
+{
+    if (block.size() < VoiceDump::BlockOverhead) {
+        ignore(QStringLiteral("dump block of %1 bytes is too short").arg(block.size()));
+        return;
+    }
+    const int count = byteAt(block, VoiceDump::CountHighOffset) * 128
+                      + byteAt(block, VoiceDump::CountLowOffset);
+    const int dataBytes = block.size() - VoiceDump::BlockOverhead;
+    const QString address = hex(block, VoiceDump::AddressHighOffset, 3);
+    if (count != dataBytes) {
+        ignore(QStringLiteral("dump block at %1: wrong byte count (%2 said, %3 sent)")
+                   .arg(address)
+                   .arg(count)
+                   .arg(dataBytes));
+        return;
+    }
+    const int checksumOffset = block.size() - 2;
+    const quint8 checksum = VoiceDump::Checksum(QByteArrayView(block).sliced(
+        VoiceDump::CountHighOffset, checksumOffset - VoiceDump::CountHighOffset));
+    if (checksum != byteAt(block, checksumOffset)) {
+        ignore(QStringLiteral("dump block at %1: bad checksum (%2, expected %3)")
+                   .arg(address, hex(block, checksumOffset, 1))
+                   .arg(checksum, 2, 16, QLatin1Char('0')));
+        return;
+    }
+
+    const quint8 high = byteAt(block, VoiceDump::AddressHighOffset);
+    const quint8 mid = byteAt(block, VoiceDump::AddressMidOffset);
+    const quint8 low = byteAt(block, VoiceDump::AddressLowOffset);
+
+    for (int b = 0; b < VoiceDump::FullBlockCount; ++b) {
+        const VoiceDump::Block &layout = VoiceDump::FullBlocks[static_cast<std::size_t>(b)];
+        if (layout.address != std::array<quint8, 3>{high, mid, low})
+            continue;
+        if (layout.count != count) {
+            ignore(QStringLiteral("dump block at %1: wrong byte count (%2, expected %3)")
+                       .arg(address)
+                       .arg(count)
+                       .arg(layout.count));
+            return;
+        }
+        m_editBuffer.replace(layout.start, block.size(), block);
+        note(QStringLiteral("edit buffer: block %1 of %2 written (voice \"%3\")")
+                 .arg(b + 1)
+                 .arg(VoiceDump::FullBlockCount)
+                 .arg(nameIn(m_editBuffer)));
+        return;
+    }
+
+    struct SlotBlock {
+        quint8 addressHigh;
+        int count;
+        int slotCount;
+        int offset; // where the block sits in the slot's dump
+        bool custom;
+    };
+    static constexpr std::array<SlotBlock, 3> slotBlocks = {{
+        {VoiceDump::CustomBlockAAddressHigh, VoiceDump::CustomBlockACount,
+         VoiceDump::CustomSlotCount, VoiceDump::CustomBlockAStart, true},
+        {VoiceDump::CustomBlockBAddressHigh, VoiceDump::CustomBlockBCount,
+         VoiceDump::CustomSlotCount, VoiceDump::CustomBlockBStart, true},
+        {VoiceDump::InternalAddressHigh, VoiceDump::InternalCount,
+         VoiceDump::InternalSlotCount, 0, false},
+    }};
+    for (const SlotBlock &layout : slotBlocks) {
+        if (layout.addressHigh != high || mid != 0)
+            continue;
+        if (layout.count != count) {
+            ignore(QStringLiteral("dump block at %1: wrong byte count (%2, expected %3)")
+                       .arg(address)
+                       .arg(count)
+                       .arg(layout.count));
+            return;
+        }
+        if (low >= layout.slotCount) {
+            ignore(QStringLiteral("dump block at %1: no %2 slot %3")
+                       .arg(address, layout.custom ? QStringLiteral("Custom")
+                                                   : QStringLiteral("Internal"))
+                       .arg(low + 1));
+            return;
+        }
+        QByteArray &slot = layout.custom ? m_custom[low] : m_internal[low];
+        slot.replace(layout.offset, block.size(), block);
+        note(QStringLiteral("%1 slot %2: block at %3 written (voice \"%4\")")
+                 .arg(layout.custom ? QStringLiteral("Custom") : QStringLiteral("Internal"))
+                 .arg(low + 1)
+                 .arg(address)
+                 .arg(VoiceDump::TextFromBytes(QByteArrayView(slot).sliced(
+                     VoiceDump::DataOffset, VoiceDump::VoiceNameLength))));
+        return;
+    }
+    ignore(QStringLiteral("dump block at unknown address %1").arg(address));
+}
+
+void SimulatedVl70m::handleParameterChange(const QByteArray &message, Outgoing &out)
+{
+    if (message.size() != RemoteSwitchLength
+        || byteAt(message, VoiceDump::CountHighOffset) != RemoteAddressHigh
+        || byteAt(message, VoiceDump::CountLowOffset) != RemoteAddressMid) {
+        ignore(QStringLiteral("parameter change %1 (not simulated)")
+                   .arg(hex(message, 0, message.size())));
+        return;
+    }
+    const int button = byteAt(message, RemoteSwitchOffset);
+    const quint8 value = byteAt(message, RemoteValueOffset);
+    if (button >= SimPanel::ButtonCount) {
+        ignore(QStringLiteral("remote switch %1 does not exist").arg(button));
+        return;
+    }
+    if (value == RemoteRelease) {
+        note(QStringLiteral("button %1 released").arg(SimPanel::buttonName(button)));
+        return;
+    }
+    if (value != RemotePress) {
+        ignore(QStringLiteral("remote switch %1 with value %2")
+                   .arg(button)
+                   .arg(value));
+        return;
+    }
+    handleButton(button, out);
+}
+
+void SimulatedVl70m::handleButton(int button, Outgoing &out)
+{
+    if (button < 0 || button >= SimPanel::ButtonCount) {
+        ignore(QStringLiteral("remote switch %1 does not exist").arg(button));
+        return;
+    }
+    const SimPanel::Action action = m_panel.press(button);
+    note(QStringLiteral("button %1 pressed: %2")
+             .arg(SimPanel::buttonName(button), m_panel.display()));
+    if (action.dump)
+        dumpOut(action, out);
+}
+
+void SimulatedVl70m::dumpOut(const SimPanel::Action &action, Outgoing &out)
+{
+    const auto device = static_cast<quint8>(m_deviceNumber);
+    switch (action.target) {
+    case SimPanel::Target::Current: {
+        QByteArray dump = m_editBuffer;
+        VoiceDump::SealDump(dump, device);
+        for (const VoiceDump::Block &block : VoiceDump::FullBlocks)
+            out.messages.push_back(dump.mid(block.start, block.length()));
+        note(QStringLiteral("dump-out: current voice \"%1\"").arg(nameIn(dump)));
+        break;
+    }
+    case SimPanel::Target::Custom: {
+        QByteArray dump = m_custom.at(action.slot - 1);
+        const auto memory = static_cast<char>(action.slot - 1);
+        dump[VoiceDump::CustomMemoryOffsetA] = memory;
+        dump[VoiceDump::CustomMemoryOffsetB] = memory;
+        const int endA = VoiceDump::CustomDataAStart + VoiceDump::CustomBlockACount - 1;
+        const int endB = VoiceDump::CustomDataBStart + VoiceDump::CustomBlockBCount - 1;
+        VoiceDump::SealBlock(dump, VoiceDump::CustomBlockAStart + VoiceDump::CountHighOffset,
+                             endA, device);
+        VoiceDump::SealBlock(dump, VoiceDump::CustomBlockBStart + VoiceDump::CountHighOffset,
+                             endB, device);
+        out.messages.push_back(dump.left(VoiceDump::CustomBlockBStart));
+        out.messages.push_back(dump.mid(VoiceDump::CustomBlockBStart));
+        note(QStringLiteral("dump-out: Custom slot %1").arg(action.slot));
+        break;
+    }
+    case SimPanel::Target::Internal: {
+        QByteArray dump = m_internal.at(action.slot - 1);
+        dump[VoiceDump::InternalMemoryOffset] = static_cast<char>(action.slot - 1);
+        VoiceDump::SealBlock(dump, VoiceDump::CountHighOffset,
+                             VoiceDump::InternalDataStart + VoiceDump::InternalCount - 1, device);
+        out.messages.push_back(dump);
+        note(QStringLiteral("dump-out: Internal slot %1").arg(action.slot));
+        break;
+    }
+    }
+    out.intervalMs = m_dumpIntervalMs;
+}
+
+void SimulatedVl70m::handleChannelMessage(const QByteArray &message)
+{
+    const quint8 status = byteAt(message, 0);
+    const quint8 kind = status & KindOfStatus;
+    const int channel = status & ChannelOfStatus;
+    const int data1 = byteAt(message, 1);
+    const int data2 = message.size() > 2 ? byteAt(message, 2) : 0;
+
+    // Notes are played on every channel; the voice answers only channel 1.
+    if (kind == NoteOn && data2 > 0) {
+        ++m_noteOns;
+        return;
+    }
+    if (kind == NoteOn || kind == NoteOff) {
+        ++m_noteOffs;
+        return;
+    }
+    if (channel != VoiceChannel) {
+        note(QStringLiteral("channel %1 message %2 not used")
+                 .arg(channel + 1)
+                 .arg(hex(message, 0, message.size())));
+        return;
+    }
+    if (kind == ControlChange && data1 == BankSelectMsb) {
+        m_bankMsb = data2;
+        note(QStringLiteral("bank select MSB %1").arg(data2));
+    } else if (kind == ControlChange && data1 == BankSelectLsb) {
+        m_bankLsb = data2;
+        note(QStringLiteral("bank select LSB %1").arg(data2));
+    } else if (kind == ProgramChange) {
+        handleProgramChange(data1);
+    } else {
+        note(QStringLiteral("message %1 not used").arg(hex(message, 0, message.size())));
+    }
+}
+
+void SimulatedVl70m::handleProgramChange(int program)
+{
+    const int bank = m_bankMsb - BankMsbBase;
+    if (bank < 0 || bank >= BankCount || m_bankLsb != bank) {
+        ignore(QStringLiteral("program change %1: no bank at MSB %2 LSB %3")
+                   .arg(program)
+                   .arg(m_bankMsb)
+                   .arg(m_bankLsb));
+        return;
+    }
+    const auto b = static_cast<std::size_t>(bank);
+    const QString bankName = QString::fromLatin1(BankNames[b]);
+    if (program >= ProgramsInBank[b]) {
+        ignore(QStringLiteral("program change %1: %2 has %3 voices")
+                   .arg(program)
+                   .arg(bankName)
+                   .arg(ProgramsInBank[b]));
+        return;
+    }
+
+    QByteArray voice;
+    int slotNumber = 0;
+    switch (static_cast<Bank>(bank)) {
+    case Bank::Preset1:
+    case Bank::Preset2: {
+        const QByteArray name = QByteArray("Pre") + QByteArray::number(bank + 1) + '-'
+                                + QByteArray::number(program + 1).rightJustified(3, '0');
+        voice = makeVoice(name, PresetSeedBase + static_cast<quint32>(bank * 128 + program),
+                          m_deviceNumber);
+        break;
+    }
+    case Bank::Custom:
+        voice = makeVoice(InitVoiceName, InitVoiceSeed, m_deviceNumber);
+        VoiceConversion::CustomToDump(m_custom.at(program), voice, slotNumber);
+        break;
+    case Bank::Internal:
+        voice = makeVoice(InitVoiceName, InitVoiceSeed, m_deviceNumber);
+        VoiceConversion::InternalToDump(m_internal.at(program), voice, slotNumber);
+        break;
+    }
+    VoiceDump::SealDump(voice, static_cast<quint8>(m_deviceNumber));
+    m_editBuffer = voice;
+    m_bank = static_cast<Bank>(bank);
+    m_program = program;
+    note(QStringLiteral("program change: %1 %2, voice \"%3\" in the edit buffer")
+             .arg(bankName)
+             .arg(program + 1)
+             .arg(nameIn(m_editBuffer)));
+}
+
+void SimulatedVl70m::send(const Outgoing &out)
+{
+    if (out.messages.empty())
+        return;
+    Sender sender;
+    {
+        std::lock_guard lock(m_mutex);
+        sender = m_sender;
+    }
+    // One dump-out at a time, so two never interleave their messages.
+    std::lock_guard sending(m_sendMutex);
+    bool first = true;
+    for (const QByteArray &message : out.messages) {
+        if (!first && out.intervalMs > 0)
+            m_clock.sleep(out.intervalMs);
+        first = false;
+        if (sender)
+            sender(message);
+    }
+}
+
+void SimulatedVl70m::note(const QString &line)
+{
+    m_log.append(line);
+    if (m_log.size() > MaxLogLines)
+        m_log.remove(0, m_log.size() - MaxLogLines);
+}
+
+void SimulatedVl70m::ignore(const QString &why)
+{
+    ++m_ignored;
+    note(QStringLiteral("ignored: ") + why);
+}
+
+int SimulatedVl70m::deviceNumber() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_deviceNumber;
+}
+
+bool SimulatedVl70m::setDeviceNumber(int number)
+{
+    if (number < 0 || number > VoiceDump::DeviceMask)
+        return false;
+    std::lock_guard lock(m_mutex);
+    m_deviceNumber = number;
+    return true;
+}
+
+int SimulatedVl70m::dumpIntervalMs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_dumpIntervalMs;
+}
+
+bool SimulatedVl70m::setDumpIntervalMs(int milliseconds)
+{
+    if (milliseconds < 0 || milliseconds > MaxDumpIntervalMs)
+        return false;
+    std::lock_guard lock(m_mutex);
+    m_dumpIntervalMs = milliseconds;
+    return true;
+}
+
+QByteArray SimulatedVl70m::editBuffer() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_editBuffer;
+}
+
+QByteArray SimulatedVl70m::customSlot(int slot) const
+{
+    std::lock_guard lock(m_mutex);
+    return slot >= 1 && slot <= m_custom.size() ? m_custom.at(slot - 1) : QByteArray();
+}
+
+QByteArray SimulatedVl70m::internalSlot(int slot) const
+{
+    std::lock_guard lock(m_mutex);
+    return slot >= 1 && slot <= m_internal.size() ? m_internal.at(slot - 1) : QByteArray();
+}
+
+SimulatedVl70m::Bank SimulatedVl70m::currentBank() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_bank;
+}
+
+int SimulatedVl70m::currentProgram() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_program;
+}
+
+int SimulatedVl70m::noteOnCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_noteOns;
+}
+
+int SimulatedVl70m::noteOffCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_noteOffs;
+}
+
+SimPanel::Page SimulatedVl70m::panelPage() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_panel.page();
+}
+
+QString SimulatedVl70m::panelDisplay() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_panel.display();
+}
+
+QStringList SimulatedVl70m::log() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_log;
+}
+
+int SimulatedVl70m::ignoredCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_ignored;
+}
+
+void SimulatedVl70m::clearLog()
+{
+    std::lock_guard lock(m_mutex);
+    m_log.clear();
+    m_ignored = 0;
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "SimPanel.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class Sleeper;
+
+// A VL70-m tone generator in software, apart from any port or window: it
+// takes the MIDI messages the program sends and answers with the messages
+// the instrument would send.
+//
+// It holds a device number, the edit buffer as a full voice dump, 6 Custom
+// and 64 Internal slots (each in its own dump form) and the current bank and
+// program. Every place starts with a voice of its own making. Voice dump
+// blocks addressed to its device number are written into their place;
+// blocks it cannot take are ignored, as the instrument ignores them, and
+// each is noted in the log. Bank select and program change load a place into
+// the edit buffer; remote switch messages press the panel buttons (see
+// SimPanel) and its dump-out sends a voice as separate SysEx messages spaced
+// by the dump interval, waited through the injected clock. Notes are
+// counted.
+//
+// Every member may be called from any thread; the dump-out runs on the
+// thread that called receive() or pressButton(), which blocks while it
+// lasts.
+class SimulatedVl70m
+{
+public:
+    using Sender = std::function<void(const QByteArray &message)>;
+
+    // Banks in the order of their bank select values.
+    enum class Bank { Preset1 = 0, Preset2 = 1, Custom = 2, Internal = 3 };
+
+    static constexpr int DefaultDumpIntervalMs = 50;
+    static constexpr int MaxDumpIntervalMs = 300;
+    static constexpr int MaxLogLines = 2000;
+
+    explicit SimulatedVl70m(Sleeper &clock);
+
+    // Where outgoing messages go, one whole message per call.
+    void setSender(Sender sender);
+
+    // Takes MIDI bytes holding whole messages laid end to end (a long
+    // message may hold several SysEx blocks). Any byte sequence is safe:
+    // what cannot be read is logged and skipped.
+    void receive(const QByteArray &bytes);
+    // Presses a panel button as the instrument's own panel would.
+    void pressButton(int button);
+
+    int deviceNumber() const;
+    // 0..15; returns false and keeps the number otherwise.
+    bool setDeviceNumber(int number);
+    int dumpIntervalMs() const;
+    // 0 (one burst) to 300 ms; returns false and keeps the interval otherwise.
+    bool setDumpIntervalMs(int milliseconds);
+
+    QByteArray editBuffer() const;
+    // 1-based; an empty array for a slot that does not exist.
+    QByteArray customSlot(int slot) const;
+    QByteArray internalSlot(int slot) const;
+    // The place last loaded by a program change (program 0-based).
+    Bank currentBank() const;
+    int currentProgram() const;
+
+    int noteOnCount() const;
+    int noteOffCount() const;
+
+    SimPanel::Page panelPage() const;
+    QString panelDisplay() const;
+
+    // Readable lines, oldest first; ignored input starts with "ignored: ".
+    QStringList log() const;
+    int ignoredCount() const;
+    void clearLog();
+
+    // The voice every place starts with: a full voice dump named `name`
+    // whose parameters are drawn from `seed`, sealed for `deviceNumber`.
+    static QByteArray makeVoice(const QByteArray &name, quint32 seed, int deviceNumber);
+
+private:
+    // Messages to send after the lock is released, with the wait between them.
+    struct Outgoing {
+        std::vector<QByteArray> messages;
+        int intervalMs = 0;
+    };
+
+    void handleMessage(const QByteArray &message, Outgoing &out);
+    void handleSysEx(const QByteArray &message, Outgoing &out);
+    void handleBulkBlock(const QByteArray &block);
+    void handleParameterChange(const QByteArray &message, Outgoing &out);
+    void handleChannelMessage(const QByteArray &message);
+    void handleProgramChange(int program);
+    void handleButton(int button, Outgoing &out);
+    void dumpOut(const SimPanel::Action &action, Outgoing &out);
+    void send(const Outgoing &out);
+    void note(const QString &line);
+    void ignore(const QString &why);
+
+    Sleeper &m_clock;
+    mutable std::mutex m_mutex;
+    std::mutex m_sendMutex;
+    Sender m_sender;
+
+    int m_deviceNumber = 0;
+    int m_dumpIntervalMs = DefaultDumpIntervalMs;
+    QByteArray m_editBuffer;
+    QList<QByteArray> m_custom;
+    QList<QByteArray> m_internal;
+    int m_bankMsb;
+    int m_bankLsb;
+    Bank m_bank = Bank::Preset1;
+    int m_program = 0;
+    int m_noteOns = 0;
+    int m_noteOffs = 0;
+    SimPanel m_panel;
+    QStringList m_log;
+    int m_ignored = 0;
+};
