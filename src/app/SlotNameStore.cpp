@@ -1,0 +1,109 @@
+#include "SlotNameStore.h"
+
+#include "VentaroError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString kCustomFile = QStringLiteral("custom.txt");
+const QString kInternalFile = QStringLiteral("internal.txt");
+const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
+constexpr char kCarriageReturn = '\r';
+constexpr char kLineFeed = '\n';
+constexpr char kBlank = ' ';
+
+} // namespace
+
+SlotNameStore::SlotNameStore(QString folder) : m_folder(std::move(folder)) {}
+
+QString SlotNameStore::chooseFolder(const QString &programFolder, const QString &userDataFolder)
+{
+    const QFileInfo program(programFolder);
+    if (program.isDir() && program.isWritable())
+        return programFolder;
+    QDir().mkpath(userDataFolder);
+    return userDataFolder;
+}
+
+QString SlotNameStore::fileName(VoiceCatalogue::Bank bank, int deviceNumber)
+{
+    const QString &base = bank == VoiceCatalogue::Custom ? kCustomFile : kInternalFile;
+    if (deviceNumber >= 2)
+        return QString::number(deviceNumber) + base;
+    return base;
+}
+
+QString SlotNameStore::filePath(VoiceCatalogue::Bank bank, int deviceNumber) const
+{
+    return QDir(m_folder).filePath(fileName(bank, deviceNumber));
+}
+
+std::optional<QStringList> SlotNameStore::load(VoiceCatalogue::Bank bank, int deviceNumber) const
+{
+    const QString path = filePath(bank, deviceNumber);
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw VentaroError(QStringLiteral("Cannot open file \"%1\". %2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw VentaroError(QStringLiteral("Cannot read file \"%1\". %2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+    QStringList names = splitLines(bytes);
+    if (names.size() != VoiceCatalogue::bankSize(bank))
+        return std::nullopt;
+    return names;
+}
+
+void SlotNameStore::save(VoiceCatalogue::Bank bank, int deviceNumber,
+                         const QStringList &names) const
+{
+    const QString path = filePath(bank, deviceNumber);
+    QSaveFile file(path);
+    const QByteArray bytes = joinLines(names);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw VentaroError(QStringLiteral("Cannot create file \"%1\". %2")
+                               .arg(QDir::toNativeSeparators(path), reason));
+    }
+}
+
+QStringList SlotNameStore::splitLines(const QByteArray &bytes)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (c != kCarriageReturn && c != kLineFeed)
+            continue;
+        lines << QString::fromLatin1(bytes.mid(start, i - start));
+        if (c == kCarriageReturn && i + 1 < bytes.size() && bytes.at(i + 1) == kLineFeed)
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines << QString::fromLatin1(bytes.mid(start));
+    return lines;
+}
+
+QByteArray SlotNameStore::joinLines(const QStringList &names)
+{
+    QByteArray bytes;
+    for (const QString &name : names) {
+        QByteArray line = name.toLatin1();
+        for (char &c : line) {
+            if (c == kCarriageReturn || c == kLineFeed || c == '\0')
+                c = kBlank;
+        }
+        bytes += line;
+        bytes += kLineEnd;
+    }
+    return bytes;
+}

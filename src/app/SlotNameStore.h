@@ -1,0 +1,49 @@
+#pragma once
+
+#include "VoiceCatalogue.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The slot name files: one pair per device number ("custom.txt" and
+// "internal.txt", prefixed by the number from 2 on), 8-bit text with one
+// name per line. The folder is chosen once per run and used for both
+// reading and writing.
+class SlotNameStore
+{
+public:
+    explicit SlotNameStore(QString folder);
+
+    // The program's own folder when it is writable (a portable install),
+    // else the per-user data folder, which is created when missing.
+    static QString chooseFolder(const QString &programFolder, const QString &userDataFolder);
+
+    QString folder() const { return m_folder; }
+
+    // File name for the Custom or Internal bank and a device number 1..16.
+    static QString fileName(VoiceCatalogue::Bank bank, int deviceNumber);
+    QString filePath(VoiceCatalogue::Bank bank, int deviceNumber) const;
+
+    // The names of the file, or nothing when it is missing or does not hold
+    // exactly as many lines as the bank has slots. A file that exists but
+    // cannot be read raises VentaroError.
+    std::optional<QStringList> load(VoiceCatalogue::Bank bank, int deviceNumber) const;
+
+    // Replaces the file with the names, one per line, ended by CR LF. On
+    // failure the previous file stays as it was and VentaroError is raised.
+    void save(VoiceCatalogue::Bank bank, int deviceNumber, const QStringList &names) const;
+
+    // Lines as text editors count them: CR LF, LF and CR each end a line; a
+    // final line break starts no new line, an empty last line counts. One
+    // byte is one character.
+    static QStringList splitLines(const QByteArray &bytes);
+    // Each name one byte per character, CR, LF and zero bytes written as
+    // blanks so that a name never adds a line; every line ends with CR LF.
+    static QByteArray joinLines(const QStringList &names);
+
+private:
+    QString m_folder;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+
+// The instrument's factory voice names, as shown in the patch list. Each name
+// has at most 8 characters and is kept exactly as the instrument shows it
+// (blanks included, shorter names not padded).
+namespace VoiceNameTables {
+
+// One row of a table replaced by another name; rows count from 1.
+struct NameReplacement
+{
+    int row;
+    const char *name;
+};
+
+extern const std::array<const char *, 128> kYamahaPreset1;
+extern const std::array<const char *, 128> kYamahaPreset2;
+extern const std::array<const char *, 6> kYamahaCustom;
+extern const std::array<const char *, 64> kYamahaInternal;
+
+extern const std::array<const char *, 128> kTurboPreset1;
+extern const std::array<const char *, 128> kTurboPreset2;
+extern const std::array<const char *, 6> kTurboCustom;
+extern const std::array<const char *, 64> kTurboInternal;
+
+// The WindList PROM has no tables of its own: it shows the Yamaha tables with
+// these rows replaced.
+extern const std::array<NameReplacement, 36> kWindListPreset1;
+extern const std::array<NameReplacement, 1> kWindListPreset2;
+
+} // namespace VoiceNameTables
