@@ -1,10 +1,12 @@
 #include "SlotNameStore.h"
 
 #include "VentaroError.h"
+#include "VoiceDump.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 
 namespace {
@@ -15,6 +17,32 @@ const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 constexpr char kBlank = ' ';
+constexpr char kUnmappable = '?';
+
+// The byte of each character that voice-name bytes decode to, so that a name
+// is written back with the bytes it was read from.
+const QHash<char16_t, char> &nameBytes()
+{
+    static const QHash<char16_t, char> table = [] {
+        QHash<char16_t, char> bytes;
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            bytes.insert(VoiceDump::TextFromBytes(QByteArrayView(&byte, 1)).at(0).unicode(), byte);
+        }
+        return bytes;
+    }();
+    return table;
+}
+
+QByteArray toNameBytes(const QString &text)
+{
+    const QHash<char16_t, char> &table = nameBytes();
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text)
+        bytes += table.value(c.unicode(), kUnmappable);
+    return bytes;
+}
 
 } // namespace
 
@@ -83,13 +111,13 @@ QStringList SlotNameStore::splitLines(const QByteArray &bytes)
         const char c = bytes.at(i);
         if (c != kCarriageReturn && c != kLineFeed)
             continue;
-        lines << QString::fromLatin1(bytes.mid(start, i - start));
+        lines << VoiceDump::TextFromBytes(bytes.mid(start, i - start));
         if (c == kCarriageReturn && i + 1 < bytes.size() && bytes.at(i + 1) == kLineFeed)
             ++i;
         start = i + 1;
     }
     if (start < bytes.size())
-        lines << QString::fromLatin1(bytes.mid(start));
+        lines << VoiceDump::TextFromBytes(bytes.mid(start));
     return lines;
 }
 
@@ -97,7 +125,7 @@ QByteArray SlotNameStore::joinLines(const QStringList &names)
 {
     QByteArray bytes;
     for (const QString &name : names) {
-        QByteArray line = name.toLatin1();
+        QByteArray line = toNameBytes(name);
         for (char &c : line) {
             if (c == kCarriageReturn || c == kLineFeed || c == '\0')
                 c = kBlank;

@@ -38,10 +38,12 @@ public:
 
     // Lines as text editors count them: CR LF, LF and CR each end a line; a
     // final line break starts no new line, an empty last line counts. One
-    // byte is one character.
+    // byte is one character, decoded as voice names are.
     static QStringList splitLines(const QByteArray &bytes);
-    // Each name one byte per character, CR, LF and zero bytes written as
-    // blanks so that a name never adds a line; every line ends with CR LF.
+    // Each name one byte per character, the byte it was read from (a
+    // character no byte decodes to is written as "?"); CR, LF and zero bytes
+    // are written as blanks so that a name never adds a line; every line
+    // ends with CR LF.
     static QByteArray joinLines(const QStringList &names);
 
 private:

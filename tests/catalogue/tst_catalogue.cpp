@@ -248,6 +248,9 @@ void CatalogueTest::joinLines_data()
         << QByteArray("1: a b c \r\n");
     QTest::newRow("empty entry") << QStringList{""} << QByteArray("\r\n");
     QTest::newRow("8-bit one byte") << QStringList{QString(QChar(0xE9))} << QByteArray("\xE9\r\n");
+    QTest::newRow("code page high bytes") << QStringList{QString(QChar(0x20AC)) + QChar(0x8D) + QChar(0x0178)}
+                                          << QByteArray("\x80\x8D\x9F\r\n");
+    QTest::newRow("no byte for it") << QStringList{QString(QChar(0x4E2D)) + QChar(0x85)} << QByteArray("??\r\n");
 }
 
 void CatalogueTest::joinLines()
@@ -264,7 +267,7 @@ void CatalogueTest::eightBitNamesRoundTrip()
     QByteArray bytes;
     for (int i = 0; i < 6; ++i) {
         QByteArray line = "1: ";
-        for (int c = 0x80 + i * 20; c < 0x80 + i * 20 + 20 && c < 0x100; ++c)
+        for (int c = 0x80 + i * 22; c < 0x80 + i * 22 + 22 && c < 0x100; ++c)
             line += char(c);
         bytes += line + "\r\n";
     }
@@ -272,7 +275,7 @@ void CatalogueTest::eightBitNamesRoundTrip()
     const SlotNameStore store(dir.path());
     const auto names = store.load(VoiceCatalogue::Custom, 1);
     QVERIFY(names.has_value());
-    QCOMPARE(names->at(0).at(3), QChar(0x80));
+    QCOMPARE(names->at(0).at(3), QChar(0x20AC)); // read as voice names are
     store.save(VoiceCatalogue::Custom, 1, *names);
     QCOMPARE(readFile(dir.filePath("custom.txt")), bytes);
 }
