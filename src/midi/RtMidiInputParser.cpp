@@ -36,6 +36,13 @@ int dataBytesFor(unsigned char status)
 
 } // namespace
 
+int RtMidiInputParser::shortMessageLength(unsigned char status)
+{
+    if (!(status & StatusBit) || status == SysexStart || status == SysexEnd)
+        return 0;
+    return status >= RealTimeFirst ? 1 : 1 + dataBytesFor(status);
+}
+
 RtMidiInputParser::RtMidiInputParser(std::size_t blockLimit)
     : m_blockLimit(blockLimit < 2 ? 2 : blockLimit)
 {

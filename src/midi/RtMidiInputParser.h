@@ -36,6 +36,10 @@ public:
     // Forgets a SysEx or short message in progress.
     void reset();
 
+    // Bytes of the short message that starts with `status`, status included;
+    // 0 for a byte that starts none (a data byte, F0, F7).
+    static int shortMessageLength(unsigned char status);
+
 private:
     void dropPending();
 
