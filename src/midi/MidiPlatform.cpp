@@ -27,34 +27,44 @@ constexpr ErrorTextEntry ErrorTexts[] = {
     {MidiPlatform::NotStarted, "MIDI input is not running."},
 };
 
+int prepare(MidiHeader *header)
+{
+    if (!header)
+        return MidiPlatform::InvalidParameter;
+    header->flags |= MidiHeader::Prepared;
+    return MidiPlatform::NoError;
+}
+
+int unprepare(MidiHeader *header)
+{
+    if (!header)
+        return MidiPlatform::InvalidParameter;
+    if (header->flags & MidiHeader::InQueue)
+        return MidiPlatform::StillQueued;
+    header->flags &= ~quint32(MidiHeader::Prepared);
+    return MidiPlatform::NoError;
+}
+
 } // namespace
 
 int MidiPlatform::outPrepareHeader(MidiHandle, MidiHeader *header)
 {
-    if (!header)
-        return InvalidParameter;
-    header->flags |= MidiHeader::Prepared;
-    return NoError;
+    return prepare(header);
 }
 
 int MidiPlatform::outUnprepareHeader(MidiHandle, MidiHeader *header)
 {
-    if (!header)
-        return InvalidParameter;
-    if (header->flags & MidiHeader::InQueue)
-        return StillQueued;
-    header->flags &= ~quint32(MidiHeader::Prepared);
-    return NoError;
+    return unprepare(header);
 }
 
-int MidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
+int MidiPlatform::inPrepareHeader(MidiHandle, MidiHeader *header)
 {
-    return outPrepareHeader(handle, header);
+    return prepare(header);
 }
 
-int MidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
+int MidiPlatform::inUnprepareHeader(MidiHandle, MidiHeader *header)
 {
-    return outUnprepareHeader(handle, header);
+    return unprepare(header);
 }
 
 std::optional<QString> MidiPlatform::errorText(int code, bool isInput) const

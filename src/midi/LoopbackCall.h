@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// One call made on the loopback platform, as recorded.
+struct LoopbackCall
+{
+    qint64 timeNs = 0;  // the injected clock when the call was made
+    QString function;   // the platform function's name, e.g. "outShortMessage"
+    int device = -1;    // open: the number asked for (-1 passes unchanged); else the handle's device
+    QByteArray bytes;   // short or long message bytes; empty for other calls
+    int result = 0;     // the result code returned
+};

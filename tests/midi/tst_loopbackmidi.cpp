@@ -1,0 +1,403 @@
+#include "LoopbackMidi.h"
+#include "StepClock.h"
+
+#include <QtTest>
+
+#include <mutex>
+
+Q_DECLARE_METATYPE(MidiPlatform::Result)
+
+namespace {
+
+// Collects what a platform raises through a callback, from any thread.
+struct Collector
+{
+    std::mutex mutex;
+    QList<MidiNotification> seen;
+
+    MidiCallback callback()
+    {
+        return [this](const MidiNotification &n) {
+            std::lock_guard lock(mutex);
+            seen.append(n);
+        };
+    }
+    QList<MidiNotification::Kind> kinds()
+    {
+        std::lock_guard lock(mutex);
+        QList<MidiNotification::Kind> result;
+        for (const MidiNotification &n : seen)
+            result << n.kind;
+        return result;
+    }
+};
+
+QByteArray sysex(int length, char fill = 0x11)
+{
+    QByteArray bytes(length, fill);
+    bytes[0] = char(0xF0);
+    bytes[length - 1] = char(0xF7);
+    return bytes;
+}
+
+std::unique_ptr<MidiHeader> inputBuffer(int size)
+{
+    auto header = std::make_unique<MidiHeader>();
+    header->data.resize(size_t(size));
+    return header;
+}
+
+} // namespace
+
+class TestLoopbackMidi : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openResults_data();
+    void openResults();
+    void openMinusOneUsesDefault();
+    void shortMessagesLeaveInOrderWithCallTimes();
+    void longMessageDoneAfterItLeft();
+    void resetOfStalledDeviceTimesOutAndHandsBuffersBack();
+    void injectedStream_data();
+    void injectedStream();
+    void sysexWaitsForABuffer();
+    void longSysexSpansBuffers();
+    void resetHandsQueuedBuffersBackEmpty();
+    void closeWithQueuedBuffersIsRefused();
+    void errorTexts_data();
+    void errorTexts();
+};
+
+void TestLoopbackMidi::openResults_data()
+{
+    QTest::addColumn<bool>("input");
+    QTest::addColumn<int>("devices");
+    QTest::addColumn<int>("deviceId");
+    QTest::addColumn<bool>("unplug");
+    QTest::addColumn<int>("result");
+
+    QTest::newRow("out listed") << false << 2 << 1 << false << int(MidiPlatform::NoError);
+    QTest::newRow("out beyond list") << false << 2 << 2 << false << int(MidiPlatform::BadDeviceId);
+    QTest::newRow("out -2") << false << 2 << -2 << false << int(MidiPlatform::BadDeviceId);
+    QTest::newRow("out -1 without devices") << false << 0 << -1 << false << int(MidiPlatform::NoDeviceChosen);
+    QTest::newRow("out unplugged") << false << 1 << 0 << true << int(MidiPlatform::DeviceGone);
+    QTest::newRow("in listed") << true << 1 << 0 << false << int(MidiPlatform::NoError);
+    QTest::newRow("in -1 without devices") << true << 0 << -1 << false << int(MidiPlatform::NoDeviceChosen);
+    QTest::newRow("in unplugged") << true << 2 << 1 << true << int(MidiPlatform::DeviceGone);
+}
+
+void TestLoopbackMidi::openResults()
+{
+    QFETCH(bool, input);
+    QFETCH(int, devices);
+    QFETCH(int, deviceId);
+    QFETCH(bool, unplug);
+    QFETCH(int, result);
+
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    for (int i = 0; i < devices; ++i)
+        midi.addDevicePair(QStringLiteral("Port %1").arg(i));
+    if (unplug)
+        input ? midi.unplugInput(deviceId) : midi.unplugOutput(deviceId);
+    Collector collector;
+    MidiHandle handle = 99;
+    const int code = input ? midi.inOpen(&handle, deviceId, collector.callback())
+                           : midi.outOpen(&handle, deviceId, collector.callback());
+    QCOMPARE(code, result);
+    QCOMPARE(handle != NoMidiHandle, result == MidiPlatform::NoError);
+    QCOMPARE(collector.kinds().size(), result == MidiPlatform::NoError ? 1 : 0);
+    const LoopbackCall call = midi.calls().value(0);
+    QCOMPARE(call.function, input ? QStringLiteral("inOpen") : QStringLiteral("outOpen"));
+    QCOMPARE(call.device, deviceId);
+    QCOMPARE(call.result, result);
+    if (handle != NoMidiHandle)
+        input ? midi.inClose(handle) : midi.outClose(handle);
+}
+
+void TestLoopbackMidi::openMinusOneUsesDefault()
+{
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    midi.addOutputDevice(QStringLiteral("A"));
+    const int second = midi.addOutputDevice(QStringLiteral("B"));
+    midi.setDefaultOutput(second);
+    MidiHandle handle = NoMidiHandle;
+    QCOMPARE(midi.outOpen(&handle, -1, {}), int(MidiPlatform::NoError));
+    QCOMPARE(midi.openCount(false, second), 1);
+    QCOMPARE(midi.openCount(false, 0), 0);
+    midi.outShortMessage(handle, 0x00403C90);
+    QCOMPARE(midi.received(second), QList<QByteArray>{QByteArray::fromHex("903c40")});
+    midi.outClose(handle);
+    QCOMPARE(midi.openCount(false, second), 0);
+}
+
+void TestLoopbackMidi::shortMessagesLeaveInOrderWithCallTimes()
+{
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const int out = midi.addOutputDevice(QStringLiteral("Synth"));
+    MidiHandle handle = NoMidiHandle;
+    midi.outOpen(&handle, out, {});
+    midi.outShortMessage(handle, 0x2100B0);
+    clock.advanceMs(150);
+    midi.outShortMessage(handle, 0x05C0);
+    midi.outShortMessage(handle, 0xF8);
+    QCOMPARE(midi.received(out), (QList<QByteArray>{QByteArray::fromHex("b00021"),
+                                                     QByteArray::fromHex("c005"),
+                                                     QByteArray::fromHex("f8")}));
+    const QList<LoopbackCall> calls = midi.calls();
+    QCOMPARE(calls.size(), 4);
+    QCOMPARE(calls[2].timeNs - calls[1].timeNs, qint64(150) * 1000000);
+    // A lone status that cannot start a short message is refused.
+    QCOMPARE(midi.outShortMessage(handle, 0xF0), int(MidiPlatform::InvalidParameter));
+    midi.outClose(handle);
+}
+
+void TestLoopbackMidi::longMessageDoneAfterItLeft()
+{
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const int out = midi.addOutputDevice(QStringLiteral("Synth"));
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+    midi.outOpen(&handle, out, collector.callback());
+    MidiHeader header;
+    header.data = {0xF0, 0x43, 0x10, 0x57, 0xF7};
+    QCOMPARE(midi.outLongMessage(handle, &header), int(MidiPlatform::Unprepared));
+    midi.outPrepareHeader(handle, &header);
+    midi.setStalled(out, true);
+    QCOMPARE(midi.outLongMessage(handle, &header), int(MidiPlatform::NoError));
+    // Still the platform's: it cannot be queued twice or unprepared.
+    QCOMPARE(midi.outLongMessage(handle, &header), int(MidiPlatform::StillQueued));
+    QCOMPARE(midi.outUnprepareHeader(handle, &header), int(MidiPlatform::StillQueued));
+    QCOMPARE(collector.kinds(), QList<MidiNotification::Kind>{MidiNotification::Open});
+    midi.setStalled(out, false);
+    QCOMPARE(midi.received(out), QList<QByteArray>{QByteArray::fromHex("f0431057f7")});
+    QCOMPARE(collector.kinds(), (QList<MidiNotification::Kind>{MidiNotification::Open,
+                                                               MidiNotification::Done}));
+    QVERIFY(header.flags & MidiHeader::Done);
+    QCOMPARE(midi.outUnprepareHeader(handle, &header), int(MidiPlatform::NoError));
+    midi.outClose(handle);
+}
+
+void TestLoopbackMidi::resetOfStalledDeviceTimesOutAndHandsBuffersBack()
+{
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const int out = midi.addOutputDevice(QStringLiteral("Synth"));
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+    midi.outOpen(&handle, out, collector.callback());
+    midi.setStalled(out, true);
+    midi.setResetWaitMs(20);
+    MidiHeader first;
+    MidiHeader second;
+    first.data = {0xF0, 0x01, 0xF7};
+    second.data = {0xF0, 0x02, 0xF7};
+    midi.outPrepareHeader(handle, &first);
+    midi.outPrepareHeader(handle, &second);
+    midi.outLongMessage(handle, &first);
+    midi.outLongMessage(handle, &second);
+    QCOMPARE(midi.outReset(handle), int(MidiPlatform::Timeout));
+    // Both came back Done exactly once, the one being sent included.
+    QCOMPARE(collector.kinds(), (QList<MidiNotification::Kind>{
+                                    MidiNotification::Open, MidiNotification::Done,
+                                    MidiNotification::Done}));
+    midi.outClose(handle);
+    midi.setStalled(out, false);
+    midi.waitUntilSent();
+    QCOMPARE(collector.kinds().count(MidiNotification::Done), 2);
+}
+
+void TestLoopbackMidi::injectedStream_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<quint32>>("words");
+    QTest::addColumn<QList<QByteArray>>("sysex");
+
+    QTest::newRow("note on") << QByteArray::fromHex("903c64") << QList<quint32>{0x643C90}
+                             << QList<QByteArray>{};
+    QTest::newRow("running status")
+        << QByteArray::fromHex("903c64" "3e00") << QList<quint32>{0x643C90, 0x003E90}
+        << QList<QByteArray>{};
+    QTest::newRow("program change two bytes")
+        << QByteArray::fromHex("c005c006") << QList<quint32>{0x05C0, 0x06C0} << QList<QByteArray>{};
+    QTest::newRow("data without status dropped")
+        << QByteArray::fromHex("3c64b00740") << QList<quint32>{0x4007B0} << QList<QByteArray>{};
+    QTest::newRow("sysex whole") << QByteArray::fromHex("f0431057f7") << QList<quint32>{}
+                                 << QList<QByteArray>{QByteArray::fromHex("f0431057f7")};
+    QTest::newRow("clock inside sysex")
+        << QByteArray::fromHex("f043f81057f7") << QList<quint32>{0xF8}
+        << QList<QByteArray>{QByteArray::fromHex("f0431057f7")};
+    QTest::newRow("sysex cut by status")
+        << QByteArray::fromHex("f04310803c00") << QList<quint32>{0x003C80}
+        << QList<QByteArray>{QByteArray::fromHex("f04310")};
+    QTest::newRow("sysex ends running status")
+        << QByteArray::fromHex("903c64f07ef73e00") << QList<quint32>{0x643C90}
+        << QList<QByteArray>{QByteArray::fromHex("f07ef7")};
+    QTest::newRow("stray end byte") << QByteArray::fromHex("f7fe") << QList<quint32>{0xFE}
+                                    << QList<QByteArray>{};
+}
+
+void TestLoopbackMidi::injectedStream()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<quint32>, words);
+    QFETCH(QList<QByteArray>, sysex);
+
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const int in = midi.addInputDevice(QStringLiteral("Keys"));
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+    midi.inOpen(&handle, in, collector.callback());
+    auto a = inputBuffer(256);
+    auto b = inputBuffer(256);
+    midi.inPrepareHeader(handle, a.get());
+    midi.inPrepareHeader(handle, b.get());
+    midi.inAddBuffer(handle, a.get());
+    midi.inAddBuffer(handle, b.get());
+    midi.inject(in, bytes); // not started: nothing heard
+    midi.inStart(handle);
+    midi.inject(in, bytes);
+
+    QList<quint32> gotWords;
+    QList<QByteArray> gotSysex;
+    for (const MidiNotification &n : collector.seen) {
+        if (n.kind == MidiNotification::Data)
+            gotWords << n.message;
+        if (n.kind == MidiNotification::LongData)
+            gotSysex << QByteArray(reinterpret_cast<const char *>(n.header->data.data()),
+                                   qsizetype(n.header->bytesRecorded));
+    }
+    QCOMPARE(gotWords, words);
+    QCOMPARE(gotSysex, sysex);
+    midi.inReset(handle);
+    midi.inClose(handle);
+}
+
+void TestLoopbackMidi::sysexWaitsForABuffer()
+{
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const int in = midi.addInputDevice(QStringLiteral("Keys"));
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+    midi.inOpen(&handle, in, collector.callback());
+    midi.inStart(handle);
+    midi.inject(in, sysex(10, 1) + sysex(12, 2));
+    QCOMPARE(midi.waitingMessages(in), 2);
+    auto buffer = inputBuffer(64);
+    midi.inPrepareHeader(handle, buffer.get());
+    midi.inAddBuffer(handle, buffer.get());
+    QCOMPARE(midi.waitingMessages(in), 1);
+    QCOMPARE(buffer->bytesRecorded, 10u);
+    QCOMPARE(buffer->data[1], quint8(1));
+    midi.inAddBuffer(handle, buffer.get());
+    QCOMPARE(buffer->bytesRecorded, 12u);
+    QCOMPARE(buffer->data[1], quint8(2));
+    QCOMPARE(midi.waitingMessages(in), 0);
+    QCOMPARE(collector.kinds().count(MidiNotification::LongData), 2);
+    midi.inReset(handle);
+    midi.inClose(handle);
+}
+
+void TestLoopbackMidi::longSysexSpansBuffers()
+{
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const int in = midi.addInputDevice(QStringLiteral("Keys"));
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+    midi.inOpen(&handle, in, collector.callback());
+    midi.inStart(handle);
+    auto a = inputBuffer(65536);
+    auto b = inputBuffer(65536);
+    for (MidiHeader *h : {a.get(), b.get()}) {
+        midi.inPrepareHeader(handle, h);
+        midi.inAddBuffer(handle, h);
+    }
+    midi.inject(in, sysex(70000));
+    QCOMPARE(a->bytesRecorded, 65536u);
+    QCOMPARE(b->bytesRecorded, 70000u - 65536u);
+    QCOMPARE(a->data.front(), quint8(0xF0));
+    QCOMPARE(b->data[b->bytesRecorded - 1], quint8(0xF7));
+    midi.inReset(handle);
+    midi.inClose(handle);
+}
+
+void TestLoopbackMidi::resetHandsQueuedBuffersBackEmpty()
+{
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const int in = midi.addInputDevice(QStringLiteral("Keys"));
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+    midi.inOpen(&handle, in, collector.callback());
+    midi.inStart(handle);
+    midi.inject(in, QByteArray::fromHex("f001")); // unfinished: dropped by the reset
+    auto a = inputBuffer(16);
+    midi.inPrepareHeader(handle, a.get());
+    midi.inAddBuffer(handle, a.get());
+    QCOMPARE(midi.inReset(handle), int(MidiPlatform::NoError));
+    QCOMPARE(collector.kinds().last(), MidiNotification::LongData);
+    QCOMPARE(a->bytesRecorded, 0u);
+    QCOMPARE(midi.queuedBuffers(in), 0);
+    QCOMPARE(midi.inUnprepareHeader(handle, a.get()), int(MidiPlatform::NoError));
+    QCOMPARE(midi.inClose(handle), int(MidiPlatform::NoError));
+    QCOMPARE(collector.kinds().last(), MidiNotification::Close);
+}
+
+void TestLoopbackMidi::closeWithQueuedBuffersIsRefused()
+{
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const int in = midi.addInputDevice(QStringLiteral("Keys"));
+    MidiHandle handle = NoMidiHandle;
+    midi.inOpen(&handle, in, {});
+    auto a = inputBuffer(16);
+    midi.inPrepareHeader(handle, a.get());
+    midi.inAddBuffer(handle, a.get());
+    QCOMPARE(midi.inClose(handle), int(MidiPlatform::StillQueued));
+    QCOMPARE(midi.inUnprepareHeader(handle, a.get()), int(MidiPlatform::StillQueued));
+    midi.inReset(handle);
+    QCOMPARE(midi.inClose(handle), int(MidiPlatform::NoError));
+    // The device is free again.
+    QCOMPARE(midi.inOpen(&handle, in, {}), int(MidiPlatform::NoError));
+    QCOMPARE(midi.inOpen(&handle, in, {}), int(MidiPlatform::DeviceBusy));
+}
+
+void TestLoopbackMidi::errorTexts_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("input");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("busy output") << int(MidiPlatform::DeviceBusy) << false
+                                 << QStringLiteral("The MIDI output device is already in use.");
+    QTest::newRow("busy input") << int(MidiPlatform::DeviceBusy) << true
+                                << QStringLiteral("The MIDI input device is already in use.");
+    QTest::newRow("no default") << int(MidiPlatform::NoDeviceChosen) << false
+                                << QStringLiteral("No MIDI output device is chosen.");
+    QTest::newRow("unknown") << 4711 << false << QString();
+    QTest::newRow("negative") << -1 << true << QString();
+}
+
+void TestLoopbackMidi::errorTexts()
+{
+    QFETCH(int, code);
+    QFETCH(bool, input);
+    QFETCH(QString, text);
+    StepClock clock;
+    LoopbackMidi midi(&clock);
+    const std::optional<QString> got = midi.errorText(code, input);
+    QCOMPARE(got.has_value(), !text.isEmpty());
+    if (got)
+        QCOMPARE(*got, text);
+}
+
+QTEST_GUILESS_MAIN(TestLoopbackMidi)
+#include "tst_loopbackmidi.moc"
