@@ -1,0 +1,99 @@
+#include "TMIDIKeys.h"
+
+namespace {
+
+constexpr int maxDataByte = 0x7F;
+
+} // namespace
+
+TMIDIKeys::TMIDIKeys(MidiPlatform *platform, QWidget *parent)
+    : TKeys(parent), m_platform(platform)
+{
+    OnNoteOn = [this](QObject *sender, int note, int velocity) { SendNoteOn(sender, note, velocity); };
+    OnNoteOff = [this](QObject *sender, int note, int velocity) { SendNoteOff(sender, note, velocity); };
+    m_midiDevice = defaultDevice;
+    m_midiPortName = QStringLiteral("Microsoft MIDI Mapper");
+    m_midiChannel = 1;
+}
+
+TMIDIKeys::~TMIDIKeys()
+{
+    closePort();
+}
+
+quint32 TMIDIKeys::noteMessage(quint8 status, int channel, int note, int velocity)
+{
+    const quint32 statusByte = (status & 0xF0u) | quint32(channel - 1);
+    return statusByte | quint32(note & 0xFF) << 8 | quint32(velocity & 0xFF) << 16;
+}
+
+void TMIDIKeys::setMIDIChannel(int channel)
+{
+    m_midiChannel = qBound(1, channel, channelCount);
+}
+
+void TMIDIKeys::setMIDIDevice(int device)
+{
+    if (device == m_midiDevice)
+        return;
+    closePort();
+    m_midiDevice = device;
+    const int count = m_platform ? m_platform->outDeviceCount() : 0;
+    m_midiPortName = device < count ? m_platform->outDeviceName(device) : QString();
+}
+
+void TMIDIKeys::closePort()
+{
+    if (PortHandle != NoMidiHandle) {
+        // The platform's reset only empties the queue: silence what we left sounding.
+        for (std::size_t i = 0; i < m_sounding.size(); ++i) {
+            if (m_sounding.test(i))
+                m_platform->outShortMessage(
+                    PortHandle, noteMessage(noteOffStatus, int(i / noteCount) + 1,
+                                            int(i % noteCount), 0));
+        }
+        m_platform->outReset(PortHandle);
+        m_platform->outClose(PortHandle);
+        PortHandle = NoMidiHandle;
+    }
+    m_sounding.reset();
+    m_midiPortOk = false;
+}
+
+void TMIDIKeys::OpenPort()
+{
+    closePort();
+    if (!m_platform || m_midiDevice >= m_platform->outDeviceCount())
+        return;
+    MidiHandle handle = NoMidiHandle;
+    if (m_platform->outOpen(&handle, m_midiDevice, MidiCallback()) == MidiPlatform::NoError
+        && handle != NoMidiHandle) {
+        PortHandle = handle;
+        m_midiPortOk = true;
+    }
+}
+
+void TMIDIKeys::SendNoteOn(QObject *, int note, int velocity)
+{
+    if (PortHandle == NoMidiHandle)
+        OpenPort();
+    send(noteOnStatus, note, velocity);
+}
+
+void TMIDIKeys::SendNoteOff(QObject *, int note, int velocity)
+{
+    send(noteOffStatus, note, velocity);
+}
+
+void TMIDIKeys::send(quint8 status, int note, int velocity)
+{
+    // A note or velocity beyond seven bits would put a status byte into the stream.
+    if (!m_midiPortOk || PortHandle == NoMidiHandle || note < 0 || note > maxDataByte)
+        return;
+    velocity = qBound(0, velocity, maxDataByte);
+    if (m_platform->outShortMessage(PortHandle, noteMessage(status, m_midiChannel, note, velocity))
+        != MidiPlatform::NoError)
+        return;
+    const std::size_t slot = std::size_t((m_midiChannel - 1) * noteCount + note);
+    m_sounding.set(slot, status == noteOnStatus && velocity > 0);
+}
