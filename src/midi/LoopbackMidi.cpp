@@ -825,3 +825,33 @@ void LoopbackMidi::drain(InDevice &in, std::vector<MidiNotification> &out)
         out.push_back(back);
     }
 }
+
+bool LoopbackMidi::returnEmptyBuffer(int inputDevice)
+{
+    InDevice *in = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        if (inputDevice < 0 || inputDevice >= int(m_ins.size()))
+            return false;
+        in = m_ins[size_t(inputDevice)].get();
+    }
+    std::lock_guard delivery(in->delivery);
+    MidiNotification back;
+    MidiCallback callback;
+    {
+        std::lock_guard lock(m_mutex);
+        if (in->handle == NoMidiHandle || !in->started || in->buffers.empty())
+            return false;
+        MidiHeader *header = in->buffers.front();
+        in->buffers.pop_front();
+        header->bytesRecorded = 0;
+        header->flags = (header->flags | MidiHeader::Done) & ~quint32(MidiHeader::InQueue);
+        back.kind = MidiNotification::LongData;
+        back.header = header;
+        back.timeMs = sinceStartMs(*in);
+        callback = in->callback;
+    }
+    if (callback)
+        callback(back);
+    return true;
+}

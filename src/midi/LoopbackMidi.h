@@ -87,6 +87,9 @@ public:
     // message fills one queued buffer (several when longer than a buffer),
     // and waits while no buffer is queued.
     void inject(int inputDevice, const QByteArray &bytes);
+    // Hands the oldest queued buffer back with nothing recorded, as a driver
+    // may; false when none is queued or input is not started.
+    bool returnEmptyBuffer(int inputDevice);
     int waitingMessages(int inputDevice) const;
     int queuedBuffers(int inputDevice) const;
 

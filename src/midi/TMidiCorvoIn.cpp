@@ -1,0 +1,311 @@
+#include "TMidiCorvoIn.h"
+
+#include "MidiErrorText.h"
+#include "RegEdit.h"
+#include "TMidiFilter.h"
+#include "VentaroError.h"
+
+#include <QMetaObject>
+#include <QtDebug>
+
+namespace {
+
+const char *const InValueName = "In";
+const char *const MidiSubKey = "\\Midi";
+
+} // namespace
+
+TMidiCorvoIn::TMidiCorvoIn(QObject *owner, MidiPlatform *platform, const RegRoot &settings)
+    : QObject(owner), m_platform(platform), m_settings(settings)
+{
+    Q_ASSERT(platform);
+    const int count = m_platform->inDeviceCount();
+    for (int id = 0; id < count; ++id)
+        m_deviceNames << m_platform->inDeviceName(id);
+}
+
+TMidiCorvoIn::TMidiCorvoIn(QObject *owner, const QString &regKeyName, MidiPlatform *platform,
+                           const RegRoot &settings)
+    : TMidiCorvoIn(owner, platform, settings)
+{
+    m_regKeyName = regKeyName;
+    Loaded();
+}
+
+TMidiCorvoIn::~TMidiCorvoIn()
+{
+    m_destroying = true;
+    if (m_state != Closed) {
+        try {
+            Close();
+        } catch (const std::exception &) {
+            // Close raises nothing itself; nobody is left to show it anyway.
+        }
+    }
+    DestroyHandoff();
+    FreeBuffers();
+}
+
+QString TMidiCorvoIn::SettingsPath() const
+{
+    return RegSettingsRoot + m_regKeyName + QLatin1String(MidiSubKey);
+}
+
+int TMidiCorvoIn::IndexOfName(const QString &name) const
+{
+    if (name.isEmpty())
+        return -1;
+    for (int i = 0; i < m_deviceNames.size(); ++i)
+        if (m_deviceNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void TMidiCorvoIn::RaiseError(int code) const
+{
+    throw VentaroError(MidiPortErrorMessage(code, true, m_deviceName, m_platform));
+}
+
+void TMidiCorvoIn::Loaded()
+{
+    if (m_regKeyName.isEmpty())
+        return;
+    const QString saved = ReadRegString(m_settings, SettingsPath(),
+                                        QLatin1String(InValueName), QString());
+    m_deviceId = IndexOfName(saved);
+    if (m_deviceId >= 0)
+        m_deviceName = saved;
+}
+
+void TMidiCorvoIn::setDeviceID(int value)
+{
+    if (value == m_deviceId)
+        return;
+    if (value < -1 || value >= m_deviceNames.size())
+        throw VentaroError(MidiPortErrorMessage(MidiPlatform::BadDeviceId, true, QString(),
+                                                m_platform));
+    const TMidiInState remembered = m_state;
+    if (remembered != Closed)
+        Close();
+    m_deviceId = value;
+    m_deviceName = value >= 0 ? m_deviceNames[value] : QString();
+    if (m_deviceId >= 0 && !m_regKeyName.isEmpty())
+        WriteRegString(m_settings, SettingsPath(), QLatin1String(InValueName), m_deviceName);
+    if (remembered == Opened)
+        Open(false);
+    else if (remembered == Started)
+        Open(true);
+}
+
+void TMidiCorvoIn::setDeviceName(const QString &value)
+{
+    m_deviceName = value;
+    const int index = IndexOfName(value);
+    setDeviceID(index);
+    if (index == -1)
+        m_deviceName.clear();
+}
+
+void TMidiCorvoIn::setMidiFilter(TMidiFilter *filter)
+{
+    TMidiFilter *previous = m_filter.exchange(filter);
+    if (previous)
+        disconnect(previous, &QObject::destroyed, this, nullptr);
+    if (filter)
+        connect(filter, &QObject::destroyed, this,
+                [this, filter]() mutable { m_filter.compare_exchange_strong(filter, nullptr); },
+                Qt::DirectConnection);
+}
+
+void TMidiCorvoIn::Open(bool StartNow)
+{
+    if (m_state == Opened) {
+        Start();
+        return;
+    }
+    if (m_state == Started)
+        return; // already running on its device
+    MidiHandle handle = NoMidiHandle;
+    const int code = m_platform->inOpen(
+        &handle, m_deviceId, [this](const MidiNotification &n) { HandleDriverMessage(n); });
+    if (code != MidiPlatform::NoError) {
+        m_handle = NoMidiHandle;
+        RaiseError(code);
+    }
+    m_handle = handle;
+    if (StartNow)
+        Start();
+}
+
+void TMidiCorvoIn::Start()
+{
+    if (m_state == Started)
+        return;
+    // The hand-off exists before input runs, so no returned buffer is missed.
+    {
+        std::lock_guard lock(m_handoffMutex);
+        if (!m_handoff)
+            m_handoff = new QObject(this);
+    }
+    const int code = m_platform->inStart(m_handle);
+    if (code != MidiPlatform::NoError) {
+        DestroyHandoff();
+        RaiseError(code);
+    }
+    try {
+        for (int i = 0; i < SysExBufferCount; ++i)
+            AddSysExBuffer();
+    } catch (const VentaroError &) {
+        // Input does not keep running without its buffers: undo the start.
+        m_platform->inStop(m_handle);
+        m_platform->inReset(m_handle);
+        DestroyHandoff();
+        FreeBuffers();
+        throw;
+    }
+    m_state = Started;
+}
+
+void TMidiCorvoIn::AddSysExBuffer()
+{
+    auto owned = std::make_unique<MidiHeader>();
+    owned->data.resize(SysExBufferSize);
+    owned->flags = 0;
+    owned->user = m_deviceId;
+    MidiHeader *header = owned.get();
+    int code = m_platform->inPrepareHeader(m_handle, header);
+    if (code != MidiPlatform::NoError)
+        RaiseError(code);
+    // Owned before it is queued: the platform may hand it back at once.
+    m_buffers.push_back(std::move(owned));
+    code = m_platform->inAddBuffer(m_handle, header);
+    if (code != MidiPlatform::NoError) {
+        m_platform->inUnprepareHeader(m_handle, header);
+        m_buffers.pop_back();
+        RaiseError(code);
+    }
+}
+
+void TMidiCorvoIn::Stop()
+{
+    if (m_state != Started)
+        return;
+    m_platform->inStop(m_handle);
+    m_platform->inReset(m_handle);
+    m_state = Opened;
+    DestroyHandoff();
+    FreeBuffers();
+}
+
+void TMidiCorvoIn::Close()
+{
+    if (m_state == Closed)
+        return;
+    Stop();
+    m_platform->inClose(m_handle);
+    m_handle = NoMidiHandle;
+    // Closed even if the platform said nothing: the handle is gone.
+    m_state = Closed;
+}
+
+void TMidiCorvoIn::DestroyHandoff()
+{
+    QObject *handoff = nullptr;
+    {
+        std::lock_guard lock(m_handoffMutex);
+        handoff = m_handoff;
+        m_handoff = nullptr;
+    }
+    if (!handoff)
+        return;
+    // Deleting it discards the hand-offs still waiting; inside a delivery it
+    // must outlive the running one.
+    if (m_delivering > 0)
+        handoff->deleteLater();
+    else
+        delete handoff;
+}
+
+void TMidiCorvoIn::FreeBuffers()
+{
+    for (const std::unique_ptr<MidiHeader> &header : m_buffers)
+        m_platform->inUnprepareHeader(m_handle, header.get());
+    m_buffers.clear();
+}
+
+bool TMidiCorvoIn::OwnsBuffer(const MidiHeader *header) const
+{
+    for (const std::unique_ptr<MidiHeader> &owned : m_buffers)
+        if (owned.get() == header)
+            return true;
+    return false;
+}
+
+void TMidiCorvoIn::HandleDriverMessage(const MidiNotification &notification)
+{
+    switch (notification.kind) {
+    case MidiNotification::Open:
+        m_state = Opened;
+        if (OnStateChanged)
+            OnStateChanged(this);
+        break;
+    case MidiNotification::Close:
+        m_state = Closed;
+        if (OnStateChanged && !m_destroying)
+            OnStateChanged(this);
+        break;
+    case MidiNotification::Data: {
+        TEventData event = TEventData::fromWord(notification.message);
+        // Nothing may leave the platform's callback.
+        try {
+            if (TMidiFilter *filter = m_filter.load())
+                filter->ProcessEvent(event);
+            if (OnEventReceived)
+                OnEventReceived(this, event);
+        } catch (const std::exception &error) {
+            qWarning("MIDI input handler failed: %s", error.what());
+        }
+        break;
+    }
+    case MidiNotification::LongData: {
+        std::lock_guard lock(m_handoffMutex);
+        if (QObject *handoff = m_handoff) {
+            MidiHeader *header = notification.header;
+            QMetaObject::invokeMethod(
+                handoff, [this, handoff, header] { DeliverSysEx(handoff, header); },
+                Qt::QueuedConnection);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TMidiCorvoIn::DeliverSysEx(QObject *handoff, MidiHeader *header)
+{
+    auto current = [&] {
+        std::lock_guard lock(m_handoffMutex);
+        return handoff == m_handoff && OwnsBuffer(header);
+    };
+    if (!current())
+        return; // stopped since it was handed over
+    if (OnSysexReceived && header->bytesRecorded > 0) {
+        ++m_delivering;
+        try {
+            OnSysexReceived(this, header->data.data(), qint32(header->bytesRecorded));
+        } catch (const std::exception &error) {
+            qWarning("SysEx handler failed: %s", error.what());
+        }
+        --m_delivering;
+        if (!current())
+            return; // the handler stopped or restarted the port
+    }
+    m_platform->inUnprepareHeader(m_handle, header);
+    if (m_state == Started) {
+        header->bytesRecorded = 0;
+        header->offset = 0;
+        m_platform->inPrepareHeader(m_handle, header);
+        m_platform->inAddBuffer(m_handle, header);
+    }
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "MidiPlatform.h"
+#include "RegRoot.h"
+#include "TEventData.h"
+#include "TMidiFilter.h"
+#include "TNotifyEvent.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+
+// One MIDI input device of a platform: lists the input devices once,
+// remembers the chosen one by name under "<root><RegKeyName>\Midi", value
+// "In", opens, starts, stops and closes it, keeps two SysEx buffers of
+// 65536 bytes in circulation while started, and delivers what arrives.
+//
+// States: Closed, Opened (device open, input not running), Started (input
+// running, buffers queued). Opened and Closed are entered through the
+// platform's open and close notifications.
+//
+// Threads:
+// - Open, Start, Stop, Close, AddSysExBuffer and the property setters run
+//   on the window thread, which must be the thread the port lives on.
+// - OnStateChanged is raised during Open and Close, on the calling thread.
+// - Short messages are handled entirely on the platform's input thread:
+//   MidiFilter's ProcessEvent (its routes send through their output ports),
+//   then OnEventReceived. Assign those two while the port is Closed; their
+//   handlers must not touch windows, and anything they throw is dropped.
+// - SysEx buffers are never handled on the input thread: it only hands each
+//   returned buffer to a hand-off object that lives on the window thread and
+//   exists from just before input starts until Stop. There, in arrival
+//   order, OnSysexReceived runs for a buffer holding bytes, and the buffer
+//   is queued again while the port is Started. Stop discards buffers whose
+//   hand-off is still waiting: nothing is delivered after Stop.
+//   OnSysexReceived must not throw (run its body through the window's error
+//   guard); what escapes is dropped and the buffer still goes back.
+class TMidiCorvoIn : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int DeviceID READ DeviceID WRITE setDeviceID)
+    Q_PROPERTY(QString DeviceName READ DeviceName WRITE setDeviceName)
+    Q_PROPERTY(TMidiFilter *MidiFilter READ MidiFilter WRITE setMidiFilter)
+    Q_PROPERTY(QString RegKeyName READ RegKeyName WRITE setRegKeyName)
+
+public:
+    enum TMidiInState { Closed, Opened, Started };
+    Q_ENUM(TMidiInState)
+
+    static constexpr int SysExBufferSize = 65536;
+    static constexpr int SysExBufferCount = 2;
+
+    // Lists the devices; DeviceID -1, Closed. Nothing is restored.
+    TMidiCorvoIn(QObject *owner, MidiPlatform *platform,
+                 const RegRoot &settings = RegRoot::currentUser());
+    // As above, then stores regKeyName and restores the choice (Loaded).
+    TMidiCorvoIn(QObject *owner, const QString &regKeyName, MidiPlatform *platform,
+                 const RegRoot &settings = RegRoot::currentUser());
+    // Closes the port unless Closed; no OnStateChanged then.
+    ~TMidiCorvoIn() override;
+
+    void Loaded();
+
+    int DeviceID() const { return m_deviceId; }
+    void setDeviceID(int value);
+    QStringList DeviceNames() const { return m_deviceNames; }
+    QString DeviceName() const { return m_deviceName; }
+    void setDeviceName(const QString &value);
+    // Not owned; cleared when the filter is destroyed.
+    TMidiFilter *MidiFilter() const { return m_filter; }
+    void setMidiFilter(TMidiFilter *filter);
+    QString RegKeyName() const { return m_regKeyName; }
+    void setRegKeyName(const QString &value) { m_regKeyName = value; }
+    TMidiInState State() const { return m_state; }
+
+    TEventReceived OnEventReceived;
+    TSysexReceived OnSysexReceived;
+    TNotifyEvent OnStateChanged;
+
+    // Opened: starts, whatever StartNow says. Started: nothing. Closed:
+    // opens DeviceID (-1 passed unchanged), then starts if StartNow.
+    void Open(bool StartNow);
+    void Start();
+    void Stop();
+    void Close();
+    void AddSysExBuffer();
+
+    // Buffers the port owns now (queued or being delivered).
+    int BufferCount() const { return int(m_buffers.size()); }
+
+private:
+    void HandleDriverMessage(const MidiNotification &notification);
+    void DeliverSysEx(QObject *handoff, MidiHeader *header);
+    void DestroyHandoff();
+    void FreeBuffers();
+    bool OwnsBuffer(const MidiHeader *header) const;
+    int IndexOfName(const QString &name) const;
+    QString SettingsPath() const;
+    [[noreturn]] void RaiseError(int code) const;
+
+    MidiPlatform *m_platform;
+    RegRoot m_settings;
+    int m_deviceId = -1;
+    QStringList m_deviceNames;
+    QString m_deviceName;
+    QString m_regKeyName;
+    std::atomic<TMidiFilter *> m_filter{nullptr};
+    std::atomic<MidiHandle> m_handle{NoMidiHandle};
+    std::atomic<TMidiInState> m_state{Closed};
+    std::mutex m_handoffMutex;
+    QObject *m_handoff = nullptr;           // guarded by m_handoffMutex
+    std::vector<std::unique_ptr<MidiHeader>> m_buffers;  // window thread only
+    int m_delivering = 0;
+    bool m_destroying = false;
+};

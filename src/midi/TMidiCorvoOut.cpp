@@ -1,0 +1,300 @@
+#include "TMidiCorvoOut.h"
+
+#include "MidiErrorText.h"
+#include "RegEdit.h"
+#include "VentaroError.h"
+
+namespace {
+
+constexpr quint8 FirstSystemStatus = 0xF0;
+constexpr quint8 KindMask = 0xF0;
+constexpr quint8 ChannelMask = 0x0F;
+constexpr quint8 NoteOff = 0x80;
+constexpr quint8 NoteOn = 0x90;
+constexpr quint8 ControlChange = 0xB0;
+const char *const OutValueName = "Out";
+const char *const MidiSubKey = "\\Midi";
+
+} // namespace
+
+TMidiCorvoOut::TMidiCorvoOut(QObject *owner, MidiPlatform *platform, const RegRoot &settings)
+    : QObject(owner), m_platform(platform), m_settings(settings)
+{
+    Q_ASSERT(platform);
+    const int count = m_platform->outDeviceCount();
+    for (int id = 0; id < count; ++id)
+        m_deviceNames << m_platform->outDeviceName(id);
+    m_deviceId = -1;
+}
+
+TMidiCorvoOut::TMidiCorvoOut(QObject *owner, const QString &regKeyName, MidiPlatform *platform,
+                             const RegRoot &settings)
+    : TMidiCorvoOut(owner, platform, settings)
+{
+    m_regKeyName = regKeyName;
+    Loaded();
+}
+
+TMidiCorvoOut::~TMidiCorvoOut()
+{
+    m_destroying = true;
+    try {
+        Close();
+    } catch (const std::exception &) {
+        // Nobody is left to show it; the handle is released all the same.
+    }
+    std::lock_guard lock(m_pendingMutex);
+    m_pending.clear();
+}
+
+QString TMidiCorvoOut::SettingsPath() const
+{
+    return RegSettingsRoot + m_regKeyName + QLatin1String(MidiSubKey);
+}
+
+int TMidiCorvoOut::IndexOfName(const QString &name) const
+{
+    if (name.isEmpty())
+        return -1;
+    for (int i = 0; i < m_deviceNames.size(); ++i)
+        if (m_deviceNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void TMidiCorvoOut::RaiseError(int code) const
+{
+    throw VentaroError(MidiPortErrorMessage(code, false, m_deviceName, m_platform));
+}
+
+void TMidiCorvoOut::Loaded()
+{
+    if (m_regKeyName.isEmpty())
+        return;
+    const QString saved = ReadRegString(m_settings, SettingsPath(),
+                                        QLatin1String(OutValueName), QString());
+    m_deviceId = IndexOfName(saved);
+    if (m_deviceId >= 0)
+        m_deviceName = saved;
+}
+
+void TMidiCorvoOut::setDeviceID(int value)
+{
+    if (value == m_deviceId)
+        return;
+    if (value < -1 || value >= m_deviceNames.size())
+        throw VentaroError(MidiPortErrorMessage(MidiPlatform::BadDeviceId, false, QString(),
+                                                m_platform));
+    const bool wasOpen = m_isOpen;
+    Close();
+    m_deviceId = value;
+    m_deviceName = value >= 0 ? m_deviceNames[value] : QString();
+    // A port without a key name neither restores nor remembers its choice.
+    if (m_deviceId >= 0 && !m_regKeyName.isEmpty())
+        WriteRegString(m_settings, SettingsPath(), QLatin1String(OutValueName), m_deviceName);
+    if (wasOpen)
+        Open();
+}
+
+void TMidiCorvoOut::setDeviceName(const QString &value)
+{
+    m_deviceName = value;
+    const int index = IndexOfName(value);
+    setDeviceID(index);
+    if (index == -1)
+        m_deviceName.clear();
+}
+
+void TMidiCorvoOut::Open()
+{
+    if (m_isOpen)
+        return;
+    MidiHandle handle = NoMidiHandle;
+    const int code = m_platform->outOpen(
+        &handle, m_deviceId, [this](const MidiNotification &n) { HandleDriverMessage(n); });
+    if (code != MidiPlatform::NoError) {
+        m_handle = NoMidiHandle;
+        RaiseError(code);
+    }
+    m_handle = handle;
+    m_isOpen = true;
+}
+
+void TMidiCorvoOut::Close()
+{
+    if (!m_isOpen)
+        return;
+    ReleaseHeldNotes();
+    ResetControllers();
+    m_isOpen = false;
+    const MidiHandle handle = m_handle;
+    const int resetCode = m_platform->outReset(handle);
+    if (resetCode != MidiPlatform::NoError) {
+        // Never keep the device while the port reads as closed: the next
+        // Open would open it a second time. Once closed, the platform
+        // raises nothing more for the blocks, so they can go.
+        m_platform->outClose(handle);
+        m_handle = NoMidiHandle;
+        ReleaseAllPending();
+        RaiseError(resetCode);
+    }
+    ReleaseAllPending();
+    const int closeCode = m_platform->outClose(handle);
+    m_handle = NoMidiHandle;
+    if (closeCode != MidiPlatform::NoError)
+        RaiseError(closeCode);
+}
+
+void TMidiCorvoOut::SendShortMessage(const TEventData &msg)
+{
+    if (msg.status >= FirstSystemStatus)
+        return;
+    std::lock_guard lock(m_tableMutex);
+    m_platform->outShortMessage(m_handle, msg.toWord());
+    const int channel = msg.status & ChannelMask;
+    const quint8 kind = msg.status & KindMask;
+    const int number = msg.data1;
+    if (number >= NoteCount)
+        return; // not a note or controller number: nothing to count
+    if (kind == NoteOff || (kind == NoteOn && msg.data2 == 0)) {
+        if (m_heldNotes[channel][number] > 0)
+            --m_heldNotes[channel][number];
+    } else if (kind == NoteOn) {
+        ++m_heldNotes[channel][number];
+    } else if (kind == ControlChange) {
+        m_controllers[channel][number] = msg.data2;
+    }
+}
+
+void TMidiCorvoOut::SendShortMessage(quint8 status, quint8 data1, quint8 data2)
+{
+    TEventData msg;
+    msg.status = status;
+    msg.data1 = data1;
+    msg.data2 = data2;
+    SendShortMessage(msg);
+}
+
+int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
+{
+    if (!data || length <= 0)
+        return MidiPlatform::InvalidParameter;
+    auto owned = std::make_unique<MidiHeader>();
+    owned->data.assign(data, data + length);
+    owned->user = m_deviceId;
+    MidiHeader *header = owned.get();
+    const MidiHandle handle = m_handle;
+    m_platform->outPrepareHeader(handle, header);
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_pending.push_back(std::move(owned));
+    }
+    const int code = m_platform->outLongMessage(handle, header);
+    if (code != MidiPlatform::NoError)
+        ReleasePending(header); // the platform never took it
+    return code;
+}
+
+int TMidiCorvoOut::SendLongMessage(const QByteArray &bytes)
+{
+    return SendLongMessage(reinterpret_cast<const quint8 *>(bytes.constData()),
+                           int(bytes.size()));
+}
+
+void TMidiCorvoOut::ReleaseHeldNotes()
+{
+    std::lock_guard lock(m_tableMutex);
+    for (int channel = 0; channel < ChannelCount; ++channel)
+        for (int note = 0; note < NoteCount; ++note)
+            while (m_heldNotes[channel][note] > 0)
+                SendShortMessage(quint8(NoteOff + channel), quint8(note), 0);
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        const qint32 sustainDefault = DefaultControllerValues[SustainController];
+        if (m_controllers[channel][SustainController] != sustainDefault)
+            SendShortMessage(quint8(ControlChange + channel), quint8(SustainController),
+                             quint8(sustainDefault));
+    }
+}
+
+void TMidiCorvoOut::ResetControllers()
+{
+    std::lock_guard lock(m_tableMutex);
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        for (int controller = 0; controller < ControllerCount; ++controller) {
+            const qint32 value = DefaultControllerValues[size_t(controller)];
+            if (m_controllers[channel][controller] == value)
+                continue;
+            TEventData msg;
+            msg.status = quint8(ControlChange + channel);
+            msg.data1 = quint8(controller);
+            msg.data2 = quint8(value);
+            m_platform->outShortMessage(m_handle, msg.toWord());
+            m_controllers[channel][controller] = value;
+        }
+    }
+}
+
+qint32 TMidiCorvoOut::HeldNotes(int channel, int note) const
+{
+    if (channel < 0 || channel >= ChannelCount || note < 0 || note >= NoteCount)
+        return 0;
+    std::lock_guard lock(m_tableMutex);
+    return m_heldNotes[channel][note];
+}
+
+qint32 TMidiCorvoOut::ControllerValue(int channel, int controller) const
+{
+    if (channel < 0 || channel >= ChannelCount || controller < 0 || controller >= ControllerCount)
+        return 0;
+    std::lock_guard lock(m_tableMutex);
+    return m_controllers[channel][controller];
+}
+
+int TMidiCorvoOut::PendingCount() const
+{
+    std::lock_guard lock(m_pendingMutex);
+    return int(m_pending.size());
+}
+
+void TMidiCorvoOut::ReleasePending(MidiHeader *header)
+{
+    std::lock_guard lock(m_pendingMutex);
+    for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
+        if (it->get() == header) {
+            m_platform->outUnprepareHeader(m_handle, header);
+            m_pending.erase(it);
+            return;
+        }
+    }
+}
+
+void TMidiCorvoOut::ReleaseAllPending()
+{
+    std::lock_guard lock(m_pendingMutex);
+    while (!m_pending.empty()) {
+        m_platform->outUnprepareHeader(m_handle, m_pending.front().get());
+        m_pending.pop_front();
+    }
+}
+
+void TMidiCorvoOut::HandleDriverMessage(const MidiNotification &notification)
+{
+    switch (notification.kind) {
+    case MidiNotification::Open:
+        m_isOpen = true;
+        if (OnStateChanged)
+            OnStateChanged(this);
+        break;
+    case MidiNotification::Close:
+        m_isOpen = false;
+        m_handle = NoMidiHandle;
+        if (OnStateChanged && !m_destroying)
+            OnStateChanged(this);
+        break;
+    case MidiNotification::Done:
+        ReleasePending(notification.header);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "TChannelFilter.h"
+#include "TEventData.h"
+
+#include <QList>
+#include <QObject>
+
+#include <mutex>
+
+// A re-routing stage for short messages: every message goes through each
+// route in list order, each route working on its own copy with the channel
+// bits cleared. ProcessEvent runs on an input port's callback thread; the
+// route list is guarded, so routes may be changed from the window thread.
+class TMidiFilter : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TMidiFilter(QObject *owner = nullptr);
+
+    void AddRoute(const TChannelFilter &route);
+    void ClearRoutes();
+    QList<TChannelFilter> Routes() const;
+
+    void ProcessEvent(const TEventData &midiEvent);
+
+private:
+    mutable std::mutex m_mutex;
+    QList<TChannelFilter> m_routes;
+};
