@@ -103,11 +103,8 @@ void MidiKeysTest::noteMessage()
 void MidiKeysTest::afterConstruction()
 {
     TMIDIKeys keys(m_midi.get());
-    QCOMPARE(keys.MIDIDevice(), -1);
-    QCOMPARE(keys.MIDIChannel(), 1);
     QCOMPARE(keys.MIDIPortName(), QStringLiteral("Microsoft MIDI Mapper"));
     QVERIFY(!keys.MIDIPortOk());
-    QVERIFY(keys.OnNoteOn && keys.OnNoteOff);
     QVERIFY(m_midi->calls().isEmpty()); // nothing opened before the first note
 }
 
