@@ -1,0 +1,180 @@
+#include "JoinedMidiPlatform.h"
+
+JoinedMidiPlatform::JoinedMidiPlatform(MidiPlatform &first, MidiPlatform &second)
+    : m_first(first), m_second(second)
+{
+}
+
+std::pair<MidiPlatform *, int> JoinedMidiPlatform::locate(int deviceId, bool input) const
+{
+    if (deviceId == -1)
+        return {&m_first, -1};
+    if (deviceId < 0)
+        return {nullptr, deviceId};
+    const int firstCount = input ? m_first.inDeviceCount() : m_first.outDeviceCount();
+    if (deviceId < firstCount)
+        return {&m_first, deviceId};
+    const int secondCount = input ? m_second.inDeviceCount() : m_second.outDeviceCount();
+    if (deviceId - firstCount < secondCount)
+        return {&m_second, deviceId - firstCount};
+    return {nullptr, deviceId};
+}
+
+int JoinedMidiPlatform::open(MidiHandle *handle, int deviceId, MidiCallback callback,
+                             bool input)
+{
+    if (!handle)
+        return InvalidParameter;
+    const auto [platform, device] = locate(deviceId, input);
+    if (!platform)
+        return BadDeviceId;
+    MidiHandle innerHandle = NoMidiHandle;
+    const int result = input ? platform->inOpen(&innerHandle, device, std::move(callback))
+                             : platform->outOpen(&innerHandle, device, std::move(callback));
+    if (result != NoError)
+        return result;
+    std::lock_guard lock(m_mutex);
+    const MidiHandle joined = m_nextHandle++;
+    m_handles[joined] = Inner{platform, innerHandle};
+    *handle = joined;
+    return NoError;
+}
+
+JoinedMidiPlatform::Inner JoinedMidiPlatform::inner(MidiHandle handle) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_handles.find(handle);
+    return it == m_handles.end() ? Inner{} : it->second;
+}
+
+void JoinedMidiPlatform::forget(MidiHandle handle)
+{
+    std::lock_guard lock(m_mutex);
+    m_handles.erase(handle);
+}
+
+int JoinedMidiPlatform::outDeviceCount() const
+{
+    return m_first.outDeviceCount() + m_second.outDeviceCount();
+}
+
+QString JoinedMidiPlatform::outDeviceName(int deviceId) const
+{
+    const auto [platform, device] = locate(deviceId, false);
+    return platform && device >= 0 ? platform->outDeviceName(device) : QString();
+}
+
+int JoinedMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+{
+    return open(handle, deviceId, std::move(callback), false);
+}
+
+int JoinedMidiPlatform::outShortMessage(MidiHandle handle, quint32 message)
+{
+    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
+        return p.outShortMessage(h, message);
+    });
+}
+
+int JoinedMidiPlatform::outPrepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
+        return p.outPrepareHeader(h, header);
+    });
+}
+
+int JoinedMidiPlatform::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
+        return p.outUnprepareHeader(h, header);
+    });
+}
+
+int JoinedMidiPlatform::outLongMessage(MidiHandle handle, MidiHeader *header)
+{
+    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
+        return p.outLongMessage(h, header);
+    });
+}
+
+int JoinedMidiPlatform::outReset(MidiHandle handle)
+{
+    return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.outReset(h); });
+}
+
+int JoinedMidiPlatform::outClose(MidiHandle handle)
+{
+    const int result =
+        forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.outClose(h); });
+    if (result == NoError)
+        forget(handle);
+    return result;
+}
+
+int JoinedMidiPlatform::inDeviceCount() const
+{
+    return m_first.inDeviceCount() + m_second.inDeviceCount();
+}
+
+QString JoinedMidiPlatform::inDeviceName(int deviceId) const
+{
+    const auto [platform, device] = locate(deviceId, true);
+    return platform && device >= 0 ? platform->inDeviceName(device) : QString();
+}
+
+int JoinedMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+{
+    return open(handle, deviceId, std::move(callback), true);
+}
+
+int JoinedMidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
+        return p.inPrepareHeader(h, header);
+    });
+}
+
+int JoinedMidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
+        return p.inUnprepareHeader(h, header);
+    });
+}
+
+int JoinedMidiPlatform::inAddBuffer(MidiHandle handle, MidiHeader *header)
+{
+    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
+        return p.inAddBuffer(h, header);
+    });
+}
+
+int JoinedMidiPlatform::inStart(MidiHandle handle)
+{
+    return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inStart(h); });
+}
+
+int JoinedMidiPlatform::inStop(MidiHandle handle)
+{
+    return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inStop(h); });
+}
+
+int JoinedMidiPlatform::inReset(MidiHandle handle)
+{
+    return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inReset(h); });
+}
+
+int JoinedMidiPlatform::inClose(MidiHandle handle)
+{
+    const int result =
+        forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inClose(h); });
+    if (result == NoError)
+        forget(handle);
+    return result;
+}
+
+std::optional<QString> JoinedMidiPlatform::errorText(int code, bool isInput) const
+{
+    if (auto text = m_first.errorText(code, isInput))
+        return text;
+    return m_second.errorText(code, isInput);
+}

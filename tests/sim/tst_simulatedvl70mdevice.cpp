@@ -1,0 +1,321 @@
+#include "FakeClock.h"
+#include "JoinedMidiPlatform.h"
+#include "LoopbackMidi.h"
+#include "SimulatedVl70mDevice.h"
+#include "SystemSleeper.h"
+#include "VoiceConversion.h"
+#include "VoiceDump.h"
+
+#include <QtTest>
+
+#include <mutex>
+#include <thread>
+
+namespace {
+
+struct Arrived {
+    QByteArray message;
+    qint64 timeMs;
+    std::thread::id thread;
+};
+
+// The program's side of the pair, straight on the platform: one output
+// handle, one started input handle with enough buffers for any dump-out.
+class ProgramSide
+{
+public:
+    ProgramSide(MidiPlatform &platform, int outputDevice, int inputDevice)
+        : m_platform(platform)
+    {
+        QCOMPARE_EQ(platform.outOpen(&m_out, outputDevice,
+                                     [this](const MidiNotification &n) {
+                                         if (n.kind == MidiNotification::Done) {
+                                             std::lock_guard lock(m_mutex);
+                                             m_senderThread = std::this_thread::get_id();
+                                         }
+                                     }),
+                    MidiPlatform::NoError);
+        QCOMPARE_EQ(platform.inOpen(&m_in, inputDevice,
+                                    [this](const MidiNotification &n) { take(n); }),
+                    MidiPlatform::NoError);
+        for (MidiHeader &header : m_buffers) {
+            header.data.resize(2048);
+            header.flags |= MidiHeader::Prepared;
+            platform.inAddBuffer(m_in, &header);
+        }
+        platform.inStart(m_in);
+    }
+    ~ProgramSide()
+    {
+        m_platform.inReset(m_in);
+        m_platform.inClose(m_in);
+        m_platform.outReset(m_out);
+        m_platform.outClose(m_out);
+    }
+
+    void send(const QByteArray &bytes)
+    {
+        auto &header = m_sent.emplace_back();
+        header.data.assign(bytes.begin(), bytes.end());
+        m_platform.outPrepareHeader(m_out, &header);
+        QCOMPARE_EQ(m_platform.outLongMessage(m_out, &header), MidiPlatform::NoError);
+    }
+    void sendShort(int status, int data1, int data2 = 0)
+    {
+        m_platform.outShortMessage(m_out, quint32(status | data1 << 8 | data2 << 16));
+    }
+    void press(int button, int device = 0)
+    {
+        const char bytes[] = {char(0xF0), 0x43, char(0x10 + device), 0x57, 0x0A, 0x00,
+                              char(button), 0x01, char(0xF7)};
+        send(QByteArray(bytes, sizeof bytes));
+    }
+    QList<Arrived> arrived() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_arrived;
+    }
+    std::thread::id senderThread() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_senderThread;
+    }
+
+private:
+    void take(const MidiNotification &n)
+    {
+        if (n.kind != MidiNotification::LongData || n.header->bytesRecorded == 0)
+            return;
+        std::lock_guard lock(m_mutex);
+        m_arrived.append({QByteArray(reinterpret_cast<const char *>(n.header->data.data()),
+                                     qsizetype(n.header->bytesRecorded)),
+                          n.timeMs, std::this_thread::get_id()});
+    }
+
+    MidiPlatform &m_platform;
+    MidiHandle m_out = NoMidiHandle;
+    MidiHandle m_in = NoMidiHandle;
+    std::array<MidiHeader, 40> m_buffers;
+    std::list<MidiHeader> m_sent;
+    mutable std::mutex m_mutex;
+    QList<Arrived> m_arrived;
+    std::thread::id m_senderThread;
+};
+
+QByteArray joined(const QList<Arrived> &arrived)
+{
+    QByteArray all;
+    for (const Arrived &a : arrived)
+        all += a.message;
+    return all;
+}
+
+QByteArray testVoice(int device)
+{
+    return SimulatedVl70m::makeVoice("Loopback", 777, device);
+}
+
+} // namespace
+
+class TestSimulatedVl70mDevice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void takesWhatIsSent_data();
+    void takesWhatIsSent();
+    void selectsPlaceFromShortMessages();
+    void dumpsOutOnItsOwnThread_data();
+    void dumpsOutOnItsOwnThread();
+    void shutsDownDuringDumpOut();
+    void joinedListsMachineThenSimulator();
+    void joinedRoutesHandles();
+};
+
+void TestSimulatedVl70mDevice::takesWhatIsSent_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::newRow("full") << "full";
+    QTest::newRow("custom 6") << "custom";
+    QTest::newRow("internal 64") << "internal";
+}
+
+void TestSimulatedVl70mDevice::takesWhatIsSent()
+{
+    QFETCH(QString, form);
+
+    FakeClock clock;
+    LoopbackMidi platform(&clock);
+    SimulatedVl70mDevice sim(platform, clock);
+    QVERIFY(sim.instrument().setDeviceNumber(3));
+    ProgramSide program(platform, sim.devices().output, sim.devices().input);
+
+    const QByteArray full = testVoice(3);
+    const QByteArray sent = form == "full"     ? full
+                            : form == "custom" ? VoiceConversion::DumpToCustom(full, 6, 3)
+                                               : VoiceConversion::DumpToInternal(full, 64, 3);
+    program.send(sent);
+    sim.waitUntilIdle();
+
+    const QByteArray held = form == "full"     ? sim.instrument().editBuffer()
+                            : form == "custom" ? sim.instrument().customSlot(6)
+                                               : sim.instrument().internalSlot(64);
+    QCOMPARE(held, sent);
+    QCOMPARE(sim.instrument().ignoredCount(), 0);
+    QVERIFY(program.arrived().isEmpty());
+}
+
+void TestSimulatedVl70mDevice::selectsPlaceFromShortMessages()
+{
+    FakeClock clock;
+    LoopbackMidi platform(&clock);
+    SimulatedVl70mDevice sim(platform, clock);
+    ProgramSide program(platform, sim.devices().output, sim.devices().input);
+
+    program.sendShort(0xB0, 0, 35);
+    program.sendShort(0xB0, 32, 2);
+    sim.waitUntilIdle();
+    QCOMPARE(sim.instrument().currentBank(), SimulatedVl70m::Bank::Preset1);
+    program.sendShort(0xC0, 4);
+    program.sendShort(0x90, 60, 100);
+    program.sendShort(0x80, 60, 0);
+    sim.waitUntilIdle();
+    QCOMPARE(sim.instrument().currentBank(), SimulatedVl70m::Bank::Custom);
+    QCOMPARE(sim.instrument().currentProgram(), 4);
+    QCOMPARE(sim.instrument().editBuffer().mid(VoiceDump::VoiceNameOffset, 8),
+             QByteArray("SimCus 5"));
+    QCOMPARE(sim.instrument().noteOnCount(), 1);
+    QCOMPARE(sim.instrument().noteOffCount(), 1);
+}
+
+void TestSimulatedVl70mDevice::dumpsOutOnItsOwnThread_data()
+{
+    QTest::addColumn<QList<int>>("buttons");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<int>("messages");
+
+    QTest::newRow("current") << QList<int>{1, 7, 7} << "full" << 15;
+    QTest::newRow("custom 2") << QList<int>{1, 13, 14, 7, 7} << "custom" << 2;
+    QTest::newRow("internal 3") << QList<int>{1, 13, 13, 14, 14, 7, 7} << "internal" << 1;
+}
+
+void TestSimulatedVl70mDevice::dumpsOutOnItsOwnThread()
+{
+    QFETCH(QList<int>, buttons);
+    QFETCH(QString, form);
+    QFETCH(int, messages);
+
+    FakeClock clock;
+    LoopbackMidi platform(&clock);
+    SimulatedVl70mDevice sim(platform, clock);
+    QVERIFY(sim.instrument().setDeviceNumber(5));
+    ProgramSide program(platform, sim.devices().output, sim.devices().input);
+
+    // A voice written under another device number goes out under 5.
+    const QByteArray full = testVoice(5);
+    QByteArray expected = form == "full"     ? full
+                          : form == "custom" ? VoiceConversion::DumpToCustom(full, 2, 5)
+                                             : VoiceConversion::DumpToInternal(full, 3, 5);
+    program.send(expected);
+    for (int button : buttons)
+        program.press(button, 5);
+    sim.waitUntilIdle();
+
+    const QList<Arrived> arrived = program.arrived();
+    QCOMPARE(arrived.size(), messages);
+    QCOMPARE(joined(arrived), expected);
+    for (int i = 0; i < arrived.size(); ++i) {
+        QCOMPARE(arrived[i].message.count(char(0xF0)), 1);
+        QCOMPARE(arrived[i].timeMs - arrived[0].timeMs, qint64(i) * 50);
+        QVERIFY(arrived[i].thread != program.senderThread());
+        QVERIFY(arrived[i].thread != std::this_thread::get_id());
+    }
+}
+
+void TestSimulatedVl70mDevice::shutsDownDuringDumpOut()
+{
+    // Real waits of 300 ms between blocks: the pair must not sit out the
+    // whole dump-out when it is destroyed in the middle of it.
+    SystemSleeper clock;
+    LoopbackMidi platform(&clock);
+    auto sim = std::make_unique<SimulatedVl70mDevice>(platform, clock);
+    QVERIFY(sim->instrument().setDumpIntervalMs(300));
+    ProgramSide program(platform, sim->devices().output, sim->devices().input);
+    for (int button : {1, 7, 7})
+        program.press(button);
+    QTRY_VERIFY(!program.arrived().isEmpty());
+    sim.reset();
+    QVERIFY(program.arrived().size() < 15);
+}
+
+void TestSimulatedVl70mDevice::joinedListsMachineThenSimulator()
+{
+    FakeClock clock;
+    LoopbackMidi machine(&clock);
+    machine.addDevicePair("Port A");
+    machine.addOutputDevice("Synth B");
+    LoopbackMidi simulated(&clock);
+    SimulatedVl70mDevice sim(simulated, clock);
+    JoinedMidiPlatform platform(machine, simulated);
+
+    QCOMPARE(platform.outDeviceCount(), 3);
+    QCOMPARE(platform.inDeviceCount(), 2);
+    QCOMPARE(platform.outDeviceName(0), "Port A");
+    QCOMPARE(platform.outDeviceName(1), "Synth B");
+    QCOMPARE(platform.outDeviceName(2), "Simulated VL70-m");
+    QCOMPARE(platform.inDeviceName(1), "Simulated VL70-m");
+    QCOMPARE(platform.outDeviceName(3), QString());
+    QCOMPARE(platform.inDeviceName(-1), QString());
+
+    MidiHandle handle = NoMidiHandle;
+    QCOMPARE(platform.outOpen(&handle, 3, {}), int(MidiPlatform::BadDeviceId));
+    QCOMPARE(platform.inOpen(&handle, 2, {}), int(MidiPlatform::BadDeviceId));
+    QCOMPARE(platform.inOpen(&handle, -2, {}), int(MidiPlatform::BadDeviceId));
+
+    // The whole way through the joined platform.
+    ProgramSide program(platform, 2, 1);
+    program.press(1);
+    program.press(7);
+    program.press(7);
+    sim.waitUntilIdle();
+    QByteArray expected = sim.instrument().editBuffer();
+    QCOMPARE(joined(program.arrived()), expected);
+}
+
+void TestSimulatedVl70mDevice::joinedRoutesHandles()
+{
+    FakeClock clock;
+    LoopbackMidi machine(&clock);
+    machine.addOutputDevice("Port A");
+    LoopbackMidi other(&clock);
+    other.addOutputDevice("Port B");
+    JoinedMidiPlatform platform(machine, other);
+
+    // Both inner platforms hand out the same first handle; the joined ones differ.
+    MidiHandle a = NoMidiHandle, b = NoMidiHandle;
+    QCOMPARE(platform.outOpen(&a, 0, {}), int(MidiPlatform::NoError));
+    QCOMPARE(platform.outOpen(&b, 1, {}), int(MidiPlatform::NoError));
+    QVERIFY(a != b);
+    QCOMPARE(platform.outShortMessage(a, 0x403C90), int(MidiPlatform::NoError));
+    QCOMPARE(platform.outShortMessage(b, 0x003C80), int(MidiPlatform::NoError));
+    QCOMPARE(machine.received(0), QList<QByteArray>{QByteArray("\x90\x3C\x40", 3)});
+    QCOMPARE(other.received(0), QList<QByteArray>{QByteArray("\x80\x3C\x00", 3)});
+
+    // -1 is the machine's default device.
+    MidiHandle d = NoMidiHandle;
+    QCOMPARE(platform.outOpen(&d, -1, {}), int(MidiPlatform::NoError));
+    QCOMPARE(platform.outShortMessage(d, 0x00C0), int(MidiPlatform::NoError));
+    QCOMPARE(machine.received(0).size(), 2);
+
+    QCOMPARE(platform.outClose(a), int(MidiPlatform::NoError));
+    QCOMPARE(platform.outShortMessage(a, 0x403C90), int(MidiPlatform::InvalidHandle));
+    QCOMPARE(platform.outClose(a), int(MidiPlatform::InvalidHandle));
+    QCOMPARE(platform.outShortMessage(b, 0x403C90), int(MidiPlatform::NoError));
+    platform.outClose(b);
+    platform.outClose(d);
+    QCOMPARE(platform.errorText(MidiPlatform::BadDeviceId, true),
+             MidiPlatform::standardErrorText(MidiPlatform::BadDeviceId, true));
+}
+
+QTEST_GUILESS_MAIN(TestSimulatedVl70mDevice)
+#include "tst_simulatedvl70mdevice.moc"
