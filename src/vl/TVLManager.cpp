@@ -1,0 +1,191 @@
+#include "TVLManager.h"
+
+#include "RegEdit.h"
+#include "TMidiCorvoIn.h"
+#include "TMidiCorvoOut.h"
+#include "VentaroError.h"
+#include "VoiceConversion.h"
+#include "VoiceDump.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// The stored device number keeps its low eight bits; anything above 15 is 0.
+constexpr qint32 DeviceIdByteMask = 0xFF;
+constexpr quint8 HighestDeviceId = 15;
+constexpr quint8 SevenBitMask = 0x7F;
+
+QByteArray readAll(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace
+
+TVLManager::TVLManager(QObject *owner, MidiPlatform *platform, const RegRoot &settings,
+                       const QString &programFolder)
+    : QObject(owner)
+    , m_dump(VoiceDump::FullLength, '\0')
+{
+    m_knobBitmap = QImage(KnobResource);
+    loadParamDoc(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
+    m_sysExHeader = {VoiceDump::SysExStart, VoiceDump::ManufacturerId, m_deviceId,
+                     VoiceDump::ModelId};
+    m_midiIn = new TMidiCorvoIn(this, RegKeyName, platform, settings);
+    m_midiOut = new TMidiCorvoOut(this, RegKeyName, platform, settings);
+    readDeviceId(settings);
+}
+
+TVLManager::~TVLManager()
+{
+    m_knobBitmap = QImage();
+    m_paramDoc.clear();
+    // A port that fails to close must not stop the other one from closing,
+    // nor let an exception leave a destructor.
+    try {
+        m_midiIn->Close();
+    } catch (const std::exception &) {
+    }
+    delete m_midiIn;
+    m_midiIn = nullptr;
+    try {
+        m_midiOut->Close();
+    } catch (const std::exception &) {
+    }
+    delete m_midiOut;
+    m_midiOut = nullptr;
+}
+
+void TVLManager::loadParamDoc(const QString &programFolder)
+{
+    const QString fileName = QDir(programFolder).filePath(DocFileName);
+    if (QFile::exists(fileName)) {
+        // A file that cannot be read counts as one of the wrong length.
+        m_paramDoc = SplitLines(readAll(fileName));
+        if (m_paramDoc.size() != DocLineCount)
+            m_paramDoc.clear();
+    }
+    if (m_paramDoc.isEmpty())
+        m_paramDoc = SplitLines(readAll(DocResource));
+}
+
+void TVLManager::readDeviceId(const RegRoot &settings)
+{
+    const QString key = RegSettingsRoot + RegKeyName + QStringLiteral("\\Midi");
+    const qint32 stored = ReadRegInteger(settings, key, DeviceIdValueName, 0);
+    const quint8 low = quint8(stored & DeviceIdByteMask);
+    m_deviceId = low > HighestDeviceId ? 0 : low;
+}
+
+QStringList TVLManager::SplitLines(const QByteArray &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(VoiceDump::TextFromBytes(QByteArrayView(text).sliced(start, i - start)));
+        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(VoiceDump::TextFromBytes(QByteArrayView(text).sliced(start)));
+    return lines;
+}
+
+bool TVLManager::LoadVoice(const QByteArray &stream)
+{
+    const std::optional<VoiceDump::Form> form = VoiceDump::FormOf(stream);
+    if (!form)
+        return false;
+    switch (*form) {
+    case VoiceDump::Form::Custom:
+        if (!VoiceConversion::CustomToDump(stream, m_dump, m_slotNumber))
+            return false;
+        m_sourceKind = SourceCustom;
+        break;
+    case VoiceDump::Form::Internal:
+        if (!VoiceConversion::InternalToDump(stream, m_dump, m_slotNumber))
+            return false;
+        m_sourceKind = SourceInternal;
+        break;
+    case VoiceDump::Form::Full:
+        m_dump = stream;
+        m_dump.detach();
+        m_sourceKind = SourceFull;
+        break;
+    }
+    m_voiceName = VoiceDump::TextFromBytes(
+        QByteArrayView(m_dump).sliced(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength));
+    return true;
+}
+
+void TVLManager::SendToCurrent()
+{
+    m_sysExHeader[VoiceDump::DeviceOffset] = m_deviceId;
+    VoiceDump::SealDump(m_dump, m_deviceId);
+    const QByteArray message = m_dump;
+    sendLong(message);
+}
+
+void TVLManager::SendToCustom(int slot)
+{
+    m_slotNumber = (slot >= 1 && slot <= VoiceDump::CustomSlotCount) ? slot : 1;
+    m_sysExHeader[VoiceDump::DeviceOffset] = m_deviceId;
+    sendLong(VoiceConversion::DumpToCustom(m_dump, m_slotNumber, m_deviceId));
+}
+
+void TVLManager::SendToInternal(int slot)
+{
+    m_slotNumber = (slot >= 1 && slot <= VoiceDump::InternalSlotCount) ? slot : 1;
+    m_sysExHeader[VoiceDump::DeviceOffset] = m_deviceId;
+    sendLong(VoiceConversion::DumpToInternal(m_dump, m_slotNumber, m_deviceId));
+}
+
+void TVLManager::SendShortMessage(quint8 status, quint8 data1, quint8 data2)
+{
+    m_midiOut->Open();
+    m_midiOut->SendShortMessage(status, data1, data2);
+}
+
+QByteArray TVLManager::RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber, bool release)
+{
+    const quint8 bytes[RemoteSwitchLength] = {
+        VoiceDump::SysExStart,
+        VoiceDump::ManufacturerId,
+        quint8(ParameterChangeGroup | (deviceId & VoiceDump::DeviceMask)),
+        VoiceDump::ModelId,
+        RemoteSwitchAddressHigh,
+        RemoteSwitchAddressMid,
+        quint8(switchNumber & SevenBitMask),
+        release ? RemoteSwitchRelease : RemoteSwitchPress,
+        VoiceDump::SysExEnd,
+    };
+    return QByteArray(reinterpret_cast<const char *>(bytes), RemoteSwitchLength);
+}
+
+void TVLManager::SendRemoteSwitch(quint8 switchNumber, bool release)
+{
+    if (!m_midiOut->IsOpen())
+        m_midiOut->Open();
+    m_midiOut->SendLongMessage(RemoteSwitchMessage(m_deviceId, switchNumber, release));
+}
+
+void TVLManager::CloseOutput()
+{
+    m_midiOut->Close();
+}
+
+void TVLManager::sendLong(const QByteArray &message)
+{
+    m_midiOut->Open();
+    m_midiOut->SendLongMessage(message);
+}

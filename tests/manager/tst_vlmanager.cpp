@@ -1,0 +1,511 @@
+#include "LoopbackMidi.h"
+#include "RegEdit.h"
+#include "RegRoot.h"
+#include "SystemSleeper.h"
+#include "TMidiCorvoIn.h"
+#include "TMidiCorvoOut.h"
+#include "TVLManager.h"
+#include "VentaroError.h"
+#include "VoiceDump.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString MidiKey = QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi");
+
+// A manager over loopback devices, with its own settings file and program folder.
+struct Rig
+{
+    SystemSleeper clock;
+    LoopbackMidi midi{&clock};
+    QTemporaryDir folder;
+    RegRoot settings = RegRoot::iniFile(folder.filePath(QStringLiteral("settings.ini")));
+    int output = midi.addOutputDevice(QStringLiteral("Instrument out"));
+    int input = midi.addInputDevice(QStringLiteral("Instrument in"));
+    std::unique_ptr<TVLManager> manager;
+
+    TVLManager &make()
+    {
+        manager = std::make_unique<TVLManager>(nullptr, &midi, settings, folder.path());
+        return *manager;
+    }
+    QList<QByteArray> sent() { return midi.received(output); }
+    void writeDoc(const QByteArray &text) const
+    {
+        QFile file(folder.filePath(QStringLiteral("vl70doc.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+};
+
+QByteArray lines(int count, const QByteArray &first = "file line")
+{
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += (i == 0 ? first : QByteArray("x\ty\tz")) + "\r\n";
+    return text;
+}
+
+// A full voice dump named `name` whose data bytes count up from `seed`.
+QByteArray fullVoice(const QByteArray &name, int seed, quint8 device = 5)
+{
+    QByteArray dump = VoiceDump::EmptyFullDump(device);
+    for (const VoiceDump::Block &block : VoiceDump::FullBlocks)
+        for (int i = 0; i < block.count; ++i)
+            dump[block.start + VoiceDump::DataOffset + i] = char((seed + block.start + i) & 0x7F);
+    dump.replace(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength, name);
+    return dump;
+}
+
+QByteArray internalVoice(const QByteArray &name, quint8 memory)
+{
+    QByteArray data(VoiceDump::InternalCount, '\x11');
+    data.replace(0, VoiceDump::VoiceNameLength, name);
+    QByteArray voice = VoiceDump::BuildInternalDump(1, data, 0);
+    voice[VoiceDump::InternalMemoryOffset] = char(memory);
+    return voice;
+}
+
+// True when the block starting at `start` sums to a multiple of 128.
+bool checksumValid(const QByteArray &bytes, int start, int count)
+{
+    int sum = 0;
+    for (int i = start + VoiceDump::CountHighOffset; i <= start + VoiceDump::HeaderLength + count; ++i)
+        sum += quint8(bytes.at(i));
+    return sum % 128 == 0;
+}
+
+} // namespace
+
+class TestVlManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsEmpty()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        QCOMPARE(manager.Dump(), QByteArray(VoiceDump::FullLength, '\0'));
+        QVERIFY(manager.VoiceName().isEmpty());
+        QCOMPARE(manager.SourceKind(), quint8(TVLManager::SourceInternal));
+        QCOMPARE(manager.SlotNumber(), 0);
+        QCOMPARE(manager.KnobBitmap().size(), QSize(65, 61));
+        QCOMPARE(manager.ParamDoc().size(), TVLManager::DocLineCount);
+        QCOMPARE(manager.ParamDoc().first(), QStringLiteral("F0\tDébut de message exclusif\t"));
+        QCOMPARE(manager.MidiIn()->RegKeyName(), QStringLiteral("VL70-m"));
+        QCOMPARE(manager.MidiOut()->RegKeyName(), QStringLiteral("VL70-m"));
+        QVERIFY(rig.midi.calls().isEmpty()); // nothing opened or sent
+    }
+
+    void storedDeviceId_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("missing") << QVariant() << 0;
+        QTest::newRow("3") << QVariant(3) << 3;
+        QTest::newRow("15") << QVariant(15) << 15;
+        QTest::newRow("16") << QVariant(16) << 0;
+        QTest::newRow("300, low bits 44") << QVariant(300) << 0;
+        QTest::newRow("259, low bits 3") << QVariant(259) << 3;
+        QTest::newRow("-1, low bits 255") << QVariant(-1) << 0;
+    }
+    void storedDeviceId()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, expected);
+        Rig rig;
+        if (stored.isValid())
+            QVERIFY(WriteRegInteger(rig.settings, MidiKey, QStringLiteral("ID"), stored.toInt()));
+        QCOMPARE(int(rig.make().DeviceID()), expected);
+    }
+
+    void docFile_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("replaces");
+        QTest::newRow("1807 lines") << lines(1807) << false;
+        QTest::newRow("1808 lines") << lines(1808) << true;
+        QTest::newRow("1809 lines") << lines(1809) << false;
+        QTest::newRow("1808 lines, LF only") << QByteArray(lines(1808)).replace("\r\n", "\n") << true;
+        QTest::newRow("1808 lines, last without break") << lines(1808).chopped(2) << true;
+        QTest::newRow("1807 lines and an empty one") << lines(1807) + "\r\n" << true;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void docFile()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, replaces);
+        Rig rig;
+        rig.writeDoc(text);
+        const QStringList doc = rig.make().ParamDoc();
+        QCOMPARE(doc.size(), TVLManager::DocLineCount);
+        QCOMPARE(doc.first() == QStringLiteral("file line"), replaces);
+    }
+
+    void docFileUnreadable()
+    {
+        Rig rig;
+        QVERIFY(QDir(rig.folder.path()).mkdir(QStringLiteral("vl70doc.txt")));
+        const QStringList doc = rig.make().ParamDoc();
+        QCOMPARE(doc.size(), TVLManager::DocLineCount);
+        QVERIFY(doc.first().startsWith(QStringLiteral("F0\t")));
+    }
+
+    void docFileWindows1252()
+    {
+        Rig rig;
+        rig.writeDoc(lines(1808, "r\xe9serve \x80"));
+        QCOMPARE(rig.make().ParamDoc().first(), QStringLiteral("réserve €"));
+    }
+
+    void splitLines_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("empty") << QByteArray() << QStringList();
+        QTest::newRow("one, no break") << QByteArray("a") << QStringList{"a"};
+        QTest::newRow("one, final break") << QByteArray("a\r\n") << QStringList{"a"};
+        QTest::newRow("empty last line") << QByteArray("a\r\n\r\n") << QStringList{"a", ""};
+        QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+        QTest::newRow("CR") << QByteArray("a\rb") << QStringList{"a", "b"};
+        QTest::newRow("LF CR is two breaks") << QByteArray("a\n\rb") << QStringList{"a", "", "b"};
+        QTest::newRow("only a break") << QByteArray("\r\n") << QStringList{""};
+    }
+    void splitLines()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, expected);
+        QCOMPARE(TVLManager::SplitLines(text), expected);
+    }
+
+    void loadFullKeepsSlot()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        QVERIFY(manager.LoadVoice(internalVoice("Internal", 0x0A)));
+        QCOMPARE(manager.SlotNumber(), 11);
+        QCOMPARE(manager.SourceKind(), quint8(TVLManager::SourceInternal));
+        const QByteArray full = fullVoice("Full  \x01 ", 7);
+        QVERIFY(manager.LoadVoice(full));
+        QCOMPARE(manager.Dump(), full);
+        QCOMPARE(manager.SlotNumber(), 11);
+        QCOMPARE(manager.SourceKind(), quint8(TVLManager::SourceFull));
+        QCOMPARE(manager.VoiceName(), QStringLiteral("Full  \x01 "));
+    }
+
+    void loadInternalOverFull()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        const QByteArray full = fullVoice("FullName", 3);
+        QVERIFY(manager.LoadVoice(full));
+        QVERIFY(manager.LoadVoice(internalVoice("NewVoice", 0)));
+        QCOMPARE(manager.VoiceName(), QStringLiteral("NewVoice"));
+        QCOMPARE(manager.SlotNumber(), 1);
+        QCOMPARE(manager.Dump().at(401), full.at(401));
+        QCOMPARE(manager.Dump().sliced(480), full.sliced(480));
+    }
+
+    void loadCustom()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        QByteArray custom = VoiceDump::BuildCustomDump(3, QByteArray(163, '\x22'),
+                                                       QByteArray(1387, '\x33'), 9);
+        custom.replace(VoiceDump::CustomDataAStart, 8, "Custom 3");
+        custom[VoiceDump::CustomMemoryOffsetA] = 0x02;
+        custom[VoiceDump::CustomMemoryOffsetB] = 0x04;
+        QVERIFY(manager.LoadVoice(custom));
+        QCOMPARE(manager.SourceKind(), quint8(TVLManager::SourceCustom));
+        QCOMPARE(manager.SlotNumber(), 5);
+        QCOMPARE(int(manager.Dump().at(VoiceDump::ProgramNumberOffset)), 2);
+        QCOMPARE(manager.VoiceName(), QStringLiteral("Custom 3"));
+    }
+
+    void failedLoadChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QByteArray full = fullVoice("Other   ", 9);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("175 bytes") << internalVoice("Other   ", 1) + '\xF7';
+        QTest::newRow("1807 bytes") << full.chopped(1);
+        QTest::newRow("1809 bytes") << full + '\xF7';
+        QTest::newRow("first byte not F0") << QByteArray(full).replace(0, 1, "\xF1");
+        QTest::newRow("fourth byte not 57") << QByteArray(full).replace(3, 1, "\x58");
+        QTest::newRow("internal, fourth byte 00")
+            << internalVoice("Other   ", 1).replace(3, 1, QByteArray(1, '\0'));
+    }
+    void failedLoadChangesNothing()
+    {
+        QFETCH(QByteArray, stream);
+        Rig rig;
+        TVLManager &manager = rig.make();
+        QVERIFY(manager.LoadVoice(internalVoice("Kept one", 6)));
+        const QByteArray dump = manager.Dump();
+        QVERIFY(!manager.LoadVoice(stream));
+        QCOMPARE(manager.Dump(), dump);
+        QCOMPARE(manager.VoiceName(), QStringLiteral("Kept one"));
+        QCOMPARE(manager.SourceKind(), quint8(TVLManager::SourceInternal));
+        QCOMPARE(manager.SlotNumber(), 7);
+    }
+
+    // Random streams of every length: only the acceptance rule lets one in,
+    // and a refused one changes nothing.
+    void loadFuzz()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        QRandomGenerator random(1808);
+        for (int length = 0; length <= 4000; ++length) {
+            for (int pass = 0; pass < 2; ++pass) {
+                QByteArray stream(length, '\0');
+                for (char &byte : stream)
+                    byte = char(random.bounded(256));
+                if (pass == 1 && length > 3) {
+                    stream[0] = char(VoiceDump::SysExStart);
+                    stream[3] = char(VoiceDump::ModelId);
+                }
+                const QByteArray dump = manager.Dump();
+                const QString name = manager.VoiceName();
+                const quint8 kind = manager.SourceKind();
+                const int slot = manager.SlotNumber();
+                const bool accepted = (length == 174 || length == 1572 || length == 1808)
+                    && quint8(stream.at(0)) == 0xF0 && quint8(stream.at(3)) == 0x57;
+                QCOMPARE(manager.LoadVoice(stream), accepted);
+                if (accepted) {
+                    QCOMPARE(manager.SourceKind(), quint8(length == 174 ? 0 : length == 1572 ? 1 : 2));
+                    QCOMPARE(manager.VoiceName(),
+                             VoiceDump::TextFromBytes(manager.Dump().sliced(393, 8)));
+                    QCOMPARE(manager.Dump().size(), VoiceDump::FullLength);
+                } else {
+                    QCOMPARE(manager.Dump(), dump);
+                    QCOMPARE(manager.VoiceName(), name);
+                    QCOMPARE(manager.SourceKind(), kind);
+                    QCOMPARE(manager.SlotNumber(), slot);
+                }
+            }
+        }
+    }
+
+    void sendToCurrentReaddresses()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        QByteArray voice = fullVoice("Device 5", 1, 5);
+        voice[VoiceDump::FullBlocks[0].sealEnd() + 1] = 0x55; // a wrong checksum
+        QVERIFY(manager.LoadVoice(voice));
+        manager.setDeviceID(3);
+        manager.SendToCurrent();
+        const QList<QByteArray> sent = rig.sent();
+        QCOMPARE(sent.size(), 1);
+        const QByteArray &dump = sent.first();
+        QCOMPARE(dump.size(), VoiceDump::FullLength);
+        for (const VoiceDump::Block &block : VoiceDump::FullBlocks) {
+            QCOMPARE(int(dump.at(block.start + VoiceDump::DeviceOffset)), 3);
+            QVERIFY(checksumValid(dump, block.start, block.count));
+            QCOMPARE(quint8(dump.at(block.sealEnd() + 2)), VoiceDump::SysExEnd);
+            QCOMPARE(dump.mid(block.start + 4, 5 + block.count), voice.mid(block.start + 4, 5 + block.count));
+        }
+        QCOMPARE(manager.Dump(), dump); // sealed in place
+        QCOMPARE(manager.SysExHeader()[2], quint8(3));
+    }
+
+    void sendToCustom_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("memory");
+        QTest::newRow("1") << 1 << 0;
+        QTest::newRow("6") << 6 << 5;
+        QTest::newRow("7 falls back to 1") << 7 << 0;
+        QTest::newRow("0 falls back to 1") << 0 << 0;
+    }
+    void sendToCustom()
+    {
+        QFETCH(int, slot);
+        QFETCH(int, memory);
+        Rig rig;
+        TVLManager &manager = rig.make();
+        QVERIFY(manager.LoadVoice(fullVoice("ToCustom", 4)));
+        manager.setDeviceID(3);
+        manager.SendToCustom(slot);
+        QCOMPARE(manager.SlotNumber(), memory + 1);
+        const QList<QByteArray> sent = rig.sent();
+        QCOMPARE(sent.size(), 1);
+        const QByteArray &custom = sent.first();
+        QCOMPARE(custom.size(), VoiceDump::CustomLength);
+        QCOMPARE(int(custom.at(2)), 3);
+        QCOMPARE(int(custom.at(176)), 3);
+        QCOMPARE(int(custom.at(8)), memory);
+        QCOMPARE(int(custom.at(182)), memory);
+        QVERIFY(checksumValid(custom, 0, 163));
+        QVERIFY(checksumValid(custom, 174, 1387));
+        QCOMPARE(custom.sliced(9, 8), QByteArray("ToCustom"));
+        QCOMPARE(custom.sliced(183, 1387), manager.Dump().sliced(419, 1387));
+    }
+
+    void sendToInternal_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("memory");
+        QTest::newRow("1") << 1 << 0;
+        QTest::newRow("64") << 64 << 0x3F;
+        QTest::newRow("65 falls back to 1") << 65 << 0;
+        QTest::newRow("-3 falls back to 1") << -3 << 0;
+    }
+    void sendToInternal()
+    {
+        QFETCH(int, slot);
+        QFETCH(int, memory);
+        Rig rig;
+        TVLManager &manager = rig.make();
+        QVERIFY(manager.LoadVoice(internalVoice("Internal", 9)));
+        manager.setDeviceID(3);
+        manager.SendToInternal(slot);
+        QCOMPARE(manager.SlotNumber(), memory + 1);
+        const QList<QByteArray> sent = rig.sent();
+        QCOMPARE(sent.size(), 1);
+        QByteArray expected = internalVoice("Internal", quint8(memory));
+        QVERIFY(VoiceDump::SealBlock(expected, 4, 171, 3));
+        QCOMPARE(sent.first(), expected);
+    }
+
+    void remoteSwitch_data()
+    {
+        QTest::addColumn<int>("device");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("release");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("press 5, device 0") << 0 << 5 << false
+                                           << QByteArray::fromHex("F04310570A000501F7");
+        QTest::newRow("release 5, device 0") << 0 << 5 << true
+                                             << QByteArray::fromHex("F04310570A000500F7");
+        QTest::newRow("press 14, device 3") << 3 << 14 << false
+                                            << QByteArray::fromHex("F04313570A000E01F7");
+        QTest::newRow("release 0, device 15") << 15 << 0 << true
+                                              << QByteArray::fromHex("F0431F570A000000F7");
+    }
+    void remoteSwitch()
+    {
+        QFETCH(int, device);
+        QFETCH(int, button);
+        QFETCH(bool, release);
+        QFETCH(QByteArray, expected);
+        Rig rig;
+        TVLManager &manager = rig.make();
+        manager.setDeviceID(quint8(device));
+        manager.SendRemoteSwitch(quint8(button), release);
+        QCOMPARE(rig.sent(), QList<QByteArray>{expected});
+    }
+
+    void shortMessage_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("data1");
+        QTest::addColumn<int>("data2");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("bank select MSB") << 0xB0 << 0x00 << 0x21 << QByteArray::fromHex("B00021");
+        QTest::newRow("program change") << 0xC0 << 0x05 << 0x00 << QByteArray::fromHex("C005");
+        QTest::newRow("note on, channel kept") << 0x93 << 60 << 100 << QByteArray::fromHex("933C64");
+        QTest::newRow("note off") << 0x80 << 60 << 0 << QByteArray::fromHex("803C00");
+    }
+    void shortMessage()
+    {
+        QFETCH(int, status);
+        QFETCH(int, data1);
+        QFETCH(int, data2);
+        QFETCH(QByteArray, expected);
+        Rig rig;
+        TVLManager &manager = rig.make();
+        manager.setDeviceID(7); // no channel is added
+        manager.SendShortMessage(quint8(status), quint8(data1), quint8(data2));
+        QCOMPARE(rig.sent(), QList<QByteArray>{expected});
+    }
+
+    void deviceChangeTakesEffectAtOnce()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        manager.SendRemoteSwitch(1, false);
+        manager.setDeviceID(9);
+        manager.SendRemoteSwitch(1, false);
+        const QList<QByteArray> sent = rig.sent();
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(int(sent.at(0).at(2)), 0x10);
+        QCOMPARE(int(sent.at(1).at(2)), 0x19);
+    }
+
+    void refusedOpenSendsNothing()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        rig.midi.failNext(QStringLiteral("outOpen"), MidiPlatform::DeviceBusy);
+        QVERIFY_THROWS_EXCEPTION(VentaroError, manager.SendToInternal(1));
+        rig.midi.failNext(QStringLiteral("outOpen"), MidiPlatform::DeviceBusy);
+        QVERIFY_THROWS_EXCEPTION(VentaroError, manager.SendRemoteSwitch(1, false));
+        QVERIFY(rig.sent().isEmpty());
+        manager.SendRemoteSwitch(1, false); // the next open succeeds
+        QCOMPARE(rig.sent().size(), 1);
+    }
+
+    void closeOutput()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        manager.SendShortMessage(0x90, 60, 100);
+        QCOMPARE(rig.midi.openCount(false, rig.output), 1);
+        manager.CloseOutput();
+        QCOMPARE(rig.midi.openCount(false, rig.output), 0);
+        QVERIFY(rig.sent().contains(QByteArray::fromHex("803C00"))); // the held note silenced
+        manager.SendShortMessage(0x90, 62, 100); // reopens on demand
+        QCOMPARE(rig.midi.openCount(false, rig.output), 1);
+    }
+
+    void destructionClosesInputThenOutput()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        manager.MidiIn()->Open(true);
+        manager.SendShortMessage(0x90, 60, 100);
+        rig.midi.clearCalls();
+        rig.manager.reset();
+        QCOMPARE(rig.midi.openCount(true, rig.input), 0);
+        QCOMPARE(rig.midi.openCount(false, rig.output), 0);
+        QStringList closes;
+        for (const LoopbackCall &call : rig.midi.calls())
+            if (call.function.endsWith(QLatin1String("Close")))
+                closes << call.function;
+        QCOMPARE(closes, (QStringList{"inClose", "outClose"}));
+    }
+
+    void destructionSurvivesFailedClose()
+    {
+        Rig rig;
+        TVLManager &manager = rig.make();
+        manager.SendShortMessage(0x90, 60, 100);
+        rig.midi.failNext(QStringLiteral("outReset"), MidiPlatform::DriverError);
+        rig.manager.reset(); // no exception leaves the destructor
+    }
+
+    void ownedByParent()
+    {
+        Rig rig;
+        auto *owner = new QObject;
+        QPointer<TVLManager> manager = new TVLManager(owner, &rig.midi, rig.settings, rig.folder.path());
+        QCOMPARE(manager->parent(), owner);
+        QCOMPARE(manager->MidiIn()->parent(), manager.data());
+        QCOMPARE(manager->MidiOut()->parent(), manager.data());
+        delete owner;
+        QVERIFY(manager.isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVlManager)
+#include "tst_vlmanager.moc"
