@@ -64,6 +64,24 @@ void RtMidiJackWatch::onShutdown(void *self)
     static_cast<RtMidiJackWatch *>(self)->m_alive = false;
 }
 
+bool RtMidiJackWatch::waitPeriods(unsigned long periods, int timeoutMs)
+{
+#ifdef VENTARO_JACK_WATCH
+    const unsigned long until = m_periods.load() + periods;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (m_periods.load() < until) {
+        if (!m_alive || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(PollInterval);
+    }
+    return m_alive.load();
+#else
+    (void)periods;
+    (void)timeoutMs;
+    return true;
+#endif
+}
+
 bool RtMidiJackWatch::waitForRoom(std::size_t size, int timeoutMs)
 {
 #ifdef VENTARO_JACK_WATCH

@@ -37,6 +37,12 @@ public:
     // the message must not be sent.
     bool waitForRoom(std::size_t size, int timeoutMs);
 
+    // Waits, at most `timeoutMs`, until the server has run `periods` more
+    // periods. A port connected just now carries messages only from the
+    // period after the connection took effect. False when the server ended
+    // or stalled.
+    bool waitPeriods(unsigned long periods, int timeoutMs);
+
 private:
     static int onProcess(unsigned int frames, void *self);
     static void onShutdown(void *self);

@@ -1,0 +1,705 @@
+#include "RtMidiPlatform.h"
+
+#include "RtMidiInputParser.h"
+#include "RtMidiJackWatch.h"
+#include "Sleeper.h"
+
+#include <RtMidi.h>
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+namespace {
+
+constexpr const char *OutputPortName = "MIDI out";
+constexpr const char *InputPortName = "MIDI in";
+constexpr const char *WatchSuffix = " watch";
+constexpr const char *AlsaSequencerPath = "/dev/snd/seq";
+constexpr qint64 NsPerMs = 1000000;
+
+struct BackendName
+{
+    RtMidiPlatform::Backend backend;
+    const char *name;
+};
+
+constexpr BackendName BackendNames[] = {
+    {RtMidiPlatform::Backend::Alsa, "alsa"},
+    {RtMidiPlatform::Backend::Jack, "jack"},
+    {RtMidiPlatform::Backend::SystemDefault, "system"},
+};
+
+bool compiled(RtMidi::Api api)
+{
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    return std::find(apis.begin(), apis.end(), api) != apis.end();
+}
+
+// RtMidi reports through this instead of printing or throwing.
+void ignoreError(RtMidiError::Type, const std::string &, void *) {}
+
+bool alsaSequencerOpens(const std::string &clientName)
+{
+#ifdef Q_OS_LINUX
+    // Without the device node the attempt only prints ALSA's complaint.
+    if (!QFile::exists(QString::fromLatin1(AlsaSequencerPath)))
+        return false;
+#endif
+    try {
+        RtMidiIn probe(RtMidi::LINUX_ALSA, clientName);
+        return true;
+    } catch (const RtMidiError &) {
+        return false;
+    }
+}
+
+// Position, in a fresh list of port names, of the occurrence of `name` that
+// was the (occurrence)th in the listed names; -1 when it is gone.
+int findPort(RtMidi &midi, const QString &name, int occurrence)
+{
+    const unsigned count = midi.getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        if (RtMidiPlatform::deviceName(midi.getPortName(i)) == name && occurrence-- == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+int occurrenceOf(const QStringList &names, int deviceId)
+{
+    const QString &name = names.at(deviceId);
+    int occurrence = 0;
+    for (int i = 0; i < deviceId; ++i)
+        if (names.at(i) == name)
+            ++occurrence;
+    return occurrence;
+}
+
+} // namespace
+
+struct RtMidiPlatform::OutDevice
+{
+    std::mutex sending;   // held while RtMidi sends; close takes it
+    bool closed = false;  // guarded by sending
+    std::unique_ptr<RtMidiOut> out;
+    std::unique_ptr<RtMidiJackWatch> watch;
+    MidiCallback callback;
+    std::atomic<bool> failed{false};
+    std::atomic<bool> errorSeen{false};
+
+    static void onError(RtMidiError::Type, const std::string &, void *self)
+    {
+        static_cast<OutDevice *>(self)->errorSeen = true;
+    }
+    bool gone() const { return failed || (watch && !watch->alive()); }
+};
+
+struct RtMidiPlatform::InDevice
+{
+    explicit InDevice(Sleeper &clock) : clock(clock) {}
+
+    // Every notification of the device is raised with this held, in order.
+    std::recursive_mutex mutex;
+    Sleeper &clock;
+    std::unique_ptr<RtMidiIn> in;
+    std::unique_ptr<RtMidiJackWatch> watch;
+    MidiCallback callback;
+    bool started = false;
+    bool closed = false;
+    qint64 startNs = 0;
+    RtMidiInputParser parser{InputBufferBytes};
+    std::deque<MidiHeader *> buffers;                 // queued, in order
+    std::deque<std::vector<unsigned char>> waiting;   // whole SysEx messages not yet in a buffer
+    std::size_t waitingOffset = 0;                    // bytes of waiting.front() handed over
+
+    qint64 sinceStartMs() const { return (clock.nowNs() - startNs) / NsPerMs; }
+
+    void raise(const MidiNotification &notification)
+    {
+        if (callback)
+            callback(notification);
+    }
+
+    // Fills queued buffers with waiting messages, one message (or the next
+    // part of a long one) per buffer.
+    void drain()
+    {
+        while (!buffers.empty() && !waiting.empty()) {
+            MidiHeader *header = buffers.front();
+            buffers.pop_front();
+            const std::vector<unsigned char> &message = waiting.front();
+            const std::size_t count =
+                std::min<std::size_t>(header->data.size(), message.size() - waitingOffset);
+            std::memcpy(header->data.data(), message.data() + waitingOffset, count);
+            header->bytesRecorded = quint32(count);
+            waitingOffset += count;
+            if (waitingOffset >= message.size()) {
+                waiting.pop_front();
+                waitingOffset = 0;
+            }
+            header->flags = (header->flags | MidiHeader::Done) & ~quint32(MidiHeader::InQueue);
+            MidiNotification filled;
+            filled.kind = MidiNotification::LongData;
+            filled.header = header;
+            filled.timeMs = sinceStartMs();
+            raise(filled);
+        }
+    }
+
+    void take(const unsigned char *bytes, std::size_t count)
+    {
+        parser.feed(
+            bytes, count,
+            [this](quint32 message) {
+                MidiNotification data;
+                data.kind = MidiNotification::Data;
+                data.message = message;
+                data.timeMs = sinceStartMs();
+                raise(data);
+            },
+            [this](const std::vector<unsigned char> &block) {
+                if (waiting.size() >= MaxWaitingMessages)
+                    return; // nobody takes input: what is new is dropped
+                waiting.push_back(block);
+                drain();
+            });
+    }
+};
+
+RtMidiPlatform::Backend RtMidiPlatform::backendFromName(const QString &name)
+{
+    const QString wanted = name.trimmed().toLower();
+    for (const BackendName &entry : BackendNames)
+        if (wanted == QLatin1String(entry.name))
+            return entry.backend;
+    return Backend::Automatic;
+}
+
+RtMidiPlatform::Backend RtMidiPlatform::backendFromEnvironment()
+{
+    return backendFromName(qEnvironmentVariable(BackendVariable));
+}
+
+RtMidiPlatform::Backend RtMidiPlatform::resolve(Backend backend, const QString &clientName)
+{
+    if (backend != Backend::Automatic)
+        return backend;
+    if (compiled(RtMidi::LINUX_ALSA) && alsaSequencerOpens(clientName.toStdString()))
+        return Backend::Alsa;
+    if (compiled(RtMidi::UNIX_JACK))
+        return Backend::Jack;
+    return Backend::SystemDefault;
+}
+
+RtMidiPlatform::RtMidiPlatform(Sleeper &clock, Backend backend, const QString &clientName)
+    : m_clock(clock), m_backend(resolve(backend, clientName)),
+      m_clientName(clientName.toStdString())
+{
+    m_queue = std::make_unique<MidiSendQueue>(
+        [this](const MidiSendQueue::Item &item) { transmit(item); });
+}
+
+RtMidiPlatform::~RtMidiPlatform()
+{
+    // The sender first: it may still be sending through a device.
+    m_queue.reset();
+    std::map<MidiHandle, std::shared_ptr<InDevice>> ins;
+    std::map<MidiHandle, std::shared_ptr<OutDevice>> outs;
+    {
+        std::lock_guard lock(m_mutex);
+        ins.swap(m_ins);
+        outs.swap(m_outs);
+    }
+    for (auto &[handle, device] : ins) {
+        std::lock_guard deviceLock(device->mutex);
+        device->closed = true;
+    }
+}
+
+QString RtMidiPlatform::nameOf(Backend backend)
+{
+    for (const BackendName &entry : BackendNames)
+        if (entry.backend == backend)
+            return QString::fromLatin1(entry.name);
+    return QString();
+}
+
+int RtMidiPlatform::rtMidiApi(Backend backend)
+{
+    switch (backend) {
+    case Backend::Alsa:
+        return RtMidi::LINUX_ALSA;
+    case Backend::Jack:
+        return RtMidi::UNIX_JACK;
+    default:
+        return RtMidi::UNSPECIFIED;
+    }
+}
+
+QString RtMidiPlatform::deviceName(const std::string &portName)
+{
+    static const QRegularExpression alsaNumbers(QStringLiteral("\\s+\\d+:\\d+$"));
+    QString name = QString::fromStdString(portName);
+    name.remove(alsaNumbers);
+    return name;
+}
+
+bool RtMidiPlatform::ownPort(const QString &name) const
+{
+    // JACK gives a second client of the same name a "-NN" suffix.
+    const QRegularExpression own(
+        QStringLiteral("^%1(-\\d+)?:")
+            .arg(QRegularExpression::escape(QString::fromStdString(m_clientName))));
+    return own.match(name).hasMatch();
+}
+
+QStringList RtMidiPlatform::listPorts(bool input) const
+{
+    QStringList names;
+    auto list = [&](RtMidi &midi) {
+        midi.setErrorCallback(&ignoreError);
+        const unsigned count = midi.getPortCount();
+        for (unsigned i = 0; i < count; ++i) {
+            const QString name = deviceName(midi.getPortName(i));
+            if (!name.isEmpty() && !ownPort(name))
+                names << name;
+        }
+    };
+    try {
+        if (input) {
+            RtMidiIn midi(RtMidi::Api(apiCode()), m_clientName);
+            list(midi);
+        } else {
+            RtMidiOut midi(RtMidi::Api(apiCode()), m_clientName);
+            list(midi);
+        }
+    } catch (const RtMidiError &) {
+        // No MIDI system: no devices.
+    }
+    return names;
+}
+
+std::shared_ptr<RtMidiPlatform::OutDevice> RtMidiPlatform::outDevice(MidiHandle handle) const
+{
+    std::lock_guard lock(m_mutex);
+    auto found = m_outs.find(handle);
+    return found == m_outs.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<RtMidiPlatform::InDevice> RtMidiPlatform::inDevice(MidiHandle handle) const
+{
+    std::lock_guard lock(m_mutex);
+    auto found = m_ins.find(handle);
+    return found == m_ins.end() ? nullptr : found->second;
+}
+
+// ---- output ---------------------------------------------------------------
+
+int RtMidiPlatform::outDeviceCount() const
+{
+    const QStringList names = listPorts(false);
+    std::lock_guard lock(m_mutex);
+    m_outNames = names;
+    m_outListed = true;
+    return int(names.size());
+}
+
+QString RtMidiPlatform::outDeviceName(int deviceId) const
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_outListed) {
+        lock.unlock();
+        outDeviceCount();
+        lock.lock();
+    }
+    return deviceId >= 0 && deviceId < m_outNames.size() ? m_outNames.at(deviceId) : QString();
+}
+
+int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+{
+    if (!handle)
+        return InvalidParameter;
+    *handle = NoMidiHandle;
+    if (deviceId == -1)
+        return NoDeviceChosen;
+    QString name;
+    int occurrence = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (deviceId < 0 || deviceId >= m_outNames.size())
+            return BadDeviceId;
+        name = m_outNames.at(deviceId);
+        occurrence = occurrenceOf(m_outNames, deviceId);
+    }
+
+    auto device = std::make_shared<OutDevice>();
+    try {
+        device->out = std::make_unique<RtMidiOut>(RtMidi::Api(apiCode()), m_clientName);
+        device->out->setErrorCallback(&OutDevice::onError, device.get());
+        const int port = findPort(*device->out, name, occurrence);
+        if (port < 0)
+            return DeviceGone;
+        if (m_backend == Backend::Jack) {
+            device->watch = std::make_unique<RtMidiJackWatch>(m_clientName + WatchSuffix);
+            if (!device->watch->alive())
+                return DeviceGone;
+        }
+        device->out->openPort(unsigned(port), OutputPortName);
+        if (!device->out->isPortOpen())
+            return DriverError;
+        // JACK drops what is sent before the new connection takes effect.
+        if (device->watch && !device->watch->waitPeriods(ConnectPeriods, SendWaitMs))
+            return DeviceGone;
+    } catch (const RtMidiError &) {
+        return DriverError;
+    }
+
+    device->callback = callback;
+    MidiHandle opened = NoMidiHandle;
+    {
+        std::lock_guard lock(m_mutex);
+        opened = m_nextHandle++;
+        m_outs[opened] = device;
+    }
+    m_queue->addHandle(opened, callback);
+    *handle = opened;
+    if (callback) {
+        MidiNotification open;
+        open.kind = MidiNotification::Open;
+        callback(open);
+    }
+    return NoError;
+}
+
+int RtMidiPlatform::outShortMessage(MidiHandle handle, quint32 message)
+{
+    const std::shared_ptr<OutDevice> device = outDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    const int length = RtMidiInputParser::shortMessageLength(quint8(message & 0xFF));
+    if (length == 0)
+        return InvalidParameter;
+    if (device->gone())
+        return DeviceGone;
+    MidiSendQueue::Item item;
+    item.handle = handle;
+    item.word = message;
+    for (int i = 0; i < length; ++i)
+        item.bytes.append(char((message >> (8 * i)) & 0xFF));
+    item.stampNs = m_clock.nowNs();
+    return m_queue->post(std::move(item)) ? NoError : InvalidHandle;
+}
+
+int RtMidiPlatform::outPrepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    if (!outDevice(handle))
+        return InvalidHandle;
+    return MidiPlatform::outPrepareHeader(handle, header);
+}
+
+int RtMidiPlatform::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    if (!outDevice(handle))
+        return InvalidHandle;
+    return MidiPlatform::outUnprepareHeader(handle, header);
+}
+
+int RtMidiPlatform::outLongMessage(MidiHandle handle, MidiHeader *header)
+{
+    const std::shared_ptr<OutDevice> device = outDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    if (!header || header->data.empty())
+        return InvalidParameter;
+    if (!(header->flags & MidiHeader::Prepared))
+        return Unprepared;
+    if (header->flags & MidiHeader::InQueue)
+        return StillQueued;
+    // JACK drops a message its ring buffer cannot hold whole, without a word.
+    if (device->watch
+        && header->data.size() + RtMidiJackWatch::MessageOverhead > RtMidiJackWatch::RingBytes)
+        return InvalidParameter;
+    if (device->gone())
+        return DeviceGone;
+    header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
+    MidiSendQueue::Item item;
+    item.handle = handle;
+    item.header = header;
+    item.bytes = QByteArray(reinterpret_cast<const char *>(header->data.data()),
+                            qsizetype(header->data.size()));
+    item.stampNs = m_clock.nowNs();
+    if (!m_queue->post(std::move(item))) {
+        header->flags &= ~quint32(MidiHeader::InQueue);
+        return InvalidHandle;
+    }
+    return NoError;
+}
+
+int RtMidiPlatform::outReset(MidiHandle handle)
+{
+    if (!outDevice(handle))
+        return InvalidHandle;
+    return m_queue->flush(handle, ResetWaitMs) ? NoError : Timeout;
+}
+
+int RtMidiPlatform::outClose(MidiHandle handle)
+{
+    std::shared_ptr<OutDevice> device;
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_outs.find(handle);
+        if (found == m_outs.end())
+            return InvalidHandle;
+        device = found->second;
+        m_outs.erase(found);
+    }
+    // Out of the queue first, so that no Done of it comes after the Close;
+    // then wait for a message of it being sent.
+    m_queue->removeHandle(handle);
+    {
+        std::lock_guard sending(device->sending);
+        device->closed = true;
+    }
+    // On a JACK server that has ended RtMidi waits a second here.
+    device->out.reset();
+    device->watch.reset();
+    if (device->callback) {
+        MidiNotification close;
+        close.kind = MidiNotification::Close;
+        device->callback(close);
+    }
+    return NoError;
+}
+
+void RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
+{
+    const std::shared_ptr<OutDevice> device = outDevice(item.handle);
+    if (!device)
+        return; // closed meanwhile
+    std::lock_guard sending(device->sending);
+    if (device->closed || device->gone())
+        return;
+    if (device->watch
+        && !device->watch->waitForRoom(std::size_t(item.bytes.size()), SendWaitMs)) {
+        device->failed = true;
+        return;
+    }
+    device->errorSeen = false;
+    try {
+        device->out->sendMessage(reinterpret_cast<const unsigned char *>(item.bytes.constData()),
+                                 std::size_t(item.bytes.size()));
+    } catch (const RtMidiError &) {
+        device->failed = true;
+    }
+    if (device->errorSeen)
+        device->failed = true;
+}
+
+// ---- input ----------------------------------------------------------------
+
+int RtMidiPlatform::inDeviceCount() const
+{
+    const QStringList names = listPorts(true);
+    std::lock_guard lock(m_mutex);
+    m_inNames = names;
+    m_inListed = true;
+    return int(names.size());
+}
+
+QString RtMidiPlatform::inDeviceName(int deviceId) const
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_inListed) {
+        lock.unlock();
+        inDeviceCount();
+        lock.lock();
+    }
+    return deviceId >= 0 && deviceId < m_inNames.size() ? m_inNames.at(deviceId) : QString();
+}
+
+void RtMidiPlatform::onInput(double, std::vector<unsigned char> *message, void *self)
+{
+    auto *device = static_cast<InDevice *>(self);
+    if (!message || message->empty())
+        return;
+    std::lock_guard lock(device->mutex);
+    if (device->closed || !device->started)
+        return;
+    device->take(message->data(), message->size());
+}
+
+int RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+{
+    if (!handle)
+        return InvalidParameter;
+    *handle = NoMidiHandle;
+    if (deviceId == -1)
+        return NoDeviceChosen;
+    QString name;
+    int occurrence = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (deviceId < 0 || deviceId >= m_inNames.size())
+            return BadDeviceId;
+        name = m_inNames.at(deviceId);
+        occurrence = occurrenceOf(m_inNames, deviceId);
+    }
+
+    auto device = std::make_shared<InDevice>(m_clock);
+    device->callback = callback;
+    try {
+        device->in = std::make_unique<RtMidiIn>(RtMidi::Api(apiCode()), m_clientName);
+        device->in->setErrorCallback(&ignoreError);
+        const int port = findPort(*device->in, name, occurrence);
+        if (port < 0)
+            return DeviceGone;
+        // SysEx, timing and sensing all come through; the parser sorts them.
+        device->in->ignoreTypes(false, false, false);
+        device->in->setBufferSize(InputBufferBytes, InputBufferCount);
+        device->in->setCallback(&RtMidiPlatform::onInput, device.get());
+        if (m_backend == Backend::Jack) {
+            device->watch = std::make_unique<RtMidiJackWatch>(m_clientName + WatchSuffix);
+            if (!device->watch->alive())
+                return DeviceGone;
+        }
+        device->in->openPort(unsigned(port), InputPortName);
+        if (!device->in->isPortOpen())
+            return DriverError;
+        // JACK drops what arrives before the new connection takes effect.
+        if (device->watch && !device->watch->waitPeriods(ConnectPeriods, SendWaitMs))
+            return DeviceGone;
+    } catch (const RtMidiError &) {
+        return DriverError;
+    }
+
+    MidiHandle opened = NoMidiHandle;
+    {
+        std::lock_guard lock(m_mutex);
+        opened = m_nextHandle++;
+        m_ins[opened] = device;
+    }
+    *handle = opened;
+    if (callback) {
+        MidiNotification open;
+        open.kind = MidiNotification::Open;
+        callback(open);
+    }
+    return NoError;
+}
+
+int RtMidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    if (!inDevice(handle))
+        return InvalidHandle;
+    return MidiPlatform::inPrepareHeader(handle, header);
+}
+
+int RtMidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
+{
+    if (!inDevice(handle))
+        return InvalidHandle;
+    return MidiPlatform::inUnprepareHeader(handle, header);
+}
+
+int RtMidiPlatform::inAddBuffer(MidiHandle handle, MidiHeader *header)
+{
+    const std::shared_ptr<InDevice> device = inDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    if (!header || header->data.empty())
+        return InvalidParameter;
+    std::lock_guard lock(device->mutex);
+    if (!(header->flags & MidiHeader::Prepared))
+        return Unprepared;
+    if (header->flags & MidiHeader::InQueue)
+        return StillQueued;
+    header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
+    header->bytesRecorded = 0;
+    device->buffers.push_back(header);
+    device->drain();
+    return NoError;
+}
+
+int RtMidiPlatform::inStart(MidiHandle handle)
+{
+    const std::shared_ptr<InDevice> device = inDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    std::lock_guard lock(device->mutex);
+    if (!device->started) {
+        device->started = true;
+        device->startNs = m_clock.nowNs();
+        device->parser.reset();
+    }
+    return NoError;
+}
+
+int RtMidiPlatform::inStop(MidiHandle handle)
+{
+    const std::shared_ptr<InDevice> device = inDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    std::lock_guard lock(device->mutex);
+    device->started = false;
+    return NoError;
+}
+
+int RtMidiPlatform::inReset(MidiHandle handle)
+{
+    const std::shared_ptr<InDevice> device = inDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    std::lock_guard lock(device->mutex);
+    device->started = false;
+    device->waiting.clear();
+    device->waitingOffset = 0;
+    device->parser.reset();
+    std::deque<MidiHeader *> buffers;
+    buffers.swap(device->buffers);
+    for (MidiHeader *header : buffers) {
+        header->bytesRecorded = 0;
+        header->flags = (header->flags | MidiHeader::Done) & ~quint32(MidiHeader::InQueue);
+        MidiNotification back;
+        back.kind = MidiNotification::LongData;
+        back.header = header;
+        back.timeMs = device->sinceStartMs();
+        device->raise(back);
+    }
+    return NoError;
+}
+
+int RtMidiPlatform::inClose(MidiHandle handle)
+{
+    std::shared_ptr<InDevice> device = inDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    MidiCallback callback;
+    {
+        std::lock_guard deviceLock(device->mutex);
+        if (!device->buffers.empty())
+            return StillQueued;
+        std::lock_guard lock(m_mutex);
+        m_ins.erase(handle);
+        device->closed = true;
+        device->started = false;
+        device->waiting.clear();
+        callback = device->callback;
+        device->callback = nullptr;
+    }
+    // Ends RtMidi's input thread; a delivery in progress has seen `closed`.
+    device->in.reset();
+    device->watch.reset();
+    if (callback) {
+        MidiNotification close;
+        close.kind = MidiNotification::Close;
+        callback(close);
+    }
+    return NoError;
+}

@@ -1,0 +1,148 @@
+// ventaro-sim: a simulated VL70-m on virtual MIDI ports, for tests over a
+// real MIDI system and for watching what a program sends to the instrument.
+
+#include "RtMidiPlatform.h"
+#include "SimulatedVl70m.h"
+#include "SimulatorHost.h"
+#include "SystemSleeper.h"
+#include "VentaroError.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr int FirstDeviceNumber = 1; // as the instrument shows it
+constexpr int LastDeviceNumber = 16;
+constexpr auto PollInterval = std::chrono::milliseconds(50);
+
+enum ExitCode { Stopped = 0, Failed = 1, BadOptions = 2 };
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int)
+{
+    stopRequested = 1;
+}
+
+std::mutex printMutex;
+
+void printLine(const QString &line)
+{
+    std::lock_guard lock(printMutex);
+    std::fputs(line.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+bool readNumber(const QString &text, int first, int last, int *value)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < first || number > last)
+        return false;
+    *value = number;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ventaro-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VENTARO_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated VL70-m on virtual MIDI ports. Prints one line per message received "
+        "and what the instrument did. Stops on SIGINT or SIGTERM."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption deviceOption(
+        {QStringLiteral("d"), QStringLiteral("device")},
+        QStringLiteral("The instrument's device number, 1 to 16 (default 1)."),
+        QStringLiteral("number"), QStringLiteral("1"));
+    const QCommandLineOption intervalOption(
+        {QStringLiteral("i"), QStringLiteral("interval")},
+        QStringLiteral("Milliseconds between the blocks of a dump-out, 0 to %1 (default %2).")
+            .arg(SimulatedVl70m::MaxDumpIntervalMs)
+            .arg(SimulatedVl70m::DefaultDumpIntervalMs),
+        QStringLiteral("ms"), QString::number(SimulatedVl70m::DefaultDumpIntervalMs));
+    const QCommandLineOption nameOption(
+        {QStringLiteral("n"), QStringLiteral("name")},
+        QStringLiteral("MIDI client name of the ports (default VL70-m)."),
+        QStringLiteral("name"), QStringLiteral("VL70-m"));
+    const QCommandLineOption apiOption(
+        QStringLiteral("api"),
+        QStringLiteral("MIDI system: alsa or jack (default: %1, else ALSA when available, "
+                       "else JACK).")
+            .arg(QLatin1String(RtMidiPlatform::BackendVariable)),
+        QStringLiteral("alsa|jack"));
+    parser.addOptions({deviceOption, intervalOption, nameOption, apiOption});
+    parser.process(app);
+
+    int device = FirstDeviceNumber;
+    if (!readNumber(parser.value(deviceOption), FirstDeviceNumber, LastDeviceNumber, &device)) {
+        printLine(QStringLiteral("ventaro-sim: the device number must be %1 to %2.")
+                      .arg(FirstDeviceNumber).arg(LastDeviceNumber));
+        return BadOptions;
+    }
+    int interval = SimulatedVl70m::DefaultDumpIntervalMs;
+    if (!readNumber(parser.value(intervalOption), 0, SimulatedVl70m::MaxDumpIntervalMs,
+                    &interval)) {
+        printLine(QStringLiteral("ventaro-sim: the dump interval must be 0 to %1 ms.")
+                      .arg(SimulatedVl70m::MaxDumpIntervalMs));
+        return BadOptions;
+    }
+    RtMidiPlatform::Backend backend = RtMidiPlatform::backendFromEnvironment();
+    if (parser.isSet(apiOption)) {
+        backend = RtMidiPlatform::backendFromName(parser.value(apiOption));
+        if (backend == RtMidiPlatform::Backend::Automatic) {
+            printLine(QStringLiteral("ventaro-sim: the MIDI system must be alsa or jack."));
+            return BadOptions;
+        }
+    }
+    const QString name = parser.value(nameOption);
+    backend = RtMidiPlatform::resolve(backend, name);
+
+    SystemSleeper clock;
+    SimulatedVl70m simulator(clock);
+    simulator.setDeviceNumber(device - 1);
+    simulator.setDumpIntervalMs(interval);
+
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+
+    SimulatorHost host(simulator, clock, printLine);
+    try {
+        host.open(backend, name);
+    } catch (const VentaroError &error) {
+        printLine(QStringLiteral("ventaro-sim: ") + error.text());
+        return Failed;
+    }
+    printLine(QStringLiteral("ready: %1 and %2 (%3), device number %4, dump interval %5 ms")
+                  .arg(SimulatorHost::deviceName(name, true), SimulatorHost::deviceName(name, false))
+                  .arg(RtMidiPlatform::nameOf(backend))
+                  .arg(device)
+                  .arg(interval));
+
+    int code = Stopped;
+    while (!stopRequested) {
+        if (!host.serverAlive()) {
+            printLine(QStringLiteral("ventaro-sim: the MIDI server has ended."));
+            code = Failed;
+            break;
+        }
+        std::this_thread::sleep_for(PollInterval);
+    }
+    host.close();
+    printLine(QStringLiteral("stopped"));
+    return code;
+}

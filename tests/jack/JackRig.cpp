@@ -1,0 +1,235 @@
+#include "JackRig.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <atomic>
+#include <csignal>
+
+namespace {
+
+constexpr int PollMs = 50;
+constexpr const char *ShmFolder = "/dev/shm";
+constexpr const char *RigFile = "rig.txt";
+constexpr const char *ReadyPrefix = "ready:";
+const QStringList JackdArguments = {QStringLiteral("--no-realtime"), QStringLiteral("--sync"), QStringLiteral("-d"),
+                                    QStringLiteral("dummy"), QStringLiteral("-r"),
+                                    QStringLiteral("48000"), QStringLiteral("-p"),
+                                    QStringLiteral("256")};
+
+std::atomic<int> serversStarted{0};
+
+// Running and not a zombie waiting to be reaped.
+bool running(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && line.size() > close + 2 && line.at(close + 2) != 'Z';
+}
+
+bool waitGone(qint64 pid, int timeoutMs)
+{
+    for (int waited = 0; waited < timeoutMs; waited += PollMs) {
+        if (!running(pid))
+            return true;
+        QThread::msleep(PollMs);
+    }
+    return !running(pid);
+}
+
+QProcessEnvironment clientEnvironment(const QString &server)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("JACK_DEFAULT_SERVER"), server);
+    environment.insert(QStringLiteral("JACK_NO_START_SERVER"), QStringLiteral("1"));
+    return environment;
+}
+
+} // namespace
+
+QString JackRig::jackdPath()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("jackd"));
+}
+
+JackRig::JackRig(const QString &folder) : m_folder(folder)
+{
+    QDir().mkpath(m_folder);
+}
+
+QString JackRig::path(const QString &file) const
+{
+    return QDir(m_folder).filePath(file);
+}
+
+bool JackRig::startServer(QString *error)
+{
+    const QString jackd = jackdPath();
+    if (jackd.isEmpty()) {
+        *error = QStringLiteral("jackd is not installed");
+        return false;
+    }
+    m_serverName = QStringLiteral("ventaro-%1-%2-%3")
+                       .arg(QCoreApplication::applicationPid())
+                       .arg(QDateTime::currentMSecsSinceEpoch() % 100000000)
+                       .arg(serversStarted.fetch_add(1));
+
+    QProcess server;
+    server.setProgram(jackd);
+    server.setArguments(QStringList{QStringLiteral("-n"), m_serverName} + JackdArguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // No D-Bus device reservation: there is no session bus in CI.
+    environment.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
+    server.setProcessEnvironment(environment);
+    server.setStandardInputFile(QProcess::nullDevice());
+    server.setStandardOutputFile(path(QStringLiteral("jackd-%1.log").arg(m_serverName)));
+    server.setStandardErrorFile(path(QStringLiteral("jackd-%1.log").arg(m_serverName)),
+                                QIODevice::Append);
+    if (!server.startDetached(&m_serverPid)) {
+        *error = QStringLiteral("jackd did not start: ") + server.errorString();
+        return false;
+    }
+
+    // jack_lsp exits 0 once the server answers.
+    const QString lsp = QStandardPaths::findExecutable(QStringLiteral("jack_lsp"));
+    for (int waited = 0; waited < StartTimeoutMs; waited += PollMs) {
+        if (!running(m_serverPid))
+            break;
+        QProcess probe;
+        probe.setProcessEnvironment(clientEnvironment(m_serverName));
+        probe.setStandardOutputFile(QProcess::nullDevice());
+        probe.setStandardErrorFile(QProcess::nullDevice());
+        probe.start(lsp, {});
+        if (probe.waitForFinished(StartTimeoutMs) && probe.exitStatus() == QProcess::NormalExit
+            && probe.exitCode() == 0)
+            return true;
+        QThread::msleep(PollMs);
+    }
+    QFile log(path(QStringLiteral("jackd-%1.log").arg(m_serverName)));
+    log.open(QIODevice::ReadOnly);
+    *error = QStringLiteral("jackd did not answer: ") + QString::fromLocal8Bit(log.readAll());
+    stop();
+    return false;
+}
+
+bool JackRig::startSimulator(const QString &program, const QStringList &arguments,
+                             QString *error)
+{
+    QFile::remove(simulatorLog());
+    QProcess simulator;
+    simulator.setProgram(program);
+    simulator.setArguments(arguments
+                           + QStringList{QStringLiteral("--api"), QStringLiteral("jack"),
+                                         QStringLiteral("--name"),
+                                         QLatin1String(SimulatorName)});
+    simulator.setProcessEnvironment(clientEnvironment(m_serverName));
+    simulator.setStandardInputFile(QProcess::nullDevice());
+    simulator.setStandardOutputFile(simulatorLog());
+    simulator.setStandardErrorFile(simulatorErrors());
+    if (!simulator.startDetached(&m_simulatorPid)) {
+        *error = QStringLiteral("the simulator did not start: ") + simulator.errorString();
+        return false;
+    }
+    for (int waited = 0; waited < StartTimeoutMs; waited += PollMs) {
+        const QStringList lines = simulatorLines();
+        if (!lines.isEmpty() && lines.first().startsWith(QLatin1String(ReadyPrefix)))
+            return true;
+        if (!running(m_simulatorPid))
+            break;
+        QThread::msleep(PollMs);
+    }
+    *error = QStringLiteral("the simulator is not ready: ") + simulatorLines().join(u'\n');
+    return false;
+}
+
+void JackRig::useServer() const
+{
+    qputenv("JACK_DEFAULT_SERVER", m_serverName.toUtf8());
+    qputenv("JACK_NO_START_SERVER", "1");
+}
+
+void JackRig::signalServer(int signal)
+{
+    if (running(m_serverPid))
+        ::kill(pid_t(m_serverPid), signal);
+}
+
+void JackRig::stop()
+{
+    for (qint64 *pid : {&m_simulatorPid, &m_serverPid}) {
+        if (running(*pid)) {
+            ::kill(pid_t(*pid), SIGTERM);
+            if (!waitGone(*pid, StopTimeoutMs)) {
+                ::kill(pid_t(*pid), SIGKILL);
+                waitGone(*pid, StopTimeoutMs);
+            }
+        }
+        *pid = 0;
+    }
+    if (m_serverName.isEmpty())
+        return;
+    // A server that was killed leaves its semaphores and segments behind.
+    const QString mark = QLatin1Char('_') + m_serverName + QLatin1Char('_');
+    QDir shm(QString::fromLatin1(ShmFolder));
+    for (const QString &entry : shm.entryList(QDir::Files | QDir::System))
+        if (entry.contains(mark))
+            shm.remove(entry);
+}
+
+QString JackRig::simulatorLog() const
+{
+    return path(QStringLiteral("simulator.log"));
+}
+
+QString JackRig::simulatorErrors() const
+{
+    return path(QStringLiteral("simulator.err"));
+}
+
+QStringList JackRig::simulatorLines() const
+{
+    QFile log(simulatorLog());
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromLocal8Bit(log.readAll()).split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool JackRig::save() const
+{
+    QFile file(path(QString::fromLatin1(RigFile)));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.write(QStringLiteral("%1\n%2\n%3\n")
+                   .arg(m_serverName)
+                   .arg(m_serverPid)
+                   .arg(m_simulatorPid)
+                   .toUtf8());
+    return file.flush();
+}
+
+bool JackRig::load()
+{
+    QFile file(path(QString::fromLatin1(RigFile)));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    if (lines.size() < 3 || lines.at(0).isEmpty())
+        return false;
+    m_serverName = lines.at(0);
+    m_serverPid = lines.at(1).toLongLong();
+    m_simulatorPid = lines.at(2).toLongLong();
+    return true;
+}

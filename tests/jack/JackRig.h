@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// A private JACK server with the dummy driver and the standalone simulator
+// on it, started as processes of their own and stopped by their PIDs.
+//
+// Each server gets a name of its own, so runs side by side never meet.
+// Clients reach it through JACK_DEFAULT_SERVER (useServer() sets it for
+// this process) and never start a server themselves (JACK_NO_START_SERVER).
+class JackRig
+{
+public:
+    // The simulator's MIDI client name: its ports list as "<name> IN:MIDI"
+    // and "<name> OUT:MIDI".
+    static constexpr const char *SimulatorName = "VL70-m";
+    static constexpr int StartTimeoutMs = 10000;
+    static constexpr int StopTimeoutMs = 3000;
+
+    // Where jackd is, empty when it is not installed.
+    static QString jackdPath();
+
+    // Work folder for the logs (created when missing).
+    explicit JackRig(const QString &folder);
+
+    // Starts a server and waits until it answers. False with a reason.
+    bool startServer(QString *error);
+    // Starts the simulator program on the server and waits for its ready line.
+    bool startSimulator(const QString &program, const QStringList &arguments, QString *error);
+    // Points this process's JACK clients at the server.
+    void useServer() const;
+
+    // Sends a signal to the server alone (SIGKILL: it dies without a word).
+    void signalServer(int signal);
+    // Stops the simulator, then the server, each by its PID; removes what
+    // the server left in /dev/shm.
+    void stop();
+
+    QString serverName() const { return m_serverName; }
+    qint64 serverPid() const { return m_serverPid; }
+    qint64 simulatorPid() const { return m_simulatorPid; }
+    QString simulatorLog() const;
+    QString simulatorErrors() const;
+    // The simulator's log so far.
+    QStringList simulatorLines() const;
+
+    // Writes what stop() needs into the folder, and reads it back, so that
+    // one process can start the rig and another stop it.
+    bool save() const;
+    bool load();
+
+private:
+    QString path(const QString &file) const;
+
+    QString m_folder;
+    QString m_serverName;
+    qint64 m_serverPid = 0;
+    qint64 m_simulatorPid = 0;
+};

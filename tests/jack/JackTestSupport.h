@@ -1,0 +1,57 @@
+#pragma once
+
+#include "JackRig.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <QtGlobal>
+
+// What the jack tests share: the fixture's rig, remote switch messages and
+// the simulator's log.
+namespace JackTestSupport {
+
+constexpr int WaitMs = 5000;
+constexpr const char *RigVariable = "VENTARO_JACK_RIG";
+
+// Remote switch message F0 43 1n 57 0A 00 switch value F7, device number 1.
+inline QByteArray remoteSwitch(int button, bool pressed)
+{
+    QByteArray message = QByteArray::fromHex("f04310570a00");
+    message.append(char(button));
+    message.append(char(pressed ? 0x01 : 0x00));
+    message.append(char(0xF7));
+    return message;
+}
+
+inline QString inputName()
+{
+    return QLatin1String(JackRig::SimulatorName) + QStringLiteral(" IN:MIDI");
+}
+
+inline QString outputName()
+{
+    return QLatin1String(JackRig::SimulatorName) + QStringLiteral(" OUT:MIDI");
+}
+
+// Lines the simulator logged after the first `from`, once one of them
+// contains `wanted` (or all of them after the wait).
+inline QStringList waitForLog(const JackRig &rig, int from, const QString &wanted,
+                              int timeoutMs = WaitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        const QStringList lines = rig.simulatorLines().mid(from);
+        for (const QString &line : lines)
+            if (line.contains(wanted))
+                return lines;
+        if (timer.elapsed() > timeoutMs)
+            return lines;
+        QThread::msleep(10);
+    }
+}
+
+} // namespace JackTestSupport

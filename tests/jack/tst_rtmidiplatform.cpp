@@ -1,0 +1,308 @@
+#include "JackClient.h"
+#include "JackRig.h"
+#include "JackTestSupport.h"
+#include "RtMidiPlatform.h"
+#include "SimPanel.h"
+#include "SystemSleeper.h"
+#include "VoiceDump.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <RtMidi.h>
+
+#include <csignal>
+#include <memory>
+
+using namespace JackTestSupport;
+using Buttons = QList<int>;
+
+namespace {
+
+constexpr const char *ClientName = "ventaro-test";
+
+// Seals every block of a voice dump again for device number 1.
+void resealBlocks(QByteArray &dump)
+{
+    qsizetype start = 0;
+    while ((start = dump.indexOf(char(VoiceDump::SysExStart), start)) >= 0) {
+        const qsizetype end = dump.indexOf(char(VoiceDump::SysExEnd), start);
+        QVERIFY(end > start);
+        VoiceDump::SealBlock(dump, int(start + VoiceDump::CountHighOffset), int(end - 2), 0);
+        start = end + 1;
+    }
+}
+
+QByteArray joined(const QList<QByteArray> &blocks)
+{
+    QByteArray all;
+    for (const QByteArray &block : blocks)
+        all += block;
+    return all;
+}
+
+} // namespace
+
+class TestRtMidiPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void listsDevicesWithoutOwnPorts();
+    void refusesDevicesThatAreNoChoice_data();
+    void refusesDevicesThatAreNoChoice();
+    void voiceDumpsRoundTrip_data();
+    void voiceDumpsRoundTrip();
+    void shortMessagesArriveInOrder();
+    void fragmentsArriveAsWholeBlocks();
+    void deadServerIsNoticed();
+    void cleanupTestCase();
+
+private:
+    void press(JackClient &client, const Buttons &buttons);
+
+    std::unique_ptr<JackRig> m_rig;
+    SystemSleeper m_clock;
+    std::unique_ptr<RtMidiPlatform> m_platform;
+};
+
+void TestRtMidiPlatform::initTestCase()
+{
+    if (JackRig::jackdPath().isEmpty())
+        QSKIP("jackd is not installed");
+    m_rig = std::make_unique<JackRig>(qEnvironmentVariable(RigVariable));
+    QVERIFY2(m_rig->load(), "the jack fixture did not start a server");
+    m_rig->useServer();
+    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
+                                                  QLatin1String(ClientName));
+    QCOMPARE(m_platform->backendName(), QStringLiteral("jack"));
+}
+
+void TestRtMidiPlatform::cleanupTestCase()
+{
+    m_platform.reset();
+}
+
+void TestRtMidiPlatform::press(JackClient &client, const Buttons &buttons)
+{
+    for (int button : buttons) {
+        QCOMPARE(client.sendLong(remoteSwitch(button, true)), int(MidiPlatform::NoError));
+        QCOMPARE(client.sendLong(remoteSwitch(button, false)), int(MidiPlatform::NoError));
+    }
+}
+
+void TestRtMidiPlatform::listsDevicesWithoutOwnPorts()
+{
+    JackClient client(*m_platform);
+    QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
+    QCOMPARE(client.openIn(outputName()), int(MidiPlatform::NoError));
+
+    // Our own open ports are sources and sinks too, but never listed.
+    const QRegularExpression own(QStringLiteral("^%1(-\\d+)?:").arg(QLatin1String(ClientName)));
+    QStringList listed;
+    for (int i = 0, n = m_platform->inDeviceCount(); i < n; ++i)
+        listed << m_platform->inDeviceName(i);
+    for (int i = 0, n = m_platform->outDeviceCount(); i < n; ++i)
+        listed << m_platform->outDeviceName(i);
+    QVERIFY(listed.contains(inputName()));
+    QVERIFY(listed.contains(outputName()));
+    for (const QString &name : listed)
+        QVERIFY2(!own.match(name).hasMatch(), qPrintable(name));
+}
+
+void TestRtMidiPlatform::refusesDevicesThatAreNoChoice_data()
+{
+    QTest::addColumn<bool>("input");
+    QTest::addColumn<int>("device");
+    QTest::addColumn<int>("result");
+
+    QTest::newRow("output -1") << false << -1 << int(MidiPlatform::NoDeviceChosen);
+    QTest::newRow("input -1") << true << -1 << int(MidiPlatform::NoDeviceChosen);
+    QTest::newRow("output past the list") << false << 999 << int(MidiPlatform::BadDeviceId);
+    QTest::newRow("input below -1") << true << -2 << int(MidiPlatform::BadDeviceId);
+}
+
+void TestRtMidiPlatform::refusesDevicesThatAreNoChoice()
+{
+    QFETCH(bool, input);
+    QFETCH(int, device);
+    QFETCH(int, result);
+    MidiHandle handle = 42;
+    m_platform->inDeviceCount();
+    m_platform->outDeviceCount();
+    const int code = input ? m_platform->inOpen(&handle, device, {})
+                           : m_platform->outOpen(&handle, device, {});
+    QCOMPARE(code, result);
+    QCOMPARE(handle, NoMidiHandle);
+    QVERIFY(m_platform->errorText(code, input).has_value());
+}
+
+void TestRtMidiPlatform::voiceDumpsRoundTrip_data()
+{
+    QTest::addColumn<Buttons>("dumpOut");
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("changeAt");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("current voice") << Buttons{SimPanel::Util, SimPanel::Enter, SimPanel::Enter}
+                                   << VoiceDump::FullBlockCount << VoiceDump::FullLength
+                                   << VoiceDump::VoiceNameOffset
+                                   << QStringLiteral("edit buffer: block 15 of 15 written");
+    QTest::newRow("custom slot 1")
+        << Buttons{SimPanel::Util, SimPanel::SelectPlus, SimPanel::Enter, SimPanel::Enter} << 2
+        << VoiceDump::CustomLength << VoiceDump::CustomDataBStart
+        << QStringLiteral("Custom slot 1: block at");
+    QTest::newRow("internal slot 1")
+        << Buttons{SimPanel::Util, SimPanel::SelectPlus, SimPanel::SelectPlus, SimPanel::Enter,
+                   SimPanel::Enter}
+        << 1 << VoiceDump::InternalLength << VoiceDump::InternalDataStart
+        << QStringLiteral("Internal slot 1: block at");
+}
+
+// The simulator dumps a voice out; it comes back changed as one long
+// message and is dumped out again: every byte both ways, in order.
+void TestRtMidiPlatform::voiceDumpsRoundTrip()
+{
+    QFETCH(Buttons, dumpOut);
+    QFETCH(int, blocks);
+    QFETCH(int, length);
+    QFETCH(int, changeAt);
+    QFETCH(QString, written);
+
+    JackClient client(*m_platform);
+    QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
+    QCOMPARE(client.openIn(outputName()), int(MidiPlatform::NoError));
+
+    press(client, dumpOut);
+    const QList<QByteArray> first = client.takeBlocks(blocks, WaitMs);
+    QCOMPARE(first.size(), blocks);
+    for (const QByteArray &block : first) {
+        QCOMPARE(quint8(block.front()), VoiceDump::SysExStart);
+        QCOMPARE(quint8(block.back()), VoiceDump::SysExEnd);
+    }
+    QByteArray voice = joined(first);
+    QCOMPARE(voice.size(), length);
+
+    voice[changeAt] = char(voice.at(changeAt) ^ 0x01);
+    resealBlocks(voice);
+    const int logged = int(m_rig->simulatorLines().size());
+    QCOMPARE(client.sendLong(voice), int(MidiPlatform::NoError));
+    QVERIFY(client.waitDone(WaitMs));
+    const QStringList log = waitForLog(*m_rig, logged, written);
+    QVERIFY2(log.join(u'\n').contains(written), qPrintable(log.join(u'\n')));
+    QVERIFY2(!log.join(u'\n').contains(QLatin1String("ignored:")), qPrintable(log.join(u'\n')));
+
+    press(client, dumpOut);
+    const QList<QByteArray> second = client.takeBlocks(blocks, WaitMs);
+    QCOMPARE(second.size(), blocks);
+    QCOMPARE(joined(second), voice);
+    press(client, {SimPanel::Exit, SimPanel::Exit});
+
+    // Each header was handed back exactly once.
+    client.close();
+    for (int done : client.doneCounts())
+        QCOMPARE(done, 1);
+}
+
+void TestRtMidiPlatform::shortMessagesArriveInOrder()
+{
+    JackClient client(*m_platform);
+    QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
+    const int logged = int(m_rig->simulatorLines().size());
+    // Bank select Preset 2 (MSB 34, LSB 1), program 10, a note, in this order.
+    for (quint32 message : {0x2200B0u, 0x0120B0u, 0x0009C0u, 0x643C90u, 0x003C80u})
+        QCOMPARE(client.sendShort(message), int(MidiPlatform::NoError));
+    const QStringList log = waitForLog(*m_rig, logged, QStringLiteral("note off"));
+    const QStringList expected = {QStringLiteral("control change, channel 1, controller 0, value 34"),
+                                  QStringLiteral("control change, channel 1, controller 32, value 1"),
+                                  QStringLiteral("program change, channel 1, program 9"),
+                                  QStringLiteral("note on, channel 1, note 60, velocity 100"),
+                                  QStringLiteral("note off, channel 1, note 60, velocity 0")};
+    QCOMPARE(log.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        QVERIFY2(log.at(i).contains(expected.at(i)), qPrintable(log.at(i)));
+    QVERIFY(log.at(2).contains(QLatin1String("Preset 2 10")));
+}
+
+// A SysEx sent as separate JACK events, with real-time bytes between them
+// and a tail without a header after it, reaches the port as one block.
+void TestRtMidiPlatform::fragmentsArriveAsWholeBlocks()
+{
+    RtMidiOut source(RtMidi::UNIX_JACK, "fragment source");
+    source.openVirtualPort("MIDI");
+    JackClient client(*m_platform);
+    QCOMPARE(client.openIn(QStringLiteral("fragment source:MIDI")), int(MidiPlatform::NoError));
+
+    const QList<QByteArray> events = {
+        QByteArray::fromHex("f043105700"), QByteArray::fromHex("f8"),
+        QByteArray::fromHex("0e0c"),       QByteArray::fromHex("fe"),
+        QByteArray::fromHex("0d0f7f"),     QByteArray::fromHex("f7"),
+        QByteArray::fromHex("010203f7"),   QByteArray::fromHex("f0431057f7")};
+    for (const QByteArray &event : events) {
+        source.sendMessage(reinterpret_cast<const unsigned char *>(event.constData()),
+                           std::size_t(event.size()));
+        QThread::msleep(15); // one event per JACK period
+    }
+    const QList<QByteArray> blocks = client.takeBlocks(2, WaitMs);
+    QCOMPARE(blocks, (QList<QByteArray>{QByteArray::fromHex("f0431057000e0c0d0f7ff7"),
+                                        QByteArray::fromHex("f0431057f7")}));
+    QCOMPARE(client.shortMessages(), (QList<quint32>{0xF8, 0xFE}));
+}
+
+// The server dies under open ports: the next send fails within a second,
+// closing does not hang, and a device on a new server works.
+void TestRtMidiPlatform::deadServerIsNoticed()
+{
+    const QString simulator = QStringLiteral(VENTARO_SIMULATOR);
+    QString error;
+    JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed"));
+    QVERIFY2(doomed.startServer(&error), qPrintable(error));
+    QVERIFY2(doomed.startSimulator(simulator, {}, &error), qPrintable(error));
+    doomed.useServer();
+    {
+        RtMidiPlatform platform(m_clock, RtMidiPlatform::Backend::Jack, QLatin1String(ClientName));
+        JackClient client(platform);
+        QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
+        QCOMPARE(client.sendShort(0x643C90), int(MidiPlatform::NoError));
+
+        doomed.signalServer(SIGKILL);
+        QElapsedTimer timer;
+        timer.start();
+        int code = MidiPlatform::NoError;
+        while (code == MidiPlatform::NoError && timer.elapsed() < 3000) {
+            QThread::msleep(5);
+            code = client.sendShort(0x643C90);
+        }
+        QCOMPARE(code, int(MidiPlatform::DeviceGone));
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(client.sendLong(remoteSwitch(SimPanel::Util, true)), int(MidiPlatform::DeviceGone));
+
+        timer.restart();
+        client.close();
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        // Nothing to list or open any more.
+        QCOMPARE(platform.outDeviceCount(), 0);
+    }
+    doomed.stop();
+
+    JackRig fresh(qEnvironmentVariable(RigVariable) + QStringLiteral("/fresh"));
+    QVERIFY2(fresh.startServer(&error), qPrintable(error));
+    QVERIFY2(fresh.startSimulator(simulator, {}, &error), qPrintable(error));
+    fresh.useServer();
+    {
+        RtMidiPlatform platform(m_clock, RtMidiPlatform::Backend::Jack, QLatin1String(ClientName));
+        JackClient client(platform);
+        QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
+        const int logged = int(fresh.simulatorLines().size());
+        QCOMPARE(client.sendShort(0x0005C0), int(MidiPlatform::NoError));
+        QVERIFY(waitForLog(fresh, logged, QStringLiteral("program change")).size() == 1);
+    }
+    fresh.stop();
+    m_rig->useServer();
+}
+
+QTEST_GUILESS_MAIN(TestRtMidiPlatform)
+#include "tst_rtmidiplatform.moc"
