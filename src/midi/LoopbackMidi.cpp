@@ -2,6 +2,8 @@
 
 #include "Sleeper.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr quint8 StatusBit = 0x80;
@@ -121,10 +123,10 @@ void LoopbackMidi::unplugInput(int device)
         m_ins[size_t(device)]->unplugged = true;
 }
 
-void LoopbackMidi::failNext(const QString &function, int code)
+void LoopbackMidi::failNext(const QString &function, int code, int after)
 {
     std::lock_guard lock(m_mutex);
-    m_failures.emplace(function, code);
+    m_failures.push_back(Failure{function, code, after});
 }
 
 QList<QByteArray> LoopbackMidi::received(int outputDevice)
@@ -231,10 +233,15 @@ int LoopbackMidi::record(const QString &function, int device, const QByteArray &
 
 bool LoopbackMidi::takeFailure(const QString &function, int *code)
 {
-    auto found = m_failures.find(function);
+    auto found = std::find_if(m_failures.begin(), m_failures.end(),
+                              [&](const Failure &f) { return f.function == function; });
     if (found == m_failures.end())
         return false;
-    *code = found->second;
+    if (found->after > 0) {
+        --found->after;
+        return false;
+    }
+    *code = found->code;
     m_failures.erase(found);
     return true;
 }

@@ -65,9 +65,11 @@ public:
     void unplugOutput(int device);
     void unplugInput(int device);
 
-    // The next call of the named platform function (e.g. "outReset",
-    // "inAddBuffer") does nothing and returns code instead.
-    void failNext(const QString &function, int code);
+    // A later call of the named platform function (e.g. "outReset",
+    // "inAddBuffer") does nothing and returns code instead: the next one, or
+    // the one after `after` calls that go through. Failures of one function
+    // are used in the order given.
+    void failNext(const QString &function, int code, int after = 0);
 
     // Output side.
     // Every message the device received, in order (waits until all that was
@@ -182,7 +184,13 @@ private:
     };
     std::map<MidiHandle, OutHandle> m_outHandles;
     MidiHandle m_nextHandle = 1;
-    std::multimap<QString, int> m_failures;
+    struct Failure
+    {
+        QString function;
+        int code = 0;
+        int after = 0;
+    };
+    std::vector<Failure> m_failures;
     QList<LoopbackCall> m_calls;
     int m_resetWaitMs = 2000;
     std::unique_ptr<MidiSendQueue> m_queue;  // last member: its thread ends first

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "LoopbackMidi.h"
+#include "RegEdit.h"
+#include "StepClock.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A loopback platform with named device pairs and a settings file of its own.
+struct PortFixture
+{
+    StepClock clock;
+    QTemporaryDir dir;
+    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
+    LoopbackMidi midi{&clock};
+
+    explicit PortFixture(const QStringList &names = {QStringLiteral("Synth A"),
+                                                     QStringLiteral("Synth B")})
+    {
+        for (const QString &name : names)
+            midi.addDevicePair(name);
+    }
+
+    QString saved(const QString &value) const
+    {
+        return ReadRegString(settings, RegSettingsRoot + QStringLiteral("VL70-m\\Midi"), value,
+                             QStringLiteral("<absent>"));
+    }
+    void save(const QString &value, const QString &name) const
+    {
+        WriteRegString(settings, RegSettingsRoot + QStringLiteral("VL70-m\\Midi"), value, name);
+    }
+
+    // The recorded calls as "function device bytes", header bookkeeping left out.
+    QStringList log() const
+    {
+        QStringList lines;
+        for (const LoopbackCall &call : midi.calls()) {
+            if (call.function.contains(QLatin1String("Prepare"))
+                || call.function.contains(QLatin1String("Unprepare")))
+                continue;
+            QString line = call.function + QLatin1Char(' ') + QString::number(call.device);
+            if (!call.bytes.isEmpty() && call.bytes.size() <= 3)
+                line += QLatin1Char(' ') + QString::fromLatin1(call.bytes.toHex());
+            if (call.result != 0)
+                line += QStringLiteral(" -> %1").arg(call.result);
+            lines << line;
+        }
+        return lines;
+    }
+    QStringList logOf(const QString &function) const
+    {
+        return log().filter(QRegularExpression(QLatin1Char('^') + function + QLatin1Char(' ')));
+    }
+};
