@@ -92,7 +92,7 @@ void SimPanel::stepSlot(int delta)
     if (m_target == Target::Current)
         return;
     const int last = m_target == Target::Custom ? CustomSlots : InternalSlots;
-    m_slot = std::clamp(m_slot + delta, 1, last);
+    m_slot = (m_slot - 1 + delta + last) % last + 1;
 }
 
 QString SimPanel::display() const

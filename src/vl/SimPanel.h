@@ -7,7 +7,7 @@
 //
 // UTIL opens the dump-out page with CURRENT chosen. SELECT -/+ step the
 // choice between CURRENT, CUSTOM and INTERNAL; VALUE -/+ step the slot of a
-// CUSTOM or INTERNAL choice. The first ENTER asks for confirmation, the
+// CUSTOM or INTERNAL choice, going round from the last slot to the first. The first ENTER asks for confirmation, the
 // second starts the dump-out and goes back to the page. EXIT steps back
 // (confirmation to page, page to play mode); any other button leaves the
 // page.
