@@ -1,5 +1,7 @@
+#include "TfmVLDump.h"
+#include "VentaroProgram.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char *argv[])
 {
@@ -7,8 +9,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Ventaro"));
     QApplication::setApplicationVersion(QStringLiteral(VENTARO_VERSION));
 
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Ventaro"));
-    window.show();
+    VentaroProgram program(app);
+    program.window().show();
     return app.exec();
 }

@@ -1,0 +1,380 @@
+#include "TfmVLDump.h"
+
+#include "ui_TfmVLDump.h"
+
+#include "Prompts.h"
+#include "RegEdit.h"
+#include "Sleeper.h"
+#include "TMIDIKeys.h"
+#include "TMidiCorvoIn.h"
+#include "TMidiCorvoOut.h"
+#include "TVLManager.h"
+#include "TfmAbout.h"
+#include "TranslationService.h"
+#include "VentaroError.h"
+#include "VoiceCatalogue.h"
+
+#include <QCloseEvent>
+#include <QColor>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStyle>
+
+namespace {
+
+const QString kDeviceKey = QStringLiteral("VL70-m");
+const QString kMidiKeySuffix = QStringLiteral("\\Midi");
+const QString kIdValue = QStringLiteral("ID");
+const QString kPromValue = QStringLiteral("Prom");
+constexpr int kLastDeviceRow = 15;
+constexpr int kLastPromRow = VoiceCatalogue::kPromTypeCount - 1;
+// Spacing after the patch list is filled, so that a bank select and program
+// change never follow another message too closely.
+constexpr int kPatchWaitMs = 150;
+// An input device whose name holds this is opened at start-up.
+const QString kOpenAtStartMarker = QStringLiteral("CBX");
+const QColor kWhiteKeys(205, 255, 149);
+
+QString settingsKey() { return RegSettingsRoot + kDeviceKey; }
+QString midiSettingsKey() { return settingsKey() + kMidiKeySuffix; }
+
+// A stored row: above `last` falls back to row 0; a negative one selects
+// nothing.
+int storedRow(qint32 value, int last)
+{
+    if (value > last)
+        return 0;
+    return value < 0 ? -1 : value;
+}
+
+} // namespace
+
+TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
+    : QWidget(parent),
+      ui(std::make_unique<Ui::TfmVLDump>()),
+      m_prompts(services.prompts),
+      m_sleeper(services.sleeper),
+      m_settings(services.settings),
+      m_translation(services.translation),
+      m_guard(services.prompts, this),
+      m_slotNames(services.slotFolder)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(size());
+    setWindowTitle(initialCaption());
+    setWindowIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    ui->btnOpen->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    ui->btnSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->btnImport->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    ui->btnExport->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    m_manager = new TVLManager(this, &services.platform, m_settings);
+    m_manager->setObjectName(QStringLiteral("VLManager1"));
+
+    placeKeyboard(services.platform);
+    connectHandlers();
+    m_guard.run([this] { FormCreate(); });
+    ui->btnOpen->setFocus();
+}
+
+TfmVLDump::~TfmVLDump() = default;
+
+QString TfmVLDump::initialCaption()
+{
+    return QStringLiteral("Ventaro - freeware by Tervalinduna");
+}
+
+void TfmVLDump::connectHandlers()
+{
+    connect(ui->cbxMidiIn, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxMidiInSelect));
+    connect(ui->cbxMidiOut, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxMidiOutSelect));
+    connect(ui->cbxDevNo, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxDevNoSelect));
+    connect(ui->cbxProm, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxPromSelect));
+    connect(ui->cbxBank, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxBankSelect));
+    connect(ui->cbxSendBank, &QComboBox::activated, this,
+            guarded<int>(&TfmVLDump::cbxSendBankSelect));
+    connect(ui->btnExport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnExportClick));
+    connect(ui->btnImport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnImportClick));
+    connect(ui->btnOpen, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnOpenClick));
+    connect(ui->btnSave, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnSaveClick));
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TfmVLDump::placeKeyboard(MidiPlatform &platform)
+{
+    // The layout keeps the strip's place; the control needs the platform.
+    QWidget *place = ui->MIDIKeys1;
+    MIDIKeys1 = new TMIDIKeys(&platform, this);
+    MIDIKeys1->setGeometry(place->geometry());
+    MIDIKeys1->setToolTip(place->toolTip());
+    MIDIKeys1->setBlackBrush(Qt::black);
+    MIDIKeys1->setWhiteBrush(kWhiteKeys);
+    MIDIKeys1->setShowHint(true);
+    MIDIKeys1->setMIDIDevice(TMIDIKeys::defaultDevice);
+    delete place;
+    ui->MIDIKeys1 = nullptr;
+    MIDIKeys1->setObjectName(QStringLiteral("MIDIKeys1"));
+    // The window's handlers replace the control's own output.
+    MIDIKeys1->OnNoteOn = [this](QObject *, int note, int velocity) {
+        m_guard.run([&] { MIDIKeys1NoteOn(note, velocity); });
+    };
+    MIDIKeys1->OnNoteOff = [this](QObject *, int note, int velocity) {
+        m_guard.run([&] { MIDIKeys1NoteOff(note, velocity); });
+    };
+}
+
+void TfmVLDump::MIDIKeys1NoteOn(int note, int velocity)
+{
+    m_manager->SendShortMessage(TMIDIKeys::noteOnStatus, quint8(note), quint8(velocity));
+}
+
+void TfmVLDump::MIDIKeys1NoteOff(int note, int velocity)
+{
+    m_manager->SendShortMessage(TMIDIKeys::noteOffStatus, quint8(note), quint8(velocity));
+}
+
+void TfmVLDump::bindPatchSelect()
+{
+    m_patchSelect = connect(ui->cbxPatch, &QComboBox::activated, this,
+                            guarded<int>(&TfmVLDump::SelectPatch));
+}
+
+void TfmVLDump::FormCreate()
+{
+    // 1. Translate every text but the lists' rows.
+    if (m_translation) {
+        if (!m_translation->isIgnored(ui->cbxProm))
+            m_translation->IgnoreClassGlobally(QComboBox::staticMetaObject);
+        m_translation->TranslateWindow(this);
+    }
+    // 2, 3. Device number and PROM type as stored.
+    ui->cbxDevNo->setCurrentIndex(
+        storedRow(ReadRegInteger(m_settings, midiSettingsKey(), kIdValue, 0), kLastDeviceRow));
+    ui->cbxProm->setCurrentIndex(
+        storedRow(ReadRegInteger(m_settings, settingsKey(), kPromValue, 0), kLastPromRow));
+    // 4, 5. The ports' devices, the remembered ones selected.
+    ui->cbxMidiIn->clear();
+    ui->cbxMidiIn->addItems(m_manager->MidiIn()->DeviceNames());
+    ui->cbxMidiIn->setCurrentIndex(m_manager->MidiIn()->DeviceID());
+    ui->cbxMidiOut->clear();
+    ui->cbxMidiOut->addItems(m_manager->MidiOut()->DeviceNames());
+    ui->cbxMidiOut->setCurrentIndex(m_manager->MidiOut()->DeviceID());
+    // 6 - 8.
+    LoadSlotNames();
+    ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
+    cbxBankSelect();
+    // 9. Some interfaces want their input open from the start.
+    if (ui->cbxMidiIn->currentText().contains(kOpenAtStartMarker, Qt::CaseSensitive))
+        m_manager->MidiIn()->Open(false);
+}
+
+void TfmVLDump::cbxMidiInSelect()
+{
+    const int row = ui->cbxMidiIn->currentIndex();
+    if (row < 0)
+        return;
+    m_manager->MidiIn()->setDeviceID(row);
+    m_manager->MidiIn()->Open(false);
+}
+
+void TfmVLDump::cbxMidiOutSelect()
+{
+    const int row = ui->cbxMidiOut->currentIndex();
+    if (row < 0)
+        return;
+    m_manager->MidiOut()->setDeviceID(row);
+    m_manager->MidiOut()->Open();
+}
+
+void TfmVLDump::cbxDevNoSelect()
+{
+    const int row = ui->cbxDevNo->currentIndex();
+    if (row < 0)
+        return;
+    WriteRegInteger(m_settings, midiSettingsKey(), kIdValue, row);
+    if (row != m_manager->DeviceID())
+        SaveSlotNames();
+    m_manager->setDeviceID(quint8(row));
+    LoadSlotNames();
+    const int bank = ui->cbxBank->currentIndex();
+    if (bank == VoiceCatalogue::Custom || bank == VoiceCatalogue::Internal)
+        cbxBankSelect();
+}
+
+void TfmVLDump::FormCloseQuery()
+{
+    m_manager->CloseOutput();
+}
+
+void TfmVLDump::FormClose()
+{
+    SaveSlotNames();
+}
+
+void TfmVLDump::closeEvent(QCloseEvent *event)
+{
+    // A port that refuses to close is reported; the slot names are saved and
+    // the window closes all the same.
+    m_guard.run([this] { FormCloseQuery(); });
+    m_guard.run([this] { FormClose(); });
+    event->accept();
+}
+
+bool TfmVLDump::isAboutArea(const QWidget *widget) const
+{
+    return widget == nullptr || widget == ui->GroupBox4 || widget == ui->GroupBox1;
+}
+
+void TfmVLDump::mousePressEvent(QMouseEvent *event)
+{
+    // Presses that no control took (on the background, a group box or a
+    // label) arrive here; remember where a right press began.
+    if (event->button() == Qt::RightButton)
+        m_rightPressInAboutArea = isAboutArea(childAt(event->position().toPoint()));
+    QWidget::mousePressEvent(event);
+}
+
+void TfmVLDump::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        const bool show =
+            m_rightPressInAboutArea && isAboutArea(childAt(event->position().toPoint()));
+        m_rightPressInAboutArea = false;
+        if (show)
+            m_guard.run([this] { FormMouseUp(); });
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TfmVLDump::FormMouseUp()
+{
+    TfmAbout::WindowTranslator translate;
+    if (m_translation)
+        translate = [t = m_translation](QWidget *window) { t->TranslateWindow(window); };
+    TfmAbout about(QStringLiteral(VENTARO_VERSION), this, translate);
+    m_prompts.execModal(&about);
+}
+
+void TfmVLDump::cbxPromSelect()
+{
+    if (isVisible())
+        WriteRegInteger(m_settings, settingsKey(), kPromValue, ui->cbxProm->currentIndex());
+    cbxBankSelect();
+}
+
+void TfmVLDump::cbxBankSelect()
+{
+    const int remembered = ui->cbxPatch->currentIndex();
+    disconnect(m_patchSelect);
+    ui->cbxPatch->clear();
+
+    const auto bank = VoiceCatalogue::Bank(qMax(ui->cbxBank->currentIndex(), 0));
+    const int promRow = ui->cbxProm->currentIndex();
+    const auto prom = VoiceCatalogue::PromType(promRow < 0 ? 0 : promRow);
+    const std::optional<QStringList> *slotNames = bank == VoiceCatalogue::Custom ? &m_customNames
+                                                  : bank == VoiceCatalogue::Internal
+                                                      ? &m_internalNames
+                                                      : nullptr;
+    if (slotNames && slotNames->has_value())
+        ui->cbxPatch->addItems(**slotNames);
+    else
+        ui->cbxPatch->addItems(
+            VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(prom, bank)));
+
+    ui->cbxPatch->setCurrentIndex(
+        remembered >= 0 && remembered < ui->cbxPatch->count() ? remembered : 0);
+    bindPatchSelect();
+    // Before the window is shown nothing is sent, so nothing needs spacing.
+    if (isVisible()) {
+        SelectPatch();
+        m_sleeper.sleep(kPatchWaitMs);
+    }
+}
+
+void TfmVLDump::SelectPatch()
+{
+    const auto bank = VoiceCatalogue::Bank(qMax(ui->cbxBank->currentIndex(), 0));
+    const int row = ui->cbxPatch->currentIndex();
+    if (row < 0)
+        return;
+    for (const auto &m : VoiceCatalogue::patchSelectMessages(bank, row))
+        m_manager->SendShortMessage(m.status, m.data1, m.data2);
+}
+
+void TfmVLDump::LoadSlotNames()
+{
+    // The device number as shown; none shown counts as device number 1.
+    const int deviceNumber = qMax(ui->cbxDevNo->currentIndex(), 0) + 1;
+    QStringList unreadable;
+    const auto load = [&](VoiceCatalogue::Bank bank, std::optional<QStringList> &names) {
+        names.reset();
+        try {
+            names = m_slotNames.load(bank, deviceNumber);
+        } catch (const VentaroError &e) {
+            unreadable << e.text();
+        }
+    };
+    load(VoiceCatalogue::Custom, m_customNames);
+    load(VoiceCatalogue::Internal, m_internalNames);
+    // A file that cannot be read leaves the built-in names; the window goes
+    // on and the file is left as it is.
+    for (const QString &text : unreadable)
+        m_prompts.showError(this, text);
+}
+
+void TfmVLDump::SaveSlotNames()
+{
+    const int deviceNumber = m_manager->DeviceID() + 1;
+    const auto save = [&](VoiceCatalogue::Bank bank, std::optional<QStringList> &names) {
+        if (!names)
+            return;
+        try {
+            m_slotNames.save(bank, deviceNumber, *names);
+        } catch (const VentaroError &e) {
+            m_prompts.message(this, QMessageBox::Critical, QStringLiteral("Error"), e.text(),
+                              QMessageBox::Ok);
+        }
+        names.reset();
+    };
+    save(VoiceCatalogue::Custom, m_customNames);
+    save(VoiceCatalogue::Internal, m_internalNames);
+}
+
+void TfmVLDump::btnImportClick()
+{
+    // Getting the instrument's voice joins here.
+}
+
+void TfmVLDump::btnExportClick()
+{
+    // Sending the held voice joins here.
+}
+
+void TfmVLDump::cbxSendBankSelect()
+{
+    // The slot list of the destination joins here.
+}
+
+void TfmVLDump::UpdateVoiceControls(bool loaded)
+{
+    Q_UNUSED(loaded);
+    // Captions, buttons and destinations of the held voice join here.
+}
+
+void TfmVLDump::btnOpenClick()
+{
+    // Opening dump and library files joins here.
+}
+
+void TfmVLDump::btnSaveClick()
+{
+    // Saving the held voice joins here.
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "ErrorGuard.h"
+#include "RegRoot.h"
+#include "SlotNameStore.h"
+
+#include <QByteArray>
+#include <QMetaObject>
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class MidiPlatform;
+class Prompts;
+class Sleeper;
+class TMIDIKeys;
+class TranslationService;
+class TVLManager;
+class QCloseEvent;
+class QMouseEvent;
+
+namespace Ui {
+class TfmVLDump;
+}
+
+// The program's main window: MIDI port and device-number choice, the voice
+// catalogue (PROM type, bank, patch), the held voice and where it goes, the
+// front-panel remote and the keyboard strip.
+//
+// Every handler runs its body through the window's ErrorGuard: an error ends
+// the handler, its text is shown through the prompts and the window stays
+// usable. Handlers called from other handlers run inside the caller's guard.
+class TfmVLDump : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The window's services, none owned: the MIDI devices, the prompts that
+    // show message boxes, dialogs and modal windows, the clock of the waits
+    // between messages, the settings root and the slot name folder (chosen
+    // once per run), and the translation service (none: texts as laid out).
+    struct Services
+    {
+        MidiPlatform &platform;
+        Prompts &prompts;
+        Sleeper &sleeper;
+        RegRoot settings;
+        QString slotFolder;
+        TranslationService *translation = nullptr;
+    };
+
+    // Builds the window and runs FormCreate; no MIDI message is sent.
+    explicit TfmVLDump(const Services &services, QWidget *parent = nullptr);
+    ~TfmVLDump() override;
+
+    // The initial caption, shown whenever no voice is held.
+    static QString initialCaption();
+
+    TVLManager *VLManager1() const { return m_manager; }
+    // The slot name lists: none, or exactly 6 and 64 entries.
+    const std::optional<QStringList> &CustomNames() const { return m_customNames; }
+    const std::optional<QStringList> &InternalNames() const { return m_internalNames; }
+    const SlotNameStore &slotNameStore() const { return m_slotNames; }
+
+    // Handlers; each may raise VentaroError (the guard shows it).
+    void FormCreate();
+    void cbxMidiInSelect();
+    void cbxMidiOutSelect();
+    void cbxDevNoSelect();
+    void FormCloseQuery();
+    void FormClose();
+    void cbxPromSelect();
+    void cbxBankSelect();
+    void SelectPatch();
+    void LoadSlotNames();
+    void SaveSlotNames();
+
+    // Voices, destinations and files: not built yet; their controls keep
+    // their initial state and enabling rules.
+    void btnImportClick();
+    void btnExportClick();
+    void cbxSendBankSelect();
+    void UpdateVoiceControls(bool loaded);
+    void btnOpenClick();
+    void btnSaveClick();
+
+    // Notes of the keyboard strip, on MIDI channel 1 through the manager.
+    void MIDIKeys1NoteOn(int note, int velocity);
+    void MIDIKeys1NoteOff(int note, int velocity);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    // A slot that runs `handler` inside the error guard.
+    template <typename... Args>
+    auto guarded(void (TfmVLDump::*handler)())
+    {
+        return [this, handler](Args...) { m_guard.run([this, handler] { (this->*handler)(); }); };
+    }
+    void connectHandlers();
+    void placeKeyboard(MidiPlatform &platform);
+    // The window's background and its group boxes, where a right click shows
+    // the About window; null stands for the background.
+    bool isAboutArea(const QWidget *widget) const;
+    void FormMouseUp();
+    void bindPatchSelect();
+
+    std::unique_ptr<Ui::TfmVLDump> ui;
+    Prompts &m_prompts;
+    Sleeper &m_sleeper;
+    RegRoot m_settings;
+    TranslationService *m_translation;
+    ErrorGuard m_guard;
+    SlotNameStore m_slotNames;
+    TVLManager *m_manager = nullptr;
+    TMIDIKeys *MIDIKeys1 = nullptr;
+
+    // Bytes of the voice now held, exactly as obtained.
+    QByteArray VoiceData;
+    std::optional<QStringList> m_customNames;
+    std::optional<QStringList> m_internalNames;
+
+    QMetaObject::Connection m_patchSelect;
+    bool m_rightPressInAboutArea = false;
+};

@@ -1,0 +1,52 @@
+#include "VentaroProgram.h"
+
+#include "JoinedMidiPlatform.h"
+#include "LoopbackMidi.h"
+#include "RegRoot.h"
+#include "RtMidiPlatform.h"
+#include "SimulatedVl70mDevice.h"
+#include "SlotNameStore.h"
+#include "SystemSleeper.h"
+#include "TfmVLDump.h"
+#include "TranslationService.h"
+#include "WidgetPrompts.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+
+#include <exception>
+
+VentaroProgram::VentaroProgram(QApplication &app)
+    : m_sleeper(std::make_unique<SystemSleeper>())
+{
+    m_translation = std::make_unique<TranslationService>();
+    m_translation->AddResourceStringDomain(TranslationService::ToolkitDomain);
+    m_translation->installToolkitTranslations(app);
+
+    try {
+        m_machine = std::make_unique<RtMidiPlatform>(*m_sleeper,
+                                                     RtMidiPlatform::backendFromEnvironment());
+    } catch (const std::exception &) {
+        // No MIDI system at all: the simulated instrument is still there.
+        m_machine = std::make_unique<LoopbackMidi>(m_sleeper.get());
+    }
+    m_simulatorPlatform = std::make_unique<LoopbackMidi>(m_sleeper.get());
+    m_instrument = std::make_unique<SimulatedVl70mDevice>(*m_simulatorPlatform, *m_sleeper);
+    m_platform = std::make_unique<JoinedMidiPlatform>(*m_machine, *m_simulatorPlatform);
+    m_prompts = std::make_unique<WidgetPrompts>();
+
+    const QString slotFolder = SlotNameStore::chooseFolder(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    m_translation->setErrorReporter(
+        [prompts = m_prompts.get()](const QString &text) { prompts->showError(nullptr, text); });
+    m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
+        *m_platform, *m_prompts, *m_sleeper, RegRoot::currentUser(), slotFolder,
+        m_translation.get()});
+}
+
+VentaroProgram::~VentaroProgram()
+{
+    // The window closes its ports before the devices go.
+    m_window.reset();
+}

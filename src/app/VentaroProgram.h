@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+
+class LoopbackMidi;
+class JoinedMidiPlatform;
+class MidiPlatform;
+class SimulatedVl70mDevice;
+class SystemSleeper;
+class TfmVLDump;
+class TranslationService;
+class WidgetPrompts;
+class QApplication;
+
+// Everything the program runs on, made in order and taken down in reverse:
+// the clock, the machine's MIDI devices joined with the simulated
+// instrument, the prompts, the translation service and the main window.
+class VentaroProgram
+{
+public:
+    // The application object must exist already and outlive the program.
+    explicit VentaroProgram(QApplication &app);
+    ~VentaroProgram();
+
+    VentaroProgram(const VentaroProgram &) = delete;
+    VentaroProgram &operator=(const VentaroProgram &) = delete;
+
+    TfmVLDump &window() { return *m_window; }
+
+private:
+    std::unique_ptr<SystemSleeper> m_sleeper;
+    std::unique_ptr<MidiPlatform> m_machine;
+    std::unique_ptr<LoopbackMidi> m_simulatorPlatform;
+    std::unique_ptr<SimulatedVl70mDevice> m_instrument;
+    std::unique_ptr<JoinedMidiPlatform> m_platform;
+    std::unique_ptr<WidgetPrompts> m_prompts;
+    std::unique_ptr<TranslationService> m_translation;
+    std::unique_ptr<TfmVLDump> m_window;
+};

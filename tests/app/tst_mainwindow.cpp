@@ -1,0 +1,643 @@
+#include "LoopbackMidi.h"
+#include "RegEdit.h"
+#include "ScriptedPrompts.h"
+#include "SimulatedVl70mDevice.h"
+#include "TMidiCorvoIn.h"
+#include "TMidiCorvoOut.h"
+#include "TVLManager.h"
+#include "TfmVLDump.h"
+#include "TranslationService.h"
+#include "VirtualSleeper.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString kMidiKey = QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi");
+const QString kPromKey = QStringLiteral("Software\\Tervalinduna\\VL70-m");
+
+// One sent message as the platform recorded it.
+struct Sent
+{
+    qint64 timeNs;
+    QByteArray bytes;
+};
+
+// A window on loopback devices, with its own settings file and slot folder.
+// The window is declared last so that it goes before the platform.
+struct Rig
+{
+    VirtualSleeper sleeper;
+    LoopbackMidi platform{&sleeper};
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
+    std::unique_ptr<TfmVLDump> window;
+
+    TfmVLDump &open(TranslationService *translation = nullptr)
+    {
+        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
+            platform, prompts, sleeper, settings, dir.path(), translation});
+        return *window;
+    }
+    template <typename T = QWidget>
+    T *child(const char *name) const
+    {
+        T *w = window->findChild<T *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QComboBox *combo(const char *name) const { return child<QComboBox>(name); }
+    // The user picks a row of a list.
+    void choose(const char *name, int row) const
+    {
+        QComboBox *box = combo(name);
+        box->setCurrentIndex(row);
+        emit box->activated(row);
+    }
+    QStringList rows(const char *name) const
+    {
+        QStringList list;
+        for (int i = 0; i < combo(name)->count(); ++i)
+            list << combo(name)->itemText(i);
+        return list;
+    }
+    QList<Sent> sent() const
+    {
+        QList<Sent> list;
+        for (const LoopbackCall &c : platform.calls()) {
+            if (c.function == QLatin1String("outShortMessage")
+                || c.function == QLatin1String("outLongMessage"))
+                list.append({c.timeNs, c.bytes});
+        }
+        return list;
+    }
+    QStringList sentHex() const
+    {
+        QStringList list;
+        for (const Sent &s : sent())
+            list << QString::fromLatin1(s.bytes.toHex(' '));
+        return list;
+    }
+    QStringList callNames() const
+    {
+        QStringList list;
+        for (const LoopbackCall &c : platform.calls())
+            list << c.function;
+        return list;
+    }
+    void writeFile(const QString &name, const QByteArray &bytes) const
+    {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+    }
+    QByteArray readFile(const QString &name) const
+    {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    bool exists(const QString &name) const { return QFileInfo::exists(dir.filePath(name)); }
+};
+
+QByteArray slotFile(const QString &prefix, int count, const QByteArray &end = "\r\n")
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += QByteArray::number(i) + ": " + prefix.toLatin1() + QByteArray::number(i) + end;
+    return bytes;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStart();
+    void noInputDevice();
+    void storedRows_data();
+    void storedRows();
+    void storedDeviceNumber();
+    void rememberedPorts();
+    void inputOpenedAtStart_data();
+    void inputOpenedAtStart();
+    void choosePorts();
+    void portOpenFailure_data();
+    void portOpenFailure();
+
+    void bankChangeKeepsOrResetsRow();
+    void promChange();
+    void patchMessagesOnChannel1();
+    void patchReachesSimulatedInstrument();
+    void slotNameFilesForEveryProm();
+    void deviceNumberChangeSavesAndLoads();
+    void sameDeviceNumberReReads();
+    void unreadableSlotFileAtStart();
+
+    void closeSavesAndClosesOutput();
+    void closeReportsPortErrorAndStillSaves();
+    void slotFileWriteFailure();
+
+    void aboutOnRightRelease_data();
+    void aboutOnRightRelease();
+    void translatedExceptLists();
+};
+
+void MainWindowTest::firstStart()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Port A"));
+    rig.platform.addDevicePair(QStringLiteral("Port B"));
+    TfmVLDump &w = rig.open();
+
+    QCOMPARE(rig.combo("cbxDevNo")->currentText(), QStringLiteral("1"));
+    QCOMPARE(rig.combo("cbxProm")->currentText(), QStringLiteral("Yamaha"));
+    QCOMPARE(rig.combo("cbxBank")->currentText(), QStringLiteral("Preset 1"));
+    const QStringList patches = rig.rows("cbxPatch");
+    QCOMPARE(patches.size(), 128);
+    QCOMPARE(patches.first(), QStringLiteral("1: Mad Tube"));
+    QCOMPARE(patches.last(), QStringLiteral("128: LipClari"));
+    QCOMPARE(rig.combo("cbxPatch")->currentIndex(), 0);
+    QCOMPARE(rig.rows("cbxMidiIn"), (QStringList{"Port A", "Port B"}));
+    QCOMPARE(rig.combo("cbxMidiIn")->currentIndex(), -1);
+    QCOMPARE(rig.combo("cbxMidiOut")->currentIndex(), -1);
+    QCOMPARE(w.VLManager1()->DeviceID(), 0);
+
+    QVERIFY(rig.child<QPushButton>("btnImport")->isEnabled());
+    QVERIFY(!rig.child<QPushButton>("btnSave")->isEnabled());
+    QVERIFY(!rig.child<QPushButton>("btnExport")->isEnabled());
+    QVERIFY(!rig.combo("cbxSendPatch")->isEnabled());
+    QCOMPARE(w.windowTitle(), TfmVLDump::initialCaption());
+    QVERIFY(w.windowTitle().startsWith(QStringLiteral("Ventaro - ")));
+    QVERIFY(!w.CustomNames() && !w.InternalNames());
+
+    // Nothing opened, nothing sent, nothing stored, nothing shown.
+    QVERIFY2(rig.platform.calls().isEmpty(), qPrintable(rig.callNames().join(' ')));
+    QVERIFY(!QFileInfo::exists(rig.settings.fileName()));
+    QVERIFY(rig.prompts.shown.isEmpty());
+}
+
+void MainWindowTest::noInputDevice()
+{
+    Rig rig;
+    rig.platform.addOutputDevice(QStringLiteral("Out only"));
+    rig.open();
+    QCOMPARE(rig.combo("cbxMidiIn")->count(), 0);
+    QVERIFY(!rig.child<QPushButton>("btnImport")->isEnabled());
+    QCOMPARE(rig.rows("cbxMidiOut"), QStringList{"Out only"});
+}
+
+void MainWindowTest::storedRows_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("prom");
+    QTest::addColumn<int>("devRow");
+    QTest::addColumn<int>("promRow");
+    QTest::addColumn<int>("managerId");
+    QTest::addColumn<QString>("patch5");
+    QTest::newRow("in range") << 15 << 2 << 15 << 2 << 15 << "5: Tenor12";
+    QTest::newRow("ID 16, Prom 5") << 16 << 5 << 0 << 0 << 0 << "5: StoneHng";
+    QTest::newRow("ID 300, Prom 3") << 300 << 3 << 0 << 0 << 0 << "5: StoneHng";
+    QTest::newRow("Turbo VL") << 0 << 1 << 0 << 1 << 0 << "5: Lead Tpt";
+    // A negative value selects nothing; the Yamaha names are shown and the
+    // manager works with device number 1.
+    QTest::newRow("negative") << -1 << -1 << -1 << -1 << 0 << "5: StoneHng";
+}
+
+void MainWindowTest::storedRows()
+{
+    QFETCH(int, id);
+    QFETCH(int, prom);
+    QFETCH(int, devRow);
+    QFETCH(int, promRow);
+    QFETCH(int, managerId);
+    QFETCH(QString, patch5);
+    Rig rig;
+    WriteRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), id);
+    WriteRegInteger(rig.settings, kPromKey, QStringLiteral("Prom"), prom);
+    rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("c"), 6));
+    TfmVLDump &w = rig.open();
+    QCOMPARE(rig.combo("cbxDevNo")->currentIndex(), devRow);
+    QCOMPARE(rig.combo("cbxProm")->currentIndex(), promRow);
+    QCOMPARE(int(w.VLManager1()->DeviceID()), managerId);
+    QCOMPARE(rig.rows("cbxPatch").at(4), patch5);
+    // Device number 1's slot files unless another number is selected.
+    QCOMPARE(w.CustomNames().has_value(), devRow <= 0);
+    QVERIFY(rig.prompts.shown.isEmpty());
+}
+
+void MainWindowTest::storedDeviceNumber()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Synth"));
+    WriteRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), 2);
+    rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("one"), 6));
+    rig.writeFile(QStringLiteral("3custom.txt"), slotFile(QStringLiteral("three"), 6, "\n"));
+    rig.writeFile(QStringLiteral("3internal.txt"), slotFile(QStringLiteral("int"), 64, "\n"));
+    TfmVLDump &w = rig.open();
+    QCOMPARE(rig.combo("cbxDevNo")->currentText(), QStringLiteral("3"));
+    QCOMPARE(int(w.VLManager1()->DeviceID()), 2);
+    QVERIFY(w.CustomNames());
+    QCOMPARE(w.CustomNames()->first(), QStringLiteral("1: three1"));
+    QCOMPARE(w.InternalNames()->size(), 64);
+    w.close();
+    // Written back under the same number, with CR LF; device 1's file untouched.
+    QCOMPARE(rig.readFile(QStringLiteral("3custom.txt")), slotFile(QStringLiteral("three"), 6));
+    QCOMPARE(rig.readFile(QStringLiteral("3internal.txt")), slotFile(QStringLiteral("int"), 64));
+    QCOMPARE(rig.readFile(QStringLiteral("custom.txt")), slotFile(QStringLiteral("one"), 6));
+}
+
+void MainWindowTest::rememberedPorts()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("First"));
+    rig.platform.addDevicePair(QStringLiteral("Second"));
+    WriteRegString(rig.settings, kMidiKey, QStringLiteral("In"), QStringLiteral("second"));
+    WriteRegString(rig.settings, kMidiKey, QStringLiteral("Out"), QStringLiteral("Gone"));
+    rig.open();
+    QCOMPARE(rig.combo("cbxMidiIn")->currentIndex(), 1);
+    QCOMPARE(rig.combo("cbxMidiOut")->currentIndex(), -1);
+    QVERIFY(rig.platform.calls().isEmpty());
+}
+
+void MainWindowTest::inputOpenedAtStart_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("CBX") << "USB CBX-K1" << true;
+    QTest::newRow("lower case") << "usb cbx" << false;
+    QTest::newRow("other") << "USB MIDI" << false;
+}
+
+void MainWindowTest::inputOpenedAtStart()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, opened);
+    Rig rig;
+    rig.platform.addDevicePair(name);
+    WriteRegString(rig.settings, kMidiKey, QStringLiteral("In"), name);
+    TfmVLDump &w = rig.open();
+    QCOMPARE(rig.platform.openCount(true, 0), opened ? 1 : 0);
+    QCOMPARE(w.VLManager1()->MidiIn()->State(),
+             opened ? TMidiCorvoIn::Opened : TMidiCorvoIn::Closed);
+    QCOMPARE(rig.platform.openCount(false, 0), 0);
+    QVERIFY(rig.sent().isEmpty());
+}
+
+void MainWindowTest::choosePorts()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("First"));
+    rig.platform.addDevicePair(QStringLiteral("Second"));
+    TfmVLDump &w = rig.open();
+    rig.choose("cbxMidiIn", 1);
+    QCOMPARE(w.VLManager1()->MidiIn()->DeviceID(), 1);
+    QCOMPARE(w.VLManager1()->MidiIn()->State(), TMidiCorvoIn::Opened);
+    rig.choose("cbxMidiOut", 0);
+    QCOMPARE(w.VLManager1()->MidiOut()->DeviceID(), 0);
+    QVERIFY(w.VLManager1()->MidiOut()->IsOpen());
+    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("In"), {}), QStringLiteral("Second"));
+    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("Out"), {}), QStringLiteral("First"));
+    // Choosing the input again starts the port that is open already.
+    rig.choose("cbxMidiIn", 1);
+    QCOMPARE(w.VLManager1()->MidiIn()->State(), TMidiCorvoIn::Started);
+    QVERIFY(rig.prompts.shown.isEmpty());
+    QVERIFY(rig.sent().isEmpty());
+}
+
+void MainWindowTest::portOpenFailure_data()
+{
+    QTest::addColumn<bool>("input");
+    QTest::newRow("input") << true;
+    QTest::newRow("output") << false;
+}
+
+void MainWindowTest::portOpenFailure()
+{
+    QFETCH(bool, input);
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("First"));
+    rig.platform.addDevicePair(QStringLiteral("Broken"));
+    TfmVLDump &w = rig.open();
+    rig.platform.failNext(input ? QStringLiteral("inOpen") : QStringLiteral("outOpen"),
+                          MidiPlatform::DeviceBusy);
+    rig.choose(input ? "cbxMidiIn" : "cbxMidiOut", 1);
+    QCOMPARE(rig.prompts.errors().size(), 1);
+    QVERIFY2(rig.prompts.errors().first().endsWith(QStringLiteral("Broken")),
+             qPrintable(rig.prompts.errors().first()));
+    // The choice stays stored, the window goes on.
+    QCOMPARE(ReadRegString(rig.settings, kMidiKey, input ? QStringLiteral("In") : QStringLiteral("Out"), {}),
+             QStringLiteral("Broken"));
+    rig.choose("cbxBank", 1);
+    QCOMPARE(rig.rows("cbxPatch").first(), QStringLiteral("1: Vento"));
+    Q_UNUSED(w);
+}
+
+void MainWindowTest::bankChangeKeepsOrResetsRow()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Synth"));
+    TfmVLDump &w = rig.open();
+    w.show();
+    rig.choose("cbxMidiOut", 0);
+    rig.choose("cbxPatch", 99);
+    rig.sleeper.waits.clear();
+    rig.platform.clearCalls();
+
+    rig.choose("cbxBank", VoiceCatalogue::Custom);
+    QCOMPARE(rig.rows("cbxPatch").size(), 6);
+    QCOMPARE(rig.combo("cbxPatch")->currentIndex(), 0);
+    QCOMPARE(rig.sentHex(), (QStringList{"b0 00 23", "b0 20 02", "c0 00"}));
+
+    rig.choose("cbxBank", VoiceCatalogue::Preset1);
+    QCOMPARE(rig.combo("cbxPatch")->currentIndex(), 0);
+    QCOMPARE(rig.rows("cbxPatch").size(), 128);
+
+    rig.choose("cbxPatch", 127);
+    rig.choose("cbxBank", VoiceCatalogue::Preset2);
+    QCOMPARE(rig.combo("cbxPatch")->currentText(), QStringLiteral("128: ReedWin"));
+    rig.choose("cbxBank", VoiceCatalogue::Internal);
+    QCOMPARE(rig.combo("cbxPatch")->currentText(), QStringLiteral("1: Air Sax"));
+
+    // Every filling waits 150 ms after its messages; choosing a patch does not.
+    QCOMPARE(rig.sleeper.waits, (QList<int>{150, 150, 150, 150}));
+    // On the sleeper's clock: the three messages of a choice go together;
+    // the next choice follows a filling 150 ms later, a patch choice at once.
+    const QList<Sent> sent = rig.sent();
+    QCOMPARE(sent.size(), 15);
+    QList<qint64> gapsMs;
+    for (int i = 1; i < sent.size(); ++i)
+        gapsMs << (sent.at(i).timeNs - sent.at(i - 1).timeNs) / 1000000;
+    QCOMPARE(gapsMs, (QList<qint64>{0, 0, 150, 0, 0, 150, 0, 0, 0, 0, 0, 150, 0, 0}));
+}
+
+void MainWindowTest::promChange()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Synth"));
+    TfmVLDump &w = rig.open();
+    // Before the window is shown the choice is neither stored nor sent.
+    rig.choose("cbxProm", VoiceCatalogue::WindList);
+    QCOMPARE(rig.rows("cbxPatch").at(2), QStringLiteral("3: Hey! Ken"));
+    QCOMPARE(ReadRegInteger(rig.settings, kPromKey, QStringLiteral("Prom"), -7), -7);
+    QVERIFY(rig.sent().isEmpty());
+
+    w.show();
+    rig.choose("cbxProm", VoiceCatalogue::Yamaha);
+    rig.choose("cbxPatch", 4);
+    rig.platform.clearCalls();
+    rig.choose("cbxProm", VoiceCatalogue::TurboVL);
+    QCOMPARE(rig.combo("cbxPatch")->currentText(), QStringLiteral("5: Lead Tpt"));
+    QCOMPARE(rig.sentHex(), (QStringList{"b0 00 21", "b0 20 00", "c0 04"}));
+    QCOMPARE(ReadRegInteger(rig.settings, kPromKey, QStringLiteral("Prom"), -7), 1);
+}
+
+void MainWindowTest::patchMessagesOnChannel1()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Synth"));
+    WriteRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), 9);
+    WriteRegString(rig.settings, kMidiKey, QStringLiteral("Out"), QStringLiteral("Synth"));
+    TfmVLDump &w = rig.open();
+    w.show();
+    rig.choose("cbxBank", VoiceCatalogue::Internal);
+    rig.choose("cbxPatch", 63);
+    QCOMPARE(rig.sentHex(), (QStringList{"b0 00 24", "b0 20 03", "c0 00", "b0 00 24", "b0 20 03", "c0 3f"}));
+    // The output port opened with the first message.
+    QCOMPARE(rig.callNames().first(), QStringLiteral("outOpen"));
+}
+
+void MainWindowTest::patchReachesSimulatedInstrument()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Machine port"));
+    SimulatedVl70mDevice instrument(rig.platform, rig.sleeper);
+    TfmVLDump &w = rig.open();
+    w.show();
+    QCOMPARE(rig.rows("cbxMidiOut").last(), SimulatedVl70mDevice::DefaultName);
+    rig.choose("cbxMidiOut", 1);
+    rig.choose("cbxBank", VoiceCatalogue::Preset2);
+    rig.choose("cbxPatch", 4);
+    rig.platform.waitUntilSent();
+    instrument.waitUntilIdle();
+    QCOMPARE(instrument.instrument().currentBank(), SimulatedVl70m::Bank::Preset2);
+    QCOMPARE(instrument.instrument().currentProgram(), 4);
+    QCOMPARE(instrument.instrument().ignoredCount(), 0);
+    rig.window.reset();
+}
+
+void MainWindowTest::slotNameFilesForEveryProm()
+{
+    Rig rig;
+    const QByteArray custom = "1: Mine\r\n2: \r\n3: x\r\n4: y\r\nfree text\r\n6: last  \r\n";
+    rig.writeFile(QStringLiteral("custom.txt"), custom);
+    rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64) + "\r\n");
+    rig.open();
+    const QStringList expected{"1: Mine", "2: ", "3: x", "4: y", "free text", "6: last  "};
+    for (int prom = 0; prom < VoiceCatalogue::kPromTypeCount; ++prom) {
+        rig.choose("cbxProm", prom);
+        rig.choose("cbxBank", VoiceCatalogue::Custom);
+        QCOMPARE(rig.rows("cbxPatch"), expected);
+        // The internal file has an empty 65th line: the built-in names.
+        rig.choose("cbxBank", VoiceCatalogue::Internal);
+        QCOMPARE(rig.rows("cbxPatch").first(),
+                 prom == VoiceCatalogue::TurboVL ? QStringLiteral("1: Trumpet") : QStringLiteral("1: Air Sax"));
+    }
+}
+
+void MainWindowTest::deviceNumberChangeSavesAndLoads()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Synth"));
+    rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("one"), 6, "\n"));
+    rig.writeFile(QStringLiteral("3internal.txt"), slotFile(QStringLiteral("three"), 64, "\r"));
+    TfmVLDump &w = rig.open();
+    w.show();
+    rig.choose("cbxMidiOut", 0);
+    rig.choose("cbxBank", VoiceCatalogue::Internal);
+    rig.choose("cbxPatch", 9);
+    rig.platform.clearCalls();
+    rig.sleeper.waits.clear();
+
+    rig.choose("cbxDevNo", 2);
+    QCOMPARE(ReadRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), -1), 2);
+    QCOMPARE(int(w.VLManager1()->DeviceID()), 2);
+    // Device 1's list was written (now with CR LF), device 3's read.
+    QCOMPARE(rig.readFile(QStringLiteral("custom.txt")), slotFile(QStringLiteral("one"), 6));
+    QVERIFY(!rig.exists(QStringLiteral("internal.txt")));
+    QVERIFY(!w.CustomNames());
+    QVERIFY(w.InternalNames());
+    QCOMPARE(rig.rows("cbxPatch").at(9), QStringLiteral("10: three10"));
+    QCOMPARE(rig.combo("cbxPatch")->currentIndex(), 9);
+    QCOMPARE(rig.sentHex(), (QStringList{"b0 00 24", "b0 20 03", "c0 09"}));
+    QCOMPARE(rig.sleeper.waits, QList<int>{150});
+
+    // While a preset bank is shown the patch list is left alone.
+    rig.choose("cbxBank", VoiceCatalogue::Preset2);
+    rig.platform.clearCalls();
+    rig.choose("cbxDevNo", 0);
+    QVERIFY(rig.sent().isEmpty());
+    QCOMPARE(rig.readFile(QStringLiteral("3internal.txt")), slotFile(QStringLiteral("three"), 64));
+    QVERIFY(w.CustomNames());
+}
+
+void MainWindowTest::sameDeviceNumberReReads()
+{
+    Rig rig;
+    rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("old"), 6));
+    TfmVLDump &w = rig.open();
+    rig.choose("cbxBank", VoiceCatalogue::Custom);
+    QCOMPARE(rig.combo("cbxPatch")->itemText(0), QStringLiteral("1: old1"));
+    rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("new"), 6, "\n"));
+    rig.choose("cbxDevNo", 0);
+    QCOMPARE(rig.combo("cbxPatch")->itemText(0), QStringLiteral("1: new1"));
+    // Not written: the number did not change.
+    QCOMPARE(rig.readFile(QStringLiteral("custom.txt")), slotFile(QStringLiteral("new"), 6, "\n"));
+    QVERIFY(w.CustomNames());
+}
+
+void MainWindowTest::unreadableSlotFileAtStart()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Synth"));
+    QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("custom.txt")));
+    rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64));
+    TfmVLDump &w = rig.open();
+    QCOMPARE(rig.prompts.errors().size(), 1);
+    QVERIFY(rig.prompts.errors().first().contains(QStringLiteral("custom.txt")));
+    // Start-up went on: the other list, the patch list and the buttons.
+    QVERIFY(!w.CustomNames());
+    QVERIFY(w.InternalNames());
+    QCOMPARE(rig.rows("cbxPatch").size(), 128);
+    QVERIFY(rig.child<QPushButton>("btnImport")->isEnabled());
+    rig.choose("cbxBank", VoiceCatalogue::Custom);
+    QCOMPARE(rig.combo("cbxPatch")->itemText(0), QStringLiteral("1: Jurassic"));
+}
+
+void MainWindowTest::closeSavesAndClosesOutput()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Synth"));
+    rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64, "\n"));
+    TfmVLDump &w = rig.open();
+    w.show();
+    rig.choose("cbxMidiOut", 0);
+    QVERIFY(w.VLManager1()->MidiOut()->IsOpen());
+    QVERIFY(w.close());
+    QVERIFY(!w.VLManager1()->MidiOut()->IsOpen());
+    QVERIFY(rig.callNames().contains(QStringLiteral("outClose")));
+    QCOMPARE(rig.readFile(QStringLiteral("internal.txt")), slotFile(QStringLiteral("i"), 64));
+    QVERIFY(!rig.exists(QStringLiteral("custom.txt")));
+    QVERIFY(rig.prompts.shown.isEmpty());
+}
+
+void MainWindowTest::closeReportsPortErrorAndStillSaves()
+{
+    Rig rig;
+    rig.platform.addDevicePair(QStringLiteral("Synth"));
+    rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("c"), 6, "\n"));
+    TfmVLDump &w = rig.open();
+    w.show();
+    rig.choose("cbxMidiOut", 0);
+    rig.platform.failNext(QStringLiteral("outReset"), MidiPlatform::DriverError);
+    QVERIFY(w.close());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(rig.prompts.errors().size(), 1);
+    QVERIFY(rig.prompts.errors().first().endsWith(QStringLiteral("Synth")));
+    QCOMPARE(rig.readFile(QStringLiteral("custom.txt")), slotFile(QStringLiteral("c"), 6));
+}
+
+void MainWindowTest::slotFileWriteFailure()
+{
+    Rig rig;
+    rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("c"), 6));
+    rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64, "\n"));
+    TfmVLDump &w = rig.open();
+    // The custom file cannot be replaced any more.
+    QVERIFY(QFile::remove(rig.dir.filePath(QStringLiteral("custom.txt"))));
+    QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("custom.txt")));
+    QVERIFY(w.close());
+    QCOMPARE(rig.prompts.messages().size(), 1);
+    QCOMPARE(rig.prompts.shown.first().icon, QMessageBox::Critical);
+    QVERIFY(rig.prompts.messages().first().contains(QStringLiteral("custom.txt")));
+    // The other file is still written; both lists are released.
+    QCOMPARE(rig.readFile(QStringLiteral("internal.txt")), slotFile(QStringLiteral("i"), 64));
+    QVERIFY(!w.CustomNames() && !w.InternalNames());
+}
+
+void MainWindowTest::aboutOnRightRelease_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("background") << "" << int(Qt::RightButton) << true;
+    QTest::newRow("ports group box") << "GroupBox1" << int(Qt::RightButton) << true;
+    QTest::newRow("catalogue group box") << "GroupBox4" << int(Qt::RightButton) << true;
+    QTest::newRow("left button") << "" << int(Qt::LeftButton) << false;
+    QTest::newRow("label") << "Label3" << int(Qt::RightButton) << false;
+    QTest::newRow("label in the catalogue") << "lblDest" << int(Qt::RightButton) << false;
+    QTest::newRow("list") << "cbxBank" << int(Qt::RightButton) << false;
+    QTest::newRow("remote") << "pnlRemote" << int(Qt::RightButton) << false;
+    QTest::newRow("keyboard") << "MIDIKeys1" << int(Qt::RightButton) << false;
+}
+
+void MainWindowTest::aboutOnRightRelease()
+{
+    QFETCH(QString, target);
+    QFETCH(int, button);
+    QFETCH(bool, shown);
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QWidget *widget = target.isEmpty() ? &w : rig.child(target.toLatin1().constData());
+    // A point of the widget that none of its children covers.
+    QPoint at(2, widget->height() - 3);
+    if (target.isEmpty())
+        at = QPoint(w.width() - 2, 200);
+    QCOMPARE(w.childAt(widget->mapTo(&w, at)), target.isEmpty() ? nullptr : widget);
+    QTest::mousePress(widget, Qt::MouseButton(button), {}, at);
+    QTest::mouseRelease(widget, Qt::MouseButton(button), {}, at);
+    QList<ScriptedPrompts::Shown> windows;
+    for (const auto &s : rig.prompts.shown) {
+        if (s.kind == ScriptedPrompts::Kind::Modal)
+            windows << s;
+    }
+    QCOMPARE(windows.size(), shown ? 1 : 0);
+    if (shown)
+        QCOMPARE(windows.first().caption, QStringLiteral("TfmAbout"));
+}
+
+void MainWindowTest::translatedExceptLists()
+{
+    QTemporaryDir folder;
+    TranslationService::Setup setup{QStringLiteral("fr_FR"), folder.path(),
+                                    TranslationService::EmbeddedRoot, QString()};
+    TranslationService translation(setup);
+    Rig rig;
+    rig.open(&translation);
+    QCOMPARE(rig.child<QPushButton>("btnImport")->text(), QStringLiteral("Obtenir la voix actice"));
+    QCOMPARE(rig.child<QGroupBox>("GroupBox1")->title(), QStringLiteral(" Ports Midi: "));
+    QCOMPARE(rig.rows("cbxBank"), (QStringList{"Preset 1", "Preset 2", "Custom", "Internal"}));
+    QCOMPARE(rig.rows("cbxSendBank"), (QStringList{"Current", "Custom", "Internal"}));
+    // A second window on the same service is translated as well.
+    Rig second;
+    second.open(&translation);
+    QVERIFY(second.prompts.shown.isEmpty());
+    QCOMPARE(second.child<QLabel>("Label3")->text(), QStringLiteral("N° d'appareil :"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
