@@ -208,15 +208,23 @@ void SimulatedVl70m::receive(const QByteArray &bytes)
                 continue;
             }
             if (status == VoiceDump::SysExStart) {
+                // Real-time bytes may come between the bytes of a SysEx message.
+                QByteArray message(1, char(status));
                 int j = i + 1;
-                while (j < n && (byteAt(bytes, j) & StatusBit) == 0)
-                    ++j;
+                for (; j < n; ++j) {
+                    const quint8 b = byteAt(bytes, j);
+                    if (b >= FirstRealTime)
+                        continue;
+                    if (b & StatusBit)
+                        break;
+                    message.append(char(b));
+                }
                 if (j < n && byteAt(bytes, j) == SysExEnd) {
-                    handleSysEx(bytes.mid(i, j - i + 1), out);
+                    handleSysEx(message.append(char(SysExEnd)), out);
                     i = j + 1;
                 } else {
                     ignore(QStringLiteral("SysEx message of %1 bytes without its end byte")
-                               .arg(j - i));
+                               .arg(message.size()));
                     i = j;
                 }
                 continue;
@@ -333,7 +341,7 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
             return;
         }
         m_editBuffer.replace(layout.start, block.size(), block);
-        note(QStringLiteral("edit buffer: block %1 of %2 written (voice \"%3\")")
+        record(QStringLiteral("edit buffer: block %1 of %2 written (voice \"%3\")")
                  .arg(b + 1)
                  .arg(VoiceDump::FullBlockCount)
                  .arg(nameIn(m_editBuffer)));
@@ -374,7 +382,7 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
         }
         QByteArray &slot = layout.custom ? m_custom[low] : m_internal[low];
         slot.replace(layout.offset, block.size(), block);
-        note(QStringLiteral("%1 slot %2: block at %3 written (voice \"%4\")")
+        record(QStringLiteral("%1 slot %2: block at %3 written (voice \"%4\")")
                  .arg(layout.custom ? QStringLiteral("Custom") : QStringLiteral("Internal"))
                  .arg(low + 1)
                  .arg(address)
@@ -401,7 +409,7 @@ void SimulatedVl70m::handleParameterChange(const QByteArray &message, Outgoing &
         return;
     }
     if (value == RemoteRelease) {
-        note(QStringLiteral("button %1 released").arg(SimPanel::buttonName(button)));
+        record(QStringLiteral("button %1 released").arg(SimPanel::buttonName(button)));
         return;
     }
     if (value != RemotePress) {
@@ -420,7 +428,7 @@ void SimulatedVl70m::handleButton(int button, Outgoing &out)
         return;
     }
     const SimPanel::Action action = m_panel.press(button);
-    note(QStringLiteral("button %1 pressed: %2")
+    record(QStringLiteral("button %1 pressed: %2")
              .arg(SimPanel::buttonName(button), m_panel.display()));
     if (action.dump)
         dumpOut(action, out);
@@ -435,7 +443,7 @@ void SimulatedVl70m::dumpOut(const SimPanel::Action &action, Outgoing &out)
         VoiceDump::SealDump(dump, device);
         for (const VoiceDump::Block &block : VoiceDump::FullBlocks)
             out.messages.push_back(dump.mid(block.start, block.length()));
-        note(QStringLiteral("dump-out: current voice \"%1\"").arg(nameIn(dump)));
+        record(QStringLiteral("dump-out: current voice \"%1\"").arg(nameIn(dump)));
         break;
     }
     case SimPanel::Target::Custom: {
@@ -451,7 +459,7 @@ void SimulatedVl70m::dumpOut(const SimPanel::Action &action, Outgoing &out)
                              endB, device);
         out.messages.push_back(dump.left(VoiceDump::CustomBlockBStart));
         out.messages.push_back(dump.mid(VoiceDump::CustomBlockBStart));
-        note(QStringLiteral("dump-out: Custom slot %1").arg(action.slot));
+        record(QStringLiteral("dump-out: Custom slot %1").arg(action.slot));
         break;
     }
     case SimPanel::Target::Internal: {
@@ -460,7 +468,7 @@ void SimulatedVl70m::dumpOut(const SimPanel::Action &action, Outgoing &out)
         VoiceDump::SealBlock(dump, VoiceDump::CountHighOffset,
                              VoiceDump::InternalDataStart + VoiceDump::InternalCount - 1, device);
         out.messages.push_back(dump);
-        note(QStringLiteral("dump-out: Internal slot %1").arg(action.slot));
+        record(QStringLiteral("dump-out: Internal slot %1").arg(action.slot));
         break;
     }
     }
@@ -485,21 +493,21 @@ void SimulatedVl70m::handleChannelMessage(const QByteArray &message)
         return;
     }
     if (channel != VoiceChannel) {
-        note(QStringLiteral("channel %1 message %2 not used")
+        record(QStringLiteral("channel %1 message %2 not used")
                  .arg(channel + 1)
                  .arg(hex(message, 0, message.size())));
         return;
     }
     if (kind == ControlChange && data1 == BankSelectMsb) {
         m_bankMsb = data2;
-        note(QStringLiteral("bank select MSB %1").arg(data2));
+        record(QStringLiteral("bank select MSB %1").arg(data2));
     } else if (kind == ControlChange && data1 == BankSelectLsb) {
         m_bankLsb = data2;
-        note(QStringLiteral("bank select LSB %1").arg(data2));
+        record(QStringLiteral("bank select LSB %1").arg(data2));
     } else if (kind == ProgramChange) {
         handleProgramChange(data1);
     } else {
-        note(QStringLiteral("message %1 not used").arg(hex(message, 0, message.size())));
+        record(QStringLiteral("message %1 not used").arg(hex(message, 0, message.size())));
     }
 }
 
@@ -547,7 +555,7 @@ void SimulatedVl70m::handleProgramChange(int program)
     m_editBuffer = voice;
     m_bank = static_cast<Bank>(bank);
     m_program = program;
-    note(QStringLiteral("program change: %1 %2, voice \"%3\" in the edit buffer")
+    record(QStringLiteral("program change: %1 %2, voice \"%3\" in the edit buffer")
              .arg(bankName)
              .arg(program + 1)
              .arg(nameIn(m_editBuffer)));
@@ -574,7 +582,7 @@ void SimulatedVl70m::send(const Outgoing &out)
     }
 }
 
-void SimulatedVl70m::note(const QString &line)
+void SimulatedVl70m::record(const QString &line)
 {
     m_log.append(line);
     if (m_log.size() > MaxLogLines)
@@ -584,7 +592,7 @@ void SimulatedVl70m::note(const QString &line)
 void SimulatedVl70m::ignore(const QString &why)
 {
     ++m_ignored;
-    note(QStringLiteral("ignored: ") + why);
+    record(QStringLiteral("ignored: ") + why);
 }
 
 int SimulatedVl70m::deviceNumber() const

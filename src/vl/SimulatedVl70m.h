@@ -101,7 +101,7 @@ private:
     void handleButton(int button, Outgoing &out);
     void dumpOut(const SimPanel::Action &action, Outgoing &out);
     void send(const Outgoing &out);
-    void note(const QString &line);
+    void record(const QString &line);
     void ignore(const QString &why);
 
     Sleeper &m_clock;

@@ -134,11 +134,13 @@ void TestSimulatedVl70m::placesDumpsByteForByte_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("slot");
     QTest::addColumn<bool>("blockByBlock");
+    QTest::addColumn<bool>("clockBytes");
 
-    QTest::newRow("full, one long message") << "edit" << 0 << false;
-    QTest::newRow("full, 15 messages") << "edit" << 0 << true;
-    QTest::newRow("custom 6, 2 messages") << "custom" << 6 << true;
-    QTest::newRow("internal 64") << "internal" << 64 << false;
+    QTest::newRow("full, one long message") << "edit" << 0 << false << false;
+    QTest::newRow("full, 15 messages") << "edit" << 0 << true << false;
+    QTest::newRow("custom 6, 2 messages") << "custom" << 6 << true << false;
+    QTest::newRow("internal 64") << "internal" << 64 << false << false;
+    QTest::newRow("internal 1, clock bytes inside") << "internal" << 1 << false << true;
 }
 
 void TestSimulatedVl70m::placesDumpsByteForByte()
@@ -146,14 +148,18 @@ void TestSimulatedVl70m::placesDumpsByteForByte()
     QFETCH(QString, kind);
     QFETCH(int, slot);
     QFETCH(bool, blockByBlock);
+    QFETCH(bool, clockBytes);
 
     Rig rig;
     const Rig fresh;
     QVERIFY(rig.sim.setDeviceNumber(3));
     const QByteArray voice = testVoice(kind, slot, 3);
-    for (int from = 0, i = 0; i < voice.size(); ++i) {
-        if (i == voice.size() - 1 || (blockByBlock && quint8(voice[i]) == 0xF7)) {
-            rig.sim.receive(voice.mid(from, i + 1 - from));
+    QByteArray bytes = voice;
+    if (clockBytes)
+        bytes.insert(100, "\xF8\xFE").insert(5, '\xF8');
+    for (int from = 0, i = 0; i < bytes.size(); ++i) {
+        if (i == bytes.size() - 1 || (blockByBlock && quint8(bytes[i]) == 0xF7)) {
+            rig.sim.receive(bytes.mid(from, i + 1 - from));
             from = i + 1;
         }
     }
