@@ -214,22 +214,6 @@ private slots:
         QCOMPARE(manager.Dump().sliced(480), full.sliced(480));
     }
 
-    void loadCustom()
-    {
-        Rig rig;
-        TVLManager &manager = rig.make();
-        QByteArray custom = VoiceDump::BuildCustomDump(3, QByteArray(163, '\x22'),
-                                                       QByteArray(1387, '\x33'), 9);
-        custom.replace(VoiceDump::CustomDataAStart, 8, "Custom 3");
-        custom[VoiceDump::CustomMemoryOffsetA] = 0x02;
-        custom[VoiceDump::CustomMemoryOffsetB] = 0x04;
-        QVERIFY(manager.LoadVoice(custom));
-        QCOMPARE(manager.SourceKind(), quint8(TVLManager::SourceCustom));
-        QCOMPARE(manager.SlotNumber(), 5);
-        QCOMPARE(int(manager.Dump().at(VoiceDump::ProgramNumberOffset)), 2);
-        QCOMPARE(manager.VoiceName(), QStringLiteral("Custom 3"));
-    }
-
     void failedLoadChangesNothing_data()
     {
         QTest::addColumn<QByteArray>("stream");
@@ -429,19 +413,6 @@ private slots:
         QCOMPARE(rig.sent(), QList<QByteArray>{expected});
     }
 
-    void deviceChangeTakesEffectAtOnce()
-    {
-        Rig rig;
-        TVLManager &manager = rig.make();
-        manager.SendRemoteSwitch(1, false);
-        manager.setDeviceID(9);
-        manager.SendRemoteSwitch(1, false);
-        const QList<QByteArray> sent = rig.sent();
-        QCOMPARE(sent.size(), 2);
-        QCOMPARE(int(sent.at(0).at(2)), 0x10);
-        QCOMPARE(int(sent.at(1).at(2)), 0x19);
-    }
-
     void refusedOpenSendsNothing()
     {
         Rig rig;
@@ -492,18 +463,6 @@ private slots:
         manager.SendShortMessage(0x90, 60, 100);
         rig.midi.failNext(QStringLiteral("outReset"), MidiPlatform::DriverError);
         rig.manager.reset(); // no exception leaves the destructor
-    }
-
-    void ownedByParent()
-    {
-        Rig rig;
-        auto *owner = new QObject;
-        QPointer<TVLManager> manager = new TVLManager(owner, &rig.midi, rig.settings, rig.folder.path());
-        QCOMPARE(manager->parent(), owner);
-        QCOMPARE(manager->MidiIn()->parent(), manager.data());
-        QCOMPARE(manager->MidiOut()->parent(), manager.data());
-        delete owner;
-        QVERIFY(manager.isNull());
     }
 };
 

@@ -114,10 +114,8 @@ private slots:
         QTest::addColumn<bool>("custom");
         QTest::addColumn<int>("slot");
         QTest::addColumn<int>("place");
-        QTest::newRow("custom 1") << true << 1 << 1;
         QTest::newRow("custom 6") << true << 6 << 6;
         QTest::newRow("custom 7 goes to 1") << true << 7 << 1;
-        QTest::newRow("internal 1") << false << 1 << 1;
         QTest::newRow("internal 64") << false << 64 << 64;
         QTest::newRow("internal 65 goes to 1") << false << 65 << 1;
     }
@@ -139,23 +137,6 @@ private slots:
         QCOMPARE(custom ? rig.instrument().customSlot(place) : rig.instrument().internalSlot(place),
                  expected);
         QCOMPARE(rig.instrument().ignoredCount(), 0);
-    }
-
-    void shortMessagesSelectAndPlay()
-    {
-        Rig rig(0);
-        rig.manager->SendShortMessage(0xB0, 0x00, 0x21 + 3);
-        rig.manager->SendShortMessage(0xB0, 0x20, 3);
-        rig.manager->SendShortMessage(0xC0, 9, 0);
-        rig.manager->SendShortMessage(0x90, 60, 100);
-        rig.manager->SendShortMessage(0x80, 60, 0);
-        rig.settle();
-        QCOMPARE(rig.instrument().currentBank(), SimulatedVl70m::Bank::Internal);
-        QCOMPARE(rig.instrument().currentProgram(), 9);
-        QCOMPARE(rig.instrument().editBuffer().mid(VoiceDump::VoiceNameOffset, 8),
-                 rig.instrument().internalSlot(10).mid(VoiceDump::InternalDataStart, 8));
-        QCOMPARE(rig.instrument().noteOnCount(), 1);
-        QCOMPARE(rig.instrument().noteOffCount(), 1);
     }
 
     // UTIL, then SELECT to the form and VALUE to the slot, then ENTER twice.
