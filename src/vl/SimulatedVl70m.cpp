@@ -49,34 +49,39 @@ constexpr std::array<const char *, BankCount> BankNames = {"Preset 1", "Preset 2
 // Receive channel of the voice (channel 1).
 constexpr int VoiceChannel = 0;
 
-// Length of a channel or system common message from its status byte, 0 for
-// a status byte that starts no message of its own.
+// Length of the message each status byte starts; a status byte missing
+// here starts no message of its own.
+struct StatusLength {
+    quint8 status;
+    quint8 mask;
+    int length;
+};
+constexpr std::array<StatusLength, 11> MessageLengths = {{
+    {NoteOff, KindOfStatus, 3},
+    {NoteOn, KindOfStatus, 3},
+    {0xA0, KindOfStatus, 3}, // key pressure
+    {ControlChange, KindOfStatus, 3},
+    {ProgramChange, KindOfStatus, 2},
+    {0xD0, KindOfStatus, 2}, // channel pressure
+    {0xE0, KindOfStatus, 3}, // pitch bend
+    {0xF1, 0xFF, 2},         // time code quarter frame
+    {0xF2, 0xFF, 3},         // song position
+    {0xF3, 0xFF, 2},         // song select
+    {0xF6, 0xFF, 1},         // tune request
+}};
+
 int messageLength(quint8 status)
 {
-    switch (status & KindOfStatus) {
-    case 0xC0:
-    case 0xD0:
-        return 2;
-    case SystemCommon:
-        switch (status) {
-        case 0xF1:
-        case 0xF3:
-            return 2;
-        case 0xF2:
-            return 3;
-        case 0xF6:
-            return 1;
-        default:
-            return 0;
-        }
-    default:
-        return 3;
+    for (const StatusLength &entry : MessageLengths) {
+        if ((status & entry.mask) == entry.status)
+            return entry.length;
     }
+    return 0;
 }
 
 // The instrument's own voices: names, seeds and the element name length.
 constexpr int ElementNameLength = 10;
-constexpr int ElementNameOffset = 419;
+constexpr int ElementNameOffset = VoiceDump::FullBlocks.back().start + VoiceDump::DataOffset;
 const QByteArray EditBufferName("SimEdit ");
 constexpr quint32 EditBufferSeed = 1;
 // Template for the bytes a Custom or Internal voice does not carry.

@@ -60,10 +60,6 @@ public:
         m_platform.outPrepareHeader(m_out, &header);
         QCOMPARE_EQ(m_platform.outLongMessage(m_out, &header), MidiPlatform::NoError);
     }
-    void sendShort(int status, int data1, int data2 = 0)
-    {
-        m_platform.outShortMessage(m_out, quint32(status | data1 << 8 | data2 << 16));
-    }
     void press(int button, int device = 0)
     {
         const char bytes[] = {char(0xF0), 0x43, char(0x10 + device), 0x57, 0x0A, 0x00,
@@ -117,35 +113,11 @@ class TestSimulatedVl70mDevice : public QObject
     Q_OBJECT
 
 private slots:
-    void selectsPlaceFromShortMessages();
     void dumpsOutOnItsOwnThread_data();
     void dumpsOutOnItsOwnThread();
     void shutsDownDuringDumpOut();
     void joinedListsMachineThenSimulator();
 };
-
-void TestSimulatedVl70mDevice::selectsPlaceFromShortMessages()
-{
-    FakeClock clock;
-    LoopbackMidi platform(&clock);
-    SimulatedVl70mDevice sim(platform, clock);
-    ProgramSide program(platform, sim.devices().output, sim.devices().input);
-
-    program.sendShort(0xB0, 0, 35);
-    program.sendShort(0xB0, 32, 2);
-    sim.waitUntilIdle();
-    QCOMPARE(sim.instrument().currentBank(), SimulatedVl70m::Bank::Preset1);
-    program.sendShort(0xC0, 4);
-    program.sendShort(0x90, 60, 100);
-    program.sendShort(0x80, 60, 0);
-    sim.waitUntilIdle();
-    QCOMPARE(sim.instrument().currentBank(), SimulatedVl70m::Bank::Custom);
-    QCOMPARE(sim.instrument().currentProgram(), 4);
-    QCOMPARE(sim.instrument().editBuffer().mid(VoiceDump::VoiceNameOffset, 8),
-             QByteArray("SimCus 5"));
-    QCOMPARE(sim.instrument().noteOnCount(), 1);
-    QCOMPARE(sim.instrument().noteOffCount(), 1);
-}
 
 void TestSimulatedVl70mDevice::dumpsOutOnItsOwnThread_data()
 {
