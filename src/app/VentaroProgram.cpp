@@ -12,6 +12,7 @@
 #include "WidgetPrompts.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QStandardPaths>
 
 #include <exception>
@@ -19,6 +20,12 @@
 VentaroProgram::VentaroProgram(QApplication &app)
     : m_sleeper(std::make_unique<SystemSleeper>())
 {
+    // The windows are laid out for the Windows dialog font; elsewhere take a
+    // face of about its width.
+    QFont::insertSubstitutions(QStringLiteral("MS Shell Dlg 2"),
+                               {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                                QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
+
     m_translation = std::make_unique<TranslationService>();
     m_translation->AddResourceStringDomain(TranslationService::ToolkitDomain);
     m_translation->installToolkitTranslations(app);
