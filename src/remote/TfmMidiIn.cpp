@@ -1,0 +1,163 @@
+#include "TfmMidiIn.h"
+
+#include "ui_TfmMidiIn.h"
+
+#include "FrontPanelRemote.h"
+#include "Prompts.h"
+#include "TMidiCorvoIn.h"
+#include "TVLManager.h"
+#include "TranslationService.h"
+#include "VoiceDump.h"
+
+#include <QColor>
+#include <QPalette>
+
+namespace {
+
+const QColor kBackground(214, 194, 177);
+
+} // namespace
+
+TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts,
+                     Sleeper &sleeper, TranslationService *translation, QWidget *parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TfmMidiIn>()),
+      m_prompts(prompts),
+      m_translation(translation),
+      m_guard(prompts, this),
+      m_stream(stream),
+      m_manager(manager)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kBackground);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    m_remote = new FrontPanelRemote(ui->pnlRemote, manager, sleeper, m_guard,
+                                    FrontPanelRemote::ImportWindowTiming);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    m_guard.run([this] { FormCreate(); });
+}
+
+TfmMidiIn::~TfmMidiIn()
+{
+    // Shown but never closed (the caller gave up): nothing may reach the
+    // window once it is gone.
+    if (m_attached) {
+        try {
+            m_port->Stop();
+        } catch (const std::exception &) {
+        }
+        detach();
+    }
+}
+
+void TfmMidiIn::FormCreate()
+{
+    if (m_translation)
+        m_translation->TranslateWindow(this);
+}
+
+int TfmMidiIn::execute()
+{
+    FormShow();
+    int result = QDialog::Rejected;
+    try {
+        result = m_prompts.execModal(this);
+    } catch (...) {
+        m_guard.run([this] { FormCloseQuery(); });
+        detach();
+        throw;
+    }
+    // A window closed without passing through done() still lets go.
+    if (m_attached) {
+        m_guard.run([this] { FormCloseQuery(); });
+        detach();
+    }
+    return result;
+}
+
+void TfmMidiIn::FormShow()
+{
+    m_port = m_manager->MidiIn();
+    m_streamStart = m_stream->size();
+    m_port->OnSysexReceived = [this](QObject *sender, const quint8 *data, qint32 len) {
+        TfmMidiIn *const window = this;
+        ++window->m_delivering;
+        window->m_guard.run([&] { window->MidiInputSyx1MidiInput(sender, data, len); });
+        // Closed meanwhile: let go of the port now. This replaces the very
+        // handler that is running, so nothing of it is touched afterwards.
+        if (--window->m_delivering == 0 && window->m_detachAfterDelivery)
+            window->detach();
+    };
+    m_attached = true;
+    try {
+        m_port->Open(true);
+    } catch (...) {
+        detach();
+        throw;
+    }
+}
+
+void TfmMidiIn::FormCloseQuery()
+{
+    if (m_port)
+        m_port->Stop();
+}
+
+void TfmMidiIn::done(int result)
+{
+    // Closing is always allowed, also when the port refuses to stop.
+    m_guard.run([this] { FormCloseQuery(); });
+    // Inside a delivery the handler is let go when that delivery ends; the
+    // port is stopped, so nothing more arrives meanwhile.
+    if (m_delivering == 0)
+        detach();
+    else
+        m_detachAfterDelivery = true;
+    QDialog::done(result);
+}
+
+void TfmMidiIn::detach()
+{
+    if (!m_attached)
+        return;
+    m_port->OnSysexReceived = nullptr;
+    m_attached = false;
+    m_detachAfterDelivery = false;
+}
+
+void TfmMidiIn::MidiInputSyx1MidiInput(QObject *sender, const quint8 *data, qint32 len)
+{
+    Q_UNUSED(sender);
+    if (!data || len < MinimumBlockLength)
+        return;
+    if (data[VoiceDump::DeviceOffset] != m_manager->DeviceID())
+        return;
+    m_stream->append(reinterpret_cast<const char *>(data), len);
+    m_bytesRead += len;
+    ui->lblBytes->setText(QString::number(m_bytesRead));
+    // `data` belongs to the port and goes away when it stops: closing is
+    // the last thing done here.
+    if (isComplete())
+        accept();
+}
+
+bool TfmMidiIn::isComplete() const
+{
+    switch (m_bytesRead) {
+    case VoiceDump::InternalLength:
+        // An internal voice, or only the first block of a custom voice.
+        return quint8(m_stream->at(m_streamStart + VoiceDump::AddressHighOffset))
+               >= LowestInternalAddress;
+    case VoiceDump::CustomLength:
+    case VoiceDump::FullLength:
+        return true;
+    default:
+        return false;
+    }
+}
