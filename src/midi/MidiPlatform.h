@@ -36,8 +36,11 @@ constexpr MidiHandle NoMidiHandle = 0;
 //   thread (the loopback: the thread that injects the bytes or queues the
 //   buffer that takes bytes waiting). Bytes that arrive while no buffer is
 //   queued wait in the platform until one is.
-// - A callback must not call back into the platform for the same handle,
-//   except outShortMessage/outLongMessage on another (output) handle.
+// - From inside a callback the ports make only these calls: in a Done
+//   notification, outUnprepareHeader of that header; in a Data notification
+//   (input routes), outShortMessage on output handles. Implementations must
+//   allow them there and must not hold a lock of their own across a callback
+//   that those calls would need.
 class MidiPlatform
 {
 public:

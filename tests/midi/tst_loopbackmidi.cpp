@@ -5,8 +5,6 @@
 
 #include <mutex>
 
-Q_DECLARE_METATYPE(MidiPlatform::Result)
-
 namespace {
 
 // Collects what a platform raises through a callback, from any thread.
@@ -56,7 +54,6 @@ class TestLoopbackMidi : public QObject
 private slots:
     void openResults_data();
     void openResults();
-    void openMinusOneUsesDefault();
     void shortMessagesLeaveInOrderWithCallTimes();
     void longMessageDoneAfterItLeft();
     void resetOfStalledDeviceTimesOutAndHandsBuffersBack();
@@ -66,8 +63,6 @@ private slots:
     void longSysexSpansBuffers();
     void resetHandsQueuedBuffersBackEmpty();
     void closeWithQueuedBuffersIsRefused();
-    void errorTexts_data();
-    void errorTexts();
 };
 
 void TestLoopbackMidi::openResults_data()
@@ -115,23 +110,6 @@ void TestLoopbackMidi::openResults()
     QCOMPARE(call.result, result);
     if (handle != NoMidiHandle)
         input ? midi.inClose(handle) : midi.outClose(handle);
-}
-
-void TestLoopbackMidi::openMinusOneUsesDefault()
-{
-    StepClock clock;
-    LoopbackMidi midi(&clock);
-    midi.addOutputDevice(QStringLiteral("A"));
-    const int second = midi.addOutputDevice(QStringLiteral("B"));
-    midi.setDefaultOutput(second);
-    MidiHandle handle = NoMidiHandle;
-    QCOMPARE(midi.outOpen(&handle, -1, {}), int(MidiPlatform::NoError));
-    QCOMPARE(midi.openCount(false, second), 1);
-    QCOMPARE(midi.openCount(false, 0), 0);
-    midi.outShortMessage(handle, 0x00403C90);
-    QCOMPARE(midi.received(second), QList<QByteArray>{QByteArray::fromHex("903c40")});
-    midi.outClose(handle);
-    QCOMPARE(midi.openCount(false, second), 0);
 }
 
 void TestLoopbackMidi::shortMessagesLeaveInOrderWithCallTimes()
@@ -368,35 +346,6 @@ void TestLoopbackMidi::closeWithQueuedBuffersIsRefused()
     // The device is free again.
     QCOMPARE(midi.inOpen(&handle, in, {}), int(MidiPlatform::NoError));
     QCOMPARE(midi.inOpen(&handle, in, {}), int(MidiPlatform::DeviceBusy));
-}
-
-void TestLoopbackMidi::errorTexts_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("input");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("busy output") << int(MidiPlatform::DeviceBusy) << false
-                                 << QStringLiteral("The MIDI output device is already in use.");
-    QTest::newRow("busy input") << int(MidiPlatform::DeviceBusy) << true
-                                << QStringLiteral("The MIDI input device is already in use.");
-    QTest::newRow("no default") << int(MidiPlatform::NoDeviceChosen) << false
-                                << QStringLiteral("No MIDI output device is chosen.");
-    QTest::newRow("unknown") << 4711 << false << QString();
-    QTest::newRow("negative") << -1 << true << QString();
-}
-
-void TestLoopbackMidi::errorTexts()
-{
-    QFETCH(int, code);
-    QFETCH(bool, input);
-    QFETCH(QString, text);
-    StepClock clock;
-    LoopbackMidi midi(&clock);
-    const std::optional<QString> got = midi.errorText(code, input);
-    QCOMPARE(got.has_value(), !text.isEmpty());
-    if (got)
-        QCOMPARE(*got, text);
 }
 
 QTEST_GUILESS_MAIN(TestLoopbackMidi)
