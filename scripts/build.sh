@@ -6,6 +6,7 @@ dir=$1; shift
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ventaro-ccache}
 # Paths relative to the checkout, so another clone of the project hits the same cache.
 export CCACHE_BASEDIR=$PWD
+export CCACHE_NOHASHDIR=1
 if [ ! -f "$dir/build.ninja" ]; then
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
 fi
