@@ -19,7 +19,8 @@ constexpr auto PollInterval = std::chrono::milliseconds(1);
 
 } // namespace
 
-RtMidiJackWatch::RtMidiJackWatch(const std::string &clientName)
+RtMidiJackWatch::RtMidiJackWatch(const std::string &clientName, std::function<void()> ended)
+    : m_ended(std::move(ended))
 {
 #ifdef VENTARO_JACK_WATCH
     jack_status_t status{};
@@ -61,7 +62,10 @@ int RtMidiJackWatch::onProcess(unsigned int, void *self)
 
 void RtMidiJackWatch::onShutdown(void *self)
 {
-    static_cast<RtMidiJackWatch *>(self)->m_alive = false;
+    auto *watch = static_cast<RtMidiJackWatch *>(self);
+    watch->m_alive = false;
+    if (watch->m_ended)
+        watch->m_ended();
 }
 
 bool RtMidiJackWatch::waitPeriods(unsigned long periods, int timeoutMs)

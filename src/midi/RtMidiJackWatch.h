@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 struct _jack_client;
@@ -22,7 +23,8 @@ public:
     static constexpr std::size_t MessageOverhead = 4;
 
     // Connects to the server chosen by the environment (never starts one).
-    explicit RtMidiJackWatch(const std::string &clientName);
+    // `ended` runs on a JACK thread when the server goes away.
+    explicit RtMidiJackWatch(const std::string &clientName, std::function<void()> ended = {});
     ~RtMidiJackWatch();
 
     RtMidiJackWatch(const RtMidiJackWatch &) = delete;
@@ -48,6 +50,7 @@ private:
     static void onShutdown(void *self);
 
     _jack_client *m_client = nullptr;
+    std::function<void()> m_ended;
     std::atomic<bool> m_alive{false};
     std::atomic<unsigned long> m_periods{0};
     // Sender-side accounting (only the sender thread touches these).

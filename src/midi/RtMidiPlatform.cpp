@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <cstring>
 #include <deque>
@@ -84,6 +85,15 @@ int occurrenceOf(const QStringList &names, int deviceId)
 
 } // namespace
 
+// Carries the news of the JACK server's end from JACK's thread to the thread
+// that opened the device, through a QObject living there.
+struct RtMidiPlatform::EndRelay
+{
+    std::mutex mutex;
+    QObject *notifier = nullptr; // cleared before the notifier goes
+    MidiHandle handle = NoMidiHandle;
+};
+
 struct RtMidiPlatform::OutDevice
 {
     std::mutex sending;   // held while RtMidi sends; close takes it
@@ -91,8 +101,20 @@ struct RtMidiPlatform::OutDevice
     std::unique_ptr<RtMidiOut> out;
     std::unique_ptr<RtMidiJackWatch> watch;
     MidiCallback callback;
+    std::unique_ptr<QObject> notifier;  // lives on the opening thread
+    std::shared_ptr<EndRelay> relay = std::make_shared<EndRelay>();
     std::atomic<bool> failed{false};
     std::atomic<bool> errorSeen{false};
+
+    // Called on the notifier's thread before the device is let go.
+    void silence()
+    {
+        {
+            std::lock_guard lock(relay->mutex);
+            relay->notifier = nullptr;
+        }
+        notifier.reset();
+    }
 
     static void onError(RtMidiError::Type, const std::string &, void *self)
     {
@@ -221,6 +243,16 @@ RtMidiPlatform::~RtMidiPlatform()
         std::lock_guard deviceLock(device->mutex);
         device->closed = true;
     }
+    for (auto &[handle, device] : outs)
+        device->silence();
+    outs.clear();
+    {
+        std::lock_guard lock(m_reapMutex);
+        m_reaperStopping = true;
+    }
+    m_reapWake.notify_all();
+    if (m_reaper.joinable())
+        m_reaper.join();
 }
 
 QString RtMidiPlatform::nameOf(Backend backend)
@@ -262,6 +294,9 @@ bool RtMidiPlatform::ownPort(const QString &name) const
 
 QStringList RtMidiPlatform::listPorts(bool input) const
 {
+    // Listing opens a client: the dead ones must be gone first.
+    const_cast<RtMidiPlatform *>(this)->sweep();
+    waitForReaper();
     QStringList names;
     auto list = [&](RtMidi &midi) {
         midi.setErrorCallback(&ignoreError);
@@ -329,6 +364,11 @@ int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callb
     *handle = NoMidiHandle;
     if (deviceId == -1)
         return NoDeviceChosen;
+    sweep();
+    // Clients of a server that ended a moment ago are still being closed:
+    // a new one must not be opened meanwhile, and the device is surely gone.
+    if (reaping())
+        return DeviceGone;
     QString name;
     int occurrence = 0;
     {
@@ -347,17 +387,33 @@ int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callb
         if (port < 0)
             return DeviceGone;
         if (m_backend == Backend::Jack) {
-            device->watch = std::make_unique<RtMidiJackWatch>(m_clientName + WatchSuffix);
-            if (!device->watch->alive())
+            device->notifier = std::make_unique<QObject>();
+            device->relay->notifier = device->notifier.get();
+            device->watch = std::make_unique<RtMidiJackWatch>(
+                m_clientName + WatchSuffix, [this, relay = device->relay] {
+                    std::lock_guard lock(relay->mutex);
+                    if (relay->notifier)
+                        QMetaObject::invokeMethod(
+                            relay->notifier, [this] { sweep(); }, Qt::QueuedConnection);
+                });
+            if (!device->watch->alive()) {
+                device->silence();
                 return DeviceGone;
+            }
         }
         device->out->openPort(unsigned(port), OutputPortName);
+        int code = NoError;
         if (!device->out->isPortOpen())
-            return DriverError;
+            code = DriverError;
         // JACK drops what is sent before the new connection takes effect.
-        if (device->watch && !device->watch->waitPeriods(ConnectPeriods, SendWaitMs))
-            return DeviceGone;
+        else if (device->watch && !device->watch->waitPeriods(ConnectPeriods, SendWaitMs))
+            code = DeviceGone;
+        if (code != NoError) {
+            device->silence();
+            return code;
+        }
     } catch (const RtMidiError &) {
+        device->silence();
         return DriverError;
     }
 
@@ -367,6 +423,10 @@ int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callb
         std::lock_guard lock(m_mutex);
         opened = m_nextHandle++;
         m_outs[opened] = device;
+    }
+    {
+        std::lock_guard lock(device->relay->mutex);
+        device->relay->handle = opened;
     }
     m_queue->addHandle(opened, callback);
     *handle = opened;
@@ -460,22 +520,105 @@ int RtMidiPlatform::outClose(MidiHandle handle)
         device = found->second;
         m_outs.erase(found);
     }
-    // Out of the queue first, so that no Done of it comes after the Close;
-    // then wait for a message of it being sent.
+    // Out of the queue first, so that no Done of it comes after the Close.
     m_queue->removeHandle(handle);
+    let(std::move(device));
+    return NoError;
+}
+
+void RtMidiPlatform::sweep()
+{
+    // libjack frees the clients of a server that has ended as soon as this
+    // process opens a new client, and closing them after that crashes: they
+    // are closed here, before anything new is opened.
+    std::vector<std::pair<MidiHandle, std::shared_ptr<OutDevice>>> ended;
+    std::vector<std::shared_ptr<InDevice>> ins;
     {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_outs.begin(); it != m_outs.end();) {
+            if (it->second->gone()) {
+                ended.emplace_back(it->first, it->second);
+                it = m_outs.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        for (const auto &[handle, device] : m_ins)
+            ins.push_back(device);
+    }
+    for (auto &[handle, device] : ended) {
+        // Blocks still queued are handed back, then the port learns that
+        // the device is closed: its next open fails with the reason.
+        m_queue->flush(handle, 0);
+        m_queue->removeHandle(handle);
+        let(std::move(device));
+    }
+    for (const std::shared_ptr<InDevice> &device : ins) {
+        if (!device->watch || device->watch->alive())
+            continue;
+        // The port keeps its handle; input just stays silent.
+        device->in.reset();
+        device->watch.reset();
+    }
+}
+
+void RtMidiPlatform::let(std::shared_ptr<OutDevice> device)
+{
+    {
+        // Waits for a message of it being sent.
         std::lock_guard sending(device->sending);
         device->closed = true;
     }
-    // On a JACK server that has ended RtMidi waits a second here.
-    device->out.reset();
-    device->watch.reset();
-    if (device->callback) {
+    device->silence();
+    const MidiCallback callback = device->callback;
+    if (device->gone()) {
+        // RtMidi waits a second for a JACK server that has ended: not here.
+        {
+            std::lock_guard lock(m_reapMutex);
+            m_toReap.push_back(std::move(device));
+            if (!m_reaper.joinable())
+                m_reaper = std::thread([this] { reap(); });
+        }
+        m_reapWake.notify_all();
+    } else {
+        device.reset();
+    }
+    if (callback) {
         MidiNotification close;
         close.kind = MidiNotification::Close;
-        device->callback(close);
+        callback(close);
     }
-    return NoError;
+}
+
+void RtMidiPlatform::reap()
+{
+    std::unique_lock lock(m_reapMutex);
+    for (;;) {
+        m_reapWake.wait(lock, [this] { return m_reaperStopping || !m_toReap.empty(); });
+        if (m_toReap.empty())
+            return;
+        std::vector<std::shared_ptr<OutDevice>> devices;
+        devices.swap(m_toReap);
+        m_reaping = true;
+        lock.unlock();
+        devices.clear();
+        lock.lock();
+        m_reaping = false;
+        m_reapWake.notify_all();
+    }
+}
+
+bool RtMidiPlatform::reaping() const
+{
+    std::lock_guard lock(m_reapMutex);
+    return m_reaping || !m_toReap.empty();
+}
+
+void RtMidiPlatform::waitForReaper() const
+{
+    std::unique_lock lock(m_reapMutex);
+    m_reapWake.wait_for(lock, std::chrono::milliseconds(ReapWaitMs),
+                        [this] { return !m_reaping && m_toReap.empty(); });
 }
 
 void RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
@@ -542,6 +685,11 @@ int RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callba
     *handle = NoMidiHandle;
     if (deviceId == -1)
         return NoDeviceChosen;
+    sweep();
+    // Clients of a server that ended a moment ago are still being closed:
+    // a new one must not be opened meanwhile, and the device is surely gone.
+    if (reaping())
+        return DeviceGone;
     QString name;
     int occurrence = 0;
     {

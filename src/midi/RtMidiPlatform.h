@@ -6,10 +6,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 class Sleeper;
 
@@ -28,8 +31,13 @@ class Sleeper;
 //
 // Output: messages go through the one MidiSendQueue. Over JACK a watch
 // client learns of the server's end and keeps the sender from RtMidi's
-// endless wait on a dead server; the next send or open then fails with
-// DeviceGone. Input: SysEx is taken (ignoreTypes(false, ...)); each whole
+// endless wait on a dead server: sends then fail with DeviceGone, and the
+// device is closed with a Close notification raised on the thread that
+// opened it (through its event loop, or at the next listing or open, which
+// come first), so the port's next Open fails with DeviceGone. RtMidi takes
+// a second to close a device of a dead server: that happens on a thread of
+// its own, and no new MIDI client is opened meanwhile (libjack would free
+// the dead clients under it): opens fail with DeviceGone, listing waits. Input: SysEx is taken (ignoreTypes(false, ...)); each whole
 // SysEx message fills one queued buffer, real-time bytes are raised apart
 // as Data, fragments without a header are dropped.
 class RtMidiPlatform : public MidiPlatform
@@ -47,6 +55,8 @@ public:
     // Input buffer size asked of RtMidi (WinMM), above the largest message.
     static constexpr unsigned InputBufferBytes = 65536;
     static constexpr unsigned InputBufferCount = 4;
+    // How long listing waits for devices of a dead server to close.
+    static constexpr int ReapWaitMs = 3000;
     // Whole SysEx messages kept while no input buffer is queued.
     static constexpr std::size_t MaxWaitingMessages = 1024;
 
@@ -100,6 +110,7 @@ public:
     int inClose(MidiHandle handle) override;
 
 private:
+    struct EndRelay;
     struct OutDevice;
     struct InDevice;
 
@@ -109,6 +120,16 @@ private:
     std::shared_ptr<OutDevice> outDevice(MidiHandle handle) const;
     std::shared_ptr<InDevice> inDevice(MidiHandle handle) const;
     void transmit(const MidiSendQueue::Item &item);
+    // Closes the JACK clients of devices whose server has ended: outputs
+    // are closed and their ports told; inputs fall silent.
+    void sweep();
+    // Lets a device go that nobody sends through any more, then tells its
+    // port it is closed. One on a dead server goes to the reaper thread,
+    // since RtMidi waits a second to close it.
+    void let(std::shared_ptr<OutDevice> device);
+    void reap();
+    bool reaping() const;
+    void waitForReaper() const;
     static void onInput(double timeStamp, std::vector<unsigned char> *message, void *device);
 
     Sleeper &m_clock;
@@ -122,5 +143,11 @@ private:
     std::map<MidiHandle, std::shared_ptr<OutDevice>> m_outs;
     std::map<MidiHandle, std::shared_ptr<InDevice>> m_ins;
     MidiHandle m_nextHandle = 1;
+    mutable std::mutex m_reapMutex;
+    mutable std::condition_variable m_reapWake;
+    std::vector<std::shared_ptr<OutDevice>> m_toReap;
+    bool m_reaping = false;
+    bool m_reaperStopping = false;
+    std::thread m_reaper;
     std::unique_ptr<MidiSendQueue> m_queue; // last: its thread ends first
 };

@@ -20,7 +20,13 @@ int JackClient::openOut(const QString &name)
     const int count = m_platform.outDeviceCount();
     for (int i = 0; i < count; ++i)
         names << m_platform.outDeviceName(i);
-    return m_platform.outOpen(&m_out, find(names, name), [this](const MidiNotification &n) {
+    m_outClosed = false;
+    MidiHandle handle = NoMidiHandle;
+    const int code = m_platform.outOpen(&handle, find(names, name), [this](const MidiNotification &n) {
+        if (n.kind == MidiNotification::Close) {
+            m_outClosed = true;
+            m_out = NoMidiHandle;
+        }
         if (n.kind != MidiNotification::Done)
             return;
         std::lock_guard lock(m_mutex);
@@ -29,6 +35,8 @@ int JackClient::openOut(const QString &name)
                 ++m_done[i];
         m_changed.notify_all();
     });
+    m_out = handle;
+    return code;
 }
 
 int JackClient::openIn(const QString &name)

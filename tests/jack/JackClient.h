@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -41,13 +42,16 @@ public:
     QList<quint32> shortMessages() const;
 
     MidiHandle out() const { return m_out; }
+    // The platform closed the output (a Close notification came).
+    bool outClosed() const { return m_outClosed; }
     MidiHandle in() const { return m_in; }
 
 private:
     static int find(const QStringList &names, const QString &name);
 
     MidiPlatform &m_platform;
-    MidiHandle m_out = NoMidiHandle;
+    std::atomic<MidiHandle> m_out{NoMidiHandle};
+    std::atomic<bool> m_outClosed{false};
     MidiHandle m_in = NoMidiHandle;
     std::vector<std::unique_ptr<MidiHeader>> m_sent;
     std::vector<int> m_done;

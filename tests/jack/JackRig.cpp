@@ -72,17 +72,19 @@ QString JackRig::path(const QString &file) const
     return QDir(m_folder).filePath(file);
 }
 
-bool JackRig::startServer(QString *error)
+bool JackRig::startServer(QString *error, const QString &name)
 {
     const QString jackd = jackdPath();
     if (jackd.isEmpty()) {
         *error = QStringLiteral("jackd is not installed");
         return false;
     }
-    m_serverName = QStringLiteral("ventaro-%1-%2-%3")
-                       .arg(QCoreApplication::applicationPid())
-                       .arg(QDateTime::currentMSecsSinceEpoch() % 100000000)
-                       .arg(serversStarted.fetch_add(1));
+    m_killed = false;
+    m_serverName = !name.isEmpty() ? name
+                                   : QStringLiteral("ventaro-%1-%2-%3")
+                                         .arg(QCoreApplication::applicationPid())
+                                         .arg(QDateTime::currentMSecsSinceEpoch() % 100000000)
+                                         .arg(serversStarted.fetch_add(1));
 
     QProcess server;
     server.setProgram(jackd);
@@ -160,8 +162,10 @@ void JackRig::useServer() const
 
 void JackRig::signalServer(int signal)
 {
-    if (running(m_serverPid))
+    if (running(m_serverPid)) {
         ::kill(pid_t(m_serverPid), signal);
+        m_killed = m_killed || signal == SIGKILL;
+    }
 }
 
 void JackRig::stop()
@@ -171,6 +175,7 @@ void JackRig::stop()
             ::kill(pid_t(*pid), SIGTERM);
             if (!waitGone(*pid, StopTimeoutMs)) {
                 ::kill(pid_t(*pid), SIGKILL);
+                m_killed = m_killed || pid == &m_serverPid;
                 waitGone(*pid, StopTimeoutMs);
             }
         }
@@ -178,6 +183,15 @@ void JackRig::stop()
     }
     if (m_serverName.isEmpty())
         return;
+    if (m_killed) {
+        QString ignored;
+        if (startServer(&ignored, m_serverName)) {
+            ::kill(pid_t(m_serverPid), SIGTERM);
+            waitGone(m_serverPid, StopTimeoutMs);
+            m_serverPid = 0;
+        }
+        m_killed = false;
+    }
     // A server that was killed leaves its semaphores and segments behind.
     const QString mark = QLatin1Char('_') + m_serverName + QLatin1Char('_');
     QDir shm(QString::fromLatin1(ShmFolder));

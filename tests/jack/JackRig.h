@@ -25,7 +25,8 @@ public:
     explicit JackRig(const QString &folder);
 
     // Starts a server and waits until it answers. False with a reason.
-    bool startServer(QString *error);
+    // The name is a fresh one unless given.
+    bool startServer(QString *error, const QString &name = QString());
     // Starts the simulator program on the server and waits for its ready line.
     bool startSimulator(const QString &program, const QStringList &arguments, QString *error);
     // Points this process's JACK clients at the server.
@@ -34,7 +35,9 @@ public:
     // Sends a signal to the server alone (SIGKILL: it dies without a word).
     void signalServer(int signal);
     // Stops the simulator, then the server, each by its PID; removes what
-    // the server left in /dev/shm.
+    // the server left in /dev/shm. A server killed by a signal keeps its
+    // slot in JACK's registry of servers (eight in all) until a server of
+    // the same name starts: one is started and stopped to free it.
     void stop();
 
     QString serverName() const { return m_serverName; }
@@ -57,4 +60,5 @@ private:
     QString m_serverName;
     qint64 m_serverPid = 0;
     qint64 m_simulatorPid = 0;
+    bool m_killed = false;
 };
