@@ -2,6 +2,7 @@
 
 #include "ui_TfmVLDump.h"
 
+#include "FrontPanelRemote.h"
 #include "Prompts.h"
 #include "RegEdit.h"
 #include "Sleeper.h"
@@ -10,9 +11,11 @@
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "TfmAbout.h"
+#include "TfmMidiIn.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
+#include "VoiceDump.h"
 
 #include <QCloseEvent>
 #include <QColor>
@@ -33,6 +36,8 @@ constexpr int kLastPromRow = VoiceCatalogue::kPromTypeCount - 1;
 // Spacing after the patch list is filled, so that a bank select and program
 // change never follow another message too closely.
 constexpr int kPatchWaitMs = 150;
+// Spacing after a voice dump, before the next message.
+constexpr int kSendWaitMs = 150;
 // An input device whose name holds this is opened at start-up.
 const QString kOpenAtStartMarker = QStringLiteral("CBX");
 const QColor kWhiteKeys(205, 255, 149);
@@ -78,6 +83,8 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
 
     m_manager = new TVLManager(this, &services.platform, m_settings);
     m_manager->setObjectName(QStringLiteral("VLManager1"));
+    m_remote = new FrontPanelRemote(ui->pnlRemote, m_manager, m_sleeper, m_guard,
+                                    FrontPanelRemote::MainWindowTiming);
 
     placeKeyboard(services.platform);
     connectHandlers();
@@ -348,25 +355,117 @@ void TfmVLDump::SaveSlotNames()
     save(VoiceCatalogue::Internal, m_internalNames);
 }
 
+QString TfmVLDump::translated(const QString &text) const
+{
+    return m_translation ? m_translation->Translate(text) : text;
+}
+
 void TfmVLDump::btnImportClick()
 {
-    // Getting the instrument's voice joins here.
-}
-
-void TfmVLDump::btnExportClick()
-{
-    // Sending the held voice joins here.
-}
-
-void TfmVLDump::cbxSendBankSelect()
-{
-    // The slot list of the destination joins here.
+    // From here on no voice is held, also when the import fails.
+    VoiceData = QByteArray();
+    UpdateVoiceControls(false);
+    {
+        // The user makes the instrument dump its voice; the window collects
+        // it into VoiceData. A port that cannot be opened ends the handler.
+        TfmMidiIn importWindow(m_manager, &VoiceData, m_prompts, m_sleeper, m_translation, this);
+        importWindow.execute();
+    }
+    // A cancelled, incomplete or foreign dump is refused without a message.
+    UpdateVoiceControls(m_manager->LoadVoice(VoiceData));
 }
 
 void TfmVLDump::UpdateVoiceControls(bool loaded)
 {
-    Q_UNUSED(loaded);
-    // Captions, buttons and destinations of the held voice join here.
+    if (!loaded) {
+        setWindowTitle(initialCaption());
+        ui->btnSave->setText(translated(QStringLiteral("Save File as...")));
+        ui->btnExport->setEnabled(false);
+        ui->btnSave->setEnabled(false);
+        ui->lblDest->setText(QStringLiteral("Destination: "));
+        return;
+    }
+    // The name as stored, trailing blanks included.
+    const QString name = m_manager->VoiceName();
+    ui->btnExport->setEnabled(true);
+    ui->btnSave->setEnabled(true);
+    ui->btnSave->setText(translated(QStringLiteral("Save ")) + name + QStringLiteral("..."));
+    setWindowTitle(QStringLiteral("Ventaro - ") + name);
+    ui->lblDest->setText(QStringLiteral("Destination \"") + name + QStringLiteral("\": "));
+    // A full voice may go anywhere; a custom or internal one only to its own
+    // kind of slot.
+    switch (m_manager->SourceKind()) {
+    case TVLManager::SourceFull:
+        ui->cbxSendBank->setEnabled(true);
+        ui->cbxSendBank->setCurrentIndex(SendCurrent);
+        break;
+    case TVLManager::SourceCustom:
+        ui->cbxSendBank->setEnabled(false);
+        ui->cbxSendBank->setCurrentIndex(SendCustom);
+        break;
+    default:
+        ui->cbxSendBank->setEnabled(false);
+        ui->cbxSendBank->setCurrentIndex(SendInternal);
+        break;
+    }
+    cbxSendBankSelect();
+}
+
+void TfmVLDump::cbxSendBankSelect()
+{
+    ui->cbxSendPatch->clear();
+    const int destination = ui->cbxSendBank->currentIndex();
+    const bool toSlot = destination != SendCurrent;
+    ui->cbxSendPatch->setEnabled(toSlot);
+    const int slotCount = destination == SendCustom     ? VoiceDump::CustomSlotCount
+                          : destination == SendInternal ? VoiceDump::InternalSlotCount
+                                                        : 0;
+    for (int slot = 1; slot <= slotCount; ++slot)
+        ui->cbxSendPatch->addItem(QString::number(slot));
+    if (toSlot && slotCount > 0)
+        ui->cbxSendPatch->setCurrentIndex(0);
+}
+
+void TfmVLDump::btnExportClick()
+{
+    const int destination = ui->cbxSendBank->currentIndex();
+    if (destination != SendCustom && destination != SendInternal) {
+        m_manager->SendToCurrent();
+        m_sleeper.sleep(kSendWaitMs);
+        return;
+    }
+    const int slot = ui->cbxSendPatch->currentIndex() + 1;
+    if (slot < 1)
+        return; // no slot chosen: nothing to send
+    const bool custom = destination == SendCustom;
+    const VoiceCatalogue::Bank bank = custom ? VoiceCatalogue::Custom : VoiceCatalogue::Internal;
+    std::optional<QStringList> &names = custom ? m_customNames : m_internalNames;
+
+    // A port that cannot be opened ends the handler here, names untouched.
+    if (custom)
+        m_manager->SendToCustom(slot);
+    else
+        m_manager->SendToInternal(slot);
+    m_sleeper.sleep(kSendWaitMs);
+    if (!names) {
+        // The list starts as the built-in names the patch list shows.
+        ui->cbxBank->setCurrentIndex(bank);
+        cbxBankSelect();
+        QStringList rows;
+        for (int row = 0; row < ui->cbxPatch->count(); ++row)
+            rows << ui->cbxPatch->itemText(row);
+        names = rows;
+    }
+    if (slot <= names->size())
+        (*names)[slot - 1] = QString::number(slot) + QStringLiteral(": ") + m_manager->VoiceName();
+
+    m_sleeper.sleep(kSendWaitMs);
+    // The patch list shows the new name, and the instrument ends on the slot
+    // just written.
+    ui->cbxBank->setCurrentIndex(bank);
+    cbxBankSelect();
+    ui->cbxPatch->setCurrentIndex(slot - 1);
+    SelectPatch();
 }
 
 void TfmVLDump::btnOpenClick()

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class FrontPanelRemote;
 class MidiPlatform;
 class Prompts;
 class Sleeper;
@@ -59,6 +60,9 @@ public:
     static QString initialCaption();
 
     TVLManager *VLManager1() const { return m_manager; }
+    FrontPanelRemote *remote() const { return m_remote; }
+    // Rows of cbxSendBank: where a held voice goes.
+    enum SendDestination { SendCurrent = 0, SendCustom = 1, SendInternal = 2 };
     // The slot name lists: none, or exactly 6 and 64 entries.
     const std::optional<QStringList> &CustomNames() const { return m_customNames; }
     const std::optional<QStringList> &InternalNames() const { return m_internalNames; }
@@ -77,12 +81,14 @@ public:
     void LoadSlotNames();
     void SaveSlotNames();
 
-    // Voices, destinations and files: not built yet; their controls keep
-    // their initial state and enabling rules.
+    // Getting a voice through the Import SysEx window, showing the held
+    // voice and its destinations, sending it (with its waits and the slot
+    // name list updated).
     void btnImportClick();
     void btnExportClick();
     void cbxSendBankSelect();
     void UpdateVoiceControls(bool loaded);
+    // Dump files.
     void btnOpenClick();
     void btnSaveClick();
 
@@ -109,6 +115,7 @@ private:
     bool isAboutArea(const QWidget *widget) const;
     void FormMouseUp();
     void bindPatchSelect();
+    QString translated(const QString &text) const;
 
     std::unique_ptr<Ui::TfmVLDump> ui;
     Prompts &m_prompts;
@@ -119,6 +126,7 @@ private:
     SlotNameStore m_slotNames;
     TVLManager *m_manager = nullptr;
     TMIDIKeys *MIDIKeys1 = nullptr;
+    FrontPanelRemote *m_remote = nullptr;
 
     // Bytes of the voice now held, exactly as obtained.
     QByteArray VoiceData;

@@ -607,7 +607,13 @@ void MainWindowTest::aboutOnRightRelease()
     QPoint at(2, widget->height() - 3);
     if (target.isEmpty())
         at = QPoint(w.width() - 2, 200);
-    QCOMPARE(w.childAt(widget->mapTo(&w, at)), target.isEmpty() ? nullptr : widget);
+    // The remote's picture covers its panel: the click lands on the picture.
+    QWidget *hit = w.childAt(widget->mapTo(&w, at));
+    QVERIFY(target.isEmpty() ? hit == nullptr : hit == widget || widget->isAncestorOf(hit));
+    if (hit && hit != widget) {
+        at = hit->mapFrom(widget, at);
+        widget = hit;
+    }
     QTest::mousePress(widget, Qt::MouseButton(button), {}, at);
     QTest::mouseRelease(widget, Qt::MouseButton(button), {}, at);
     QList<ScriptedPrompts::Shown> windows;
