@@ -1,0 +1,410 @@
+#include "FrontPanelRemote.h"
+#include "LoopbackMidi.h"
+#include "RegRoot.h"
+#include "ScriptedPrompts.h"
+#include "SimPanel.h"
+#include "SimulatedVl70mDevice.h"
+#include "TMidiCorvoIn.h"
+#include "TVLManager.h"
+#include "TfmMidiIn.h"
+#include "TfmVLDump.h"
+#include "VirtualSleeper.h"
+#include "VoiceCatalogue.h"
+#include "VoiceDump.h"
+
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using Presses = QList<int>;
+
+namespace {
+
+// The main window on a loopback platform whose only device pair is the
+// simulated instrument. The instrument keeps a clock of its own, so that
+// its dump interval never touches the window's virtual clock.
+struct Rig
+{
+    VirtualSleeper sleeper;
+    VirtualSleeper instrumentClock;
+    LoopbackMidi platform{&sleeper};
+    SimulatedVl70mDevice device{platform, instrumentClock};
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
+    std::unique_ptr<TfmVLDump> window;
+
+    // What the Import SysEx window showed last before it closed.
+    QString bytesShown;
+    bool importClosedByItself = false;
+
+    SimulatedVl70m &sim() { return device.instrument(); }
+
+    TfmVLDump &open()
+    {
+        window = std::make_unique<TfmVLDump>(
+            TfmVLDump::Services{platform, prompts, sleeper, settings, dir.path(), nullptr});
+        window->show();
+        return *window;
+    }
+    template <typename T = QWidget>
+    T *child(const char *name) const
+    {
+        T *w = window->findChild<T *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QComboBox *combo(const char *name) const { return child<QComboBox>(name); }
+    void choose(const char *name, int row) const
+    {
+        combo(name)->setCurrentIndex(row);
+        emit combo(name)->activated(row);
+    }
+    QStringList rows(const char *name) const
+    {
+        QStringList list;
+        for (int i = 0; i < combo(name)->count(); ++i)
+            list << combo(name)->itemText(i);
+        return list;
+    }
+    // Waits for the instrument and hands what it sent to the window.
+    static void settle(SimulatedVl70mDevice &device)
+    {
+        device.waitUntilIdle();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+    // Runs the Import SysEx window: the user presses the remote's buttons
+    // (with the mouse, or with ALT shortcuts), then, when the window stays
+    // open, Cancel.
+    void scriptImport(const Presses &buttons, bool byKeys = false,
+                      const QByteArray &strayFirst = QByteArray())
+    {
+        prompts.onModal = [this, buttons, byKeys, strayFirst](QDialog *dialog) {
+            auto *import = qobject_cast<TfmMidiIn *>(dialog);
+            if (!import)
+                return int(QDialog::Rejected);
+            import->show();
+            if (!strayFirst.isEmpty())
+                platform.inject(device.devices().input, strayFirst);
+            settle(device);
+            for (int button : buttons) {
+                if (byKeys)
+                    QTest::keyClick(import, keyOf(button), Qt::AltModifier);
+                else
+                    QTest::mouseClick(import->remote()->hotSpot(button), Qt::LeftButton);
+                settle(device);
+            }
+            const QDeadlineTimer deadline(5000);
+            while (import->isVisible() && !deadline.hasExpired())
+                settle(device);
+            bytesShown = import->findChild<QLabel *>(QStringLiteral("lblBytes"))->text();
+            importClosedByItself = !import->isVisible();
+            if (import->isVisible())
+                import->reject(); // the user gives up
+            return import->result();
+        };
+    }
+    static Qt::Key keyOf(int button)
+    {
+        switch (button) {
+        case SimPanel::Util: return Qt::Key_U;
+        case SimPanel::Enter: return Qt::Key_Return;
+        default: return Qt::Key_unknown;
+        }
+    }
+    // Messages the instrument received, with the window's clock when sent.
+    QList<LoopbackCall> sent() const
+    {
+        QList<LoopbackCall> list;
+        for (const LoopbackCall &c : platform.calls()) {
+            if (c.function == QLatin1String("outShortMessage")
+                || c.function == QLatin1String("outLongMessage"))
+                list << c;
+        }
+        return list;
+    }
+};
+
+QString nameIn(const QByteArray &bytes, int offset)
+{
+    return VoiceDump::TextFromBytes(QByteArrayView(bytes).sliced(offset, VoiceDump::VoiceNameLength));
+}
+
+void checkNoVoiceHeld(const Rig &rig)
+{
+    QCOMPARE(rig.window->windowTitle(), TfmVLDump::initialCaption());
+    QCOMPARE(rig.child<QPushButton>("btnSave")->text(), QStringLiteral("Save File as..."));
+    QCOMPARE(rig.child<QLabel>("lblDest")->text(), QStringLiteral("Destination: "));
+    QVERIFY(!rig.child("btnSave")->isEnabled());
+    QVERIFY(!rig.child("btnExport")->isEnabled());
+}
+
+} // namespace
+
+class TestVoices : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void getActiveVoice_data();
+    void getActiveVoice();
+    void importEndsWithoutAVoice_data();
+    void importEndsWithoutAVoice();
+    void inputThatCannotOpen();
+    void send_data();
+    void send();
+    void sendThatCannotOpenChangesNoName();
+};
+
+void TestVoices::getActiveVoice_data()
+{
+    QTest::addColumn<Presses>("buttons");
+    QTest::addColumn<bool>("byKeys");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("sendBank");
+    QTest::addColumn<bool>("bankEnabled");
+    QTest::addColumn<int>("slotRows");
+
+    using P = SimPanel;
+    QTest::newRow("full voice: UTIL, ENTER, ENTER")
+        << Presses{P::Util, P::Enter, P::Enter} << false << 1808 << 0 << true << 0;
+    QTest::newRow("full voice by ALT+U, ALT+ENTER, ALT+ENTER")
+        << Presses{P::Util, P::Enter, P::Enter} << true << 1808 << 0 << true << 0;
+    QTest::newRow("custom voice of slot 2")
+        << Presses{P::Util, P::SelectPlus, P::ValuePlus, P::Enter, P::Enter} << false << 1572
+        << 1 << false << 6;
+    QTest::newRow("internal voice of slot 1")
+        << Presses{P::Util, P::SelectPlus, P::SelectPlus, P::Enter, P::Enter} << false << 174
+        << 2 << false << 64;
+}
+
+void TestVoices::getActiveVoice()
+{
+    QFETCH(Presses, buttons);
+    QFETCH(bool, byKeys);
+    QFETCH(int, length);
+    QFETCH(int, sendBank);
+    QFETCH(bool, bankEnabled);
+    QFETCH(int, slotRows);
+    Rig rig;
+    rig.sim().setDeviceNumber(4);
+    TfmVLDump &w = rig.open();
+    rig.choose("cbxDevNo", 4);
+    rig.scriptImport(buttons, byKeys);
+    QTest::mouseClick(rig.child<QPushButton>("btnImport"), Qt::LeftButton);
+
+    QVERIFY(rig.importClosedByItself);
+    QCOMPARE(rig.bytesShown, QString::number(length));
+    QVERIFY(rig.prompts.errors().isEmpty());
+    // The voice the instrument holds in the place it dumped.
+    const QByteArray source = length == VoiceDump::FullLength ? rig.sim().editBuffer()
+                              : length == VoiceDump::CustomLength ? rig.sim().customSlot(2)
+                                                                  : rig.sim().internalSlot(1);
+    const QString name = nameIn(source, length == VoiceDump::FullLength
+                                            ? VoiceDump::VoiceNameOffset
+                                            : VoiceDump::DataOffset);
+    TVLManager *manager = w.VLManager1();
+    QCOMPARE(manager->VoiceName(), name);
+    if (length == VoiceDump::FullLength) {
+        // As the instrument dumps it: for its device number.
+        QByteArray dumped = source;
+        QVERIFY(VoiceDump::SealDump(dumped, 4));
+        QCOMPARE(manager->Dump(), dumped);
+    }
+    QCOMPARE(w.windowTitle(), QStringLiteral("Ventaro - ") + name);
+    QCOMPARE(rig.child<QPushButton>("btnSave")->text(), QStringLiteral("Save %1...").arg(name));
+    QCOMPARE(rig.child<QLabel>("lblDest")->text(), QStringLiteral("Destination \"%1\": ").arg(name));
+    QVERIFY(rig.child("btnSave")->isEnabled());
+    QVERIFY(rig.child("btnExport")->isEnabled());
+    QCOMPARE(rig.combo("cbxSendBank")->currentIndex(), sendBank);
+    QCOMPARE(rig.combo("cbxSendBank")->isEnabled(), bankEnabled);
+    QCOMPARE(rig.combo("cbxSendPatch")->count(), slotRows);
+    QCOMPARE(rig.combo("cbxSendPatch")->isEnabled(), slotRows > 0);
+    QCOMPARE(rig.combo("cbxSendPatch")->currentIndex(), slotRows > 0 ? 0 : -1);
+    // The port is stopped and the import window let go of it.
+    QCOMPARE(manager->MidiIn()->State(), TMidiCorvoIn::Opened);
+    QVERIFY(!manager->MidiIn()->OnSysexReceived);
+}
+
+void TestVoices::importEndsWithoutAVoice_data()
+{
+    QTest::addColumn<Presses>("buttons");
+    QTest::addColumn<QByteArray>("stray");
+    QTest::addColumn<QString>("shown");
+    using P = SimPanel;
+    QTest::newRow("cancel before anything arrived") << Presses{} << QByteArray() << QString();
+    // The instrument's custom dump-out with a stray block of this device
+    // number ahead of it: 1581 bytes never complete.
+    const QByteArray stray = TVLManager::RemoteSwitchMessage(0, 0, false).replace(2, 1, "\0", 1);
+    QTest::newRow("stray block ahead of a dump")
+        << Presses{P::Util, P::SelectPlus, P::Enter, P::Enter} << stray << "1581";
+}
+
+void TestVoices::importEndsWithoutAVoice()
+{
+    QFETCH(Presses, buttons);
+    QFETCH(QByteArray, stray);
+    QFETCH(QString, shown);
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    // A voice held before is dropped by the new import.
+    QVERIFY(w.VLManager1()->LoadVoice(SimulatedVl70m::makeVoice("Old One", 3, 0)));
+    w.UpdateVoiceControls(true);
+    rig.scriptImport(buttons, false, stray);
+    QTest::mouseClick(rig.child<QPushButton>("btnImport"), Qt::LeftButton);
+    QVERIFY(!rig.importClosedByItself);
+    QCOMPARE(rig.bytesShown, shown);
+    checkNoVoiceHeld(rig);
+    QVERIFY(rig.prompts.errors().isEmpty());
+    QVERIFY(rig.prompts.messages().isEmpty());
+}
+
+void TestVoices::inputThatCannotOpen()
+{
+    Rig rig;
+    rig.open();
+    rig.platform.unplugInput(rig.device.devices().input);
+    QTest::mouseClick(rig.child<QPushButton>("btnImport"), Qt::LeftButton);
+    QCOMPARE(rig.prompts.errors().size(), 1);
+    for (const ScriptedPrompts::Shown &s : rig.prompts.shown)
+        QVERIFY(s.kind != ScriptedPrompts::Kind::Modal);
+    checkNoVoiceHeld(rig);
+}
+
+void TestVoices::send_data()
+{
+    QTest::addColumn<int>("destination"); // row of cbxSendBank
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<bool>("listPresent");
+    // Bank select and program change groups after the dump (ms), and the
+    // place the instrument ends on.
+    QTest::addColumn<QList<int>>("groupsAtMs");
+    QTest::addColumn<int>("endBank");
+    QTest::addColumn<int>("endProgram");
+
+    QTest::newRow("current") << 0 << 0 << false << QList<int>{} << 0 << 0;
+    QTest::newRow("internal 10, no name list")
+        << 2 << 10 << false << QList<int>{150, 450, 600} << 3 << 9;
+    QTest::newRow("internal 10, name list present")
+        << 2 << 10 << true << QList<int>{300, 450} << 3 << 9;
+    QTest::newRow("custom 3, no name list")
+        << 1 << 3 << false << QList<int>{150, 450, 600} << 2 << 2;
+}
+
+void TestVoices::send()
+{
+    QFETCH(int, destination);
+    QFETCH(int, slot);
+    QFETCH(bool, listPresent);
+    QFETCH(QList<int>, groupsAtMs);
+    QFETCH(int, endBank);
+    QFETCH(int, endProgram);
+    const bool custom = destination == TfmVLDump::SendCustom;
+    Rig rig;
+    if (listPresent) {
+        QByteArray lines;
+        for (int i = 1; i <= 64; ++i)
+            lines += QByteArray::number(i) + ": Mine" + QByteArray::number(i) + "\r\n";
+        QFile file(rig.dir.filePath(QStringLiteral("3internal.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines) == lines.size());
+    }
+    // Device number 3 on both sides; a name with trailing blanks.
+    rig.sim().setDeviceNumber(2);
+    TfmVLDump &w = rig.open();
+    rig.choose("cbxDevNo", 2);
+    const QString name = QStringLiteral("Mad T   ");
+    QVERIFY(w.VLManager1()->LoadVoice(SimulatedVl70m::makeVoice(name.toLatin1(), 11, 0)));
+    w.UpdateVoiceControls(true);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Ventaro - Mad T   "));
+    rig.choose("cbxSendBank", destination);
+    if (slot > 0)
+        rig.choose("cbxSendPatch", slot - 1);
+    const QStringList banksBefore = rig.rows("cbxPatch");
+    rig.platform.clearCalls();
+    rig.sleeper.waits.clear();
+
+    QTest::mouseClick(rig.child<QPushButton>("btnExport"), Qt::LeftButton);
+    rig.device.waitUntilIdle();
+    QVERIFY(rig.prompts.errors().isEmpty());
+
+    // Order and spacing: the dump, then groups of bank select MSB, LSB and
+    // program change.
+    const QList<LoopbackCall> sent = rig.sent();
+    QCOMPARE(sent.size(), 1 + 3 * groupsAtMs.size());
+    const int dumpLength = destination == 0 ? VoiceDump::FullLength
+                           : custom         ? VoiceDump::CustomLength
+                                            : VoiceDump::InternalLength;
+    QCOMPARE(sent[0].bytes.size(), dumpLength);
+    for (int g = 0; g < groupsAtMs.size(); ++g) {
+        for (int m = 0; m < 3; ++m)
+            QCOMPARE((sent[1 + 3 * g + m].timeNs - sent[0].timeNs) / 1000000,
+                     qint64(groupsAtMs[g]));
+    }
+    if (destination == 0) {
+        // Only one wait; the lists stay as they were.
+        QCOMPARE(rig.sleeper.waits, QList<int>{150});
+        QCOMPARE(rig.rows("cbxPatch"), banksBefore);
+        QCOMPARE(rig.sim().editBuffer().mid(VoiceDump::VoiceNameOffset, 8), name.toLatin1());
+        QCOMPARE(rig.sim().ignoredCount(), 0);
+        return;
+    }
+    const auto last = VoiceCatalogue::patchSelectMessages(VoiceCatalogue::Bank(endBank),
+                                                          endProgram);
+    for (int m = 0; m < 3; ++m) {
+        const LoopbackCall &c = sent[sent.size() - 3 + m];
+        QByteArray expected;
+        expected.append(char(last[m].status)).append(char(last[m].data1)).append(char(last[m].data2));
+        // A program change goes out as its two bytes.
+        QVERIFY(c.bytes.size() >= 2);
+        QCOMPARE(c.bytes, expected.left(c.bytes.size()));
+    }
+    // The instrument took the dump (checksums and device number right) and
+    // ends on the slot just written.
+    QCOMPARE(rig.sim().ignoredCount(), 0);
+    const QByteArray written = custom ? rig.sim().customSlot(slot) : rig.sim().internalSlot(slot);
+    QCOMPARE(written.at(VoiceDump::DeviceOffset), char(2));
+    QCOMPARE(nameIn(written, VoiceDump::DataOffset), name);
+    QCOMPARE(int(rig.sim().currentBank()), endBank);
+    QCOMPARE(rig.sim().currentProgram(), endProgram);
+
+    // The patch list shows the slot's new name, selected.
+    const QString entry = QString::number(slot) + QStringLiteral(": ") + name;
+    QCOMPARE(rig.combo("cbxBank")->currentIndex(), endBank);
+    QCOMPARE(rig.combo("cbxPatch")->currentIndex(), slot - 1);
+    QCOMPARE(rig.combo("cbxPatch")->currentText(), entry);
+    const QStringList names = *(custom ? w.CustomNames() : w.InternalNames());
+    QCOMPARE(names.size(), custom ? 6 : 64);
+    QCOMPARE(names[slot - 1], entry);
+    const QString other = listPresent ? QStringLiteral("1: Mine1")
+                                      : VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(
+                                            VoiceCatalogue::Yamaha,
+                                            VoiceCatalogue::Bank(endBank)))[0];
+    QCOMPARE(names[0], other);
+}
+
+void TestVoices::sendThatCannotOpenChangesNoName()
+{
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    QVERIFY(w.VLManager1()->LoadVoice(SimulatedVl70m::makeVoice("Mad Tube", 5, 0)));
+    w.UpdateVoiceControls(true);
+    rig.choose("cbxSendBank", TfmVLDump::SendInternal);
+    rig.platform.unplugOutput(rig.device.devices().output);
+    rig.platform.clearCalls();
+    QTest::mouseClick(rig.child<QPushButton>("btnExport"), Qt::LeftButton);
+    QCOMPARE(rig.prompts.errors().size(), 1);
+    QVERIFY(rig.sent().isEmpty());
+    QVERIFY(!w.InternalNames());
+    QCOMPARE(rig.combo("cbxBank")->currentIndex(), 0);
+}
+
+QTEST_MAIN(TestVoices)
+#include "tst_voices.moc"
