@@ -3,6 +3,7 @@
 #include "ui_TfmVLDump.h"
 
 #include "FrontPanelRemote.h"
+#include "ButtonGlyphs.h"
 #include "Prompts.h"
 #include "RegEdit.h"
 #include "Sleeper.h"
@@ -72,12 +73,12 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
     setWindowTitle(initialCaption());
-    setWindowIcon(style()->standardIcon(QStyle::SP_MediaVolume));
-    ui->btnOpen->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    ui->btnSave->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->btnImport->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
-    ui->btnExport->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
-    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    setWindowIcon(ButtonGlyphs::icon(ButtonGlyphs::Window));
+    ui->btnOpen->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Open));
+    ui->btnSave->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Save));
+    ui->btnImport->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Import));
+    ui->btnExport->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Send));
+    ui->BitBtn1->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Close));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
