@@ -2,10 +2,14 @@
 
 #include "ui_TfmVLDump.h"
 
+#include "DumpFile.h"
+#include "FileDialog.h"
 #include "FrontPanelRemote.h"
 #include "ButtonGlyphs.h"
 #include "Prompts.h"
 #include "RegEdit.h"
+#include "TfmLibVoices.h"
+#include "TVlLibReader.h"
 #include "Sleeper.h"
 #include "TMIDIKeys.h"
 #include "TMidiCorvoIn.h"
@@ -20,7 +24,11 @@
 
 #include <QCloseEvent>
 #include <QColor>
+#include <QBuffer>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -42,6 +50,8 @@ constexpr int kSendWaitMs = 150;
 // An input device whose name holds this is opened at start-up.
 const QString kOpenAtStartMarker = QStringLiteral("CBX");
 const QColor kWhiteKeys(205, 255, 149);
+// Files of this extension (any case of letters) are voice libraries.
+const QString kLibraryExtension = QStringLiteral("lib");
 
 QString settingsKey() { return RegSettingsRoot + kDeviceKey; }
 QString midiSettingsKey() { return settingsKey() + kMidiKeySuffix; }
@@ -84,6 +94,7 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
 
     m_manager = new TVLManager(this, &services.platform, m_settings);
     m_manager->setObjectName(QStringLiteral("VLManager1"));
+    createFileDialogs();
     m_remote = new FrontPanelRemote(ui->pnlRemote, m_manager, m_sleeper, m_guard,
                                     FrontPanelRemote::MainWindowTiming);
 
@@ -469,12 +480,76 @@ void TfmVLDump::btnExportClick()
     SelectPatch();
 }
 
+void TfmVLDump::createFileDialogs()
+{
+    m_openDialog = new FileDialog(
+        FileDialog::Kind::Open, QStringLiteral("Choose SysEx file"),
+        QStringLiteral("SysEx Files (*.syx)|*.syx|VLEditor Files (*.lib)|*.lib"),
+        DumpFile::Extension, this);
+    m_openDialog->setObjectName(QStringLiteral("OpenDialog1"));
+    m_saveDialog = new FileDialog(FileDialog::Kind::Save, QStringLiteral("Save SysEx as..."),
+                                  QStringLiteral("SysEx Files (*.syx)|*.syx"),
+                                  DumpFile::Extension, this);
+    m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
+}
+
 void TfmVLDump::btnOpenClick()
 {
-    // Opening dump and library files joins here.
+    // The voice held stays held until another file has been read: a
+    // cancelled dialog, a refused library, a picker closed without a choice
+    // or an unreadable file leave it, and what "Save" writes, as they were.
+    const QString fileName = m_openDialog->Execute(m_prompts, this);
+    if (fileName.isEmpty())
+        return;
+    QByteArray opened;
+    if (QFileInfo(fileName).suffix().toLower() == kLibraryExtension) {
+        std::optional<QByteArray> voice = pickLibraryVoice(fileName);
+        if (!voice)
+            return;
+        opened = std::move(*voice);
+    } else {
+        opened = DumpFile::Read(fileName);
+    }
+
+    const bool loaded = m_manager->LoadVoice(opened);
+    // Only a voice the manager took is held, so "Save" never writes bytes
+    // that "Send" would not send.
+    VoiceData = loaded ? opened : QByteArray();
+    if (!loaded) {
+        const QString text = QStringLiteral("This is not a valid voice for VL70-m");
+        m_prompts.message(this, QMessageBox::Critical, QStringLiteral("Error"),
+                          m_translation ? m_translation->Translate(text) : text, QMessageBox::Ok);
+    }
+    UpdateVoiceControls(loaded);
+}
+
+std::optional<QByteArray> TfmVLDump::pickLibraryVoice(const QString &fileName)
+{
+    TVlLibReader reader(this);
+    if (!reader.OpenLibrary(fileName))
+        return std::nullopt;
+    TfmLibVoices picker(this);
+    picker.lstVoices()->addItems(reader.VoiceNames());
+    const int result = m_prompts.execModal(&picker);
+    const int row = picker.selectedIndex();
+    if (result != QDialog::Accepted || row < 0)
+        return std::nullopt;
+    // Empty when the voice is cut short by the end of the file; the manager
+    // then refuses it.
+    return reader.GetVoice(row)->readAll();
 }
 
 void TfmVLDump::btnSaveClick()
 {
-    // Saving the held voice joins here.
+    // Nothing is written unless a voice is held.
+    if (VoiceData.isEmpty())
+        return;
+    const QString fileName = m_saveDialog->Execute(
+        m_prompts, this, DumpFile::ProposedName(m_manager->VoiceName(), m_saveDialog->DefaultExt()));
+    if (fileName.isEmpty())
+        return;
+    // A failed write raises before the caption changes; the old file stays.
+    DumpFile::Write(fileName, VoiceData);
+    setWindowTitle(QStringLiteral("Ventaro - ")
+                   + QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()));
 }

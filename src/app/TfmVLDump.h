@@ -13,6 +13,7 @@
 #include <optional>
 
 class FrontPanelRemote;
+class FileDialog;
 class MidiPlatform;
 class Prompts;
 class Sleeper;
@@ -60,6 +61,10 @@ public:
     static QString initialCaption();
 
     TVLManager *VLManager1() const { return m_manager; }
+    FileDialog *OpenDialog1() const { return m_openDialog; }
+    FileDialog *SaveDialog1() const { return m_saveDialog; }
+    // Bytes of the voice now held, as "Save" writes them.
+    const QByteArray &voiceData() const { return VoiceData; }
     FrontPanelRemote *remote() const { return m_remote; }
     // Rows of cbxSendBank: where a held voice goes.
     enum SendDestination { SendCurrent = 0, SendCustom = 1, SendInternal = 2 };
@@ -115,6 +120,10 @@ private:
     bool isAboutArea(const QWidget *widget) const;
     void FormMouseUp();
     void bindPatchSelect();
+    void createFileDialogs();
+    // The bytes of the voice the user picks from a library, none when the
+    // file is no library or the picker closed without a choice.
+    std::optional<QByteArray> pickLibraryVoice(const QString &fileName);
     QString translated(const QString &text) const;
 
     std::unique_ptr<Ui::TfmVLDump> ui;
@@ -126,6 +135,8 @@ private:
     SlotNameStore m_slotNames;
     TVLManager *m_manager = nullptr;
     TMIDIKeys *MIDIKeys1 = nullptr;
+    FileDialog *m_openDialog = nullptr;
+    FileDialog *m_saveDialog = nullptr;
     FrontPanelRemote *m_remote = nullptr;
 
     // Bytes of the voice now held, exactly as obtained.

@@ -1,16 +1,32 @@
 #include "DumpFile.h"
+#include "ErrorGuard.h"
 #include "FileDialog.h"
+#include "LoopbackMidi.h"
 #include "ScriptedPrompts.h"
+#include "SimulatedVl70mDevice.h"
+#include "TMidiCorvoOut.h"
+#include "TVLManager.h"
+#include "TVlLibReader.h"
 #include "TfmLibVoices.h"
+#include "TfmVLDump.h"
+#include "TranslationService.h"
 #include "VentaroError.h"
+#include "VirtualSleeper.h"
+#include "VoiceDump.h"
 
+#include <QBuffer>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -49,6 +65,91 @@ void doubleClickRow(QListWidget *list, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
+const QString kNotAVoice = QStringLiteral("This is not a valid voice for VL70-m");
+constexpr int kBankVoiceLength = 174;
+
+// Internal voice `index` (0..63) cut out of one of the real bank files.
+QByteArray bankVoice(const char *bank, int index)
+{
+    return fileBytes(QStringLiteral(VENTARO_DATA_DIR "/") + QLatin1String(bank))
+        .mid(index * kBankVoiceLength, kBankVoiceLength);
+}
+
+// A voice library: signature, voice count, names, then 1550 data bytes per
+// voice, all seven-bit.
+QByteArray library(int count, int voicesPresent, int size = -1)
+{
+    QByteArray lib(3072 + 1550 * voicesPresent, '\0');
+    lib.replace(0, 8, "LM  0268");
+    lib[51] = char(count);
+    for (int i = 0; i < count && i < 256; ++i)
+        lib.replace(1024 + 8 * i, 8, QByteArray("LibVce") + char('A' + i % 26) + ' ');
+    for (int i = 3072; i < lib.size(); ++i)
+        lib[i] = char((i * 13) & 0x7F);
+    if (size >= 0)
+        lib.resize(size, '\0');
+    return lib;
+}
+
+// The main window on loopback devices, with its own settings and folder.
+struct Rig
+{
+    VirtualSleeper sleeper;
+    LoopbackMidi platform{&sleeper};
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
+    std::unique_ptr<TfmVLDump> window;
+
+    TfmVLDump &open(TranslationService *translation = nullptr)
+    {
+        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
+            platform, prompts, sleeper, settings, dir.path(), translation});
+        return *window;
+    }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes) const { writeFile(path(name), bytes); }
+    // Runs a handler as the window's buttons do: an error it raises is
+    // shown in the error box.
+    void run(void (TfmVLDump::*handler)())
+    {
+        ErrorGuard(prompts, window.get()).run([&] { (window.get()->*handler)(); });
+    }
+    // Opens a file through the open dialog; the picker, if shown, does `pick`.
+    void openFile(const QString &name, std::function<int(QDialog *)> pick = {})
+    {
+        prompts.openAnswers << path(name);
+        prompts.onModal = std::move(pick);
+        run(&TfmVLDump::btnOpenClick);
+    }
+    void saveAs(const QString &name)
+    {
+        prompts.saveAnswers << path(name);
+        run(&TfmVLDump::btnSaveClick);
+    }
+    QString proposedSaveName() const
+    {
+        for (qsizetype i = prompts.shown.size() - 1; i >= 0; --i) {
+            if (prompts.shown[i].kind == ScriptedPrompts::Kind::SaveFile)
+                return prompts.shown[i].text;
+        }
+        return {};
+    }
+};
+
+// The picker's answers: select a row (or none) and close with OK, or close
+// through the caption's close box.
+std::function<int(QDialog *)> pickRow(int row)
+{
+    return [row](QDialog *dialog) {
+        auto *picker = qobject_cast<TfmLibVoices *>(dialog);
+        if (row >= 0)
+            picker->lstVoices()->item(row)->setSelected(true);
+        return int(QDialog::Accepted);
+    };
+}
+constexpr int kCloseBox = -2;
+
 } // namespace
 
 class TestFiles : public QObject
@@ -77,6 +178,13 @@ private slots:
     void pickerWaysOfClosing();
     void pickerExecFromTimer();
     void pickerListIsFixedPitch();
+    void internalVoiceOpensSendsAndSaves();
+    void libraryVoiceSavedAsCustomDump();
+    void savedDumpKeepsItsDeviceNumber();
+    void badInput_data();
+    void badInput();
+    void failedSaveChangesNothing();
+    void dialogsAreTranslatable();
 };
 
 void TestFiles::qtFilter_data()
@@ -329,6 +437,221 @@ void TestFiles::pickerListIsFixedPitch()
     const QFontMetrics metrics(font);
     QCOMPARE(metrics.horizontalAdvance(QStringLiteral("  1")),
              metrics.horizontalAdvance(QStringLiteral("123")));
+}
+
+void TestFiles::internalVoiceOpensSendsAndSaves()
+{
+    Rig rig;
+    SimulatedVl70mDevice instrument(rig.platform, rig.sleeper);
+    TfmVLDump &w = rig.open();
+    const QByteArray voice = bankVoice("Prog-A-1.syx", 5);
+    rig.write(QStringLiteral("ClassTpt.SYX"), voice);
+
+    rig.openFile(QStringLiteral("ClassTpt.SYX"));
+    QVERIFY(rig.prompts.messages().isEmpty());
+    QCOMPARE(w.voiceData(), voice);
+    QCOMPARE(w.VLManager1()->SourceKind(), TVLManager::SourceInternal);
+    QCOMPARE(w.VLManager1()->VoiceName(), QStringLiteral("ClassTpt"));
+
+    // Sent back to the slot it came from, with device number 0 as in the
+    // bank file, it lands there byte for byte.
+    w.VLManager1()->MidiOut()->setDeviceID(instrument.devices().output);
+    w.VLManager1()->SendToInternal(6);
+    rig.platform.waitUntilSent();
+    instrument.waitUntilIdle();
+    QCOMPARE(instrument.instrument().internalSlot(6), voice);
+    QCOMPARE(instrument.instrument().ignoredCount(), 0);
+
+    rig.saveAs(QStringLiteral("again"));
+    QCOMPARE(rig.proposedSaveName(), QStringLiteral("ClassTpt.syx"));
+    QCOMPARE(fileBytes(rig.path(QStringLiteral("again.syx"))), voice);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Ventaro - ")
+                                  + QDir::toNativeSeparators(rig.path(QStringLiteral("again.syx"))));
+    rig.window.reset();
+}
+
+void TestFiles::libraryVoiceSavedAsCustomDump()
+{
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    rig.write(QStringLiteral("bank.LIB"), library(3, 3));
+    rig.openFile(QStringLiteral("bank.LIB"), pickRow(1));
+    QVERIFY(rig.prompts.messages().isEmpty());
+    QCOMPARE(w.voiceData().size(), VoiceDump::CustomLength);
+    QCOMPARE(w.VLManager1()->SourceKind(), TVLManager::SourceCustom);
+    TVlLibReader reader;
+    QVERIFY(reader.OpenLibrary(rig.path(QStringLiteral("bank.LIB"))));
+    QCOMPARE(w.voiceData(), reader.GetVoice(1)->readAll());
+
+    rig.saveAs(QStringLiteral("picked.syx"));
+    QCOMPARE(rig.proposedSaveName(), DumpFile::ProposedName(w.VLManager1()->VoiceName()));
+    const QByteArray saved = fileBytes(rig.path(QStringLiteral("picked.syx")));
+    QCOMPARE(saved.size(), VoiceDump::CustomLength);
+    rig.openFile(QStringLiteral("picked.syx"));
+    QCOMPARE(w.voiceData(), saved);
+    QCOMPARE(w.VLManager1()->SourceKind(), TVLManager::SourceCustom);
+    // The picker was shown once, for the library only.
+    QCOMPARE(rig.prompts.texts(ScriptedPrompts::Kind::Modal).size(), 1);
+}
+
+void TestFiles::savedDumpKeepsItsDeviceNumber()
+{
+    // A voice of device number 1 whose name holds a character no file name
+    // may hold; saved after another device number was chosen.
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    const QByteArray voice = bankVoice("VL70-A-1.syx", 12);
+    rig.write(QStringLiteral("fifty.syx"), voice);
+    rig.openFile(QStringLiteral("fifty.syx"));
+    w.VLManager1()->setDeviceID(9);
+    rig.saveAs(QStringLiteral("kept.syx"));
+    QCOMPARE(rig.proposedSaveName(), QStringLiteral("50 _ 50 .syx"));
+    QCOMPARE(fileBytes(rig.path(QStringLiteral("kept.syx"))), voice);
+}
+
+void TestFiles::badInput_data()
+{
+    enum Outcome { Kept, Refused, Failed };
+    QTest::addColumn<QString>("name");       // empty: the dialog is cancelled
+    QTest::addColumn<QByteArray>("content"); // null: a folder; "gone": no file
+    QTest::addColumn<int>("pick");
+    QTest::addColumn<int>("outcome");
+
+    const QByteArray full = [] {
+        QByteArray b(VoiceDump::FullLength, '\0');
+        b[0] = char(0xF0);
+        b[3] = char(0x57);
+        return b;
+    }();
+    QByteArray notF0 = full;
+    notF0[0] = char(0xF7);
+    QByteArray not57 = bankVoice("Prog-A-1.syx", 0);
+    not57[3] = char(0x58);
+    QByteArray badSignature = library(1, 1);
+    badSignature[2] = 'x';
+
+    QTest::newRow("dialog cancelled") << "" << QByteArray() << 0 << int(Kept);
+    for (const int size : {0, 173, 175, 1571, 1573, 1807, 1809, 100000}) {
+        QByteArray bytes = full;
+        bytes.resize(size, '\0');
+        QTest::addRow("%d bytes", size) << "sized.syx" << bytes << 0 << int(Refused);
+    }
+    QTest::newRow("1808 bytes, not F0h") << "notF0.syx" << notF0 << 0 << int(Refused);
+    QTest::newRow("byte 3 not 57h") << "not57.syx" << not57 << 0 << int(Refused);
+    QTest::newRow("whole bank file") << "bank.syx" << fileBytes(VENTARO_DATA_DIR "/Prog-A-1.syx") << 0
+                                     << int(Refused);
+    QTest::newRow("no extension, not a voice") << "voice" << QByteArray("x") << 0 << int(Refused);
+    QTest::newRow("library as .syx") << "lib.syx" << library(1, 1) << 0 << int(Refused);
+    QTest::newRow("library too short") << "short.lib" << library(1, 0, 2999) << 0 << int(Kept);
+    QTest::newRow("library signature") << "sig.lib" << badSignature << 0 << int(Kept);
+    QTest::newRow("picker closed") << "a.lib" << library(2, 2) << kCloseBox << int(Kept);
+    QTest::newRow("picker OK, nothing selected") << "a.lib" << library(2, 2) << -1 << int(Kept);
+    QTest::newRow("library of no voices") << "none.lib" << library(0, 0) << -1 << int(Kept);
+    QTest::newRow("library voice cut short") << "cut.lib" << library(2, 1) << 1 << int(Refused);
+    QTest::newRow("folder") << "folder.syx" << QByteArray() << 0 << int(Failed);
+    QTest::newRow("folder named .lib") << "folder.lib" << QByteArray() << 0 << int(Failed);
+    QTest::newRow("file gone") << "gone.syx" << QByteArray("gone") << 0 << int(Failed);
+}
+
+void TestFiles::badInput()
+{
+    enum Outcome { Kept, Refused, Failed };
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(int, pick);
+    QFETCH(int, outcome);
+
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    const QByteArray held = bankVoice("Prog-A-1.syx", 3);
+    rig.write(QStringLiteral("held.syx"), held);
+    rig.openFile(QStringLiteral("held.syx"));
+    QCOMPARE(w.voiceData(), held);
+    const QString caption = w.windowTitle();
+    rig.prompts.shown.clear();
+
+    if (name.isEmpty()) {
+        rig.run(&TfmVLDump::btnOpenClick); // no answer scripted: cancelled
+    } else {
+        if (content.isNull())
+            QVERIFY(QDir(rig.dir.path()).mkpath(name));
+        else if (content != "gone")
+            rig.write(name, content);
+        rig.openFile(name, pick == kCloseBox ? std::function<int(QDialog *)>() : pickRow(pick));
+    }
+
+    const QStringList errors = rig.prompts.errors();
+    const QStringList messages = rig.prompts.messages();
+    switch (outcome) {
+    case Kept:
+        QVERIFY(errors.isEmpty());
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(w.voiceData(), held);
+        QCOMPARE(w.windowTitle(), caption);
+        break;
+    case Refused:
+        QVERIFY(errors.isEmpty());
+        QCOMPARE(messages, QStringList{kNotAVoice});
+        QCOMPARE(rig.prompts.shown.last().icon, QMessageBox::Critical);
+        QVERIFY(w.voiceData().isEmpty());
+        // Nothing held: saving writes nothing and asks nothing.
+        rig.saveAs(QStringLiteral("nothing.syx"));
+        QVERIFY(!QFileInfo::exists(rig.path(QStringLiteral("nothing.syx"))));
+        QVERIFY(rig.proposedSaveName().isNull());
+        break;
+    case Failed:
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().startsWith(QLatin1String("Cannot open file")), qPrintable(errors.first()));
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(w.voiceData(), held);
+        QCOMPARE(w.windowTitle(), caption);
+        break;
+    }
+}
+
+void TestFiles::failedSaveChangesNothing()
+{
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    const QByteArray voice = bankVoice("Prog-A-1.syx", 9);
+    rig.write(QStringLiteral("v.syx"), voice);
+    rig.openFile(QStringLiteral("v.syx"));
+    const QString caption = w.windowTitle();
+
+    rig.saveAs(QStringLiteral("no folder/v.syx"));
+    QCOMPARE(rig.prompts.errors().size(), 1);
+    QVERIFY(rig.prompts.errors().first().startsWith(QLatin1String("Cannot create file")));
+    QCOMPARE(w.windowTitle(), caption);
+    QCOMPARE(w.voiceData(), voice);
+
+    // A cancelled save writes nothing either.
+    rig.run(&TfmVLDump::btnSaveClick);
+    QCOMPARE(w.windowTitle(), caption);
+    QCOMPARE(QDir(rig.dir.path()).entryList({QStringLiteral("*.syx")}, QDir::Files),
+             QStringList{QStringLiteral("v.syx")});
+}
+
+void TestFiles::dialogsAreTranslatable()
+{
+    // The dialogs' texts are the window's: a translated window shows them
+    // translated, and the filter reaches Qt in its own form.
+    QTemporaryDir folder;
+    TranslationService translation(TranslationService::Setup{
+        QStringLiteral("fr_FR"), folder.path(), TranslationService::EmbeddedRoot, QString()});
+    Rig rig;
+    TfmVLDump &w = rig.open(&translation);
+    rig.run(&TfmVLDump::btnOpenClick);
+    QCOMPARE(rig.prompts.shown.size(), 1);
+    QCOMPARE(rig.prompts.shown[0].caption, QStringLiteral("Sélectionnez un fichier SysEx"));
+    QCOMPARE(rig.prompts.shown[0].filter,
+             QStringLiteral("Fichiers SysEx (*.syx);;Fichiers VLEditor (*.lib)"));
+    QCOMPARE(w.SaveDialog1()->Title(), QStringLiteral("Enregistrer le SysEx sous..."));
+    QCOMPARE(w.SaveDialog1()->DefaultExt(), QStringLiteral("syx"));
+
+    rig.write(QStringLiteral("bad.syx"), "x");
+    rig.openFile(QStringLiteral("bad.syx"));
+    QCOMPARE(rig.prompts.messages(),
+             QStringList{QStringLiteral("Ce SysEx n'est pas une voix valide pour le VL70-m")});
 }
 
 QTEST_MAIN(TestFiles)
