@@ -139,7 +139,6 @@ private slots:
 
     void bankChangeKeepsOrResetsRow();
     void promChange();
-    void patchMessagesOnChannel1();
     void patchReachesSimulatedInstrument();
     void slotNameFilesForEveryProm();
     void deviceNumberChangeSavesAndLoads();
@@ -402,21 +401,6 @@ void MainWindowTest::promChange()
     QCOMPARE(rig.combo("cbxPatch")->currentText(), QStringLiteral("5: Lead Tpt"));
     QCOMPARE(rig.sentHex(), (QStringList{"b0 00 21", "b0 20 00", "c0 04"}));
     QCOMPARE(ReadRegInteger(rig.settings, kPromKey, QStringLiteral("Prom"), -7), 1);
-}
-
-void MainWindowTest::patchMessagesOnChannel1()
-{
-    Rig rig;
-    rig.platform.addDevicePair(QStringLiteral("Synth"));
-    WriteRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), 9);
-    WriteRegString(rig.settings, kMidiKey, QStringLiteral("Out"), QStringLiteral("Synth"));
-    TfmVLDump &w = rig.open();
-    w.show();
-    rig.choose("cbxBank", VoiceCatalogue::Internal);
-    rig.choose("cbxPatch", 63);
-    QCOMPARE(rig.sentHex(), (QStringList{"b0 00 24", "b0 20 03", "c0 00", "b0 00 24", "b0 20 03", "c0 3f"}));
-    // The output port opened with the first message.
-    QCOMPARE(rig.callNames().first(), QStringLiteral("outOpen"));
 }
 
 void MainWindowTest::patchReachesSimulatedInstrument()
