@@ -108,6 +108,20 @@ struct Rig
         return *window;
     }
     QString path(const QString &name) const { return dir.filePath(name); }
+    QComboBox *combo(const char *name) const
+    {
+        return window->findChild<QComboBox *>(QLatin1String(name));
+    }
+    QPushButton *button(const char *name) const
+    {
+        return window->findChild<QPushButton *>(QLatin1String(name));
+    }
+    // The user picks a row of a list.
+    void choose(const char *name, int row) const
+    {
+        combo(name)->setCurrentIndex(row);
+        emit combo(name)->activated(row);
+    }
     void write(const QString &name, const QByteArray &bytes) const { writeFile(path(name), bytes); }
     // Runs a handler as the window's buttons do: an error it raises is
     // shown in the error box.
@@ -179,6 +193,7 @@ private slots:
     void pickerExecFromTimer();
     void pickerListIsFixedPitch();
     void internalVoiceOpensSendsAndSaves();
+    void fullVoiceFromUpperCaseExtension();
     void libraryVoiceSavedAsCustomDump();
     void savedDumpKeepsItsDeviceNumber();
     void badInput_data();
@@ -450,24 +465,47 @@ void TestFiles::internalVoiceOpensSendsAndSaves()
     rig.openFile(QStringLiteral("ClassTpt.SYX"));
     QVERIFY(rig.prompts.messages().isEmpty());
     QCOMPARE(w.voiceData(), voice);
-    QCOMPARE(w.VLManager1()->SourceKind(), TVLManager::SourceInternal);
-    QCOMPARE(w.VLManager1()->VoiceName(), QStringLiteral("ClassTpt"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Ventaro - ClassTpt"));
+    // Only the Internal slots are offered.
+    QComboBox *sendBank = rig.combo("cbxSendBank");
+    QComboBox *sendPatch = rig.combo("cbxSendPatch");
+    QCOMPARE(sendBank->currentText(), QStringLiteral("Internal"));
+    QVERIFY(!sendBank->isEnabled());
+    QCOMPARE(sendPatch->count(), VoiceDump::InternalSlotCount);
 
     // Sent back to the slot it came from, with device number 0 as in the
     // bank file, it lands there byte for byte.
-    w.VLManager1()->MidiOut()->setDeviceID(instrument.devices().output);
-    w.VLManager1()->SendToInternal(6);
+    rig.choose("cbxMidiOut", instrument.devices().output);
+    rig.choose("cbxSendPatch", 5);
+    rig.button("btnExport")->click();
+    QVERIFY(rig.prompts.errors().isEmpty());
     rig.platform.waitUntilSent();
     instrument.waitUntilIdle();
     QCOMPARE(instrument.instrument().internalSlot(6), voice);
     QCOMPARE(instrument.instrument().ignoredCount(), 0);
 
-    rig.saveAs(QStringLiteral("again"));
+    rig.button("btnSave")->click();
     QCOMPARE(rig.proposedSaveName(), QStringLiteral("ClassTpt.syx"));
+    rig.saveAs(QStringLiteral("again"));
     QCOMPARE(fileBytes(rig.path(QStringLiteral("again.syx"))), voice);
     QCOMPARE(w.windowTitle(), QStringLiteral("Ventaro - ")
                                   + QDir::toNativeSeparators(rig.path(QStringLiteral("again.syx"))));
     rig.window.reset();
+}
+
+void TestFiles::fullVoiceFromUpperCaseExtension()
+{
+    VirtualSleeper clock;
+    const QByteArray full = SimulatedVl70m(clock).editBuffer();
+    QCOMPARE(full.size(), VoiceDump::FullLength);
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    rig.write(QStringLiteral("voice.SYX"), full);
+    rig.openFile(QStringLiteral("voice.SYX"));
+    QCOMPARE(w.voiceData(), full);
+    QCOMPARE(rig.combo("cbxSendBank")->currentText(), QStringLiteral("Current"));
+    QVERIFY(rig.combo("cbxSendBank")->isEnabled());
+    QVERIFY(rig.button("btnSave")->isEnabled());
 }
 
 void TestFiles::libraryVoiceSavedAsCustomDump()
@@ -478,7 +516,8 @@ void TestFiles::libraryVoiceSavedAsCustomDump()
     rig.openFile(QStringLiteral("bank.LIB"), pickRow(1));
     QVERIFY(rig.prompts.messages().isEmpty());
     QCOMPARE(w.voiceData().size(), VoiceDump::CustomLength);
-    QCOMPARE(w.VLManager1()->SourceKind(), TVLManager::SourceCustom);
+    QCOMPARE(rig.combo("cbxSendBank")->currentText(), QStringLiteral("Custom"));
+    QCOMPARE(rig.combo("cbxSendPatch")->count(), VoiceDump::CustomSlotCount);
     TVlLibReader reader;
     QVERIFY(reader.OpenLibrary(rig.path(QStringLiteral("bank.LIB"))));
     QCOMPARE(w.voiceData(), reader.GetVoice(1)->readAll());
@@ -588,12 +627,16 @@ void TestFiles::badInput()
         QVERIFY(messages.isEmpty());
         QCOMPARE(w.voiceData(), held);
         QCOMPARE(w.windowTitle(), caption);
+        QVERIFY(rig.button("btnSave")->isEnabled());
         break;
     case Refused:
         QVERIFY(errors.isEmpty());
         QCOMPARE(messages, QStringList{kNotAVoice});
         QCOMPARE(rig.prompts.shown.last().icon, QMessageBox::Critical);
         QVERIFY(w.voiceData().isEmpty());
+        QVERIFY(!rig.button("btnSave")->isEnabled());
+        QVERIFY(!rig.button("btnExport")->isEnabled());
+        QCOMPARE(w.windowTitle(), TfmVLDump::initialCaption());
         // Nothing held: saving writes nothing and asks nothing.
         rig.saveAs(QStringLiteral("nothing.syx"));
         QVERIFY(!QFileInfo::exists(rig.path(QStringLiteral("nothing.syx"))));
