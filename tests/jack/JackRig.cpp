@@ -62,9 +62,58 @@ QString JackRig::jackdPath()
     return QStandardPaths::findExecutable(QStringLiteral("jackd"));
 }
 
-JackRig::JackRig(const QString &folder) : m_folder(folder)
+JackRig::JackRig(const QString &folder, Mode mode) : m_folder(folder), m_mode(mode)
 {
     QDir().mkpath(m_folder);
+}
+
+JackRig::~JackRig()
+{
+    // Children are never left behind; detached processes are meant to be.
+    if (m_mode == Mode::Attached)
+        stop();
+}
+
+bool JackRig::launch(QProcess &process, std::unique_ptr<QProcess> &child, qint64 *pid)
+{
+    if (m_mode == Mode::Detached)
+        return process.startDetached(pid);
+    child = std::make_unique<QProcess>();
+    child->setProgram(process.program());
+    child->setArguments(process.arguments());
+    child->setProcessEnvironment(process.processEnvironment());
+    child->setStandardInputFile(QProcess::nullDevice());
+    child->setStandardOutputFile(m_outputFile);
+    child->setStandardErrorFile(m_errorFile, QIODevice::Append);
+    child->start();
+    if (!child->waitForStarted())
+        return false;
+    *pid = child->processId();
+    return true;
+}
+
+void JackRig::end(qint64 *pid, std::unique_ptr<QProcess> &child)
+{
+    const bool server = pid == &m_serverPid;
+    if (child) {
+        if (child->state() != QProcess::NotRunning) {
+            child->terminate();
+            if (!child->waitForFinished(StopTimeoutMs)) {
+                child->kill();
+                child->waitForFinished(StopTimeoutMs);
+                m_killed = m_killed || server;
+            }
+        }
+        child.reset();
+    } else if (running(*pid)) {
+        ::kill(pid_t(*pid), SIGTERM);
+        if (!waitGone(*pid, StopTimeoutMs)) {
+            ::kill(pid_t(*pid), SIGKILL);
+            m_killed = m_killed || server;
+            waitGone(*pid, StopTimeoutMs);
+        }
+    }
+    *pid = 0;
 }
 
 QString JackRig::path(const QString &file) const
@@ -93,11 +142,11 @@ bool JackRig::startServer(QString *error, const QString &name)
     // No D-Bus device reservation: there is no session bus in CI.
     environment.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));
     server.setProcessEnvironment(environment);
+    m_outputFile = m_errorFile = path(QStringLiteral("jackd-%1.log").arg(m_serverName));
     server.setStandardInputFile(QProcess::nullDevice());
-    server.setStandardOutputFile(path(QStringLiteral("jackd-%1.log").arg(m_serverName)));
-    server.setStandardErrorFile(path(QStringLiteral("jackd-%1.log").arg(m_serverName)),
-                                QIODevice::Append);
-    if (!server.startDetached(&m_serverPid)) {
+    server.setStandardOutputFile(m_outputFile);
+    server.setStandardErrorFile(m_errorFile, QIODevice::Append);
+    if (!launch(server, m_serverChild, &m_serverPid)) {
         *error = QStringLiteral("jackd did not start: ") + server.errorString();
         return false;
     }
@@ -135,10 +184,12 @@ bool JackRig::startSimulator(const QString &program, const QStringList &argument
                                          QStringLiteral("--name"),
                                          QLatin1String(SimulatorName)});
     simulator.setProcessEnvironment(clientEnvironment(m_serverName));
+    m_outputFile = simulatorLog();
+    m_errorFile = simulatorErrors();
     simulator.setStandardInputFile(QProcess::nullDevice());
-    simulator.setStandardOutputFile(simulatorLog());
-    simulator.setStandardErrorFile(simulatorErrors());
-    if (!simulator.startDetached(&m_simulatorPid)) {
+    simulator.setStandardOutputFile(m_outputFile);
+    simulator.setStandardErrorFile(m_errorFile);
+    if (!launch(simulator, m_simulatorChild, &m_simulatorPid)) {
         *error = QStringLiteral("the simulator did not start: ") + simulator.errorString();
         return false;
     }
@@ -165,31 +216,22 @@ void JackRig::signalServer(int signal)
     if (running(m_serverPid)) {
         ::kill(pid_t(m_serverPid), signal);
         m_killed = m_killed || signal == SIGKILL;
+        if (signal == SIGKILL && m_serverChild)
+            m_serverChild->waitForFinished(StopTimeoutMs); // reaped at once
     }
 }
 
 void JackRig::stop()
 {
-    for (qint64 *pid : {&m_simulatorPid, &m_serverPid}) {
-        if (running(*pid)) {
-            ::kill(pid_t(*pid), SIGTERM);
-            if (!waitGone(*pid, StopTimeoutMs)) {
-                ::kill(pid_t(*pid), SIGKILL);
-                m_killed = m_killed || pid == &m_serverPid;
-                waitGone(*pid, StopTimeoutMs);
-            }
-        }
-        *pid = 0;
-    }
+    end(&m_simulatorPid, m_simulatorChild);
+    end(&m_serverPid, m_serverChild);
     if (m_serverName.isEmpty())
         return;
     if (m_killed) {
+        // A server of the same name takes over the slot the killed one held.
         QString ignored;
-        if (startServer(&ignored, m_serverName)) {
-            ::kill(pid_t(m_serverPid), SIGTERM);
-            waitGone(m_serverPid, StopTimeoutMs);
-            m_serverPid = 0;
-        }
+        if (startServer(&ignored, m_serverName))
+            end(&m_serverPid, m_serverChild);
         m_killed = false;
     }
     // A server that was killed leaves its semaphores and segments behind.
@@ -242,6 +284,8 @@ bool JackRig::load()
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
     if (lines.size() < 3 || lines.at(0).isEmpty())
         return false;
+    // A rig started by another process is that process's to stop.
+    m_mode = Mode::Detached;
     m_serverName = lines.at(0);
     m_serverPid = lines.at(1).toLongLong();
     m_simulatorPid = lines.at(2).toLongLong();

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QProcess;
+
 // A private JACK server with the dummy driver and the standalone simulator
 // on it, started as processes of their own and stopped by their PIDs.
 //
@@ -21,8 +25,15 @@ public:
     // Where jackd is, empty when it is not installed.
     static QString jackdPath();
 
+    // Attached: the processes are this process's children, reaped as soon
+    // as they end (a server killed by a signal leaves its slot in JACK's
+    // registry while its zombie lives). Detached: they outlive this process,
+    // for a rig that another process stops.
+    enum class Mode { Attached, Detached };
+
     // Work folder for the logs (created when missing).
-    explicit JackRig(const QString &folder);
+    explicit JackRig(const QString &folder, Mode mode = Mode::Attached);
+    ~JackRig();
 
     // Starts a server and waits until it answers. False with a reason.
     // The name is a fresh one unless given.
@@ -49,16 +60,24 @@ public:
     QStringList simulatorLines() const;
 
     // Writes what stop() needs into the folder, and reads it back, so that
-    // one process can start the rig and another stop it.
+    // one process can start the rig and another stop it (a loaded rig is
+    // detached: its destruction stops nothing).
     bool save() const;
     bool load();
 
 private:
     QString path(const QString &file) const;
+    bool launch(QProcess &process, std::unique_ptr<QProcess> &child, qint64 *pid);
+    void end(qint64 *pid, std::unique_ptr<QProcess> &child);
 
     QString m_folder;
+    Mode m_mode;
+    std::unique_ptr<QProcess> m_serverChild;
+    std::unique_ptr<QProcess> m_simulatorChild;
     QString m_serverName;
     qint64 m_serverPid = 0;
     qint64 m_simulatorPid = 0;
     bool m_killed = false;
+    QString m_outputFile; // of the process being launched
+    QString m_errorFile;
 };

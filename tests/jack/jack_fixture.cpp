@@ -31,7 +31,7 @@ int start(const QString &folder, const QString &simulator)
         say(QStringLiteral("jackd is not installed; the jack tests skip themselves"));
         return Success;
     }
-    JackRig rig(folder);
+    JackRig rig(folder, JackRig::Mode::Detached);
     QString error;
     if (!rig.startServer(&error)) {
         say(error);
@@ -53,7 +53,7 @@ int start(const QString &folder, const QString &simulator)
 
 int stop(const QString &folder)
 {
-    JackRig rig(folder);
+    JackRig rig(folder, JackRig::Mode::Detached);
     if (!rig.load())
         return Success; // nothing was started
     rig.stop();
