@@ -243,9 +243,7 @@ RtMidiPlatform::~RtMidiPlatform()
         std::lock_guard deviceLock(device->mutex);
         device->closed = true;
     }
-    for (auto &[handle, device] : outs)
-        device->silence();
-    outs.clear();
+    // Clients of a dead server are closed before any other.
     {
         std::lock_guard lock(m_reapMutex);
         m_reaperStopping = true;
@@ -253,6 +251,8 @@ RtMidiPlatform::~RtMidiPlatform()
     m_reapWake.notify_all();
     if (m_reaper.joinable())
         m_reaper.join();
+    for (auto &[handle, device] : outs)
+        device->silence();
 }
 
 QString RtMidiPlatform::nameOf(Backend backend)
