@@ -35,9 +35,12 @@ VentaroProgram::VentaroProgram(QApplication &app)
                                                      RtMidiPlatform::backendFromEnvironment());
     } catch (const std::exception &) {
         // No MIDI system at all: the simulated instrument is still there.
-        m_machine = std::make_unique<LoopbackMidi>(m_sleeper.get());
+        auto none = std::make_unique<LoopbackMidi>(m_sleeper.get());
+        none->setRecording(false);
+        m_machine = std::move(none);
     }
     m_simulatorPlatform = std::make_unique<LoopbackMidi>(m_sleeper.get());
+    m_simulatorPlatform->setRecording(false);
     m_instrument = std::make_unique<SimulatedVl70mDevice>(*m_simulatorPlatform, *m_sleeper);
     m_platform = std::make_unique<JoinedMidiPlatform>(*m_machine, *m_simulatorPlatform);
     m_prompts = std::make_unique<WidgetPrompts>();

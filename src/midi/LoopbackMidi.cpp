@@ -217,6 +217,12 @@ void LoopbackMidi::clearCalls()
     m_calls.clear();
 }
 
+void LoopbackMidi::setRecording(bool on)
+{
+    std::lock_guard lock(m_mutex);
+    m_recording = on;
+}
+
 // --- helpers (m_mutex held) ---
 
 int LoopbackMidi::record(const QString &function, int device, const QByteArray &bytes, int result)
@@ -227,7 +233,8 @@ int LoopbackMidi::record(const QString &function, int device, const QByteArray &
     call.device = device;
     call.bytes = bytes;
     call.result = result;
-    m_calls.append(call);
+    if (m_recording)
+        m_calls.append(call);
     return result;
 }
 
@@ -471,7 +478,8 @@ void LoopbackMidi::transmit(const MidiSendQueue::Item &item)
             return; // closed meanwhile
         OutDevice *out = m_outs[size_t(device)].get();
         m_stallChanged.wait(lock, [&] { return !out->stalled || m_shuttingDown; });
-        out->received.append(item.bytes);
+        if (m_recording)
+            out->received.append(item.bytes);
         receiver = out->receiver;
     }
     if (receiver)

@@ -101,6 +101,10 @@ public:
     QList<LoopbackCall> calls() const;
     void clearCalls();
 
+    // Keeping the call log and what each output received is for tests; a
+    // long-running program turns it off so the history cannot grow without end.
+    void setRecording(bool on);
+
     // MidiPlatform
     int outDeviceCount() const override;
     QString outDeviceName(int deviceId) const override;
@@ -173,6 +177,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_stallChanged;
     bool m_shuttingDown = false;
+    bool m_recording = true;
     std::vector<std::unique_ptr<OutDevice>> m_outs;
     std::vector<std::unique_ptr<InDevice>> m_ins;
     int m_defaultOut = 0;
