@@ -46,7 +46,8 @@ FrontPanelRemote::FrontPanelRemote(QFrame *panel, TVLManager *manager, Sleeper &
 
 FrontPanelRemote::~FrontPanelRemote()
 {
-    qApp->removeEventFilter(this);
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->removeEventFilter(this);
 }
 
 QLabel *FrontPanelRemote::hotSpot(int tag) const
@@ -144,8 +145,12 @@ bool FrontPanelRemote::eventFilter(QObject *watched, QEvent *event)
         break; // never consumed
     }
     case QEvent::KeyRelease:
-        m_lastKey = nullptr;
-        m_lastReceiver = nullptr;
+        // Only this window's keys: an error box shown while a key is being
+        // handled must not make its parents take the same key for a new one.
+        if (inHostWindow(watched)) {
+            m_lastKey = nullptr;
+            m_lastReceiver = nullptr;
+        }
         break;
     default:
         break;

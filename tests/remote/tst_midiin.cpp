@@ -1,4 +1,3 @@
-#include "FrontPanelRemote.h"
 #include "RemoteRig.h"
 #include "TMidiCorvoIn.h"
 #include "TfmMidiIn.h"
@@ -85,7 +84,6 @@ class TestMidiIn : public QObject
     Q_OBJECT
 
 private slots:
-    void layout();
     void completion_data();
     void completion();
     void everyWayOfClosingStopsThePort_data();
@@ -94,23 +92,7 @@ private slots:
     void destroyedWindowReceivesNothing();
     void reopeningStartsAfresh();
     void realModalLoopClosesByItself();
-    void remoteUsesTheImportTiming();
 };
-
-void TestMidiIn::layout()
-{
-    Fixture f;
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("Import SysEx"));
-    QCOMPARE(f.window->size(), QSize(180, 213));
-    QCOMPARE(f.window->findChild<QFrame *>(QStringLiteral("pnlRemote"))->geometry(),
-             QRect(8, 8, 162, 102));
-    QCOMPARE(f.window->findChild<QLabel *>(QStringLiteral("Label2"))->text(),
-             QStringLiteral("1: Go to UTIL / DUMPOUT \n2: select CURRENT\n3: press ENTER twice"));
-    QVERIFY(f.lblBytes()->text().isEmpty());
-    QVERIFY(f.lblBytes()->font().bold());
-    QCOMPARE(f.window->BytesRead(), 0);
-    QCOMPARE(f.window->remote()->panel()->window(), f.window.get());
-}
 
 void TestMidiIn::completion_data()
 {
@@ -264,17 +246,6 @@ void TestMidiIn::realModalLoopClosesByItself()
     QCOMPARE(f.window->execute(), int(QDialog::Accepted));
     QCOMPARE(f.stream, dump);
     QVERIFY(f.stoppedAndDetached());
-}
-
-void TestMidiIn::remoteUsesTheImportTiming()
-{
-    Fixture f;
-    f.show();
-    QLabel *play = f.window->remote()->hotSpot(0);
-    QTest::mouseClick(play, Qt::LeftButton);
-    QCOMPARE(f.rig.sleeper.waits, QList<int>{150});
-    QCOMPARE(f.rig.sentHex(), QStringList({RemoteRig::switchHex(0, 0, false),
-                                           RemoteRig::switchHex(0, 0, true)}));
 }
 
 QTEST_MAIN(TestMidiIn)
