@@ -41,6 +41,12 @@ void printLine(const QString &line)
     std::fflush(stdout);
 }
 
+void printError(const QString &line)
+{
+    std::lock_guard lock(printMutex);
+    std::fprintf(stderr, "ventaro-sim: %s\n", line.toLocal8Bit().constData());
+}
+
 bool readNumber(const QString &text, int first, int last, int *value)
 {
     bool ok = false;
@@ -90,14 +96,14 @@ int main(int argc, char *argv[])
 
     int device = FirstDeviceNumber;
     if (!readNumber(parser.value(deviceOption), FirstDeviceNumber, LastDeviceNumber, &device)) {
-        printLine(QStringLiteral("ventaro-sim: the device number must be %1 to %2.")
+        printError(QStringLiteral("the device number must be %1 to %2.")
                       .arg(FirstDeviceNumber).arg(LastDeviceNumber));
         return BadOptions;
     }
     int interval = SimulatedVl70m::DefaultDumpIntervalMs;
     if (!readNumber(parser.value(intervalOption), 0, SimulatedVl70m::MaxDumpIntervalMs,
                     &interval)) {
-        printLine(QStringLiteral("ventaro-sim: the dump interval must be 0 to %1 ms.")
+        printError(QStringLiteral("the dump interval must be 0 to %1 ms.")
                       .arg(SimulatedVl70m::MaxDumpIntervalMs));
         return BadOptions;
     }
@@ -105,7 +111,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(apiOption)) {
         backend = RtMidiPlatform::backendFromName(parser.value(apiOption));
         if (backend == RtMidiPlatform::Backend::Automatic) {
-            printLine(QStringLiteral("ventaro-sim: the MIDI system must be alsa or jack."));
+            printError(QStringLiteral("the MIDI system must be alsa or jack."));
             return BadOptions;
         }
     }
@@ -124,7 +130,7 @@ int main(int argc, char *argv[])
     try {
         host.open(backend, name);
     } catch (const VentaroError &error) {
-        printLine(QStringLiteral("ventaro-sim: ") + error.text());
+        printError(error.text());
         return Failed;
     }
     printLine(QStringLiteral("ready: %1 and %2 (%3), device number %4, dump interval %5 ms")
@@ -136,7 +142,7 @@ int main(int argc, char *argv[])
     int code = Stopped;
     while (!stopRequested) {
         if (!host.serverAlive()) {
-            printLine(QStringLiteral("ventaro-sim: the MIDI server has ended."));
+            printError(QStringLiteral("the MIDI server has ended."));
             code = Failed;
             break;
         }
