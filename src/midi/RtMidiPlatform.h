@@ -20,7 +20,7 @@ class Sleeper;
 //
 // Backend: ALSA when its sequencer can be opened, else JACK; on systems
 // without either, RtMidi's own default. The environment variable
-// VENTARO_MIDI_API ("alsa" or "jack") forces one.
+// VENTARO_MIDI_API ("alsa", "jack" or "system") forces one.
 //
 // Devices are listed by RtMidi's port names, without ALSA's trailing
 // client:port numbers (they change when a device is plugged in again) and
@@ -37,9 +37,15 @@ class Sleeper;
 // come first), so the port's next Open fails with DeviceGone. RtMidi takes
 // a second to close a device of a dead server: that happens on a thread of
 // its own, and no new MIDI client is opened meanwhile (libjack would free
-// the dead clients under it): opens fail with DeviceGone, listing waits. Input: SysEx is taken (ignoreTypes(false, ...)); each whole
-// SysEx message fills one queued buffer, real-time bytes are raised apart
-// as Data, fragments without a header are dropped.
+// the dead clients under it): opens fail with DeviceGone, listing waits.
+//
+// Input: SysEx is taken (ignoreTypes(false, ...)); each whole SysEx message
+// fills one queued buffer, real-time bytes are raised apart as Data,
+// fragments without a header are dropped. An input of a dead JACK server
+// falls silent; its handle stays valid until the port closes it.
+//
+// All calls but the short and long message sends belong on one thread (the
+// window thread), which must run an event loop for the Close notification.
 class RtMidiPlatform : public MidiPlatform
 {
 public:
