@@ -20,11 +20,7 @@
 VentaroProgram::VentaroProgram(QApplication &app)
     : m_sleeper(std::make_unique<SystemSleeper>())
 {
-    // The windows are laid out for the Windows dialog font; elsewhere take a
-    // face of about its width.
-    QFont::insertSubstitutions(QStringLiteral("MS Shell Dlg 2"),
-                               {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                                QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
+    substituteDialogFont();
 
     m_translation = std::make_unique<TranslationService>();
     m_translation->AddResourceStringDomain(TranslationService::ToolkitDomain);
@@ -53,6 +49,15 @@ VentaroProgram::VentaroProgram(QApplication &app)
     m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
         *m_platform, *m_prompts, *m_sleeper, RegRoot::currentUser(), slotFolder,
         m_translation.get()});
+}
+
+void VentaroProgram::substituteDialogFont()
+{
+    // The windows are laid out for the Windows dialog font; elsewhere take a
+    // face of about its width.
+    QFont::insertSubstitutions(QStringLiteral("MS Shell Dlg 2"),
+                               {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                                QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
 }
 
 VentaroProgram::~VentaroProgram()

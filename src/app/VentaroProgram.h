@@ -27,6 +27,10 @@ public:
 
     TfmVLDump &window() { return *m_window; }
 
+    // Faces that stand in for the dialog font the windows are laid out for,
+    // for the whole process; the program sets them before any window.
+    static void substituteDialogFont();
+
 private:
     std::unique_ptr<SystemSleeper> m_sleeper;
     std::unique_ptr<MidiPlatform> m_machine;

@@ -7,6 +7,7 @@
 #include "TMidiCorvoIn.h"
 #include "TVLManager.h"
 #include "TfmVLDump.h"
+#include "VentaroProgram.h"
 #include "TranslationService.h"
 #include "VirtualSleeper.h"
 
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -190,6 +192,45 @@ struct Rig
     }
 };
 
+// Room a push button's frame takes around its contents, a group box's
+// around its title, and the gap between a button's picture and its text.
+constexpr int kButtonFrame = 8;
+constexpr int kTitleFrame = 8;
+constexpr int kIconGap = 4;
+
+// The texts of a window that do not fit their control at the window's
+// font: a label's lines, a button's text beside its picture, a group box's
+// title. Each as "object "text": needs WxH, has WxH".
+QStringList clippedTexts(const QWidget *window)
+{
+    QStringList clipped;
+    const auto check = [&](const QWidget *w, const QString &text, QSize need) {
+        if (w->isVisibleTo(window) && (need.width() > w->width() || need.height() > w->height()))
+            clipped << QStringLiteral("%1 \"%2\": needs %3x%4, has %5x%6")
+                           .arg(w->objectName(), text)
+                           .arg(need.width())
+                           .arg(need.height())
+                           .arg(w->width())
+                           .arg(w->height());
+    };
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (!label->text().isEmpty())
+            check(label, label->text(), label->sizeHint());
+    }
+    for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        const QString text = QString(button->text()).remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        int width = button->fontMetrics().horizontalAdvance(text) + kButtonFrame;
+        if (!button->icon().isNull())
+            width += button->iconSize().width() + kIconGap;
+        check(button, text, QSize(width, button->fontMetrics().height()));
+    }
+    for (const QGroupBox *box : window->findChildren<QGroupBox *>()) {
+        check(box, box->title(),
+              QSize(box->fontMetrics().horizontalAdvance(box->title()) + kTitleFrame, 0));
+    }
+    return clipped;
+}
+
 // The user's language as LANG and the locale give it.
 void addLanguageRows()
 {
@@ -254,6 +295,8 @@ private slots:
     void aboutWindow();
     void runTimeTexts_data();
     void runTimeTexts();
+    void textsFit_data();
+    void textsFit();
     void listsStayAsBuilt();
     void processLanguage_data();
     void processLanguage();
@@ -378,6 +421,41 @@ void WindowsI18nTest::runTimeTexts()
     QCOMPARE(rig.prompts.messages(), QStringList{notAVoice});
 }
 
+void WindowsI18nTest::textsFit_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::newRow("English") << "C";
+    QTest::newRow("French") << "fr_FR";
+}
+
+// Every text of the three windows fits its control, also the save button's
+// caption with a voice's name in it.
+void WindowsI18nTest::textsFit()
+{
+    QFETCH(QString, code);
+    Rig rig;
+    TfmVLDump &w = rig.open(code);
+    QStringList clipped = clippedTexts(&w);
+    rig.prompts.onModal = [&](QDialog *window) {
+        clipped << clippedTexts(window);
+        return int(QDialog::Rejected);
+    };
+    rig.child<QPushButton>("btnImport")->click();
+    const QPoint background(w.width() - 2, 200);
+    QTest::mousePress(&w, Qt::RightButton, {}, background);
+    QTest::mouseRelease(&w, Qt::RightButton, {}, background);
+    QCOMPARE(rig.modalWindows(), (QStringList{"TfmMidiIn", "TfmAbout"}));
+
+    QFile bank(QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx"));
+    QVERIFY(bank.open(QIODevice::ReadOnly));
+    rig.writeFile(QStringLiteral("voice.syx"), bank.read(174));
+    rig.prompts.openAnswers = {rig.path(QStringLiteral("voice.syx"))};
+    rig.child<QPushButton>("btnOpen")->click();
+    QVERIFY(!w.voiceData().isEmpty());
+    clipped << clippedTexts(&w);
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+}
+
 // Lists are never translated, even where the catalog knows their rows; the
 // rest of the window is translated by the same catalog.
 void WindowsI18nTest::listsStayAsBuilt()
@@ -462,6 +540,7 @@ int main(int argc, char *argv[])
         return showLanguage(argc, argv);
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
+    VentaroProgram::substituteDialogFont();
     QTEST_SET_MAIN_SOURCE_PATH
     WindowsI18nTest test;
     return QTest::qExec(&test, argc, argv);
