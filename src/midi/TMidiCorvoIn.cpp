@@ -1,34 +1,22 @@
 #include "TMidiCorvoIn.h"
 
 #include "MidiErrorText.h"
-#include "RegEdit.h"
 #include "TMidiFilter.h"
 #include "VentaroError.h"
 
 #include <QMetaObject>
 #include <QtDebug>
 
-namespace {
-
-const char *const InValueName = "In";
-const char *const MidiSubKey = "\\Midi";
-
-} // namespace
-
 TMidiCorvoIn::TMidiCorvoIn(QObject *owner, MidiPlatform *platform, const RegRoot &settings)
-    : QObject(owner), m_platform(platform), m_settings(settings)
+    : QObject(owner), m_platform(platform), m_choice(platform, true, settings)
 {
-    Q_ASSERT(platform);
-    const int count = m_platform->inDeviceCount();
-    for (int id = 0; id < count; ++id)
-        m_deviceNames << m_platform->inDeviceName(id);
 }
 
 TMidiCorvoIn::TMidiCorvoIn(QObject *owner, const QString &regKeyName, MidiPlatform *platform,
                            const RegRoot &settings)
     : TMidiCorvoIn(owner, platform, settings)
 {
-    m_regKeyName = regKeyName;
+    m_choice.setRegKeyName(regKeyName);
     Loaded();
 }
 
@@ -46,51 +34,27 @@ TMidiCorvoIn::~TMidiCorvoIn()
     FreeBuffers();
 }
 
-QString TMidiCorvoIn::SettingsPath() const
-{
-    return RegSettingsRoot + m_regKeyName + QLatin1String(MidiSubKey);
-}
-
-int TMidiCorvoIn::IndexOfName(const QString &name) const
-{
-    if (name.isEmpty())
-        return -1;
-    for (int i = 0; i < m_deviceNames.size(); ++i)
-        if (m_deviceNames[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
-
 void TMidiCorvoIn::RaiseError(int code) const
 {
-    throw VentaroError(MidiPortErrorMessage(code, true, m_deviceName, m_platform));
+    throw VentaroError(MidiPortErrorMessage(code, true, m_choice.Name(), m_platform));
 }
 
 void TMidiCorvoIn::Loaded()
 {
-    if (m_regKeyName.isEmpty())
-        return;
-    const QString saved = ReadRegString(m_settings, SettingsPath(),
-                                        QLatin1String(InValueName), QString());
-    m_deviceId = IndexOfName(saved);
-    if (m_deviceId >= 0)
-        m_deviceName = saved;
+    m_choice.Restore();
 }
 
 void TMidiCorvoIn::setDeviceID(int value)
 {
-    if (value == m_deviceId)
+    if (value == m_choice.ID())
         return;
-    if (value < -1 || value >= m_deviceNames.size())
+    if (!m_choice.IsValidID(value))
         throw VentaroError(MidiPortErrorMessage(MidiPlatform::BadDeviceId, true, QString(),
                                                 m_platform));
     const TMidiInState remembered = m_state;
     if (remembered != Closed)
         Close();
-    m_deviceId = value;
-    m_deviceName = value >= 0 ? m_deviceNames[value] : QString();
-    if (m_deviceId >= 0 && !m_regKeyName.isEmpty())
-        WriteRegString(m_settings, SettingsPath(), QLatin1String(InValueName), m_deviceName);
+    m_choice.Choose(value);
     if (remembered == Opened)
         Open(false);
     else if (remembered == Started)
@@ -99,11 +63,11 @@ void TMidiCorvoIn::setDeviceID(int value)
 
 void TMidiCorvoIn::setDeviceName(const QString &value)
 {
-    m_deviceName = value;
-    const int index = IndexOfName(value);
+    m_choice.setName(value);
+    const int index = m_choice.IndexOf(value);
     setDeviceID(index);
     if (index == -1)
-        m_deviceName.clear();
+        m_choice.setName(QString());
 }
 
 void TMidiCorvoIn::setMidiFilter(TMidiFilter *filter)
@@ -127,7 +91,7 @@ void TMidiCorvoIn::Open(bool StartNow)
         return; // already running on its device
     MidiHandle handle = NoMidiHandle;
     const int code = m_platform->inOpen(
-        &handle, m_deviceId, [this](const MidiNotification &n) { HandleDriverMessage(n); });
+        &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
     if (code != MidiPlatform::NoError) {
         m_handle = NoMidiHandle;
         RaiseError(code);
@@ -171,7 +135,7 @@ void TMidiCorvoIn::AddSysExBuffer()
     auto owned = std::make_unique<MidiHeader>();
     owned->data.resize(SysExBufferSize);
     owned->flags = 0;
-    owned->user = m_deviceId;
+    owned->user = m_choice.ID();
     MidiHeader *header = owned.get();
     int code = m_platform->inPrepareHeader(m_handle, header);
     if (code != MidiPlatform::NoError)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MidiDeviceChoice.h"
 #include "MidiPlatform.h"
 #include "RegRoot.h"
 #include "TEventData.h"
@@ -66,16 +67,16 @@ public:
 
     void Loaded();
 
-    int DeviceID() const { return m_deviceId; }
+    int DeviceID() const { return m_choice.ID(); }
     void setDeviceID(int value);
-    QStringList DeviceNames() const { return m_deviceNames; }
-    QString DeviceName() const { return m_deviceName; }
+    QStringList DeviceNames() const { return m_choice.Names(); }
+    QString DeviceName() const { return m_choice.Name(); }
     void setDeviceName(const QString &value);
     // Not owned; cleared when the filter is destroyed.
     TMidiFilter *MidiFilter() const { return m_filter; }
     void setMidiFilter(TMidiFilter *filter);
-    QString RegKeyName() const { return m_regKeyName; }
-    void setRegKeyName(const QString &value) { m_regKeyName = value; }
+    QString RegKeyName() const { return m_choice.RegKeyName(); }
+    void setRegKeyName(const QString &value) { m_choice.setRegKeyName(value); }
     TMidiInState State() const { return m_state; }
 
     TEventReceived OnEventReceived;
@@ -99,16 +100,10 @@ private:
     void DestroyHandoff();
     void FreeBuffers();
     bool OwnsBuffer(const MidiHeader *header) const;
-    int IndexOfName(const QString &name) const;
-    QString SettingsPath() const;
     [[noreturn]] void RaiseError(int code) const;
 
     MidiPlatform *m_platform;
-    RegRoot m_settings;
-    int m_deviceId = -1;
-    QStringList m_deviceNames;
-    QString m_deviceName;
-    QString m_regKeyName;
+    MidiDeviceChoice m_choice;
     std::atomic<TMidiFilter *> m_filter{nullptr};
     std::atomic<MidiHandle> m_handle{NoMidiHandle};
     std::atomic<TMidiInState> m_state{Closed};

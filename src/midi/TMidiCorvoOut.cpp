@@ -1,7 +1,6 @@
 #include "TMidiCorvoOut.h"
 
 #include "MidiErrorText.h"
-#include "RegEdit.h"
 #include "VentaroError.h"
 
 namespace {
@@ -12,26 +11,19 @@ constexpr quint8 ChannelMask = 0x0F;
 constexpr quint8 NoteOff = 0x80;
 constexpr quint8 NoteOn = 0x90;
 constexpr quint8 ControlChange = 0xB0;
-const char *const OutValueName = "Out";
-const char *const MidiSubKey = "\\Midi";
 
 } // namespace
 
 TMidiCorvoOut::TMidiCorvoOut(QObject *owner, MidiPlatform *platform, const RegRoot &settings)
-    : QObject(owner), m_platform(platform), m_settings(settings)
+    : QObject(owner), m_platform(platform), m_choice(platform, false, settings)
 {
-    Q_ASSERT(platform);
-    const int count = m_platform->outDeviceCount();
-    for (int id = 0; id < count; ++id)
-        m_deviceNames << m_platform->outDeviceName(id);
-    m_deviceId = -1;
 }
 
 TMidiCorvoOut::TMidiCorvoOut(QObject *owner, const QString &regKeyName, MidiPlatform *platform,
                              const RegRoot &settings)
     : TMidiCorvoOut(owner, platform, settings)
 {
-    m_regKeyName = regKeyName;
+    m_choice.setRegKeyName(regKeyName);
     Loaded();
 }
 
@@ -47,62 +39,37 @@ TMidiCorvoOut::~TMidiCorvoOut()
     m_pending.clear();
 }
 
-QString TMidiCorvoOut::SettingsPath() const
-{
-    return RegSettingsRoot + m_regKeyName + QLatin1String(MidiSubKey);
-}
-
-int TMidiCorvoOut::IndexOfName(const QString &name) const
-{
-    if (name.isEmpty())
-        return -1;
-    for (int i = 0; i < m_deviceNames.size(); ++i)
-        if (m_deviceNames[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
-
 void TMidiCorvoOut::RaiseError(int code) const
 {
-    throw VentaroError(MidiPortErrorMessage(code, false, m_deviceName, m_platform));
+    throw VentaroError(MidiPortErrorMessage(code, false, m_choice.Name(), m_platform));
 }
 
 void TMidiCorvoOut::Loaded()
 {
-    if (m_regKeyName.isEmpty())
-        return;
-    const QString saved = ReadRegString(m_settings, SettingsPath(),
-                                        QLatin1String(OutValueName), QString());
-    m_deviceId = IndexOfName(saved);
-    if (m_deviceId >= 0)
-        m_deviceName = saved;
+    m_choice.Restore();
 }
 
 void TMidiCorvoOut::setDeviceID(int value)
 {
-    if (value == m_deviceId)
+    if (value == m_choice.ID())
         return;
-    if (value < -1 || value >= m_deviceNames.size())
+    if (!m_choice.IsValidID(value))
         throw VentaroError(MidiPortErrorMessage(MidiPlatform::BadDeviceId, false, QString(),
                                                 m_platform));
     const bool wasOpen = m_isOpen;
     Close();
-    m_deviceId = value;
-    m_deviceName = value >= 0 ? m_deviceNames[value] : QString();
-    // A port without a key name neither restores nor remembers its choice.
-    if (m_deviceId >= 0 && !m_regKeyName.isEmpty())
-        WriteRegString(m_settings, SettingsPath(), QLatin1String(OutValueName), m_deviceName);
+    m_choice.Choose(value);
     if (wasOpen)
         Open();
 }
 
 void TMidiCorvoOut::setDeviceName(const QString &value)
 {
-    m_deviceName = value;
-    const int index = IndexOfName(value);
+    m_choice.setName(value);
+    const int index = m_choice.IndexOf(value);
     setDeviceID(index);
     if (index == -1)
-        m_deviceName.clear();
+        m_choice.setName(QString());
 }
 
 void TMidiCorvoOut::Open()
@@ -111,7 +78,7 @@ void TMidiCorvoOut::Open()
         return;
     MidiHandle handle = NoMidiHandle;
     const int code = m_platform->outOpen(
-        &handle, m_deviceId, [this](const MidiNotification &n) { HandleDriverMessage(n); });
+        &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
     if (code != MidiPlatform::NoError) {
         m_handle = NoMidiHandle;
         RaiseError(code);
@@ -181,7 +148,7 @@ int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
         return MidiPlatform::InvalidParameter;
     auto owned = std::make_unique<MidiHeader>();
     owned->data.assign(data, data + length);
-    owned->user = m_deviceId;
+    owned->user = m_choice.ID();
     MidiHeader *header = owned.get();
     const MidiHandle handle = m_handle;
     m_platform->outPrepareHeader(handle, header);

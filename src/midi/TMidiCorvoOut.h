@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DefaultControllerValues.h"
+#include "MidiDeviceChoice.h"
 #include "MidiPlatform.h"
 #include "RegRoot.h"
 #include "TEventData.h"
@@ -58,13 +59,13 @@ public:
     void Loaded();
 
     bool IsOpen() const { return m_isOpen; }
-    int DeviceID() const { return m_deviceId; }
+    int DeviceID() const { return m_choice.ID(); }
     void setDeviceID(int value);
-    QStringList DeviceNames() const { return m_deviceNames; }
-    QString DeviceName() const { return m_deviceName; }
+    QStringList DeviceNames() const { return m_choice.Names(); }
+    QString DeviceName() const { return m_choice.Name(); }
     void setDeviceName(const QString &value);
-    QString RegKeyName() const { return m_regKeyName; }
-    void setRegKeyName(const QString &value) { m_regKeyName = value; }
+    QString RegKeyName() const { return m_choice.RegKeyName(); }
+    void setRegKeyName(const QString &value) { m_choice.setRegKeyName(value); }
 
     // Raised when the platform reports the device opened or closed.
     TNotifyEvent OnStateChanged;
@@ -92,18 +93,12 @@ private:
     void HandleDriverMessage(const MidiNotification &notification);
     void ReleasePending(MidiHeader *header);
     void ReleaseAllPending();
-    int IndexOfName(const QString &name) const;
-    QString SettingsPath() const;
     [[noreturn]] void RaiseError(int code) const;
 
     MidiPlatform *m_platform;
-    RegRoot m_settings;
+    MidiDeviceChoice m_choice;
     std::atomic<bool> m_isOpen{false};
     std::array<std::array<qint32, ControllerCount>, ChannelCount> m_controllers{};
-    int m_deviceId = -1;
-    QStringList m_deviceNames;
-    QString m_deviceName;
-    QString m_regKeyName;
     std::atomic<MidiHandle> m_handle{NoMidiHandle};
     std::array<std::array<qint32, NoteCount>, ChannelCount> m_heldNotes{};
     mutable std::recursive_mutex m_tableMutex;

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "MidiPlatform.h"
+#include "RegRoot.h"
+
+#include <QString>
+#include <QStringList>
+
+// The device a MIDI port is set to: the platform's input or output devices
+// as listed once when the port is made, the chosen index and name, and the
+// name remembered under "<root><RegKeyName>\Midi", value "In" or "Out".
+// Names are matched without regard to case. Opening, closing and errors
+// stay with the port; this only keeps and stores the choice.
+class MidiDeviceChoice
+{
+public:
+    // Lists the input (or output) devices; ID -1, no name, no key name.
+    MidiDeviceChoice(const MidiPlatform *platform, bool input, const RegRoot &settings);
+
+    const QStringList &Names() const { return m_names; }
+    int ID() const { return m_id; }
+    const QString &Name() const { return m_name; }
+    // The name alone, as given; the ID is left as it is.
+    void setName(const QString &value) { m_name = value; }
+    const QString &RegKeyName() const { return m_regKeyName; }
+    void setRegKeyName(const QString &value) { m_regKeyName = value; }
+
+    // -1 (no device) or the index of a listed device.
+    bool IsValidID(int id) const { return id >= -1 && id < m_names.size(); }
+    // Index of the listed device of that name, any case; -1 for none or "".
+    int IndexOf(const QString &name) const;
+
+    // With a key name: the ID of the saved name, and that name when it is
+    // listed (otherwise the name is left as it is). Nothing is written.
+    void Restore();
+    // Takes a valid ID and the listed name for it (none for -1); a device
+    // is remembered when there is a key name.
+    void Choose(int id);
+
+private:
+    QString SettingsPath() const;
+
+    RegRoot m_settings;
+    QString m_valueName;
+    QStringList m_names;
+    int m_id = -1;
+    QString m_name;
+    QString m_regKeyName;
+};
