@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -32,10 +33,6 @@ namespace {
 const char *const kShowLanguageSwitch = "--show-language";
 
 const QString kGetVoiceFrench = QStringLiteral("Obtenir la voix actice");
-const QString kInstructionEnglish =
-    QStringLiteral("1: Go to UTIL / DUMPOUT \n2: select CURRENT\n3: press ENTER twice");
-const QString kInstructionFrench = QStringLiteral(
-    "1: Allez dans UTIL / DUMPOUT \n2: S\u00e9lectionnez CURRENT\n3: Pressez ENTER 2 fois");
 
 // One text of a window: the object (empty: the window itself), its
 // property, and the text in English and in French (null: stays English).
@@ -159,7 +156,8 @@ struct Rig
     {
         translation = std::make_unique<TranslationService>(TranslationService::Setup{
             languageCode, dir.path(), TranslationService::EmbeddedRoot, QString()});
-        translation->setErrorReporter([this](const QString &text) { prompts.showError(nullptr, text); });
+        translation->setErrorReporter(
+            [this](const QString &text) { prompts.showError(nullptr, text); });
         window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
             platform, prompts, sleeper, settings, dir.path(), translation.get()});
         return *window;
@@ -180,7 +178,7 @@ struct Rig
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
             qFatal("cannot write %s", qPrintable(name));
     }
-    // The window a modal showing ran; the prompts record its class.
+    // The windows shown modally, by class, in order.
     QStringList modalWindows() const
     {
         QStringList classes;
@@ -218,7 +216,9 @@ QStringList clippedTexts(const QWidget *window)
             check(label, label->text(), label->sizeHint());
     }
     for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
-        const QString text = QString(button->text()).remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        // A lone "&" marks the mnemonic and is not drawn.
+        const QString text =
+            QString(button->text()).remove(QRegularExpression(QStringLiteral("&(?!&)")));
         int width = button->fontMetrics().horizontalAdvance(text) + kButtonFrame;
         if (!button->icon().isNull())
             width += button->iconSize().width() + kIconGap;
@@ -243,7 +243,8 @@ void addLanguageRows()
     QTest::newRow("no LANG, locale fr_FR") << QByteArray() << "fr_FR" << true;
     QTest::newRow("no LANG, locale fr_CA") << QByteArray() << "fr_CA" << true;
     QTest::newRow("no LANG, locale fr_BE") << QByteArray() << "fr_BE" << true;
-    QTest::newRow("LANG=en_US.UTF-8, French locale") << QByteArray("en_US.UTF-8") << "fr_FR" << false;
+    QTest::newRow("LANG=en_US.UTF-8, French locale")
+        << QByteArray("en_US.UTF-8") << "fr_FR" << false;
     QTest::newRow("no LANG, locale en_US") << QByteArray() << "en_US" << false;
     QTest::newRow("LANG=C, French locale") << QByteArray("C") << "fr_FR" << false;
 }
@@ -273,9 +274,9 @@ int showLanguage(int argc, char *argv[])
             RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini"))), dir.path(),
             &translation});
         const QString button = window.findChild<QPushButton *>(QStringLiteral("btnImport"))->text();
-        std::fputs(qPrintable(translation.languageCode() + u'|' + button + u'|'
-                              + (errors + prompts.errors()).join(u';')),
-                   stdout);
+        const QString line = translation.languageCode() + u'|' + button + u'|'
+                             + (errors + prompts.errors()).join(u';');
+        std::fputs(line.toUtf8().constData(), stdout);
     }
     return 0;
 }
@@ -496,7 +497,8 @@ void WindowsI18nTest::processLanguage_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("button");
     const QString english = QStringLiteral("Get Active Voice");
-    QTest::newRow("LANG=fr_FR.UTF-8") << QStringList{"LANG=fr_FR.UTF-8"} << "fr_FR" << kGetVoiceFrench;
+    QTest::newRow("LANG=fr_FR.UTF-8") << QStringList{"LANG=fr_FR.UTF-8"} << "fr_FR"
+                                      << kGetVoiceFrench;
     QTest::newRow("LANG=fr_CA") << QStringList{"LANG=fr_CA"} << "fr_CA" << kGetVoiceFrench;
     QTest::newRow("LANG=fr_BE, English locale")
         << QStringList{"LANG=fr_BE", "LC_ALL=en_US.UTF-8"} << "fr_BE" << kGetVoiceFrench;
@@ -527,7 +529,8 @@ void WindowsI18nTest::processLanguage()
     }
     QProcess child;
     child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kShowLanguageSwitch)});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(kShowLanguageSwitch)});
     QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
