@@ -67,7 +67,7 @@ bool TKeys::isPressed(int note) const
     return isNote(note) && m_pressedNotes.test(std::size_t(note));
 }
 
-KeyboardGeometry TKeys::geometry() const
+KeyboardGeometry TKeys::keyGeometry() const
 {
     return KeyboardGeometry(m_orientation, m_noteWidth, m_baseOctave, width(), height(),
                             m_velocityMode);
@@ -75,7 +75,7 @@ KeyboardGeometry TKeys::geometry() const
 
 KeyboardGeometry::Hit TKeys::NoteAt(int x, int y) const
 {
-    return geometry().noteAt(x, y);
+    return keyGeometry().noteAt(x, y);
 }
 
 void TKeys::PressNote(int note, int velocity, bool notify)
@@ -113,7 +113,7 @@ void TKeys::InvertKey(int note)
 void TKeys::updateKey(int note)
 {
     QRegion region;
-    for (const QRect &r : geometry().highlightRects(note))
+    for (const QRect &r : keyGeometry().highlightRects(note))
         region += r;
     if (!region.isEmpty())
         update(region);
@@ -130,7 +130,7 @@ bool TKeys::event(QEvent *e)
 
 void TKeys::paintEvent(QPaintEvent *)
 {
-    const KeyboardGeometry g = geometry();
+    const KeyboardGeometry g = keyGeometry();
     QPainter painter(this);
 
     // Outline and background; the outline covers the first and last row and column.

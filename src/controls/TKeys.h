@@ -62,7 +62,7 @@ public:
     bool isPressed(int note) const;
 
     // The geometry of the keyboard at its current size and settings.
-    KeyboardGeometry geometry() const;
+    KeyboardGeometry keyGeometry() const;
 
     // Hit test: the note may lie outside 0..127.
     KeyboardGeometry::Hit NoteAt(int x, int y) const;

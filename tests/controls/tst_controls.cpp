@@ -445,7 +445,7 @@ void ControlsTest::heldKeyIsInvertedAndSurvivesRepaint()
 
     QSet<QPair<int, int>> inverted;
     for (int note : {37, 43})
-        for (const QRect &r : keys.geometry().highlightRects(note))
+        for (const QRect &r : keys.keyGeometry().highlightRects(note))
             for (int y = r.top(); y <= r.bottom(); ++y)
                 for (int x = r.left(); x <= r.right(); ++x)
                     inverted.insert({x, y});
@@ -460,7 +460,7 @@ void ControlsTest::heldKeyIsInvertedAndSurvivesRepaint()
     keys.setNoteWidth(12);
     QVERIFY(keys.isPressed(37));
     const QImage moved = keys.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QRect black = keys.geometry().highlightRects(37).first();
+    const QRect black = keys.keyGeometry().highlightRects(37).first();
     QCOMPARE(moved.pixel(black.center()) & 0xFFFFFF, ~blackColour & 0xFFFFFF);
 
     keys.ReleaseNote(37, false);

@@ -110,8 +110,8 @@ void MainWindowKeysTest::placeAndLook()
     // It replaces the layout's place holder: one control of that name.
     QCOMPARE(w.findChildren<QWidget *>(QStringLiteral("MIDIKeys1")).size(), 1);
     QCOMPARE(keys->parentWidget(), &w);
-    QCOMPARE(keys->QWidget::geometry(), QRect(2, 280, 379, 25));
-    QVERIFY(w.rect().contains(keys->QWidget::geometry()));
+    QCOMPARE(keys->geometry(), QRect(2, 280, 379, 25));
+    QVERIFY(w.rect().contains(keys->geometry()));
     QCOMPARE(keys->WhiteBrush().color(), QColor(205, 255, 149));
     QCOMPARE(keys->BlackBrush().color(), QColor(Qt::black));
     QCOMPARE(keys->toolTip(), QStringLiteral("Click to play"));
@@ -130,7 +130,7 @@ void MainWindowKeysTest::placeAndLook()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QImage shot = w.grab().toImage();
-    const QPoint origin = keys->QWidget::geometry().topLeft();
+    const QPoint origin = keys->geometry().topLeft();
     QCOMPARE(shot.pixelColor(origin + QPoint(4, 22)), QColor(205, 255, 149));
     QCOMPARE(shot.pixelColor(origin + QPoint(10, 4)), QColor(Qt::black));
     QVERIFY(rig.outOpens().isEmpty());
