@@ -253,6 +253,40 @@ bool LoopbackMidi::takeFailure(const QString &function, int *code)
     return true;
 }
 
+LoopbackMidi::HandleCall LoopbackMidi::outCall(const QString &function, MidiHandle handle,
+                                                const QByteArray &bytes) const
+{
+    HandleCall call;
+    call.function = function;
+    call.device = outDeviceOf(handle);
+    call.bytes = bytes;
+    return call;
+}
+
+LoopbackMidi::HandleCall LoopbackMidi::inCall(const QString &function, MidiHandle handle) const
+{
+    HandleCall call;
+    call.function = function;
+    call.in = inDeviceOf(handle);
+    call.device = inNumber(call.in);
+    return call;
+}
+
+std::optional<int> LoopbackMidi::refuse(const HandleCall &call, bool known)
+{
+    int code = NoError;
+    if (takeFailure(call.function, &code))
+        return record(call, code);
+    if (!known)
+        return record(call, InvalidHandle);
+    return std::nullopt;
+}
+
+int LoopbackMidi::record(const HandleCall &call, int result)
+{
+    return record(call.function, call.device, call.bytes, result);
+}
+
 int LoopbackMidi::resolveOut(int deviceId) const
 {
     return deviceId == -1 ? m_defaultOut : deviceId;
@@ -344,73 +378,57 @@ int LoopbackMidi::outOpen(MidiHandle *handle, int deviceId, MidiCallback callbac
 
 int LoopbackMidi::outShortMessage(MidiHandle handle, quint32 message)
 {
-    const QString function = QStringLiteral("outShortMessage");
     std::lock_guard lock(m_mutex);
-    const int device = outDeviceOf(handle);
     const int length = shortMessageLength(quint8(message & 0xFF));
     const QByteArray bytes = unpack(message, length > 0 ? length : 3);
-    int code = NoError;
-    if (takeFailure(function, &code))
-        return record(function, device, bytes, code);
-    if (device < 0)
-        return record(function, device, bytes, InvalidHandle);
+    const HandleCall call = outCall(QStringLiteral("outShortMessage"), handle, bytes);
+    if (const std::optional<int> refused = refuse(call, call.device >= 0))
+        return *refused;
     if (length == 0)
-        return record(function, device, bytes, InvalidParameter);
+        return record(call, InvalidParameter);
     MidiSendQueue::Item item;
     item.handle = handle;
     item.bytes = bytes;
     item.word = message;
     item.stampNs = m_clock->nowNs();
     m_queue->post(std::move(item));
-    return record(function, device, bytes, NoError);
+    return record(call, NoError);
 }
 
 int LoopbackMidi::outPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
-    const QString function = QStringLiteral("outPrepareHeader");
     std::lock_guard lock(m_mutex);
-    const int device = outDeviceOf(handle);
-    int code = NoError;
-    if (takeFailure(function, &code))
-        return record(function, device, {}, code);
-    if (device < 0)
-        return record(function, device, {}, InvalidHandle);
-    return record(function, device, {}, MidiPlatform::outPrepareHeader(handle, header));
+    const HandleCall call = outCall(QStringLiteral("outPrepareHeader"), handle);
+    if (const std::optional<int> refused = refuse(call, call.device >= 0))
+        return *refused;
+    return record(call, MidiPlatform::outPrepareHeader(handle, header));
 }
 
 int LoopbackMidi::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
-    const QString function = QStringLiteral("outUnprepareHeader");
     std::lock_guard lock(m_mutex);
-    const int device = outDeviceOf(handle);
-    int code = NoError;
-    if (takeFailure(function, &code))
-        return record(function, device, {}, code);
-    if (device < 0)
-        return record(function, device, {}, InvalidHandle);
-    return record(function, device, {}, MidiPlatform::outUnprepareHeader(handle, header));
+    const HandleCall call = outCall(QStringLiteral("outUnprepareHeader"), handle);
+    if (const std::optional<int> refused = refuse(call, call.device >= 0))
+        return *refused;
+    return record(call, MidiPlatform::outUnprepareHeader(handle, header));
 }
 
 int LoopbackMidi::outLongMessage(MidiHandle handle, MidiHeader *header)
 {
-    const QString function = QStringLiteral("outLongMessage");
     std::lock_guard lock(m_mutex);
-    const int device = outDeviceOf(handle);
     QByteArray bytes;
     if (header)
         bytes = QByteArray(reinterpret_cast<const char *>(header->data.data()),
                            qsizetype(header->data.size()));
-    int code = NoError;
-    if (takeFailure(function, &code))
-        return record(function, device, bytes, code);
-    if (device < 0)
-        return record(function, device, bytes, InvalidHandle);
+    const HandleCall call = outCall(QStringLiteral("outLongMessage"), handle, bytes);
+    if (const std::optional<int> refused = refuse(call, call.device >= 0))
+        return *refused;
     if (!header || header->data.empty())
-        return record(function, device, bytes, InvalidParameter);
+        return record(call, InvalidParameter);
     if (!(header->flags & MidiHeader::Prepared))
-        return record(function, device, bytes, Unprepared);
+        return record(call, Unprepared);
     if (header->flags & MidiHeader::InQueue)
-        return record(function, device, bytes, StillQueued);
+        return record(call, StillQueued);
     header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
     MidiSendQueue::Item item;
     item.handle = handle;
@@ -418,44 +436,36 @@ int LoopbackMidi::outLongMessage(MidiHandle handle, MidiHeader *header)
     item.bytes = bytes;
     item.stampNs = m_clock->nowNs();
     m_queue->post(std::move(item));
-    return record(function, device, bytes, NoError);
+    return record(call, NoError);
 }
 
 int LoopbackMidi::outReset(MidiHandle handle)
 {
-    const QString function = QStringLiteral("outReset");
-    int device = -1;
+    HandleCall call;
     int waitMs = 0;
     {
         std::lock_guard lock(m_mutex);
-        device = outDeviceOf(handle);
-        int code = NoError;
-        if (takeFailure(function, &code))
-            return record(function, device, {}, code);
-        if (device < 0)
-            return record(function, device, {}, InvalidHandle);
+        call = outCall(QStringLiteral("outReset"), handle);
+        if (const std::optional<int> refused = refuse(call, call.device >= 0))
+            return *refused;
         waitMs = m_resetWaitMs;
     }
     const bool left = m_queue->flush(handle, waitMs);
     std::lock_guard lock(m_mutex);
-    return record(function, device, {}, left ? NoError : Timeout);
+    return record(call, left ? NoError : Timeout);
 }
 
 int LoopbackMidi::outClose(MidiHandle handle)
 {
-    const QString function = QStringLiteral("outClose");
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        const int device = outDeviceOf(handle);
-        int code = NoError;
-        if (takeFailure(function, &code))
-            return record(function, device, {}, code);
-        if (device < 0)
-            return record(function, device, {}, InvalidHandle);
+        const HandleCall call = outCall(QStringLiteral("outClose"), handle);
+        if (const std::optional<int> refused = refuse(call, call.device >= 0))
+            return *refused;
         callback = m_outHandles[handle].callback;
         m_outHandles.erase(handle);
-        record(function, device, {}, NoError);
+        record(call, NoError);
     }
     // Out of the queue first, so that no Done of it comes after the Close.
     m_queue->removeHandle(handle);
@@ -548,30 +558,20 @@ int LoopbackMidi::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback
 
 int LoopbackMidi::inPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
-    const QString function = QStringLiteral("inPrepareHeader");
     std::lock_guard lock(m_mutex);
-    InDevice *in = inDeviceOf(handle);
-    const int device = inNumber(in);
-    int code = NoError;
-    if (takeFailure(function, &code))
-        return record(function, device, {}, code);
-    if (!in)
-        return record(function, device, {}, InvalidHandle);
-    return record(function, device, {}, MidiPlatform::inPrepareHeader(handle, header));
+    const HandleCall call = inCall(QStringLiteral("inPrepareHeader"), handle);
+    if (const std::optional<int> refused = refuse(call, call.in != nullptr))
+        return *refused;
+    return record(call, MidiPlatform::inPrepareHeader(handle, header));
 }
 
 int LoopbackMidi::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
-    const QString function = QStringLiteral("inUnprepareHeader");
     std::lock_guard lock(m_mutex);
-    InDevice *in = inDeviceOf(handle);
-    const int device = inNumber(in);
-    int code = NoError;
-    if (takeFailure(function, &code))
-        return record(function, device, {}, code);
-    if (!in)
-        return record(function, device, {}, InvalidHandle);
-    return record(function, device, {}, MidiPlatform::inUnprepareHeader(handle, header));
+    const HandleCall call = inCall(QStringLiteral("inUnprepareHeader"), handle);
+    if (const std::optional<int> refused = refuse(call, call.in != nullptr))
+        return *refused;
+    return record(call, MidiPlatform::inUnprepareHeader(handle, header));
 }
 
 LoopbackMidi::InDevice *LoopbackMidi::lockDelivery(MidiHandle handle,
@@ -598,30 +598,26 @@ void LoopbackMidi::raise(const MidiCallback &callback,
 
 int LoopbackMidi::inAddBuffer(MidiHandle handle, MidiHeader *header)
 {
-    const QString function = QStringLiteral("inAddBuffer");
     std::unique_lock<std::recursive_mutex> delivery;
     InDevice *candidate = lockDelivery(handle, delivery);
     std::vector<MidiNotification> raised;
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        InDevice *in = inDeviceOf(handle);
-        const int device = inNumber(in);
-        int code = NoError;
-        if (takeFailure(function, &code))
-            return record(function, device, {}, code);
-        if (!in || in != candidate)
-            return record(function, device, {}, InvalidHandle);
+        const HandleCall call = inCall(QStringLiteral("inAddBuffer"), handle);
+        InDevice *in = call.in;
+        if (const std::optional<int> refused = refuse(call, in && in == candidate))
+            return *refused;
         if (!header || header->data.empty())
-            return record(function, device, {}, InvalidParameter);
+            return record(call, InvalidParameter);
         if (!(header->flags & MidiHeader::Prepared))
-            return record(function, device, {}, Unprepared);
+            return record(call, Unprepared);
         if (header->flags & MidiHeader::InQueue)
-            return record(function, device, {}, StillQueued);
+            return record(call, StillQueued);
         header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
         header->bytesRecorded = 0;
         in->buffers.push_back(header);
-        record(function, device, {}, NoError);
+        record(call, NoError);
         drain(*in, raised);
         callback = in->callback;
     }
@@ -631,53 +627,41 @@ int LoopbackMidi::inAddBuffer(MidiHandle handle, MidiHeader *header)
 
 int LoopbackMidi::inStart(MidiHandle handle)
 {
-    const QString function = QStringLiteral("inStart");
     std::lock_guard lock(m_mutex);
-    InDevice *in = inDeviceOf(handle);
-    const int device = inNumber(in);
-    int code = NoError;
-    if (takeFailure(function, &code))
-        return record(function, device, {}, code);
-    if (!in)
-        return record(function, device, {}, InvalidHandle);
+    const HandleCall call = inCall(QStringLiteral("inStart"), handle);
+    InDevice *in = call.in;
+    if (const std::optional<int> refused = refuse(call, in != nullptr))
+        return *refused;
     if (!in->started) {
         in->started = true;
         in->startNs = m_clock->nowNs();
     }
-    return record(function, device, {}, NoError);
+    return record(call, NoError);
 }
 
 int LoopbackMidi::inStop(MidiHandle handle)
 {
-    const QString function = QStringLiteral("inStop");
     std::lock_guard lock(m_mutex);
-    InDevice *in = inDeviceOf(handle);
-    const int device = inNumber(in);
-    int code = NoError;
-    if (takeFailure(function, &code))
-        return record(function, device, {}, code);
-    if (!in)
-        return record(function, device, {}, InvalidHandle);
+    const HandleCall call = inCall(QStringLiteral("inStop"), handle);
+    InDevice *in = call.in;
+    if (const std::optional<int> refused = refuse(call, in != nullptr))
+        return *refused;
     in->started = false;
-    return record(function, device, {}, NoError);
+    return record(call, NoError);
 }
 
 int LoopbackMidi::inReset(MidiHandle handle)
 {
-    const QString function = QStringLiteral("inReset");
     std::unique_lock<std::recursive_mutex> delivery;
     InDevice *candidate = lockDelivery(handle, delivery);
     std::vector<MidiNotification> raised;
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        InDevice *in = inDeviceOf(handle);
-        const int device = inNumber(in);
-        int code = NoError;
-        if (takeFailure(function, &code))
-            return record(function, device, {}, code);
-        if (!in || in != candidate)
-            return record(function, device, {}, InvalidHandle);
+        const HandleCall call = inCall(QStringLiteral("inReset"), handle);
+        InDevice *in = call.in;
+        if (const std::optional<int> refused = refuse(call, in && in == candidate))
+            return *refused;
         in->started = false;
         in->waiting.clear();
         in->waitingOffset = 0;
@@ -694,7 +678,7 @@ int LoopbackMidi::inReset(MidiHandle handle)
             raised.push_back(back);
         }
         in->buffers.clear();
-        record(function, device, {}, NoError);
+        record(call, NoError);
         callback = in->callback;
     }
     raise(callback, raised);
@@ -703,28 +687,24 @@ int LoopbackMidi::inReset(MidiHandle handle)
 
 int LoopbackMidi::inClose(MidiHandle handle)
 {
-    const QString function = QStringLiteral("inClose");
     std::unique_lock<std::recursive_mutex> delivery;
     InDevice *candidate = lockDelivery(handle, delivery);
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        InDevice *in = inDeviceOf(handle);
-        const int device = inNumber(in);
-        int code = NoError;
-        if (takeFailure(function, &code))
-            return record(function, device, {}, code);
-        if (!in || in != candidate)
-            return record(function, device, {}, InvalidHandle);
+        const HandleCall call = inCall(QStringLiteral("inClose"), handle);
+        InDevice *in = call.in;
+        if (const std::optional<int> refused = refuse(call, in && in == candidate))
+            return *refused;
         if (!in->buffers.empty())
-            return record(function, device, {}, StillQueued);
+            return record(call, StillQueued);
         callback = in->callback;
         in->handle = NoMidiHandle;
         in->callback = nullptr;
         in->started = false;
         in->waiting.clear();
         in->waitingOffset = 0;
-        record(function, device, {}, NoError);
+        record(call, NoError);
     }
     if (callback) {
         MidiNotification close;

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class Sleeper;
@@ -159,8 +160,27 @@ private:
         MidiNotification notification;
     };
 
+    // A call on a handle (m_mutex held): the function's name, the device the
+    // handle names (-1 for none; for input, also the device itself) and the
+    // bytes the log shows.
+    struct HandleCall
+    {
+        QString function;
+        int device = -1;
+        InDevice *in = nullptr;
+        QByteArray bytes;
+    };
+
     int record(const QString &function, int device, const QByteArray &bytes, int result);
+    int record(const HandleCall &call, int result);
     bool takeFailure(const QString &function, int *code);
+    HandleCall outCall(const QString &function, MidiHandle handle,
+                       const QByteArray &bytes = {}) const;
+    HandleCall inCall(const QString &function, MidiHandle handle) const;
+    // What every call on a handle checks first: an injected failure of the
+    // function, then a handle that names no device (known false). Either is
+    // recorded and its code given back; nothing when the call goes on.
+    std::optional<int> refuse(const HandleCall &call, bool known);
     int resolveOut(int deviceId) const;
     int resolveIn(int deviceId) const;
     int outDeviceOf(MidiHandle handle) const;
