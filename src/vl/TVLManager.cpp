@@ -1,5 +1,6 @@
 #include "TVLManager.h"
 
+#include "MidiErrorText.h"
 #include "RegEdit.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
@@ -31,6 +32,7 @@ QByteArray readAll(const QString &fileName)
 TVLManager::TVLManager(QObject *owner, MidiPlatform *platform, const RegRoot &settings,
                        const QString &programFolder)
     : QObject(owner)
+    , m_platform(platform)
     , m_dump(VoiceDump::FullLength, '\0')
 {
     m_knobBitmap = QImage(KnobResource);
@@ -176,7 +178,7 @@ void TVLManager::SendRemoteSwitch(quint8 switchNumber, bool release)
 {
     if (!m_midiOut->IsOpen())
         m_midiOut->Open();
-    m_midiOut->SendLongMessage(RemoteSwitchMessage(m_deviceId, switchNumber, release));
+    submitLong(RemoteSwitchMessage(m_deviceId, switchNumber, release));
 }
 
 void TVLManager::CloseOutput()
@@ -187,5 +189,14 @@ void TVLManager::CloseOutput()
 void TVLManager::sendLong(const QByteArray &message)
 {
     m_midiOut->Open();
-    m_midiOut->SendLongMessage(message);
+    submitLong(message);
+}
+
+void TVLManager::submitLong(const QByteArray &message)
+{
+    // A block the platform refuses never reaches the instrument: say so, rather
+    // than let the caller go on as if the voice had been sent.
+    const int code = m_midiOut->SendLongMessage(message);
+    if (code != MidiPlatform::NoError)
+        throw VentaroError(MidiPortErrorMessage(code, false, m_midiOut->DeviceName(), m_platform));
 }

@@ -114,8 +114,12 @@ public:
 private:
     void loadParamDoc(const QString &programFolder);
     void readDeviceId(const RegRoot &settings);
+    // Opens the output, then hands the block over.
     void sendLong(const QByteArray &message);
+    // Hands one block to the output port; a refusal raises the port's error.
+    void submitLong(const QByteArray &message);
 
+    MidiPlatform *m_platform = nullptr;
     quint8 m_deviceId = 0;
     QStringList m_paramDoc;
     std::array<quint8, 4> m_sysExHeader{};

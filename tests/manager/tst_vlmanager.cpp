@@ -426,6 +426,36 @@ private slots:
         QCOMPARE(rig.sent().size(), 1);
     }
 
+    void refusedBlockRaises_data()
+    {
+        QTest::addColumn<int>("send");
+        QTest::newRow("current") << 0;
+        QTest::newRow("custom") << 1;
+        QTest::newRow("internal") << 2;
+        QTest::newRow("remote switch") << 3;
+    }
+
+    // A block the platform refuses must not pass for sent.
+    void refusedBlockRaises()
+    {
+        QFETCH(int, send);
+        Rig rig;
+        TVLManager &manager = rig.make();
+        rig.midi.failNext(QStringLiteral("outLongMessage"), MidiPlatform::DeviceGone);
+        const auto act = [&] {
+            switch (send) {
+            case 0: manager.SendToCurrent(); break;
+            case 1: manager.SendToCustom(2); break;
+            case 2: manager.SendToInternal(2); break;
+            default: manager.SendRemoteSwitch(7, false); break;
+            }
+        };
+        QVERIFY_THROWS_EXCEPTION(VentaroError, act());
+        QVERIFY(rig.sent().isEmpty());
+        act(); // the next one goes out
+        QCOMPARE(rig.sent().size(), 1);
+    }
+
     void closeOutput()
     {
         Rig rig;
