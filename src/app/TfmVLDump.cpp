@@ -6,6 +6,8 @@
 #include "FileDialog.h"
 #include "FrontPanelRemote.h"
 #include "ButtonGlyphs.h"
+#include "DeviceComboBox.h"
+#include "MidiErrorText.h"
 #include "Prompts.h"
 #include "RegEdit.h"
 #include "TfmLibVoices.h"
@@ -52,6 +54,44 @@ const QString kOpenAtStartMarker = QStringLiteral("CBX");
 const QColor kWhiteKeys(205, 255, 149);
 // Files of this extension (any case of letters) are voice libraries.
 const QString kLibraryExtension = QStringLiteral("lib");
+// Follows the name of a remembered device that is not there now.
+const QString kNotConnected = QStringLiteral("(not connected)");
+
+// The rows of a port's list: its devices as last listed, each row holding
+// the device's name, the chosen one selected. A chosen device that is not
+// listed gets a greyed row of its own, marked as not connected: the user
+// sees what is remembered, never another device in its place.
+template <typename Port>
+void fillDeviceRows(QComboBox *box, const Port &port, const QString &notConnected)
+{
+    const QSignalBlocker quiet(box);
+    box->clear();
+    for (const QString &name : port.DeviceNames())
+        box->addItem(name, name);
+    if (port.DeviceAbsent()) {
+        box->addItem(port.DeviceName() + QLatin1Char(' ') + notConnected, port.DeviceName());
+        box->setItemData(box->count() - 1, box->palette().brush(QPalette::Disabled, QPalette::Text),
+                         Qt::ForegroundRole);
+        box->setCurrentIndex(box->count() - 1);
+    } else {
+        box->setCurrentIndex(port.DeviceID());
+    }
+}
+
+// Takes the device of a row the user picked, by its name: the port's list
+// may have changed since the rows were shown. Then opens it as chosen.
+template <typename Port>
+void chooseDeviceRow(QComboBox *box, int row, Port &port, bool input)
+{
+    const QString name = box->itemData(row).toString();
+    if (name.compare(port.DeviceName(), Qt::CaseInsensitive) != 0) {
+        port.RefreshDevices();
+        const int id = port.DeviceNames().indexOf(name);
+        if (id < 0)
+            throw VentaroError(MidiPortErrorMessage(MidiPlatform::NotConnected, input, name, nullptr));
+        port.setDeviceID(id);
+    }
+}
 
 QString settingsKey() { return RegSettingsRoot + kDeviceKey; }
 QString midiSettingsKey() { return settingsKey() + kMidiKeySuffix; }
@@ -113,6 +153,9 @@ QString TfmVLDump::initialCaption()
 
 void TfmVLDump::connectHandlers()
 {
+    // The device lists show the machine as it is when the user opens them.
+    for (DeviceComboBox *box : {ui->cbxMidiIn, ui->cbxMidiOut})
+        box->OnPopup = [this] { m_guard.run([this] { RefreshDeviceLists(); }); };
     connect(ui->cbxMidiIn, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxMidiInSelect));
     connect(ui->cbxMidiOut, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxMidiOutSelect));
     connect(ui->cbxDevNo, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxDevNoSelect));
@@ -180,12 +223,8 @@ void TfmVLDump::FormCreate()
     ui->cbxProm->setCurrentIndex(
         storedRow(ReadRegInteger(m_settings, settingsKey(), kPromValue, 0), kLastPromRow));
     // 4, 5. The ports' devices, the remembered ones selected.
-    ui->cbxMidiIn->clear();
-    ui->cbxMidiIn->addItems(m_manager->MidiIn()->DeviceNames());
-    ui->cbxMidiIn->setCurrentIndex(m_manager->MidiIn()->DeviceID());
-    ui->cbxMidiOut->clear();
-    ui->cbxMidiOut->addItems(m_manager->MidiOut()->DeviceNames());
-    ui->cbxMidiOut->setCurrentIndex(m_manager->MidiOut()->DeviceID());
+    fillDeviceRows(ui->cbxMidiIn, *m_manager->MidiIn(), translated(kNotConnected));
+    fillDeviceRows(ui->cbxMidiOut, *m_manager->MidiOut(), translated(kNotConnected));
     // 6 - 8.
     LoadSlotNames();
     ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
@@ -200,7 +239,7 @@ void TfmVLDump::cbxMidiInSelect()
     const int row = ui->cbxMidiIn->currentIndex();
     if (row < 0)
         return;
-    m_manager->MidiIn()->setDeviceID(row);
+    chooseDeviceRow(ui->cbxMidiIn, row, *m_manager->MidiIn(), true);
     m_manager->MidiIn()->Open(false);
 }
 
@@ -209,8 +248,17 @@ void TfmVLDump::cbxMidiOutSelect()
     const int row = ui->cbxMidiOut->currentIndex();
     if (row < 0)
         return;
-    m_manager->MidiOut()->setDeviceID(row);
+    chooseDeviceRow(ui->cbxMidiOut, row, *m_manager->MidiOut(), false);
     m_manager->MidiOut()->Open();
+}
+
+void TfmVLDump::RefreshDeviceLists()
+{
+    m_manager->MidiIn()->RefreshDevices();
+    m_manager->MidiOut()->RefreshDevices();
+    fillDeviceRows(ui->cbxMidiIn, *m_manager->MidiIn(), translated(kNotConnected));
+    fillDeviceRows(ui->cbxMidiOut, *m_manager->MidiOut(), translated(kNotConnected));
+    ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
 }
 
 void TfmVLDump::cbxDevNoSelect()

@@ -77,6 +77,9 @@ public:
     void FormCreate();
     void cbxMidiInSelect();
     void cbxMidiOutSelect();
+    // Lists the MIDI devices anew in both port lists, the chosen ones kept
+    // selected by name (run whenever a list drops down).
+    void RefreshDeviceLists();
     void cbxDevNoSelect();
     void FormCloseQuery();
     void FormClose();

@@ -11,13 +11,25 @@ std::pair<MidiPlatform *, int> JoinedMidiPlatform::locate(int deviceId, bool inp
         return {&m_first, -1};
     if (deviceId < 0)
         return {nullptr, deviceId};
-    const int firstCount = input ? m_first.inDeviceCount() : m_first.outDeviceCount();
-    if (deviceId < firstCount)
+    const int first = firstCount(input);
+    if (deviceId < first)
         return {&m_first, deviceId};
     const int secondCount = input ? m_second.inDeviceCount() : m_second.outDeviceCount();
-    if (deviceId - firstCount < secondCount)
-        return {&m_second, deviceId - firstCount};
+    if (deviceId - first < secondCount)
+        return {&m_second, deviceId - first};
     return {nullptr, deviceId};
+}
+
+int JoinedMidiPlatform::firstCount(bool input) const
+{
+    {
+        std::lock_guard lock(m_mutex);
+        const int known = input ? m_firstInCount : m_firstOutCount;
+        if (known >= 0)
+            return known;
+    }
+    return input ? inDeviceCount() - m_second.inDeviceCount()
+                 : outDeviceCount() - m_second.outDeviceCount();
 }
 
 int JoinedMidiPlatform::open(MidiHandle *handle, int deviceId, MidiCallback callback,
@@ -55,7 +67,12 @@ void JoinedMidiPlatform::forget(MidiHandle handle)
 
 int JoinedMidiPlatform::outDeviceCount() const
 {
-    return m_first.outDeviceCount() + m_second.outDeviceCount();
+    const int first = m_first.outDeviceCount();
+    {
+        std::lock_guard lock(m_mutex);
+        m_firstOutCount = first;
+    }
+    return first + m_second.outDeviceCount();
 }
 
 QString JoinedMidiPlatform::outDeviceName(int deviceId) const
@@ -113,7 +130,12 @@ int JoinedMidiPlatform::outClose(MidiHandle handle)
 
 int JoinedMidiPlatform::inDeviceCount() const
 {
-    return m_first.inDeviceCount() + m_second.inDeviceCount();
+    const int first = m_first.inDeviceCount();
+    {
+        std::lock_guard lock(m_mutex);
+        m_firstInCount = first;
+    }
+    return first + m_second.inDeviceCount();
 }
 
 QString JoinedMidiPlatform::inDeviceName(int deviceId) const

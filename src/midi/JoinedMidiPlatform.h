@@ -11,6 +11,11 @@
 // joined with the loopback platform of its simulated instrument, so the
 // instrument shows up after the machine's devices in both port lists.
 //
+// Device numbers stand for the lists as taken by the last count call (as
+// the platforms' own numbers do): names and opens read that snapshot, so a
+// device that came or went on the first platform in between never shifts
+// a number onto the second platform's devices.
+//
 // Device -1 (the default device) is the first platform's. Handles are this
 // platform's own and name the inner platform's handle; callbacks and
 // headers go through unchanged. Neither platform is owned; both must
@@ -53,6 +58,8 @@ private:
     // Which platform and which of its devices a joined device number names;
     // a null platform for a number that names none.
     std::pair<MidiPlatform *, int> locate(int deviceId, bool input) const;
+    // The first platform's count as last taken (taken now if never).
+    int firstCount(bool input) const;
     int open(MidiHandle *handle, int deviceId, MidiCallback callback, bool input);
     Inner inner(MidiHandle handle) const;
     void forget(MidiHandle handle);
@@ -69,6 +76,8 @@ private:
     MidiPlatform &m_first;
     MidiPlatform &m_second;
     mutable std::mutex m_mutex;
+    mutable int m_firstOutCount = -1; // guarded by m_mutex
+    mutable int m_firstInCount = -1;
     std::map<MidiHandle, Inner> m_handles;
     MidiHandle m_nextHandle = 1;
 };

@@ -58,7 +58,7 @@ LoopbackMidi::LoopbackMidi(Sleeper *clock)
     : m_clock(clock)
 {
     m_queue = std::make_unique<MidiSendQueue>(
-        [this](const MidiSendQueue::Item &item) { transmit(item); });
+        [this](const MidiSendQueue::Item &item) { return transmit(item); });
 }
 
 LoopbackMidi::~LoopbackMidi()
@@ -477,7 +477,7 @@ int LoopbackMidi::outClose(MidiHandle handle)
     return NoError;
 }
 
-void LoopbackMidi::transmit(const MidiSendQueue::Item &item)
+int LoopbackMidi::transmit(const MidiSendQueue::Item &item)
 {
     Receiver receiver;
     int device = -1;
@@ -485,7 +485,7 @@ void LoopbackMidi::transmit(const MidiSendQueue::Item &item)
         std::unique_lock lock(m_mutex);
         device = outDeviceOf(item.handle);
         if (device < 0)
-            return; // closed meanwhile
+            return InvalidHandle; // closed meanwhile
         OutDevice *out = m_outs[size_t(device)].get();
         m_stallChanged.wait(lock, [&] { return !out->stalled || m_shuttingDown; });
         if (m_recording)
@@ -494,6 +494,7 @@ void LoopbackMidi::transmit(const MidiSendQueue::Item &item)
     }
     if (receiver)
         receiver(device, item.bytes, item.stampNs);
+    return NoError;
 }
 
 // --- input ---

@@ -188,7 +188,7 @@ private:
     InDevice *lockDelivery(MidiHandle handle, std::unique_lock<std::recursive_mutex> &delivery);
     void raise(const MidiCallback &callback, const std::vector<MidiNotification> &notifications);
     InDevice *inDeviceOf(MidiHandle handle) const;
-    void transmit(const MidiSendQueue::Item &item);
+    int transmit(const MidiSendQueue::Item &item);
     void parse(InDevice &device, const QByteArray &bytes, std::vector<MidiNotification> &out);
     void drain(InDevice &device, std::vector<MidiNotification> &out);
     qint64 sinceStartMs(const InDevice &device) const;

@@ -12,12 +12,29 @@ const char *const MidiSubKey = "\\Midi";
 
 MidiDeviceChoice::MidiDeviceChoice(const MidiPlatform *platform, bool input,
                                    const RegRoot &settings)
-    : m_settings(settings), m_valueName(QLatin1String(input ? InValueName : OutValueName))
+    : m_platform(platform)
+    , m_input(input)
+    , m_settings(settings)
+    , m_valueName(QLatin1String(input ? InValueName : OutValueName))
 {
     Q_ASSERT(platform);
-    const int count = input ? platform->inDeviceCount() : platform->outDeviceCount();
+    m_names = List();
+}
+
+QStringList MidiDeviceChoice::List() const
+{
+    // The count takes the platform's list anew; the names are read from it.
+    QStringList names;
+    const int count = m_input ? m_platform->inDeviceCount() : m_platform->outDeviceCount();
     for (int id = 0; id < count; ++id)
-        m_names << (input ? platform->inDeviceName(id) : platform->outDeviceName(id));
+        names << (m_input ? m_platform->inDeviceName(id) : m_platform->outDeviceName(id));
+    return names;
+}
+
+void MidiDeviceChoice::Refresh()
+{
+    m_names = List();
+    m_id = IndexOf(m_name);
 }
 
 QString MidiDeviceChoice::SettingsPath() const
@@ -41,8 +58,8 @@ void MidiDeviceChoice::Restore()
         return;
     const QString saved = ReadRegString(m_settings, SettingsPath(), m_valueName, QString());
     m_id = IndexOf(saved);
-    if (m_id >= 0)
-        m_name = saved;
+    // A name not listed now stays chosen: the device is opened once it is back.
+    m_name = saved;
 }
 
 void MidiDeviceChoice::Choose(int id)

@@ -7,14 +7,19 @@
 #include <QStringList>
 
 // The device a MIDI port is set to: the platform's input or output devices
-// as listed once when the port is made, the chosen index and name, and the
-// name remembered under "<root><RegKeyName>\Midi", value "In" or "Out".
-// Names are matched without regard to case. Opening, closing and errors
-// stay with the port; this only keeps and stores the choice.
+// as last listed, the chosen name and its index in that list, and the name
+// remembered under "<root><RegKeyName>\Midi", value "In" or "Out".
+//
+// The name decides: devices come and go, so the list is taken anew
+// (Refresh) whenever the port opens or a window shows it, and the index
+// follows the name. A chosen name that is not listed stays chosen (the
+// device may come back), with index -1. Names are matched without regard to
+// case. Opening, closing and errors stay with the port.
 class MidiDeviceChoice
 {
 public:
     // Lists the input (or output) devices; ID -1, no name, no key name.
+    // The platform must outlive the choice.
     MidiDeviceChoice(const MidiPlatform *platform, bool input, const RegRoot &settings);
 
     const QStringList &Names() const { return m_names; }
@@ -25,13 +30,18 @@ public:
     const QString &RegKeyName() const { return m_regKeyName; }
     void setRegKeyName(const QString &value) { m_regKeyName = value; }
 
+    // Lists the devices anew; the chosen name keeps its place by name.
+    void Refresh();
+    // A device is chosen by name but is not in the list.
+    bool IsAbsent() const { return !m_name.isEmpty() && m_id < 0; }
+
     // -1 (no device) or the index of a listed device.
     bool IsValidID(int id) const { return id >= -1 && id < m_names.size(); }
     // Index of the listed device of that name, any case; -1 for none or "".
     int IndexOf(const QString &name) const;
 
-    // With a key name: the ID of the saved name, and that name when it is
-    // listed (otherwise the name is left as it is). Nothing is written.
+    // With a key name: the saved name, and its ID in the list (-1 while it is
+    // not listed). Nothing is written.
     void Restore();
     // Takes a valid ID and the listed name for it (none for -1); a device
     // is remembered when there is a key name.
@@ -40,6 +50,10 @@ public:
 private:
     QString SettingsPath() const;
 
+    QStringList List() const;
+
+    const MidiPlatform *m_platform;
+    bool m_input;
     RegRoot m_settings;
     QString m_valueName;
     QStringList m_names;

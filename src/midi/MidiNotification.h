@@ -22,6 +22,10 @@ struct MidiNotification
     quint32 message = 0;           // Data: status in the lowest byte, then data 1, data 2
     MidiHeader *header = nullptr;  // Done, LongData
     qint64 timeMs = 0;             // Data, LongData: milliseconds since input started
+    // Done: NoError when the message was handed whole to the transport,
+    // else the platform's code for why it was not (the device went away,
+    // the transport refused it, it was dropped at a reset).
+    int result = 0;
 };
 
 // One callback per open device. It may be empty (no notifications wanted).

@@ -8,12 +8,13 @@ struct ErrorTextEntry
     const char *text;
 };
 
-// Texts for both families; "device" reads "input device" or "output device".
+// Texts for both families: %1 reads "input" or "output", %2 names the list
+// of the main window where that device is chosen ("In" or "Out").
 constexpr ErrorTextEntry ErrorTexts[] = {
     {MidiPlatform::NoError, "The operation completed successfully."},
     {MidiPlatform::UnspecifiedError, "An unspecified MIDI error occurred."},
     {MidiPlatform::BadDeviceId, "The MIDI %1 device number is out of range."},
-    {MidiPlatform::NoDeviceChosen, "No MIDI %1 device is chosen."},
+    {MidiPlatform::NoDeviceChosen, "No MIDI %1 device is chosen: choose one under \"Midi %2:\"."},
     {MidiPlatform::DeviceBusy, "The MIDI %1 device is already in use."},
     {MidiPlatform::InvalidHandle, "The MIDI %1 device is not open."},
     {MidiPlatform::DeviceGone, "The MIDI %1 device is no longer available."},
@@ -25,6 +26,7 @@ constexpr ErrorTextEntry ErrorTexts[] = {
     {MidiPlatform::Timeout, "The MIDI %1 device did not take the data in time."},
     {MidiPlatform::DriverError, "The MIDI system reported an error."},
     {MidiPlatform::NotStarted, "MIDI input is not running."},
+    {MidiPlatform::NotConnected, "The MIDI %1 device is not connected."},
 };
 
 int prepare(MidiHeader *header)
@@ -78,8 +80,9 @@ std::optional<QString> MidiPlatform::standardErrorText(int code, bool isInput)
         if (entry.code != code)
             continue;
         QString text = QString::fromLatin1(entry.text);
-        if (text.contains(QLatin1String("%1")))
-            text = text.arg(isInput ? QStringLiteral("input") : QStringLiteral("output"));
+        text.replace(QLatin1String("%1"),
+                     isInput ? QStringLiteral("input") : QStringLiteral("output"));
+        text.replace(QLatin1String("%2"), isInput ? QStringLiteral("In") : QStringLiteral("Out"));
         return text;
     }
     return std::nullopt;

@@ -61,6 +61,7 @@ public:
         Timeout = 12,         // the MIDI system did not take the data in time
         DriverError = 13,     // the MIDI system reported a failure
         NotStarted = 14,      // input buffer or stop on input that is not running
+        NotConnected = 15,    // the chosen device is not listed now
     };
 
     virtual ~MidiPlatform() = default;

@@ -63,7 +63,7 @@ bool MidiSendQueue::busyWith(MidiHandle handle) const
     return false;
 }
 
-bool MidiSendQueue::flush(MidiHandle handle, int timeoutMs)
+bool MidiSendQueue::flush(MidiHandle handle, int timeoutMs, int droppedResult)
 {
     std::vector<MidiHeader *> unreported;
     MidiCallback callback;
@@ -98,7 +98,7 @@ bool MidiSendQueue::flush(MidiHandle handle, int timeoutMs)
             return false;
     }
     for (MidiHeader *header : unreported)
-        raiseDone(handle, header, callback);
+        raiseDone(header, callback, droppedResult);
     return false;
 }
 
@@ -108,7 +108,7 @@ void MidiSendQueue::waitIdle()
     m_idle.wait(lock, [&] { return m_queue.empty() && !m_inFlight; });
 }
 
-void MidiSendQueue::raiseDone(MidiHandle, MidiHeader *header, const MidiCallback &callback)
+void MidiSendQueue::raiseDone(MidiHeader *header, const MidiCallback &callback, int result)
 {
     header->flags &= ~quint32(MidiHeader::InQueue);
     header->flags |= MidiHeader::Done;
@@ -116,6 +116,7 @@ void MidiSendQueue::raiseDone(MidiHandle, MidiHeader *header, const MidiCallback
         MidiNotification done;
         done.kind = MidiNotification::Done;
         done.header = header;
+        done.result = result;
         callback(done);
     }
 }
@@ -132,7 +133,7 @@ void MidiSendQueue::run()
         m_inFlight = &entry;
         lock.unlock();
 
-        m_transmit(entry.item);
+        const int result = m_transmit(entry.item);
 
         {
             std::lock_guard notify(m_notifyMutex);
@@ -149,7 +150,7 @@ void MidiSendQueue::run()
             }
             lock.unlock();
             if (report)
-                raiseDone(entry.item.handle, entry.item.header, callback);
+                raiseDone(entry.item.header, callback, result);
             lock.lock();
             m_inFlight = nullptr;
         }

@@ -35,7 +35,9 @@ public:
         qint64 stampNs = 0;           // when it was posted, on the caller's clock
     };
     // Sends one message; runs on the sender thread, without any lock held.
-    using Transmit = std::function<void(const Item &)>;
+    // Returns NoError when the transport took it whole, else why not; a
+    // long message's Done carries that result.
+    using Transmit = std::function<int(const Item &)>;
 
     explicit MidiSendQueue(Transmit transmit);
     // Sends what is still queued, then ends the sender thread.
@@ -53,9 +55,9 @@ public:
     bool post(Item item);
     // Waits until nothing of the handle is queued or being sent, and every
     // Done of it has been raised. After timeoutMs, drops what is still queued,
-    // raises Done here for every long message of it not yet reported
-    // (queued or being sent) and returns false.
-    bool flush(MidiHandle handle, int timeoutMs);
+    // raises Done here, with droppedResult, for every long message of it
+    // not yet reported (queued or being sent) and returns false.
+    bool flush(MidiHandle handle, int timeoutMs, int droppedResult = MidiPlatform::Timeout);
     // Waits until everything posted so far has left.
     void waitIdle();
 
@@ -68,7 +70,7 @@ private:
 
     void run();
     bool busyWith(MidiHandle handle) const;
-    void raiseDone(MidiHandle handle, MidiHeader *header, const MidiCallback &callback);
+    void raiseDone(MidiHeader *header, const MidiCallback &callback, int result);
 
     Transmit m_transmit;
     mutable std::mutex m_mutex;

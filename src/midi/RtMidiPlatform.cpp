@@ -225,7 +225,7 @@ RtMidiPlatform::RtMidiPlatform(Sleeper &clock, Backend backend, const QString &c
       m_clientName(clientName.toStdString())
 {
     m_queue = std::make_unique<MidiSendQueue>(
-        [this](const MidiSendQueue::Item &item) { transmit(item); });
+        [this](const MidiSendQueue::Item &item) { return transmit(item); });
 }
 
 RtMidiPlatform::~RtMidiPlatform()
@@ -294,7 +294,10 @@ bool RtMidiPlatform::ownPort(const QString &name) const
 
 QStringList RtMidiPlatform::listPorts(bool input) const
 {
-    // Listing opens a client: the dead ones must be gone first.
+    // Listing opens a client: the dead ones must be gone first (RtMidi takes
+    // about a second to close a client of a server that ended). Then the
+    // list is that of whatever server runs now: one started again under the
+    // same name is reached in the same process.
     const_cast<RtMidiPlatform *>(this)->sweep();
     waitForReaper();
     QStringList names;
@@ -530,64 +533,83 @@ void RtMidiPlatform::sweep()
 {
     // libjack frees the clients of a server that has ended as soon as this
     // process opens a new client, and closing them after that crashes: they
-    // are closed here, before anything new is opened.
-    std::vector<std::pair<MidiHandle, std::shared_ptr<OutDevice>>> ended;
+    // are closed here, before anything new is opened. The ports keep their
+    // handles: the next send fails at once, without a new client (which
+    // would have to wait for these to close), and the port lets it go.
+    std::vector<std::pair<MidiHandle, std::shared_ptr<OutDevice>>> outs;
     std::vector<std::shared_ptr<InDevice>> ins;
     {
         std::lock_guard lock(m_mutex);
-        for (auto it = m_outs.begin(); it != m_outs.end();) {
-            if (it->second->gone()) {
-                ended.emplace_back(it->first, it->second);
-                it = m_outs.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        for (const auto &[handle, device] : m_outs)
+            outs.emplace_back(handle, device);
         for (const auto &[handle, device] : m_ins)
             ins.push_back(device);
     }
-    for (auto &[handle, device] : ended) {
-        // Blocks still queued are handed back, then the port learns that
-        // the device is closed: its next open fails with the reason.
-        m_queue->flush(handle, 0);
-        m_queue->removeHandle(handle);
-        let(std::move(device));
+    for (auto &[handle, device] : outs) {
+        Remains remains;
+        {
+            std::lock_guard sending(device->sending);
+            if (!device->out || !device->gone())
+                continue;
+            device->failed = true;
+            remains.out = std::move(device->out);
+            remains.watch = std::move(device->watch);
+        }
+        // Blocks still queued are handed back as not sent.
+        m_queue->flush(handle, 0, DeviceGone);
+        remains.keep = device;
+        bury(std::move(remains));
     }
     for (const std::shared_ptr<InDevice> &device : ins) {
-        if (!device->watch || device->watch->alive())
-            continue;
-        // The port keeps its handle; input just stays silent.
-        device->in.reset();
-        device->watch.reset();
+        Remains remains;
+        {
+            std::lock_guard deviceLock(device->mutex);
+            if (!device->in || !device->watch || device->watch->alive())
+                continue;
+            remains.in = std::move(device->in);
+            remains.watch = std::move(device->watch);
+        }
+        remains.keep = device;
+        bury(std::move(remains));
     }
 }
 
 void RtMidiPlatform::let(std::shared_ptr<OutDevice> device)
 {
+    Remains remains;
     {
         // Waits for a message of it being sent.
         std::lock_guard sending(device->sending);
         device->closed = true;
+        if (device->gone()) {
+            remains.out = std::move(device->out);
+            remains.watch = std::move(device->watch);
+        }
     }
     device->silence();
     const MidiCallback callback = device->callback;
-    if (device->gone()) {
+    if (remains.out || remains.watch) {
         // RtMidi waits a second for a JACK server that has ended: not here.
-        {
-            std::lock_guard lock(m_reapMutex);
-            m_toReap.push_back(std::move(device));
-            if (!m_reaper.joinable())
-                m_reaper = std::thread([this] { reap(); });
-        }
-        m_reapWake.notify_all();
-    } else {
-        device.reset();
+        remains.keep = device;
+        bury(std::move(remains));
     }
+    device.reset();
     if (callback) {
         MidiNotification close;
         close.kind = MidiNotification::Close;
         callback(close);
     }
+}
+
+void RtMidiPlatform::bury(Remains remains)
+{
+    {
+        std::lock_guard lock(m_reapMutex);
+        m_toReap.push_back(std::move(remains));
+        if (!m_reaper.joinable())
+            m_reaper = std::thread([this] { reap(); });
+    }
+    m_reapWake.notify_all();
 }
 
 void RtMidiPlatform::reap()
@@ -597,21 +619,20 @@ void RtMidiPlatform::reap()
         m_reapWake.wait(lock, [this] { return m_reaperStopping || !m_toReap.empty(); });
         if (m_toReap.empty())
             return;
-        std::vector<std::shared_ptr<OutDevice>> devices;
-        devices.swap(m_toReap);
+        std::vector<Remains> remains;
+        remains.swap(m_toReap);
         m_reaping = true;
         lock.unlock();
-        devices.clear();
+        for (Remains &each : remains) {
+            each.out.reset();
+            each.in.reset();
+            each.watch.reset();
+        }
+        remains.clear();
         lock.lock();
         m_reaping = false;
         m_reapWake.notify_all();
     }
-}
-
-bool RtMidiPlatform::reaping() const
-{
-    std::lock_guard lock(m_reapMutex);
-    return m_reaping || !m_toReap.empty();
 }
 
 void RtMidiPlatform::waitForReaper() const
@@ -621,18 +642,26 @@ void RtMidiPlatform::waitForReaper() const
                         [this] { return !m_reaping && m_toReap.empty(); });
 }
 
-void RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
+bool RtMidiPlatform::reaping() const
+{
+    std::lock_guard lock(m_reapMutex);
+    return m_reaping || !m_toReap.empty();
+}
+
+int RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
 {
     const std::shared_ptr<OutDevice> device = outDevice(item.handle);
     if (!device)
-        return; // closed meanwhile
+        return InvalidHandle; // closed meanwhile
     std::lock_guard sending(device->sending);
-    if (device->closed || device->gone())
-        return;
+    if (device->closed)
+        return InvalidHandle;
+    if (device->gone())
+        return DeviceGone;
     if (device->watch
         && !device->watch->waitForRoom(std::size_t(item.bytes.size()), SendWaitMs)) {
         device->failed = true;
-        return;
+        return DeviceGone;
     }
     device->errorSeen = false;
     try {
@@ -643,6 +672,14 @@ void RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
     }
     if (device->errorSeen)
         device->failed = true;
+    // A block counts as sent once the server has taken it: JACK moves it
+    // from RtMidi's ring buffer into the port in the next period. A server
+    // that ended a moment ago still takes the ring buffer's bytes, and only
+    // a period that never comes tells it.
+    if (!device->failed && item.header && device->watch
+        && !device->watch->waitPeriods(TakenPeriods, SendWaitMs))
+        device->failed = true;
+    return device->failed ? DeviceGone : NoError;
 }
 
 // ---- input ----------------------------------------------------------------
@@ -781,6 +818,9 @@ int RtMidiPlatform::inStart(MidiHandle handle)
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
+    // Its server ended: nothing will come (sweep let RtMidi's client go).
+    if (!device->in || (device->watch && !device->watch->alive()))
+        return DeviceGone;
     if (!device->started) {
         device->started = true;
         device->startNs = m_clock.nowNs();

@@ -14,6 +14,9 @@
 #include <thread>
 #include <vector>
 
+class RtMidiIn;
+class RtMidiJackWatch;
+class RtMidiOut;
 class Sleeper;
 
 // The machine's own MIDI devices through RtMidi.
@@ -38,6 +41,8 @@ class Sleeper;
 // a second to close a device of a dead server: that happens on a thread of
 // its own, and no new MIDI client is opened meanwhile (libjack would free
 // the dead clients under it): opens fail with DeviceGone, listing waits.
+// Once they are closed, the next listing or open reaches whatever server
+// runs then, the same name or another, in the same process.
 //
 // Input: SysEx is taken (ignoreTypes(false, ...)); each whole SysEx message
 // fills one queued buffer, real-time bytes are raised apart as Data,
@@ -58,11 +63,14 @@ public:
     static constexpr int SendWaitMs = 1000;
     // JACK periods to wait after connecting a port before it carries.
     static constexpr unsigned long ConnectPeriods = 3;
+    // JACK periods after which a SysEx block handed to RtMidi has surely
+    // been taken by the server (RtMidi moves it in the period after).
+    static constexpr unsigned long TakenPeriods = 2;
+    // How long listing waits for devices of a dead server to close.
+    static constexpr int ReapWaitMs = 3000;
     // Input buffer size asked of RtMidi (WinMM), above the largest message.
     static constexpr unsigned InputBufferBytes = 65536;
     static constexpr unsigned InputBufferCount = 4;
-    // How long listing waits for devices of a dead server to close.
-    static constexpr int ReapWaitMs = 3000;
     // Whole SysEx messages kept while no input buffer is queued.
     static constexpr std::size_t MaxWaitingMessages = 1024;
 
@@ -125,14 +133,27 @@ private:
     int apiCode() const { return rtMidiApi(m_backend); }
     std::shared_ptr<OutDevice> outDevice(MidiHandle handle) const;
     std::shared_ptr<InDevice> inDevice(MidiHandle handle) const;
-    void transmit(const MidiSendQueue::Item &item);
-    // Closes the JACK clients of devices whose server has ended: outputs
-    // are closed and their ports told; inputs fall silent.
+    int transmit(const MidiSendQueue::Item &item);
+    // What is left of a device whose JACK server ended: its RtMidi client
+    // and watch, closed on the reaper thread; `keep` holds the device (whose
+    // address RtMidi's callbacks carry) until then.
+    struct Remains
+    {
+        std::shared_ptr<void> keep;
+        std::unique_ptr<RtMidiOut> out;
+        std::unique_ptr<RtMidiIn> in;
+        std::unique_ptr<RtMidiJackWatch> watch;
+    };
+
+    // Hands the JACK clients of devices whose server has ended to the
+    // reaper; their handles stay, and every call on them fails DeviceGone
+    // at once until the port closes them.
     void sweep();
     // Lets a device go that nobody sends through any more, then tells its
     // port it is closed. One on a dead server goes to the reaper thread,
     // since RtMidi waits a second to close it.
     void let(std::shared_ptr<OutDevice> device);
+    void bury(Remains remains);
     void reap();
     bool reaping() const;
     void waitForReaper() const;
@@ -151,7 +172,7 @@ private:
     MidiHandle m_nextHandle = 1;
     mutable std::mutex m_reapMutex;
     mutable std::condition_variable m_reapWake;
-    std::vector<std::shared_ptr<OutDevice>> m_toReap;
+    std::vector<Remains> m_toReap;
     bool m_reaping = false;
     bool m_reaperStopping = false;
     std::thread m_reaper;

@@ -84,11 +84,25 @@ void TMidiCorvoIn::setMidiFilter(TMidiFilter *filter)
 void TMidiCorvoIn::Open(bool StartNow)
 {
     if (m_state == Opened) {
-        Start();
-        return;
+        try {
+            Start();
+            return;
+        } catch (const VentaroError &) {
+            if (m_state != Closed)
+                throw;
+            // The device went away under the open port: open the device of
+            // that name afresh, wherever it is now, and start it.
+            StartNow = true;
+        }
     }
     if (m_state == Started)
         return; // already running on its device
+    if (!m_choice.Name().isEmpty()) {
+        // The name decides, on the list as it is now; never another device.
+        m_choice.Refresh();
+        if (m_choice.IsAbsent())
+            RaiseError(MidiPlatform::NotConnected);
+    }
     MidiHandle handle = NoMidiHandle;
     const int code = m_platform->inOpen(
         &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
@@ -114,6 +128,13 @@ void TMidiCorvoIn::Start()
     const int code = m_platform->inStart(m_handle);
     if (code != MidiPlatform::NoError) {
         DestroyHandoff();
+        if (code == MidiPlatform::DeviceGone) {
+            // Nothing will ever come from it: let the handle go, so that the
+            // next Open looks the device up again by name.
+            m_platform->inClose(m_handle);
+            m_handle = NoMidiHandle;
+            m_state = Closed;
+        }
         RaiseError(code);
     }
     try {

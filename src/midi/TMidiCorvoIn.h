@@ -16,10 +16,12 @@
 #include <vector>
 
 
-// One MIDI input device of a platform: lists the input devices once,
-// remembers the chosen one by name under "<root><RegKeyName>\Midi", value
-// "In", opens, starts, stops and closes it, keeps two SysEx buffers of
-// 65536 bytes in circulation while started, and delivers what arrives.
+// One MIDI input device of a platform: lists the input devices, remembers
+// the chosen one by name under "<root><RegKeyName>\Midi", value "In", opens,
+// starts, stops and closes it, keeps two SysEx buffers of 65536 bytes in
+// circulation while started, and delivers what arrives. As for the output
+// port, the name decides which device opens, on the list as it is then; a
+// chosen name not listed raises NotConnected.
 //
 // States: Closed, Opened (device open, input not running), Started (input
 // running, buffers queued). Opened and Closed are entered through the
@@ -69,7 +71,12 @@ public:
 
     int DeviceID() const { return m_choice.ID(); }
     void setDeviceID(int value);
+    // The devices as last listed (at creation, at each open, at RefreshDevices).
     QStringList DeviceNames() const { return m_choice.Names(); }
+    // Lists the devices anew; the chosen name keeps its place by name.
+    void RefreshDevices() { m_choice.Refresh(); }
+    // A device is chosen by name but is not listed (not connected).
+    bool DeviceAbsent() const { return m_choice.IsAbsent(); }
     QString DeviceName() const { return m_choice.Name(); }
     void setDeviceName(const QString &value);
     // Not owned; cleared when the filter is destroyed.
@@ -83,9 +90,11 @@ public:
     TSysexReceived OnSysexReceived;
     TNotifyEvent OnStateChanged;
 
-    // Opened: starts, whatever StartNow says. Started: nothing. Closed:
-    // opens DeviceID (-1 passed unchanged), then starts if StartNow.
+    // Opened: starts, whatever StartNow says (a device that went away is
+    // opened afresh by name and started). Started: nothing. Closed: opens
+    // the device of the chosen name (none chosen: -1), then starts if StartNow.
     void Open(bool StartNow);
+    // A device that went away (DeviceGone) leaves the port Closed.
     void Start();
     void Stop();
     void Close();

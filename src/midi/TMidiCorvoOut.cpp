@@ -3,6 +3,10 @@
 #include "MidiErrorText.h"
 #include "VentaroError.h"
 
+#include <QScopeGuard>
+
+#include <chrono>
+
 namespace {
 
 constexpr quint8 FirstSystemStatus = 0xF0;
@@ -59,6 +63,7 @@ void TMidiCorvoOut::setDeviceID(int value)
     const bool wasOpen = m_isOpen;
     Close();
     m_choice.Choose(value);
+    m_lost = false;
     if (wasOpen)
         Open();
 }
@@ -76,6 +81,12 @@ void TMidiCorvoOut::Open()
 {
     if (m_isOpen)
         return;
+    if (!m_choice.Name().isEmpty()) {
+        // The name decides, on the list as it is now.
+        m_choice.Refresh();
+        if (m_choice.IsAbsent())
+            RaiseError(m_lost ? MidiPlatform::DeviceGone : MidiPlatform::NotConnected);
+    }
     MidiHandle handle = NoMidiHandle;
     const int code = m_platform->outOpen(
         &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
@@ -85,6 +96,7 @@ void TMidiCorvoOut::Open()
     }
     m_handle = handle;
     m_isOpen = true;
+    m_lost = false;
 }
 
 void TMidiCorvoOut::Close()
@@ -94,6 +106,8 @@ void TMidiCorvoOut::Close()
     ReleaseHeldNotes();
     ResetControllers();
     m_isOpen = false;
+    m_closing = true;
+    const auto closed = qScopeGuard([this] { m_closing = false; });
     const MidiHandle handle = m_handle;
     const int resetCode = m_platform->outReset(handle);
     if (resetCode != MidiPlatform::NoError) {
@@ -112,17 +126,37 @@ void TMidiCorvoOut::Close()
         RaiseError(closeCode);
 }
 
-void TMidiCorvoOut::SendShortMessage(const TEventData &msg)
+void TMidiCorvoOut::DeviceLost()
+{
+    m_lost = true;
+    if (!m_isOpen)
+        return;
+    m_isOpen = false;
+    m_closing = true;
+    const auto closed = qScopeGuard([this] { m_closing = false; });
+    const MidiHandle handle = m_handle;
+    m_platform->outReset(handle);
+    ReleaseAllPending();
+    m_platform->outClose(handle);
+    m_handle = NoMidiHandle;
+    std::lock_guard lock(m_tableMutex);
+    for (auto &channel : m_heldNotes)
+        channel.fill(0);
+}
+
+int TMidiCorvoOut::SendShortMessage(const TEventData &msg)
 {
     if (msg.status >= FirstSystemStatus)
-        return;
+        return MidiPlatform::NoError;
     std::lock_guard lock(m_tableMutex);
-    m_platform->outShortMessage(m_handle, msg.toWord());
+    const int code = m_platform->outShortMessage(m_handle, msg.toWord());
+    if (code == MidiPlatform::DeviceGone)
+        m_lost = true;
     const int channel = msg.status & ChannelMask;
     const quint8 kind = msg.status & KindMask;
     const int number = msg.data1;
     if (number >= NoteCount)
-        return; // not a note or controller number: nothing to count
+        return code; // not a note or controller number: nothing to count
     if (kind == NoteOff || (kind == NoteOn && msg.data2 == 0)) {
         if (m_heldNotes[channel][number] > 0)
             --m_heldNotes[channel][number];
@@ -131,15 +165,16 @@ void TMidiCorvoOut::SendShortMessage(const TEventData &msg)
     } else if (kind == ControlChange) {
         m_controllers[channel][number] = msg.data2;
     }
+    return code;
 }
 
-void TMidiCorvoOut::SendShortMessage(quint8 status, quint8 data1, quint8 data2)
+int TMidiCorvoOut::SendShortMessage(quint8 status, quint8 data1, quint8 data2)
 {
     TEventData msg;
     msg.status = status;
     msg.data1 = data1;
     msg.data2 = data2;
-    SendShortMessage(msg);
+    return SendShortMessage(msg);
 }
 
 int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
@@ -157,6 +192,8 @@ int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
         m_pending.push_back(std::move(owned));
     }
     const int code = m_platform->outLongMessage(handle, header);
+    if (code == MidiPlatform::DeviceGone)
+        m_lost = true;
     if (code != MidiPlatform::NoError)
         ReleasePending(header); // the platform never took it
     return code;
@@ -217,19 +254,36 @@ qint32 TMidiCorvoOut::ControllerValue(int channel, int controller) const
     return m_controllers[channel][controller];
 }
 
+int TMidiCorvoOut::WaitSent(int timeoutMs)
+{
+    std::unique_lock lock(m_pendingMutex);
+    const bool allDone = m_pendingChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                                   [this] { return m_pending.empty(); });
+    int code = m_sendFailure;
+    m_sendFailure = MidiPlatform::NoError;
+    if (code == MidiPlatform::DeviceGone)
+        m_lost = true;
+    if (code == MidiPlatform::NoError && !allDone)
+        code = MidiPlatform::Timeout;
+    return code;
+}
+
 int TMidiCorvoOut::PendingCount() const
 {
     std::lock_guard lock(m_pendingMutex);
     return int(m_pending.size());
 }
 
-void TMidiCorvoOut::ReleasePending(MidiHeader *header)
+void TMidiCorvoOut::ReleasePending(MidiHeader *header, int result)
 {
     std::lock_guard lock(m_pendingMutex);
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
         if (it->get() == header) {
             m_platform->outUnprepareHeader(m_handle, header);
             m_pending.erase(it);
+            if (result != MidiPlatform::NoError && m_sendFailure == MidiPlatform::NoError)
+                m_sendFailure = result;
+            m_pendingChanged.notify_all();
             return;
         }
     }
@@ -238,10 +292,13 @@ void TMidiCorvoOut::ReleasePending(MidiHeader *header)
 void TMidiCorvoOut::ReleaseAllPending()
 {
     std::lock_guard lock(m_pendingMutex);
+    if (!m_pending.empty() && m_sendFailure == MidiPlatform::NoError)
+        m_sendFailure = MidiPlatform::DeviceGone;
     while (!m_pending.empty()) {
         m_platform->outUnprepareHeader(m_handle, m_pending.front().get());
         m_pending.pop_front();
     }
+    m_pendingChanged.notify_all();
 }
 
 void TMidiCorvoOut::HandleDriverMessage(const MidiNotification &notification)
@@ -253,13 +310,15 @@ void TMidiCorvoOut::HandleDriverMessage(const MidiNotification &notification)
             OnStateChanged(this);
         break;
     case MidiNotification::Close:
+        if (!m_closing)
+            m_lost = true; // closed under the port: the device went away
         m_isOpen = false;
         m_handle = NoMidiHandle;
         if (OnStateChanged && !m_destroying)
             OnStateChanged(this);
         break;
     case MidiNotification::Done:
-        ReleasePending(notification.header);
+        ReleasePending(notification.header, notification.result);
         break;
     default:
         break;

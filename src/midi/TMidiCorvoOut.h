@@ -12,19 +12,28 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <list>
 #include <memory>
 #include <mutex>
 
-// One MIDI output device of a platform: lists the output devices once,
-// remembers the chosen one by name under "<root><RegKeyName>\Midi", value
-// "Out", opens and closes it, sends short messages and SysEx blocks, and
-// keeps the notes held and the controller values sent so that closing
-// leaves the instrument silent and its controllers at their defaults.
+// One MIDI output device of a platform: lists the output devices, remembers
+// the chosen one by name under "<root><RegKeyName>\Midi", value "Out", opens
+// and closes it, sends short messages and SysEx blocks, and keeps the notes
+// held and the controller values sent so that closing leaves the instrument
+// silent and its controllers at their defaults.
+//
+// The device is chosen by name: Open lists the devices anew and opens the
+// one of that name, wherever it is listed now. A chosen name that is not
+// listed raises NotConnected (DeviceGone once the platform closed the device
+// under the port), never opens another device. With no name chosen, Open
+// asks for the platform's default device (-1).
 //
 // The port never opens itself: call Open before sending. Platform refusals
 // of Open and Close (and a DeviceID that names no device) raise VentaroError
 // with MidiPortErrorMessage (the code's text, a line break, DeviceName).
+// SendLongMessage returns once the block is queued; WaitSent tells whether
+// every queued block left whole.
 //
 // Threads: everything is called from the window thread, except that
 // SendShortMessage may also come from an input port's callback thread
@@ -61,7 +70,12 @@ public:
     bool IsOpen() const { return m_isOpen; }
     int DeviceID() const { return m_choice.ID(); }
     void setDeviceID(int value);
+    // The devices as last listed (at creation, at each Open, at RefreshDevices).
     QStringList DeviceNames() const { return m_choice.Names(); }
+    // Lists the devices anew; the chosen name keeps its place by name.
+    void RefreshDevices() { m_choice.Refresh(); }
+    // A device is chosen by name but is not listed (not connected).
+    bool DeviceAbsent() const { return m_choice.IsAbsent(); }
     QString DeviceName() const { return m_choice.Name(); }
     void setDeviceName(const QString &value);
     QString RegKeyName() const { return m_choice.RegKeyName(); }
@@ -72,14 +86,24 @@ public:
 
     void Open();
     void Close();
-    // Drops status bytes from F0h up; otherwise sends (result ignored) and
-    // counts note-ons and note-offs and keeps controller values.
-    void SendShortMessage(const TEventData &msg);
-    void SendShortMessage(quint8 status, quint8 data1, quint8 data2);
+    // The device went away (a send reported DeviceGone): lets its handle go
+    // without the silencing passes, which nothing would hear, and forgets
+    // the notes it held. The next Open looks the device up again by name.
+    void DeviceLost();
+    // Drops status bytes from F0h up; otherwise sends, counts note-ons and
+    // note-offs and keeps controller values whatever the platform answers.
+    // Returns the platform's result (NoError for a dropped message).
+    int SendShortMessage(const TEventData &msg);
+    int SendShortMessage(quint8 status, quint8 data1, quint8 data2);
     // Copies the block and queues it; returns the platform's result at
     // once (0 = accepted). A refused block is released at once.
     int SendLongMessage(const quint8 *data, int length);
     int SendLongMessage(const QByteArray &bytes);
+    // Waits, at most timeoutMs, until every block queued has been reported
+    // done. NoError when all of them left whole since the last call; else
+    // the code of the first that did not (Timeout when some are still
+    // queued). Blocks released by Close count as not sent.
+    int WaitSent(int timeoutMs);
     void ReleaseHeldNotes();
     void ResetControllers();
 
@@ -91,7 +115,9 @@ public:
 
 private:
     void HandleDriverMessage(const MidiNotification &notification);
-    void ReleasePending(MidiHeader *header);
+    // Releases a block the platform is done with; a result other than
+    // NoError is kept for WaitSent.
+    void ReleasePending(MidiHeader *header, int result = MidiPlatform::NoError);
     void ReleaseAllPending();
     [[noreturn]] void RaiseError(int code) const;
 
@@ -103,6 +129,11 @@ private:
     std::array<std::array<qint32, NoteCount>, ChannelCount> m_heldNotes{};
     mutable std::recursive_mutex m_tableMutex;
     mutable std::mutex m_pendingMutex;
+    std::condition_variable m_pendingChanged;
     std::list<std::unique_ptr<MidiHeader>> m_pending;
+    int m_sendFailure = MidiPlatform::NoError; // guarded by m_pendingMutex
     bool m_destroying = false;
+    bool m_closing = false;
+    // The platform closed the device under the port (it went away).
+    std::atomic<bool> m_lost{false};
 };

@@ -155,7 +155,19 @@ void TVLManager::SendToInternal(int slot)
 void TVLManager::SendShortMessage(quint8 status, quint8 data1, quint8 data2)
 {
     m_midiOut->Open();
-    m_midiOut->SendShortMessage(status, data1, data2);
+    const int code = m_midiOut->SendShortMessage(status, data1, data2);
+    if (code != MidiPlatform::NoError)
+        raiseSendError(code);
+}
+
+void TVLManager::raiseSendError(int code)
+{
+    const QString message = MidiPortErrorMessage(code, false, m_midiOut->DeviceName(), m_platform);
+    // Let a dead device go, so that the next send opens the device of that
+    // name afresh, once it is back.
+    if (code == MidiPlatform::DeviceGone)
+        m_midiOut->DeviceLost();
+    throw VentaroError(message);
 }
 
 QByteArray TVLManager::RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber, bool release)
@@ -194,9 +206,12 @@ void TVLManager::sendLong(const QByteArray &message)
 
 void TVLManager::submitLong(const QByteArray &message)
 {
-    // A block the platform refuses never reaches the instrument: say so, rather
-    // than let the caller go on as if the voice had been sent.
-    const int code = m_midiOut->SendLongMessage(message);
+    // A block the platform refuses, or takes and then cannot send (its device
+    // went away meanwhile), never reaches the instrument: say so, rather than
+    // let the caller go on as if the voice had been sent.
+    int code = m_midiOut->SendLongMessage(message);
+    if (code == MidiPlatform::NoError)
+        code = m_midiOut->WaitSent(SentWaitMs);
     if (code != MidiPlatform::NoError)
-        throw VentaroError(MidiPortErrorMessage(code, false, m_midiOut->DeviceName(), m_platform));
+        raiseSendError(code);
 }

@@ -52,6 +52,10 @@ public:
     static constexpr quint8 RemoteSwitchPress = 0x01;
     static constexpr quint8 RemoteSwitchRelease = 0x00;
     static constexpr int RemoteSwitchLength = 9;
+    // How long a send waits for its block to leave before it fails. The
+    // sender hands a block to the MIDI system within milliseconds; a system
+    // that takes nothing for this long is as good as gone.
+    static constexpr int SentWaitMs = 3000;
 
     // Events of the published interface; nothing in the manager raises them.
     using TRequestComplete = std::function<void(QObject *sender, const QByteArray &request)>;
@@ -89,13 +93,19 @@ public:
     // returns false and changes nothing.
     bool LoadVoice(const QByteArray &stream);
 
+    // Sends return once every byte was handed to the MIDI system; anything
+    // else (no device, a device gone, a block refused or dropped) raises the
+    // output port's error, so a caller goes on only after a real send. Over
+    // a MIDI cable "handed over" is as far as anyone can know.
+
     // Seals the working dump for the current device number and sends it.
     void SendToCurrent();
     // Sends the working voice as a custom voice dump to slot 1..6 (others: 1).
     void SendToCustom(int slot);
     // Sends the working voice as an internal voice dump to slot 1..64 (others: 1).
     void SendToInternal(int slot);
-    // One short message, status byte unchanged.
+    // One short message, status byte unchanged; a message the MIDI system
+    // refuses raises.
     void SendShortMessage(quint8 status, quint8 data1, quint8 data2);
     // Presses (release false) or releases (release true) a front-panel button.
     void SendRemoteSwitch(quint8 switchNumber, bool release);
@@ -116,8 +126,12 @@ private:
     void readDeviceId(const RegRoot &settings);
     // Opens the output, then hands the block over.
     void sendLong(const QByteArray &message);
-    // Hands one block to the output port; a refusal raises the port's error.
+    // Hands one block to the output port and waits until it has left; a
+    // refusal, or a block that did not leave, raises the port's error.
     void submitLong(const QByteArray &message);
+    // Raises the output port's error for a send that failed; a device that
+    // went away is closed first.
+    [[noreturn]] void raiseSendError(int code);
 
     MidiPlatform *m_platform = nullptr;
     quint8 m_deviceId = 0;

@@ -267,7 +267,11 @@ void MainWindowTest::rememberedPorts()
     WriteRegString(rig.settings, kMidiKey, QStringLiteral("Out"), QStringLiteral("Gone"));
     rig.open();
     QCOMPARE(rig.combo("cbxMidiIn")->currentIndex(), 1);
-    QCOMPARE(rig.combo("cbxMidiOut")->currentIndex(), -1);
+    // A remembered device that is not there is shown as such, never another.
+    QCOMPARE(rig.rows("cbxMidiOut"),
+             (QStringList{QStringLiteral("First"), QStringLiteral("Second"),
+                          QStringLiteral("Gone (not connected)")}));
+    QCOMPARE(rig.combo("cbxMidiOut")->currentIndex(), 2);
     QVERIFY(rig.platform.calls().isEmpty());
 }
 

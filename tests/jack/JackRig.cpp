@@ -179,10 +179,10 @@ bool JackRig::startSimulator(const QString &program, const QStringList &argument
     QFile::remove(simulatorLog());
     QProcess simulator;
     simulator.setProgram(program);
-    simulator.setArguments(arguments
-                           + QStringList{QStringLiteral("--api"), QStringLiteral("jack"),
-                                         QStringLiteral("--name"),
-                                         QLatin1String(SimulatorName)});
+    // The arguments come last, so that a --name among them wins.
+    simulator.setArguments(QStringList{QStringLiteral("--api"), QStringLiteral("jack"),
+                                       QStringLiteral("--name"), QLatin1String(SimulatorName)}
+                           + arguments);
     simulator.setProcessEnvironment(clientEnvironment(m_serverName));
     m_outputFile = simulatorLog();
     m_errorFile = simulatorErrors();

@@ -38,7 +38,11 @@ public:
     // Starts a server and waits until it answers. False with a reason.
     // The name is a fresh one unless given.
     bool startServer(QString *error, const QString &name = QString());
-    // Starts the simulator program on the server and waits for its ready line.
+    // Uses a server another rig started: this rig starts only a simulator
+    // on it, and stops only that.
+    void joinServer(const QString &name) { m_serverName = name; }
+    // Starts the simulator program on the server and waits for its ready line
+    // ("--name NAME" among the arguments names its ports).
     bool startSimulator(const QString &program, const QStringList &arguments, QString *error);
     // Points this process's JACK clients at the server.
     void useServer() const;

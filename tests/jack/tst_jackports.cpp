@@ -280,8 +280,8 @@ void TestJackPorts::managerTakesPanelDumpOut()
     manager.CloseOutput();
 }
 
-// The server is killed under open ports: within a second the output port
-// reads as closed and the next send raises the platform's text; closing
+// The server is killed under open ports: the next send raises the
+// platform's text within a second and the port lets the device go; closing
 // does not hang; ports made afterwards work on a new server.
 void TestJackPorts::deadServerRaisesOnNextSend()
 {
@@ -304,7 +304,6 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         doomed.signalServer(SIGKILL);
         QElapsedTimer timer;
         timer.start();
-        QTRY_VERIFY_WITH_TIMEOUT(!manager.MidiOut()->IsOpen(), 1000);
         QString raised;
         try {
             manager.SendToCurrent();
@@ -314,6 +313,8 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(raised, MidiPortErrorMessage(MidiPlatform::DeviceGone, false, inputName(),
                                               m_platform.get()));
+        // The port let the dead device go.
+        QVERIFY(!manager.MidiOut()->IsOpen());
         QCOMPARE(manager.MidiOut()->PendingCount(), 0);
 
         timer.restart();

@@ -1,0 +1,8 @@
+#include "DeviceComboBox.h"
+
+void DeviceComboBox::showPopup()
+{
+    if (OnPopup)
+        OnPopup();
+    QComboBox::showPopup();
+}

@@ -1,0 +1,442 @@
+// MIDI devices that come and go, through the program's own path: the main
+// window on the machine's devices (RtMidi over a private JACK server) joined
+// with the built-in simulated instrument, the standalone simulator on the
+// server, the same window and port objects from start to end.
+
+#include "FrontPanelRemote.h"
+#include "JackRig.h"
+#include "JackTestSupport.h"
+#include "JoinedMidiPlatform.h"
+#include "LoopbackMidi.h"
+#include "RegEdit.h"
+#include "RtMidiPlatform.h"
+#include "ScriptedPrompts.h"
+#include "SimPanel.h"
+#include "SimulatedVl70m.h"
+#include "SimulatedVl70mDevice.h"
+#include "SystemSleeper.h"
+#include "TMIDIKeys.h"
+#include "TMidiCorvoOut.h"
+#include "TVLManager.h"
+#include "TfmVLDump.h"
+#include "VoiceConversion.h"
+#include "VoiceDump.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+using namespace JackTestSupport;
+
+namespace {
+
+constexpr int InternalSlotSent = 5;
+const QByteArray VoiceName = "Lifecyc1";
+const QString InternalFile = QStringLiteral("internal.txt");
+
+bool processRunning(qint64 pid)
+{
+    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+}
+
+// The program as it runs: the machine's devices first, the simulated
+// instrument after them, the main window on both.
+struct Program
+{
+    SystemSleeper sleeper;
+    std::unique_ptr<RtMidiPlatform> machine;
+    LoopbackMidi simulatorPlatform{&sleeper};
+    std::unique_ptr<SimulatedVl70mDevice> instrument;
+    std::unique_ptr<JoinedMidiPlatform> platform;
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
+    std::unique_ptr<TfmVLDump> window;
+
+    Program()
+    {
+        machine = std::make_unique<RtMidiPlatform>(sleeper, RtMidiPlatform::Backend::Jack,
+                                                   QStringLiteral("ventaro-lifecycle"));
+        simulatorPlatform.setRecording(false);
+        instrument = std::make_unique<SimulatedVl70mDevice>(simulatorPlatform, sleeper);
+        platform = std::make_unique<JoinedMidiPlatform>(*machine, simulatorPlatform);
+    }
+    ~Program()
+    {
+        window.reset();
+        platform.reset();
+        instrument.reset();
+        machine.reset();
+    }
+
+    TfmVLDump &open()
+    {
+        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
+            *platform, prompts, sleeper, settings, dir.path(), nullptr});
+        window->show();
+        return *window;
+    }
+    template <typename T = QWidget>
+    T *child(const char *name) const
+    {
+        T *w = window->findChild<T *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QComboBox *combo(const char *name) const { return child<QComboBox>(name); }
+    // The user opens a list and picks the row showing `text`.
+    bool choose(const char *name, const QString &text) const
+    {
+        QComboBox *box = combo(name);
+        box->showPopup();
+        const int row = box->findText(text);
+        box->hidePopup();
+        if (row < 0)
+            return false;
+        box->setCurrentIndex(row);
+        emit box->activated(row);
+        return true;
+    }
+    QStringList rows(const char *name) const
+    {
+        QStringList list;
+        for (int i = 0; i < combo(name)->count(); ++i)
+            list << combo(name)->itemText(i);
+        return list;
+    }
+    void click(const char *button) const
+    {
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+    }
+    // Opens a voice file through "Open File...".
+    void openVoice(const QByteArray &voice)
+    {
+        const QString file = dir.filePath(QStringLiteral("voice.syx"));
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly) || f.write(voice) != voice.size())
+            qFatal("cannot write the voice file");
+        f.close();
+        prompts.openAnswers << file;
+        click("btnOpen");
+    }
+    // "Send" of the held voice to an Internal slot.
+    void sendToInternal(int slot)
+    {
+        QComboBox *bank = combo("cbxSendBank");
+        bank->setCurrentIndex(TfmVLDump::SendInternal);
+        emit bank->activated(TfmVLDump::SendInternal);
+        combo("cbxSendPatch")->setCurrentIndex(slot - 1);
+        click("btnExport");
+    }
+    QString internalName(int slot) const
+    {
+        const auto &names = window->InternalNames();
+        return names ? names->at(slot - 1) : QString();
+    }
+    QByteArray slotFile() const
+    {
+        QFile f(dir.filePath(InternalFile));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+// The simulator's log line for the test voice written to an Internal slot.
+QString internalWritten(int slot)
+{
+    const QString memory = QString::number(slot - 1, 16).toUpper().rightJustified(2, u'0');
+    return QStringLiteral("Internal slot %1: block at 40 00 %2 written (voice \"%3\")")
+        .arg(slot)
+        .arg(memory, QLatin1String(VoiceName));
+}
+
+QString simulatorProgram()
+{
+    return QStringLiteral(VENTARO_SIMULATOR);
+}
+
+// A server of its own for each case, with the simulator on it.
+bool startRig(JackRig &rig, const QString &serverName, QString *error)
+{
+    if (!rig.startServer(error, serverName))
+        return false;
+    if (!rig.startSimulator(simulatorProgram(), {}, error))
+        return false;
+    rig.useServer();
+    return true;
+}
+
+QString uniqueServerName(const char *what)
+{
+    static int count = 0;
+    return QStringLiteral("ventaro-life-%1-%2-%3")
+        .arg(QCoreApplication::applicationPid())
+        .arg(QLatin1String(what))
+        .arg(++count);
+}
+
+} // namespace
+
+class LifecycleTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void serverEndsAndComesBack_data();
+    void serverEndsAndComesBack();
+    void deviceAppearsAfterStart();
+    void chosenDeviceAbsent();
+    void noDeviceChosen();
+
+private:
+    QString folder(const QString &name) const { return m_work.filePath(name); }
+    QTemporaryDir m_work;
+};
+
+void LifecycleTest::initTestCase()
+{
+    if (JackRig::jackdPath().isEmpty())
+        QSKIP("jackd is not installed");
+    QVERIFY(m_work.isValid());
+}
+
+void LifecycleTest::serverEndsAndComesBack_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("chooseAgain");
+
+    QTest::newRow("SIGTERM, port chosen again") << int(SIGTERM) << true;
+    QTest::newRow("SIGTERM, port left as it was") << int(SIGTERM) << false;
+    QTest::newRow("SIGKILL, port chosen again") << int(SIGKILL) << true;
+    QTest::newRow("SIGKILL, port left as it was") << int(SIGKILL) << false;
+}
+
+// While the server is gone every sending path shows an error at once and
+// changes nothing; once a server of the same name is back, "Send" reaches
+// the simulator in the same process, byte for byte.
+void LifecycleTest::serverEndsAndComesBack()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, chooseAgain);
+
+    const QString serverName = uniqueServerName("back");
+    QString error;
+    JackRig first(folder(serverName + QStringLiteral("-first")));
+    auto stopFirst = qScopeGuard([&] { first.stop(); });
+    QVERIFY2(startRig(first, serverName, &error), qPrintable(error));
+
+    Program program;
+    program.open();
+    QVERIFY(program.choose("cbxMidiOut", inputName()));
+    QVERIFY(program.choose("cbxMidiIn", outputName()));
+    const QByteArray voice = SimulatedVl70m::makeVoice(VoiceName, 21, 0);
+    program.openVoice(voice);
+    QVERIFY(program.prompts.errors().isEmpty());
+
+    // It works while the server runs.
+    int logged = int(first.simulatorLines().size());
+    program.sendToInternal(1);
+    QCOMPARE(program.prompts.errors(), QStringList());
+    const QString written1 = internalWritten(1);
+    QVERIFY2(waitForLog(first, logged, written1).join(u'\n').contains(written1),
+             qPrintable(first.simulatorLines().join(u'\n')));
+
+    const QString slot5Before = program.internalName(InternalSlotSent);
+    const QByteArray fileBefore = program.slotFile();
+
+    first.signalServer(signal);
+    QTRY_VERIFY_WITH_TIMEOUT(!processRunning(first.serverPid()), 5000);
+
+    // "Send": an error box at the first attempt, within a second; slot 5
+    // keeps its name and no slot name file is written.
+    QElapsedTimer timer;
+    timer.start();
+    program.sendToInternal(InternalSlotSent);
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(program.prompts.errors().size(), 1);
+    QVERIFY2(program.prompts.errors().last().contains(QLatin1String("no longer available")),
+             qPrintable(program.prompts.errors().last()));
+    QCOMPARE(program.internalName(InternalSlotSent), slot5Before);
+    QCOMPARE(program.slotFile(), fileBefore);
+
+    // The remote's buttons, a keyboard note and the patch list say so too.
+    QTest::mousePress(program.window->remote()->hotSpot(SimPanel::Util), Qt::LeftButton);
+    QTest::mouseRelease(program.window->remote()->hotSpot(SimPanel::Util), Qt::LeftButton);
+    QCOMPARE(program.prompts.errors().size(), 2);
+    auto *keys = program.child<TMIDIKeys>("MIDIKeys1");
+    QTest::mousePress(keys, Qt::LeftButton, {}, QPoint(5, keys->height() - 5));
+    QTest::mouseRelease(keys, Qt::LeftButton, {}, QPoint(5, keys->height() - 5));
+    QVERIFY(program.prompts.errors().size() >= 3);
+    const int beforePatch = int(program.prompts.errors().size());
+    QComboBox *patch = program.combo("cbxPatch");
+    patch->setCurrentIndex(2);
+    emit patch->activated(2);
+    QCOMPARE(program.prompts.errors().size(), beforePatch + 1);
+    for (const QString &text : program.prompts.errors())
+        QVERIFY2(text.contains(inputName()) || text.contains(outputName()), qPrintable(text));
+
+    // A server of the same name comes back.
+    stopFirst.dismiss();
+    first.stop();
+    JackRig second(folder(serverName + QStringLiteral("-second")));
+    auto stopSecond = qScopeGuard([&] { second.stop(); });
+    QVERIFY2(startRig(second, serverName, &error), qPrintable(error));
+    if (chooseAgain)
+        QVERIFY(program.choose("cbxMidiOut", inputName()));
+    const int errorsBefore = int(program.prompts.errors().size());
+    logged = int(second.simulatorLines().size());
+    program.sendToInternal(InternalSlotSent);
+    QVERIFY2(program.prompts.errors().size() == errorsBefore,
+             qPrintable(program.prompts.errors().join(u'|').replace(u'\n', u'/')));
+    const QString written5 = internalWritten(InternalSlotSent);
+
+    QVERIFY2(waitForLog(second, logged, written5).join(u'\n').contains(written5),
+             qPrintable(second.simulatorLines().join(u'\n')));
+    QCOMPARE(program.internalName(InternalSlotSent),
+             QStringLiteral("5: ") + QLatin1String(VoiceName));
+
+    // The slot dumped back through the Import SysEx window is the voice
+    // sent, byte for byte (sealed for device number 1).
+    program.prompts.onModal = [&](QDialog *dialog) {
+        dialog->show();
+        const QList<int> presses = {SimPanel::Util, SimPanel::SelectPlus, SimPanel::SelectPlus,
+                                    SimPanel::ValuePlus, SimPanel::ValuePlus, SimPanel::ValuePlus,
+                                    SimPanel::ValuePlus, SimPanel::Enter, SimPanel::Enter};
+        auto *remote = dialog->findChild<FrontPanelRemote *>();
+        for (int button : presses) {
+            QTest::mousePress(remote->hotSpot(button), Qt::LeftButton);
+            QTest::mouseRelease(remote->hotSpot(button), Qt::LeftButton);
+        }
+        const QDeadlineTimer deadline(WaitMs);
+        while (dialog->isVisible() && !deadline.hasExpired())
+            QTest::qWait(10);
+        if (dialog->isVisible())
+            dialog->reject();
+        return dialog->result();
+    };
+    program.click("btnImport");
+    QCOMPARE(program.prompts.errors().mid(errorsBefore), QStringList());
+    QCOMPARE(program.window->voiceData(),
+             VoiceConversion::DumpToInternal(voice, InternalSlotSent, 0));
+
+    program.window->close();
+    QVERIFY(program.slotFile().contains("5: " + VoiceName));
+}
+
+// A device that appears after start-up is listed the next time the list
+// opens; the row the user chose still opens the device of that name.
+void LifecycleTest::deviceAppearsAfterStart()
+{
+    const QString serverName = uniqueServerName("appears");
+    QString error;
+    JackRig rig(folder(serverName));
+    auto stop = qScopeGuard([&] { rig.stop(); });
+    QVERIFY2(startRig(rig, serverName, &error), qPrintable(error));
+
+    Program program;
+    program.open();
+    QVERIFY(program.choose("cbxMidiOut", inputName()));
+    program.openVoice(SimulatedVl70m::makeVoice(VoiceName, 22, 0));
+
+    // A second instrument whose name sorts first: every row below it moves.
+    JackRig other(folder(serverName + QStringLiteral("-other")));
+    other.joinServer(serverName);
+    auto stopOther = qScopeGuard([&] { other.stop(); });
+    QVERIFY2(other.startSimulator(simulatorProgram(), {QStringLiteral("--name"),
+                                                       QStringLiteral("Aardvark")},
+                                  &error),
+             qPrintable(error));
+    const QString otherInput = QStringLiteral("Aardvark IN:MIDI");
+
+    program.combo("cbxMidiOut")->showPopup();
+    QVERIFY2(program.rows("cbxMidiOut").contains(otherInput),
+             qPrintable(program.rows("cbxMidiOut").join(u'|')));
+    QCOMPARE(program.combo("cbxMidiOut")->currentText(), inputName());
+    program.combo("cbxMidiOut")->hidePopup();
+
+    int logged = int(rig.simulatorLines().size());
+    int otherLogged = int(other.simulatorLines().size());
+    program.sendToInternal(2);
+    QCOMPARE(program.prompts.errors(), QStringList());
+    const QString written = internalWritten(2);
+    QVERIFY(waitForLog(rig, logged, written).join(u'\n').contains(written));
+    QVERIFY(!other.simulatorLines().mid(otherLogged).join(u'\n').contains(written));
+
+    // Choosing the new one sends there.
+    QVERIFY(program.choose("cbxMidiOut", otherInput));
+    logged = int(rig.simulatorLines().size());
+    program.sendToInternal(3);
+    QCOMPARE(program.prompts.errors(), QStringList());
+    const QString written3 = internalWritten(3);
+    QVERIFY(waitForLog(other, otherLogged, written3).join(u'\n').contains(written3));
+    QVERIFY(!rig.simulatorLines().mid(logged).join(u'\n').contains(written3));
+}
+
+// A remembered device that is not there is shown as such, never replaced
+// by another; sending to it says so and renames nothing.
+void LifecycleTest::chosenDeviceAbsent()
+{
+    const QString serverName = uniqueServerName("absent");
+    QString error;
+    JackRig rig(folder(serverName));
+    auto stop = qScopeGuard([&] { rig.stop(); });
+    QVERIFY2(startRig(rig, serverName, &error), qPrintable(error));
+
+    Program program;
+    const QString midiKey = QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi");
+    const QString absent = QStringLiteral("Unplugged Synth");
+    WriteRegString(program.settings, midiKey, QStringLiteral("Out"), absent);
+    program.open();
+    const QString shown = absent + QStringLiteral(" (not connected)");
+    QCOMPARE(program.combo("cbxMidiOut")->currentText(), shown);
+    program.combo("cbxMidiOut")->showPopup();
+    QCOMPARE(program.combo("cbxMidiOut")->currentText(), shown);
+    program.combo("cbxMidiOut")->hidePopup();
+
+    program.openVoice(SimulatedVl70m::makeVoice(VoiceName, 23, 0));
+    const QString slot4 = program.internalName(4);
+    const int logged = int(rig.simulatorLines().size());
+    program.sendToInternal(4);
+    QCOMPARE(program.prompts.errors().size(), 1);
+    QVERIFY2(program.prompts.errors().first().contains(absent),
+             qPrintable(program.prompts.errors().first()));
+    QVERIFY2(program.prompts.errors().first().contains(QLatin1String("not connected")),
+             qPrintable(program.prompts.errors().first()));
+    QCOMPARE(program.internalName(4), slot4);
+    QThread::msleep(100);
+    QVERIFY(!rig.simulatorLines().mid(logged).join(u'\n').contains(QLatin1String("written")));
+    // Still remembered: nothing else was chosen for the user.
+    QCOMPARE(ReadRegString(program.settings, midiKey, QStringLiteral("Out"), QString()), absent);
+}
+
+// With no device chosen the error tells where to choose one.
+void LifecycleTest::noDeviceChosen()
+{
+    const QString serverName = uniqueServerName("none");
+    QString error;
+    JackRig rig(folder(serverName));
+    auto stop = qScopeGuard([&] { rig.stop(); });
+    QVERIFY2(startRig(rig, serverName, &error), qPrintable(error));
+
+    Program program;
+    program.open();
+    program.openVoice(SimulatedVl70m::makeVoice(VoiceName, 24, 0));
+    program.sendToInternal(6);
+    QCOMPARE(program.prompts.errors().size(), 1);
+    QVERIFY2(program.prompts.errors().first().contains(QLatin1String("\"Midi Out:\"")),
+             qPrintable(program.prompts.errors().first()));
+    QCOMPARE(program.internalName(6), QString());
+}
+
+QTEST_MAIN(LifecycleTest)
+#include "tst_lifecycle.moc"
