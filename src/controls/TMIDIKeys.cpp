@@ -39,7 +39,7 @@ void TMIDIKeys::setMIDIDevice(int device)
     closePort();
     m_midiDevice = device;
     const int count = m_platform ? m_platform->outDeviceCount() : 0;
-    m_midiPortName = device < count ? m_platform->outDeviceName(device) : QString();
+    m_midiPortName = device >= 0 && device < count ? m_platform->outDeviceName(device) : QString();
 }
 
 void TMIDIKeys::closePort()
@@ -63,10 +63,22 @@ void TMIDIKeys::closePort()
 void TMIDIKeys::OpenPort()
 {
     closePort();
-    if (!m_platform || m_midiDevice >= m_platform->outDeviceCount())
+    if (!m_platform)
         return;
+    // The device is the one of that name on the list as it is now: devices
+    // come and go, and a number of an older list may name another one.
+    int device = m_midiDevice;
+    if (device >= 0) {
+        const int count = m_platform->outDeviceCount();
+        device = -1;
+        for (int id = 0; id < count && device < 0; ++id)
+            if (m_platform->outDeviceName(id) == m_midiPortName)
+                device = id;
+        if (device < 0)
+            return; // not connected now
+    }
     MidiHandle handle = NoMidiHandle;
-    if (m_platform->outOpen(&handle, m_midiDevice, MidiCallback()) == MidiPlatform::NoError
+    if (m_platform->outOpen(&handle, device, MidiCallback()) == MidiPlatform::NoError
         && handle != NoMidiHandle) {
         PortHandle = handle;
         m_midiPortOk = true;
@@ -91,8 +103,13 @@ void TMIDIKeys::send(quint8 status, int note, int velocity)
     if (!m_midiPortOk || PortHandle == NoMidiHandle || note < 0 || note > maxDataByte)
         return;
     velocity = qBound(0, velocity, maxDataByte);
-    if (m_platform->outShortMessage(PortHandle, noteMessage(status, m_midiChannel, note, velocity))
-        != MidiPlatform::NoError)
+    const int code =
+        m_platform->outShortMessage(PortHandle, noteMessage(status, m_midiChannel, note, velocity));
+    if (code == MidiPlatform::DeviceGone) {
+        closePort(); // the next Note On looks the device up again by name
+        return;
+    }
+    if (code != MidiPlatform::NoError)
         return;
     const std::size_t slot = std::size_t((m_midiChannel - 1) * noteCount + note);
     m_sounding.set(slot, status == noteOnStatus && velocity > 0);

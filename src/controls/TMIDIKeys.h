@@ -40,7 +40,8 @@ public:
     // True while the device is open.
     bool MIDIPortOk() const { return m_midiPortOk; }
 
-    // Closes the device if open, then opens MIDIDevice; failures leave
+    // Closes the device if open, then opens the device named MIDIPortName
+    // on the list as it is now (-1: the platform's default); failures leave
     // MIDIPortOk false and are not reported.
     void OpenPort();
     // Opens the device first when it is closed (each Note On retries).

@@ -150,6 +150,8 @@ void MidiKeysTest::defaultDeviceMissing()
     TMIDIKeys alone(nullptr); // no platform at all
     alone.PressNote(40, 90, true);
     QVERIFY(!alone.MIDIPortOk());
+    alone.setMIDIDevice(-2); // a number that names nothing, on no platform
+    QCOMPARE(alone.MIDIPortName(), QString());
 }
 
 void MidiKeysTest::deviceChangeClosesAndRenames()
