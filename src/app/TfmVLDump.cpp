@@ -114,7 +114,10 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
       m_sleeper(services.sleeper),
       m_settings(services.settings),
       m_translation(services.translation),
-      m_guard(services.prompts, this),
+      m_guard(services.prompts, this,
+              [translation = services.translation](const QString &text) {
+                  return translation ? translation->Translate(text) : text;
+              }),
       m_slotNames(services.slotFolder)
 {
     ui->setupUi(this);

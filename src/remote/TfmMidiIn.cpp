@@ -24,7 +24,10 @@ TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts,
       ui(std::make_unique<Ui::TfmMidiIn>()),
       m_prompts(prompts),
       m_translation(translation),
-      m_guard(prompts, this),
+      m_guard(prompts, this,
+              [translation](const QString &text) {
+                  return translation ? translation->Translate(text) : text;
+              }),
       m_stream(stream),
       m_manager(manager)
 {

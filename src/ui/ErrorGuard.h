@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 class Prompts;
@@ -11,12 +13,22 @@ class QWidget;
 class ErrorGuard
 {
 public:
-    ErrorGuard(Prompts &prompts, QWidget *parent) : m_prompts(prompts), m_parent(parent) {}
+    // Puts an error's first line (the error itself) into the user's language;
+    // the lines after it (a device or file name) are shown as they are.
+    using Translate = std::function<QString(const QString &)>;
+
+    ErrorGuard(Prompts &prompts, QWidget *parent, Translate translate = {})
+        : m_prompts(prompts), m_parent(parent), m_translate(std::move(translate))
+    {
+    }
 
     // Returns false when the body ended with an error.
     bool run(const std::function<void()> &body) const;
 
 private:
+    QString shown(const QString &text) const;
+
     Prompts &m_prompts;
     QWidget *m_parent;
+    Translate m_translate;
 };

@@ -2,7 +2,9 @@
 // Import SysEx window and the About window, each as the program builds and
 // opens it, and the texts the main window builds at run time.
 
+#include "FrontPanelRemote.h"
 #include "LoopbackMidi.h"
+#include "RegEdit.h"
 #include "ScriptedPrompts.h"
 #include "TMidiCorvoIn.h"
 #include "TVLManager.h"
@@ -296,6 +298,8 @@ private slots:
     void aboutWindow();
     void runTimeTexts_data();
     void runTimeTexts();
+    void deviceErrors_data();
+    void deviceErrors();
     void textsFit_data();
     void textsFit();
     void listsStayAsBuilt();
@@ -420,6 +424,50 @@ void WindowsI18nTest::runTimeTexts()
     QCOMPARE(saved.filter, saveFilter);
     QCOMPARE(rig.prompts.shown[2].caption, openTitle);
     QCOMPARE(rig.prompts.messages(), QStringList{notAVoice});
+}
+
+void WindowsI18nTest::deviceErrors_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("absentRow");
+    QTest::addColumn<QString>("notConnected");
+    QTest::addColumn<QString>("noneChosen");
+    QTest::newRow("French")
+        << "fr_FR" << QString::fromUtf8("Gone (non connect\u00e9)")
+        << QString::fromUtf8("Le p\u00e9riph\u00e9rique de sortie MIDI n'est pas connect\u00e9.\nGone")
+        << QString::fromUtf8("Aucun p\u00e9riph\u00e9rique de sortie MIDI n'est choisi : "
+                             "choisissez-en un sous \u00ab Midi Out: \u00bb.\n");
+    QTest::newRow("English") << "en_US" << "Gone (not connected)"
+                             << "The MIDI output device is not connected.\nGone"
+                             << "No MIDI output device is chosen: choose one under \"Midi Out:\".\n";
+}
+
+// What the user reads about MIDI devices that are absent or not chosen:
+// the error in the window's language, the device's name as it is.
+void WindowsI18nTest::deviceErrors()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, absentRow);
+    QFETCH(QString, notConnected);
+    QFETCH(QString, noneChosen);
+    const auto pressUtil = [](TfmVLDump &w) {
+        QLabel *util = w.remote()->hotSpot(1);
+        QTest::mousePress(util, Qt::LeftButton);
+        QTest::mouseRelease(util, Qt::LeftButton);
+    };
+
+    Rig remembered;
+    WriteRegString(remembered.settings, QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi"),
+                   QStringLiteral("Out"), QStringLiteral("Gone"));
+    TfmVLDump &w = remembered.open(code);
+    QCOMPARE(remembered.child<QComboBox>("cbxMidiOut")->currentText(), absentRow);
+    pressUtil(w);
+    QCOMPARE(remembered.prompts.errors(), QStringList{notConnected});
+
+    Rig none;
+    none.platform.setDefaultOutput(-1);
+    pressUtil(none.open(code));
+    QCOMPARE(none.prompts.errors(), QStringList{noneChosen});
 }
 
 void WindowsI18nTest::textsFit_data()
