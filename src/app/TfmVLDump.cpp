@@ -26,6 +26,7 @@
 
 #include <QCloseEvent>
 #include <QColor>
+#include <QAbstractItemView>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
@@ -35,6 +36,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -54,6 +56,10 @@ const QString kOpenAtStartMarker = QStringLiteral("CBX");
 const QColor kWhiteKeys(205, 255, 149);
 // Files of this extension (any case of letters) are voice libraries.
 const QString kLibraryExtension = QStringLiteral("lib");
+// How long the device lists wait for a burst of changes (a client bringing
+// its ports, a server going down with all of them) to end before they are
+// taken anew.
+constexpr int kDevicesSettleMs = 250;
 // Follows the name of a remembered device that is not there now.
 const QString kNotConnected = QStringLiteral("(not connected)");
 
@@ -110,6 +116,7 @@ int storedRow(qint32 value, int last)
 TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
     : QWidget(parent),
       ui(std::make_unique<Ui::TfmVLDump>()),
+      m_platform(services.platform),
       m_prompts(services.prompts),
       m_sleeper(services.sleeper),
       m_settings(services.settings),
@@ -145,9 +152,36 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
     connectHandlers();
     m_guard.run([this] { FormCreate(); });
     ui->btnOpen->setFocus();
+    // Devices that come and go show in the lists at once; the platform calls
+    // on a thread of its own, a burst of changes makes one refresh.
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(kDevicesSettleMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, &TfmVLDump::DevicesChanged);
+    m_platform.setDevicesChanged([this] {
+        if (!m_refreshQueued.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_refreshQueued = false;
+                    m_refreshTimer->start();
+                },
+                Qt::QueuedConnection);
+    });
 }
 
-TfmVLDump::~TfmVLDump() = default;
+TfmVLDump::~TfmVLDump()
+{
+    // No call of the handler runs or comes once this returns.
+    m_platform.setDevicesChanged({});
+}
+
+void TfmVLDump::DevicesChanged()
+{
+    if (ui->cbxMidiIn->view()->isVisible() || ui->cbxMidiOut->view()->isVisible())
+        return;
+    m_guard.run([this] { RefreshDeviceLists(); });
+}
 
 QString TfmVLDump::initialCaption()
 {

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -21,6 +22,7 @@ class TMIDIKeys;
 class TranslationService;
 class TVLManager;
 class QCloseEvent;
+class QTimer;
 class QMouseEvent;
 
 namespace Ui {
@@ -80,6 +82,9 @@ public:
     // Lists the MIDI devices anew in both port lists, the chosen ones kept
     // selected by name (run whenever a list drops down).
     void RefreshDeviceLists();
+    // The platform saw devices come or go: both lists are filled anew, unless
+    // one is dropped down (it is refilled when it drops down next).
+    void DevicesChanged();
     void cbxDevNoSelect();
     void FormCloseQuery();
     void FormClose();
@@ -130,6 +135,7 @@ private:
     QString translated(const QString &text) const;
 
     std::unique_ptr<Ui::TfmVLDump> ui;
+    MidiPlatform &m_platform;
     Prompts &m_prompts;
     Sleeper &m_sleeper;
     RegRoot m_settings;
@@ -149,4 +155,7 @@ private:
 
     QMetaObject::Connection m_patchSelect;
     bool m_rightPressInAboutArea = false;
+    // A refresh is on its way to the window thread (set on the platform's).
+    std::atomic<bool> m_refreshQueued{false};
+    QTimer *m_refreshTimer = nullptr;
 };

@@ -194,6 +194,12 @@ int JoinedMidiPlatform::inClose(MidiHandle handle)
     return result;
 }
 
+void JoinedMidiPlatform::setDevicesChanged(std::function<void()> handler)
+{
+    m_first.setDevicesChanged(handler);
+    m_second.setDevicesChanged(std::move(handler));
+}
+
 std::optional<QString> JoinedMidiPlatform::errorText(int code, bool isInput) const
 {
     if (auto text = m_first.errorText(code, isInput))

@@ -46,6 +46,8 @@ public:
     int inReset(MidiHandle handle) override;
     int inClose(MidiHandle handle) override;
 
+    // Both platforms' changes reach the one handler.
+    void setDevicesChanged(std::function<void()> handler) override;
     std::optional<QString> errorText(int code, bool isInput) const override;
 
 private:

@@ -69,6 +69,8 @@ int MidiPlatform::inUnprepareHeader(MidiHandle, MidiHeader *header)
     return unprepare(header);
 }
 
+void MidiPlatform::setDevicesChanged(std::function<void()>) {}
+
 std::optional<QString> MidiPlatform::errorText(int code, bool isInput) const
 {
     return standardErrorText(code, isInput);

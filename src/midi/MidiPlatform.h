@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Opaque handle of an open device; 0 never names one.
@@ -96,6 +97,12 @@ public:
     // Stops input and hands every queued buffer back through LongData.
     virtual int inReset(MidiHandle handle) = 0;
     virtual int inClose(MidiHandle handle) = 0;
+
+    // Called, on any thread, whenever devices may have come or gone (a
+    // platform that cannot tell never calls it). Replaces the handler set
+    // before; empty sets none. Once this returns, the handler it replaced
+    // is not running and never runs again.
+    virtual void setDevicesChanged(std::function<void()> handler);
 
     // The text of a result code; nothing for a code that is not listed.
     virtual std::optional<QString> errorText(int code, bool isInput) const;

@@ -19,8 +19,9 @@ constexpr auto PollInterval = std::chrono::milliseconds(1);
 
 } // namespace
 
-RtMidiJackWatch::RtMidiJackWatch(const std::string &clientName, std::function<void()> ended)
-    : m_ended(std::move(ended))
+RtMidiJackWatch::RtMidiJackWatch(const std::string &clientName, std::function<void()> ended,
+                                 std::function<void()> portsChanged)
+    : m_ended(std::move(ended)), m_portsChanged(std::move(portsChanged))
 {
 #ifdef VENTARO_JACK_WATCH
     jack_status_t status{};
@@ -29,6 +30,7 @@ RtMidiJackWatch::RtMidiJackWatch(const std::string &clientName, std::function<vo
         return;
     jack_set_process_callback(m_client, &RtMidiJackWatch::onProcess, this);
     jack_on_shutdown(m_client, &RtMidiJackWatch::onShutdown, this);
+    jack_set_port_registration_callback(m_client, &RtMidiJackWatch::onRegistration, this);
     m_alive = true;
     if (jack_activate(m_client) != 0) {
         m_alive = false;
@@ -58,6 +60,37 @@ int RtMidiJackWatch::onProcess(unsigned int, void *self)
 {
     static_cast<RtMidiJackWatch *>(self)->m_periods.fetch_add(1);
     return 0;
+}
+
+void RtMidiJackWatch::watchPort(const std::string &portName)
+{
+    std::lock_guard lock(m_portMutex);
+    m_watchedPort = portName;
+    m_portGone = false;
+    m_checkPort = false;
+}
+
+bool RtMidiJackWatch::portGone()
+{
+#ifdef VENTARO_JACK_WATCH
+    // The callback only flags; the lookup happens here, outside JACK's
+    // notification thread.
+    if (m_checkPort.exchange(false) && m_client && m_alive) {
+        std::lock_guard lock(m_portMutex);
+        if (!m_watchedPort.empty() && !jack_port_by_name(m_client, m_watchedPort.c_str()))
+            m_portGone = true;
+    }
+#endif
+    return m_portGone.load();
+}
+
+void RtMidiJackWatch::onRegistration(unsigned int, int registered, void *self)
+{
+    auto *watch = static_cast<RtMidiJackWatch *>(self);
+    if (!registered)
+        watch->m_checkPort = true;
+    if (watch->m_portsChanged)
+        watch->m_portsChanged();
 }
 
 void RtMidiJackWatch::onShutdown(void *self)

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <string>
 
 struct _jack_client;
@@ -13,7 +14,11 @@ struct _jack_client;
 //
 // The watch learns of the server's end from JACK itself and counts the
 // server's periods, so that a sender can keep what it hands to RtMidi
-// within one ring buffer per drain and never reaches that wait.
+// within one ring buffer per drain and never reaches that wait. It also
+// follows ports coming and going (JACK's port registration callback): it
+// tells whoever wants to know, and notices when the one port it watches
+// (the device a port of ours is connected to) is gone, which RtMidi never
+// reports: its messages would go nowhere.
 class RtMidiJackWatch
 {
 public:
@@ -23,8 +28,10 @@ public:
     static constexpr std::size_t MessageOverhead = 4;
 
     // Connects to the server chosen by the environment (never starts one).
-    // `ended` runs on a JACK thread when the server goes away.
-    explicit RtMidiJackWatch(const std::string &clientName, std::function<void()> ended = {});
+    // `ended` runs on a JACK thread when the server goes away, `portsChanged`
+    // when any port of the server is registered or unregistered.
+    explicit RtMidiJackWatch(const std::string &clientName, std::function<void()> ended = {},
+                             std::function<void()> portsChanged = {});
     ~RtMidiJackWatch();
 
     RtMidiJackWatch(const RtMidiJackWatch &) = delete;
@@ -32,6 +39,11 @@ public:
 
     // False when no server answered or the server has ended since.
     bool alive() const;
+
+    // The full JACK name of the port to watch ("client:port").
+    void watchPort(const std::string &portName);
+    // The watched port was unregistered since watchPort.
+    bool portGone();
 
     // Called by the one sender before it hands a message of `size` bytes to
     // RtMidi. Waits, at most `timeoutMs`, until the ring buffer surely has
@@ -48,9 +60,15 @@ public:
 private:
     static int onProcess(unsigned int frames, void *self);
     static void onShutdown(void *self);
+    static void onRegistration(unsigned int port, int registered, void *self);
 
     _jack_client *m_client = nullptr;
     std::function<void()> m_ended;
+    std::function<void()> m_portsChanged;
+    std::mutex m_portMutex;
+    std::string m_watchedPort;       // guarded by m_portMutex
+    std::atomic<bool> m_checkPort{false}; // a port went since the last look
+    std::atomic<bool> m_portGone{false};
     std::atomic<bool> m_alive{false};
     std::atomic<unsigned long> m_periods{0};
     // Sender-side accounting (only the sender thread touches these).

@@ -21,6 +21,7 @@ namespace {
 constexpr const char *OutputPortName = "MIDI out";
 constexpr const char *InputPortName = "MIDI in";
 constexpr const char *WatchSuffix = " watch";
+constexpr const char *DevicesSuffix = " devices";
 constexpr const char *AlsaSequencerPath = "/dev/snd/seq";
 constexpr qint64 NsPerMs = 1000000;
 
@@ -120,7 +121,8 @@ struct RtMidiPlatform::OutDevice
     {
         static_cast<OutDevice *>(self)->errorSeen = true;
     }
-    bool gone() const { return failed || (watch && !watch->alive()); }
+    // Its server ended, or the device it is connected to went away.
+    bool gone() { return failed || (watch && (!watch->alive() || watch->portGone())); }
 };
 
 struct RtMidiPlatform::InDevice
@@ -243,6 +245,13 @@ RtMidiPlatform::~RtMidiPlatform()
         std::lock_guard deviceLock(device->mutex);
         device->closed = true;
     }
+    setDevicesChanged({});
+    if (m_deviceWatch && !m_deviceWatch->alive()) {
+        Remains remains;
+        remains.watch = std::move(m_deviceWatch);
+        bury(std::move(remains));
+    }
+    m_deviceWatch.reset();
     // Clients of a dead server are closed before any other.
     {
         std::lock_guard lock(m_reapMutex);
@@ -300,6 +309,7 @@ QStringList RtMidiPlatform::listPorts(bool input) const
     // same name is reached in the same process.
     const_cast<RtMidiPlatform *>(this)->sweep();
     waitForReaper();
+    watchDevices();
     QStringList names;
     auto list = [&](RtMidi &midi) {
         midi.setErrorCallback(&ignoreError);
@@ -322,6 +332,31 @@ QStringList RtMidiPlatform::listPorts(bool input) const
         // No MIDI system: no devices.
     }
     return names;
+}
+
+void RtMidiPlatform::watchDevices() const
+{
+    if (m_backend != Backend::Jack || m_deviceWatch)
+        return;
+    auto *self = const_cast<RtMidiPlatform *>(this);
+    m_deviceWatch = std::make_unique<RtMidiJackWatch>(
+        m_clientName + DevicesSuffix, [self] { self->devicesChanged(); },
+        [self] { self->devicesChanged(); });
+    if (!m_deviceWatch->alive())
+        m_deviceWatch.reset(); // no server: tried again at the next listing
+}
+
+void RtMidiPlatform::devicesChanged()
+{
+    std::lock_guard lock(m_changedMutex);
+    if (m_devicesChanged)
+        m_devicesChanged();
+}
+
+void RtMidiPlatform::setDevicesChanged(std::function<void()> handler)
+{
+    std::lock_guard lock(m_changedMutex);
+    m_devicesChanged = std::move(handler);
 }
 
 std::shared_ptr<RtMidiPlatform::OutDevice> RtMidiPlatform::outDevice(MidiHandle handle) const
@@ -403,6 +438,7 @@ int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callb
                 device->silence();
                 return DeviceGone;
             }
+            device->watch->watchPort(device->out->getPortName(unsigned(port)));
         }
         device->out->openPort(unsigned(port), OutputPortName);
         int code = NoError;
@@ -533,9 +569,13 @@ void RtMidiPlatform::sweep()
 {
     // libjack frees the clients of a server that has ended as soon as this
     // process opens a new client, and closing them after that crashes: they
-    // are closed here, before anything new is opened. The ports keep their
-    // handles: the next send fails at once, without a new client (which
-    // would have to wait for these to close), and the port lets it go.
+    // are closed here, before anything new is opened. All of this program's
+    // clients live on the one server, so the first of them told of its end
+    // speaks for all: each is told on a thread of its own, and one not told
+    // yet must not be left open while a listing opens a new client.
+    // The ports keep their handles: the next send fails at once, without a
+    // new client (which would have to wait for these to close), and the
+    // port lets it go.
     std::vector<std::pair<MidiHandle, std::shared_ptr<OutDevice>>> outs;
     std::vector<std::shared_ptr<InDevice>> ins;
     {
@@ -545,11 +585,27 @@ void RtMidiPlatform::sweep()
         for (const auto &[handle, device] : m_ins)
             ins.push_back(device);
     }
+    bool serverEnded = m_deviceWatch && !m_deviceWatch->alive();
+    for (auto &[handle, device] : outs) {
+        std::lock_guard sending(device->sending);
+        serverEnded = serverEnded || (device->watch && !device->watch->alive());
+    }
+    for (const std::shared_ptr<InDevice> &device : ins) {
+        std::lock_guard deviceLock(device->mutex);
+        serverEnded = serverEnded || (device->watch && !device->watch->alive());
+    }
+
+    if (serverEnded && m_deviceWatch) {
+        Remains remains;
+        remains.watch = std::move(m_deviceWatch);
+        bury(std::move(remains));
+    }
     for (auto &[handle, device] : outs) {
         Remains remains;
         {
             std::lock_guard sending(device->sending);
-            if (!device->out || !device->gone())
+            // A device that went from a server still running goes too.
+            if (!device->out || !(serverEnded ? bool(device->watch) : device->gone()))
                 continue;
             device->failed = true;
             remains.out = std::move(device->out);
@@ -560,11 +616,13 @@ void RtMidiPlatform::sweep()
         remains.keep = device;
         bury(std::move(remains));
     }
+    if (!serverEnded)
+        return;
     for (const std::shared_ptr<InDevice> &device : ins) {
         Remains remains;
         {
             std::lock_guard deviceLock(device->mutex);
-            if (!device->in || !device->watch || device->watch->alive())
+            if (!device->in || !device->watch)
                 continue;
             remains.in = std::move(device->in);
             remains.watch = std::move(device->watch);
@@ -753,6 +811,7 @@ int RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callba
             device->watch = std::make_unique<RtMidiJackWatch>(m_clientName + WatchSuffix);
             if (!device->watch->alive())
                 return DeviceGone;
+            device->watch->watchPort(device->in->getPortName(unsigned(port)));
         }
         device->in->openPort(unsigned(port), InputPortName);
         if (!device->in->isPortOpen())
@@ -818,8 +877,9 @@ int RtMidiPlatform::inStart(MidiHandle handle)
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
-    // Its server ended: nothing will come (sweep let RtMidi's client go).
-    if (!device->in || (device->watch && !device->watch->alive()))
+    // Its server ended (sweep let RtMidi's client go) or the device went
+    // away: nothing will come.
+    if (!device->in || (device->watch && (!device->watch->alive() || device->watch->portGone())))
         return DeviceGone;
     if (!device->started) {
         device->started = true;

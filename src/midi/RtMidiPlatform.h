@@ -122,6 +122,10 @@ public:
     int inStop(MidiHandle handle) override;
     int inReset(MidiHandle handle) override;
     int inClose(MidiHandle handle) override;
+    // JACK: from the first listing on, a client of the platform's own
+    // follows the server's ports and its end. ALSA: not followed (the
+    // lists are taken anew whenever shown).
+    void setDevicesChanged(std::function<void()> handler) override;
 
 private:
     struct EndRelay;
@@ -129,6 +133,9 @@ private:
     struct InDevice;
 
     QStringList listPorts(bool input) const;
+    // The client that tells of ports coming and going, made when missing.
+    void watchDevices() const;
+    void devicesChanged();
     bool ownPort(const QString &name) const;
     int apiCode() const { return rtMidiApi(m_backend); }
     std::shared_ptr<OutDevice> outDevice(MidiHandle handle) const;
@@ -176,5 +183,8 @@ private:
     bool m_reaping = false;
     bool m_reaperStopping = false;
     std::thread m_reaper;
+    std::mutex m_changedMutex;
+    std::function<void()> m_devicesChanged; // guarded by m_changedMutex
+    mutable std::unique_ptr<RtMidiJackWatch> m_deviceWatch; // window thread only
     std::unique_ptr<MidiSendQueue> m_queue; // last: its thread ends first
 };

@@ -224,6 +224,9 @@ void JackRig::signalServer(int signal)
 void JackRig::stop()
 {
     end(&m_simulatorPid, m_simulatorChild);
+    // A server of another rig is that rig's to stop and clean.
+    if (m_joined)
+        return;
     end(&m_serverPid, m_serverChild);
     if (m_serverName.isEmpty())
         return;

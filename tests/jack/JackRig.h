@@ -40,7 +40,11 @@ public:
     bool startServer(QString *error, const QString &name = QString());
     // Uses a server another rig started: this rig starts only a simulator
     // on it, and stops only that.
-    void joinServer(const QString &name) { m_serverName = name; }
+    void joinServer(const QString &name)
+    {
+        m_serverName = name;
+        m_joined = true;
+    }
     // Starts the simulator program on the server and waits for its ready line
     // ("--name NAME" among the arguments names its ports).
     bool startSimulator(const QString &program, const QStringList &arguments, QString *error);
@@ -82,6 +86,7 @@ private:
     qint64 m_serverPid = 0;
     qint64 m_simulatorPid = 0;
     bool m_killed = false;
+    bool m_joined = false;
     QString m_outputFile; // of the process being launched
     QString m_errorFile;
 };

@@ -285,6 +285,9 @@ void TestJackPorts::managerTakesPanelDumpOut()
 // does not hang; ports made afterwards work on a new server.
 void TestJackPorts::deadServerRaisesOnNextSend()
 {
+    // A platform keeps a client on its server; one process talks to one
+    // server at a time, as the program does: the shared one goes first.
+    m_platform.reset();
     const QString simulator = QStringLiteral(VENTARO_SIMULATOR);
     QString error;
     JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed-ports"));
@@ -292,6 +295,8 @@ void TestJackPorts::deadServerRaisesOnNextSend()
     QVERIFY2(doomed.startServer(&error), qPrintable(error));
     QVERIFY2(doomed.startSimulator(simulator, {}, &error), qPrintable(error));
     doomed.useServer();
+    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
+                                                  QLatin1String(ClientName));
     {
         TVLManager manager(nullptr, m_platform.get(), settings());
         manager.MidiOut()->setDeviceName(inputName());
@@ -344,6 +349,8 @@ void TestJackPorts::deadServerRaisesOnNextSend()
     stopFresh.dismiss();
     fresh.stop();
     m_rig->useServer();
+    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
+                                                  QLatin1String(ClientName));
 }
 
 QTEST_MAIN(TestJackPorts)

@@ -156,6 +156,9 @@ void TestRtMidiPlatform::fragmentsArriveAsWholeBlocks()
 // closing does not hang, and a device on a new server works.
 void TestRtMidiPlatform::deadServerIsNoticed()
 {
+    // A platform keeps a client on its server; one process talks to one
+    // server at a time, as the program does: the shared one goes first.
+    m_platform.reset();
     const QString simulator = QStringLiteral(VENTARO_SIMULATOR);
     QString error;
     JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed"));
@@ -212,6 +215,8 @@ void TestRtMidiPlatform::deadServerIsNoticed()
     stopFresh.dismiss();
     fresh.stop();
     m_rig->useServer();
+    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
+                                                  QLatin1String(ClientName));
 }
 
 QTEST_GUILESS_MAIN(TestRtMidiPlatform)

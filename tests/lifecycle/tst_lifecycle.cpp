@@ -159,6 +159,12 @@ QString internalWritten(int slot)
         .arg(memory, QLatin1String(VoiceName));
 }
 
+QString readAll(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}
+
 QString simulatorProgram()
 {
     return QStringLiteral(VENTARO_SIMULATOR);
@@ -358,6 +364,9 @@ void LifecycleTest::deviceAppearsAfterStart()
              qPrintable(error));
     const QString otherInput = QStringLiteral("Aardvark IN:MIDI");
 
+    // Offered at once, the list closed; the chosen row stays chosen.
+    QTRY_VERIFY_WITH_TIMEOUT(program.rows("cbxMidiOut").contains(otherInput), WaitMs);
+    QCOMPARE(program.combo("cbxMidiOut")->currentText(), inputName());
     program.combo("cbxMidiOut")->showPopup();
     QVERIFY2(program.rows("cbxMidiOut").contains(otherInput),
              qPrintable(program.rows("cbxMidiOut").join(u'|')));
@@ -380,6 +389,35 @@ void LifecycleTest::deviceAppearsAfterStart()
     const QString written3 = internalWritten(3);
     QVERIFY(waitForLog(other, otherLogged, written3).join(u'\n').contains(written3));
     QVERIFY(!rig.simulatorLines().mid(logged).join(u'\n').contains(written3));
+
+    // It goes away: the list shows it as not connected, "Send" says so and
+    // renames nothing.
+    other.stop();
+    const QString absent = otherInput + QStringLiteral(" (not connected)");
+    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), absent, WaitMs);
+    QCOMPARE(program.rows("cbxMidiOut").count(otherInput), 0);
+    const QString slot4 = program.internalName(4);
+    program.sendToInternal(4);
+    QCOMPARE(program.prompts.errors().size(), 1);
+    QVERIFY2(program.prompts.errors().first().startsWith(QLatin1String("The MIDI output device is")),
+             qPrintable(program.prompts.errors().first()));
+    QCOMPARE(program.internalName(4), slot4);
+
+    // Back under the same name: the next "Send" reaches it, nothing chosen.
+    JackRig again(folder(serverName + QStringLiteral("-again")));
+    again.joinServer(serverName);
+    auto stopAgain = qScopeGuard([&] { again.stop(); });
+    QVERIFY2(again.startSimulator(simulatorProgram(), {QStringLiteral("--name"),
+                                                       QStringLiteral("Aardvark")},
+                                  &error),
+             qPrintable(error + readAll(again.simulatorErrors())));
+    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), otherInput, WaitMs);
+    const int againLogged = int(again.simulatorLines().size());
+    program.sendToInternal(4);
+    QCOMPARE(program.prompts.errors().size(), 1);
+    const QString written4 = internalWritten(4);
+    QVERIFY(waitForLog(again, againLogged, written4).join(u'\n').contains(written4));
+    QCOMPARE(program.internalName(4), QStringLiteral("4: ") + QLatin1String(VoiceName));
 }
 
 // A remembered device that is not there is shown as such, never replaced
