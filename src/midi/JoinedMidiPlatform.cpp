@@ -200,6 +200,11 @@ void JoinedMidiPlatform::setDevicesChanged(std::function<void()> handler)
     m_second.setDevicesChanged(std::move(handler));
 }
 
+int JoinedMidiPlatform::inState(MidiHandle handle) const
+{
+    return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inState(h); });
+}
+
 std::optional<QString> JoinedMidiPlatform::errorText(int code, bool isInput) const
 {
     if (auto text = m_first.errorText(code, isInput))

@@ -45,6 +45,7 @@ public:
     int inStop(MidiHandle handle) override;
     int inReset(MidiHandle handle) override;
     int inClose(MidiHandle handle) override;
+    int inState(MidiHandle handle) const override;
 
     // Both platforms' changes reach the one handler.
     void setDevicesChanged(std::function<void()> handler) override;

@@ -686,6 +686,16 @@ int LoopbackMidi::inReset(MidiHandle handle)
     return NoError;
 }
 
+int LoopbackMidi::inState(MidiHandle handle) const
+{
+    // Not a recorded call: a window may ask it on a timer.
+    std::lock_guard lock(m_mutex);
+    const InDevice *in = inDeviceOf(handle);
+    if (!in)
+        return InvalidHandle;
+    return in->unplugged ? DeviceGone : NoError;
+}
+
 int LoopbackMidi::inClose(MidiHandle handle)
 {
     std::unique_lock<std::recursive_mutex> delivery;

@@ -30,7 +30,8 @@ class Sleeper;
 // unless set otherwise; none when there is no device, then -1 fails with
 // NoDeviceChosen). An output device may be opened by several handles, an
 // input device by one. A device can be unplugged: it stays listed, but
-// opening it fails with DeviceGone.
+// opening it fails with DeviceGone, and an open input then reports
+// DeviceGone from inState.
 //
 // Threads: sending goes through a MidiSendQueue; received() and the
 // receiver see a message once it has left the sender thread, and each
@@ -126,6 +127,7 @@ public:
     int inStop(MidiHandle handle) override;
     int inReset(MidiHandle handle) override;
     int inClose(MidiHandle handle) override;
+    int inState(MidiHandle handle) const override;
 
 private:
     struct OutDevice

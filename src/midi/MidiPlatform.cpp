@@ -71,6 +71,11 @@ int MidiPlatform::inUnprepareHeader(MidiHandle, MidiHeader *header)
 
 void MidiPlatform::setDevicesChanged(std::function<void()>) {}
 
+int MidiPlatform::inState(MidiHandle) const
+{
+    return NoError;
+}
+
 std::optional<QString> MidiPlatform::errorText(int code, bool isInput) const
 {
     return standardErrorText(code, isInput);

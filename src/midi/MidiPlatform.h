@@ -97,6 +97,10 @@ public:
     // Stops input and hands every queued buffer back through LongData.
     virtual int inReset(MidiHandle handle) = 0;
     virtual int inClose(MidiHandle handle) = 0;
+    // NoError while the open input device can still deliver; DeviceGone
+    // once it went away (unplugged, its server ended). Platforms that
+    // cannot tell answer NoError.
+    virtual int inState(MidiHandle handle) const;
 
     // Called, on any thread, whenever devices may have come or gone (a
     // platform that cannot tell never calls it). Replaces the handler set

@@ -923,6 +923,17 @@ int RtMidiPlatform::inReset(MidiHandle handle)
     return NoError;
 }
 
+int RtMidiPlatform::inState(MidiHandle handle) const
+{
+    const std::shared_ptr<InDevice> device = inDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    std::lock_guard lock(device->mutex);
+    if (!device->in || (device->watch && (!device->watch->alive() || device->watch->portGone())))
+        return DeviceGone;
+    return NoError;
+}
+
 int RtMidiPlatform::inClose(MidiHandle handle)
 {
     std::shared_ptr<InDevice> device = inDevice(handle);

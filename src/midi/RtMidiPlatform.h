@@ -122,6 +122,7 @@ public:
     int inStop(MidiHandle handle) override;
     int inReset(MidiHandle handle) override;
     int inClose(MidiHandle handle) override;
+    int inState(MidiHandle handle) const override;
     // JACK: from the first listing on, a client of the platform's own
     // follows the server's ports and its end. ALSA: not followed (the
     // lists are taken anew whenever shown).

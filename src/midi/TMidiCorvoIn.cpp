@@ -171,6 +171,13 @@ void TMidiCorvoIn::AddSysExBuffer()
     }
 }
 
+int TMidiCorvoIn::DeviceState() const
+{
+    if (m_state == Closed)
+        return MidiPlatform::NoError;
+    return m_platform->inState(m_handle);
+}
+
 void TMidiCorvoIn::Stop()
 {
     if (m_state != Started)

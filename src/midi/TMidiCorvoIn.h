@@ -96,6 +96,9 @@ public:
     void Open(bool StartNow);
     // A device that went away (DeviceGone) leaves the port Closed.
     void Start();
+    // While open: NoError as long as the device can deliver, DeviceGone once
+    // it went away. Closed: NoError.
+    int DeviceState() const;
     void Stop();
     void Close();
     void AddSysExBuffer();

@@ -3,14 +3,18 @@
 #include "ui_TfmMidiIn.h"
 
 #include "FrontPanelRemote.h"
+#include "MidiErrorText.h"
+#include "MidiPlatform.h"
 #include "Prompts.h"
 #include "TMidiCorvoIn.h"
 #include "TVLManager.h"
 #include "TranslationService.h"
+#include "VentaroError.h"
 #include "VoiceDump.h"
 
 #include <QColor>
 #include <QPalette>
+#include <QTimer>
 
 namespace {
 
@@ -43,7 +47,22 @@ TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts,
     m_remote = new FrontPanelRemote(ui->pnlRemote, manager, sleeper, m_guard,
                                     FrontPanelRemote::ImportWindowTiming);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    m_deviceCheck = new QTimer(this);
+    m_deviceCheck->setInterval(DeviceCheckMs);
+    connect(m_deviceCheck, &QTimer::timeout, this, &TfmMidiIn::CheckDevice);
     m_guard.run([this] { FormCreate(); });
+}
+
+void TfmMidiIn::CheckDevice()
+{
+    if (m_toldDeviceGone || !m_port || m_port->DeviceState() != MidiPlatform::DeviceGone)
+        return;
+    m_toldDeviceGone = true;
+    m_deviceCheck->stop();
+    m_guard.run([this] {
+        throw VentaroError(MidiPortErrorMessage(MidiPlatform::DeviceGone, true,
+                                                m_port->DeviceName(), nullptr));
+    });
 }
 
 TfmMidiIn::~TfmMidiIn()
@@ -104,6 +123,7 @@ void TfmMidiIn::FormShow()
         detach();
         throw;
     }
+    m_deviceCheck->start();
 }
 
 void TfmMidiIn::FormCloseQuery()
@@ -114,6 +134,7 @@ void TfmMidiIn::FormCloseQuery()
 
 void TfmMidiIn::done(int result)
 {
+    m_deviceCheck->stop();
     // Closing is always allowed, also when the port refuses to stop.
     m_guard.run([this] { FormCloseQuery(); });
     // Inside a delivery the handler is let go when that delivery ends; the

@@ -8,6 +8,7 @@
 #include <memory>
 
 class FrontPanelRemote;
+class QTimer;
 class Prompts;
 class Sleeper;
 class TMidiCorvoIn;
@@ -76,6 +77,11 @@ public:
 
     // Every way of closing ends here: completion, Cancel, close box, Escape.
     void done(int result) override;
+    // How often the open window looks whether its input device is still there.
+    static constexpr int DeviceCheckMs = 250;
+    // The input device went away while the window waits: the user is told
+    // once, and the window stays open to be cancelled.
+    void CheckDevice();
 
 private:
     bool isComplete() const;
@@ -96,4 +102,6 @@ private:
     bool m_attached = false;
     int m_delivering = 0;
     bool m_detachAfterDelivery = false;
+    QTimer *m_deviceCheck = nullptr;
+    bool m_toldDeviceGone = false;
 };

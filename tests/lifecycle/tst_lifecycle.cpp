@@ -203,6 +203,7 @@ private slots:
     void deviceAppearsAfterStart();
     void chosenDeviceAbsent();
     void noDeviceChosen();
+    void importWindowInputGoes();
 
 private:
     QString folder(const QString &name) const { return m_work.filePath(name); }
@@ -474,6 +475,45 @@ void LifecycleTest::noDeviceChosen()
     QVERIFY2(program.prompts.errors().first().contains(QLatin1String("\"Midi Out:\"")),
              qPrintable(program.prompts.errors().first()));
     QCOMPARE(program.internalName(6), QString());
+}
+
+// The Import SysEx window waits for a dump while the input device's server
+// ends: the user is told, the window can be cancelled, nothing hangs.
+void LifecycleTest::importWindowInputGoes()
+{
+    const QString serverName = uniqueServerName("import");
+    QString error;
+    JackRig rig(folder(serverName));
+    auto stop = qScopeGuard([&] { rig.stop(); });
+    QVERIFY2(startRig(rig, serverName, &error), qPrintable(error));
+
+    Program program;
+    program.open();
+    QVERIFY(program.choose("cbxMidiIn", outputName()));
+    QStringList shownWhileOpen;
+    bool closedByCancel = false;
+    QElapsedTimer timer;
+    program.prompts.onModal = [&](QDialog *dialog) {
+        dialog->show();
+        QTest::qWait(100);
+        rig.signalServer(SIGKILL);
+        timer.start();
+        const QDeadlineTimer deadline(WaitMs);
+        while (program.prompts.errors().isEmpty() && !deadline.hasExpired())
+            QTest::qWait(10);
+        shownWhileOpen = program.prompts.errors();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("BitBtn1")),
+                          Qt::LeftButton);
+        closedByCancel = !dialog->isVisible();
+        return dialog->result();
+    };
+    program.click("btnImport");
+    QCOMPARE(shownWhileOpen,
+             QStringList{QStringLiteral("The MIDI input device is no longer available.\n")
+                         + outputName()});
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(closedByCancel);
+    QVERIFY(program.window->voiceData().isEmpty());
 }
 
 QTEST_MAIN(LifecycleTest)
