@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ ninja-build pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev
-          librtmidi-dev jackd2 libjack-jackd2-dev gettext qt6-translations-l10n
+          librtmidi-dev libasound2-dev jackd2 libjack-jackd2-dev gettext qt6-translations-l10n
           xvfb xauth x11-utils imagemagick fonts-dejavu-extra)
 
 missing=()

@@ -1,6 +1,7 @@
 #include "RtMidiPlatform.h"
 
 #include "RtMidiInputParser.h"
+#include "RtMidiAlsaWatch.h"
 #include "RtMidiJackWatch.h"
 #include "Sleeper.h"
 
@@ -101,6 +102,9 @@ struct RtMidiPlatform::OutDevice
     bool closed = false;  // guarded by sending
     std::unique_ptr<RtMidiOut> out;
     std::unique_ptr<RtMidiJackWatch> watch;
+    // ALSA: the platform's announce watch and the device's address.
+    RtMidiAlsaWatch *alsa = nullptr;
+    RtMidiAlsaWatch::Address address{-1, -1};
     MidiCallback callback;
     std::unique_ptr<QObject> notifier;  // lives on the opening thread
     std::shared_ptr<EndRelay> relay = std::make_shared<EndRelay>();
@@ -122,7 +126,11 @@ struct RtMidiPlatform::OutDevice
         static_cast<OutDevice *>(self)->errorSeen = true;
     }
     // Its server ended, or the device it is connected to went away.
-    bool gone() { return failed || (watch && (!watch->alive() || watch->portGone())); }
+    bool gone()
+    {
+        return failed || (watch && (!watch->alive() || watch->portGone()))
+               || (alsa && alsa->gone(address));
+    }
 };
 
 struct RtMidiPlatform::InDevice
@@ -134,6 +142,8 @@ struct RtMidiPlatform::InDevice
     Sleeper &clock;
     std::unique_ptr<RtMidiIn> in;
     std::unique_ptr<RtMidiJackWatch> watch;
+    RtMidiAlsaWatch *alsa = nullptr;
+    RtMidiAlsaWatch::Address address{-1, -1};
     MidiCallback callback;
     bool started = false;
     bool closed = false;
@@ -336,9 +346,14 @@ QStringList RtMidiPlatform::listPorts(bool input) const
 
 void RtMidiPlatform::watchDevices() const
 {
+    auto *self = const_cast<RtMidiPlatform *>(this);
+    if (m_backend == Backend::Alsa && !m_alsaWatch) {
+        m_alsaWatch = std::make_unique<RtMidiAlsaWatch>([self] { self->devicesChanged(); });
+        if (!m_alsaWatch->alive())
+            m_alsaWatch.reset();
+    }
     if (m_backend != Backend::Jack || m_deviceWatch)
         return;
-    auto *self = const_cast<RtMidiPlatform *>(this);
     m_deviceWatch = std::make_unique<RtMidiJackWatch>(
         m_clientName + DevicesSuffix, [self] { self->devicesChanged(); },
         [self] { self->devicesChanged(); });
@@ -439,6 +454,10 @@ int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callb
                 return DeviceGone;
             }
             device->watch->watchPort(device->out->getPortName(unsigned(port)));
+        } else if (m_alsaWatch) {
+            device->alsa = m_alsaWatch.get();
+            device->address = RtMidiAlsaWatch::addressOf(device->out->getPortName(unsigned(port)));
+            device->alsa->watch(device->address);
         }
         device->out->openPort(unsigned(port), OutputPortName);
         int code = NoError;
@@ -812,6 +831,10 @@ int RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callba
             if (!device->watch->alive())
                 return DeviceGone;
             device->watch->watchPort(device->in->getPortName(unsigned(port)));
+        } else if (m_alsaWatch) {
+            device->alsa = m_alsaWatch.get();
+            device->address = RtMidiAlsaWatch::addressOf(device->in->getPortName(unsigned(port)));
+            device->alsa->watch(device->address);
         }
         device->in->openPort(unsigned(port), InputPortName);
         if (!device->in->isPortOpen())
@@ -879,7 +902,8 @@ int RtMidiPlatform::inStart(MidiHandle handle)
     std::lock_guard lock(device->mutex);
     // Its server ended (sweep let RtMidi's client go) or the device went
     // away: nothing will come.
-    if (!device->in || (device->watch && (!device->watch->alive() || device->watch->portGone())))
+    if (!device->in || (device->watch && (!device->watch->alive() || device->watch->portGone()))
+        || (device->alsa && device->alsa->gone(device->address)))
         return DeviceGone;
     if (!device->started) {
         device->started = true;
@@ -929,7 +953,8 @@ int RtMidiPlatform::inState(MidiHandle handle) const
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
-    if (!device->in || (device->watch && (!device->watch->alive() || device->watch->portGone())))
+    if (!device->in || (device->watch && (!device->watch->alive() || device->watch->portGone()))
+        || (device->alsa && device->alsa->gone(device->address)))
         return DeviceGone;
     return NoError;
 }

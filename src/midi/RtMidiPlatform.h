@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+class RtMidiAlsaWatch;
 class RtMidiIn;
 class RtMidiJackWatch;
 class RtMidiOut;
@@ -123,9 +124,9 @@ public:
     int inReset(MidiHandle handle) override;
     int inClose(MidiHandle handle) override;
     int inState(MidiHandle handle) const override;
-    // JACK: from the first listing on, a client of the platform's own
-    // follows the server's ports and its end. ALSA: not followed (the
-    // lists are taken anew whenever shown).
+    // From the first listing on, a client of the platform's own follows
+    // devices coming and going: JACK's port registration and the server's
+    // end, ALSA's announce port.
     void setDevicesChanged(std::function<void()> handler) override;
 
 private:
@@ -187,5 +188,6 @@ private:
     std::mutex m_changedMutex;
     std::function<void()> m_devicesChanged; // guarded by m_changedMutex
     mutable std::unique_ptr<RtMidiJackWatch> m_deviceWatch; // window thread only
+    mutable std::unique_ptr<RtMidiAlsaWatch> m_alsaWatch;   // made at the first listing
     std::unique_ptr<MidiSendQueue> m_queue; // last: its thread ends first
 };

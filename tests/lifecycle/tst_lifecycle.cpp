@@ -62,9 +62,9 @@ struct Program
     RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
     std::unique_ptr<TfmVLDump> window;
 
-    Program()
+    explicit Program(RtMidiPlatform::Backend backend = RtMidiPlatform::Backend::Jack)
     {
-        machine = std::make_unique<RtMidiPlatform>(sleeper, RtMidiPlatform::Backend::Jack,
+        machine = std::make_unique<RtMidiPlatform>(sleeper, backend,
                                                    QStringLiteral("ventaro-lifecycle"));
         simulatorPlatform.setRecording(false);
         instrument = std::make_unique<SimulatedVl70mDevice>(simulatorPlatform, sleeper);
@@ -204,6 +204,7 @@ private slots:
     void chosenDeviceAbsent();
     void noDeviceChosen();
     void importWindowInputGoes();
+    void alsaDeviceGoesAndComesBack();
 
 private:
     QString folder(const QString &name) const { return m_work.filePath(name); }
@@ -514,6 +515,49 @@ void LifecycleTest::importWindowInputGoes()
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(closedByCancel);
     QVERIFY(program.window->voiceData().isEmpty());
+}
+
+// The same over ALSA, where the machine has a sequencer: a device (the
+// simulator on ALSA) that appears, goes and comes back under its name.
+void LifecycleTest::alsaDeviceGoesAndComesBack()
+{
+    if (!QFile::exists(QStringLiteral("/dev/snd/seq")))
+        QSKIP("no ALSA sequencer (/dev/snd/seq) on this machine");
+    const QStringList arguments = {QStringLiteral("--api"), QStringLiteral("alsa"),
+                                   QStringLiteral("--name"), QStringLiteral("Aardvark")};
+    const QString input = QStringLiteral("Aardvark IN:MIDI");
+    QString error;
+    Program program(RtMidiPlatform::Backend::Alsa);
+    program.open();
+    JackRig first(folder(QStringLiteral("alsa-first")));
+    first.joinServer(QString()); // a simulator alone, no JACK server
+    auto stopFirst = qScopeGuard([&] { first.stop(); });
+    QVERIFY2(first.startSimulator(simulatorProgram(), arguments, &error), qPrintable(error));
+    QTRY_VERIFY_WITH_TIMEOUT(program.rows("cbxMidiOut").contains(input), WaitMs);
+    QVERIFY(program.choose("cbxMidiOut", input));
+    program.openVoice(SimulatedVl70m::makeVoice(VoiceName, 25, 0));
+    int logged = int(first.simulatorLines().size());
+    program.sendToInternal(2);
+    QCOMPARE(program.prompts.errors(), QStringList());
+    QVERIFY(waitForLog(first, logged, internalWritten(2)).join(u'\n').contains(internalWritten(2)));
+
+    first.stop();
+    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(),
+                              input + QStringLiteral(" (not connected)"), WaitMs);
+    const QString slot3 = program.internalName(3);
+    program.sendToInternal(3);
+    QCOMPARE(program.prompts.errors().size(), 1);
+    QCOMPARE(program.internalName(3), slot3);
+
+    JackRig again(folder(QStringLiteral("alsa-again")));
+    again.joinServer(QString());
+    auto stopAgain = qScopeGuard([&] { again.stop(); });
+    QVERIFY2(again.startSimulator(simulatorProgram(), arguments, &error), qPrintable(error));
+    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), input, WaitMs);
+    logged = int(again.simulatorLines().size());
+    program.sendToInternal(3);
+    QCOMPARE(program.prompts.errors().size(), 1);
+    QVERIFY(waitForLog(again, logged, internalWritten(3)).join(u'\n').contains(internalWritten(3)));
 }
 
 QTEST_MAIN(LifecycleTest)
