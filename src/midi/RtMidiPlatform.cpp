@@ -155,6 +155,14 @@ struct RtMidiPlatform::InDevice
 
     qint64 sinceStartMs() const { return (clock.nowNs() - startNs) / NsPerMs; }
 
+    // Nothing will come any more: its server ended (sweep let RtMidi's
+    // client go) or the device went away. Called with `mutex` held.
+    bool gone()
+    {
+        return !in || (watch && (!watch->alive() || watch->portGone()))
+               || (alsa && alsa->gone(address));
+    }
+
     void raise(const MidiNotification &notification)
     {
         if (callback)
@@ -900,10 +908,7 @@ int RtMidiPlatform::inStart(MidiHandle handle)
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
-    // Its server ended (sweep let RtMidi's client go) or the device went
-    // away: nothing will come.
-    if (!device->in || (device->watch && (!device->watch->alive() || device->watch->portGone()))
-        || (device->alsa && device->alsa->gone(device->address)))
+    if (device->gone())
         return DeviceGone;
     if (!device->started) {
         device->started = true;
@@ -953,10 +958,7 @@ int RtMidiPlatform::inState(MidiHandle handle) const
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
-    if (!device->in || (device->watch && (!device->watch->alive() || device->watch->portGone()))
-        || (device->alsa && device->alsa->gone(device->address)))
-        return DeviceGone;
-    return NoError;
+    return device->gone() ? DeviceGone : NoError;
 }
 
 int RtMidiPlatform::inClose(MidiHandle handle)

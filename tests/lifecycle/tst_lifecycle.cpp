@@ -190,6 +190,21 @@ QString uniqueServerName(const char *what)
         .arg(++count);
 }
 
+// A JACK server of the case's own under a fresh name, with the simulator on
+// it; stopped when the case ends, passed or failed.
+struct OwnServer
+{
+    QString name;
+    JackRig rig;
+
+    OwnServer(const QTemporaryDir &work, const char *what)
+        : name(uniqueServerName(what)), rig(work.filePath(name))
+    {
+    }
+    ~OwnServer() { rig.stop(); }
+    bool start(QString *error) { return startRig(rig, name, error); }
+};
+
 } // namespace
 
 class LifecycleTest : public QObject
@@ -208,6 +223,12 @@ private slots:
 
 private:
     QString folder(const QString &name) const { return m_work.filePath(name); }
+    // The chosen output device `input` goes (its simulator `leaving` stops):
+    // the list marks it not connected, "Send" says so and renames nothing.
+    // Then it comes back (`back` started with `arguments`) under the same
+    // name: the next "Send" reaches it, nothing chosen anew.
+    void goesAndComesBack(Program &program, const QString &input, JackRig &leaving,
+                          JackRig &back, const QStringList &arguments);
     QTemporaryDir m_work;
 };
 
@@ -345,11 +366,10 @@ void LifecycleTest::serverEndsAndComesBack()
 // opens; the row the user chose still opens the device of that name.
 void LifecycleTest::deviceAppearsAfterStart()
 {
-    const QString serverName = uniqueServerName("appears");
+    OwnServer server(m_work, "appears");
     QString error;
-    JackRig rig(folder(serverName));
-    auto stop = qScopeGuard([&] { rig.stop(); });
-    QVERIFY2(startRig(rig, serverName, &error), qPrintable(error));
+    QVERIFY2(server.start(&error), qPrintable(error));
+    JackRig &rig = server.rig;
 
     Program program;
     program.open();
@@ -357,8 +377,8 @@ void LifecycleTest::deviceAppearsAfterStart()
     program.openVoice(SimulatedVl70m::makeVoice(VoiceName, 22, 0));
 
     // A second instrument whose name sorts first: every row below it moves.
-    JackRig other(folder(serverName + QStringLiteral("-other")));
-    other.joinServer(serverName);
+    JackRig other(folder(server.name + QStringLiteral("-other")));
+    other.joinServer(server.name);
     auto stopOther = qScopeGuard([&] { other.stop(); });
     QVERIFY2(other.startSimulator(simulatorProgram(), {QStringLiteral("--name"),
                                                        QStringLiteral("Aardvark")},
@@ -392,45 +412,51 @@ void LifecycleTest::deviceAppearsAfterStart()
     QVERIFY(waitForLog(other, otherLogged, written3).join(u'\n').contains(written3));
     QVERIFY(!rig.simulatorLines().mid(logged).join(u'\n').contains(written3));
 
-    // It goes away: the list shows it as not connected, "Send" says so and
-    // renames nothing.
-    other.stop();
-    const QString absent = otherInput + QStringLiteral(" (not connected)");
-    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), absent, WaitMs);
-    QCOMPARE(program.rows("cbxMidiOut").count(otherInput), 0);
-    const QString slot4 = program.internalName(4);
-    program.sendToInternal(4);
-    QCOMPARE(program.prompts.errors().size(), 1);
-    QVERIFY2(program.prompts.errors().first().startsWith(QLatin1String("The MIDI output device is")),
-             qPrintable(program.prompts.errors().first()));
-    QCOMPARE(program.internalName(4), slot4);
-
-    // Back under the same name: the next "Send" reaches it, nothing chosen.
-    JackRig again(folder(serverName + QStringLiteral("-again")));
-    again.joinServer(serverName);
+    // It goes away and comes back under the same name.
+    JackRig again(folder(server.name + QStringLiteral("-again")));
+    again.joinServer(server.name);
     auto stopAgain = qScopeGuard([&] { again.stop(); });
-    QVERIFY2(again.startSimulator(simulatorProgram(), {QStringLiteral("--name"),
-                                                       QStringLiteral("Aardvark")},
-                                  &error),
-             qPrintable(error + readAll(again.simulatorErrors())));
-    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), otherInput, WaitMs);
-    const int againLogged = int(again.simulatorLines().size());
-    program.sendToInternal(4);
-    QCOMPARE(program.prompts.errors().size(), 1);
-    const QString written4 = internalWritten(4);
-    QVERIFY(waitForLog(again, againLogged, written4).join(u'\n').contains(written4));
-    QCOMPARE(program.internalName(4), QStringLiteral("4: ") + QLatin1String(VoiceName));
+    goesAndComesBack(program, otherInput, other, again, {QStringLiteral("--name"),
+                                                           QStringLiteral("Aardvark")});
+}
+
+void LifecycleTest::goesAndComesBack(Program &program, const QString &input, JackRig &leaving,
+                                     JackRig &back, const QStringList &arguments)
+{
+    constexpr int Slot = 4;
+    const int errorsBefore = int(program.prompts.errors().size());
+    leaving.stop();
+    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(),
+                              input + QStringLiteral(" (not connected)"), WaitMs);
+    QCOMPARE(program.rows("cbxMidiOut").count(input), 0);
+    const QString nameBefore = program.internalName(Slot);
+    program.sendToInternal(Slot);
+    const QStringList errors = program.prompts.errors().mid(errorsBefore);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(QLatin1String("The MIDI output device is")),
+             qPrintable(errors.first()));
+    QCOMPARE(program.internalName(Slot), nameBefore);
+
+    QString error;
+    QVERIFY2(back.startSimulator(simulatorProgram(), arguments, &error),
+             qPrintable(error + readAll(back.simulatorErrors())));
+    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), input, WaitMs);
+    const int logged = int(back.simulatorLines().size());
+    program.sendToInternal(Slot);
+    QCOMPARE(program.prompts.errors().size(), errorsBefore + 1);
+    QVERIFY(waitForLog(back, logged, internalWritten(Slot)).join(u'\n').contains(internalWritten(Slot)));
+    QCOMPARE(program.internalName(Slot),
+             QString::number(Slot) + QStringLiteral(": ") + QLatin1String(VoiceName));
 }
 
 // A remembered device that is not there is shown as such, never replaced
 // by another; sending to it says so and renames nothing.
 void LifecycleTest::chosenDeviceAbsent()
 {
-    const QString serverName = uniqueServerName("absent");
+    OwnServer server(m_work, "absent");
     QString error;
-    JackRig rig(folder(serverName));
-    auto stop = qScopeGuard([&] { rig.stop(); });
-    QVERIFY2(startRig(rig, serverName, &error), qPrintable(error));
+    QVERIFY2(server.start(&error), qPrintable(error));
+    JackRig &rig = server.rig;
 
     Program program;
     const QString midiKey = QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi");
@@ -462,11 +488,9 @@ void LifecycleTest::chosenDeviceAbsent()
 // With no device chosen the error tells where to choose one.
 void LifecycleTest::noDeviceChosen()
 {
-    const QString serverName = uniqueServerName("none");
+    OwnServer server(m_work, "none");
     QString error;
-    JackRig rig(folder(serverName));
-    auto stop = qScopeGuard([&] { rig.stop(); });
-    QVERIFY2(startRig(rig, serverName, &error), qPrintable(error));
+    QVERIFY2(server.start(&error), qPrintable(error));
 
     Program program;
     program.open();
@@ -482,11 +506,10 @@ void LifecycleTest::noDeviceChosen()
 // ends: the user is told, the window can be cancelled, nothing hangs.
 void LifecycleTest::importWindowInputGoes()
 {
-    const QString serverName = uniqueServerName("import");
+    OwnServer server(m_work, "import");
     QString error;
-    JackRig rig(folder(serverName));
-    auto stop = qScopeGuard([&] { rig.stop(); });
-    QVERIFY2(startRig(rig, serverName, &error), qPrintable(error));
+    QVERIFY2(server.start(&error), qPrintable(error));
+    JackRig &rig = server.rig;
 
     Program program;
     program.open();
@@ -536,28 +559,15 @@ void LifecycleTest::alsaDeviceGoesAndComesBack()
     QTRY_VERIFY_WITH_TIMEOUT(program.rows("cbxMidiOut").contains(input), WaitMs);
     QVERIFY(program.choose("cbxMidiOut", input));
     program.openVoice(SimulatedVl70m::makeVoice(VoiceName, 25, 0));
-    int logged = int(first.simulatorLines().size());
+    const int logged = int(first.simulatorLines().size());
     program.sendToInternal(2);
     QCOMPARE(program.prompts.errors(), QStringList());
     QVERIFY(waitForLog(first, logged, internalWritten(2)).join(u'\n').contains(internalWritten(2)));
 
-    first.stop();
-    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(),
-                              input + QStringLiteral(" (not connected)"), WaitMs);
-    const QString slot3 = program.internalName(3);
-    program.sendToInternal(3);
-    QCOMPARE(program.prompts.errors().size(), 1);
-    QCOMPARE(program.internalName(3), slot3);
-
     JackRig again(folder(QStringLiteral("alsa-again")));
     again.joinServer(QString());
     auto stopAgain = qScopeGuard([&] { again.stop(); });
-    QVERIFY2(again.startSimulator(simulatorProgram(), arguments, &error), qPrintable(error));
-    QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), input, WaitMs);
-    logged = int(again.simulatorLines().size());
-    program.sendToInternal(3);
-    QCOMPARE(program.prompts.errors().size(), 1);
-    QVERIFY(waitForLog(again, logged, internalWritten(3)).join(u'\n').contains(internalWritten(3)));
+    goesAndComesBack(program, input, first, again, arguments);
 }
 
 QTEST_MAIN(LifecycleTest)
