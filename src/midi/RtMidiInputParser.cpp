@@ -86,6 +86,13 @@ void RtMidiInputParser::feed(const unsigned char *bytes, std::size_t count,
         if (byte & StatusBit) {
             if (byte == SysexEnd) {
                 if (m_inSysex) {
+                    // The end byte obeys the limit like a data byte: a full
+                    // piece leaves first, the end byte after it on its own.
+                    if (m_sysex.size() >= m_blockLimit) {
+                        if (onSysex)
+                            onSysex(m_sysex);
+                        m_sysex.clear();
+                    }
                     m_sysex.push_back(byte);
                     if (onSysex)
                         onSysex(m_sysex);

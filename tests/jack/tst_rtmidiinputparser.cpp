@@ -4,6 +4,8 @@
 #include <QList>
 #include <QTest>
 
+#include <algorithm>
+
 using Deliveries = QList<QByteArray>;
 
 // What the parser handed out, in order: short messages as "S:<hex>" and
@@ -42,6 +44,9 @@ private slots:
     void deliveries_data();
     void deliveries();
     void longBlockIsSplitWithHeaderFirst();
+    void noPieceOverTheLimit_data();
+    void noPieceOverTheLimit();
+    void messageOneByteOverTheBuffer();
 };
 
 void TestRtMidiInputParser::deliveries_data()
@@ -94,6 +99,50 @@ void TestRtMidiInputParser::longBlockIsSplitWithHeaderFirst()
     // the header, then the rest with the end.
     const QStringList out = run({hex("f00102030405060708090af7")}, 8);
     QCOMPARE(out, (QStringList{"X:f001020304050607", "X:08090af7"}));
+}
+
+void TestRtMidiInputParser::noPieceOverTheLimit_data()
+{
+    QTest::addColumn<QByteArray>("in");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QStringList>("out");
+    // The end byte arrives when the piece is full: it leaves on its own.
+    QTest::newRow("end byte after a full piece")
+        << hex("0200f009f7") << 2 << QStringList{"X:f009", "X:f7"};
+    QTest::newRow("end byte with room left")
+        << hex("f009f7") << 3 << QStringList{"X:f009f7"};
+    QTest::newRow("exactly twice the limit, end included")
+        << hex("f0010203040506f7") << 4 << QStringList{"X:f0010203", "X:040506f7"};
+}
+
+void TestRtMidiInputParser::noPieceOverTheLimit()
+{
+    QFETCH(QByteArray, in);
+    QFETCH(int, limit);
+    QFETCH(QStringList, out);
+    QCOMPARE(run({in}, std::size_t(limit)), out);
+}
+
+// A SysEx one byte longer than the program's input buffer, whole in one
+// delivery: no piece is longer than the buffer, and the pieces make the
+// message again.
+void TestRtMidiInputParser::messageOneByteOverTheBuffer()
+{
+    constexpr std::size_t Limit = 65536;
+    QByteArray message(qsizetype(Limit + 1), '\x11');
+    message[0] = char(0xF0);
+    message[message.size() - 1] = char(0xF7);
+    RtMidiInputParser parser(Limit);
+    QByteArray joined;
+    std::size_t longest = 0;
+    parser.feed(reinterpret_cast<const unsigned char *>(message.constData()),
+                std::size_t(message.size()), {}, [&](const std::vector<unsigned char> &piece) {
+                    longest = std::max(longest, piece.size());
+                    joined.append(reinterpret_cast<const char *>(piece.data()),
+                                  qsizetype(piece.size()));
+                });
+    QVERIFY2(longest <= Limit, qPrintable(QString::number(longest)));
+    QCOMPARE(joined, message);
 }
 
 QTEST_GUILESS_MAIN(TestRtMidiInputParser)
