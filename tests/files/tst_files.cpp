@@ -258,6 +258,13 @@ void TestFiles::proposedName_data()
     QTest::newRow("device name") << "CON     " << "_CON     .syx";
     QTest::newRow("device name, lower case, dotted") << "lpt1.abc" << "_lpt1.abc.syx";
     QTest::newRow("longer than a device name") << "CONsole" << "CONsole.syx";
+    // Voice-name bytes B9h, B2h and B3h read as superscript digits, which
+    // Windows reserves after COM and LPT too.
+    QTest::newRow("COM, superscript one") << QString::fromUtf16(u"COM\u00b9") << QString::fromUtf16(u"_COM\u00b9.syx");
+    QTest::newRow("lpt, superscript three, blanks")
+        << QString::fromUtf16(u"lpt\u00b3    ") << QString::fromUtf16(u"_lpt\u00b3    .syx");
+    QTest::newRow("COM, superscript two, dotted")
+        << QString::fromUtf16(u"Com\u00b2.Pad") << QString::fromUtf16(u"_Com\u00b2.Pad.syx");
 }
 
 void TestFiles::proposedName()
