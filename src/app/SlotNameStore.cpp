@@ -79,10 +79,14 @@ std::optional<QStringList> SlotNameStore::load(VoiceCatalogue::Bank bank, int de
     if (!file.open(QIODevice::ReadOnly))
         throw VentaroError(QStringLiteral("Cannot open file \"%1\". %2")
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
-    const QByteArray bytes = file.readAll();
+    // One byte past the bound tells a file that is too large, without
+    // reading all of it.
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         throw VentaroError(QStringLiteral("Cannot read file \"%1\". %2")
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    if (bytes.size() > MaxFileBytes)
+        return std::nullopt;
     QStringList names = splitLines(bytes);
     if (names.size() != VoiceCatalogue::bankSize(bank))
         return std::nullopt;

@@ -15,6 +15,10 @@
 class SlotNameStore
 {
 public:
+    // Far above 64 names of any length an editor would give them (1 KiB a
+    // line): a file larger than this is no list of names and is not read.
+    static constexpr qint64 MaxFileBytes = 64 * 1024;
+
     explicit SlotNameStore(QString folder);
 
     // The program's own folder when it is writable (a portable install),
@@ -27,9 +31,9 @@ public:
     static QString fileName(VoiceCatalogue::Bank bank, int deviceNumber);
     QString filePath(VoiceCatalogue::Bank bank, int deviceNumber) const;
 
-    // The names of the file, or nothing when it is missing or does not hold
-    // exactly as many lines as the bank has slots. A file that exists but
-    // cannot be read raises VentaroError.
+    // The names of the file, or nothing when it is missing, larger than
+    // MaxFileBytes or does not hold exactly as many lines as the bank has
+    // slots. A file that exists but cannot be read raises VentaroError.
     std::optional<QStringList> load(VoiceCatalogue::Bank bank, int deviceNumber) const;
 
     // Replaces the file with the names, one per line, ended by CR LF. On

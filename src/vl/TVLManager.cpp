@@ -19,12 +19,13 @@ constexpr qint32 DeviceIdByteMask = 0xFF;
 constexpr quint8 HighestDeviceId = 15;
 constexpr quint8 SevenBitMask = 0x7F;
 
-QByteArray readAll(const QString &fileName)
+// At most `limit` bytes and one more, which tells a file that is too large.
+QByteArray readBounded(const QString &fileName, qint64 limit)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return file.readAll();
+    return file.read(limit + 1);
 }
 
 } // namespace
@@ -68,13 +69,16 @@ void TVLManager::loadParamDoc(const QString &programFolder)
 {
     const QString fileName = QDir(programFolder).filePath(DocFileName);
     if (QFile::exists(fileName)) {
-        // A file that cannot be read counts as one of the wrong length.
-        m_paramDoc = SplitLines(readAll(fileName));
+        // A file that cannot be read, or is too large, counts as one of the
+        // wrong length.
+        const QByteArray text = readBounded(fileName, MaxDocFileBytes);
+        if (text.size() <= MaxDocFileBytes)
+            m_paramDoc = SplitLines(text);
         if (m_paramDoc.size() != DocLineCount)
             m_paramDoc.clear();
     }
     if (m_paramDoc.isEmpty())
-        m_paramDoc = SplitLines(readAll(DocResource));
+        m_paramDoc = SplitLines(readBounded(DocResource, MaxDocFileBytes));
 }
 
 void TVLManager::readDeviceId(const RegRoot &settings)

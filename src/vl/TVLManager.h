@@ -44,6 +44,9 @@ public:
     static inline const QString DocResource = QStringLiteral(":/vl/VL70DOC");
     static inline const QString KnobResource = QStringLiteral(":/vl/POTARD");
     static constexpr int DocLineCount = 1808;
+    // Ten times the built-in table: a larger "vl70doc.txt" is no table and
+    // is not read whole.
+    static constexpr qint64 MaxDocFileBytes = 1024 * 1024;
 
     // Remote switch message: F0 43 1n 57 0A 00 switch value F7.
     static constexpr quint8 ParameterChangeGroup = 0x10;

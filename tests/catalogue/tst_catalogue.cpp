@@ -104,6 +104,7 @@ private slots:
     void joinLines_data();
     void joinLines();
     void eightBitNamesRoundTrip();
+    void oversizedSlotFileIgnored();
     void fileName_data();
     void fileName();
     void load_data();
@@ -260,6 +261,19 @@ void CatalogueTest::eightBitNamesRoundTrip()
     QCOMPARE(names->at(0).at(3), QChar(0x20AC)); // read as voice names are
     store.save(VoiceCatalogue::Custom, 1, *names);
     QCOMPARE(readFile(dir.filePath("custom.txt")), bytes);
+}
+
+// A slot name file larger than any list of names is not read whole and
+// counts as a file of the wrong length.
+void CatalogueTest::oversizedSlotFileIgnored()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QByteArray bytes = "1: " + QByteArray(SlotNameStore::MaxFileBytes, 'x') + "\r\n";
+    for (int i = 2; i <= 6; ++i)
+        bytes += QByteArray::number(i) + ": name\r\n";
+    writeFile(dir.filePath("custom.txt"), bytes);
+    QVERIFY(!SlotNameStore(dir.path()).load(VoiceCatalogue::Custom, 1).has_value());
 }
 
 void CatalogueTest::fileName_data()

@@ -138,6 +138,10 @@ private slots:
         QTest::newRow("1808 lines, last without break") << lines(1808).chopped(2) << true;
         QTest::newRow("1807 lines and an empty one") << lines(1807) + "\r\n" << true;
         QTest::newRow("empty") << QByteArray() << false;
+        // 1808 lines, but more bytes than a documentation table can hold:
+        // not even read whole.
+        QTest::newRow("1808 lines over the size bound")
+            << QByteArray(TVLManager::MaxDocFileBytes, 'x') + "\r\n" + lines(1807) << false;
     }
     void docFile()
     {
@@ -148,6 +152,8 @@ private slots:
         const QStringList doc = rig.make().ParamDoc();
         QCOMPARE(doc.size(), TVLManager::DocLineCount);
         QCOMPARE(doc.first() == QStringLiteral("file line"), replaces);
+        if (!replaces)
+            QVERIFY(doc.first().startsWith(QStringLiteral("F0\t"))); // the built-in table
     }
 
     void docFileUnreadable()
