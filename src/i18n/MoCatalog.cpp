@@ -62,6 +62,9 @@ QByteArrayView singular(QByteArrayView s)
     return end < 0 ? s : s.first(end);
 }
 
+// How many bytes of entries a catalog may hold per byte of its file.
+constexpr qint64 kEntryBytesPerFileByte = 2;
+
 } // namespace
 
 std::optional<MoCatalog> MoCatalog::parse(QByteArrayView data)
@@ -91,10 +94,19 @@ std::optional<MoCatalog> MoCatalog::parse(QByteArrayView data)
     MoCatalog catalog;
     catalog.m_bigEndian = bigEndian;
     catalog.m_messages.reserve(count);
+    // msgfmt writes every string once, so the entries' bytes add up to less
+    // than the file. Entries pointing at shared bytes would make each copy
+    // (and each hash of a key) cost again: past this bound the file is no
+    // catalog, and reading stays linear in its size.
+    const qint64 byteBudget = kEntryBytesPerFileByte * data.size();
+    qint64 entryBytes = 0;
     for (qint64 i = 0; i < count; ++i) {
         const auto original = reader.string(originals + i * kDescriptorSize);
         const auto translation = reader.string(translations + i * kDescriptorSize);
         if (!original || !translation)
+            return std::nullopt;
+        entryBytes += original->size() + translation->size();
+        if (entryBytes > byteBudget)
             return std::nullopt;
         const QByteArray key = singular(*original).toByteArray();
         if (!catalog.m_messages.contains(key))

@@ -10,7 +10,8 @@
 // One GNU MO message catalog held in memory: the translated text of each
 // message identifier, as UTF-8 bytes. Both byte orders are read; every
 // offset and length in the file is checked against its size, so a damaged
-// file is refused instead of read past its end.
+// file is refused instead of read past its end; so is a file whose entries
+// share their bytes to hold more than twice the file's size.
 class MoCatalog
 {
 public:

@@ -66,6 +66,28 @@ QByteArray buildMo(Entries entries, bool bigEndian = false)
     return mo + originalTable + translationTable + strings;
 }
 
+// A catalog whose translations all point at one long text: small on disk,
+// enormous once every entry holds a copy of it.
+QByteArray sharedTextCatalog(int entries, int textBytes)
+{
+    Entries list{{"", kUtf8Header}};
+    for (int i = 0; i < entries; ++i)
+        list.append({"k" + QByteArray::number(i).rightJustified(5, '0'), "t"});
+    QByteArray mo = buildMo(list);
+    const quint32 text = quint32(mo.size());
+    mo += QByteArray(textBytes, 'x') + '\0';
+    const qsizetype translations = 28 + 8 * (entries + 1);
+    auto put = [&mo](qsizetype at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            mo[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    for (int i = 1; i <= entries; ++i) { // entry 0 is the header
+        put(translations + 8 * i, quint32(textBytes));
+        put(translations + 8 * i + 4, text);
+    }
+    return mo;
+}
+
 QByteArray germanCatalog()
 {
     return buildMo({{"", kUtf8Header},
@@ -545,6 +567,21 @@ private slots:
         const auto catalog = MoCatalog::parse(embedded);
         QVERIFY(catalog && catalog->declaresUtf8());
         QCOMPARE(QString::fromUtf8(catalog->lookup(id.toUtf8()).value_or("missing")), text);
+    }
+
+    // Entries that share their bytes cost memory and time far beyond the
+    // file's size: such a catalog is refused, a plain one of the same size
+    // is read.
+    void sharedTextsCostNoMoreThanTheFile()
+    {
+        const QByteArray shared = sharedTextCatalog(2000, 160000);
+        QVERIFY(!MoCatalog::parse(shared).has_value());
+        Entries plain{{"", kUtf8Header}};
+        for (int i = 0; i < 2000; ++i)
+            plain.append({"k" + QByteArray::number(i), QByteArray(80, 'y')});
+        const QByteArray mo = buildMo(plain);
+        QVERIFY(mo.size() >= shared.size() / 2);
+        QCOMPARE(MoCatalog::parse(mo)->size(), 2001);
     }
 
     void compiledCatalogHasNoStrayEntries()
