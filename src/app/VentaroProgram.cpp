@@ -2,6 +2,7 @@
 
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
+#include "RegEdit.h"
 #include "RegRoot.h"
 #include "RtMidiPlatform.h"
 #include "SimulatedVl70mDevice.h"
@@ -12,6 +13,7 @@
 #include "WidgetPrompts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <QStandardPaths>
 
@@ -46,8 +48,17 @@ VentaroProgram::VentaroProgram(QApplication &app)
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     m_translation->setErrorReporter(
         [prompts = m_prompts.get()](const QString &text) { prompts->showError(nullptr, text); });
+    const RegRoot settings = RegRoot::currentUser();
+    if (RegFileUnreadable(settings)) {
+        // Told once: every read then gives the defaults and nothing is written.
+        const QString text = QStringLiteral(
+            "The settings file cannot be read: Ventaro starts with its defaults and leaves "
+            "the file as it is.");
+        m_prompts->showError(nullptr, m_translation->Translate(text) + QLatin1Char('\n')
+                                          + QDir::toNativeSeparators(settings.settingsFileName()));
+    }
     m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-        *m_platform, *m_prompts, *m_sleeper, RegRoot::currentUser(), slotFolder,
+        *m_platform, *m_prompts, *m_sleeper, settings, slotFolder,
         m_translation.get()});
 }
 

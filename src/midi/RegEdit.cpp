@@ -1,5 +1,6 @@
 #include "RegEdit.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -22,11 +23,38 @@ std::optional<QString> settingsKey(const QString &path, const QString &name)
     return parts.join(QLatin1Char('/')) + QLatin1Char('/') + name;
 }
 
+// Far above the few values the program keeps.
+constexpr qint64 MaxSettingsFileBytes = 1024 * 1024;
+
+// What Qt's INI reader reports as a format error, judged on the whole text:
+// Qt tells it only to the first reader of a file in a process, and only for
+// the groups that reader reached, so its status cannot decide.
+bool iniFormatError(const QByteArray &text)
+{
+    QByteArray logical;
+    const QList<QByteArray> lines = QByteArray(text).replace('\r', '\n').split('\n');
+    for (const QByteArray &physical : lines) {
+        logical += physical;
+        // A line ending in a backslash goes on in the next one.
+        if (logical.endsWith('\\')) {
+            logical.chop(1);
+            continue;
+        }
+        const QByteArray line = logical.trimmed();
+        logical.clear();
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[') ? !line.contains(']') : !line.contains('='))
+            return true;
+    }
+    return false;
+}
+
 bool writeValue(const RegRoot &root, const QString &path, const QString &name,
                 const QVariant &value)
 {
     const std::optional<QString> key = settingsKey(path, name);
-    if (!key)
+    if (!key || RegFileUnreadable(root))
         return false;
     std::unique_ptr<QSettings> settings = root.openSettings();
     if (!settings->isWritable())
@@ -39,7 +67,7 @@ bool writeValue(const RegRoot &root, const QString &path, const QString &name,
 QVariant readValue(const RegRoot &root, const QString &path, const QString &name)
 {
     const std::optional<QString> key = settingsKey(path, name);
-    if (!key)
+    if (!key || RegFileUnreadable(root))
         return QVariant();
     std::unique_ptr<QSettings> settings = root.openSettings();
     if (settings->status() != QSettings::NoError)
@@ -57,6 +85,18 @@ std::optional<qint32> fitIn32Bits(qint64 number)
 }
 
 } // namespace
+
+bool RegFileUnreadable(const RegRoot &root)
+{
+    const QString fileName = root.settingsFileName();
+    if (fileName.isEmpty())
+        return false; // the registry: nothing to parse
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false; // none yet, or not ours to read: QSettings says so itself
+    const QByteArray text = file.read(MaxSettingsFileBytes + 1);
+    return text.size() > MaxSettingsFileBytes || iniFormatError(text);
+}
 
 bool WriteRegString(const RegRoot &root, const QString &path, const QString &name,
                     const QString &value)

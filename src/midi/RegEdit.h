@@ -21,6 +21,13 @@
 // Root of every key path of this program (it ends with a backslash).
 inline const QString RegSettingsRoot = QStringLiteral("Software\\Tervalinduna\\");
 
+// Whether the store is a settings file that cannot be parsed as a whole (a
+// group line without its "]", a line that is no key, no group and no ";"
+// comment), or is larger than any settings file of the program. Such a file
+// reads as empty at every read and is never written, so nothing in it is
+// lost and no read depends on which was first.
+bool RegFileUnreadable(const RegRoot &root);
+
 bool WriteRegString(const RegRoot &root, const QString &path, const QString &name,
                     const QString &value);
 QString ReadRegString(const RegRoot &root, const QString &path, const QString &name,

@@ -19,6 +19,17 @@ RegRoot RegRoot::iniFile(const QString &fileName)
     return root;
 }
 
+QString RegRoot::settingsFileName() const
+{
+    if (!m_fileName.isEmpty())
+        return m_fileName;
+#ifdef Q_OS_WIN
+    return QString();
+#else
+    return openSettings()->fileName();
+#endif
+}
+
 std::unique_ptr<QSettings> RegRoot::openSettings() const
 {
     if (!m_fileName.isEmpty())

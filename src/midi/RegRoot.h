@@ -21,6 +21,9 @@ public:
     // Empty for the current user's store.
     QString fileName() const { return m_fileName; }
 
+    // The settings file this root reads and writes; empty for the registry.
+    QString settingsFileName() const;
+
     // A fresh QSettings over this root; key paths are its groups.
     std::unique_ptr<QSettings> openSettings() const;
 

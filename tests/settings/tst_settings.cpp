@@ -32,6 +32,8 @@ private slots:
     void writingKeepsOtherValues();
     void unwritableStoreReportsFalse();
     void handEditedListReadsAsText();
+    void unparsableFileReadsEmptyAtEveryRead_data();
+    void unparsableFileReadsEmptyAtEveryRead();
     void badValueNames_data();
     void badValueNames();
     void currentUserStoreStaysInConfigHome();
@@ -185,6 +187,41 @@ void TestSettings::handEditedListReadsAsText()
     QCOMPARE(ReadRegString(m_root, MidiKey, QStringLiteral("In"), QString()),
              QStringLiteral("Port A, Port B"));
     QCOMPARE(ReadRegInteger(m_root, MidiKey, QStringLiteral("ID"), 0), 0);
+}
+
+void TestSettings::unparsableFileReadsEmptyAtEveryRead_data()
+{
+    QTest::addColumn<QByteArray>("damage");
+    QTest::newRow("group line missing its ]") << QByteArray("[Broken\n");
+    QTest::newRow("key line without =") << QByteArray("[Other]\nnot a key\n");
+}
+
+// A settings file Qt cannot parse reads the same at every read, in any
+// order and from any number of roots: as empty. Writing leaves it as it is.
+void TestSettings::unparsableFileReadsEmptyAtEveryRead()
+{
+    QFETCH(QByteArray, damage);
+    QVERIFY(WriteRegString(m_root, MidiKey, QStringLiteral("In"), QStringLiteral("Port A")));
+    QVERIFY(WriteRegString(m_root, MidiKey, QStringLiteral("Out"), QStringLiteral("Port B")));
+    QVERIFY(WriteRegInteger(m_root, MidiKey, QStringLiteral("ID"), 5));
+    QFile file(m_file);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray damaged = damage + file.readAll();
+    file.close();
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(damaged);
+    file.close();
+
+    QVERIFY(RegFileUnreadable(m_root));
+    for (int round = 0; round < 2; ++round) {
+        const RegRoot root = RegRoot::iniFile(m_file);
+        QCOMPARE(ReadRegString(root, MidiKey, QStringLiteral("In"), QString()), QString());
+        QCOMPARE(ReadRegInteger(root, MidiKey, QStringLiteral("ID"), 0), 0);
+        QCOMPARE(ReadRegString(root, MidiKey, QStringLiteral("Out"), QString()), QString());
+    }
+    QVERIFY(!WriteRegString(m_root, MidiKey, QStringLiteral("Out"), QStringLiteral("Port C")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), damaged);
 }
 
 void TestSettings::badValueNames_data()
