@@ -1,0 +1,178 @@
+#include "VoiceBank.h"
+
+#include "VentaroError.h"
+#include "VoiceConversion.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+constexpr quint8 StatusBit = 0x80;
+constexpr quint8 FirstRealTime = 0xF8;
+// A custom voice's second block: its data and the block's own bytes.
+constexpr int CustomBlockBLength = VoiceDump::CustomBlockBCount + VoiceDump::BlockOverhead;
+constexpr quint8 SlotAddressMid = 0x00;
+
+quint8 at(const QByteArray &message, int offset)
+{
+    return quint8(message.at(offset));
+}
+
+// One dump block of this instrument, of the given length, at the given
+// address (any device number).
+bool isBlock(const QByteArray &message, int length, quint8 high, quint8 mid)
+{
+    return message.size() == length
+           && at(message, VoiceDump::ManufacturerOffset) == VoiceDump::ManufacturerId
+           && at(message, VoiceDump::ModelOffset) == VoiceDump::ModelId
+           && (at(message, VoiceDump::DeviceOffset) & ~VoiceDump::DeviceMask) == 0
+           && at(message, VoiceDump::AddressHighOffset) == high
+           && at(message, VoiceDump::AddressMidOffset) == mid;
+}
+
+bool isFullBlock(const QByteArray &message, int index)
+{
+    const VoiceDump::Block &block = VoiceDump::FullBlocks[std::size_t(index)];
+    return isBlock(message, block.length(), block.address[0], block.address[1])
+           && at(message, VoiceDump::AddressLowOffset) == block.address[2];
+}
+
+quint8 memoryOf(const QByteArray &message)
+{
+    return at(message, VoiceDump::AddressLowOffset);
+}
+
+// The SysEx messages of a byte stream, whole ones only; everything else is
+// counted in `skipped`.
+QList<QByteArray> splitMessages(QByteArrayView bytes, int &skipped)
+{
+    QList<QByteArray> messages;
+    QByteArray current;
+    bool inMessage = false;
+    bool inStrayRun = false;
+    for (const char c : bytes) {
+        const quint8 byte = quint8(c);
+        if (byte >= FirstRealTime) {
+            ++skipped; // may stand anywhere, even inside a message
+            continue;
+        }
+        if (byte == VoiceDump::SysExStart) {
+            if (inMessage)
+                ++skipped; // cut short by the next message
+            current = QByteArray(1, c);
+            inMessage = true;
+            inStrayRun = false;
+            continue;
+        }
+        if (inMessage) {
+            if (!(byte & StatusBit)) {
+                current.append(c);
+                continue;
+            }
+            inMessage = false;
+            if (byte == VoiceDump::SysExEnd) {
+                current.append(c);
+                messages.append(current);
+                continue;
+            }
+            ++skipped; // cut short by a status byte, which starts a stray run
+        }
+        if (!inStrayRun) {
+            ++skipped;
+            inStrayRun = true;
+        }
+    }
+    if (inMessage)
+        ++skipped; // cut short by the end of the file
+    return messages;
+}
+
+QString nameOf(const QByteArray &dump)
+{
+    return VoiceDump::TextFromBytes(
+        QByteArrayView(dump).sliced(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength));
+}
+
+} // namespace
+
+VoiceBank VoiceBank::Parse(QByteArrayView bytes)
+{
+    VoiceBank bank;
+    const QList<QByteArray> messages = splitMessages(bytes, bank.skipped);
+    for (qsizetype i = 0; i < messages.size();) {
+        const QByteArray &message = messages[i];
+        Voice voice;
+        QByteArray dump = VoiceDump::EmptyFullDump(0);
+        int slot = 0;
+        if (isBlock(message, VoiceDump::InternalLength, VoiceDump::InternalAddressHigh,
+                    SlotAddressMid)
+            && memoryOf(message) < VoiceDump::InternalSlotCount) {
+            voice.form = VoiceDump::Form::Internal;
+            voice.bytes = message;
+            VoiceConversion::InternalToDump(voice.bytes, dump, slot);
+            voice.slot = memoryOf(message) + 1;
+            i += 1;
+        } else if (isBlock(message, VoiceDump::InternalLength, VoiceDump::CustomBlockAAddressHigh,
+                           SlotAddressMid)
+                   && memoryOf(message) < VoiceDump::CustomSlotCount) {
+            // Its second block, of the same slot, must follow at once.
+            const bool whole = i + 1 < messages.size()
+                               && isBlock(messages[i + 1], CustomBlockBLength,
+                                          VoiceDump::CustomBlockBAddressHigh, SlotAddressMid)
+                               && memoryOf(messages[i + 1]) == memoryOf(message);
+            if (!whole) {
+                ++bank.skipped;
+                i += 1;
+                continue;
+            }
+            voice.form = VoiceDump::Form::Custom;
+            voice.bytes = message + messages[i + 1];
+            VoiceConversion::CustomToDump(voice.bytes, dump, slot);
+            voice.slot = memoryOf(message) + 1;
+            i += 2;
+        } else if (isFullBlock(message, 0)) {
+            int blocks = 1;
+            while (blocks < VoiceDump::FullBlockCount && i + blocks < messages.size()
+                   && isFullBlock(messages[i + blocks], blocks))
+                ++blocks;
+            if (blocks < VoiceDump::FullBlockCount) {
+                ++bank.skipped; // a full voice cut short
+                i += blocks;
+                continue;
+            }
+            voice.form = VoiceDump::Form::Full;
+            for (int b = 0; b < VoiceDump::FullBlockCount; ++b)
+                voice.bytes += messages[i + b];
+            dump = voice.bytes;
+            i += VoiceDump::FullBlockCount;
+        } else {
+            ++bank.skipped; // a message of another kind
+            i += 1;
+            continue;
+        }
+        voice.name = nameOf(dump);
+        bank.voices.append(voice);
+    }
+    return bank;
+}
+
+VoiceBank VoiceBank::Read(const QString &fileName)
+{
+    const QString shown = QDir::toNativeSeparators(fileName);
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw VentaroError(QStringLiteral("Cannot open file \"%1\". %2").arg(shown, file.errorString()));
+    const VentaroError tooLarge(
+        QStringLiteral("The file \"%1\" is larger than any bank of voices (1 MiB) and is not read.")
+            .arg(shown));
+    if (file.size() > MaxFileBytes)
+        throw tooLarge;
+    // One byte past the bound tells a file that grew meanwhile or reports no size.
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw VentaroError(QStringLiteral("Cannot read file \"%1\". %2").arg(shown, file.errorString()));
+    if (bytes.size() > MaxFileBytes)
+        throw tooLarge;
+    return Parse(bytes);
+}
