@@ -91,7 +91,12 @@ int main(int argc, char *argv[])
                        "else JACK).")
             .arg(QLatin1String(RtMidiPlatform::BackendVariable)),
         QStringLiteral("alsa|jack"));
-    parser.addOptions({deviceOption, intervalOption, nameOption, apiOption});
+    const QCommandLineOption bankOption(
+        {QStringLiteral("b"), QStringLiteral("bank")},
+        QStringLiteral("A file of voices (.syx) whose internal and custom voices fill the slots "
+                       "they came from."),
+        QStringLiteral("file"));
+    parser.addOptions({deviceOption, intervalOption, nameOption, apiOption, bankOption});
     parser.process(app);
 
     int device = FirstDeviceNumber;
@@ -122,6 +127,20 @@ int main(int argc, char *argv[])
     SimulatedVl70m simulator(clock);
     simulator.setDeviceNumber(device - 1);
     simulator.setDumpIntervalMs(interval);
+    // Said after the ready line, which stays the first.
+    QString bankLine;
+    if (parser.isSet(bankOption)) {
+        try {
+            const VoiceBank bank = VoiceBank::Read(parser.value(bankOption));
+            const int put = simulator.loadBank(bank);
+            bankLine = QStringLiteral("bank: %1 voices put into their slots, %2 parts skipped")
+                           .arg(put)
+                           .arg(bank.skipped);
+        } catch (const VentaroError &error) {
+            printError(error.text());
+            return BadOptions;
+        }
+    }
 
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
@@ -138,6 +157,8 @@ int main(int argc, char *argv[])
                   .arg(RtMidiPlatform::nameOf(backend))
                   .arg(device)
                   .arg(interval));
+    if (!bankLine.isEmpty())
+        printLine(bankLine);
 
     int code = Stopped;
     while (!stopRequested) {

@@ -642,6 +642,22 @@ QByteArray SimulatedVl70m::customSlot(int slot) const
     return slot >= 1 && slot <= m_custom.size() ? m_custom.at(slot - 1) : QByteArray();
 }
 
+int SimulatedVl70m::loadBank(const VoiceBank &bank)
+{
+    std::lock_guard lock(m_mutex);
+    int put = 0;
+    for (const VoiceBank::Voice &voice : bank.voices) {
+        QList<QByteArray> &places =
+            voice.form == VoiceDump::Form::Custom ? m_custom : m_internal;
+        if (voice.form == VoiceDump::Form::Full || voice.slot < 1 || voice.slot > places.size())
+            continue;
+        places[voice.slot - 1] = voice.bytes;
+        ++put;
+    }
+    record(QStringLiteral("bank: %1 voices put into their slots").arg(put));
+    return put;
+}
+
 QByteArray SimulatedVl70m::internalSlot(int slot) const
 {
     std::lock_guard lock(m_mutex);

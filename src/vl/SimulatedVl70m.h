@@ -2,6 +2,8 @@
 
 #include "SimPanel.h"
 
+#include "VoiceBank.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -66,6 +68,11 @@ public:
     // 1-based; an empty array for a slot that does not exist.
     QByteArray customSlot(int slot) const;
     QByteArray internalSlot(int slot) const;
+    // Puts each internal and custom voice of a bank into the slot it came
+    // from (a full voice has none and goes nowhere); returns how many
+    // voices were put. The dump-out seals them for the instrument's own
+    // device number.
+    int loadBank(const VoiceBank &bank);
     // The place last loaded by a program change (program 0-based).
     Bank currentBank() const;
     int currentProgram() const;

@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "SimulatedVl70m.h"
+#include "VoiceBank.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
 
@@ -104,6 +105,7 @@ private slots:
     void spacesDumpOut();
     void dumpsOutOnlyAfterBothEnters_data();
     void dumpsOutOnlyAfterBothEnters();
+    void loadsBankIntoSlots();
     void countsNotes();
     void survivesAnyBytes();
 };
@@ -330,6 +332,30 @@ void TestSimulatedVl70m::dumpsOut()
     }
     QCOMPARE(rig.sent.join(), rig.place(kind, slot));
     QCOMPARE(rig.sim.panelPage(), SimPanel::Page::DumpOut);
+}
+
+// A bank fills the slots its voices came from; the panel dumps them back.
+void TestSimulatedVl70m::loadsBankIntoSlots()
+{
+    QFile file(QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray real = file.readAll(); // device number 0, as the simulator's
+    const QByteArray custom = testVoice("custom", 2, 3);
+    const VoiceBank bank = VoiceBank::Parse(real + custom + testVoice("edit", 0, 0));
+    QCOMPARE(bank.voices.size(), 66);
+
+    Rig rig;
+    const QByteArray editBefore = rig.sim.editBuffer();
+    QCOMPARE(rig.sim.loadBank(bank), 65);
+    for (int slot = 1; slot <= 64; ++slot)
+        QCOMPARE(rig.sim.internalSlot(slot), real.mid((slot - 1) * 174, 174));
+    QCOMPARE(rig.sim.customSlot(2), custom);
+    QCOMPARE(rig.sim.editBuffer(), editBefore); // a full voice has no slot
+
+    rig.press({SimPanel::Util, SimPanel::SelectPlus, SimPanel::SelectPlus, SimPanel::ValuePlus,
+               SimPanel::ValuePlus, SimPanel::ValuePlus, SimPanel::ValuePlus, SimPanel::Enter,
+               SimPanel::Enter});
+    QCOMPARE(rig.sent, QList<QByteArray>{real.mid(4 * 174, 174)});
 }
 
 void TestSimulatedVl70m::dumpOutUsesCurrentDeviceNumber()
