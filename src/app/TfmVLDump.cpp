@@ -18,6 +18,7 @@
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "TfmAbout.h"
+#include "TfmBankVoices.h"
 #include "TfmMidiIn.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
@@ -593,7 +594,13 @@ void TfmVLDump::btnOpenClick()
             return;
         opened = std::move(*voice);
     } else {
-        opened = DumpFile::Read(fileName);
+        // A file of several voices offers them in a picker; anything else is
+        // read as one voice.
+        bool bank = false;
+        std::optional<QByteArray> voice = pickBankVoice(fileName, &bank);
+        if (bank && !voice)
+            return;
+        opened = bank ? std::move(*voice) : DumpFile::Read(fileName);
     }
 
     const bool loaded = m_manager->LoadVoice(opened);
@@ -606,6 +613,26 @@ void TfmVLDump::btnOpenClick()
                           m_translation ? m_translation->Translate(text) : text, QMessageBox::Ok);
     }
     UpdateVoiceControls(loaded);
+}
+
+std::optional<QByteArray> TfmVLDump::pickBankVoice(const QString &fileName, bool *isBank)
+{
+    *isBank = false;
+    VoiceBank bank;
+    try {
+        bank = VoiceBank::Read(fileName);
+    } catch (const VentaroError &) {
+        return std::nullopt; // too large or unreadable: read as one voice says why
+    }
+    if (bank.voices.size() < 2)
+        return std::nullopt;
+    *isBank = true;
+    TfmBankVoices picker(bank, [this](const QString &text) { return translated(text); }, this);
+    const int result = m_prompts.execModal(&picker);
+    const int row = picker.selectedIndex();
+    if (result != QDialog::Accepted || row < 0)
+        return std::nullopt;
+    return bank.voices[row].bytes;
 }
 
 std::optional<QByteArray> TfmVLDump::pickLibraryVoice(const QString &fileName)

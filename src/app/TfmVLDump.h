@@ -132,6 +132,10 @@ private:
     // The bytes of the voice the user picks from a library, none when the
     // file is no library or the picker closed without a choice.
     std::optional<QByteArray> pickLibraryVoice(const QString &fileName);
+    // The bytes of the voice the user picks from a file of two voices or
+    // more (`isBank` set), none when the picker closed without a choice;
+    // `isBank` stays false for any other file.
+    std::optional<QByteArray> pickBankVoice(const QString &fileName, bool *isBank);
     QString translated(const QString &text) const;
 
     std::unique_ptr<Ui::TfmVLDump> ui;

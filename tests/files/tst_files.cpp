@@ -7,6 +7,7 @@
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "TVlLibReader.h"
+#include "TfmBankVoices.h"
 #include "TfmLibVoices.h"
 #include "TfmVLDump.h"
 #include "TranslationService.h"
@@ -16,6 +17,7 @@
 
 #include <QBuffer>
 #include <QComboBox>
+#include <QLabel>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -198,6 +200,8 @@ private slots:
     void savedDumpKeepsItsDeviceNumber();
     void badInput_data();
     void badInput();
+    void bankOfVoicesOpensPicker_data();
+    void bankOfVoicesOpensPicker();
     void failedSaveChangesNothing();
     void dialogsAreTranslatable();
 };
@@ -553,6 +557,57 @@ void TestFiles::savedDumpKeepsItsDeviceNumber()
     QCOMPARE(fileBytes(rig.path(QStringLiteral("kept.syx"))), voice);
 }
 
+void TestFiles::bankOfVoicesOpensPicker_data()
+{
+    QTest::addColumn<QByteArray>("junk");  // put before the bank
+    QTest::addColumn<int>("row");          // picked; -1: Cancel
+    QTest::addColumn<QString>("skipped");
+    QTest::newRow("row 12") << QByteArray() << 11 << QString();
+    QTest::newRow("last row, after foreign bytes")
+        << QByteArray::fromHex("f07e7f0601f70102") << 63
+        << QStringLiteral("Parts of the file that are no whole voice, skipped: 2");
+    QTest::newRow("cancelled") << QByteArray() << -1 << QString();
+}
+
+// A file of many voices offers them in a picker; the one chosen is held as
+// if it had been opened alone, and a cancelled picker keeps what was held.
+void TestFiles::bankOfVoicesOpensPicker()
+{
+    QFETCH(QByteArray, junk);
+    QFETCH(int, row);
+    QFETCH(QString, skipped);
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    rig.write(QStringLiteral("one.syx"), bankVoice("VL70-A-1.syx", 3));
+    rig.openFile(QStringLiteral("one.syx"));
+    const QByteArray held = w.voiceData();
+    QCOMPARE(held, bankVoice("VL70-A-1.syx", 3));
+
+    rig.write(QStringLiteral("bank.syx"), junk + fileBytes(VENTARO_DATA_DIR "/Prog-A-1.syx"));
+    QStringList rows;
+    QString skippedShown;
+    rig.openFile(QStringLiteral("bank.syx"), [&](QDialog *dialog) {
+        auto *picker = qobject_cast<TfmBankVoices *>(dialog);
+        if (!picker)
+            return int(QDialog::Rejected);
+        for (int i = 0; i < picker->lstVoices()->count(); ++i)
+            rows << picker->lstVoices()->item(i)->text();
+        skippedShown = picker->lblSkipped()->isVisibleTo(picker) ? picker->lblSkipped()->text()
+                                                                 : QString();
+        if (row < 0)
+            return int(QDialog::Rejected);
+        picker->lstVoices()->setCurrentRow(row);
+        return int(QDialog::Accepted);
+    });
+    QCOMPARE(rows.size(), 64);
+    const QByteArray voice = bankVoice("Prog-A-1.syx", 11);
+    QCOMPARE(rows[11], QStringLiteral("12: %1  Internal 12")
+                           .arg(VoiceDump::TextFromBytes(QByteArrayView(voice).sliced(9, 8))));
+    QCOMPARE(skippedShown, skipped);
+    QCOMPARE(rig.prompts.messages(), QStringList());
+    QCOMPARE(w.voiceData(), row < 0 ? held : bankVoice("Prog-A-1.syx", row));
+}
+
 void TestFiles::badInput_data()
 {
     enum Outcome { Kept, Refused, Failed };
@@ -582,8 +637,10 @@ void TestFiles::badInput_data()
     }
     QTest::newRow("1808 bytes, not F0h") << "notF0.syx" << notF0 << 0 << int(Refused);
     QTest::newRow("byte 3 not 57h") << "not57.syx" << not57 << 0 << int(Refused);
-    QTest::newRow("whole bank file") << "bank.syx" << fileBytes(VENTARO_DATA_DIR "/Prog-A-1.syx") << 0
-                                     << int(Refused);
+    // One whole voice and one cut short: no voice alone, and no bank either.
+    QTest::newRow("a voice and a voice cut short")
+        << "two.syx" << bankVoice("Prog-A-1.syx", 0) + bankVoice("Prog-A-1.syx", 1).chopped(1)
+        << 0 << int(Refused);
     QTest::newRow("no extension, not a voice") << "voice" << QByteArray("x") << 0 << int(Refused);
     QTest::newRow("library as .syx") << "lib.syx" << library(1, 1) << 0 << int(Refused);
     QTest::newRow("library too short") << "short.lib" << library(1, 0, 2999) << 0 << int(Kept);

@@ -395,11 +395,12 @@ void WindowsI18nTest::runTimeTexts()
     Rig rig;
     TfmVLDump &w = rig.open(code);
 
-    // One internal voice cut out of a real bank, then a file that is none.
+    // One internal voice cut out of a real bank, then a file that is none
+    // (half a voice).
     QFile bank(QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx"));
     QVERIFY(bank.open(QIODevice::ReadOnly));
     rig.writeFile(QStringLiteral("voice.syx"), bank.read(174));
-    rig.writeFile(QStringLiteral("bank.syx"), bank.readAll());
+    rig.writeFile(QStringLiteral("bank.syx"), bank.read(87));
     rig.prompts.openAnswers = {rig.path(QStringLiteral("voice.syx")),
                                rig.path(QStringLiteral("bank.syx"))};
 

@@ -1,0 +1,72 @@
+#include "TfmBankVoices.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int ListWidth = 300;
+constexpr int ListHeight = 320;
+
+QString textIn(const TfmBankVoices::Translate &translate, const QString &text)
+{
+    return translate ? translate(text) : text;
+}
+
+} // namespace
+
+TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, QWidget *owner)
+    : QDialog(owner)
+{
+    setObjectName(QStringLiteral("TfmBankVoices"));
+    setWindowTitle(textIn(translate, QStringLiteral("Voices in the file")));
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("lstVoices"));
+    m_list->setMinimumSize(ListWidth, ListHeight);
+    const int width = QString::number(bank.voices.size()).size();
+    for (qsizetype i = 0; i < bank.voices.size(); ++i) {
+        const VoiceBank::Voice &voice = bank.voices[i];
+        m_list->addItem(QStringLiteral("%1: %2  %3")
+                            .arg(i + 1, width)
+                            .arg(voice.name, placeOf(voice, translate)));
+    }
+    if (!bank.voices.isEmpty())
+        m_list->setCurrentRow(0);
+    m_skipped = new QLabel(this);
+    m_skipped->setObjectName(QStringLiteral("lblSkipped"));
+    m_skipped->setWordWrap(true);
+    if (bank.skipped > 0)
+        m_skipped->setText(
+            textIn(translate, QStringLiteral("Parts of the file that are no whole voice, skipped: %1"))
+                .arg(bank.skipped));
+    m_skipped->setVisible(bank.skipped > 0);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_list);
+    layout->addWidget(m_skipped);
+    layout->addWidget(buttons);
+}
+
+int TfmBankVoices::selectedIndex() const
+{
+    const QList<QListWidgetItem *> selected = m_list->selectedItems();
+    return selected.isEmpty() ? -1 : m_list->row(selected.first());
+}
+
+QString TfmBankVoices::placeOf(const VoiceBank::Voice &voice, const Translate &translate)
+{
+    switch (voice.form) {
+    case VoiceDump::Form::Internal:
+        return textIn(translate, QStringLiteral("Internal %1")).arg(voice.slot);
+    case VoiceDump::Form::Custom:
+        return textIn(translate, QStringLiteral("Custom %1")).arg(voice.slot);
+    case VoiceDump::Form::Full:
+        break;
+    }
+    return textIn(translate, QStringLiteral("Current"));
+}

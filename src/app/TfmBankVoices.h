@@ -1,0 +1,39 @@
+#pragma once
+
+#include "VoiceBank.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QListWidget;
+
+// The modal window in which the user picks one voice of a file that holds
+// several (a bank): one row per voice with its number, name and the place
+// it came from ("Internal 12", "Custom 3", "Current"), and a line saying
+// what in the file was no whole voice, if anything. OK (or a double-click
+// on a row) takes the selected row; Cancel, Escape and the close box take
+// none.
+class TfmBankVoices : public QDialog
+{
+    Q_OBJECT
+
+public:
+    using Translate = std::function<QString(const QString &)>;
+
+    // The bank is copied into the rows; `translate` may be empty.
+    TfmBankVoices(const VoiceBank &bank, const Translate &translate, QWidget *owner = nullptr);
+
+    QListWidget *lstVoices() const { return m_list; }
+    QLabel *lblSkipped() const { return m_skipped; }
+    // Row of the selected voice, -1 when none is selected.
+    int selectedIndex() const;
+
+    // Where a voice came from, as its row shows it.
+    static QString placeOf(const VoiceBank::Voice &voice, const Translate &translate);
+
+private:
+    QListWidget *m_list = nullptr;
+    QLabel *m_skipped = nullptr;
+};
