@@ -1,6 +1,7 @@
 #include "TfmBankVoices.h"
 
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -25,6 +26,8 @@ TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("lstVoices"));
     m_list->setMinimumSize(ListWidth, ListHeight);
+    // Fixed pitch, so that numbers, names (blanks kept) and places line up.
+    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const int width = QString::number(bank.voices.size()).size();
     for (qsizetype i = 0; i < bank.voices.size(); ++i) {
         const VoiceBank::Voice &voice = bank.voices[i];
