@@ -122,10 +122,7 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
       m_sleeper(services.sleeper),
       m_settings(services.settings),
       m_translation(services.translation),
-      m_guard(services.prompts, this,
-              [translation = services.translation](const QString &text) {
-                  return translation ? translation->Translate(text) : text;
-              }),
+      m_guard(services.prompts, this, TranslationService::Translator(services.translation)),
       m_slotNames(services.slotFolder)
 {
     ui->setupUi(this);
@@ -261,8 +258,7 @@ void TfmVLDump::FormCreate()
     ui->cbxProm->setCurrentIndex(
         storedRow(ReadRegInteger(m_settings, settingsKey(), kPromValue, 0), kLastPromRow));
     // 4, 5. The ports' devices, the remembered ones selected.
-    fillDeviceRows(ui->cbxMidiIn, *m_manager->MidiIn(), translated(kNotConnected));
-    fillDeviceRows(ui->cbxMidiOut, *m_manager->MidiOut(), translated(kNotConnected));
+    ShowDeviceLists();
     // 6 - 8.
     LoadSlotNames();
     ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
@@ -294,9 +290,14 @@ void TfmVLDump::RefreshDeviceLists()
 {
     m_manager->MidiIn()->RefreshDevices();
     m_manager->MidiOut()->RefreshDevices();
+    ShowDeviceLists();
+    ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
+}
+
+void TfmVLDump::ShowDeviceLists()
+{
     fillDeviceRows(ui->cbxMidiIn, *m_manager->MidiIn(), translated(kNotConnected));
     fillDeviceRows(ui->cbxMidiOut, *m_manager->MidiOut(), translated(kNotConnected));
-    ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
 }
 
 void TfmVLDump::cbxDevNoSelect()
@@ -455,7 +456,7 @@ void TfmVLDump::SaveSlotNames()
 
 QString TfmVLDump::translated(const QString &text) const
 {
-    return m_translation ? m_translation->Translate(text) : text;
+    return TranslationService::Translator(m_translation)(text);
 }
 
 void TfmVLDump::btnImportClick()
@@ -627,7 +628,7 @@ std::optional<QByteArray> TfmVLDump::pickBankVoice(const QString &fileName, bool
     if (bank.voices.size() < 2)
         return std::nullopt;
     *isBank = true;
-    TfmBankVoices picker(bank, [this](const QString &text) { return translated(text); }, this);
+    TfmBankVoices picker(bank, TranslationService::Translator(m_translation), this);
     const int result = m_prompts.execModal(&picker);
     const int row = picker.selectedIndex();
     if (result != QDialog::Accepted || row < 0)

@@ -82,6 +82,8 @@ public:
     // Lists the MIDI devices anew in both port lists, the chosen ones kept
     // selected by name (run whenever a list drops down).
     void RefreshDeviceLists();
+    // Both port lists as the ports last listed their devices.
+    void ShowDeviceLists();
     // The platform saw devices come or go: both lists are filled anew, unless
     // one is dropped down (it is refilled when it drops down next).
     void DevicesChanged();

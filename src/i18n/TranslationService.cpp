@@ -185,6 +185,11 @@ void TranslationService::translateObject(QObject *object, const QString &domainN
     }
 }
 
+std::function<QString(const QString &)> TranslationService::Translator(TranslationService *service)
+{
+    return [service](const QString &text) { return service ? service->Translate(text) : text; };
+}
+
 QString TranslationService::Translate(const QString &text)
 {
     return translateInDomain(m_currentDomain, text);

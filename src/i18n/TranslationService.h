@@ -90,6 +90,9 @@ public:
 
     // The translation of `text` in the current domain, or `text` itself.
     QString Translate(const QString &text);
+    // Translate as a function for those that take one (the error guard, the
+    // windows made in code); with no service, texts stay as they are.
+    static std::function<QString(const QString &)> Translator(TranslationService *service);
     QString translateInDomain(const QString &domain, const QString &text);
     // A resource string: the first resource-string domain that changes it.
     QString translateResourceString(const QString &text);

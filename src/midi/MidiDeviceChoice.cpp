@@ -37,6 +37,14 @@ void MidiDeviceChoice::Refresh()
     m_id = IndexOf(m_name);
 }
 
+bool MidiDeviceChoice::RefreshChosen()
+{
+    if (m_name.isEmpty())
+        return true;
+    Refresh();
+    return !IsAbsent();
+}
+
 QString MidiDeviceChoice::SettingsPath() const
 {
     return RegSettingsRoot + m_regKeyName + QLatin1String(MidiSubKey);

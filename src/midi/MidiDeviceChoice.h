@@ -32,6 +32,9 @@ public:
 
     // Lists the devices anew; the chosen name keeps its place by name.
     void Refresh();
+    // Before an open: with a name chosen, lists the devices anew and tells
+    // whether that name is listed now; with none, true (nothing to look up).
+    bool RefreshChosen();
     // A device is chosen by name but is not in the list.
     bool IsAbsent() const { return !m_name.isEmpty() && m_id < 0; }
 

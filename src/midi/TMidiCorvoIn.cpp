@@ -97,12 +97,9 @@ void TMidiCorvoIn::Open(bool StartNow)
     }
     if (m_state == Started)
         return; // already running on its device
-    if (!m_choice.Name().isEmpty()) {
-        // The name decides, on the list as it is now; never another device.
-        m_choice.Refresh();
-        if (m_choice.IsAbsent())
-            RaiseError(MidiPlatform::NotConnected);
-    }
+    // The name decides, on the list as it is now; never another device.
+    if (!m_choice.RefreshChosen())
+        RaiseError(MidiPlatform::NotConnected);
     MidiHandle handle = NoMidiHandle;
     const int code = m_platform->inOpen(
         &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });

@@ -81,12 +81,9 @@ void TMidiCorvoOut::Open()
 {
     if (m_isOpen)
         return;
-    if (!m_choice.Name().isEmpty()) {
-        // The name decides, on the list as it is now.
-        m_choice.Refresh();
-        if (m_choice.IsAbsent())
-            RaiseError(m_lost ? MidiPlatform::DeviceGone : MidiPlatform::NotConnected);
-    }
+    // The name decides, on the list as it is now.
+    if (!m_choice.RefreshChosen())
+        RaiseError(m_lost ? MidiPlatform::DeviceGone : MidiPlatform::NotConnected);
     MidiHandle handle = NoMidiHandle;
     const int code = m_platform->outOpen(
         &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });

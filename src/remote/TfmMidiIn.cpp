@@ -28,10 +28,7 @@ TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts,
       ui(std::make_unique<Ui::TfmMidiIn>()),
       m_prompts(prompts),
       m_translation(translation),
-      m_guard(prompts, this,
-              [translation](const QString &text) {
-                  return translation ? translation->Translate(text) : text;
-              }),
+      m_guard(prompts, this, TranslationService::Translator(translation)),
       m_stream(stream),
       m_manager(manager)
 {
