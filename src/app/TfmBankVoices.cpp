@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -46,6 +47,10 @@ TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, 
                 .arg(bank.skipped));
     m_skipped->setVisible(bank.skipped > 0);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_sendAll = buttons->addButton(textIn(translate, QStringLiteral("Send all...")),
+                                   QDialogButtonBox::ActionRole);
+    m_sendAll->setObjectName(QStringLiteral("btnSendAll"));
+    connect(m_sendAll, &QPushButton::clicked, this, [this] { done(SendAllResult); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);

@@ -8,25 +8,29 @@
 
 class QLabel;
 class QListWidget;
+class QPushButton;
 
 // The modal window in which the user picks one voice of a file that holds
 // several (a bank): one row per voice with its number, name and the place
 // it came from ("Internal 12", "Custom 3", "Current"), and a line saying
 // what in the file was no whole voice, if anything. OK (or a double-click
 // on a row) takes the selected row; Cancel, Escape and the close box take
-// none.
+// none; "Send all..." closes with SendAllResult, the caller then sends them.
 class TfmBankVoices : public QDialog
 {
     Q_OBJECT
 
 public:
     using Translate = std::function<QString(const QString &)>;
+    // The window's result when the user chose to send every voice.
+    static constexpr int SendAllResult = 2;
 
     // The bank is copied into the rows; `translate` may be empty.
     TfmBankVoices(const VoiceBank &bank, const Translate &translate, QWidget *owner = nullptr);
 
     QListWidget *lstVoices() const { return m_list; }
     QLabel *lblSkipped() const { return m_skipped; }
+    QPushButton *btnSendAll() const { return m_sendAll; }
     // Row of the selected voice, -1 when none is selected.
     int selectedIndex() const;
 
@@ -36,4 +40,5 @@ public:
 private:
     QListWidget *m_list = nullptr;
     QLabel *m_skipped = nullptr;
+    QPushButton *m_sendAll = nullptr;
 };

@@ -18,6 +18,9 @@
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "TfmAbout.h"
+#include "BankSender.h"
+#include "TfmBankReceive.h"
+#include "TfmBankSend.h"
 #include "TfmBankVoices.h"
 #include "TfmMidiIn.h"
 #include "TranslationService.h"
@@ -34,7 +37,10 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QProgressDialog>
+#include <QToolButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -147,6 +153,11 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
                                     FrontPanelRemote::MainWindowTiming);
 
     placeKeyboard(services.platform);
+    auto *more = new QMenu(ui->btnMore);
+    more->setObjectName(QStringLiteral("mnuMore"));
+    m_actGetVoices = more->addAction(QStringLiteral("Get Several Voices..."));
+    m_actGetVoices->setObjectName(QStringLiteral("actGetVoices"));
+    ui->btnMore->setMenu(more);
     connectHandlers();
     m_guard.run([this] { FormCreate(); });
     ui->btnOpen->setFocus();
@@ -196,6 +207,7 @@ void TfmVLDump::connectHandlers()
     connect(ui->cbxDevNo, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxDevNoSelect));
     connect(ui->cbxProm, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxPromSelect));
     connect(ui->cbxBank, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxBankSelect));
+    connect(m_actGetVoices, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnGetVoicesClick));
     connect(ui->cbxSendBank, &QComboBox::activated, this,
             guarded<int>(&TfmVLDump::cbxSendBankSelect));
     connect(ui->btnExport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnExportClick));
@@ -378,6 +390,16 @@ void TfmVLDump::cbxPromSelect()
 
 void TfmVLDump::cbxBankSelect()
 {
+    showPatchList();
+    // Before the window is shown nothing is sent, so nothing needs spacing.
+    if (isVisible()) {
+        SelectPatch();
+        m_sleeper.sleep(kPatchWaitMs);
+    }
+}
+
+void TfmVLDump::showPatchList()
+{
     const int remembered = ui->cbxPatch->currentIndex();
     disconnect(m_patchSelect);
     ui->cbxPatch->clear();
@@ -398,11 +420,6 @@ void TfmVLDump::cbxBankSelect()
     ui->cbxPatch->setCurrentIndex(
         remembered >= 0 && remembered < ui->cbxPatch->count() ? remembered : 0);
     bindPatchSelect();
-    // Before the window is shown nothing is sent, so nothing needs spacing.
-    if (isVisible()) {
-        SelectPatch();
-        m_sleeper.sleep(kPatchWaitMs);
-    }
 }
 
 void TfmVLDump::SelectPatch()
@@ -538,7 +555,6 @@ void TfmVLDump::btnExportClick()
         return; // no slot chosen: nothing to send
     const bool custom = destination == SendCustom;
     const VoiceCatalogue::Bank bank = custom ? VoiceCatalogue::Custom : VoiceCatalogue::Internal;
-    std::optional<QStringList> &names = custom ? m_customNames : m_internalNames;
 
     // A port that cannot be opened ends the handler here, names untouched.
     if (custom)
@@ -546,17 +562,12 @@ void TfmVLDump::btnExportClick()
     else
         m_manager->SendToInternal(slot);
     m_sleeper.sleep(kSendWaitMs);
-    if (!names) {
-        // The list starts as the built-in names the patch list shows.
+    if (!(custom ? m_customNames : m_internalNames)) {
+        // The patch list shows the bank before its first slot is renamed.
         ui->cbxBank->setCurrentIndex(bank);
         cbxBankSelect();
-        QStringList rows;
-        for (int row = 0; row < ui->cbxPatch->count(); ++row)
-            rows << ui->cbxPatch->itemText(row);
-        names = rows;
     }
-    if (slot <= names->size())
-        (*names)[slot - 1] = QString::number(slot) + QStringLiteral(": ") + m_manager->VoiceName();
+    renameSlot(bank, slot, m_manager->VoiceName());
 
     m_sleeper.sleep(kSendWaitMs);
     // The patch list shows the new name, and the instrument ends on the slot
@@ -565,6 +576,98 @@ void TfmVLDump::btnExportClick()
     cbxBankSelect();
     ui->cbxPatch->setCurrentIndex(slot - 1);
     SelectPatch();
+}
+
+void TfmVLDump::renameSlot(int bank, int slot, const QString &name)
+{
+    std::optional<QStringList> &names =
+        bank == VoiceCatalogue::Custom ? m_customNames : m_internalNames;
+    if (!names) {
+        // The list starts as the built-in names the patch list shows.
+        const int promRow = ui->cbxProm->currentIndex();
+        names = VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(
+            VoiceCatalogue::PromType(qMax(promRow, 0)), VoiceCatalogue::Bank(bank)));
+    }
+    if (slot >= 1 && slot <= names->size())
+        (*names)[slot - 1] = QString::number(slot) + QStringLiteral(": ") + name;
+}
+
+void TfmVLDump::SendAllVoices(const VoiceBank &bank)
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    int fullVoices = 0;
+    for (const VoiceBank::Voice &voice : bank.voices)
+        fullVoices += voice.form == VoiceDump::Form::Full ? 1 : 0;
+    TfmBankSend where(bank.voices.size(), fullVoices, BankSender::StoredGapMs(m_settings),
+                      translate, this);
+    if (m_prompts.execModal(&where) != QDialog::Accepted)
+        return;
+    BankSender::StoreGapMs(m_settings, where.gapMs());
+    // A voice that cannot go where asked stops everything before the first byte.
+    const BankSendPlan plan = BankSendPlan::Make(bank, where.options());
+    if (plan.steps.isEmpty())
+        return;
+
+    QProgressDialog progress(translate(QStringLiteral("Sending voices...")),
+                             translate(QStringLiteral("Stop")), 0, int(plan.steps.size()), this);
+    progress.setObjectName(QStringLiteral("SendAllProgress"));
+    progress.setWindowTitle(translate(QStringLiteral("Send all voices")));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+
+    int sent = 0;
+    BankSender::Events events;
+    events.starting = [&](int i) {
+        const BankSendPlan::Step &step = plan.steps[i];
+        const VoiceBank::Voice &voice = bank.voices[step.voice];
+        progress.setLabelText(translate(QStringLiteral("Voice %1 of %2: %3 to %4"))
+                                  .arg(i + 1)
+                                  .arg(plan.steps.size())
+                                  .arg(voice.name.trimmed(),
+                                       translate(BankSendPlan::PlaceText(step.to, step.slot))));
+        return !progress.wasCanceled();
+    };
+    events.sent = [&](int i) {
+        const BankSendPlan::Step &step = plan.steps[i];
+        ++sent;
+        if (step.to != VoiceDump::Form::Full)
+            renameSlot(step.to == VoiceDump::Form::Custom ? VoiceCatalogue::Custom
+                                                          : VoiceCatalogue::Internal,
+                       step.slot, bank.voices[step.voice].name);
+        progress.setValue(sent);
+    };
+    events.keepGoing = [&] {
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    };
+    BankSender sender([this](const QByteArray &message) { m_manager->SendSysEx(message); },
+                      m_sleeper, where.gapMs());
+    QString failure;
+    try {
+        sender.Run(bank, plan, m_manager->DeviceID(), events);
+    } catch (const VentaroError &e) {
+        failure = e.text();
+    }
+    progress.close();
+    // What was sent is kept: the slots renamed so far reach their files now.
+    SaveSlotNames();
+    LoadSlotNames();
+    // The patch list shows the new names; nothing more is sent.
+    showPatchList();
+    if (!failure.isEmpty())
+        throw VentaroError(translate(failure) + QLatin1Char('\n')
+                           + translate(QStringLiteral("Voices sent: %1 of %2."))
+                                 .arg(sent)
+                                 .arg(plan.steps.size()));
+}
+
+void TfmVLDump::btnGetVoicesClick()
+{
+    TfmBankReceive window(m_manager, m_prompts, m_saveDialog, m_translation, this);
+    window.execute();
 }
 
 void TfmVLDump::createFileDialogs()
@@ -588,6 +691,16 @@ void TfmVLDump::btnOpenClick()
     const QString fileName = m_openDialog->Execute(m_prompts, this);
     if (fileName.isEmpty())
         return;
+    openVoiceFile(fileName);
+}
+
+void TfmVLDump::OpenFile(const QString &fileName)
+{
+    m_guard.run([&] { openVoiceFile(fileName); });
+}
+
+void TfmVLDump::openVoiceFile(const QString &fileName)
+{
     QByteArray opened;
     if (QFileInfo(fileName).suffix().toLower() == kLibraryExtension) {
         std::optional<QByteArray> voice = pickLibraryVoice(fileName);
@@ -630,6 +743,10 @@ std::optional<QByteArray> TfmVLDump::pickBankVoice(const QString &fileName, bool
     *isBank = true;
     TfmBankVoices picker(bank, TranslationService::Translator(m_translation), this);
     const int result = m_prompts.execModal(&picker);
+    if (result == TfmBankVoices::SendAllResult) {
+        SendAllVoices(bank);
+        return std::nullopt;
+    }
     const int row = picker.selectedIndex();
     if (result != QDialog::Accepted || row < 0)
         return std::nullopt;

@@ -19,8 +19,10 @@ class MidiPlatform;
 class Prompts;
 class Sleeper;
 class TMIDIKeys;
+class VoiceBank;
 class TranslationService;
 class TVLManager;
+class QAction;
 class QCloseEvent;
 class QTimer;
 class QMouseEvent;
@@ -68,6 +70,7 @@ public:
     // Bytes of the voice now held, as "Save" writes them.
     const QByteArray &voiceData() const { return VoiceData; }
     FrontPanelRemote *remote() const { return m_remote; }
+    QAction *actGetVoices() const { return m_actGetVoices; }
     // Rows of cbxSendBank: where a held voice goes.
     enum SendDestination { SendCurrent = 0, SendCustom = 1, SendInternal = 2 };
     // The slot name lists: none, or exactly 6 and 64 entries.
@@ -103,9 +106,20 @@ public:
     void btnExportClick();
     void cbxSendBankSelect();
     void UpdateVoiceControls(bool loaded);
+    // Every voice of a bank to the instrument: the user says where in the
+    // send window, then the voices go one after another, paced, with a
+    // progress window that can stop the run between voices. Each slot is
+    // renamed once its voice left whole; an error ends the run and says how
+    // many voices were sent. The slot names are saved afterwards.
+    void SendAllVoices(const VoiceBank &bank);
+    // Collecting voices the instrument dumps one after another into a bank file.
+    void btnGetVoicesClick();
     // Dump files.
     void btnOpenClick();
     void btnSaveClick();
+    // Opens `fileName` as "Open File..." does once a file is chosen (the
+    // program's FILE argument); errors show as the handlers' do.
+    void OpenFile(const QString &fileName);
 
     // Notes of the keyboard strip, on MIDI channel 1 through the manager.
     void MIDIKeys1NoteOn(int note, int velocity);
@@ -130,7 +144,10 @@ private:
     bool isAboutArea(const QWidget *widget) const;
     void FormMouseUp();
     void bindPatchSelect();
+    // Fills the patch list for the bank shown, the slot names where known.
+    void showPatchList();
     void createFileDialogs();
+    void openVoiceFile(const QString &fileName);
     // The bytes of the voice the user picks from a library, none when the
     // file is no library or the picker closed without a choice.
     std::optional<QByteArray> pickLibraryVoice(const QString &fileName);
@@ -139,6 +156,9 @@ private:
     // `isBank` stays false for any other file.
     std::optional<QByteArray> pickBankVoice(const QString &fileName, bool *isBank);
     QString translated(const QString &text) const;
+    // Writes "slot: name" into the slot name list of a bank (Custom or
+    // Internal), starting the list from the built-in names.
+    void renameSlot(int bank, int slot, const QString &name);
 
     std::unique_ptr<Ui::TfmVLDump> ui;
     MidiPlatform &m_platform;
@@ -153,6 +173,7 @@ private:
     FileDialog *m_openDialog = nullptr;
     FileDialog *m_saveDialog = nullptr;
     FrontPanelRemote *m_remote = nullptr;
+    QAction *m_actGetVoices = nullptr;
 
     // Bytes of the voice now held, exactly as obtained.
     QByteArray VoiceData;

@@ -156,6 +156,11 @@ void TVLManager::SendToInternal(int slot)
     sendLong(VoiceConversion::DumpToInternal(m_dump, m_slotNumber, m_deviceId));
 }
 
+void TVLManager::SendSysEx(const QByteArray &messages)
+{
+    sendLong(messages);
+}
+
 void TVLManager::SendShortMessage(quint8 status, quint8 data1, quint8 data2)
 {
     m_midiOut->Open();

@@ -107,6 +107,10 @@ public:
     void SendToCustom(int slot);
     // Sends the working voice as an internal voice dump to slot 1..64 (others: 1).
     void SendToInternal(int slot);
+    // Opens the output and sends one or more whole SysEx messages as they
+    // are (a voice of a bank, sealed by the caller); the working voice is
+    // left as it is.
+    void SendSysEx(const QByteArray &messages);
     // One short message, status byte unchanged; a message the MIDI system
     // refuses raises.
     void SendShortMessage(quint8 status, quint8 data1, quint8 data2);

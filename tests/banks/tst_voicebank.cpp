@@ -1,4 +1,5 @@
 #include "SimulatedVl70m.h"
+#include "TestData.h"
 #include "VentaroError.h"
 #include "VoiceBank.h"
 #include "VoiceConversion.h"
@@ -12,14 +13,6 @@
 namespace {
 
 using Form = VoiceDump::Form;
-
-QByteArray readData(const char *name)
-{
-    QFile file(QStringLiteral(VENTARO_DATA_DIR "/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", name);
-    return file.readAll();
-}
 
 // A voice of each form, each with the name of the full voice it comes from.
 QByteArray fullVoice(const QByteArray &name, quint32 seed)
@@ -81,8 +74,8 @@ private slots:
 void TestVoiceBank::realBanks_data()
 {
     QTest::addColumn<QByteArray>("file");
-    QTest::newRow("Prog-A-1, device 1") << readData("Prog-A-1.syx");
-    QTest::newRow("VL70-A-1, device 2") << readData("VL70-A-1.syx");
+    QTest::newRow("Prog-A-1, device 1") << readTestData("Prog-A-1.syx");
+    QTest::newRow("VL70-A-1, device 2") << readTestData("VL70-A-1.syx");
 }
 
 // 64 internal voices, slots in order, names from the blocks, bytes as in
@@ -156,7 +149,7 @@ void TestVoiceBank::randomSplicesAndJunk()
     const quint32 seed = QRandomGenerator::global()->generate();
     qInfo("seed %u", seed);
     QRandomGenerator random(seed);
-    const QByteArray real = readData("VL70-A-1.syx");
+    const QByteArray real = readTestData("VL70-A-1.syx");
     const QList<QByteArray> junk = {ForeignMessage, StrayBytes, RealTime};
     for (int round = 0; round < 200; ++round) {
         QByteArray bank;
@@ -211,7 +204,7 @@ void TestVoiceBank::largeFileRefused()
     const QString name = dir.filePath(QStringLiteral("huge.syx"));
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    const QByteArray bank = readData("Prog-A-1.syx");
+    const QByteArray bank = readTestData("Prog-A-1.syx");
     while (file.size() <= VoiceBank::MaxFileBytes)
         file.write(bank);
     file.close();

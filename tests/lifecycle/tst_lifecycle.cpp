@@ -5,6 +5,7 @@
 
 #include "FrontPanelRemote.h"
 #include "JackRig.h"
+#include "ProgramOnJack.h"
 #include "JackTestSupport.h"
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
@@ -41,114 +42,11 @@ namespace {
 
 constexpr int InternalSlotSent = 5;
 const QByteArray VoiceName = "Lifecyc1";
-const QString InternalFile = QStringLiteral("internal.txt");
 
 bool processRunning(qint64 pid)
 {
     return pid > 0 && ::kill(pid_t(pid), 0) == 0;
 }
-
-// The program as it runs: the machine's devices first, the simulated
-// instrument after them, the main window on both.
-struct Program
-{
-    SystemSleeper sleeper;
-    std::unique_ptr<RtMidiPlatform> machine;
-    LoopbackMidi simulatorPlatform{&sleeper};
-    std::unique_ptr<SimulatedVl70mDevice> instrument;
-    std::unique_ptr<JoinedMidiPlatform> platform;
-    ScriptedPrompts prompts;
-    QTemporaryDir dir;
-    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
-    std::unique_ptr<TfmVLDump> window;
-
-    explicit Program(RtMidiPlatform::Backend backend = RtMidiPlatform::Backend::Jack)
-    {
-        machine = std::make_unique<RtMidiPlatform>(sleeper, backend,
-                                                   QStringLiteral("ventaro-lifecycle"));
-        simulatorPlatform.setRecording(false);
-        instrument = std::make_unique<SimulatedVl70mDevice>(simulatorPlatform, sleeper);
-        platform = std::make_unique<JoinedMidiPlatform>(*machine, simulatorPlatform);
-    }
-    ~Program()
-    {
-        window.reset();
-        platform.reset();
-        instrument.reset();
-        machine.reset();
-    }
-
-    TfmVLDump &open()
-    {
-        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-            *platform, prompts, sleeper, settings, dir.path(), nullptr});
-        window->show();
-        return *window;
-    }
-    template <typename T = QWidget>
-    T *child(const char *name) const
-    {
-        T *w = window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
-    QComboBox *combo(const char *name) const { return child<QComboBox>(name); }
-    // The user opens a list and picks the row showing `text`.
-    bool choose(const char *name, const QString &text) const
-    {
-        QComboBox *box = combo(name);
-        box->showPopup();
-        const int row = box->findText(text);
-        box->hidePopup();
-        if (row < 0)
-            return false;
-        box->setCurrentIndex(row);
-        emit box->activated(row);
-        return true;
-    }
-    QStringList rows(const char *name) const
-    {
-        QStringList list;
-        for (int i = 0; i < combo(name)->count(); ++i)
-            list << combo(name)->itemText(i);
-        return list;
-    }
-    void click(const char *button) const
-    {
-        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
-    }
-    // Opens a voice file through "Open File...".
-    void openVoice(const QByteArray &voice)
-    {
-        const QString file = dir.filePath(QStringLiteral("voice.syx"));
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly) || f.write(voice) != voice.size())
-            qFatal("cannot write the voice file");
-        f.close();
-        prompts.openAnswers << file;
-        click("btnOpen");
-    }
-    // "Send" of the held voice to an Internal slot.
-    void sendToInternal(int slot)
-    {
-        QComboBox *bank = combo("cbxSendBank");
-        bank->setCurrentIndex(TfmVLDump::SendInternal);
-        emit bank->activated(TfmVLDump::SendInternal);
-        combo("cbxSendPatch")->setCurrentIndex(slot - 1);
-        click("btnExport");
-    }
-    QString internalName(int slot) const
-    {
-        const auto &names = window->InternalNames();
-        return names ? names->at(slot - 1) : QString();
-    }
-    QByteArray slotFile() const
-    {
-        QFile f(dir.filePath(InternalFile));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-};
 
 // The simulator's log line for the test voice written to an Internal slot.
 QString internalWritten(int slot)
@@ -164,46 +62,6 @@ QString readAll(const QString &fileName)
     QFile file(fileName);
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
-
-QString simulatorProgram()
-{
-    return QStringLiteral(VENTARO_SIMULATOR);
-}
-
-// A server of its own for each case, with the simulator on it.
-bool startRig(JackRig &rig, const QString &serverName, QString *error)
-{
-    if (!rig.startServer(error, serverName))
-        return false;
-    if (!rig.startSimulator(simulatorProgram(), {}, error))
-        return false;
-    rig.useServer();
-    return true;
-}
-
-QString uniqueServerName(const char *what)
-{
-    static int count = 0;
-    return QStringLiteral("ventaro-life-%1-%2-%3")
-        .arg(QCoreApplication::applicationPid())
-        .arg(QLatin1String(what))
-        .arg(++count);
-}
-
-// A JACK server of the case's own under a fresh name, with the simulator on
-// it; stopped when the case ends, passed or failed.
-struct OwnServer
-{
-    QString name;
-    JackRig rig;
-
-    OwnServer(const QTemporaryDir &work, const char *what)
-        : name(uniqueServerName(what)), rig(work.filePath(name))
-    {
-    }
-    ~OwnServer() { rig.stop(); }
-    bool start(QString *error) { return startRig(rig, name, error); }
-};
 
 } // namespace
 

@@ -1,0 +1,151 @@
+#include "TfmBankSend.h"
+
+#include "BankSender.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+QString textIn(const TfmBankSend::Translate &translate, const QString &text)
+{
+    return translate ? translate(text) : text;
+}
+
+VoiceDump::Form formOfKind(int row)
+{
+    return row == TfmBankSend::KindCustom ? VoiceDump::Form::Custom : VoiceDump::Form::Internal;
+}
+
+void limitSlot(QSpinBox *slot, VoiceDump::Form to)
+{
+    slot->setMaximum(qMax(1, BankSendPlan::SlotCount(to)));
+}
+
+} // namespace
+
+TfmBankSend::TfmBankSend(int voiceCount, int fullVoices, int gapMs, const Translate &translate,
+                         QWidget *owner)
+    : QDialog(owner)
+{
+    setObjectName(QStringLiteral("TfmBankSend"));
+    setWindowTitle(textIn(translate, QStringLiteral("Send all voices")));
+    auto *count = new QLabel(
+        textIn(translate, QStringLiteral("Voices in the file: %1")).arg(voiceCount), this);
+
+    m_ownSlots = new QRadioButton(
+        textIn(translate, QStringLiteral("Each voice to the slot it came from")), this);
+    m_ownSlots->setObjectName(QStringLiteral("rbOwnSlots"));
+    m_fullTo = new QComboBox(this);
+    m_fullTo->setObjectName(QStringLiteral("cbxFullTo"));
+    m_fullTo->addItems({textIn(translate, QStringLiteral("Left out")),
+                        textIn(translate, QStringLiteral("Current")),
+                        textIn(translate, QStringLiteral("Custom")),
+                        textIn(translate, QStringLiteral("Internal"))});
+    m_fullSlot = new QSpinBox(this);
+    m_fullSlot->setObjectName(QStringLiteral("edtFullSlot"));
+    m_fullSlot->setMinimum(1);
+    auto *fullRow = new QHBoxLayout;
+    auto *fullLabel = new QLabel(
+        textIn(translate, QStringLiteral("Full voices (from no slot) go to:")), this);
+    fullRow->addWidget(fullLabel);
+    fullRow->addWidget(m_fullTo);
+    fullRow->addWidget(m_fullSlot);
+    fullLabel->setVisible(fullVoices > 0);
+    m_fullTo->setVisible(fullVoices > 0);
+    m_fullSlot->setVisible(fullVoices > 0);
+
+    m_consecutive =
+        new QRadioButton(textIn(translate, QStringLiteral("One after another from:")), this);
+    m_consecutive->setObjectName(QStringLiteral("rbConsecutive"));
+    m_kind = new QComboBox(this);
+    m_kind->setObjectName(QStringLiteral("cbxKind"));
+    m_kind->addItems({textIn(translate, QStringLiteral("Custom")),
+                      textIn(translate, QStringLiteral("Internal"))});
+    m_kind->setCurrentIndex(KindInternal);
+    m_firstSlot = new QSpinBox(this);
+    m_firstSlot->setObjectName(QStringLiteral("edtFirstSlot"));
+    m_firstSlot->setMinimum(1);
+    auto *consecutiveRow = new QHBoxLayout;
+    consecutiveRow->addWidget(m_consecutive);
+    consecutiveRow->addWidget(m_kind);
+    consecutiveRow->addWidget(m_firstSlot);
+
+    m_gap = new QSpinBox(this);
+    m_gap->setObjectName(QStringLiteral("edtGap"));
+    m_gap->setRange(0, BankSender::MaxGapMs);
+    m_gap->setSuffix(QStringLiteral(" ms"));
+    m_gap->setValue(gapMs);
+    auto *gapRow = new QFormLayout;
+    gapRow->addRow(textIn(translate, QStringLiteral("Pause after each voice:")), m_gap);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(textIn(translate, QStringLiteral("Send")));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(count);
+    layout->addWidget(m_ownSlots);
+    layout->addLayout(fullRow);
+    layout->addLayout(consecutiveRow);
+    layout->addLayout(gapRow);
+    layout->addWidget(buttons);
+
+    m_ownSlots->setChecked(true);
+    for (QRadioButton *choice : {m_ownSlots, m_consecutive})
+        connect(choice, &QRadioButton::toggled, this, &TfmBankSend::updateControls);
+    connect(m_fullTo, &QComboBox::currentIndexChanged, this, &TfmBankSend::updateControls);
+    connect(m_kind, &QComboBox::currentIndexChanged, this, &TfmBankSend::updateControls);
+    updateControls();
+}
+
+void TfmBankSend::updateControls()
+{
+    const bool own = m_ownSlots->isChecked();
+    const int full = m_fullTo->currentIndex();
+    m_fullTo->setEnabled(own);
+    m_fullSlot->setEnabled(own && (full == FullCustom || full == FullInternal));
+    limitSlot(m_fullSlot, full == FullCustom ? VoiceDump::Form::Custom : VoiceDump::Form::Internal);
+    m_kind->setEnabled(!own);
+    m_firstSlot->setEnabled(!own);
+    limitSlot(m_firstSlot, formOfKind(m_kind->currentIndex()));
+}
+
+BankSendPlan::Options TfmBankSend::options() const
+{
+    BankSendPlan::Options options;
+    if (m_consecutive->isChecked()) {
+        options.order = BankSendPlan::Order::Consecutive;
+        options.consecutiveTo = formOfKind(m_kind->currentIndex());
+        options.firstSlot = m_firstSlot->value();
+        return options;
+    }
+    switch (m_fullTo->currentIndex()) {
+    case FullCurrent:
+        options.fullVoicesTo = VoiceDump::Form::Full;
+        break;
+    case FullCustom:
+        options.fullVoicesTo = VoiceDump::Form::Custom;
+        break;
+    case FullInternal:
+        options.fullVoicesTo = VoiceDump::Form::Internal;
+        break;
+    default:
+        break;
+    }
+    options.fullFirstSlot = m_fullSlot->value();
+    return options;
+}
+
+int TfmBankSend::gapMs() const
+{
+    return m_gap->value();
+}

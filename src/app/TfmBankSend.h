@@ -1,0 +1,56 @@
+#pragma once
+
+#include "BankSendPlan.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QRadioButton;
+class QSpinBox;
+
+// The modal window in which the user says where the voices of a bank go
+// when they are all sent: each to the slot it came from (full voices, which
+// come from none, left out or sent from a chosen place), or one after
+// another from a chosen Custom or Internal slot; and the pause after each
+// voice. "Send" accepts, Cancel sends nothing.
+class TfmBankSend : public QDialog
+{
+    Q_OBJECT
+
+public:
+    using Translate = std::function<QString(const QString &)>;
+
+    // Rows of the place lists.
+    enum FullRow { FullLeftOut = 0, FullCurrent = 1, FullCustom = 2, FullInternal = 3 };
+    enum SlotKindRow { KindCustom = 0, KindInternal = 1 };
+
+    // `fullVoices`: how many voices of the bank are full voices (their
+    // choice is shown only when there are some).
+    TfmBankSend(int voiceCount, int fullVoices, int gapMs, const Translate &translate,
+                QWidget *owner = nullptr);
+
+    BankSendPlan::Options options() const;
+    int gapMs() const;
+
+    QRadioButton *rbOwnSlots() const { return m_ownSlots; }
+    QRadioButton *rbConsecutive() const { return m_consecutive; }
+    QComboBox *cbxFullTo() const { return m_fullTo; }
+    QSpinBox *edtFullSlot() const { return m_fullSlot; }
+    QComboBox *cbxKind() const { return m_kind; }
+    QSpinBox *edtFirstSlot() const { return m_firstSlot; }
+    QSpinBox *edtGap() const { return m_gap; }
+
+private:
+    void updateControls();
+
+    QRadioButton *m_ownSlots = nullptr;
+    QRadioButton *m_consecutive = nullptr;
+    QComboBox *m_fullTo = nullptr;
+    QSpinBox *m_fullSlot = nullptr;
+    QComboBox *m_kind = nullptr;
+    QSpinBox *m_firstSlot = nullptr;
+    QSpinBox *m_gap = nullptr;
+};

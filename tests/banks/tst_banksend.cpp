@@ -1,0 +1,334 @@
+// Sending and collecting banks below the windows: where each voice goes,
+// the bytes that leave, the pacing between voices, stopping and failing
+// between voices, and the voices gathered from a stream of dump blocks.
+
+#include "BankSendPlan.h"
+#include "BankSender.h"
+#include "SimulatedVl70m.h"
+#include "TestData.h"
+#include "VentaroError.h"
+#include "VirtualSleeper.h"
+#include "VoiceCollector.h"
+#include "VoiceConversion.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Form = VoiceDump::Form;
+using Step = BankSendPlan::Step;
+
+QByteArray fullVoice(const QByteArray &name)
+{
+    return SimulatedVl70m::makeVoice(name, quint32(qHash(name)), 0);
+}
+QByteArray customVoice(const QByteArray &name, int slot)
+{
+    return VoiceConversion::DumpToCustom(fullVoice(name), slot, 0);
+}
+QByteArray internalVoice(const QByteArray &name, int slot)
+{
+    return VoiceConversion::DumpToInternal(fullVoice(name), slot, 0);
+}
+
+// Internal 5, Custom 3, a full voice, Internal 9.
+VoiceBank mixedBank()
+{
+    return VoiceBank::Parse(internalVoice("Int Five", 5) + customVoice("Cus Thre", 3)
+                            + fullVoice("Full One") + internalVoice("Int Nine", 9));
+}
+
+// The bytes of a dump with every device byte and checksum blanked.
+QByteArray withoutSeals(QByteArray bytes)
+{
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype end = bytes.indexOf(char(VoiceDump::SysExEnd), start);
+        if (end < 0)
+            break;
+        bytes[start + VoiceDump::DeviceOffset] = 0;
+        bytes[end - 1] = 0;
+        start = end + 1;
+    }
+    return bytes;
+}
+
+BankSendPlan::Options ownSlots(std::optional<Form> full = std::nullopt, int fullSlot = 1)
+{
+    BankSendPlan::Options options;
+    options.fullVoicesTo = full;
+    options.fullFirstSlot = fullSlot;
+    return options;
+}
+BankSendPlan::Options consecutive(Form to, int first)
+{
+    BankSendPlan::Options options;
+    options.order = BankSendPlan::Order::Consecutive;
+    options.consecutiveTo = to;
+    options.firstSlot = first;
+    return options;
+}
+
+QString describe(const BankSendPlan &plan)
+{
+    QStringList parts;
+    for (const Step &step : plan.steps)
+        parts << QStringLiteral("%1>%2").arg(step.voice).arg(BankSendPlan::PlaceText(step.to, step.slot));
+    for (const int left : plan.leftOut)
+        parts << QStringLiteral("%1>out").arg(left);
+    return parts.join(u' ');
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(BankSendPlan::Options)
+
+class TestBankSend : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void plan_data();
+    void plan();
+    void realBanksLeaveByteExact_data();
+    void realBanksLeaveByteExact();
+    void pacedByWireTimeAndGap();
+    void stopsBetweenVoices();
+    void failureKeepsCount();
+    void storedGap_data();
+    void storedGap();
+    void collectsVoicesInOrder();
+};
+
+void TestBankSend::plan_data()
+{
+    QTest::addColumn<BankSendPlan::Options>("options");
+    QTest::addColumn<QString>("expected"); // or the start of the error text
+
+    QTest::newRow("own slots, full voice left out")
+        << ownSlots() << "0>Internal 5 1>Custom 3 3>Internal 9 2>out";
+    QTest::newRow("own slots, full voice to the current voice")
+        << ownSlots(Form::Full) << "0>Internal 5 1>Custom 3 2>Current 3>Internal 9";
+    QTest::newRow("own slots, full voice to Custom 6")
+        << ownSlots(Form::Custom, 6) << "0>Internal 5 1>Custom 3 2>Custom 6 3>Internal 9";
+    QTest::newRow("own slots, full voice past the last slot")
+        << ownSlots(Form::Custom, 7) << "Voice 3 \"Full One\" would go to Custom 7";
+    QTest::newRow("consecutive to Internal holds a custom voice")
+        << consecutive(Form::Internal, 1)
+        << "Voice 2 \"Cus Thre\" is a custom voice and cannot be sent to Internal.";
+    QTest::newRow("consecutive to Custom holds an internal voice")
+        << consecutive(Form::Custom, 1)
+        << "Voice 1 \"Int Five\" is an internal voice and cannot be sent to Custom.";
+}
+
+void TestBankSend::plan()
+{
+    QFETCH(BankSendPlan::Options, options);
+    QFETCH(QString, expected);
+    const VoiceBank bank = mixedBank();
+    QCOMPARE(bank.voices.size(), 4);
+    try {
+        QCOMPARE(describe(BankSendPlan::Make(bank, options)), expected);
+    } catch (const VentaroError &e) {
+        QVERIFY2(e.text().startsWith(expected), qPrintable(e.text()));
+    }
+
+    // Internal voices and full voices run on to the last slot, not past it.
+    const VoiceBank two = VoiceBank::Parse(internalVoice("A", 1) + fullVoice("B"));
+    QCOMPARE(describe(BankSendPlan::Make(two, consecutive(Form::Internal, 63))),
+             QStringLiteral("0>Internal 63 1>Internal 64"));
+    QVERIFY_THROWS_EXCEPTION(VentaroError,
+                             BankSendPlan::Make(two, consecutive(Form::Internal, 64)));
+}
+
+void TestBankSend::realBanksLeaveByteExact_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("Prog-A-1") << readTestData("Prog-A-1.syx");
+    QTest::newRow("VL70-A-1") << readTestData("VL70-A-1.syx");
+    QTest::newRow("custom and full voices")
+        << customVoice("Cus One", 1) + customVoice("Cus Six", 6) + fullVoice("Full");
+}
+
+// Each voice sent to its own slot leaves as it stands in the file, but for
+// the device number and the checksums, which are sealed afresh.
+void TestBankSend::realBanksLeaveByteExact()
+{
+    QFETCH(QByteArray, file);
+    constexpr quint8 device = 5;
+    const VoiceBank bank = VoiceBank::Parse(file);
+    const BankSendPlan plan = BankSendPlan::Make(bank, ownSlots(Form::Full));
+    QCOMPARE(plan.steps.size(), bank.voices.size());
+    QByteArray sent;
+    for (const Step &step : plan.steps) {
+        const QByteArray message = BankSendPlan::Message(bank.voices[step.voice], step, device);
+        QVERIFY(VoiceDump::FormOf(message).has_value());
+        QCOMPARE(quint8(message[VoiceDump::DeviceOffset]), device);
+        sent += message;
+    }
+    QCOMPARE(withoutSeals(sent), withoutSeals(file));
+    // What left reads back as the same voices.
+    QCOMPARE(VoiceBank::Parse(sent).voices.size(), bank.voices.size());
+}
+
+// Each voice starts its wire time at 3125 bytes a second plus the gap after
+// the previous one started; the run ends once the last one is on the wire.
+void TestBankSend::pacedByWireTimeAndGap()
+{
+    VirtualSleeper clock;
+    const VoiceBank bank = mixedBank();
+    const BankSendPlan plan = BankSendPlan::Make(bank, ownSlots(Form::Full));
+    QList<qint64> starts;
+    QList<int> lengths;
+    BankSender sender(
+        [&](const QByteArray &message) {
+            starts << clock.nowNs();
+            lengths << int(message.size());
+        },
+        clock, 40);
+    const qint64 begin = clock.nowNs();
+    const BankSender::Result result = sender.Run(bank, plan, 0, {});
+    QCOMPARE(result.sent, 4);
+    QVERIFY(!result.stopped);
+    QCOMPARE(lengths, (QList<int>{174, 1572, 1808, 174}));
+    QCOMPARE(starts.first(), begin);
+    constexpr qint64 ms = 1000000;
+    for (int i = 1; i < starts.size(); ++i) {
+        const qint64 wanted = BankSender::WireTimeNs(lengths[i - 1]) + 40 * ms;
+        // The clock moves in whole milliseconds.
+        QVERIFY2(starts[i] - starts[i - 1] >= wanted && starts[i] - starts[i - 1] < wanted + ms,
+                 qPrintable(QString::number(starts[i] - starts[i - 1])));
+    }
+    QVERIFY(clock.nowNs() >= starts.last() + BankSender::WireTimeNs(174));
+    QCOMPARE(BankSender::WireTimeNs(174), qint64(55680000)); // 174 bytes: 55.68 ms
+}
+
+// Told to stop while waiting, the sender sends no further voice; a voice
+// is never cut.
+void TestBankSend::stopsBetweenVoices()
+{
+    VirtualSleeper clock;
+    const VoiceBank bank = VoiceBank::Parse(readTestData("Prog-A-1.syx"));
+    const BankSendPlan plan = BankSendPlan::Make(bank, ownSlots());
+    int handed = 0;
+    QList<int> sentSteps;
+    BankSender sender([&](const QByteArray &) { ++handed; }, clock);
+    BankSender::Events events;
+    events.sent = [&](int step) { sentSteps << step; };
+    events.keepGoing = [&] { return sentSteps.size() < 10; };
+    const BankSender::Result result = sender.Run(bank, plan, 0, events);
+    QCOMPARE(result.sent, 10);
+    QVERIFY(result.stopped);
+    QCOMPARE(handed, 10);
+    QCOMPARE(sentSteps.last(), 9);
+    for (const int wait : clock.waits)
+        QVERIFY(wait <= BankSender::PollMs);
+
+    // And told before a voice starts.
+    int starting = 0;
+    events.keepGoing = {};
+    events.starting = [&](int) { return ++starting <= 3; };
+    QCOMPARE(sender.Run(bank, plan, 0, events).sent, 3);
+}
+
+// A send that fails ends the run there; the voices before it stay sent.
+void TestBankSend::failureKeepsCount()
+{
+    VirtualSleeper clock;
+    const VoiceBank bank = VoiceBank::Parse(readTestData("VL70-A-1.syx"));
+    const BankSendPlan plan = BankSendPlan::Make(bank, ownSlots());
+    int handed = 0;
+    int sent = 0;
+    BankSender sender(
+        [&](const QByteArray &) {
+            if (++handed == 21)
+                throw VentaroError(QStringLiteral("gone"));
+        },
+        clock);
+    BankSender::Events events;
+    events.sent = [&](int) { ++sent; };
+    QVERIFY_THROWS_EXCEPTION(VentaroError, sender.Run(bank, plan, 0, events));
+    QCOMPARE(sent, 20);
+}
+
+void TestBankSend::storedGap_data()
+{
+    QTest::addColumn<QString>("stored"); // empty: nothing stored
+    QTest::addColumn<int>("expected");
+    QTest::newRow("nothing stored") << QString() << 100;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("250") << "250" << 250;
+    QTest::newRow("negative") << "-5" << 100;
+    QTest::newRow("above the longest") << "10001" << 100;
+    QTest::newRow("no number") << "soon" << 100;
+}
+
+void TestBankSend::storedGap()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("settings.ini"));
+    if (!stored.isEmpty()) {
+        QFile ini(file);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Software]\nTervalinduna\\VL70-m\\Bank\\GapMs=" + stored.toLatin1() + "\n");
+    }
+    const RegRoot root = RegRoot::iniFile(file);
+    QCOMPARE(BankSender::StoredGapMs(root), expected);
+    BankSender::StoreGapMs(root, 20000);
+    QCOMPARE(BankSender::StoredGapMs(root), BankSender::MaxGapMs);
+}
+
+// Blocks of the expected device number are grouped into whole voices in
+// the order they arrived; other devices' blocks, foreign messages and a
+// custom voice's lone first block never make a voice.
+void TestBankSend::collectsVoicesInOrder()
+{
+    constexpr quint8 device = 3;
+    const auto sealed = [](QByteArray bytes, quint8 id) {
+        VoiceDump::SealDump(bytes, id);
+        return bytes;
+    };
+    const QByteArray internal = VoiceConversion::DumpToInternal(fullVoice("Int Two"), 2, device);
+    const QByteArray custom = VoiceConversion::DumpToCustom(fullVoice("Cus Four"), 4, device);
+    const QByteArray full = sealed(fullVoice("Full Six"), device);
+    const QByteArray otherDevice = VoiceConversion::DumpToInternal(fullVoice("Other"), 7, 4);
+    const QByteArray foreign = QByteArray::fromHex("f043" "03" "57" "0a000101f7");
+
+    VoiceCollector collector(device);
+    const auto blocks = [](const QByteArray &bytes) {
+        QList<QByteArray> list;
+        qsizetype start = 0;
+        for (qsizetype end; (end = bytes.indexOf(char(VoiceDump::SysExEnd), start)) >= 0;
+             start = end + 1)
+            list << bytes.mid(start, end - start + 1);
+        return list;
+    };
+    const QList<QByteArray> customBlocks = blocks(custom);
+    QVERIFY(collector.Take(customBlocks[0]));
+    QVERIFY(collector.hasPartialVoice());
+    QVERIFY(!collector.Take(otherDevice));
+    QVERIFY(!collector.Take(QByteArray::fromHex("f04303")));
+    QVERIFY(collector.Take(customBlocks[1]));
+    QCOMPARE(collector.voices().size(), 1);
+    QVERIFY(collector.Take(foreign));
+    QVERIFY(collector.Take(internal));
+    for (const QByteArray &block : blocks(full))
+        QVERIFY(collector.Take(block));
+    // A custom voice's first block with no second one.
+    QVERIFY(collector.Take(customBlocks[0]));
+    QVERIFY(collector.Take(internal));
+
+    QCOMPARE(collector.voices().size(), 4);
+    QCOMPARE(collector.voices()[0].name, QStringLiteral("Cus Four"));
+    QCOMPARE(collector.voices()[2].name, QStringLiteral("Full Six"));
+    QCOMPARE(collector.skipped(), 2);
+    QVERIFY(!collector.hasPartialVoice());
+    QCOMPARE(collector.BankBytes(), custom + internal + full + internal);
+}
+
+QTEST_GUILESS_MAIN(TestBankSend)
+#include "tst_banksend.moc"
