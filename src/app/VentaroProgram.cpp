@@ -1,5 +1,6 @@
 #include "VentaroProgram.h"
 
+#include "CloseOnSignal.h"
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
 #include "RegEdit.h"
@@ -14,14 +15,22 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <exception>
 
 VentaroProgram::VentaroProgram(QApplication &app)
     : m_sleeper(std::make_unique<SystemSleeper>())
 {
+    // Before anything lasting is made, so that no signal ends the program
+    // without the window's closing.
+    m_closeOnSignal = std::make_unique<CloseOnSignal>([this] {
+        if (m_window)
+            m_window->close();
+    });
     substituteDialogFont();
 
     m_translation = std::make_unique<TranslationService>();
@@ -71,8 +80,22 @@ void VentaroProgram::substituteDialogFont()
                                 QStringLiteral("Arial"), QStringLiteral("DejaVu Sans Condensed")});
 }
 
+void VentaroProgram::openFileArgument(const QStringList &arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString path = arguments.at(i);
+        if (!QFileInfo(path).isFile())
+            continue;
+        QTimer::singleShot(0, m_window.get(), [window = m_window.get(), path] {
+            window->OpenFile(path);
+        });
+        return;
+    }
+}
+
 VentaroProgram::~VentaroProgram()
 {
+    m_closeOnSignal.reset();
     // The window closes its ports before the devices go.
     m_window.reset();
 }

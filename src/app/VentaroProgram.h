@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QStringList>
+
 #include <memory>
 
+class CloseOnSignal;
 class LoopbackMidi;
 class JoinedMidiPlatform;
 class MidiPlatform;
@@ -27,6 +30,10 @@ public:
 
     TfmVLDump &window() { return *m_window; }
 
+    // Once the event loop runs, opens the first of `arguments` after the
+    // program's name that is an existing file, as "Open File..." would.
+    void openFileArgument(const QStringList &arguments);
+
     // Faces that stand in for the dialog font the windows are laid out for,
     // for the whole process; the program sets them before any window.
     static void substituteDialogFont();
@@ -40,4 +47,6 @@ private:
     std::unique_ptr<WidgetPrompts> m_prompts;
     std::unique_ptr<TranslationService> m_translation;
     std::unique_ptr<TfmVLDump> m_window;
+    // Made first, taken down first: a signal closes the window.
+    std::unique_ptr<CloseOnSignal> m_closeOnSignal;
 };

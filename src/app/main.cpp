@@ -11,5 +11,6 @@ int main(int argc, char *argv[])
 
     VentaroProgram program(app);
     program.window().show();
+    program.openFileArgument(QApplication::arguments());
     return app.exec();
 }
