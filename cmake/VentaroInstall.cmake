@@ -4,6 +4,9 @@
 # documentation table, the French catalog and the pictures are resources
 # inside the program and need nothing here.
 include(GNUInstallDirs)
+# Folders as Debian wants them whatever the umask.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # The date of PROJECT_VERSION's release, changed with the version.
 set(VENTARO_RELEASE_DATE "2026-12-08")
@@ -75,8 +78,6 @@ install(FILES "${made}/doc/changelog.gz" "${packaging}/copyright"
 add_custom_target(ventaro_install_files ALL DEPENDS ${made_files})
 
 # The Debian package: `cpack -G DEB` in the build folder.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_PACKAGE_NAME ventaro)
 set(CPACK_PACKAGE_VENDOR "Ventaro team")
 set(CPACK_PACKAGE_CONTACT "${VENTARO_MAINTAINER}")
