@@ -7,6 +7,8 @@
 #include "RegRoot.h"
 #include "RtMidiPlatform.h"
 #include "SimulatedVl70mDevice.h"
+#include "VentaroError.h"
+#include "VoiceBank.h"
 #include "SlotNameStore.h"
 #include "SystemSleeper.h"
 #include "TfmVLDump.h"
@@ -49,6 +51,7 @@ VentaroProgram::VentaroProgram(QApplication &app)
     m_simulatorPlatform = std::make_unique<LoopbackMidi>(m_sleeper.get());
     m_simulatorPlatform->setRecording(false);
     m_instrument = std::make_unique<SimulatedVl70mDevice>(*m_simulatorPlatform, *m_sleeper);
+    const QString simulatorBank = qEnvironmentVariable(SimulatorBankVariable);
     m_platform = std::make_unique<JoinedMidiPlatform>(*m_machine, *m_simulatorPlatform);
     m_prompts = std::make_unique<WidgetPrompts>();
 
@@ -65,6 +68,15 @@ VentaroProgram::VentaroProgram(QApplication &app)
             "the file as it is.");
         m_prompts->showError(nullptr, m_translation->Translate(text) + QLatin1Char('\n')
                                           + QDir::toNativeSeparators(settings.settingsFileName()));
+    }
+    if (!simulatorBank.isEmpty()) {
+        // The simulated instrument's slots from a bank file, for trying banks
+        // without the instrument; a file that cannot be read is said once.
+        try {
+            m_instrument->instrument().loadBank(VoiceBank::Read(simulatorBank));
+        } catch (const VentaroError &e) {
+            m_prompts->showError(nullptr, e.text());
+        }
     }
     m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
         *m_platform, *m_prompts, *m_sleeper, settings, slotFolder,

@@ -29,6 +29,10 @@ public:
     VentaroProgram &operator=(const VentaroProgram &) = delete;
 
     TfmVLDump &window() { return *m_window; }
+    SimulatedVl70mDevice &simulator() { return *m_instrument; }
+
+    // A bank file whose voices fill the simulated instrument's slots.
+    static constexpr const char *SimulatorBankVariable = "VENTARO_SIM_BANK";
 
     // Once the event loop runs, opens the first of `arguments` after the
     // program's name that is an existing file, as "Open File..." would.

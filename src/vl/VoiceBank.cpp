@@ -48,50 +48,81 @@ quint8 memoryOf(const QByteArray &message)
 QList<QByteArray> splitMessages(QByteArrayView bytes, int &skipped)
 {
     QList<QByteArray> messages;
-    QByteArray current;
-    bool inMessage = false;
     bool inStrayRun = false;
-    for (const char c : bytes) {
-        const quint8 byte = quint8(c);
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const quint8 byte = quint8(bytes[i]);
         if (byte >= FirstRealTime) {
             ++skipped; // may stand anywhere, even inside a message
+            ++i;
             continue;
         }
-        if (byte == VoiceDump::SysExStart) {
-            if (inMessage)
-                ++skipped; // cut short by the next message
-            current = QByteArray(1, c);
-            inMessage = true;
-            inStrayRun = false;
+        if (byte != VoiceDump::SysExStart) {
+            if (!inStrayRun) {
+                ++skipped;
+                inStrayRun = true;
+            }
+            ++i;
             continue;
         }
-        if (inMessage) {
-            if (!(byte & StatusBit)) {
-                current.append(c);
-                continue;
-            }
-            inMessage = false;
-            if (byte == VoiceDump::SysExEnd) {
-                current.append(c);
-                messages.append(current);
-                continue;
-            }
-            ++skipped; // cut short by a status byte, which starts a stray run
+        inStrayRun = false;
+        // Data bytes, and real-time bytes among them, up to the next status byte.
+        qsizetype end = i + 1;
+        int realTime = 0;
+        for (; end < size; ++end) {
+            const quint8 next = quint8(bytes[end]);
+            if (next >= FirstRealTime)
+                ++realTime;
+            else if (next & StatusBit)
+                break;
         }
-        if (!inStrayRun) {
-            ++skipped;
-            inStrayRun = true;
+        skipped += realTime;
+        if (end < size && quint8(bytes[end]) == VoiceDump::SysExEnd) {
+            const QByteArrayView whole = bytes.sliced(i, end + 1 - i);
+            if (realTime == 0) {
+                messages.append(whole.toByteArray());
+            } else {
+                QByteArray message;
+                message.reserve(whole.size() - realTime);
+                for (const char c : whole)
+                    if (quint8(c) < FirstRealTime)
+                        message.append(c);
+                messages.append(message);
+            }
+            i = end + 1;
+            continue;
         }
+        // Cut short by the end of the file, by the next message, or by
+        // another status byte, which starts a stray run.
+        ++skipped;
+        i = end;
     }
-    if (inMessage)
-        ++skipped; // cut short by the end of the file
     return messages;
 }
 
-QString nameOf(const QByteArray &dump)
+// Where the voice name stands in a voice of each form: the first range of
+// each conversion table is the name's.
+static_assert(VoiceConversion::InternalRanges[0].dump == VoiceDump::VoiceNameOffset);
+static_assert(VoiceConversion::CustomRanges[0].dump == VoiceDump::VoiceNameOffset);
+
+int nameOffset(VoiceDump::Form form)
+{
+    switch (form) {
+    case VoiceDump::Form::Internal:
+        return VoiceConversion::InternalRanges[0].form;
+    case VoiceDump::Form::Custom:
+        return VoiceConversion::CustomRanges[0].form;
+    case VoiceDump::Form::Full:
+        break;
+    }
+    return VoiceDump::VoiceNameOffset;
+}
+
+QString nameOf(const VoiceBank::Voice &voice)
 {
     return VoiceDump::TextFromBytes(
-        QByteArrayView(dump).sliced(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength));
+        QByteArrayView(voice.bytes).sliced(nameOffset(voice.form), VoiceDump::VoiceNameLength));
 }
 
 } // namespace
@@ -100,17 +131,15 @@ VoiceBank VoiceBank::Parse(QByteArrayView bytes)
 {
     VoiceBank bank;
     const QList<QByteArray> messages = splitMessages(bytes, bank.skipped);
+    bank.voices.reserve(messages.size());
     for (qsizetype i = 0; i < messages.size();) {
         const QByteArray &message = messages[i];
         Voice voice;
-        QByteArray dump = VoiceDump::EmptyFullDump(0);
-        int slot = 0;
         if (isBlock(message, VoiceDump::InternalLength, VoiceDump::InternalAddressHigh,
                     SlotAddressMid)
             && memoryOf(message) < VoiceDump::InternalSlotCount) {
             voice.form = VoiceDump::Form::Internal;
             voice.bytes = message;
-            VoiceConversion::InternalToDump(voice.bytes, dump, slot);
             voice.slot = memoryOf(message) + 1;
             i += 1;
         } else if (isBlock(message, VoiceDump::InternalLength, VoiceDump::CustomBlockAAddressHigh,
@@ -128,7 +157,6 @@ VoiceBank VoiceBank::Parse(QByteArrayView bytes)
             }
             voice.form = VoiceDump::Form::Custom;
             voice.bytes = message + messages[i + 1];
-            VoiceConversion::CustomToDump(voice.bytes, dump, slot);
             voice.slot = memoryOf(message) + 1;
             i += 2;
         } else if (isFullBlock(message, 0)) {
@@ -144,15 +172,14 @@ VoiceBank VoiceBank::Parse(QByteArrayView bytes)
             voice.form = VoiceDump::Form::Full;
             for (int b = 0; b < VoiceDump::FullBlockCount; ++b)
                 voice.bytes += messages[i + b];
-            dump = voice.bytes;
             i += VoiceDump::FullBlockCount;
         } else {
             ++bank.skipped; // a message of another kind
             i += 1;
             continue;
         }
-        voice.name = nameOf(dump);
-        bank.voices.append(voice);
+        voice.name = nameOf(voice);
+        bank.voices.append(std::move(voice));
     }
     return bank;
 }

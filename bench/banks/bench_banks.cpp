@@ -1,0 +1,153 @@
+// Banks: listing the voices of a 1 MiB bank, then "Send all" of the 64
+// internal voices of a real bank to the standalone simulator over a private
+// JACK server, against the pacing configured (wire time at 3125 bytes/s
+// plus the gap). Prints figures; never fails on time.
+
+#include "BankSender.h"
+#include "JackRig.h"
+#include "JackTestSupport.h"
+#include "RegRoot.h"
+#include "RtMidiPlatform.h"
+#include "SystemSleeper.h"
+#include "TMidiCorvoOut.h"
+#include "TVLManager.h"
+#include "VoiceBank.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int ListRounds = 21;
+constexpr int SendRounds = 3;
+constexpr int GapMs = BankSender::DefaultGapMs;
+constexpr int TimeoutMs = 5000;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+QByteArray readBank()
+{
+    QFile file(QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The real bank repeated up to 1 MiB (the largest bank the reader takes).
+QByteArray megabyteBank(const QByteArray &bank)
+{
+    QByteArray bytes;
+    while (bytes.size() + bank.size() <= VoiceBank::MaxFileBytes)
+        bytes += bank;
+    return bytes;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QByteArray bank = readBank();
+    if (bank.isEmpty()) {
+        std::printf("cannot read the bank file\n");
+        return 1;
+    }
+
+    const QByteArray large = megabyteBank(bank);
+    QTemporaryDir folder;
+    const QString largeFile = folder.filePath(QStringLiteral("large.syx"));
+    {
+        QFile file(largeFile);
+        if (!file.open(QIODevice::WriteOnly) || file.write(large) != large.size())
+            return 1;
+    }
+    std::vector<double> listMs;
+    std::vector<double> parseMs;
+    qsizetype voices = 0;
+    for (int round = 0; round < ListRounds; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        voices = VoiceBank::Read(largeFile).voices.size();
+        listMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+        timer.restart();
+        voices = VoiceBank::Parse(large).voices.size();
+        parseMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::printf("list a %lld-byte bank (%lld voices, file in the page cache): %.2f ms "
+                "(median of %d)\n",
+                static_cast<long long>(large.size()), static_cast<long long>(voices),
+                median(listMs), ListRounds);
+    std::printf("of which splitting and grouping the bytes in memory: %.2f ms\n", median(parseMs));
+
+    if (JackRig::jackdPath().isEmpty()) {
+        std::printf("jackd is not installed: \"Send all\" not measured\n");
+        return 0;
+    }
+    JackRig rig(folder.path());
+    QString error;
+    if (!rig.startServer(&error)
+        || !rig.startSimulator(QStringLiteral(VENTARO_SIMULATOR), {}, &error)) {
+        std::printf("cannot start the JACK server or the simulator: %s\n", qPrintable(error));
+        rig.stop();
+        return 1;
+    }
+    rig.useServer();
+
+    const VoiceBank voicesOfBank = VoiceBank::Parse(bank);
+    const BankSendPlan plan = BankSendPlan::Make(voicesOfBank, {});
+    // What the pacing asks for: every voice's wire time, a gap after each
+    // but the last.
+    const double configuredMs =
+        double(plan.steps.size()) * double(BankSender::WireTimeNs(VoiceDump::InternalLength)) / 1e6
+        + double(plan.steps.size() - 1) * GapMs;
+    const double wireOnlyMs =
+        double(plan.steps.size()) * double(BankSender::WireTimeNs(VoiceDump::InternalLength)) / 1e6;
+    std::vector<double> sendMs;
+    {
+        SystemSleeper clock;
+        RtMidiPlatform platform(clock, RtMidiPlatform::Backend::Jack,
+                                QStringLiteral("ventaro-bench"));
+        const RegRoot settings = RegRoot::iniFile(folder.filePath(QStringLiteral("settings.ini")));
+        TVLManager manager(nullptr, &platform, settings);
+        manager.MidiOut()->setDeviceName(JackTestSupport::inputName());
+        BankSender sender([&](const QByteArray &message) { manager.SendSysEx(message); }, clock,
+                          GapMs);
+        const QString last = QStringLiteral("Internal slot 64: block at 40 00 3F written");
+        for (int round = 0; round < SendRounds; ++round) {
+            const int logged = int(rig.simulatorLines().size());
+            QElapsedTimer timer;
+            timer.start();
+            sender.Run(voicesOfBank, plan, 0);
+            sendMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+            bool landed = false;
+            while (!landed && timer.elapsed() < sendMs.back() + TimeoutMs) {
+                for (const QString &line : rig.simulatorLines().mid(logged))
+                    landed = landed || line.contains(last);
+                if (!landed)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            if (!landed)
+                std::printf("round %d: the last voice did not reach the simulator\n", round + 1);
+        }
+        manager.CloseOutput();
+    }
+    rig.stop();
+    const double took = median(sendMs);
+    std::printf("\"Send all\" of %lld internal voices over JACK, gap %d ms: %.1f ms "
+                "(median of %d); pacing configured %.1f ms; ratio %.4f\n",
+                static_cast<long long>(plan.steps.size()), GapMs, took, SendRounds, configuredMs,
+                took / configuredMs);
+    std::printf("wire-time limit alone (64 x 55.68 ms on a MIDI cable): %.1f ms\n", wireOnlyMs);
+    return 0;
+}
