@@ -158,6 +158,8 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
     m_actGetVoices = more->addAction(QStringLiteral("Get Several Voices..."));
     m_actGetVoices->setObjectName(QStringLiteral("actGetVoices"));
     ui->btnMore->setMenu(more);
+    // The button is too narrow for its text and the menu arrow both.
+    ui->btnMore->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     connectHandlers();
     m_guard.run([this] { FormCreate(); });
     ui->btnOpen->setFocus();
