@@ -25,11 +25,16 @@ bash scripts/setup.sh
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ventaro-ccache}
 export CCACHE_BASEDIR=$PWD
 export CCACHE_NOHASHDIR=1
-if [ ! -f build-fuzz/build.ninja ]; then
-  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENTARO_FUZZ=ON \
-        -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-fi
-cmake --build build-fuzz --target fuzzers
+# One build at a time: two runs building the same tree at once spoil it.
+mkdir -p build-fuzz
+(
+  flock 9
+  if [ ! -f build-fuzz/build.ninja ]; then
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENTARO_FUZZ=ON \
+          -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  fi
+  cmake --build build-fuzz --target fuzzers
+) 9>build-fuzz/.build-lock
 
 supp="$PWD/scripts/lsan.supp"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"

@@ -20,3 +20,11 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_stri
 export LSAN_OPTIONS="suppressions=$supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-asan && ctest --output-on-failure -j "$jobs" "$@")
+
+# Every fuzz harness for a short while (VENTARO_FUZZ_SECONDS each, 0 leaves
+# them out); a crash, sanitizer report or broken contract fails the run.
+fuzz_seconds=${VENTARO_FUZZ_SECONDS:-20}
+if [ "$fuzz_seconds" -gt 0 ]; then
+  echo "== fuzz harnesses"
+  bash scripts/fuzz.sh "$fuzz_seconds"
+fi
