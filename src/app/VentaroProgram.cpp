@@ -1,11 +1,9 @@
 #include "VentaroProgram.h"
 
 #include "CloseOnSignal.h"
-#include "JoinedMidiPlatform.h"
-#include "LoopbackMidi.h"
+#include "ProgramMidi.h"
 #include "RegEdit.h"
 #include "RegRoot.h"
-#include "RtMidiPlatform.h"
 #include "SimulatedVl70mDevice.h"
 #include "VentaroError.h"
 #include "VoiceBank.h"
@@ -22,10 +20,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <exception>
 
 VentaroProgram::VentaroProgram(QApplication &app)
-    : m_sleeper(std::make_unique<SystemSleeper>())
 {
     // Before anything lasting is made, so that no signal ends the program
     // without the window's closing.
@@ -39,20 +35,8 @@ VentaroProgram::VentaroProgram(QApplication &app)
     m_translation->AddResourceStringDomain(TranslationService::ToolkitDomain);
     m_translation->installToolkitTranslations(app);
 
-    try {
-        m_machine = std::make_unique<RtMidiPlatform>(*m_sleeper,
-                                                     RtMidiPlatform::backendFromEnvironment());
-    } catch (const std::exception &) {
-        // No MIDI system at all: the simulated instrument is still there.
-        auto none = std::make_unique<LoopbackMidi>(m_sleeper.get());
-        none->setRecording(false);
-        m_machine = std::move(none);
-    }
-    m_simulatorPlatform = std::make_unique<LoopbackMidi>(m_sleeper.get());
-    m_simulatorPlatform->setRecording(false);
-    m_instrument = std::make_unique<SimulatedVl70mDevice>(*m_simulatorPlatform, *m_sleeper);
+    m_midi = std::make_unique<ProgramMidi>();
     const QString simulatorBank = qEnvironmentVariable(SimulatorBankVariable);
-    m_platform = std::make_unique<JoinedMidiPlatform>(*m_machine, *m_simulatorPlatform);
     m_prompts = std::make_unique<WidgetPrompts>();
 
     const QString slotFolder = SlotNameStore::chooseFolder(
@@ -73,14 +57,19 @@ VentaroProgram::VentaroProgram(QApplication &app)
         // The simulated instrument's slots from a bank file, for trying banks
         // without the instrument; a file that cannot be read is said once.
         try {
-            m_instrument->instrument().loadBank(VoiceBank::Read(simulatorBank));
+            m_midi->simulator().instrument().loadBank(VoiceBank::Read(simulatorBank));
         } catch (const VentaroError &e) {
             m_prompts->showError(nullptr, e.text());
         }
     }
     m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-        *m_platform, *m_prompts, *m_sleeper, settings, slotFolder,
+        m_midi->platform(), *m_prompts, m_midi->sleeper(), settings, slotFolder,
         m_translation.get()});
+}
+
+SimulatedVl70mDevice &VentaroProgram::simulator()
+{
+    return m_midi->simulator();
 }
 
 void VentaroProgram::substituteDialogFont()

@@ -5,11 +5,8 @@
 #include <memory>
 
 class CloseOnSignal;
-class LoopbackMidi;
-class JoinedMidiPlatform;
-class MidiPlatform;
+class ProgramMidi;
 class SimulatedVl70mDevice;
-class SystemSleeper;
 class TfmVLDump;
 class TranslationService;
 class WidgetPrompts;
@@ -29,7 +26,7 @@ public:
     VentaroProgram &operator=(const VentaroProgram &) = delete;
 
     TfmVLDump &window() { return *m_window; }
-    SimulatedVl70mDevice &simulator() { return *m_instrument; }
+    SimulatedVl70mDevice &simulator();
 
     // A bank file whose voices fill the simulated instrument's slots.
     static constexpr const char *SimulatorBankVariable = "VENTARO_SIM_BANK";
@@ -43,11 +40,7 @@ public:
     static void substituteDialogFont();
 
 private:
-    std::unique_ptr<SystemSleeper> m_sleeper;
-    std::unique_ptr<MidiPlatform> m_machine;
-    std::unique_ptr<LoopbackMidi> m_simulatorPlatform;
-    std::unique_ptr<SimulatedVl70mDevice> m_instrument;
-    std::unique_ptr<JoinedMidiPlatform> m_platform;
+    std::unique_ptr<ProgramMidi> m_midi;
     std::unique_ptr<WidgetPrompts> m_prompts;
     std::unique_ptr<TranslationService> m_translation;
     std::unique_ptr<TfmVLDump> m_window;

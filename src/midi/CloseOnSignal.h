@@ -7,9 +7,10 @@
 class QTimer;
 
 // SIGINT and SIGTERM (Ctrl+C in a terminal, the end of a desktop session)
-// close the window as its close button does, so the slot names are saved.
-// The handler only sets a flag: nothing else may run inside it, so a timer
-// of the window thread looks at the flag and calls `close`.
+// end the program the way it ends by itself: the window closes as its close
+// button does (the slot names are saved), a command line run saves what it
+// received. The handler only sets a flag: nothing else may run inside it,
+// so a timer of the main thread looks at the flag and calls `close`.
 class CloseOnSignal : public QObject
 {
     Q_OBJECT
