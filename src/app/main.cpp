@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "TfmVLDump.h"
 #include "VentaroProgram.h"
 
@@ -5,6 +6,13 @@
 
 int main(int argc, char *argv[])
 {
+    // Decided before any application object: a command needs no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (CommandLine::IsCommand(arguments))
+        return CommandLine::Main(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ventaro"));
     QApplication::setApplicationVersion(QStringLiteral(VENTARO_VERSION));

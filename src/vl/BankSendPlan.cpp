@@ -73,6 +73,8 @@ BankSendPlan BankSendPlan::Make(const VoiceBank &bank, const Options &options)
     int consecutive = options.firstSlot;
     int full = options.fullFirstSlot;
     for (int i = 0; i < bank.voices.size(); ++i) {
+        if (options.onlyVoice && i != *options.onlyVoice)
+            continue;
         const VoiceBank::Voice &voice = bank.voices[i];
         if (options.order == Order::Consecutive) {
             place(i, options.consecutiveTo, consecutive);

@@ -32,6 +32,9 @@ public:
         // another from fullFirstSlot; none: they are left out.
         std::optional<VoiceDump::Form> fullVoicesTo;
         int fullFirstSlot = 1;
+        // One voice of the bank alone (an index); the others are not sent
+        // and not looked at.
+        std::optional<int> onlyVoice;
     };
 
     struct Step

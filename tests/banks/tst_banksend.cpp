@@ -70,6 +70,11 @@ BankSendPlan::Options consecutive(Form to, int first)
     options.firstSlot = first;
     return options;
 }
+BankSendPlan::Options only(int voice, BankSendPlan::Options options)
+{
+    options.onlyVoice = voice;
+    return options;
+}
 
 QString describe(const BankSendPlan &plan)
 {
@@ -121,6 +126,14 @@ void TestBankSend::plan_data()
     QTest::newRow("consecutive to Custom holds an internal voice")
         << consecutive(Form::Custom, 1)
         << "Voice 1 \"Int Five\" is an internal voice and cannot be sent to Custom.";
+    // One voice alone: the others are neither sent nor looked at.
+    QTest::newRow("only the internal voice, to its own slot") << only(3, ownSlots()) << "3>Internal 9";
+    QTest::newRow("only the full voice, left out") << only(2, ownSlots()) << "2>out";
+    QTest::newRow("only the internal voice, to Internal 64")
+        << only(3, consecutive(Form::Internal, 64)) << "3>Internal 64";
+    QTest::newRow("only the custom voice, to Internal")
+        << only(1, consecutive(Form::Internal, 1))
+        << "Voice 2 \"Cus Thre\" is a custom voice and cannot be sent to Internal.";
 }
 
 void TestBankSend::plan()

@@ -262,10 +262,10 @@ void TestInstall::versions()
     process.start(installed(QStringLiteral("bin/") + program), {QStringLiteral("--version")});
     QVERIFY(process.waitForStarted());
     if (!process.waitForFinished(10000)) {
-        // A program without a command line opens its window instead.
+        // A window opened instead: --version must not need one.
         process.terminate();
         process.waitForFinished();
-        QSKIP("no --version in this build");
+        QFAIL("--version did not exit");
     }
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);

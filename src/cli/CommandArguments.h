@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// The words after a subcommand: options ("--name VALUE", "--name=VALUE" or
+// a flag "--name") and the rest in order. "--" ends the options, so a file
+// whose name begins with "-" can still be named. Anything the subcommand
+// does not take raises UsageError with a text saying what.
+class CommandArguments
+{
+public:
+    struct Option
+    {
+        QString name; // without the leading "--"
+        bool takesValue = true;
+    };
+
+    // Raises UsageError for an unknown option, an option without its value,
+    // a flag given a value, an option given twice, or more than
+    // `maxPositionals` other words.
+    static CommandArguments Parse(const QStringList &words, const QList<Option> &options,
+                                  int maxPositionals);
+
+    QStringList positionals;
+
+    bool has(const QString &name) const { return m_values.contains(name); }
+    QString value(const QString &name) const { return m_values.value(name); }
+
+    // The option's value as a whole number in min..max, `fallback` when the
+    // option is not given; anything else raises UsageError naming the range.
+    int number(const QString &name, int min, int max, int fallback) const;
+    // `text` as a whole number in min..max (digits only); anything else
+    // raises UsageError saying that `what` must be one.
+    static int Number(const QString &what, const QString &text, int min, int max);
+
+private:
+    QMap<QString, QString> m_values;
+};

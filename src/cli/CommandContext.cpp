@@ -1,0 +1,22 @@
+#include "CommandContext.h"
+
+#include <QStringList>
+
+void CommandContext::say(const QString &text) const
+{
+    err << QStringLiteral("ventaro: ") << OneLine(text) << '\n';
+    err.flush();
+}
+
+QString CommandContext::OneLine(const QString &text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.isEmpty())
+        return QString();
+    QString first = lines.takeFirst();
+    if (lines.isEmpty())
+        return first;
+    if (first.endsWith(QLatin1Char('.')))
+        first.chop(1);
+    return first + QStringLiteral(": ") + lines.join(QStringLiteral(", "));
+}

@@ -1,0 +1,211 @@
+#include "CommandLine.h"
+
+#include "CommandContext.h"
+#include "PortsCommand.h"
+#include "ProgramMidi.h"
+#include "ReceiveCommand.h"
+#include "SendCommand.h"
+#include "UsageError.h"
+#include "VentaroError.h"
+#include "VoicesCommand.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <memory>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+const QString HelpOption = QStringLiteral("--help");
+const QString ShortHelpOption = QStringLiteral("-h");
+const QString VersionOption = QStringLiteral("--version");
+
+struct Subcommand
+{
+    const char *name;
+    std::function<CommandLine::Invocation(const QStringList &words)> prepare;
+};
+
+const QList<Subcommand> &subcommands()
+{
+    static const QList<Subcommand> table{
+        {PortsCommand::Name,
+         [](const QStringList &words) -> CommandLine::Invocation {
+             PortsCommand::Parse(words);
+             return [](CommandContext &context) { return PortsCommand::Run(context); };
+         }},
+        {VoicesCommand::Name,
+         [](const QStringList &words) -> CommandLine::Invocation {
+             const QString file = VoicesCommand::Parse(words);
+             return [file](CommandContext &context) { return VoicesCommand::Run(file, context); };
+         }},
+        {SendCommand::Name,
+         [](const QStringList &words) -> CommandLine::Invocation {
+             const SendCommand::Options options = SendCommand::Parse(words);
+             return [options](CommandContext &context) {
+                 return SendCommand::Run(options, context);
+             };
+         }},
+        {ReceiveCommand::Name,
+         [](const QStringList &words) -> CommandLine::Invocation {
+             const ReceiveCommand::Options options = ReceiveCommand::Parse(words);
+             return [options](CommandContext &context) {
+                 return ReceiveCommand::Run(options, context);
+             };
+         }},
+    };
+    return table;
+}
+
+bool isHelp(const QString &word)
+{
+    return word == HelpOption || word == ShortHelpOption;
+}
+
+bool isStandardErrorTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+} // namespace
+
+QStringList CommandLine::CommandNames()
+{
+    QStringList names;
+    for (const Subcommand &command : subcommands())
+        names << QLatin1String(command.name);
+    return names;
+}
+
+bool CommandLine::IsCommand(const QStringList &arguments)
+{
+    if (arguments.size() < 2)
+        return false;
+    const QString &first = arguments.at(1);
+    if (CommandNames().contains(first) || isHelp(first) || first == VersionOption)
+        return true;
+    // A mistyped subcommand, unless a file of that name is there to open.
+    static const QRegularExpression word(QStringLiteral("^[a-z][a-z-]*$"));
+    return word.match(first).hasMatch() && !QFileInfo::exists(first);
+}
+
+CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
+{
+    const QString first = arguments.value(1);
+    const QStringList words = arguments.mid(2);
+    if (isHelp(first) || first == VersionOption) {
+        if (!words.isEmpty())
+            throw UsageError(QStringLiteral("%1 takes nothing after it").arg(first));
+        const QString text = first == VersionOption
+                                 ? QStringLiteral("ventaro %1\n").arg(QStringLiteral(VENTARO_VERSION))
+                                 : UsageText();
+        return [text](CommandContext &context) {
+            context.out << text;
+            context.out.flush();
+            return int(Success);
+        };
+    }
+    for (const Subcommand &command : subcommands()) {
+        if (first != QLatin1String(command.name))
+            continue;
+        // "ventaro send --help" is asked for help, not a send.
+        const qsizetype end = words.indexOf(QStringLiteral("--"));
+        const QStringList options = end < 0 ? words : words.first(end);
+        if (std::any_of(options.begin(), options.end(), isHelp))
+            return Prepare({arguments.value(0), HelpOption});
+        return command.prepare(words);
+    }
+    if (first.isEmpty())
+        throw UsageError(QStringLiteral("no command given"));
+    throw UsageError(QStringLiteral("unknown command \"%1\"").arg(first));
+}
+
+int CommandLine::Run(const QStringList &arguments, CommandContext &context)
+{
+    try {
+        return Prepare(arguments)(context);
+    } catch (const UsageError &e) {
+        context.say(e.text());
+        context.err << '\n' << UsageText();
+        context.err.flush();
+        return WrongUsage;
+    } catch (const VentaroError &e) {
+        context.say(e.text());
+        return Failure;
+    }
+}
+
+QString CommandLine::UsageText()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  ventaro [FILE]\n"
+        "  ventaro ports\n"
+        "  ventaro voices FILE\n"
+        "  ventaro send FILE --out PORT [--voice N | --all] [--to current|custom:S|internal:S]\n"
+        "               [--device D] [--gap MS]\n"
+        "  ventaro receive --in PORT --save FILE [--count N] [--timeout SECONDS] [--device D]\n"
+        "  ventaro --help | --version\n"
+        "\n"
+        "Without a command Ventaro opens its window (and FILE in it, as Open File... would).\n"
+        "A command runs without a window and exits:\n"
+        "\n"
+        "  ports    One line per MIDI device: \"in\" or \"out\", a tab and the name as the\n"
+        "           window's Midi In: and Midi Out: lists show it. PORT is such a name.\n"
+        "  voices   The voices of a .syx voice or bank file or of a .lib library, one line\n"
+        "           each: number, form (internal, custom, full), the slot it came from\n"
+        "           (or -) and the name, separated by tabs. What was skipped is said on\n"
+        "           standard error.\n"
+        "  send     Sends voice N of FILE (default 1), or --all of them, to the output\n"
+        "           device PORT. Each voice goes to the slot it came from (a full voice to\n"
+        "           the current voice), or where --to says; with --all, to consecutive\n"
+        "           slots from S. A custom voice goes only to a Custom slot (1..6), an\n"
+        "           internal voice only to an Internal slot (1..64): a voice that cannot\n"
+        "           go where asked is an error before anything is sent. Voices are paced\n"
+        "           for a MIDI cable: 3125 bytes a second and a gap of MS milliseconds\n"
+        "           (0..10000, default the window's, 100). Exits 0 once every voice left\n"
+        "           whole.\n"
+        "  receive  Waits on the input device PORT for voices dumped from the\n"
+        "           instrument's panel (UTIL, DUMPOUT, choose the voice, ENTER twice) and\n"
+        "           writes the whole voices, bytes as received, to FILE when N voices came,\n"
+        "           after SECONDS, or on Ctrl+C. Exits 0 when at least one voice was saved.\n"
+        "\n"
+        "  --device D  the instrument's device number as its display shows it, 1..16\n"
+        "              (default: the one the window keeps); blocks of other devices are\n"
+        "              not taken.\n"
+        "\n"
+        "Exit status: 0 done, 1 error (one line on standard error), 2 wrong usage.\n"
+        "The command line reads the window's settings and never changes them.\n"
+        "A file named like a command is opened in the window as ./NAME.\n");
+}
+
+int CommandLine::Main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Ventaro"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VENTARO_VERSION));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    std::unique_ptr<ProgramMidi> midi;
+    CommandContext context{out, err, isStandardErrorTerminal(), RegRoot::currentUser(),
+                           [&midi]() -> ProgramMidi & {
+                               if (!midi)
+                                   midi = std::make_unique<ProgramMidi>();
+                               return *midi;
+                           }};
+    return Run(QCoreApplication::arguments(), context);
+}

@@ -1,0 +1,138 @@
+#include "ReceiveCommand.h"
+
+#include "CloseOnSignal.h"
+#include "CommandArguments.h"
+#include "CommandContext.h"
+#include "DeviceNumberOption.h"
+#include "DumpFile.h"
+#include "MidiErrorText.h"
+#include "NamedPort.h"
+#include "ProgramMidi.h"
+#include "TMidiCorvoIn.h"
+#include "TVLManager.h"
+#include "UsageError.h"
+#include "VentaroError.h"
+#include "VoiceCollector.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QSaveFile>
+#include <QTimer>
+
+namespace {
+
+const QString InOption = QStringLiteral("in");
+const QString SaveOption = QStringLiteral("save");
+const QString CountOption = QStringLiteral("count");
+const QString TimeoutOption = QStringLiteral("timeout");
+constexpr int MsPerSecond = 1000;
+constexpr int MaxCount = 100000;
+
+// Fails now, not after the voices came, when FILE cannot be written.
+void checkWritable(const QString &fileName)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw VentaroError(QStringLiteral("Cannot create file \"%1\": %2")
+                               .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    file.cancelWriting();
+}
+
+} // namespace
+
+ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
+{
+    const CommandArguments arguments = CommandArguments::Parse(
+        words,
+        {{InOption, true}, {SaveOption, true}, {CountOption, true}, {TimeoutOption, true},
+         {DeviceNumberOption::Name, true}},
+        0);
+    Options options;
+    if (!arguments.has(InOption) || arguments.value(InOption).isEmpty())
+        throw UsageError(QStringLiteral("receive needs --in PORT (see \"ventaro ports\")"));
+    if (!arguments.has(SaveOption) || arguments.value(SaveOption).isEmpty())
+        throw UsageError(QStringLiteral("receive needs --save FILE"));
+    options.port = arguments.value(InOption);
+    options.file = arguments.value(SaveOption);
+    if (arguments.has(CountOption))
+        options.count = arguments.number(CountOption, 1, MaxCount, 1);
+    if (arguments.has(TimeoutOption))
+        options.timeoutSeconds = arguments.number(TimeoutOption, 1, MaxTimeoutSeconds, 1);
+    options.deviceId = DeviceNumberOption::Parse(arguments);
+    return options;
+}
+
+int ReceiveCommand::Run(const Options &options, CommandContext &context)
+{
+    checkWritable(options.file);
+    ProgramMidi &midi = context.midi();
+    TVLManager manager(nullptr, &midi.platform(), context.settings);
+    TMidiCorvoIn &port = *manager.MidiIn();
+    NamedPort::Choose(port, options.port, true, midi.platform());
+    VoiceCollector collector(options.deviceId.value_or(manager.DeviceID()));
+
+    QEventLoop loop;
+    QString failure;
+    const auto progress = [&] {
+        if (!context.errIsTerminal)
+            return;
+        context.err << "\r\033[K"
+                    << QStringLiteral("Voices received: %1").arg(collector.voices().size());
+        if (collector.hasPartialVoice())
+            context.err << QStringLiteral(" (a voice is arriving)");
+        context.err.flush();
+    };
+    port.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
+        if (!data || length <= 0 || !collector.Take(QByteArrayView(data, length)))
+            return;
+        progress();
+        if (options.count && collector.voices().size() >= *options.count)
+            loop.quit();
+    };
+    CloseOnSignal interrupted([&] { loop.quit(); });
+    QTimer deviceCheck;
+    QObject::connect(&deviceCheck, &QTimer::timeout, &loop, [&] {
+        const int state = port.DeviceState();
+        if (state == MidiPlatform::NoError)
+            return;
+        failure = MidiPortErrorMessage(state, true, options.port, &midi.platform());
+        loop.quit();
+    });
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    try {
+        port.Open(true);
+    } catch (...) {
+        port.OnSysexReceived = nullptr;
+        throw;
+    }
+    progress();
+    deviceCheck.start(DeviceCheckMs);
+    if (options.timeoutSeconds)
+        timeout.start(*options.timeoutSeconds * MsPerSecond);
+    loop.exec();
+    try {
+        port.Stop();
+    } catch (const VentaroError &) {
+        // What arrived is saved all the same.
+    }
+    port.OnSysexReceived = nullptr;
+    if (context.errIsTerminal)
+        context.err << '\n';
+
+    const qsizetype received = collector.voices().size();
+    if (received > 0)
+        DumpFile::Write(options.file, collector.BankBytes());
+    if (received == 0)
+        throw VentaroError(failure.isEmpty()
+                               ? QStringLiteral("No whole voice arrived: nothing was saved.")
+                               : failure);
+    if (!failure.isEmpty())
+        context.say(failure);
+    if (context.errIsTerminal)
+        context.err << QStringLiteral("%1 voices saved to %2\n")
+                           .arg(received)
+                           .arg(QDir::toNativeSeparators(options.file));
+    return 0;
+}

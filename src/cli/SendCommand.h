@@ -1,0 +1,48 @@
+#pragma once
+
+#include "VoiceDump.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+struct CommandContext;
+
+// `ventaro send FILE --out PORT [--voice N | --all] [--to current|custom:S|
+// internal:S] [--device D] [--gap MS]`: sends voices of a file to an output
+// device as "Send all..." does (BankSendPlan, BankSender): each voice to the
+// slot it came from (a full voice to the current voice), or one after
+// another from a chosen slot, paced for a MIDI cable. Where each voice goes
+// is settled before the first byte leaves, so a voice that cannot go where
+// asked sends nothing. Returns once the last voice's wire time has passed.
+class SendCommand
+{
+public:
+    static constexpr const char *Name = "send";
+
+    struct Destination
+    {
+        VoiceDump::Form to = VoiceDump::Form::Full; // Full: the current voice
+        int slot = 0;                               // 1-based; 0 for the current voice
+    };
+
+    struct Options
+    {
+        QString file;
+        QString port;
+        int voice = 1; // 1-based
+        bool all = false;
+        std::optional<Destination> to; // none: each voice's own slot
+        std::optional<quint8> deviceId; // 0-based; none: the stored one
+        std::optional<int> gapMs;       // none: the stored one
+    };
+
+    // Raises UsageError for arguments this command cannot take.
+    static Options Parse(const QStringList &words);
+    // "current", "custom:S" (1..6), "internal:S" (1..64); raises UsageError.
+    static Destination ParseDestination(const QString &text);
+    // Raises VentaroError (the window's texts) when the file, the device or
+    // the plan stands in the way, or a voice does not leave whole.
+    static int Run(const Options &options, CommandContext &context);
+};

@@ -1,0 +1,310 @@
+// The command line without a MIDI server: which first arguments are
+// commands, help and version, listing the voices of banks and libraries,
+// and every kind of wrong usage, each giving one clear line and its exit
+// status. The program runs as from a shell: no display, private settings.
+
+#include "CliFiles.h"
+#include "CliRun.h"
+#include "CommandLine.h"
+#include "VoiceBank.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void isCommand_data();
+    void isCommand();
+    void helpAndVersion_data();
+    void helpAndVersion();
+    void voices_data();
+    void voices();
+    void wrongUsage_data();
+    void wrongUsage();
+    void commandBeatsFileOfItsName();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QProcessEnvironment env() const { return CliRun::environment(m_config, QString()); }
+
+    QTemporaryDir m_dir;
+    QString m_config;
+};
+
+void TestCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_config = path(QStringLiteral("config"));
+    QVERIFY(QDir().mkpath(m_config));
+    QVERIFY(CliFiles::write(path(QStringLiteral("mixed.syx")), CliFiles::mixedBank()));
+    const QByteArray bank = CliFiles::read(CliFiles::InternalBank);
+    // Cut inside the last voice.
+    QVERIFY(CliFiles::write(path(QStringLiteral("cut.syx")), bank.first(bank.size() - 100)));
+    QVERIFY(CliFiles::write(path(QStringLiteral("junk.syx")), QByteArray(500, '\x11')));
+    QVERIFY(CliFiles::write(path(QStringLiteral("voices.LIB")),
+                            CliFiles::library({"Flute   ", "Oboe", "Cut"}, 1)));
+}
+
+void TestCli::isCommand_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("command");
+    QTest::newRow("nothing") << QStringList{} << false;
+    QTest::newRow("ports") << QStringList{QStringLiteral("ports")} << true;
+    QTest::newRow("receive") << QStringList{QStringLiteral("receive")} << true;
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << true;
+    QTest::newRow("-h") << QStringList{QStringLiteral("-h")} << true;
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << true;
+    QTest::newRow("mistyped") << QStringList{QStringLiteral("porst")} << true;
+    QTest::newRow("./ports") << QStringList{QStringLiteral("./ports")} << false;
+    QTest::newRow("a file") << QStringList{QStringLiteral("song.syx")} << false;
+    QTest::newRow("capital") << QStringList{QStringLiteral("Ports")} << false;
+    QTest::newRow("toolkit option") << QStringList{QStringLiteral("-style"), QStringLiteral("fusion")}
+                                    << false;
+}
+
+void TestCli::isCommand()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, command);
+    QCOMPARE(CommandLine::IsCommand(QStringList{QStringLiteral("ventaro")} + arguments), command);
+}
+
+void TestCli::helpAndVersion_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("mentions");
+    const QStringList usage{QStringLiteral("ventaro ports"), QStringLiteral("ventaro voices FILE"),
+                            QStringLiteral("ventaro send FILE --out PORT"),
+                            QStringLiteral("ventaro receive --in PORT --save FILE"),
+                            QStringLiteral("--device D")};
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << usage;
+    QTest::newRow("send --help") << QStringList{QStringLiteral("send"), QStringLiteral("x.syx"),
+                                                QStringLiteral("--help")}
+                                 << usage;
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")}
+                               << QStringList{QStringLiteral("ventaro " VENTARO_VERSION "\n")};
+}
+
+void TestCli::helpAndVersion()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, mentions);
+    const CliRun run = CliRun::run(arguments, env());
+    QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
+    QCOMPARE(run.err, QString());
+    for (const QString &mention : mentions)
+        QVERIFY2(run.out.contains(mention), qPrintable(mention));
+}
+
+void TestCli::voices_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("exitCode");
+    // Lines checked as written here; the other lines must agree with the
+    // bank reader.
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("skipped");
+
+    QTest::newRow("64 internal voices")
+        << QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx") << 0
+        << QStringList{QStringLiteral("1\tinternal\t1\tMad Tube"),
+                       QStringLiteral("2\tinternal\t2\tVintgLd")}
+        << QString();
+    QTest::newRow("another bank") << CliFiles::InternalBank << 0 << QStringList{} << QString();
+    QTest::newRow("three forms")
+        << path(QStringLiteral("mixed.syx")) << 0
+        << QStringList{QStringLiteral("1\tinternal\t5\t"), QStringLiteral("2\tcustom\t2\t"),
+                       QStringLiteral("3\tfull\t-\t")}
+        << QString();
+    QTest::newRow("cut short") << path(QStringLiteral("cut.syx")) << 0 << QStringList{}
+                               << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
+                                      + path(QStringLiteral("cut.syx"));
+    QTest::newRow("library")
+        << path(QStringLiteral("voices.LIB")) << 0
+        << QStringList{QStringLiteral("1\tcustom\t-\tFlute"), QStringLiteral("2\tcustom\t-\tOboe")}
+        << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
+               + path(QStringLiteral("voices.LIB"));
+    QTest::newRow("no voice") << path(QStringLiteral("junk.syx")) << 1 << QStringList{}
+                              << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
+                                     + path(QStringLiteral("junk.syx"));
+}
+
+void TestCli::voices()
+{
+    QFETCH(QString, file);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, skipped);
+    const CliRun run = CliRun::run({QStringLiteral("voices"), file}, env());
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.report()));
+    QStringList printed = run.out.split(QLatin1Char('\n'));
+    QCOMPARE(printed.takeLast(), QString()); // every line ends
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        QVERIFY2(printed.value(i).startsWith(lines[i]), qPrintable(printed.value(i)));
+    if (!file.endsWith(QLatin1String(".LIB"))) {
+        const VoiceBank bank = VoiceBank::Read(file);
+        QCOMPARE(printed.size(), bank.voices.size());
+        for (qsizetype i = 0; i < printed.size(); ++i) {
+            const QStringList fields = printed[i].split(QLatin1Char('\t'));
+            QCOMPARE(fields.size(), 4);
+            QCOMPARE(fields[0], QString::number(i + 1));
+            // Trailing blanks go; the name is the reader's otherwise.
+            QVERIFY(!fields[3].endsWith(QLatin1Char(' ')));
+            QCOMPARE(fields[3], bank.voices[i].name.left(fields[3].size()));
+            QVERIFY(bank.voices[i].name.mid(fields[3].size()).trimmed().isEmpty());
+        }
+    }
+    QStringList expectedErrors;
+    if (!skipped.isEmpty())
+        expectedErrors << skipped;
+    if (exitCode != 0)
+        expectedErrors << QStringLiteral("ventaro: This is not a valid voice for VL70-m: ") + file;
+    QCOMPARE(run.ownErrors(), expectedErrors);
+}
+
+void TestCli::wrongUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    const QString bank = CliFiles::InternalBank;
+    const QString out = QStringLiteral("--out");
+    const QString port = QStringLiteral("VL70-m IN:MIDI");
+    const auto send = [&](const QStringList &more) {
+        return QStringList{QStringLiteral("send"), bank, out, port} + more;
+    };
+    const auto receive = [&](const QStringList &more) {
+        return QStringList{QStringLiteral("receive"), QStringLiteral("--in"), port,
+                           QStringLiteral("--save"), path(QStringLiteral("got.syx"))}
+               + more;
+    };
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("porst")} << 2
+                                     << QStringLiteral("unknown command \"porst\"");
+    QTest::newRow("voices without FILE") << QStringList{QStringLiteral("voices")} << 2
+                                         << QStringLiteral("voices needs a FILE");
+    QTest::newRow("send without FILE")
+        << QStringList{QStringLiteral("send"), out, port} << 2 << QStringLiteral("send needs a FILE");
+    QTest::newRow("send without --out") << QStringList{QStringLiteral("send"), bank} << 2
+                                        << QStringLiteral("send needs --out PORT");
+    QTest::newRow("--out without value") << QStringList{QStringLiteral("send"), bank, out} << 2
+                                         << QStringLiteral("--out needs a value");
+    QTest::newRow("two files") << send({bank}) << 2 << QStringLiteral("unexpected argument");
+    QTest::newRow("unknown option") << send({QStringLiteral("--fast")}) << 2
+                                    << QStringLiteral("unknown option \"--fast\"");
+    QTest::newRow("option twice") << send({QStringLiteral("--gap=1"), QStringLiteral("--gap=2")})
+                                  << 2 << QStringLiteral("--gap is given twice");
+    QTest::newRow("--voice 0") << send({QStringLiteral("--voice"), QStringLiteral("0")}) << 2
+                               << QStringLiteral("--voice must be a whole number from 1");
+    QTest::newRow("--voice +3") << send({QStringLiteral("--voice"), QStringLiteral("+3")}) << 2
+                                << QStringLiteral("--voice must be a whole number from 1");
+    QTest::newRow("--voice 65 of 64") << send({QStringLiteral("--voice"), QStringLiteral("65")}) << 1
+                                      << QStringLiteral("There is no voice 65: the file holds 64: ")
+                                             + bank;
+    QTest::newRow("--voice and --all")
+        << send({QStringLiteral("--voice=2"), QStringLiteral("--all")}) << 2
+        << QStringLiteral("--voice and --all cannot go together");
+    QTest::newRow("--all=1") << send({QStringLiteral("--all=1")}) << 2
+                             << QStringLiteral("--all takes no value");
+    QTest::newRow("--to internal:65") << send({QStringLiteral("--to"), QStringLiteral("internal:65")})
+                                      << 2
+                                      << QStringLiteral("the slot of --to internal must be a whole "
+                                                        "number from 1 to 64, not \"65\"");
+    QTest::newRow("--to custom:7") << send({QStringLiteral("--to=custom:7")}) << 2
+                                   << QStringLiteral("from 1 to 6, not \"7\"");
+    QTest::newRow("--to internal") << send({QStringLiteral("--to=internal")}) << 2
+                                   << QStringLiteral("--to must be current, custom:S or internal:S");
+    QTest::newRow("--to custom: ") << send({QStringLiteral("--to=custom:")}) << 2
+                                   << QStringLiteral("from 1 to 6, not \"\"");
+    QTest::newRow("--device 17") << send({QStringLiteral("--device"), QStringLiteral("17")}) << 2
+                                 << QStringLiteral("--device must be a whole number from 1 to 16, "
+                                                   "not \"17\"");
+    QTest::newRow("--device 0") << send({QStringLiteral("--device=0")}) << 2
+                                << QStringLiteral("--device must be");
+    QTest::newRow("--gap 10001") << send({QStringLiteral("--gap=10001")}) << 2
+                                 << QStringLiteral("--gap must be a whole number from 0 to 10000");
+    QTest::newRow("--gap -1") << send({QStringLiteral("--gap"), QStringLiteral("-1")}) << 2
+                              << QStringLiteral("--gap must be");
+    QTest::newRow("ports with words") << QStringList{QStringLiteral("ports"), QStringLiteral("all")}
+                                      << 2 << QStringLiteral("unexpected argument \"all\"");
+    QTest::newRow("--version with words")
+        << QStringList{QStringLiteral("--version"), QStringLiteral("x")} << 2
+        << QStringLiteral("--version takes nothing after it");
+    QTest::newRow("receive without --save")
+        << QStringList{QStringLiteral("receive"), QStringLiteral("--in"), port} << 2
+        << QStringLiteral("receive needs --save FILE");
+    QTest::newRow("receive without --in")
+        << QStringList{QStringLiteral("receive"), QStringLiteral("--save"), QStringLiteral("x.syx")}
+        << 2 << QStringLiteral("receive needs --in PORT");
+    QTest::newRow("--count 0") << receive({QStringLiteral("--count=0")}) << 2
+                               << QStringLiteral("--count must be");
+    QTest::newRow("--timeout 1.5") << receive({QStringLiteral("--timeout=1.5")}) << 2
+                                   << QStringLiteral("--timeout must be a whole number");
+    QTest::newRow("receive --device 17") << receive({QStringLiteral("--device=17")}) << 2
+                                         << QStringLiteral("--device must be");
+    QTest::newRow("file missing")
+        << QStringList{QStringLiteral("send"), path(QStringLiteral("none.syx")), out, port} << 1
+        << QStringLiteral("Cannot open file");
+    QTest::newRow("custom voice to Internal")
+        << QStringList{QStringLiteral("send"), path(QStringLiteral("mixed.syx")), out, port,
+                       QStringLiteral("--all"), QStringLiteral("--to=internal:1")}
+        << 1
+        << QStringLiteral("Voice 2 \"%1\" is a custom voice and cannot be sent to Internal.")
+               .arg(VoiceBank::Read(CliFiles::InternalBank).voices[7].name.trimmed());
+    QTest::newRow("past the last slot")
+        << send({QStringLiteral("--all"), QStringLiteral("--to=internal:2")}) << 1
+        << QStringLiteral("Voice 64 \"%1\" would go to Internal 65: there is no such slot.")
+               .arg(VoiceBank::Read(CliFiles::InternalBank).voices[63].name.trimmed());
+    // No JACK server runs: only the simulated instrument is there.
+    QTest::newRow("no such output")
+        << QStringList{QStringLiteral("send"), bank, out, QStringLiteral("No Such Port")} << 1
+        << QStringLiteral("The MIDI output device is not connected: No Such Port");
+    QTest::newRow("no such input") << receive({}) << 1
+                                   << QStringLiteral("The MIDI input device is not connected: ")
+                                          + port;
+    QTest::newRow("folder missing")
+        << QStringList{QStringLiteral("receive"), QStringLiteral("--in"), port,
+                       QStringLiteral("--save"), path(QStringLiteral("none/got.syx"))}
+        << 1 << QStringLiteral("Cannot create file");
+}
+
+void TestCli::wrongUsage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    const CliRun run = CliRun::run(arguments, env());
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.report()));
+    QCOMPARE(run.out, QString());
+    const QStringList errors = run.ownErrors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().contains(error), qPrintable(errors.first()));
+    // Wrong usage shows how to use it; an error does not.
+    QCOMPARE(run.err.contains(QLatin1String("\nUsage:\n")), exitCode == 2);
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("got.syx"))));
+    // The command line never writes the window's settings, not even the folder.
+    QCOMPARE(QDir(m_config).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+// "ventaro ports" lists the ports even where a file "ports" is; "./ports"
+// is left to the window.
+void TestCli::commandBeatsFileOfItsName()
+{
+    QVERIFY(CliFiles::write(path(QStringLiteral("ports")), CliFiles::read(CliFiles::InternalBank)));
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    CliRun::start(process, {QStringLiteral("ports")}, env());
+    const CliRun run = CliRun::finish(process);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
+    QCOMPARE(run.out, QStringLiteral("in\tSimulated VL70-m\nout\tSimulated VL70-m\n"));
+    const QString dotted = QStringLiteral("./ports");
+    QVERIFY(!CommandLine::IsCommand({QStringLiteral("ventaro"), dotted}));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
