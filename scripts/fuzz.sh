@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-all=(voices bank library mocatalog rtmidiparser slotnames dumpfile settings vldoc simulator)
+all=(voices bank library mocatalog rtmidiparser slotnames dumpfile settings vldoc simulator cli)
 harnesses=("$@")
 [ ${#harnesses[@]} -eq 0 ] && harnesses=("${all[@]}")
 
@@ -18,7 +18,7 @@ harnesses=("$@")
 # a 64-voice bank, a few library voices, the documentation table's lines).
 declare -A maxLen=([voices]=2048 [bank]=12288 [library]=16384 [mocatalog]=8192
                    [rtmidiparser]=4096 [slotnames]=4096 [dumpfile]=256 [settings]=2048
-                   [vldoc]=16384 [simulator]=12288)
+                   [vldoc]=16384 [simulator]=12288 [cli]=1024)
 declare -A extraSeeds=([bank]=tests/data [simulator]=tests/data)
 
 bash scripts/setup.sh

@@ -1,0 +1,77 @@
+// Command line arguments: any words either parse into something to run or
+// are refused as wrong usage, never anything else; what parses holds only
+// values in range, and parsing itself reads and writes nothing.
+//
+// Input: the words, separated by zero bytes (UTF-8); the program's name
+// comes first by itself.
+
+#include "BankSendPlan.h"
+#include "BankSender.h"
+#include "CommandLine.h"
+#include "DeviceNumberOption.h"
+#include "FuzzCheck.h"
+#include "ReceiveCommand.h"
+#include "SendCommand.h"
+#include "UsageError.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+constexpr int HighestDeviceId = DeviceNumberOption::Highest - DeviceNumberOption::Lowest;
+
+void checkSend(const QStringList &words)
+{
+    const SendCommand::Options options = SendCommand::Parse(words);
+    FUZZ_CHECK(!options.port.isEmpty());
+    FUZZ_CHECK(options.voice >= 1);
+    FUZZ_CHECK(!options.deviceId || *options.deviceId <= HighestDeviceId);
+    FUZZ_CHECK(!options.gapMs || (*options.gapMs >= 0 && *options.gapMs <= BankSender::MaxGapMs));
+    if (options.to) {
+        const int slotCount = BankSendPlan::SlotCount(options.to->to);
+        FUZZ_CHECK(slotCount == 0 ? options.to->slot == 0
+                              : options.to->slot >= 1 && options.to->slot <= slotCount);
+    }
+}
+
+void checkReceive(const QStringList &words)
+{
+    const ReceiveCommand::Options options = ReceiveCommand::Parse(words);
+    FUZZ_CHECK(!options.port.isEmpty() && !options.file.isEmpty());
+    FUZZ_CHECK(!options.count || *options.count >= 1);
+    FUZZ_CHECK(!options.timeoutSeconds
+               || (*options.timeoutSeconds >= 1
+                   && *options.timeoutSeconds <= ReceiveCommand::MaxTimeoutSeconds));
+    FUZZ_CHECK(!options.deviceId || *options.deviceId <= HighestDeviceId);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    QStringList arguments{QStringLiteral("ventaro")};
+    for (const QByteArray &word : input.split('\0'))
+        arguments << QString::fromUtf8(word);
+    const bool isCommand = CommandLine::IsCommand(arguments);
+    FUZZ_CHECK(!CommandLine::CommandNames().contains(arguments.at(1)) || isCommand);
+    bool parsed = false;
+    try {
+        FUZZ_CHECK(bool(CommandLine::Prepare(arguments)));
+        parsed = true;
+    } catch (const UsageError &e) {
+        FUZZ_CHECK(!e.text().isEmpty());
+    }
+    // What the command line took, each command's own parser takes alike,
+    // help asked for inside a command aside.
+    const QString command = arguments.at(1);
+    const QStringList words = arguments.mid(2);
+    if (!parsed || words.contains(QStringLiteral("--help")) || words.contains(QStringLiteral("-h")))
+        return 0;
+    if (command == QLatin1String(SendCommand::Name))
+        checkSend(words);
+    else if (command == QLatin1String(ReceiveCommand::Name))
+        checkReceive(words);
+    return 0;
+}
