@@ -19,6 +19,9 @@
 #include "TVLManager.h"
 #include "TfmAbout.h"
 #include "BankSender.h"
+#include "EventWait.h"
+#include "InstrumentBackup.h"
+#include "TfmFoundInstruments.h"
 #include "TfmBankReceive.h"
 #include "TfmBankSend.h"
 #include "TfmBankVoices.h"
@@ -40,6 +43,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QToolButton>
 #include <QScreen>
 #include <QStyle>
@@ -118,6 +122,23 @@ int storedRow(qint32 value, int last)
     return value < 0 ? -1 : value;
 }
 
+// The window-modal progress window of a long run, shown at once, kept up
+// to the end (the run closes it) and stoppable by its button.
+std::unique_ptr<QProgressDialog> progressWindow(QWidget *owner, const QString &objectName,
+                                                const QString &title, const QString &label,
+                                                const QString &stop, int maximum)
+{
+    auto progress = std::make_unique<QProgressDialog>(label, stop, 0, maximum, owner);
+    progress->setObjectName(objectName);
+    progress->setWindowTitle(title);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setValue(0);
+    return progress;
+}
+
 } // namespace
 
 TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
@@ -155,9 +176,18 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
     placeKeyboard(services.platform);
     auto *more = new QMenu(ui->btnMore);
     more->setObjectName(QStringLiteral("mnuMore"));
+    m_actFind = more->addAction(QStringLiteral("Find the Instrument..."));
+    m_actFind->setObjectName(QStringLiteral("actFind"));
     m_actGetVoices = more->addAction(QStringLiteral("Get Several Voices..."));
     m_actGetVoices->setObjectName(QStringLiteral("actGetVoices"));
+    m_actBackup = more->addAction(QStringLiteral("Back Up the Instrument..."));
+    m_actBackup->setObjectName(QStringLiteral("actBackup"));
     ui->btnMore->setMenu(more);
+    // Until an output device is chosen, its list says where to find one.
+    ui->cbxMidiOut->setPlaceholderText(translated(QStringLiteral("Not chosen: see ...")));
+    ui->cbxMidiOut->setToolTip(translated(QStringLiteral(
+        "The device the instrument's MIDI IN is connected to. \"...\" > \"Find the "
+        "Instrument...\" looks for it on every device.")));
     // The button is too narrow for its text and the menu arrow both.
     ui->btnMore->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     connectHandlers();
@@ -210,6 +240,8 @@ void TfmVLDump::connectHandlers()
     connect(ui->cbxProm, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxPromSelect));
     connect(ui->cbxBank, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxBankSelect));
     connect(m_actGetVoices, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnGetVoicesClick));
+    connect(m_actFind, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnFindClick));
+    connect(m_actBackup, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnBackupClick));
     connect(ui->cbxSendBank, &QComboBox::activated, this,
             guarded<int>(&TfmVLDump::cbxSendBankSelect));
     connect(ui->btnExport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnExportClick));
@@ -610,15 +642,11 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     if (plan.steps.isEmpty())
         return;
 
-    QProgressDialog progress(translate(QStringLiteral("Sending voices...")),
-                             translate(QStringLiteral("Stop")), 0, int(plan.steps.size()), this);
-    progress.setObjectName(QStringLiteral("SendAllProgress"));
-    progress.setWindowTitle(translate(QStringLiteral("Send all voices")));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setValue(0);
+    const auto window = progressWindow(
+        this, QStringLiteral("SendAllProgress"), translate(QStringLiteral("Send all voices")),
+        translate(QStringLiteral("Sending voices...")), translate(QStringLiteral("Stop")),
+        int(plan.steps.size()));
+    QProgressDialog &progress = *window;
 
     int sent = 0;
     BankSender::Events events;
@@ -670,6 +698,130 @@ void TfmVLDump::btnGetVoicesClick()
 {
     TfmBankReceive window(m_manager, m_prompts, m_saveDialog, m_translation, this);
     window.execute();
+}
+
+void TfmVLDump::btnFindClick()
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    const auto window = progressWindow(
+        this, QStringLiteral("FindProgress"), translate(QStringLiteral("Find the Instrument")),
+        translate(QStringLiteral("Looking for the instrument...")),
+        translate(QStringLiteral("Stop")), 0);
+    QProgressDialog &progress = *window;
+    InstrumentFinder finder(m_platform);
+    const QList<InstrumentFinder::Found> found = finder.Run(
+        [&](int milliseconds) {
+            EventWait::For(milliseconds);
+            return !progress.wasCanceled();
+        },
+        [&](int index, int count, const QString &output) {
+            progress.setMaximum(count);
+            progress.setValue(index);
+            progress.setLabelText(translate(QStringLiteral("Asking on %1...")).arg(output));
+            return !progress.wasCanceled();
+        });
+    const bool stopped = progress.wasCanceled();
+    progress.close();
+    if (found.isEmpty()) {
+        if (!stopped)
+            m_prompts.message(
+                this, QMessageBox::Information, translate(QStringLiteral("Find the Instrument")),
+                translate(QStringLiteral("No instrument answered on any MIDI device. Check that it "
+                                         "is connected and switched on.")),
+                QMessageBox::Ok);
+        return;
+    }
+    TfmFoundInstruments list(found, translate, this);
+    const int result = m_prompts.execModal(&list);
+    const int row = list.selectedIndex();
+    if (result != QDialog::Accepted || row < 0)
+        return;
+    // As if the user had chosen each in its list.
+    const InstrumentFinder::Found &chosen = found[row];
+    RefreshDeviceLists();
+    const auto choose = [](QComboBox *box, const QString &name) {
+        const int index = box->findText(name);
+        if (index >= 0)
+            box->setCurrentIndex(index);
+        return index >= 0;
+    };
+    if (choose(ui->cbxMidiIn, chosen.input))
+        cbxMidiInSelect();
+    if (choose(ui->cbxMidiOut, chosen.output))
+        cbxMidiOutSelect();
+    ui->cbxDevNo->setCurrentIndex(chosen.deviceNumber);
+    cbxDevNoSelect();
+}
+
+void TfmVLDump::btnBackupClick()
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    const QList<InstrumentBackup::Slot> places = InstrumentBackup::Slots();
+    const auto window = progressWindow(
+        this, QStringLiteral("BackupProgress"), translate(QStringLiteral("Back Up the Instrument")),
+        translate(QStringLiteral("Asking the instrument for its voices...")),
+        translate(QStringLiteral("Stop")), int(places.size()));
+    QProgressDialog &progress = *window;
+
+    VoiceFetcher fetcher([this](const QByteArray &request) { m_manager->SendSysEx(request); },
+                         [&](int milliseconds) {
+                             EventWait::For(milliseconds);
+                             return !progress.wasCanceled();
+                         },
+                         m_manager->DeviceID());
+    TMidiCorvoIn *input = m_manager->MidiIn();
+    input->OnSysexReceived = [&fetcher](QObject *, const quint8 *data, qint32 len) {
+        if (data)
+            fetcher.Take(QByteArrayView(data, len));
+    };
+    const auto letGo = qScopeGuard([input] {
+        try {
+            input->Stop();
+        } catch (const std::exception &) {
+        }
+        input->OnSysexReceived = nullptr;
+    });
+    input->Open(true);
+    const InstrumentBackup::Result result = InstrumentBackup::Run(fetcher, [&](int index) {
+        progress.setValue(index);
+        progress.setLabelText(
+            translate(QStringLiteral("Voice %1 of %2: %3"))
+                .arg(index + 1)
+                .arg(places.size())
+                .arg(translate(BankSendPlan::PlaceText(places[index].form, places[index].slot))));
+        return !progress.wasCanceled();
+    });
+    progress.close();
+    if (result.fetched == 0) {
+        if (!result.failure.isEmpty())
+            throw VentaroError(result.failure);
+        if (!result.stopped)
+            throw VentaroError(translate(QStringLiteral(
+                "The instrument did not answer. Check \"Midi In:\", \"Midi Out:\" and \"Device "
+                "Number\", or dump the voice from its panel.")));
+        return;
+    }
+    QString report = translate(QStringLiteral("Voices fetched: %1 of %2."))
+                         .arg(result.fetched)
+                         .arg(places.size());
+    if (!result.missed.isEmpty())
+        report += QLatin1Char('\n') + translate(QStringLiteral("Not answered: %1"))
+                                         .arg(InstrumentBackup::PlacesText(result.missed));
+    if (result.stopped)
+        report += QLatin1Char('\n') + translate(QStringLiteral("Stopped before the end."));
+    if (!result.failure.isEmpty())
+        report += QLatin1Char('\n') + translate(result.failure.section(QLatin1Char('\n'), 0, 0));
+    const QString fileName = m_saveDialog->Execute(
+        m_prompts, this, QStringLiteral("VL70-m backup.") + m_saveDialog->DefaultExt());
+    if (fileName.isEmpty()) {
+        report += QLatin1Char('\n') + translate(QStringLiteral("Nothing was saved."));
+    } else {
+        DumpFile::Write(fileName, result.bank);
+        report += QLatin1Char('\n') + translate(QStringLiteral("Saved to %1"))
+                                         .arg(QDir::toNativeSeparators(fileName));
+    }
+    m_prompts.message(this, QMessageBox::Information,
+                      translate(QStringLiteral("Back Up the Instrument")), report, QMessageBox::Ok);
 }
 
 void TfmVLDump::createFileDialogs()

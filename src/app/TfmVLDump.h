@@ -71,6 +71,8 @@ public:
     const QByteArray &voiceData() const { return VoiceData; }
     FrontPanelRemote *remote() const { return m_remote; }
     QAction *actGetVoices() const { return m_actGetVoices; }
+    QAction *actFind() const { return m_actFind; }
+    QAction *actBackup() const { return m_actBackup; }
     // Rows of cbxSendBank: where a held voice goes.
     enum SendDestination { SendCurrent = 0, SendCustom = 1, SendInternal = 2 };
     // The slot name lists: none, or exactly 6 and 64 entries.
@@ -114,6 +116,14 @@ public:
     void SendAllVoices(const VoiceBank &bank);
     // Collecting voices the instrument dumps one after another into a bank file.
     void btnGetVoicesClick();
+    // Looks for the instrument on every device (identity request) and, for
+    // the one the user picks, chooses its ports and device number as if the
+    // user had chosen them.
+    void btnFindClick();
+    // Fetches the six Custom and sixty-four Internal voices by request into
+    // one bank file, with a progress window that can stop it and a report of
+    // the slots that did not answer.
+    void btnBackupClick();
     // Dump files.
     void btnOpenClick();
     void btnSaveClick();
@@ -174,6 +184,8 @@ private:
     FileDialog *m_saveDialog = nullptr;
     FrontPanelRemote *m_remote = nullptr;
     QAction *m_actGetVoices = nullptr;
+    QAction *m_actFind = nullptr;
+    QAction *m_actBackup = nullptr;
 
     // Bytes of the voice now held, exactly as obtained.
     QByteArray VoiceData;

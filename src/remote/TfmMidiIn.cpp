@@ -11,6 +11,8 @@
 #include "TranslationService.h"
 #include "VentaroError.h"
 #include "VoiceDump.h"
+#include "VoiceFetcher.h"
+#include "EventWait.h"
 
 #include <QColor>
 #include <QPalette>
@@ -44,6 +46,7 @@ TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts,
     m_remote = new FrontPanelRemote(ui->pnlRemote, manager, sleeper, m_guard,
                                     FrontPanelRemote::ImportWindowTiming);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->btnAsk, &QPushButton::clicked, this, [this] { m_guard.run([this] { btnAskClick(); }); });
     m_deviceCheck = new QTimer(this);
     m_deviceCheck->setInterval(DeviceCheckMs);
     connect(m_deviceCheck, &QTimer::timeout, this, &TfmMidiIn::CheckDevice);
@@ -131,6 +134,7 @@ void TfmMidiIn::FormCloseQuery()
 
 void TfmMidiIn::done(int result)
 {
+    m_closed = true;
     m_deviceCheck->stop();
     // Closing is always allowed, also when the port refuses to stop.
     m_guard.run([this] { FormCloseQuery(); });
@@ -157,6 +161,8 @@ void TfmMidiIn::MidiInputSyx1MidiInput(QObject *sender, const quint8 *data, qint
     Q_UNUSED(sender);
     if (!data || len < MinimumBlockLength)
         return;
+    if (m_fetcher)
+        m_fetcher->Take(QByteArrayView(data, len));
     if (data[VoiceDump::DeviceOffset] != m_manager->DeviceID())
         return;
     m_stream->append(reinterpret_cast<const char *>(data), len);
@@ -166,6 +172,44 @@ void TfmMidiIn::MidiInputSyx1MidiInput(QObject *sender, const quint8 *data, qint
     // the last thing done here.
     if (isComplete())
         accept();
+}
+
+void TfmMidiIn::btnAskClick()
+{
+    if (m_fetcher || !m_attached)
+        return;
+    // What arrived before from the panel is no part of the voice asked for.
+    m_stream->truncate(m_streamStart);
+    m_bytesRead = 0;
+    ui->lblBytes->setText(QString::number(m_bytesRead));
+    ui->btnAsk->setEnabled(false);
+    VoiceFetcher fetcher(
+        [this](const QByteArray &request) { m_manager->SendSysEx(request); },
+        [this](int milliseconds) {
+            EventWait::For(milliseconds);
+            return !m_closed;
+        },
+        m_manager->DeviceID());
+    m_fetcher = &fetcher;
+    VoiceFetcher::Result result;
+    try {
+        result = fetcher.Fetch(VoiceDump::Form::Full);
+    } catch (...) {
+        m_fetcher = nullptr;
+        ui->btnAsk->setEnabled(true);
+        throw;
+    }
+    m_fetcher = nullptr;
+    if (m_closed)
+        return; // the voice completed the window, or the user closed it
+    ui->btnAsk->setEnabled(true);
+    if (result.outcome == VoiceFetcher::Outcome::NotAnswered) {
+        const QString text = QStringLiteral(
+            "The instrument did not answer. Check \"Midi In:\", \"Midi Out:\" and \"Device "
+            "Number\", or dump the voice from its panel.");
+        m_prompts.message(this, QMessageBox::Information, windowTitle(),
+                          m_translation ? m_translation->Translate(text) : text, QMessageBox::Ok);
+    }
 }
 
 bool TfmMidiIn::isComplete() const

@@ -14,6 +14,7 @@ class Sleeper;
 class TMidiCorvoIn;
 class TranslationService;
 class TVLManager;
+class VoiceFetcher;
 
 namespace Ui {
 class TfmMidiIn;
@@ -74,6 +75,12 @@ public:
     void FormCloseQuery();
     // One filled SysEx buffer, on the window thread.
     void MidiInputSyx1MidiInput(QObject *sender, const quint8 *data, qint32 len);
+    // Asks the instrument for its current voice block by block (bulk dump
+    // requests) instead of the user at its panel. The blocks that answer are
+    // collected by the same rule as a panel dump, this window's part of the
+    // stream started afresh; when a block does not come the user is told
+    // and the window stays open for the panel.
+    void btnAskClick();
 
     // Every way of closing ends here: completion, Cancel, close box, Escape.
     void done(int result) override;
@@ -104,4 +111,7 @@ private:
     bool m_detachAfterDelivery = false;
     QTimer *m_deviceCheck = nullptr;
     bool m_toldDeviceGone = false;
+    // The request in progress, if any; it sees every block that arrives.
+    VoiceFetcher *m_fetcher = nullptr;
+    bool m_closed = false;
 };

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <mutex>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -96,7 +97,21 @@ int main(int argc, char *argv[])
         QStringLiteral("A file of voices (.syx) whose internal and custom voices fill the slots "
                        "they came from."),
         QStringLiteral("file"));
-    parser.addOptions({deviceOption, intervalOption, nameOption, apiOption, bankOption});
+    const QCommandLineOption answerDelayOption(
+        QStringLiteral("answer-delay"),
+        QStringLiteral("Milliseconds before an identity or dump request is answered, 0 to %1 "
+                       "(default 0).")
+            .arg(SimulatedVl70m::MaxAnswerDelayMs),
+        QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption noAnswerOption(
+        QStringLiteral("no-answer"),
+        QStringLiteral("Answer no identity or dump request (they are still logged)."));
+    const QCommandLineOption answerLimitOption(
+        QStringLiteral("answer-limit"),
+        QStringLiteral("Answer only the first N requests (each dump block asked for counts)."),
+        QStringLiteral("N"));
+    parser.addOptions({deviceOption, intervalOption, nameOption, apiOption, bankOption,
+                       answerDelayOption, noAnswerOption, answerLimitOption});
     parser.process(app);
 
     int device = FirstDeviceNumber;
@@ -110,6 +125,20 @@ int main(int argc, char *argv[])
                     &interval)) {
         printError(QStringLiteral("the dump interval must be 0 to %1 ms.")
                       .arg(SimulatedVl70m::MaxDumpIntervalMs));
+        return BadOptions;
+    }
+    int answerDelay = 0;
+    if (!readNumber(parser.value(answerDelayOption), 0, SimulatedVl70m::MaxAnswerDelayMs,
+                    &answerDelay)) {
+        printError(QStringLiteral("the answer delay must be 0 to %1 ms.")
+                      .arg(SimulatedVl70m::MaxAnswerDelayMs));
+        return BadOptions;
+    }
+    int answerLimit = -1;
+    if (parser.isSet(answerLimitOption)
+        && !readNumber(parser.value(answerLimitOption), 0, std::numeric_limits<int>::max(),
+                       &answerLimit)) {
+        printError(QStringLiteral("the answer limit must be a number of requests, 0 or more."));
         return BadOptions;
     }
     RtMidiPlatform::Backend backend = RtMidiPlatform::backendFromEnvironment();
@@ -127,6 +156,9 @@ int main(int argc, char *argv[])
     SimulatedVl70m simulator(clock);
     simulator.setDeviceNumber(device - 1);
     simulator.setDumpIntervalMs(interval);
+    simulator.setAnswerDelayMs(answerDelay);
+    simulator.setAnswering(!parser.isSet(noAnswerOption));
+    simulator.setAnswerLimit(answerLimit);
     // Said after the ready line, which stays the first.
     QString bankLine;
     if (parser.isSet(bankOption)) {

@@ -1,5 +1,7 @@
 #include "SimulatedVl70m.h"
 
+#include "InstrumentRequests.h"
+
 #include "Sleeper.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
@@ -13,7 +15,9 @@ namespace {
 constexpr quint8 KindMask = 0x70;
 constexpr quint8 BulkDumpKind = 0x00;
 constexpr quint8 ParameterChangeKind = 0x10;
-constexpr quint8 DumpRequestKind = 0x20;
+constexpr quint8 DumpRequestKind = InstrumentRequests::DumpRequestGroup;
+// The four version bytes of the identity reply (any are accepted).
+constexpr std::array<quint8, 4> IdentityVersion = {0x01, 0x00, 0x00, 0x00};
 
 // Remote switch: F0 43 1n 57 0A 00 switch value F7.
 constexpr int RemoteSwitchLength = 9;
@@ -266,6 +270,12 @@ void SimulatedVl70m::pressButton(int button)
 
 void SimulatedVl70m::handleSysEx(const QByteArray &message, Outgoing &out)
 {
+    if (InstrumentRequests::IsIdentityRequest(message, m_deviceNumber)) {
+        if (answerRequest(QStringLiteral("identity request"), out))
+            out.messages.push_back(
+                InstrumentRequests::IdentityReply(m_deviceNumber, IdentityVersion));
+        return;
+    }
     if (message.size() < VoiceDump::SysExHeaderLength + 1) {
         ignore(QStringLiteral("SysEx message of %1 bytes is too short").arg(message.size()));
         return;
@@ -295,7 +305,7 @@ void SimulatedVl70m::handleSysEx(const QByteArray &message, Outgoing &out)
         handleParameterChange(message, out);
         break;
     case DumpRequestKind:
-        ignore(QStringLiteral("dump request (not simulated)"));
+        handleDumpRequest(message, out);
         break;
     default:
         ignore(QStringLiteral("SysEx message of unknown kind %1").arg(hex(message, 2, 1)));
@@ -441,43 +451,109 @@ void SimulatedVl70m::handleButton(int button, Outgoing &out)
 
 void SimulatedVl70m::dumpOut(const SimPanel::Action &action, Outgoing &out)
 {
-    const auto device = static_cast<quint8>(m_deviceNumber);
     switch (action.target) {
     case SimPanel::Target::Current: {
-        QByteArray dump = m_editBuffer;
-        VoiceDump::SealDump(dump, device);
-        for (const VoiceDump::Block &block : VoiceDump::FullBlocks)
-            out.messages.push_back(dump.mid(block.start, block.length()));
-        record(QStringLiteral("dump-out: current voice \"%1\"").arg(nameIn(dump)));
+        out.messages = currentBlocks();
+        record(QStringLiteral("dump-out: current voice \"%1\"").arg(nameIn(m_editBuffer)));
         break;
     }
-    case SimPanel::Target::Custom: {
-        QByteArray dump = m_custom.at(action.slot - 1);
-        const auto memory = static_cast<char>(action.slot - 1);
-        dump[VoiceDump::CustomMemoryOffsetA] = memory;
-        dump[VoiceDump::CustomMemoryOffsetB] = memory;
-        const int endA = VoiceDump::CustomDataAStart + VoiceDump::CustomBlockACount - 1;
-        const int endB = VoiceDump::CustomDataBStart + VoiceDump::CustomBlockBCount - 1;
-        VoiceDump::SealBlock(dump, VoiceDump::CustomBlockAStart + VoiceDump::CountHighOffset,
-                             endA, device);
-        VoiceDump::SealBlock(dump, VoiceDump::CustomBlockBStart + VoiceDump::CountHighOffset,
-                             endB, device);
-        out.messages.push_back(dump.left(VoiceDump::CustomBlockBStart));
-        out.messages.push_back(dump.mid(VoiceDump::CustomBlockBStart));
+    case SimPanel::Target::Custom:
+        out.messages = customBlocks(action.slot);
         record(QStringLiteral("dump-out: Custom slot %1").arg(action.slot));
         break;
-    }
-    case SimPanel::Target::Internal: {
-        QByteArray dump = m_internal.at(action.slot - 1);
-        dump[VoiceDump::InternalMemoryOffset] = static_cast<char>(action.slot - 1);
-        VoiceDump::SealBlock(dump, VoiceDump::CountHighOffset,
-                             VoiceDump::InternalDataStart + VoiceDump::InternalCount - 1, device);
-        out.messages.push_back(dump);
+    case SimPanel::Target::Internal:
+        out.messages.push_back(internalBlock(action.slot));
         record(QStringLiteral("dump-out: Internal slot %1").arg(action.slot));
         break;
     }
-    }
     out.intervalMs = m_dumpIntervalMs;
+}
+
+std::vector<QByteArray> SimulatedVl70m::currentBlocks() const
+{
+    QByteArray dump = m_editBuffer;
+    VoiceDump::SealDump(dump, quint8(m_deviceNumber));
+    std::vector<QByteArray> blocks;
+    for (const VoiceDump::Block &block : VoiceDump::FullBlocks)
+        blocks.push_back(dump.mid(block.start, block.length()));
+    return blocks;
+}
+
+std::vector<QByteArray> SimulatedVl70m::customBlocks(int slot) const
+{
+    const auto device = static_cast<quint8>(m_deviceNumber);
+    QByteArray dump = m_custom.at(slot - 1);
+    const auto memory = static_cast<char>(slot - 1);
+    dump[VoiceDump::CustomMemoryOffsetA] = memory;
+    dump[VoiceDump::CustomMemoryOffsetB] = memory;
+    const int endA = VoiceDump::CustomDataAStart + VoiceDump::CustomBlockACount - 1;
+    const int endB = VoiceDump::CustomDataBStart + VoiceDump::CustomBlockBCount - 1;
+    VoiceDump::SealBlock(dump, VoiceDump::CustomBlockAStart + VoiceDump::CountHighOffset, endA,
+                         device);
+    VoiceDump::SealBlock(dump, VoiceDump::CustomBlockBStart + VoiceDump::CountHighOffset, endB,
+                         device);
+    return {dump.left(VoiceDump::CustomBlockBStart), dump.mid(VoiceDump::CustomBlockBStart)};
+}
+
+QByteArray SimulatedVl70m::internalBlock(int slot) const
+{
+    QByteArray dump = m_internal.at(slot - 1);
+    dump[VoiceDump::InternalMemoryOffset] = static_cast<char>(slot - 1);
+    VoiceDump::SealBlock(dump, VoiceDump::CountHighOffset,
+                         VoiceDump::InternalDataStart + VoiceDump::InternalCount - 1,
+                         static_cast<quint8>(m_deviceNumber));
+    return dump;
+}
+
+bool SimulatedVl70m::answerRequest(const QString &what, Outgoing &out)
+{
+    if (!m_answering) {
+        record(what + QStringLiteral(": not answered (answering is off)"));
+        return false;
+    }
+    if (m_answerLimit >= 0 && m_answers >= m_answerLimit) {
+        record(what + QStringLiteral(": not answered (%1 answers given)").arg(m_answers));
+        return false;
+    }
+    ++m_answers;
+    out.delayMs = m_answerDelayMs;
+    record(what + QStringLiteral(": answered"));
+    return true;
+}
+
+void SimulatedVl70m::handleDumpRequest(const QByteArray &message, Outgoing &out)
+{
+    const std::optional<InstrumentRequests::DumpRequestOf> request =
+        InstrumentRequests::ReadDumpRequest(message);
+    if (!request) {
+        ignore(QStringLiteral("dump request of %1 bytes").arg(message.size()));
+        return;
+    }
+    const InstrumentRequests::Address &address = request->address;
+    const QString what = QStringLiteral("dump request for %1")
+                             .arg(hex(message, InstrumentRequests::RequestAddressOffset, 3));
+    const int memory = address[2];
+    QByteArray block;
+    if (address[0] == VoiceDump::CustomBlockAAddressHigh && address[1] == 0
+        && memory < VoiceDump::CustomSlotCount) {
+        block = customBlocks(memory + 1).front();
+    } else if (address[0] == VoiceDump::CustomBlockBAddressHigh && address[1] == 0
+               && memory < VoiceDump::CustomSlotCount) {
+        block = customBlocks(memory + 1).back();
+    } else if (address[0] == VoiceDump::InternalAddressHigh && address[1] == 0
+               && memory < VoiceDump::InternalSlotCount) {
+        block = internalBlock(memory + 1);
+    } else {
+        for (std::size_t i = 0; i < VoiceDump::FullBlocks.size(); ++i)
+            if (VoiceDump::FullBlocks[i].address == address)
+                block = currentBlocks().at(i);
+    }
+    if (block.isEmpty()) {
+        ignore(what + QStringLiteral(": no such block"));
+        return;
+    }
+    if (answerRequest(what, out))
+        out.messages.push_back(block);
 }
 
 void SimulatedVl70m::handleChannelMessage(const QByteArray &message)
@@ -577,6 +653,8 @@ void SimulatedVl70m::send(const Outgoing &out)
     }
     // One dump-out at a time, so two never interleave their messages.
     std::lock_guard sending(m_sendMutex);
+    if (out.delayMs > 0)
+        m_clock.sleep(out.delayMs);
     bool first = true;
     for (const QByteArray &message : out.messages) {
         if (!first && out.intervalMs > 0)
@@ -628,6 +706,28 @@ bool SimulatedVl70m::setDumpIntervalMs(int milliseconds)
     std::lock_guard lock(m_mutex);
     m_dumpIntervalMs = milliseconds;
     return true;
+}
+
+bool SimulatedVl70m::setAnswerDelayMs(int milliseconds)
+{
+    if (milliseconds < 0 || milliseconds > MaxAnswerDelayMs)
+        return false;
+    std::lock_guard lock(m_mutex);
+    m_answerDelayMs = milliseconds;
+    return true;
+}
+
+void SimulatedVl70m::setAnswering(bool answering)
+{
+    std::lock_guard lock(m_mutex);
+    m_answering = answering;
+}
+
+void SimulatedVl70m::setAnswerLimit(int answers)
+{
+    std::lock_guard lock(m_mutex);
+    m_answerLimit = answers;
+    m_answers = 0;
 }
 
 QByteArray SimulatedVl70m::editBuffer() const

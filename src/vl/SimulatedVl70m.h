@@ -44,6 +44,7 @@ public:
     static constexpr int DefaultDumpIntervalMs = 50;
     static constexpr int MaxDumpIntervalMs = 300;
     static constexpr int MaxLogLines = 2000;
+    static constexpr int MaxAnswerDelayMs = 5000;
 
     explicit SimulatedVl70m(Sleeper &clock);
 
@@ -63,6 +64,15 @@ public:
     int dumpIntervalMs() const;
     // 0 (one burst) to 300 ms; returns false and keeps the interval otherwise.
     bool setDumpIntervalMs(int milliseconds);
+
+    // Requests (identity, bulk dump) are answered after this wait, 0 to
+    // MaxAnswerDelayMs; returns false and keeps the delay otherwise.
+    bool setAnswerDelayMs(int milliseconds);
+    // Whether requests are answered at all (the log still shows them).
+    void setAnswering(bool answering);
+    // After this many answers no request is answered any more; negative:
+    // no limit.
+    void setAnswerLimit(int answers);
 
     QByteArray editBuffer() const;
     // 1-based; an empty array for a slot that does not exist.
@@ -97,6 +107,7 @@ private:
     struct Outgoing {
         std::vector<QByteArray> messages;
         int intervalMs = 0;
+        int delayMs = 0; // before the first message
     };
 
     void handleMessage(const QByteArray &message, Outgoing &out);
@@ -107,6 +118,14 @@ private:
     void handleProgramChange(int program);
     void handleButton(int button, Outgoing &out);
     void dumpOut(const SimPanel::Action &action, Outgoing &out);
+    void handleDumpRequest(const QByteArray &message, Outgoing &out);
+    // Whether a request is answered now (counting the answer); logs why not.
+    bool answerRequest(const QString &what, Outgoing &out);
+    // The blocks of a place as the dump-out sends them, sealed for the
+    // instrument's device number.
+    std::vector<QByteArray> currentBlocks() const;
+    std::vector<QByteArray> customBlocks(int slot) const;
+    QByteArray internalBlock(int slot) const;
     void send(const Outgoing &out);
     void record(const QString &line);
     void ignore(const QString &why);
@@ -118,6 +137,10 @@ private:
 
     int m_deviceNumber = 0;
     int m_dumpIntervalMs = DefaultDumpIntervalMs;
+    int m_answerDelayMs = 0;
+    bool m_answering = true;
+    int m_answerLimit = -1;
+    int m_answers = 0;
     QByteArray m_editBuffer;
     QList<QByteArray> m_custom;
     QList<QByteArray> m_internal;

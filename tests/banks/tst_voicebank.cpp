@@ -182,8 +182,8 @@ void TestVoiceBank::randomSplicesAndJunk()
         if (QTest::currentTestFailed())
             return;
 
-        // Damage: a byte changed (never to a real-time byte, which would be
-        // taken out of the voice it stands in), a piece cut out, the end cut.
+        // Damage: a byte changed (never to a real-time byte), a piece cut
+        // out, the end cut.
         QByteArray damaged = bank;
         damaged[random.bounded(int(damaged.size()))] = char(random.bounded(0xF8));
         const int from = random.bounded(int(damaged.size()));
@@ -192,7 +192,15 @@ void TestVoiceBank::randomSplicesAndJunk()
         for (const VoiceBank::Voice &voice : VoiceBank::Parse(damaged).voices) {
             const auto form = VoiceDump::FormOf(voice.bytes);
             QVERIFY2(form && *form == voice.form, qPrintable(QString::number(round)));
-            QVERIFY2(damaged.contains(voice.bytes), qPrintable(QString::number(round)));
+            // Each block as in the file, but for real-time bytes that stood
+            // inside it; other parts may stand between a voice's blocks.
+            QByteArray withoutRealTime = damaged;
+            withoutRealTime.replace(RealTime, QByteArray());
+            for (qsizetype start = 0, end;
+                 (end = voice.bytes.indexOf(char(VoiceDump::SysExEnd), start)) >= 0;
+                 start = end + 1)
+                QVERIFY2(withoutRealTime.contains(voice.bytes.mid(start, end + 1 - start)),
+                         qPrintable(QString::number(round)));
         }
     }
 }

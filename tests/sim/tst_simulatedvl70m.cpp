@@ -198,7 +198,7 @@ void TestSimulatedVl70m::ignoresBlocksItCannotTake_data()
     QTest::newRow("internal slot 65") << changed(8, "\x40") << "no Internal slot 65";
     QTest::newRow("unknown address") << changed(6, "\x50") << "unknown address";
     QTest::newRow("no end byte") << internal.left(173) << "without its end byte";
-    QTest::newRow("dump request") << QByteArray::fromHex("f0432057400000f7") << "dump request";
+    QTest::newRow("dump request for no block") << QByteArray::fromHex("f0432057500000f7") << "no such block";
     QTest::newRow("remote switch 15") << Rig::remote(15, 1) << "does not exist";
 }
 

@@ -1,0 +1,51 @@
+#include "TfmFoundInstruments.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int ListWidth = 360;
+constexpr int ListHeight = 120;
+
+QString textIn(const TfmFoundInstruments::Translate &translate, const QString &text)
+{
+    return translate ? translate(text) : text;
+}
+
+} // namespace
+
+TfmFoundInstruments::TfmFoundInstruments(const QList<InstrumentFinder::Found> &found,
+                                         const Translate &translate, QWidget *owner)
+    : QDialog(owner)
+{
+    setObjectName(QStringLiteral("TfmFoundInstruments"));
+    setWindowTitle(textIn(translate, QStringLiteral("Instruments found")));
+    auto *hint = new QLabel(
+        textIn(translate, QStringLiteral("Choose the instrument to work with:")), this);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("lstFound"));
+    m_list->setMinimumSize(ListWidth, ListHeight);
+    for (const InstrumentFinder::Found &instrument : found)
+        m_list->addItem(textIn(translate, QStringLiteral("In: %1   Out: %2   Device number %3"))
+                            .arg(instrument.input, instrument.output)
+                            .arg(instrument.deviceNumber + 1));
+    if (!found.isEmpty())
+        m_list->setCurrentRow(0);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(hint);
+    layout->addWidget(m_list);
+    layout->addWidget(buttons);
+}
+
+int TfmFoundInstruments::selectedIndex() const
+{
+    const QList<QListWidgetItem *> selected = m_list->selectedItems();
+    return selected.isEmpty() ? -1 : m_list->row(selected.first());
+}

@@ -1,0 +1,11 @@
+#include "EventWait.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+void EventWait::For(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}

@@ -1,0 +1,282 @@
+// Asking the instrument: the identity and bulk dump request messages and
+// their answers, the simulated instrument answering them (late, not at all,
+// for another device number, up to a limit), fetching voices block by block
+// and backing up all seventy slots.
+
+#include "InstrumentBackup.h"
+#include "InstrumentRequests.h"
+#include "SimPanel.h"
+#include "SimulatedVl70m.h"
+#include "TestData.h"
+#include "VirtualSleeper.h"
+#include "VoiceBank.h"
+#include "VoiceFetcher.h"
+
+#include <QTest>
+
+namespace {
+
+using Form = VoiceDump::Form;
+
+// The simulated instrument wired straight to a fetcher: every request goes
+// in, every answer comes back at once.
+struct Bench
+{
+    VirtualSleeper clock;
+    SimulatedVl70m instrument{clock};
+    QList<QByteArray> answers;
+    int waits = 0;
+    std::unique_ptr<VoiceFetcher> fetcher;
+
+    explicit Bench(int askedDevice = 0)
+    {
+        fetcher = std::make_unique<VoiceFetcher>(
+            [this](const QByteArray &request) { instrument.receive(request); },
+            [this](int) {
+                ++waits;
+                return true;
+            },
+            askedDevice);
+        instrument.setSender([this](const QByteArray &message) {
+            answers << message;
+            fetcher->Take(message);
+        });
+    }
+    // What the panel's dump-out sends for the buttons pressed.
+    QByteArray panelDump(std::initializer_list<int> buttons)
+    {
+        answers.clear();
+        for (const int button : buttons)
+            instrument.pressButton(button);
+        QByteArray bytes;
+        for (const QByteArray &message : answers)
+            bytes += message;
+        return bytes;
+    }
+};
+
+// A bank's bytes with every device byte and checksum blanked.
+QByteArray withoutSeals(QByteArray bytes)
+{
+    for (qsizetype start = 0, end; (end = bytes.indexOf(char(VoiceDump::SysExEnd), start)) >= 0;
+         start = end + 1) {
+        bytes[start + VoiceDump::DeviceOffset] = 0;
+        bytes[end - 1] = 0;
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TestRequests : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void identityReplies_data();
+    void identityReplies();
+    void dumpRequests_data();
+    void dumpRequests();
+    void fetchEqualsPanelDump_data();
+    void fetchEqualsPanelDump();
+    void unansweredRequests_data();
+    void unansweredRequests();
+    void backupEqualsBank();
+    void backupStopsWhenAnswersStop();
+    void placesText();
+};
+
+void TestRequests::identityReplies_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("device"); // -1: no reply of this instrument
+    QTest::newRow("device 1") << QByteArray::fromHex("f07e0006024300410c0201000000f7") << 0;
+    QTest::newRow("device 16, other version")
+        << QByteArray::fromHex("f07e0f06024300410c027f7f7f7ff7") << 15;
+    QTest::newRow("another member") << QByteArray::fromHex("f07e0006024300410c0301000000f7") << -1;
+    QTest::newRow("another maker") << QByteArray::fromHex("f07e0006024100410c0201000000f7") << -1;
+    QTest::newRow("device byte 7F") << QByteArray::fromHex("f07e7f06024300410c0201000000f7") << -1;
+    QTest::newRow("one byte short") << QByteArray::fromHex("f07e0006024300410c02010000f7") << -1;
+    QTest::newRow("identity request") << InstrumentRequests::IdentityRequest() << -1;
+}
+
+void TestRequests::identityReplies()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(int, device);
+    const std::optional<int> read = InstrumentRequests::ReadIdentityReply(message);
+    QCOMPARE(read.value_or(-1), device);
+    if (device >= 0)
+        QCOMPARE(InstrumentRequests::ReadIdentityReply(
+                     InstrumentRequests::IdentityReply(device, {1, 2, 3, 4})),
+                 std::optional<int>(device));
+}
+
+void TestRequests::dumpRequests_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QStringList>("requests");
+    QTest::newRow("Internal 12") << int(Form::Internal) << 12 << QStringList{"f043235740000bf7"};
+    QTest::newRow("Custom 6") << int(Form::Custom) << 6
+                              << QStringList{"f0432357300005f7", "f0432357310005f7"};
+    QTest::newRow("current voice, first and last of 15")
+        << int(Form::Full) << 0 << QStringList{"f0432357080000f7", "f0432357200000f7"};
+    QTest::newRow("Internal 65") << int(Form::Internal) << 65 << QStringList{};
+    QTest::newRow("Custom 0") << int(Form::Custom) << 0 << QStringList{};
+}
+
+// The requests for a voice, device number 4, and how each reads back.
+void TestRequests::dumpRequests()
+{
+    QFETCH(int, form);
+    QFETCH(int, slot);
+    QFETCH(QStringList, requests);
+    const auto blocks = InstrumentRequests::VoiceBlocks(Form(form), slot);
+    QStringList made;
+    for (const auto &block : blocks) {
+        const QByteArray request = InstrumentRequests::DumpRequest(3, block.address);
+        made << QString::fromLatin1(request.toHex());
+        const auto read = InstrumentRequests::ReadDumpRequest(request);
+        QVERIFY(read && read->deviceNumber == 3 && read->address == block.address);
+    }
+    if (Form(form) == Form::Full) {
+        QCOMPARE(made.size(), VoiceDump::FullBlockCount);
+        made = QStringList{made.first(), made.last()};
+    }
+    QCOMPARE(made, requests);
+}
+
+void TestRequests::fetchEqualsPanelDump_data()
+{
+    QTest::addColumn<int>("device");
+    QTest::addColumn<int>("form");
+    QTest::addColumn<int>("slot");
+    QTest::newRow("current voice, device 1") << 0 << int(Form::Full) << 0;
+    QTest::newRow("current voice, device 9") << 8 << int(Form::Full) << 0;
+    QTest::newRow("Custom 3, device 16") << 15 << int(Form::Custom) << 3;
+    QTest::newRow("Internal 1, device 2") << 1 << int(Form::Internal) << 1;
+}
+
+// A voice fetched by request is, byte for byte, the panel's dump of it.
+void TestRequests::fetchEqualsPanelDump()
+{
+    QFETCH(int, device);
+    QFETCH(int, form);
+    QFETCH(int, slot);
+    Bench bench(device);
+    QVERIFY(bench.instrument.setDeviceNumber(device));
+    QVERIFY(bench.instrument.setDumpIntervalMs(0));
+    const VoiceFetcher::Result fetched = bench.fetcher->Fetch(Form(form), slot);
+    QCOMPARE(int(fetched.outcome), int(VoiceFetcher::Outcome::Whole));
+    using B = SimPanel::Button;
+    QByteArray panel;
+    if (Form(form) == Form::Full)
+        panel = bench.panelDump({B::Util, B::Enter, B::Enter});
+    else if (Form(form) == Form::Custom)
+        panel = bench.panelDump({B::Util, B::SelectPlus, B::ValuePlus, B::ValuePlus, B::Enter,
+                                 B::Enter});
+    else
+        panel = bench.panelDump({B::Util, B::SelectPlus, B::SelectPlus, B::Enter, B::Enter});
+    QCOMPARE(fetched.bytes, panel);
+    QVERIFY(VoiceDump::FormOf(fetched.bytes) == Form(form));
+}
+
+void TestRequests::unansweredRequests_data()
+{
+    QTest::addColumn<int>("instrumentDevice");
+    QTest::addColumn<bool>("answering");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("blocksLogged"); // requests the instrument answered
+    QTest::newRow("another device number") << 3 << true << -1 << 0;
+    QTest::newRow("answering off") << 0 << false << -1 << 0;
+    QTest::newRow("stops within the voice") << 0 << true << 7 << 7;
+}
+
+// A voice whose blocks do not all come is not answered, nothing of it kept,
+// after a bounded wait per block.
+void TestRequests::unansweredRequests()
+{
+    QFETCH(int, instrumentDevice);
+    QFETCH(bool, answering);
+    QFETCH(int, limit);
+    QFETCH(int, blocksLogged);
+    Bench bench(0);
+    bench.instrument.setDeviceNumber(instrumentDevice);
+    bench.instrument.setAnswering(answering);
+    bench.instrument.setAnswerLimit(limit);
+    const VoiceFetcher::Result fetched = bench.fetcher->Fetch(Form::Full);
+    QCOMPARE(int(fetched.outcome), int(VoiceFetcher::Outcome::NotAnswered));
+    QVERIFY(fetched.bytes.isEmpty());
+    QCOMPARE(bench.answers.size(), blocksLogged);
+    QCOMPARE(bench.waits, VoiceFetcher::AnswerTimeoutMs / 10);
+    // And the identity request, answered or not as the dump requests.
+    bench.answers.clear();
+    bench.instrument.setAnswerLimit(-1);
+    bench.instrument.receive(InstrumentRequests::IdentityRequest());
+    QCOMPARE(bench.answers.size(), answering ? 1 : 0);
+    if (answering)
+        QCOMPARE(InstrumentRequests::ReadIdentityReply(bench.answers.first()),
+                 std::optional<int>(instrumentDevice));
+}
+
+// A backup of an instrument holding a real bank is that bank, device
+// number aside, after its six custom voices.
+void TestRequests::backupEqualsBank()
+{
+    Bench bench(0);
+    const QByteArray file = readTestData("VL70-A-1.syx");
+    QCOMPARE(bench.instrument.loadBank(VoiceBank::Parse(file)), 64);
+    QList<int> started;
+    const InstrumentBackup::Result result =
+        InstrumentBackup::Run(*bench.fetcher, [&](int index) {
+            started << index;
+            return true;
+        });
+    QCOMPARE(result.fetched, 70);
+    QVERIFY(result.missed.isEmpty());
+    QCOMPARE(started.size(), 70);
+    const VoiceBank bank = VoiceBank::Parse(result.bank);
+    QCOMPARE(bank.voices.size(), 70);
+    QCOMPARE(bank.skipped, 0);
+    QByteArray custom;
+    for (int slot = 1; slot <= 6; ++slot) {
+        QCOMPARE(int(bank.voices[slot - 1].form), int(Form::Custom));
+        custom += bank.voices[slot - 1].bytes;
+    }
+    QCOMPARE(withoutSeals(result.bank), withoutSeals(custom + file));
+}
+
+// An instrument that stops answering after 20 voices: those 20 are kept,
+// two more are asked in vain, the rest is not asked.
+void TestRequests::backupStopsWhenAnswersStop()
+{
+    Bench bench(0);
+    bench.instrument.setAnswerLimit(6 * 2 + 14); // six custom voices, fourteen internal
+    const InstrumentBackup::Result result = InstrumentBackup::Run(*bench.fetcher);
+    QCOMPARE(result.fetched, 20);
+    QCOMPARE(result.missed.size(), 50);
+    QCOMPARE(InstrumentBackup::PlacesText(result.missed), QStringLiteral("Internal 15-64"));
+    QCOMPARE(VoiceBank::Parse(result.bank).voices.size(), 20);
+    // Two voices asked in vain, a block each, each waited for in full.
+    QCOMPARE(bench.waits, 2 * VoiceFetcher::AnswerTimeoutMs / 10);
+
+    // Stopped by the user before the third slot.
+    Bench stopped(0);
+    const InstrumentBackup::Result early =
+        InstrumentBackup::Run(*stopped.fetcher, [](int index) { return index < 2; });
+    QVERIFY(early.stopped);
+    QCOMPARE(early.fetched, 2);
+}
+
+void TestRequests::placesText()
+{
+    using Slot = InstrumentBackup::Slot;
+    QCOMPARE(InstrumentBackup::PlacesText({Slot{Form::Custom, 3}, Slot{Form::Custom, 4},
+                                           Slot{Form::Custom, 6}, Slot{Form::Internal, 1}}),
+             QStringLiteral("Custom 3-4, Custom 6, Internal 1"));
+    QCOMPARE(InstrumentBackup::PlacesText({}), QString());
+}
+
+QTEST_GUILESS_MAIN(TestRequests)
+#include "tst_requests.moc"
