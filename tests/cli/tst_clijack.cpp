@@ -361,10 +361,10 @@ void TestCliJack::receiveSkipsForeignBlocks()
     QCOMPARE(file, joined(dumped));
     const VoiceBank back = VoiceBank::Parse(file);
     QCOMPARE(back.voices.size(), 3);
-    const VoiceBank::Voice &first = VoiceBank::Read(CliFiles::InternalBank).voices[0];
+    const VoiceBank shared = VoiceBank::Read(CliFiles::InternalBank);
     QCOMPARE(back.voices[0].form, VoiceDump::Form::Internal);
     QCOMPARE(back.voices[0].slot, 1);
-    QCOMPARE(back.voices[0].name, first.name);
+    QCOMPARE(back.voices[0].name, shared.voices[0].name);
     QCOMPARE(back.voices[1].form, VoiceDump::Form::Custom);
     QCOMPARE(back.voices[1].slot, 3);
     QCOMPARE(back.voices[2].form, VoiceDump::Form::Full);
