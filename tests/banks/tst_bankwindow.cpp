@@ -73,26 +73,6 @@ QTimer *whenProgressReaches(Program &program, int atValue, std::function<void(QP
     return timer;
 }
 
-// A server of the case's own with the simulator (started with `arguments`)
-// and the program sending to it.
-struct Session
-{
-    OwnServer server;
-    std::unique_ptr<Program> program;
-
-    Session(const QTemporaryDir &work, const char *what) : server(work, what) {}
-    bool start(QString *error, const QStringList &arguments = {})
-    {
-        if (!server.rig.startServer(error, server.name)
-            || !server.rig.startSimulator(simulatorProgram(), arguments, error))
-            return false;
-        server.rig.useServer();
-        program = std::make_unique<Program>();
-        program->open();
-        return program->choose("cbxMidiOut", inputName());
-    }
-};
-
 } // namespace
 
 class TestBankWindow : public QObject

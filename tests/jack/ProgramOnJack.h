@@ -7,6 +7,7 @@
 // VENTARO_SIMULATOR (the simulator program's path).
 
 #include "JackRig.h"
+#include "JackTestSupport.h"
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
 #include "RegRoot.h"
@@ -167,6 +168,26 @@ struct OwnServer
     }
     ~OwnServer() { rig.stop(); }
     bool start(QString *error) { return startRig(rig, name, error); }
+};
+
+// A server of the case's own with the simulator (started with `arguments`)
+// and the program sending to it.
+struct Session
+{
+    OwnServer server;
+    std::unique_ptr<Program> program;
+
+    Session(const QTemporaryDir &work, const char *what) : server(work, what) {}
+    bool start(QString *error, const QStringList &arguments = {})
+    {
+        if (!server.rig.startServer(error, server.name)
+            || !server.rig.startSimulator(simulatorProgram(), arguments, error))
+            return false;
+        server.rig.useServer();
+        program = std::make_unique<Program>();
+        program->open();
+        return program->choose("cbxMidiOut", JackTestSupport::inputName());
+    }
 };
 
 } // namespace

@@ -1,0 +1,241 @@
+// Asking the instrument through the windows as the user meets them, on a
+// private JACK server with the standalone simulator: finding it (its device
+// number per case), the current voice asked for in the Import SysEx window,
+// and a backup of all its voices; and a simulator that does not answer,
+// answers late, answers for another device number or stops after twenty
+// voices.
+
+#include "InstrumentRequests.h"
+#include "JackTestSupport.h"
+#include "ProgramOnJack.h"
+#include "TVLManager.h"
+#include "TfmFoundInstruments.h"
+#include "TfmMidiIn.h"
+#include "VoiceBank.h"
+
+#include <QElapsedTimer>
+#include <QListWidget>
+
+using namespace JackTestSupport;
+
+namespace {
+
+const QString BankFile = QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx");
+
+// The bytes of a bank with every device byte and checksum blanked.
+QByteArray withoutSeals(QByteArray bytes)
+{
+    for (qsizetype start = 0, end; (end = bytes.indexOf(char(VoiceDump::SysExEnd), start)) >= 0;
+         start = end + 1) {
+        bytes[start + VoiceDump::DeviceOffset] = 0;
+        bytes[end - 1] = 0;
+    }
+    return bytes;
+}
+
+QByteArray readFile(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int countLines(const JackRig &rig, const QString &part)
+{
+    int count = 0;
+    for (const QString &line : rig.simulatorLines())
+        count += line.contains(part) ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+class TestRequestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void findSetsPortsAndDeviceNumber_data();
+    void findSetsPortsAndDeviceNumber();
+    void askForCurrentVoice_data();
+    void askForCurrentVoice();
+    void backup_data();
+    void backup();
+
+private:
+    QTemporaryDir m_work;
+};
+
+void TestRequestWindow::initTestCase()
+{
+    if (JackRig::jackdPath().isEmpty())
+        QSKIP("jackd is not installed");
+    QVERIFY(m_work.isValid());
+}
+
+void TestRequestWindow::findSetsPortsAndDeviceNumber_data()
+{
+    QTest::addColumn<int>("device"); // as the display shows it
+    QTest::newRow("device 1") << 1;
+    QTest::newRow("device 5") << 5;
+    QTest::newRow("device 16") << 16;
+}
+
+// The search lists the simulator on JACK with its device number (and the
+// built-in one); choosing it sets both ports and the device number, stored
+// as if chosen by hand.
+void TestRequestWindow::findSetsPortsAndDeviceNumber()
+{
+    QFETCH(int, device);
+    Session session(m_work, "find");
+    QString error;
+    QVERIFY2(session.start(&error, {QStringLiteral("--device"), QString::number(device)}),
+             qPrintable(error));
+    Program &program = *session.program;
+    program.combo("cbxMidiOut")->setCurrentIndex(-1);
+    QStringList rows;
+    program.prompts.onModal = [&](QDialog *dialog) {
+        auto *list = qobject_cast<TfmFoundInstruments *>(dialog);
+        if (!list)
+            return int(QDialog::Rejected);
+        for (int i = 0; i < list->lstFound()->count(); ++i)
+            rows << list->lstFound()->item(i)->text();
+        for (int i = 0; i < list->lstFound()->count(); ++i)
+            if (rows[i].contains(outputName()))
+                list->lstFound()->setCurrentRow(i);
+        return int(QDialog::Accepted);
+    };
+    QElapsedTimer took;
+    took.start();
+    program.window->actFind()->trigger();
+    QCOMPARE(program.prompts.errors(), QStringList());
+    const QString wanted = QStringLiteral("In: %1   Out: %2   Device number %3")
+                               .arg(outputName(), inputName())
+                               .arg(device);
+    QVERIFY2(rows.contains(wanted), qPrintable(rows.join(u'\n')));
+    QVERIFY2(rows.join(u'\n').contains(QLatin1String("Simulated VL70-m")),
+             qPrintable(rows.join(u'\n')));
+    QCOMPARE(program.combo("cbxMidiIn")->currentText(), outputName());
+    QCOMPARE(program.combo("cbxMidiOut")->currentText(), inputName());
+    QCOMPARE(program.combo("cbxDevNo")->currentIndex(), device - 1);
+    QCOMPARE(int(program.window->VLManager1()->DeviceID()), device - 1);
+    // Stored: a window opened afresh on the same settings shows the choice.
+    program.window.reset();
+    program.open();
+    QCOMPARE(program.combo("cbxMidiIn")->currentText(), outputName());
+    QCOMPARE(program.combo("cbxMidiOut")->currentText(), inputName());
+    QCOMPARE(program.combo("cbxDevNo")->currentIndex(), device - 1);
+    qInfo("search took %lld ms", took.elapsed());
+}
+
+void TestRequestWindow::askForCurrentVoice_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("answers") << QStringList{} << true;
+    QTest::newRow("answers after 200 ms")
+        << QStringList{QStringLiteral("--answer-delay"), QStringLiteral("200")} << true;
+    QTest::newRow("answers too late")
+        << QStringList{QStringLiteral("--answer-delay"), QStringLiteral("1500")} << false;
+    QTest::newRow("does not answer") << QStringList{QStringLiteral("--no-answer")} << false;
+    QTest::newRow("another device number")
+        << QStringList{QStringLiteral("--device"), QStringLiteral("3")} << false;
+}
+
+// "Ask the Instrument" gets the current voice as a panel dump would; when
+// it does not come the window says so, stays open, and holds nothing.
+void TestRequestWindow::askForCurrentVoice()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(bool, answered);
+    Session session(m_work, "ask");
+    QString error;
+    QVERIFY2(session.start(&error, simulator), qPrintable(error));
+    Program &program = *session.program;
+    QVERIFY(program.choose("cbxMidiIn", outputName()));
+    bool stayedOpen = false;
+    program.prompts.onModal = [&](QDialog *dialog) {
+        auto *window = qobject_cast<TfmMidiIn *>(dialog);
+        if (!window)
+            return int(QDialog::Rejected);
+        window->show();
+        QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("btnAsk")),
+                          Qt::LeftButton);
+        stayedOpen = window->isVisible();
+        if (stayedOpen)
+            window->reject();
+        return window->result();
+    };
+    QElapsedTimer took;
+    took.start();
+    program.click("btnImport");
+    QVERIFY2(took.elapsed() < 10000, qPrintable(QString::number(took.elapsed())));
+    QCOMPARE(program.prompts.errors(), QStringList());
+    QCOMPARE(stayedOpen, !answered);
+    if (answered) {
+        QCOMPARE(int(program.window->voiceData().size()), VoiceDump::FullLength);
+        QCOMPARE(countLines(session.server.rig, QStringLiteral(": answered")), 15);
+        QCOMPARE(program.window->VLManager1()->VoiceName(), QStringLiteral("SimEdit "));
+    } else {
+        QVERIFY(program.window->voiceData().isEmpty());
+        QCOMPARE(program.prompts.messages().size(), 1);
+        QVERIFY2(program.prompts.messages().first().startsWith(
+                     QLatin1String("The instrument did not answer.")),
+                 qPrintable(program.prompts.messages().first()));
+    }
+}
+
+void TestRequestWindow::backup_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<int>("fetched");
+    QTest::addColumn<QString>("report"); // or the error box's start
+    QTest::newRow("all seventy") << QStringList{} << 70 << "Voices fetched: 70 of 70.";
+    QTest::newRow("stops after twenty voices")
+        << QStringList{QStringLiteral("--answer-limit"), QString::number(6 * 2 + 14)} << 20
+        << "Voices fetched: 20 of 70.\nNot answered: Internal 15-64";
+    QTest::newRow("does not answer") << QStringList{QStringLiteral("--no-answer")} << 0
+                                     << "The instrument did not answer.";
+}
+
+// One action backs up the instrument loaded with a real bank: the file is
+// its six custom voices and that bank, device number aside; the slots that
+// did not answer are reported and nothing half-received is kept.
+void TestRequestWindow::backup()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(int, fetched);
+    QFETCH(QString, report);
+    Session session(m_work, "backup");
+    QString error;
+    QVERIFY2(session.start(&error, QStringList{QStringLiteral("--bank"), BankFile} + simulator),
+             qPrintable(error));
+    Program &program = *session.program;
+    QVERIFY(program.choose("cbxMidiIn", outputName()));
+    const QString saved = m_work.filePath(QStringLiteral("backup-%1.syx").arg(fetched));
+    program.prompts.saveAnswers << saved;
+    program.window->actBackup()->trigger();
+    if (fetched == 0) {
+        QCOMPARE(program.prompts.errors().size(), 1);
+        QVERIFY2(program.prompts.errors().first().startsWith(report),
+                 qPrintable(program.prompts.errors().first()));
+        QVERIFY(!QFile::exists(saved));
+        QCOMPARE(program.prompts.texts(ScriptedPrompts::Kind::SaveFile).size(), 0);
+        return;
+    }
+    QCOMPARE(program.prompts.errors(), QStringList());
+    QCOMPARE(program.prompts.messages().size(), 1);
+    QVERIFY2(program.prompts.messages().first().startsWith(report),
+             qPrintable(program.prompts.messages().first()));
+    const QByteArray file = readFile(saved);
+    const VoiceBank bank = VoiceBank::Parse(file);
+    QCOMPARE(bank.skipped, 0);
+    QCOMPARE(bank.voices.size(), fetched);
+    const int internals = fetched - VoiceDump::CustomSlotCount;
+    const QByteArray custom = file.left(VoiceDump::CustomSlotCount * VoiceDump::CustomLength);
+    QCOMPARE(withoutSeals(file.mid(custom.size())),
+             withoutSeals(readFile(BankFile).left(internals * VoiceDump::InternalLength)));
+}
+
+QTEST_MAIN(TestRequestWindow)
+#include "tst_requestwindow.moc"
