@@ -9,6 +9,7 @@ namespace {
 
 constexpr int ListWidth = 360;
 constexpr int ListHeight = 120;
+constexpr int ListMargin = 8;
 
 QString textIn(const TfmFoundInstruments::Translate &translate, const QString &text)
 {
@@ -34,6 +35,9 @@ TfmFoundInstruments::TfmFoundInstruments(const QList<InstrumentFinder::Found> &f
                             .arg(instrument.deviceNumber + 1));
     if (!found.isEmpty())
         m_list->setCurrentRow(0);
+    // Whole rows: device names can be long.
+    m_list->setMinimumWidth(qMax(ListWidth, m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth()
+                                                + ListMargin));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
