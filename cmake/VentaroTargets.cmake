@@ -1,8 +1,13 @@
-# ventaro_library(<name> [DEPS <targets>...] [EXCLUDE <file names>...])
+# ventaro_library(<name> [QT <modules>...] [DEPS <targets>...] [EXCLUDE <file names>...])
 # Builds the static library ventaro_<name> from every .cpp, .h and .ui file
-# of the calling folder, and links it to Qt and the given targets.
+# of the calling folder, and links it to the given Qt modules (default Core,
+# Gui and Widgets) and targets.
 function(ventaro_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "QT;DEPS;EXCLUDE" ${ARGN})
+  if(NOT ARG_QT)
+    set(ARG_QT Core Gui Widgets)
+  endif()
+  list(TRANSFORM ARG_QT PREPEND "Qt6::" OUTPUT_VARIABLE qt_targets)
   file(GLOB sources CONFIGURE_DEPENDS
        "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp"
        "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
@@ -25,7 +30,7 @@ function(ventaro_library name)
   add_library(ventaro_${name} ${kind} ${sources})
   add_library(ventaro::${name} ALIAS ventaro_${name})
   target_include_directories(ventaro_${name} ${scope} "${CMAKE_CURRENT_SOURCE_DIR}")
-  target_link_libraries(ventaro_${name} ${scope} Qt6::Core Qt6::Gui Qt6::Widgets ${ARG_DEPS})
+  target_link_libraries(ventaro_${name} ${scope} ${qt_targets} ${ARG_DEPS})
   target_compile_definitions(ventaro_${name} ${scope}
     VENTARO_VERSION="${PROJECT_VERSION}")
 endfunction()
