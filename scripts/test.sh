@@ -8,12 +8,12 @@ bash scripts/setup.sh
 jobs=$(nproc)
 
 echo "== build"
-bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENTARO_WERROR=ON
 echo "== tests"
 (cd build && ctest --output-on-failure -j "$jobs" "$@")
 
 echo "== sanitizer build"
-bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVENTARO_SANITIZE=ON
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVENTARO_SANITIZE=ON -DVENTARO_WERROR=ON
 echo "== sanitizer tests"
 supp="$PWD/scripts/lsan.supp"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
