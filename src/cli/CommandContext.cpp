@@ -8,6 +8,14 @@ void CommandContext::say(const QString &text) const
     err.flush();
 }
 
+void CommandContext::progress(const QString &text) const
+{
+    if (!errIsTerminal)
+        return;
+    err << "\r\033[K" << text;
+    err.flush();
+}
+
 QString CommandContext::OneLine(const QString &text)
 {
     QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);

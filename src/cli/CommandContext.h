@@ -25,5 +25,8 @@ struct CommandContext
     // what it is about (a device, a file) on the lines after the first; they
     // follow it on the same line after ": ".
     void say(const QString &text) const;
+    // On a terminal only: `text` over the previous progress text, cleared to
+    // the line's end (an empty text clears it).
+    void progress(const QString &text) const;
     static QString OneLine(const QString &text);
 };

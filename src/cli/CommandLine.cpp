@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
+#include "BackupCommand.h"
 #include "CommandContext.h"
+#include "FindCommand.h"
 #include "PortsCommand.h"
 #include "ProgramMidi.h"
 #include "ReceiveCommand.h"
@@ -61,6 +63,18 @@ const QList<Subcommand> &subcommands()
              const ReceiveCommand::Options options = ReceiveCommand::Parse(words);
              return [options](CommandContext &context) {
                  return ReceiveCommand::Run(options, context);
+             };
+         }},
+        {FindCommand::Name,
+         [](const QStringList &words) -> CommandLine::Invocation {
+             FindCommand::Parse(words);
+             return [](CommandContext &context) { return FindCommand::Run(context); };
+         }},
+        {BackupCommand::Name,
+         [](const QStringList &words) -> CommandLine::Invocation {
+             const BackupCommand::Options options = BackupCommand::Parse(words);
+             return [options](CommandContext &context) {
+                 return BackupCommand::Run(options, context);
              };
          }},
     };
@@ -159,6 +173,8 @@ QString CommandLine::UsageText()
         "  ventaro send FILE --out PORT [--voice N | --all] [--to current|custom:S|internal:S]\n"
         "               [--device D] [--gap MS]\n"
         "  ventaro receive --in PORT --save FILE [--count N] [--timeout SECONDS] [--device D]\n"
+        "  ventaro find\n"
+        "  ventaro backup --in PORT --out PORT --save FILE [--device D]\n"
         "  ventaro --help | --version\n"
         "\n"
         "Without a command Ventaro opens its window (and FILE in it, as Open File... would).\n"
@@ -183,6 +199,16 @@ QString CommandLine::UsageText()
         "           instrument's panel (UTIL, DUMPOUT, choose the voice, ENTER twice) and\n"
         "           writes the whole voices, bytes as received, to FILE when N voices came,\n"
         "           after SECONDS, or on Ctrl+C. Exits 0 when at least one voice was saved.\n"
+        "  find     Asks on every output device which instrument is there (identity\n"
+        "           request) and prints one line per instrument that answered: the input\n"
+        "           and output device names as \"ports\" prints them and its device\n"
+        "           number 1..16, separated by tabs. Exits 0 when one answered.\n"
+        "  backup   Asks the instrument on --out for its Custom 1..6 and Internal 1..64\n"
+        "           voices (bulk dump requests), listening on --in, and writes the\n"
+        "           voices that came whole, in that order and bytes as received, to\n"
+        "           FILE; the slots that did not answer are named on standard error.\n"
+        "           Ctrl+C stops and saves what came. Exits 0 when all 70 came; when\n"
+        "           none came nothing is written.\n"
         "\n"
         "  --device D  the instrument's device number as its display shows it, 1..16\n"
         "              (default: the one the window keeps); blocks of other devices are\n"

@@ -7,6 +7,7 @@
 #include "DumpFile.h"
 #include "MidiErrorText.h"
 #include "NamedPort.h"
+#include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "TMidiCorvoIn.h"
 #include "TVLManager.h"
@@ -16,7 +17,6 @@
 
 #include <QDir>
 #include <QEventLoop>
-#include <QSaveFile>
 #include <QTimer>
 
 namespace {
@@ -27,16 +27,6 @@ const QString CountOption = QStringLiteral("count");
 const QString TimeoutOption = QStringLiteral("timeout");
 constexpr int MsPerSecond = 1000;
 constexpr int MaxCount = 100000;
-
-// Fails now, not after the voices came, when FILE cannot be written.
-void checkWritable(const QString &fileName)
-{
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw VentaroError(QStringLiteral("Cannot create file \"%1\": %2")
-                               .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    file.cancelWriting();
-}
 
 } // namespace
 
@@ -64,7 +54,7 @@ ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
 
 int ReceiveCommand::Run(const Options &options, CommandContext &context)
 {
-    checkWritable(options.file);
+    OutputFile::CheckWritable(options.file);
     ProgramMidi &midi = context.midi();
     TVLManager manager(nullptr, &midi.platform(), context.settings);
     TMidiCorvoIn &port = *manager.MidiIn();

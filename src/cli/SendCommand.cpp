@@ -106,17 +106,10 @@ int SendCommand::Run(const Options &options, CommandContext &context)
     const quint8 deviceId = options.deviceId.value_or(manager.DeviceID());
     const int gapMs = options.gapMs.value_or(BankSender::StoredGapMs(context.settings));
 
-    const auto progress = [&](const QString &text) {
-        if (context.errIsTerminal) {
-            // Over the previous progress text, cleared to the line's end.
-            context.err << "\r\033[K" << text;
-            context.err.flush();
-        }
-    };
     BankSender::Events events;
     events.starting = [&](int i) {
         const BankSendPlan::Step &step = plan.steps[i];
-        progress(QStringLiteral("Voice %1 of %2: %3 to %4")
+        context.progress(QStringLiteral("Voice %1 of %2: %3 to %4")
                      .arg(i + 1)
                      .arg(plan.steps.size())
                      .arg(bank.voices[step.voice].name.trimmed(),
@@ -130,12 +123,12 @@ int SendCommand::Run(const Options &options, CommandContext &context)
     try {
         sender.Run(bank, plan, deviceId, events);
     } catch (const VentaroError &e) {
-        progress(QString());
+        context.progress(QString());
         throw VentaroError(e.text() + QStringLiteral("\nvoices sent: %1 of %2")
                                           .arg(sent)
                                           .arg(plan.steps.size()));
     }
-    progress(QStringLiteral("Voices sent: %1 of %2\n").arg(sent).arg(plan.steps.size()));
+    context.progress(QStringLiteral("Voices sent: %1 of %2\n").arg(sent).arg(plan.steps.size()));
     // Nothing was played, so nothing is silenced: closing the port would
     // set every channel's controllers to their defaults, changing the
     // instrument's mix behind a send of voices.

@@ -247,6 +247,30 @@ void TestCli::wrongUsage_data()
                                    << QStringLiteral("--timeout must be a whole number");
     QTest::newRow("receive --device 17") << receive({QStringLiteral("--device=17")}) << 2
                                          << QStringLiteral("--device must be");
+    const auto backup = [&](const QStringList &more) {
+        return QStringList{QStringLiteral("backup"), QStringLiteral("--in"), port,
+                           QStringLiteral("--out"), port, QStringLiteral("--save"),
+                           path(QStringLiteral("got.syx"))}
+               + more;
+    };
+    QTest::newRow("backup without --out")
+        << QStringList{QStringLiteral("backup"), QStringLiteral("--in"), port,
+                       QStringLiteral("--save"), QStringLiteral("x.syx")}
+        << 2 << QStringLiteral("backup needs --out PORT");
+    QTest::newRow("backup without --save")
+        << QStringList{QStringLiteral("backup"), QStringLiteral("--in"), port, QStringLiteral("--out"),
+                       port}
+        << 2 << QStringLiteral("backup needs --save FILE");
+    QTest::newRow("backup --device 17") << backup({QStringLiteral("--device=17")}) << 2
+                                        << QStringLiteral("--device must be");
+    QTest::newRow("backup --count") << backup({QStringLiteral("--count=3")}) << 2
+                                    << QStringLiteral("unknown option \"--count\"");
+    QTest::newRow("find with words") << QStringList{QStringLiteral("find"), QStringLiteral("all")}
+                                     << 2 << QStringLiteral("unexpected argument \"all\"");
+    QTest::newRow("backup no such input") << backup({}) << 1
+                                          << QStringLiteral("The MIDI input device is not "
+                                                            "connected: ")
+                                                 + port;
     QTest::newRow("file missing")
         << QStringList{QStringLiteral("send"), path(QStringLiteral("none.syx")), out, port} << 1
         << QStringLiteral("Cannot open file");

@@ -5,6 +5,7 @@
 // Input: the words, separated by zero bytes (UTF-8); the program's name
 // comes first by itself.
 
+#include "BackupCommand.h"
 #include "BankSendPlan.h"
 #include "BankSender.h"
 #include "CommandLine.h"
@@ -46,6 +47,13 @@ void checkReceive(const QStringList &words)
     FUZZ_CHECK(!options.deviceId || *options.deviceId <= HighestDeviceId);
 }
 
+void checkBackup(const QStringList &words)
+{
+    const BackupCommand::Options options = BackupCommand::Parse(words);
+    FUZZ_CHECK(!options.inPort.isEmpty() && !options.outPort.isEmpty() && !options.file.isEmpty());
+    FUZZ_CHECK(!options.deviceId || *options.deviceId <= HighestDeviceId);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -73,5 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         checkSend(words);
     else if (command == QLatin1String(ReceiveCommand::Name))
         checkReceive(words);
+    else if (command == QLatin1String(BackupCommand::Name))
+        checkBackup(words);
     return 0;
 }

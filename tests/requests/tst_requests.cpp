@@ -11,6 +11,7 @@
 #include "VirtualSleeper.h"
 #include "VoiceBank.h"
 #include "VoiceFetcher.h"
+#include "WithoutSeals.h"
 
 #include <QTest>
 
@@ -54,17 +55,6 @@ struct Bench
         return bytes;
     }
 };
-
-// A bank's bytes with every device byte and checksum blanked.
-QByteArray withoutSeals(QByteArray bytes)
-{
-    for (qsizetype start = 0, end; (end = bytes.indexOf(char(VoiceDump::SysExEnd), start)) >= 0;
-         start = end + 1) {
-        bytes[start + VoiceDump::DeviceOffset] = 0;
-        bytes[end - 1] = 0;
-    }
-    return bytes;
-}
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include "TfmFoundInstruments.h"
 #include "TfmMidiIn.h"
 #include "VoiceBank.h"
+#include "WithoutSeals.h"
 
 #include <QElapsedTimer>
 #include <QListWidget>
@@ -21,17 +22,6 @@ using namespace JackTestSupport;
 namespace {
 
 const QString BankFile = QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx");
-
-// The bytes of a bank with every device byte and checksum blanked.
-QByteArray withoutSeals(QByteArray bytes)
-{
-    for (qsizetype start = 0, end; (end = bytes.indexOf(char(VoiceDump::SysExEnd), start)) >= 0;
-         start = end + 1) {
-        bytes[start + VoiceDump::DeviceOffset] = 0;
-        bytes[end - 1] = 0;
-    }
-    return bytes;
-}
 
 QByteArray readFile(const QString &name)
 {

@@ -1,0 +1,121 @@
+#include "BackupCommand.h"
+
+#include "BankSendPlan.h"
+#include "CommandArguments.h"
+#include "CommandContext.h"
+#include "CommandLine.h"
+#include "DeviceNumberOption.h"
+#include "DumpFile.h"
+#include "InstrumentBackup.h"
+#include "NamedPort.h"
+#include "OutputFile.h"
+#include "ProgramMidi.h"
+#include "StoppableWait.h"
+#include "TMidiCorvoIn.h"
+#include "TMidiCorvoOut.h"
+#include "TVLManager.h"
+#include "UsageError.h"
+#include "VentaroError.h"
+#include "VoiceFetcher.h"
+
+#include <QDir>
+#include <QScopeGuard>
+
+namespace {
+
+const QString InOption = QStringLiteral("in");
+const QString OutOption = QStringLiteral("out");
+const QString SaveOption = QStringLiteral("save");
+
+} // namespace
+
+BackupCommand::Options BackupCommand::Parse(const QStringList &words)
+{
+    const CommandArguments arguments = CommandArguments::Parse(
+        words, {{InOption, true}, {OutOption, true}, {SaveOption, true},
+                {DeviceNumberOption::Name, true}},
+        0);
+    const auto required = [&](const QString &option, const char *what) {
+        if (!arguments.has(option) || arguments.value(option).isEmpty())
+            throw UsageError(
+                QStringLiteral("backup needs --%1 %2").arg(option, QLatin1String(what)));
+        return arguments.value(option);
+    };
+    Options options;
+    options.inPort = required(InOption, "PORT (see \"ventaro ports\")");
+    options.outPort = required(OutOption, "PORT (see \"ventaro ports\")");
+    options.file = required(SaveOption, "FILE");
+    options.deviceId = DeviceNumberOption::Parse(arguments);
+    return options;
+}
+
+int BackupCommand::Run(const Options &options, CommandContext &context)
+{
+    OutputFile::CheckWritable(options.file);
+    ProgramMidi &midi = context.midi();
+    TVLManager manager(nullptr, &midi.platform(), context.settings);
+    TMidiCorvoIn &input = *manager.MidiIn();
+    TMidiCorvoOut &output = *manager.MidiOut();
+    NamedPort::Choose(input, options.inPort, true, midi.platform());
+    NamedPort::Choose(output, options.outPort, false, midi.platform());
+
+    StoppableWait wait;
+    VoiceFetcher fetcher([&](const QByteArray &request) { manager.SendSysEx(request); },
+                         [&](int milliseconds) { return wait(milliseconds); },
+                         options.deviceId.value_or(manager.DeviceID()));
+    // Any message may be the block awaited: the fetcher looks at once
+    // instead of at the end of its wait step.
+    input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
+        if (!data || length <= 0)
+            return;
+        fetcher.Take(QByteArrayView(data, length));
+        wait.Wake();
+    };
+    const auto letGo = qScopeGuard([&] {
+        try {
+            input.Stop();
+        } catch (const VentaroError &) {
+            // What came is saved all the same.
+        }
+        input.OnSysexReceived = nullptr;
+        // Nothing was played: closing the output would reset every
+        // channel's controllers behind a backup.
+        output.DeviceLost();
+    });
+    input.Open(true);
+
+    const QList<InstrumentBackup::Slot> places = InstrumentBackup::Slots();
+    const InstrumentBackup::Result result = InstrumentBackup::Run(fetcher, [&](int index) {
+        context.progress(QStringLiteral("Voice %1 of %2: %3")
+                     .arg(index + 1)
+                     .arg(places.size())
+                     .arg(BankSendPlan::PlaceText(places[index].form, places[index].slot)));
+        return !wait.stopped();
+    });
+    context.progress(QString());
+
+    if (result.fetched == 0) {
+        if (!result.failure.isEmpty())
+            throw VentaroError(result.failure);
+        if (result.stopped)
+            throw VentaroError(QStringLiteral("Stopped before a voice came: nothing was saved."));
+        throw VentaroError(QStringLiteral("The instrument did not answer. Check --in, --out and "
+                                          "--device (see \"ventaro find\"): nothing was saved."));
+    }
+    DumpFile::Write(options.file, result.bank);
+    if (!result.missed.isEmpty())
+        context.say(
+            QStringLiteral("Not answered: %1").arg(InstrumentBackup::PlacesText(result.missed)));
+    if (result.stopped)
+        context.say(QStringLiteral("Stopped before the end."));
+    if (!result.failure.isEmpty())
+        context.say(result.failure);
+    if (context.errIsTerminal)
+        context.err << QStringLiteral("%1 of %2 voices saved to %3\n")
+                           .arg(result.fetched)
+                           .arg(places.size())
+                           .arg(QDir::toNativeSeparators(options.file));
+    context.err.flush();
+    return result.fetched == places.size() ? int(CommandLine::Success)
+                                           : int(CommandLine::Failure);
+}

@@ -1,0 +1,37 @@
+#include "FindCommand.h"
+
+#include "CommandArguments.h"
+#include "CommandContext.h"
+#include "InstrumentFinder.h"
+#include "ProgramMidi.h"
+#include "StoppableWait.h"
+#include "VentaroError.h"
+
+void FindCommand::Parse(const QStringList &words)
+{
+    CommandArguments::Parse(words, {}, 0);
+}
+
+int FindCommand::Run(CommandContext &context)
+{
+    ProgramMidi &midi = context.midi();
+    StoppableWait wait;
+    InstrumentFinder finder(midi.platform());
+    const QList<InstrumentFinder::Found> found = finder.Run(
+        [&](int milliseconds) { return wait(milliseconds); },
+        [&](int index, int count, const QString &output) {
+            context.progress(
+                QStringLiteral("Asking on %1 (%2 of %3)...").arg(output).arg(index + 1).arg(count));
+            return !wait.stopped();
+        });
+    context.progress(QString());
+    for (const InstrumentFinder::Found &one : found)
+        context.out << one.input << '\t' << one.output << '\t' << one.deviceNumber + 1 << '\n';
+    context.out.flush();
+    if (found.isEmpty())
+        throw VentaroError(wait.stopped()
+                               ? QStringLiteral("Stopped before any instrument answered.")
+                               : QStringLiteral("No instrument answered on any MIDI device. Check "
+                                                "that it is connected and switched on."));
+    return 0;
+}
