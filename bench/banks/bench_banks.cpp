@@ -1,17 +1,25 @@
 // Banks: listing the voices of a 1 MiB bank, then "Send all" of the 64
 // internal voices of a real bank to the standalone simulator over a private
 // JACK server, against the pacing configured (wire time at 3125 bytes/s
-// plus the gap). Prints figures; never fails on time.
+// plus the gap); then a backup by request of the 70 voices of a simulator
+// loaded with the same bank, against the wire time of those requests and
+// answers on a MIDI cable. Prints figures; never fails on time.
 
 #include "BankSender.h"
+#include "EventWait.h"
+#include "InstrumentBackup.h"
+#include "InstrumentRequests.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "RegRoot.h"
 #include "RtMidiPlatform.h"
+#include "StoppableWait.h"
 #include "SystemSleeper.h"
+#include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "VoiceBank.h"
+#include "VoiceFetcher.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,6 +35,7 @@ namespace {
 
 constexpr int ListRounds = 21;
 constexpr int SendRounds = 3;
+constexpr int BackupRounds = 3;
 constexpr int GapMs = BankSender::DefaultGapMs;
 constexpr int TimeoutMs = 5000;
 
@@ -49,6 +58,97 @@ QByteArray megabyteBank(const QByteArray &bank)
     while (bytes.size() + bank.size() <= VoiceBank::MaxFileBytes)
         bytes += bank;
     return bytes;
+}
+
+// A backup by request of the 70 voices of a simulator loaded with the
+// real bank: as the window does (input seen at the end of each 10 ms wait
+// step) and as `ventaro backup` does (the wait woken by each message).
+struct BackupFigures
+{
+    std::vector<double> windowMs;
+    std::vector<double> commandLineMs;
+    int fetched = 70;
+    QString error;
+};
+
+BackupFigures measureBackup(const JackRig &server, const QTemporaryDir &folder)
+{
+    BackupFigures figures;
+    JackRig rig(folder.filePath(QStringLiteral("backup")));
+    rig.joinServer(server.serverName());
+    const QString name = QStringLiteral("Backup");
+    if (!rig.startSimulator(QStringLiteral(VENTARO_SIMULATOR),
+                            {QStringLiteral("--name"), name, QStringLiteral("--bank"),
+                             QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx")},
+                            &figures.error)) {
+        rig.stop();
+        return figures;
+    }
+    {
+        SystemSleeper clock;
+        RtMidiPlatform platform(clock, RtMidiPlatform::Backend::Jack,
+                                QStringLiteral("ventaro-bench-backup"));
+        const RegRoot settings = RegRoot::iniFile(folder.filePath(QStringLiteral("backup.ini")));
+        TVLManager manager(nullptr, &platform, settings);
+        manager.MidiOut()->setDeviceName(name + QStringLiteral(" IN:MIDI"));
+        TMidiCorvoIn &input = *manager.MidiIn();
+        input.setDeviceName(name + QStringLiteral(" OUT:MIDI"));
+        StoppableWait stoppable;
+        for (const bool window : {true, false}) {
+            VoiceFetcher fetcher(
+                [&](const QByteArray &request) { manager.SendSysEx(request); },
+                [&](int milliseconds) {
+                    if (!window)
+                        return stoppable(milliseconds);
+                    EventWait::For(milliseconds);
+                    return true;
+                },
+                0);
+            input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
+                if (data && length > 0)
+                    fetcher.Take(QByteArrayView(data, length));
+                stoppable.Wake();
+            };
+            input.Open(true);
+            for (int round = 0; round < BackupRounds; ++round) {
+                QElapsedTimer timer;
+                timer.start();
+                const InstrumentBackup::Result result = InstrumentBackup::Run(fetcher);
+                (window ? figures.windowMs : figures.commandLineMs)
+                    .push_back(double(timer.nsecsElapsed()) / 1e6);
+                figures.fetched = std::min(figures.fetched, result.fetched);
+            }
+            input.Stop();
+            input.OnSysexReceived = nullptr;
+        }
+        manager.CloseOutput();
+    }
+    rig.stop();
+    return figures;
+}
+
+void printBackup(const BackupFigures &figures)
+{
+    if (figures.windowMs.empty()) {
+        std::printf("backup not measured: %s\n", qPrintable(figures.error));
+        return;
+    }
+    // What the same exchange takes on a MIDI cable: a request per block
+    // (two per custom voice, one per internal voice) and the voices back.
+    const int requests = VoiceDump::CustomSlotCount * 2 + VoiceDump::InternalSlotCount;
+    const qint64 bytes = qint64(requests) * InstrumentRequests::DumpRequestLength
+                         + qint64(VoiceDump::CustomSlotCount) * VoiceDump::CustomLength
+                         + qint64(VoiceDump::InternalSlotCount) * VoiceDump::InternalLength;
+    const double wireMs = double(BankSender::WireTimeNs(int(bytes))) / 1e6;
+    const double window = median(figures.windowMs);
+    const double commandLine = median(figures.commandLineMs);
+    std::printf("backup of 70 voices by request over JACK (%d whole in the worst round), median "
+                "of %d: as the window waits %.1f ms, as \"ventaro backup\" waits %.1f ms\n",
+                figures.fetched, BackupRounds, window, commandLine);
+    std::printf("wire-time limit of the same %lld bytes (%d requests and the voices) at 3125 "
+                "bytes/s: %.1f ms; ratio window %.3f, command line %.3f\n",
+                static_cast<long long>(bytes), requests, wireMs, window / wireMs,
+                commandLine / wireMs);
 }
 
 } // namespace
@@ -142,6 +242,7 @@ int main(int argc, char *argv[])
         }
         manager.CloseOutput();
     }
+    const BackupFigures backup = measureBackup(rig, folder);
     rig.stop();
     const double took = median(sendMs);
     std::printf("\"Send all\" of %lld internal voices over JACK, gap %d ms: %.1f ms "
@@ -149,5 +250,6 @@ int main(int argc, char *argv[])
                 static_cast<long long>(plan.steps.size()), GapMs, took, SendRounds, configuredMs,
                 took / configuredMs);
     std::printf("wire-time limit alone (64 x 55.68 ms on a MIDI cable): %.1f ms\n", wireOnlyMs);
+    printBackup(backup);
     return 0;
 }
