@@ -53,6 +53,11 @@ function(ventaro_test name)
     LABELS "${ARG_LABELS}"
     TIMEOUT ${ARG_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/data;${ARG_ENV}")
+  # JACK servers of different tests meet in libjack's shared registry of
+  # servers: tests that start servers run one at a time (the rest in parallel).
+  if("jack" IN_LIST ARG_LABELS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK jack_servers)
+  endif()
 endfunction()
 
 # ventaro_bench(<name> SOURCES <files>... LIBS <targets>...)
