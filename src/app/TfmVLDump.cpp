@@ -638,7 +638,7 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
         return;
     BankSender::StoreGapMs(m_settings, where.gapMs());
     // A voice that cannot go where asked stops everything before the first byte.
-    const BankSendPlan plan = BankSendPlan::Make(bank, where.options());
+    const BankSendPlan plan = BankSendPlan::Make(bank, where.options(), translate);
     if (plan.steps.isEmpty())
         return;
 

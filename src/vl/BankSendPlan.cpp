@@ -10,20 +10,30 @@ bool canGo(VoiceDump::Form voice, VoiceDump::Form to)
     return voice == VoiceDump::Form::Full || voice == to;
 }
 
-[[noreturn]] void cannotGo(const VoiceBank &bank, int index, VoiceDump::Form to)
+QString textIn(const BankSendPlan::Translate &translate, const QString &text)
+{
+    return translate ? translate(text) : text;
+}
+
+[[noreturn]] void cannotGo(const VoiceBank &bank, int index, VoiceDump::Form to,
+                           const BankSendPlan::Translate &translate)
 {
     const VoiceBank::Voice &voice = bank.voices[index];
     const QString text = voice.form == VoiceDump::Form::Custom
                              ? QStringLiteral("Voice %1 \"%2\" is a custom voice and cannot be sent to %3.")
                              : QStringLiteral("Voice %1 \"%2\" is an internal voice and cannot be sent to %3.");
-    throw VentaroError(text.arg(index + 1).arg(voice.name.trimmed(), BankSendPlan::PlaceText(to, 0)));
+    throw VentaroError(textIn(translate, text)
+                           .arg(index + 1)
+                           .arg(voice.name.trimmed(), BankSendPlan::PlaceText(to, 0)));
 }
 
-[[noreturn]] void pastLastSlot(const VoiceBank &bank, int index, VoiceDump::Form to, int slot)
+[[noreturn]] void pastLastSlot(const VoiceBank &bank, int index, VoiceDump::Form to, int slot,
+                               const BankSendPlan::Translate &translate)
 {
-    throw VentaroError(QStringLiteral("Voice %1 \"%2\" would go to %3: there is no such slot.")
-                           .arg(index + 1)
-                           .arg(bank.voices[index].name.trimmed(), BankSendPlan::PlaceText(to, slot)));
+    throw VentaroError(
+        textIn(translate, QStringLiteral("Voice %1 \"%2\" would go to %3: there is no such slot."))
+            .arg(index + 1)
+            .arg(bank.voices[index].name.trimmed(), BankSendPlan::PlaceText(to, slot)));
 }
 
 } // namespace
@@ -55,17 +65,18 @@ QString BankSendPlan::PlaceText(VoiceDump::Form to, int slot)
     return QStringLiteral("Current");
 }
 
-BankSendPlan BankSendPlan::Make(const VoiceBank &bank, const Options &options)
+BankSendPlan BankSendPlan::Make(const VoiceBank &bank, const Options &options,
+                                const Translate &translate)
 {
     BankSendPlan plan;
     // The next slot of a run of consecutive slots.
     const auto place = [&](int index, VoiceDump::Form to, int &nextSlot) {
         if (!canGo(bank.voices[index].form, to))
-            cannotGo(bank, index, to);
+            cannotGo(bank, index, to, translate);
         Step step{index, to, 0};
         if (to != VoiceDump::Form::Full) {
             if (nextSlot < 1 || nextSlot > SlotCount(to))
-                pastLastSlot(bank, index, to, nextSlot);
+                pastLastSlot(bank, index, to, nextSlot, translate);
             step.slot = nextSlot++;
         }
         plan.steps.append(step);

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Where each voice of a bank goes when the whole bank is sent, worked out
@@ -48,9 +49,13 @@ public:
     // Voices left out (full voices with nowhere to go), as indexes.
     QList<int> leftOut;
 
+    using Translate = std::function<QString(const QString &)>;
+
     // The plan for `bank`; a voice that cannot go where asked, or voices
-    // that run past the last slot, raise VentaroError naming the voice.
-    static BankSendPlan Make(const VoiceBank &bank, const Options &options);
+    // that run past the last slot, raise VentaroError naming the voice, its
+    // text through `translate` (may be empty) before the names go in.
+    static BankSendPlan Make(const VoiceBank &bank, const Options &options,
+                             const Translate &translate = {});
 
     // The bytes that put `voice` where `step` says, sealed for `deviceId`.
     static QByteArray Message(const VoiceBank::Voice &voice, const Step &step, quint8 deviceId);

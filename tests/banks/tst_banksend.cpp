@@ -97,6 +97,7 @@ class TestBankSend : public QObject
 private slots:
     void plan_data();
     void plan();
+    void refusalsTranslated();
     void realBanksLeaveByteExact_data();
     void realBanksLeaveByteExact();
     void pacedByWireTimeAndGap();
@@ -154,6 +155,24 @@ void TestBankSend::plan()
              QStringLiteral("0>Internal 63 1>Internal 64"));
     QVERIFY_THROWS_EXCEPTION(VentaroError,
                              BankSendPlan::Make(two, consecutive(Form::Internal, 64)));
+}
+
+// A refusal's text is translated before the voice's number, name and place
+// go in, so that a catalog can hold it.
+void TestBankSend::refusalsTranslated()
+{
+    const BankSendPlan::Translate translate = [](const QString &text) {
+        return text.startsWith(QLatin1String("Voice %1 \"%2\" is a custom voice"))
+                   ? QStringLiteral("Voix %1 « %2 » : Custom, pas vers %3.")
+                   : text;
+    };
+    QString text;
+    try {
+        BankSendPlan::Make(mixedBank(), consecutive(Form::Internal, 1), translate);
+    } catch (const VentaroError &e) {
+        text = e.text();
+    }
+    QCOMPARE(text, QStringLiteral("Voix 2 « Cus Thre » : Custom, pas vers Internal."));
 }
 
 void TestBankSend::realBanksLeaveByteExact_data()
