@@ -36,15 +36,21 @@ function(ventaro_library name)
 endfunction()
 
 # ventaro_test(<name> SOURCES <files>... LIBS <targets>... LABELS <labels>...
-#              [ENV <VAR=value>...] [TIMEOUT <seconds>])
+#              [ENV <VAR=value>...] [TIMEOUT <seconds>] [SIMULATOR])
 # One QtTest executable, registered in CTest with the offscreen platform.
+# SIMULATOR: the test starts the standalone simulator, whose path it gets
+# as VENTARO_SIMULATOR and which is built before it.
 function(ventaro_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "SIMULATOR" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     VENTARO_DATA_DIR="${VENTARO_DATA_DIR}"
     VENTARO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  if(ARG_SIMULATOR)
+    target_compile_definitions(${name} PRIVATE VENTARO_SIMULATOR="$<TARGET_FILE:ventaro-sim>")
+    add_dependencies(${name} ventaro-sim)
+  endif()
   add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)

@@ -796,9 +796,7 @@ void TfmVLDump::btnBackupClick()
         if (!result.failure.isEmpty())
             throw VentaroError(result.failure);
         if (!result.stopped)
-            throw VentaroError(translate(QStringLiteral(
-                "The instrument did not answer. Check \"Midi In:\", \"Midi Out:\" and \"Device "
-                "Number\", or dump the voice from its panel.")));
+            throw VentaroError(translate(VoiceFetcher::NotAnsweredText));
         return;
     }
     QString report = translate(QStringLiteral("Voices fetched: %1 of %2."))

@@ -204,9 +204,7 @@ void TfmMidiIn::btnAskClick()
         return; // the voice completed the window, or the user closed it
     ui->btnAsk->setEnabled(true);
     if (result.outcome == VoiceFetcher::Outcome::NotAnswered) {
-        const QString text = QStringLiteral(
-            "The instrument did not answer. Check \"Midi In:\", \"Midi Out:\" and \"Device "
-            "Number\", or dump the voice from its panel.");
+        const QString &text = VoiceFetcher::NotAnsweredText;
         m_prompts.message(this, QMessageBox::Information, windowTitle(),
                           m_translation ? m_translation->Translate(text) : text, QMessageBox::Ok);
     }

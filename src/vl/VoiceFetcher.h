@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 #include <functional>
 
@@ -25,6 +26,11 @@ public:
     static constexpr int AnswerTimeoutMs = 1000;
 
     enum class Outcome { Whole, NotAnswered, Stopped };
+
+    // What the windows tell the user when a voice asked for did not come.
+    static inline const QString NotAnsweredText = QStringLiteral(
+        "The instrument did not answer. Check \"Midi In:\", \"Midi Out:\" and \"Device "
+        "Number\", or dump the voice from its panel.");
 
     struct Result
     {
