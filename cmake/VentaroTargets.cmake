@@ -1,11 +1,13 @@
-# ventaro_library(<name> [QT <modules>...] [DEPS <targets>...] [EXCLUDE <file names>...])
+# ventaro_library(<name> QT <modules>... [DEPS <targets>...] [PRIVATE_DEPS <targets>...]
+#                  [EXCLUDE <file names>...])
 # Builds the static library ventaro_<name> from every .cpp, .h and .ui file
-# of the calling folder, and links it to the given Qt modules (default Core,
-# Gui and Widgets) and targets.
+# of the calling folder. QT names the Qt modules its code uses; DEPS are the
+# targets its headers include (users get them too), PRIVATE_DEPS those only
+# its sources include.
 function(ventaro_library name)
-  cmake_parse_arguments(ARG "" "" "QT;DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "QT;DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   if(NOT ARG_QT)
-    set(ARG_QT Core Gui Widgets)
+    message(FATAL_ERROR "ventaro_library(${name}): name the Qt modules it uses (QT Core ...)")
   endif()
   list(TRANSFORM ARG_QT PREPEND "Qt6::" OUTPUT_VARIABLE qt_targets)
   file(GLOB sources CONFIGURE_DEPENDS
@@ -31,8 +33,51 @@ function(ventaro_library name)
   add_library(ventaro::${name} ALIAS ventaro_${name})
   target_include_directories(ventaro_${name} ${scope} "${CMAKE_CURRENT_SOURCE_DIR}")
   target_link_libraries(ventaro_${name} ${scope} ${qt_targets} ${ARG_DEPS})
+  if(ARG_PRIVATE_DEPS)
+    target_link_libraries(ventaro_${name} PRIVATE ${ARG_PRIVATE_DEPS})
+  endif()
   target_compile_definitions(ventaro_${name} ${scope}
     VENTARO_VERSION="${PROJECT_VERSION}")
+endfunction()
+
+# ventaro_forbid_link(<module> TARGETS <targets>...)
+# Stops the configuration when one of the targets links <module> (e.g.
+# Qt6::Widgets), directly or through any library it links: the layers below
+# the windows must stay usable without a display.
+function(ventaro_forbid_link module)
+  cmake_parse_arguments(ARG "" "" "TARGETS" ${ARGN})
+  foreach(top IN LISTS ARG_TARGETS)
+    set(queue ${top})
+    set(seen)
+    while(queue)
+      list(POP_FRONT queue target)
+      if(target IN_LIST seen OR NOT TARGET ${target})
+        continue()
+      endif()
+      list(APPEND seen ${target})
+      get_target_property(real ${target} ALIASED_TARGET)
+      if(real)
+        set(target ${real})
+      endif()
+      set(links)
+      foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+        get_target_property(value ${target} ${property})
+        if(value)
+          list(APPEND links ${value})
+        endif()
+      endforeach()
+      foreach(link IN LISTS links)
+        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+        if(link STREQUAL module)
+          message(FATAL_ERROR "${top} links ${module} (through ${target}); "
+                              "only the window libraries may.")
+        endif()
+        if(link MATCHES "^ventaro")
+          list(APPEND queue ${link})
+        endif()
+      endforeach()
+    endwhile()
+  endforeach()
 endfunction()
 
 # ventaro_test(<name> SOURCES <files>... LIBS <targets>... LABELS <labels>...
