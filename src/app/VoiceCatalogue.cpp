@@ -84,8 +84,9 @@ std::array<VoiceCatalogue::ShortMessage, 3> VoiceCatalogue::patchSelectMessages(
 {
     const auto row = static_cast<quint8>(bank);
     return {{
-        {kControlChange, kBankSelectMsb, static_cast<quint8>(kBankSelectMsbBase + row)},
-        {kControlChange, kBankSelectLsb, row},
+        {kControlChange, Vl70Protocol::BankSelectMsb,
+         static_cast<quint8>(Vl70Protocol::BankMsbBase + row)},
+        {kControlChange, Vl70Protocol::BankSelectLsb, row},
         {kProgramChange, static_cast<quint8>(patchRow & 0x7F), 0},
     }};
 }

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include "Vl70Protocol.h"
+
 #include <array>
 
 // What the patch list shows and what selecting a patch sends: PROM types,
@@ -16,7 +18,7 @@ public:
     enum Bank { Preset1 = 0, Preset2 = 1, Custom = 2, Internal = 3 };
 
     static constexpr int kPromTypeCount = 3;
-    static constexpr int kBankCount = 4;
+    static constexpr int kBankCount = Vl70Protocol::BankCount;
 
     // One channel message as handed to the device manager.
     struct ShortMessage
@@ -29,9 +31,6 @@ public:
 
     static constexpr quint8 kControlChange = 0xB0;   // channel 1
     static constexpr quint8 kProgramChange = 0xC0;   // channel 1
-    static constexpr quint8 kBankSelectMsb = 0;      // controller number
-    static constexpr quint8 kBankSelectLsb = 32;     // controller number
-    static constexpr quint8 kBankSelectMsbBase = 33; // MSB value of bank row 0
 
     // Number of patches of a bank: 128, 128, 6, 64.
     static int bankSize(Bank bank);

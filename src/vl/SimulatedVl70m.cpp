@@ -4,6 +4,7 @@
 
 #include "Sleeper.h"
 #include "VoiceConversion.h"
+#include "Vl70Protocol.h"
 #include "VoiceDump.h"
 
 #include <algorithm>
@@ -11,22 +12,10 @@
 
 namespace {
 
-// SysEx kinds in the high nibble of the device byte.
-constexpr quint8 KindMask = 0x70;
-constexpr quint8 BulkDumpKind = 0x00;
-constexpr quint8 ParameterChangeKind = 0x10;
-constexpr quint8 DumpRequestKind = InstrumentRequests::DumpRequestGroup;
+using P = Vl70Protocol;
+
 // The four version bytes of the identity reply (any are accepted).
 constexpr std::array<quint8, 4> IdentityVersion = {0x01, 0x00, 0x00, 0x00};
-
-// Remote switch: F0 43 1n 57 0A 00 switch value F7.
-constexpr int RemoteSwitchLength = 9;
-constexpr quint8 RemoteAddressHigh = 0x0A;
-constexpr quint8 RemoteAddressMid = 0x00;
-constexpr int RemoteSwitchOffset = 6;
-constexpr int RemoteValueOffset = 7;
-constexpr quint8 RemotePress = 0x01;
-constexpr quint8 RemoteRelease = 0x00;
 
 // Status bytes.
 constexpr quint8 StatusBit = 0x80;
@@ -40,18 +29,11 @@ constexpr quint8 SystemCommon = 0xF0;
 constexpr quint8 FirstRealTime = 0xF8;
 constexpr quint8 SysExEnd = VoiceDump::SysExEnd;
 
-// Controllers and the bank select values: MSB 33 + bank, LSB bank.
-constexpr int BankSelectMsb = 0;
-constexpr int BankSelectLsb = 32;
-constexpr int BankMsbBase = 33;
-constexpr int BankCount = 4;
+constexpr int BankCount = P::BankCount;
 constexpr std::array<int, BankCount> ProgramsInBank = {128, 128, VoiceDump::CustomSlotCount,
                                                        VoiceDump::InternalSlotCount};
 constexpr std::array<const char *, BankCount> BankNames = {"Preset 1", "Preset 2", "Custom",
                                                            "Internal"};
-
-// Receive channel of the voice (channel 1).
-constexpr int VoiceChannel = 0;
 
 // Length of the message each status byte starts; a status byte missing
 // here starts no message of its own.
@@ -166,7 +148,7 @@ QString nameIn(const QByteArray &fullDump)
 } // namespace
 
 SimulatedVl70m::SimulatedVl70m(Sleeper &clock)
-    : m_clock(clock), m_bankMsb(BankMsbBase), m_bankLsb(0)
+    : m_clock(clock), m_bankMsb(P::BankMsbBase), m_bankLsb(0)
 {
     m_editBuffer = makeVoice(EditBufferName, EditBufferSeed, m_deviceNumber);
     for (int slot = 1; slot <= VoiceDump::CustomSlotCount; ++slot)
@@ -297,14 +279,14 @@ void SimulatedVl70m::handleSysEx(const QByteArray &message, Outgoing &out)
                    .arg(m_deviceNumber));
         return;
     }
-    switch (deviceByte & KindMask) {
-    case BulkDumpKind:
+    switch (deviceByte & P::GroupMask) {
+    case P::BulkDumpGroup:
         handleBulkBlock(message);
         break;
-    case ParameterChangeKind:
+    case P::ParameterChangeGroup:
         handleParameterChange(message, out);
         break;
-    case DumpRequestKind:
+    case InstrumentRequests::DumpRequestGroup:
         handleDumpRequest(message, out);
         break;
     default:
@@ -410,24 +392,24 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
 
 void SimulatedVl70m::handleParameterChange(const QByteArray &message, Outgoing &out)
 {
-    if (message.size() != RemoteSwitchLength
-        || byteAt(message, VoiceDump::CountHighOffset) != RemoteAddressHigh
-        || byteAt(message, VoiceDump::CountLowOffset) != RemoteAddressMid) {
+    if (message.size() != P::RemoteSwitchLength
+        || byteAt(message, VoiceDump::CountHighOffset) != P::RemoteSwitchAddressHigh
+        || byteAt(message, VoiceDump::CountLowOffset) != P::RemoteSwitchAddressMid) {
         ignore(QStringLiteral("parameter change %1 (not simulated)")
                    .arg(hex(message, 0, message.size())));
         return;
     }
-    const int button = byteAt(message, RemoteSwitchOffset);
-    const quint8 value = byteAt(message, RemoteValueOffset);
+    const int button = byteAt(message, P::RemoteSwitchOffset);
+    const quint8 value = byteAt(message, P::RemoteValueOffset);
     if (button >= SimPanel::ButtonCount) {
         ignore(QStringLiteral("remote switch %1 does not exist").arg(button));
         return;
     }
-    if (value == RemoteRelease) {
+    if (value == P::RemoteSwitchRelease) {
         record(QStringLiteral("button %1 released").arg(SimPanel::buttonName(button)));
         return;
     }
-    if (value != RemotePress) {
+    if (value != P::RemoteSwitchPress) {
         ignore(QStringLiteral("remote switch %1 with value %2")
                    .arg(button)
                    .arg(value));
@@ -573,16 +555,16 @@ void SimulatedVl70m::handleChannelMessage(const QByteArray &message)
         ++m_noteOffs;
         return;
     }
-    if (channel != VoiceChannel) {
+    if (channel != P::VoiceChannel) {
         record(QStringLiteral("channel %1 message %2 not used")
                  .arg(channel + 1)
                  .arg(hex(message, 0, message.size())));
         return;
     }
-    if (kind == ControlChange && data1 == BankSelectMsb) {
+    if (kind == ControlChange && data1 == P::BankSelectMsb) {
         m_bankMsb = data2;
         record(QStringLiteral("bank select MSB %1").arg(data2));
-    } else if (kind == ControlChange && data1 == BankSelectLsb) {
+    } else if (kind == ControlChange && data1 == P::BankSelectLsb) {
         m_bankLsb = data2;
         record(QStringLiteral("bank select LSB %1").arg(data2));
     } else if (kind == ProgramChange) {
@@ -594,7 +576,7 @@ void SimulatedVl70m::handleChannelMessage(const QByteArray &message)
 
 void SimulatedVl70m::handleProgramChange(int program)
 {
-    const int bank = m_bankMsb - BankMsbBase;
+    const int bank = m_bankMsb - P::BankMsbBase;
     if (bank < 0 || bank >= BankCount || m_bankLsb != bank) {
         ignore(QStringLiteral("program change %1: no bank at MSB %2 LSB %3")
                    .arg(program)

@@ -5,6 +5,7 @@
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "VentaroError.h"
+#include "Vl70Protocol.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
 
@@ -181,18 +182,19 @@ void TVLManager::raiseSendError(int code)
 
 QByteArray TVLManager::RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber, bool release)
 {
-    const quint8 bytes[RemoteSwitchLength] = {
+    using P = Vl70Protocol;
+    const quint8 bytes[P::RemoteSwitchLength] = {
         VoiceDump::SysExStart,
         VoiceDump::ManufacturerId,
-        quint8(ParameterChangeGroup | (deviceId & VoiceDump::DeviceMask)),
+        quint8(P::ParameterChangeGroup | (deviceId & VoiceDump::DeviceMask)),
         VoiceDump::ModelId,
-        RemoteSwitchAddressHigh,
-        RemoteSwitchAddressMid,
+        P::RemoteSwitchAddressHigh,
+        P::RemoteSwitchAddressMid,
         quint8(switchNumber & SevenBitMask),
-        release ? RemoteSwitchRelease : RemoteSwitchPress,
+        release ? P::RemoteSwitchRelease : P::RemoteSwitchPress,
         VoiceDump::SysExEnd,
     };
-    return QByteArray(reinterpret_cast<const char *>(bytes), RemoteSwitchLength);
+    return QByteArray(reinterpret_cast<const char *>(bytes), P::RemoteSwitchLength);
 }
 
 void TVLManager::SendRemoteSwitch(quint8 switchNumber, bool release)

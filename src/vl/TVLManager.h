@@ -48,13 +48,6 @@ public:
     // is not read whole.
     static constexpr qint64 MaxDocFileBytes = 1024 * 1024;
 
-    // Remote switch message: F0 43 1n 57 0A 00 switch value F7.
-    static constexpr quint8 ParameterChangeGroup = 0x10;
-    static constexpr quint8 RemoteSwitchAddressHigh = 0x0A;
-    static constexpr quint8 RemoteSwitchAddressMid = 0x00;
-    static constexpr quint8 RemoteSwitchPress = 0x01;
-    static constexpr quint8 RemoteSwitchRelease = 0x00;
-    static constexpr int RemoteSwitchLength = 9;
     // How long a send waits for its block to leave before it fails. The
     // sender hands a block to the MIDI system within milliseconds; a system
     // that takes nothing for this long is as good as gone.
