@@ -87,7 +87,7 @@ std::optional<QStringList> SlotNameStore::load(VoiceCatalogue::Bank bank, int de
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
     if (bytes.size() > MaxFileBytes)
         return std::nullopt;
-    QStringList names = splitLines(bytes);
+    QStringList names = VoiceDump::LinesFromBytes(bytes);
     if (names.size() != VoiceCatalogue::bankSize(bank))
         return std::nullopt;
     return names;
@@ -105,24 +105,6 @@ void SlotNameStore::save(VoiceCatalogue::Bank bank, int deviceNumber,
         throw VentaroError(QStringLiteral("Cannot create file \"%1\". %2")
                                .arg(QDir::toNativeSeparators(path), reason));
     }
-}
-
-QStringList SlotNameStore::splitLines(const QByteArray &bytes)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes.at(i);
-        if (c != kCarriageReturn && c != kLineFeed)
-            continue;
-        lines << VoiceDump::TextFromBytes(bytes.mid(start, i - start));
-        if (c == kCarriageReturn && i + 1 < bytes.size() && bytes.at(i + 1) == kLineFeed)
-            ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size())
-        lines << VoiceDump::TextFromBytes(bytes.mid(start));
-    return lines;
 }
 
 QByteArray SlotNameStore::joinLines(const QStringList &names)

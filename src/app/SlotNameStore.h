@@ -39,11 +39,6 @@ public:
     // Replaces the file with the names, one per line, ended by CR LF. On
     // failure the previous file stays as it was and VentaroError is raised.
     void save(VoiceCatalogue::Bank bank, int deviceNumber, const QStringList &names) const;
-
-    // Lines as text editors count them: CR LF, LF and CR each end a line; a
-    // final line break starts no new line, an empty last line counts. One
-    // byte is one character, decoded as voice names are.
-    static QStringList splitLines(const QByteArray &bytes);
     // Each name one byte per character, the byte it was read from (a
     // character no byte decodes to is written as "?"); CR, LF and zero bytes
     // are written as blanks so that a name never adds a line; every line

@@ -74,12 +74,12 @@ void TVLManager::loadParamDoc(const QString &programFolder)
         // wrong length.
         const QByteArray text = readBounded(fileName, MaxDocFileBytes);
         if (text.size() <= MaxDocFileBytes)
-            m_paramDoc = SplitLines(text);
+            m_paramDoc = VoiceDump::LinesFromBytes(text);
         if (m_paramDoc.size() != DocLineCount)
             m_paramDoc.clear();
     }
     if (m_paramDoc.isEmpty())
-        m_paramDoc = SplitLines(readBounded(DocResource, MaxDocFileBytes));
+        m_paramDoc = VoiceDump::LinesFromBytes(readBounded(DocResource, MaxDocFileBytes));
 }
 
 void TVLManager::readDeviceId(const RegRoot &settings)
@@ -88,24 +88,6 @@ void TVLManager::readDeviceId(const RegRoot &settings)
     const qint32 stored = ReadRegInteger(settings, key, DeviceIdValueName, 0);
     const quint8 low = quint8(stored & DeviceIdByteMask);
     m_deviceId = low > HighestDeviceId ? 0 : low;
-}
-
-QStringList TVLManager::SplitLines(const QByteArray &text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text.at(i);
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(VoiceDump::TextFromBytes(QByteArrayView(text).sliced(start, i - start)));
-        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(VoiceDump::TextFromBytes(QByteArrayView(text).sliced(start)));
-    return lines;
 }
 
 bool TVLManager::LoadVoice(const QByteArray &stream)

@@ -114,9 +114,6 @@ public:
 
     // The remote switch message for a device number, switch and release flag.
     static QByteArray RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber, bool release);
-    // Lines of a text as text editors count them: CR LF, LF or CR end a line,
-    // a final line break starts no new line. Bytes are read as Windows-1252.
-    static QStringList SplitLines(const QByteArray &text);
 
     TRequestComplete OnRequestComplete;
     TSysexProgress OnSysExProgress;

@@ -181,6 +181,26 @@ QByteArray VoiceDump::EmptyFullDump(quint8 deviceId)
     return dump;
 }
 
+QStringList VoiceDump::LinesFromBytes(QByteArrayView bytes)
+{
+    constexpr char CarriageReturn = '\r';
+    constexpr char LineFeed = '\n';
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (c != CarriageReturn && c != LineFeed)
+            continue;
+        lines.append(TextFromBytes(bytes.sliced(start, i - start)));
+        if (c == CarriageReturn && i + 1 < bytes.size() && bytes.at(i + 1) == LineFeed)
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines.append(TextFromBytes(bytes.sliced(start)));
+    return lines;
+}
+
 QString VoiceDump::TextFromBytes(QByteArrayView bytes)
 {
     QString text;

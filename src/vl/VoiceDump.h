@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <array>
@@ -157,4 +158,8 @@ public:
     // Text of voice-name bytes, read as the Windows-1252 code page; every byte
     // gives one character, none is dropped.
     static QString TextFromBytes(QByteArrayView bytes);
+    // The lines of a text file in that code page, as text editors count
+    // them: CR LF, CR or LF ends a line; a final break starts no further
+    // line, an empty last line counts.
+    static QStringList LinesFromBytes(QByteArrayView bytes);
 };

@@ -1,5 +1,6 @@
 #include "FactoryNames.h"
 #include "SlotNameStore.h"
+#include "VoiceDump.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
 
@@ -202,6 +203,8 @@ void CatalogueTest::splitLines_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("empty file") << QByteArray() << QStringList();
+    QTest::newRow("one line, no break") << QByteArray("a") << QStringList{"a"};
+    QTest::newRow("8-bit text") << QByteArray("r\xe9serve \x80") << QStringList{"réserve €"};
     QTest::newRow("no final break") << QByteArray("a\r\nb") << QStringList{"a", "b"};
     QTest::newRow("final CR LF starts no line") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
     QTest::newRow("empty last line counts") << QByteArray("a\r\nb\r\n\r\n") << QStringList{"a", "b", ""};
@@ -218,7 +221,7 @@ void CatalogueTest::splitLines()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
-    QCOMPARE(SlotNameStore::splitLines(bytes), lines);
+    QCOMPARE(VoiceDump::LinesFromBytes(bytes), lines);
 }
 
 void CatalogueTest::joinLines_data()

@@ -9,6 +9,7 @@
 #include "MemoryMeter.h"
 #include "ScratchFolder.h"
 #include "SlotNameStore.h"
+#include "VoiceDump.h"
 
 
 #include <cstddef>
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(!names);
         return 0;
     }
-    const QStringList lines = SlotNameStore::splitLines(file);
+    const QStringList lines = VoiceDump::LinesFromBytes(file);
     const bool fits = lines.size() == VoiceCatalogue::bankSize(bank);
     FUZZ_CHECK(names.has_value() == fits);
     if (!names)

@@ -13,6 +13,7 @@
 #include "ScratchFolder.h"
 #include "SystemSleeper.h"
 #include "TVLManager.h"
+#include "VoiceDump.h"
 
 #include <QDir>
 
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     FUZZ_CHECK(doc.size() == TVLManager::DocLineCount);
     const bool own = text.size() <= TVLManager::MaxDocFileBytes
-                     && TVLManager::SplitLines(text).size() == TVLManager::DocLineCount;
-    FUZZ_CHECK(doc == (own ? TVLManager::SplitLines(text) : rig->builtIn));
+                     && VoiceDump::LinesFromBytes(text).size() == TVLManager::DocLineCount;
+    FUZZ_CHECK(doc == (own ? VoiceDump::LinesFromBytes(text) : rig->builtIn));
     return 0;
 }

@@ -172,26 +172,6 @@ private slots:
         QCOMPARE(rig.make().ParamDoc().first(), QStringLiteral("réserve €"));
     }
 
-    void splitLines_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("empty") << QByteArray() << QStringList();
-        QTest::newRow("one, no break") << QByteArray("a") << QStringList{"a"};
-        QTest::newRow("one, final break") << QByteArray("a\r\n") << QStringList{"a"};
-        QTest::newRow("empty last line") << QByteArray("a\r\n\r\n") << QStringList{"a", ""};
-        QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
-        QTest::newRow("CR") << QByteArray("a\rb") << QStringList{"a", "b"};
-        QTest::newRow("LF CR is two breaks") << QByteArray("a\n\rb") << QStringList{"a", "", "b"};
-        QTest::newRow("only a break") << QByteArray("\r\n") << QStringList{""};
-    }
-    void splitLines()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(QStringList, expected);
-        QCOMPARE(TVLManager::SplitLines(text), expected);
-    }
-
     void loadFullKeepsSlot()
     {
         Rig rig;
