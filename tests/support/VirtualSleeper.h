@@ -8,7 +8,7 @@
 
 // The tests' one clock: it moves only when someone waits on it (or a test
 // moves it), so the spacing of what is stamped with it is exact and no test
-// takes real time. Records every wait the window thread makes.
+// takes real time. Records every wait, in order.
 class VirtualSleeper : public Sleeper
 {
 public:
