@@ -1,13 +1,11 @@
-#include "LoopbackMidi.h"
+#include "MainWindowRig.h"
 #include "RegEdit.h"
-#include "ScriptedPrompts.h"
 #include "SimulatedVl70mDevice.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "TfmVLDump.h"
 #include "TranslationService.h"
-#include "VirtualSleeper.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -25,97 +23,21 @@ namespace {
 const QString kMidiKey = QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi");
 const QString kPromKey = QStringLiteral("Software\\Tervalinduna\\VL70-m");
 
-// One sent message as the platform recorded it.
-struct Sent
-{
-    qint64 timeNs;
-    QByteArray bytes;
-};
-
-// A window on loopback devices, with its own settings file and slot folder.
-// The window is declared last so that it goes before the platform.
-struct Rig
-{
-    VirtualSleeper sleeper;
-    LoopbackMidi platform{&sleeper};
-    ScriptedPrompts prompts;
-    QTemporaryDir dir;
-    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
-    std::unique_ptr<TfmVLDump> window;
-
-    TfmVLDump &open(TranslationService *translation = nullptr)
-    {
-        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-            platform, prompts, sleeper, settings, dir.path(), translation});
-        return *window;
-    }
-    template <typename T = QWidget>
-    T *child(const char *name) const
-    {
-        T *w = window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
-    QComboBox *combo(const char *name) const { return child<QComboBox>(name); }
-    // The user picks a row of a list.
-    void choose(const char *name, int row) const
-    {
-        QComboBox *box = combo(name);
-        box->setCurrentIndex(row);
-        emit box->activated(row);
-    }
-    QStringList rows(const char *name) const
-    {
-        QStringList list;
-        for (int i = 0; i < combo(name)->count(); ++i)
-            list << combo(name)->itemText(i);
-        return list;
-    }
-    QList<Sent> sent() const
-    {
-        QList<Sent> list;
-        for (const LoopbackCall &c : platform.calls()) {
-            if (c.function == QLatin1String("outShortMessage")
-                || c.function == QLatin1String("outLongMessage"))
-                list.append({c.timeNs, c.bytes});
-        }
-        return list;
-    }
-    QStringList sentHex() const
-    {
-        QStringList list;
-        for (const Sent &s : sent())
-            list << QString::fromLatin1(s.bytes.toHex(' '));
-        return list;
-    }
-    QStringList callNames() const
-    {
-        QStringList list;
-        for (const LoopbackCall &c : platform.calls())
-            list << c.function;
-        return list;
-    }
-    void writeFile(const QString &name, const QByteArray &bytes) const
-    {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
-    }
-    QByteArray readFile(const QString &name) const
-    {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    bool exists(const QString &name) const { return QFileInfo::exists(dir.filePath(name)); }
-};
-
 QByteArray slotFile(const QString &prefix, int count, const QByteArray &end = "\r\n")
 {
     QByteArray bytes;
     for (int i = 1; i <= count; ++i)
         bytes += QByteArray::number(i) + ": " + prefix.toLatin1() + QByteArray::number(i) + end;
     return bytes;
+}
+
+// The window as the user sees it, sending to the first output device.
+TfmVLDump &showOnFirstOutput(MainWindowRig &rig)
+{
+    TfmVLDump &w = rig.open();
+    w.show();
+    rig.choose("cbxMidiOut", 0);
+    return w;
 }
 
 } // namespace
@@ -156,7 +78,7 @@ private slots:
 
 void MainWindowTest::firstStart()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Port A"));
     rig.platform.addDevicePair(QStringLiteral("Port B"));
     TfmVLDump &w = rig.open();
@@ -190,7 +112,7 @@ void MainWindowTest::firstStart()
 
 void MainWindowTest::noInputDevice()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addOutputDevice(QStringLiteral("Out only"));
     rig.open();
     QCOMPARE(rig.combo("cbxMidiIn")->count(), 0);
@@ -223,7 +145,7 @@ void MainWindowTest::storedRows()
     QFETCH(int, promRow);
     QFETCH(int, managerId);
     QFETCH(QString, patch5);
-    Rig rig;
+    MainWindowRig rig;
     WriteRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), id);
     WriteRegInteger(rig.settings, kPromKey, QStringLiteral("Prom"), prom);
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("c"), 6));
@@ -239,7 +161,7 @@ void MainWindowTest::storedRows()
 
 void MainWindowTest::storedDeviceNumber()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Synth"));
     WriteRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), 2);
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("one"), 6));
@@ -260,7 +182,7 @@ void MainWindowTest::storedDeviceNumber()
 
 void MainWindowTest::rememberedPorts()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("First"));
     rig.platform.addDevicePair(QStringLiteral("Second"));
     WriteRegString(rig.settings, kMidiKey, QStringLiteral("In"), QStringLiteral("second"));
@@ -288,7 +210,7 @@ void MainWindowTest::inputOpenedAtStart()
 {
     QFETCH(QString, name);
     QFETCH(bool, opened);
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(name);
     WriteRegString(rig.settings, kMidiKey, QStringLiteral("In"), name);
     TfmVLDump &w = rig.open();
@@ -301,7 +223,7 @@ void MainWindowTest::inputOpenedAtStart()
 
 void MainWindowTest::choosePorts()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("First"));
     rig.platform.addDevicePair(QStringLiteral("Second"));
     TfmVLDump &w = rig.open();
@@ -330,7 +252,7 @@ void MainWindowTest::portOpenFailure_data()
 void MainWindowTest::portOpenFailure()
 {
     QFETCH(bool, input);
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("First"));
     rig.platform.addDevicePair(QStringLiteral("Broken"));
     TfmVLDump &w = rig.open();
@@ -350,11 +272,9 @@ void MainWindowTest::portOpenFailure()
 
 void MainWindowTest::bankChangeKeepsOrResetsRow()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Synth"));
-    TfmVLDump &w = rig.open();
-    w.show();
-    rig.choose("cbxMidiOut", 0);
+    showOnFirstOutput(rig);
     rig.choose("cbxPatch", 99);
     rig.sleeper.waits.clear();
     rig.platform.clearCalls();
@@ -378,7 +298,7 @@ void MainWindowTest::bankChangeKeepsOrResetsRow()
     QCOMPARE(rig.sleeper.waits, (QList<int>{150, 150, 150, 150}));
     // On the sleeper's clock: the three messages of a choice go together;
     // the next choice follows a filling 150 ms later, a patch choice at once.
-    const QList<Sent> sent = rig.sent();
+    const QList<MainWindowRig::Sent> sent = rig.sent();
     QCOMPARE(sent.size(), 15);
     QList<qint64> gapsMs;
     for (int i = 1; i < sent.size(); ++i)
@@ -388,7 +308,7 @@ void MainWindowTest::bankChangeKeepsOrResetsRow()
 
 void MainWindowTest::promChange()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Synth"));
     TfmVLDump &w = rig.open();
     // Before the window is shown the choice is neither stored nor sent.
@@ -409,7 +329,7 @@ void MainWindowTest::promChange()
 
 void MainWindowTest::patchReachesSimulatedInstrument()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Machine port"));
     SimulatedVl70mDevice instrument(rig.platform, rig.sleeper);
     TfmVLDump &w = rig.open();
@@ -428,7 +348,7 @@ void MainWindowTest::patchReachesSimulatedInstrument()
 
 void MainWindowTest::slotNameFilesForEveryProm()
 {
-    Rig rig;
+    MainWindowRig rig;
     const QByteArray custom = "1: Mine\r\n2: \r\n3: x\r\n4: y\r\nfree text\r\n6: last  \r\n";
     rig.writeFile(QStringLiteral("custom.txt"), custom);
     rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64) + "\r\n");
@@ -447,13 +367,11 @@ void MainWindowTest::slotNameFilesForEveryProm()
 
 void MainWindowTest::deviceNumberChangeSavesAndLoads()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Synth"));
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("one"), 6, "\n"));
     rig.writeFile(QStringLiteral("3internal.txt"), slotFile(QStringLiteral("three"), 64, "\r"));
-    TfmVLDump &w = rig.open();
-    w.show();
-    rig.choose("cbxMidiOut", 0);
+    TfmVLDump &w = showOnFirstOutput(rig);
     rig.choose("cbxBank", VoiceCatalogue::Internal);
     rig.choose("cbxPatch", 9);
     rig.platform.clearCalls();
@@ -483,7 +401,7 @@ void MainWindowTest::deviceNumberChangeSavesAndLoads()
 
 void MainWindowTest::sameDeviceNumberReReads()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("old"), 6));
     TfmVLDump &w = rig.open();
     rig.choose("cbxBank", VoiceCatalogue::Custom);
@@ -498,7 +416,7 @@ void MainWindowTest::sameDeviceNumberReReads()
 
 void MainWindowTest::unreadableSlotFileAtStart()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Synth"));
     QVERIFY(QDir(rig.dir.path()).mkdir(QStringLiteral("custom.txt")));
     rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64));
@@ -516,12 +434,10 @@ void MainWindowTest::unreadableSlotFileAtStart()
 
 void MainWindowTest::closeSavesAndClosesOutput()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Synth"));
     rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64, "\n"));
-    TfmVLDump &w = rig.open();
-    w.show();
-    rig.choose("cbxMidiOut", 0);
+    TfmVLDump &w = showOnFirstOutput(rig);
     QVERIFY(w.VLManager1()->MidiOut()->IsOpen());
     QVERIFY(w.close());
     QVERIFY(!w.VLManager1()->MidiOut()->IsOpen());
@@ -533,12 +449,10 @@ void MainWindowTest::closeSavesAndClosesOutput()
 
 void MainWindowTest::closeReportsPortErrorAndStillSaves()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Synth"));
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("c"), 6, "\n"));
-    TfmVLDump &w = rig.open();
-    w.show();
-    rig.choose("cbxMidiOut", 0);
+    TfmVLDump &w = showOnFirstOutput(rig);
     rig.platform.failNext(QStringLiteral("outReset"), MidiPlatform::DriverError);
     QVERIFY(w.close());
     QVERIFY(!w.isVisible());
@@ -549,7 +463,7 @@ void MainWindowTest::closeReportsPortErrorAndStillSaves()
 
 void MainWindowTest::slotFileWriteFailure()
 {
-    Rig rig;
+    MainWindowRig rig;
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("c"), 6));
     rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64, "\n"));
     TfmVLDump &w = rig.open();
@@ -586,7 +500,7 @@ void MainWindowTest::aboutOnRightRelease()
     QFETCH(QString, target);
     QFETCH(int, button);
     QFETCH(bool, shown);
-    Rig rig;
+    MainWindowRig rig;
     TfmVLDump &w = rig.open();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -620,14 +534,14 @@ void MainWindowTest::translatedExceptLists()
     TranslationService::Setup setup{QStringLiteral("fr_FR"), folder.path(),
                                     TranslationService::EmbeddedRoot, QString()};
     TranslationService translation(setup);
-    Rig rig;
+    MainWindowRig rig;
     rig.open(&translation);
     QCOMPARE(rig.child<QPushButton>("btnImport")->text(), QStringLiteral("Obtenir la voix actice"));
     QCOMPARE(rig.child<QGroupBox>("GroupBox1")->title(), QStringLiteral(" Ports Midi: "));
     QCOMPARE(rig.rows("cbxBank"), (QStringList{"Preset 1", "Preset 2", "Custom", "Internal"}));
     QCOMPARE(rig.rows("cbxSendBank"), (QStringList{"Current", "Custom", "Internal"}));
     // A second window on the same service is translated as well.
-    Rig second;
+    MainWindowRig second;
     second.open(&translation);
     QVERIFY(second.prompts.shown.isEmpty());
     QCOMPARE(second.child<QLabel>("Label3")->text(), QStringLiteral("N° d'appareil :"));

@@ -4,12 +4,14 @@
 
 #include "BankSendPlan.h"
 #include "BankSender.h"
+#include "FileBytes.h"
 #include "SimulatedVl70m.h"
 #include "TestData.h"
 #include "VentaroError.h"
 #include "VirtualSleeper.h"
 #include "VoiceCollector.h"
 #include "VoiceConversion.h"
+#include "WithoutSeals.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -38,21 +40,6 @@ VoiceBank mixedBank()
 {
     return VoiceBank::Parse(internalVoice("Int Five", 5) + customVoice("Cus Thre", 3)
                             + fullVoice("Full One") + internalVoice("Int Nine", 9));
-}
-
-// The bytes of a dump with every device byte and checksum blanked.
-QByteArray withoutSeals(QByteArray bytes)
-{
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        const qsizetype end = bytes.indexOf(char(VoiceDump::SysExEnd), start);
-        if (end < 0)
-            break;
-        bytes[start + VoiceDump::DeviceOffset] = 0;
-        bytes[end - 1] = 0;
-        start = end + 1;
-    }
-    return bytes;
 }
 
 BankSendPlan::Options ownSlots(std::optional<Form> full = std::nullopt, int fullSlot = 1)
@@ -303,11 +290,8 @@ void TestBankSend::storedGap()
     QFETCH(int, expected);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("settings.ini"));
-    if (!stored.isEmpty()) {
-        QFile ini(file);
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Software]\nTervalinduna\\VL70-m\\Bank\\GapMs=" + stored.toLatin1() + "\n");
-    }
+    if (!stored.isEmpty())
+        writeFile(file, "[Software]\nTervalinduna\\VL70-m\\Bank\\GapMs=" + stored.toLatin1() + "\n");
     const RegRoot root = RegRoot::iniFile(file);
     QCOMPARE(BankSender::StoredGapMs(root), expected);
     BankSender::StoreGapMs(root, 20000);

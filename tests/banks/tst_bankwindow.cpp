@@ -5,6 +5,7 @@
 // into a bank file.
 
 #include "BankSender.h"
+#include "FileBytes.h"
 #include "JackTestSupport.h"
 #include "ProgramOnJack.h"
 #include "SimPanel.h"
@@ -263,9 +264,7 @@ void TestBankWindow::collectsPanelDumpsIntoBank()
              qPrintable(listed[0]));
     QVERIFY2(listed[1].endsWith(QLatin1String("Internal 3")), qPrintable(listed[1]));
     QVERIFY2(listed[2].endsWith(QLatin1String("Current")), qPrintable(listed[2]));
-    QFile file(saved);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const VoiceBank back = VoiceBank::Parse(file.readAll());
+    const VoiceBank back = VoiceBank::Parse(fileBytes(saved));
     QCOMPARE(back.skipped, 0);
     QCOMPARE(back.voices.size(), 3);
     // The simulator seals for its own device number, 1 as the test runs it:

@@ -1,4 +1,5 @@
 #include "FactoryNames.h"
+#include "FileBytes.h"
 #include "SlotNameStore.h"
 #include "VoiceDump.h"
 #include "VentaroError.h"
@@ -60,21 +61,6 @@ QMap<QString, ExpectedBank> expectedBanks()
         }
     }
     return banks;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
 }
 
 QByteArray numberedLines(int count, const QByteArray &end)
@@ -263,7 +249,7 @@ void CatalogueTest::eightBitNamesRoundTrip()
     QVERIFY(names.has_value());
     QCOMPARE(names->at(0).at(3), QChar(0x20AC)); // read as voice names are
     store.save(VoiceCatalogue::Custom, 1, *names);
-    QCOMPARE(readFile(dir.filePath("custom.txt")), bytes);
+    QCOMPARE(fileBytes(dir.filePath("custom.txt")), bytes);
 }
 
 // A slot name file larger than any list of names is not read whole and
@@ -329,7 +315,7 @@ void CatalogueTest::load()
     const auto names = store.load(Bank(bank), 4);
     if (expectedLines < 0) {
         QVERIFY(!names.has_value());
-        QCOMPARE(readFile(store.filePath(Bank(bank), 4)), bytes); // left unchanged
+        QCOMPARE(fileBytes(store.filePath(Bank(bank), 4)), bytes); // left unchanged
         return;
     }
     QVERIFY(names.has_value());
@@ -357,7 +343,7 @@ void CatalogueTest::saveWritesCrLf()
     writeFile(store.filePath(VoiceCatalogue::Custom, 2), "old contents, much longer than the new one\r\n");
     const QStringList names{"1: a", "2: b", "3: c", "4: d", "5: e", "6: f"};
     store.save(VoiceCatalogue::Custom, 2, names);
-    QCOMPARE(readFile(dir.filePath("2custom.txt")),
+    QCOMPARE(fileBytes(dir.filePath("2custom.txt")),
              QByteArray("1: a\r\n2: b\r\n3: c\r\n4: d\r\n5: e\r\n6: f\r\n"));
     QCOMPARE(store.load(VoiceCatalogue::Custom, 2), std::optional<QStringList>(names));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"2custom.txt"});

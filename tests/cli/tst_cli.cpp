@@ -41,13 +41,13 @@ void TestCli::initTestCase()
     QVERIFY(m_dir.isValid());
     m_config = path(QStringLiteral("config"));
     QVERIFY(QDir().mkpath(m_config));
-    QVERIFY(CliFiles::write(path(QStringLiteral("mixed.syx")), CliFiles::mixedBank()));
-    const QByteArray bank = CliFiles::read(CliFiles::InternalBank);
+    writeFile(path(QStringLiteral("mixed.syx")), CliFiles::mixedBank());
+    const QByteArray bank = fileBytes(CliFiles::InternalBank);
     // Cut inside the last voice.
-    QVERIFY(CliFiles::write(path(QStringLiteral("cut.syx")), bank.first(bank.size() - 100)));
-    QVERIFY(CliFiles::write(path(QStringLiteral("junk.syx")), QByteArray(500, '\x11')));
-    QVERIFY(CliFiles::write(path(QStringLiteral("voices.LIB")),
-                            CliFiles::library({"Flute   ", "Oboe", "Cut"}, 1)));
+    writeFile(path(QStringLiteral("cut.syx")), bank.first(bank.size() - 100));
+    writeFile(path(QStringLiteral("junk.syx")), QByteArray(500, '\x11'));
+    writeFile(path(QStringLiteral("voices.LIB")),
+              CliFiles::library({"Flute   ", "Oboe", "Cut"}, 1));
 }
 
 void TestCli::isCommand_data()
@@ -319,7 +319,7 @@ void TestCli::wrongUsage()
 // is left to the window.
 void TestCli::commandBeatsFileOfItsName()
 {
-    QVERIFY(CliFiles::write(path(QStringLiteral("ports")), CliFiles::read(CliFiles::InternalBank)));
+    writeFile(path(QStringLiteral("ports")), fileBytes(CliFiles::InternalBank));
     QProcess process;
     process.setWorkingDirectory(m_dir.path());
     CliRun::start(process, {QStringLiteral("ports")}, env());

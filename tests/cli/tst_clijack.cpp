@@ -6,6 +6,7 @@
 // simulator's panel received among foreign blocks and real-time bytes.
 
 #include "BankSendPlan.h"
+#include "Bytes.h"
 #include "CliFiles.h"
 #include "CliRun.h"
 #include "JackMidiProbe.h"
@@ -35,14 +36,6 @@ namespace {
 constexpr int DeviceNumber = 3;
 constexpr quint8 DeviceId = DeviceNumber - 1;
 const QString ProbeName = QStringLiteral("cli-probe");
-
-QByteArray joined(const QList<QByteArray> &events)
-{
-    QByteArray bytes;
-    for (const QByteArray &event : events)
-        bytes += event;
-    return bytes;
-}
 
 } // namespace
 
@@ -91,7 +84,7 @@ void TestCliJack::initTestCase()
     QVERIFY(m_work.isValid());
     m_config = path(QStringLiteral("config"));
     QVERIFY(QDir().mkpath(m_config));
-    QVERIFY(CliFiles::write(path(QStringLiteral("mixed.syx")), CliFiles::mixedBank()));
+    writeFile(path(QStringLiteral("mixed.syx")), CliFiles::mixedBank());
     m_rig = std::make_unique<JackRig>(path(QStringLiteral("rig")));
     QString error;
     const QString server = QStringLiteral("ventaro-cli-%1").arg(QCoreApplication::applicationPid());
@@ -194,7 +187,7 @@ void TestCliJack::sendOneVoiceLandsWhole()
     voice[VoiceDump::DeviceOffset] = 0x0F;
     voice[voice.size() - 2] = char(voice.at(voice.size() - 2) ^ 0x01);
     const QString file = path(QStringLiteral("one.syx"));
-    QVERIFY(CliFiles::write(file, voice));
+    writeFile(file, voice);
     const int from = int(m_rig->simulatorLines().size());
 
     const CliRun run = CliRun::run({QStringLiteral("send"), file, QStringLiteral("--out"), inputName(),
@@ -297,7 +290,7 @@ void TestCliJack::storedDeviceNumberReadNeverWritten()
     const QString midiKey = RegSettingsRoot + TVLManager::RegKeyName + QStringLiteral("\\Midi");
     QVERIFY(WriteRegInteger(settings, midiKey, TVLManager::DeviceIdValueName, 4));
     QVERIFY(WriteRegString(settings, midiKey, QStringLiteral("Out"), QStringLiteral("Simulated VL70-m")));
-    const QByteArray before = CliFiles::read(iniFile);
+    const QByteArray before = fileBytes(iniFile);
     QVERIFY(!before.isEmpty());
 
     const QStringList arguments{QStringLiteral("send"), CliFiles::InternalBank,
@@ -308,7 +301,7 @@ void TestCliJack::storedDeviceNumberReadNeverWritten()
     QTRY_VERIFY_WITH_TIMEOUT((got += joined(m_probe->take())).size() >= VoiceDump::InternalLength,
                              WaitMs);
     QCOMPARE(quint8(got.at(VoiceDump::DeviceOffset)), quint8(4));
-    QCOMPARE(CliFiles::read(iniFile), before);
+    QCOMPARE(fileBytes(iniFile), before);
 
     const QString empty = path(QStringLiteral("empty"));
     QVERIFY(QDir().mkpath(empty));
@@ -357,7 +350,7 @@ void TestCliJack::receiveSkipsForeignBlocks()
 
     const CliRun run = CliRun::finish(process);
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
-    const QByteArray file = CliFiles::read(saved);
+    const QByteArray file = fileBytes(saved);
     QCOMPARE(file, joined(dumped));
     const VoiceBank back = VoiceBank::Parse(file);
     QCOMPARE(back.voices.size(), 3);
@@ -384,7 +377,7 @@ void TestCliJack::receiveSavesWhatCameOnSignal()
     ::kill(pid_t(process.processId()), SIGINT);
     const CliRun run = CliRun::finish(process, WaitMs);
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
-    QCOMPARE(CliFiles::read(saved), dumped.first());
+    QCOMPARE(fileBytes(saved), dumped.first());
 }
 
 void TestCliJack::receiveTimesOutEmpty()

@@ -187,7 +187,7 @@ void TestCliRequests::backup()
         QVERIFY(!QFileInfo::exists(saved));
         return;
     }
-    const QByteArray file = CliFiles::read(saved);
+    const QByteArray file = fileBytes(saved);
     const VoiceBank bank = VoiceBank::Parse(file);
     QCOMPARE(bank.skipped, 0);
     QCOMPARE(bank.voices.size(), fetched);
@@ -198,7 +198,7 @@ void TestCliRequests::backup()
     const QByteArray custom = file.left(VoiceDump::CustomSlotCount * VoiceDump::CustomLength);
     const int internals = fetched - VoiceDump::CustomSlotCount;
     QCOMPARE(withoutSeals(file.mid(custom.size())),
-             withoutSeals(CliFiles::read(CliFiles::InternalBank)
+             withoutSeals(fileBytes(CliFiles::InternalBank)
                               .left(internals * VoiceDump::InternalLength)));
 }
 
@@ -218,7 +218,7 @@ void TestCliRequests::backupStoppedSavesWhatCame()
     QVERIFY2(run.exitCode == 1, qPrintable(run.report()));
     QVERIFY2(run.ownErrors().contains(QStringLiteral("ventaro: Stopped before the end.")),
              qPrintable(run.report()));
-    const VoiceBank bank = VoiceBank::Parse(CliFiles::read(saved));
+    const VoiceBank bank = VoiceBank::Parse(fileBytes(saved));
     QCOMPARE(bank.skipped, 0);
     QVERIFY2(bank.voices.size() >= 1 && bank.voices.size() < 70,
              qPrintable(QString::number(bank.voices.size())));

@@ -2,18 +2,15 @@
 // way its notes take to the instrument: through the device manager's output
 // port on channel 1, never through the keyboard's own port.
 
-#include "LoopbackMidi.h"
-#include "ScriptedPrompts.h"
+#include "MainWindowRig.h"
 #include "SimulatedVl70mDevice.h"
 #include "TMIDIKeys.h"
 #include "TVLManager.h"
 #include "TfmVLDump.h"
-#include "VirtualSleeper.h"
 
 #include <QComboBox>
 #include <QImage>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -39,37 +36,15 @@ QString hex(const QList<QByteArray> &messages)
 
 // The main window on loopback devices: a machine port first (the device -1
 // opens) and the simulated instrument after it. The window goes first.
-struct Rig
+struct Rig : MainWindowRig
 {
-    VirtualSleeper sleeper;
-    LoopbackMidi platform{&sleeper};
     LoopbackMidi::DevicePair machine = platform.addDevicePair(kMachinePort);
     SimulatedVl70mDevice instrument{platform, sleeper};
-    ScriptedPrompts prompts;
-    QTemporaryDir dir;
-    std::unique_ptr<TfmVLDump> window;
 
-    Rig()
-    {
-        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-            platform, prompts, sleeper,
-            RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini"))), dir.path(), nullptr});
-    }
-    ~Rig() { window.reset(); }
+    Rig() { open(); }
+    ~Rig() { window.reset(); } // before the instrument it plays
 
-    TMIDIKeys *keys() const
-    {
-        auto *k = window->findChild<TMIDIKeys *>(QStringLiteral("MIDIKeys1"));
-        if (!k)
-            qFatal("no keyboard");
-        return k;
-    }
-    void choose(const char *list, int row) const
-    {
-        auto *box = window->findChild<QComboBox *>(QString::fromLatin1(list));
-        box->setCurrentIndex(row);
-        emit box->activated(row);
-    }
+    TMIDIKeys *keys() const { return child<TMIDIKeys>("MIDIKeys1"); }
     int simulatorOutput() const { return instrument.devices().output; }
     // Opens on the platform: the device number asked for, in order.
     QList<int> outOpens() const

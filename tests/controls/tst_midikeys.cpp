@@ -1,3 +1,4 @@
+#include "Bytes.h"
 #include "LoopbackMidi.h"
 #include "SystemSleeper.h"
 #include "TMIDIKeys.h"
@@ -26,14 +27,6 @@ QStringList callNames(const LoopbackMidi &midi)
     for (const LoopbackCall &call : midi.calls())
         names << call.function;
     return names;
-}
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(char(v));
-    return out;
 }
 
 } // namespace

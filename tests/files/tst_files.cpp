@@ -1,18 +1,18 @@
 #include "DumpFile.h"
 #include "ErrorGuard.h"
 #include "FileDialog.h"
-#include "LoopbackMidi.h"
-#include "ScriptedPrompts.h"
+#include "LibraryFile.h"
+#include "MainWindowRig.h"
 #include "SimulatedVl70mDevice.h"
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "TVlLibReader.h"
+#include "TestData.h"
 #include "TfmBankVoices.h"
 #include "TfmLibVoices.h"
 #include "TfmVLDump.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
-#include "VirtualSleeper.h"
 #include "VoiceDump.h"
 
 #include <QBuffer>
@@ -37,19 +37,6 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList voiceLines(int count)
 {
     QStringList lines;
@@ -73,58 +60,29 @@ constexpr int kBankVoiceLength = 174;
 // Internal voice `index` (0..63) cut out of one of the real bank files.
 QByteArray bankVoice(const char *bank, int index)
 {
-    return fileBytes(QStringLiteral(VENTARO_DATA_DIR "/") + QLatin1String(bank))
-        .mid(index * kBankVoiceLength, kBankVoiceLength);
+    return readTestData(bank).mid(index * kBankVoiceLength, kBankVoiceLength);
 }
 
-// A voice library: signature, voice count, names, then 1550 data bytes per
-// voice, all seven-bit.
+// A voice library of `count` names and the data of `voicesPresent` voices,
+// all seven-bit.
 QByteArray library(int count, int voicesPresent, int size = -1)
 {
-    QByteArray lib(3072 + 1550 * voicesPresent, '\0');
-    lib.replace(0, 8, "LM  0268");
-    lib[51] = char(count);
-    for (int i = 0; i < count && i < 256; ++i)
-        lib.replace(1024 + 8 * i, 8, QByteArray("LibVce") + char('A' + i % 26) + ' ');
-    for (int i = 3072; i < lib.size(); ++i)
-        lib[i] = char((i * 13) & 0x7F);
-    if (size >= 0)
-        lib.resize(size, '\0');
-    return lib;
+    QList<QByteArray> names;
+    for (int i = 0; i < count; ++i)
+        names << QByteArray("LibVce") + char('A' + i % 26) + ' ';
+    QList<QByteArray> voices;
+    for (int v = 0; v < voicesPresent; ++v) {
+        QByteArray data(LibraryFile::VoiceLength, '\0');
+        for (int i = 0; i < data.size(); ++i)
+            data[i] = char(((LibraryFile::DataOffset + LibraryFile::VoiceLength * v + i) * 13) & 0x7F);
+        voices << data;
+    }
+    return LibraryFile::build(count, names, voices, size);
 }
 
-// The main window on loopback devices, with its own settings and folder.
-struct Rig
+// The main window with the file dialogs' ways in.
+struct Rig : MainWindowRig
 {
-    VirtualSleeper sleeper;
-    LoopbackMidi platform{&sleeper};
-    ScriptedPrompts prompts;
-    QTemporaryDir dir;
-    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
-    std::unique_ptr<TfmVLDump> window;
-
-    TfmVLDump &open(TranslationService *translation = nullptr)
-    {
-        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-            platform, prompts, sleeper, settings, dir.path(), translation});
-        return *window;
-    }
-    QString path(const QString &name) const { return dir.filePath(name); }
-    QComboBox *combo(const char *name) const
-    {
-        return window->findChild<QComboBox *>(QLatin1String(name));
-    }
-    QPushButton *button(const char *name) const
-    {
-        return window->findChild<QPushButton *>(QLatin1String(name));
-    }
-    // The user picks a row of a list.
-    void choose(const char *name, int row) const
-    {
-        combo(name)->setCurrentIndex(row);
-        emit combo(name)->activated(row);
-    }
-    void write(const QString &name, const QByteArray &bytes) const { writeFile(path(name), bytes); }
     // Runs a handler as the window's buttons do: an error it raises is
     // shown in the error box.
     void run(void (TfmVLDump::*handler)())
@@ -469,7 +427,7 @@ void TestFiles::internalVoiceOpensSendsAndSaves()
     SimulatedVl70mDevice instrument(rig.platform, rig.sleeper);
     TfmVLDump &w = rig.open();
     const QByteArray voice = bankVoice("Prog-A-1.syx", 5);
-    rig.write(QStringLiteral("ClassTpt.SYX"), voice);
+    rig.writeFile(QStringLiteral("ClassTpt.SYX"), voice);
 
     rig.openFile(QStringLiteral("ClassTpt.SYX"));
     QVERIFY(rig.prompts.messages().isEmpty());
@@ -509,7 +467,7 @@ void TestFiles::fullVoiceFromUpperCaseExtension()
     QCOMPARE(full.size(), VoiceDump::FullLength);
     Rig rig;
     TfmVLDump &w = rig.open();
-    rig.write(QStringLiteral("voice.SYX"), full);
+    rig.writeFile(QStringLiteral("voice.SYX"), full);
     rig.openFile(QStringLiteral("voice.SYX"));
     QCOMPARE(w.voiceData(), full);
     QCOMPARE(rig.combo("cbxSendBank")->currentText(), QStringLiteral("Current"));
@@ -521,7 +479,7 @@ void TestFiles::libraryVoiceSavedAsCustomDump()
 {
     Rig rig;
     TfmVLDump &w = rig.open();
-    rig.write(QStringLiteral("bank.LIB"), library(3, 3));
+    rig.writeFile(QStringLiteral("bank.LIB"), library(3, 3));
     rig.openFile(QStringLiteral("bank.LIB"), pickRow(1));
     QVERIFY(rig.prompts.messages().isEmpty());
     QCOMPARE(w.voiceData().size(), VoiceDump::CustomLength);
@@ -549,7 +507,7 @@ void TestFiles::savedDumpKeepsItsDeviceNumber()
     Rig rig;
     TfmVLDump &w = rig.open();
     const QByteArray voice = bankVoice("VL70-A-1.syx", 12);
-    rig.write(QStringLiteral("fifty.syx"), voice);
+    rig.writeFile(QStringLiteral("fifty.syx"), voice);
     rig.openFile(QStringLiteral("fifty.syx"));
     w.VLManager1()->setDeviceID(9);
     rig.saveAs(QStringLiteral("kept.syx"));
@@ -578,12 +536,12 @@ void TestFiles::bankOfVoicesOpensPicker()
     QFETCH(QString, skipped);
     Rig rig;
     TfmVLDump &w = rig.open();
-    rig.write(QStringLiteral("one.syx"), bankVoice("VL70-A-1.syx", 3));
+    rig.writeFile(QStringLiteral("one.syx"), bankVoice("VL70-A-1.syx", 3));
     rig.openFile(QStringLiteral("one.syx"));
     const QByteArray held = w.voiceData();
     QCOMPARE(held, bankVoice("VL70-A-1.syx", 3));
 
-    rig.write(QStringLiteral("bank.syx"), junk + fileBytes(VENTARO_DATA_DIR "/Prog-A-1.syx"));
+    rig.writeFile(QStringLiteral("bank.syx"), junk + readTestData("Prog-A-1.syx"));
     QStringList rows;
     QString skippedShown;
     rig.openFile(QStringLiteral("bank.syx"), [&](QDialog *dialog) {
@@ -665,7 +623,7 @@ void TestFiles::badInput()
     Rig rig;
     TfmVLDump &w = rig.open();
     const QByteArray held = bankVoice("Prog-A-1.syx", 3);
-    rig.write(QStringLiteral("held.syx"), held);
+    rig.writeFile(QStringLiteral("held.syx"), held);
     rig.openFile(QStringLiteral("held.syx"));
     QCOMPARE(w.voiceData(), held);
     const QString caption = w.windowTitle();
@@ -677,7 +635,7 @@ void TestFiles::badInput()
         if (content.isNull())
             QVERIFY(QDir(rig.dir.path()).mkpath(name));
         else if (content != "gone")
-            rig.write(name, content);
+            rig.writeFile(name, content);
         rig.openFile(name, pick == kCloseBox ? std::function<int(QDialog *)>() : pickRow(pick));
     }
 
@@ -719,7 +677,7 @@ void TestFiles::failedSaveChangesNothing()
     Rig rig;
     TfmVLDump &w = rig.open();
     const QByteArray voice = bankVoice("Prog-A-1.syx", 9);
-    rig.write(QStringLiteral("v.syx"), voice);
+    rig.writeFile(QStringLiteral("v.syx"), voice);
     rig.openFile(QStringLiteral("v.syx"));
     const QString caption = w.windowTitle();
 
@@ -753,7 +711,7 @@ void TestFiles::dialogsAreTranslatable()
     QCOMPARE(w.SaveDialog1()->Title(), QStringLiteral("Enregistrer le SysEx sous..."));
     QCOMPARE(w.SaveDialog1()->DefaultExt(), QStringLiteral("syx"));
 
-    rig.write(QStringLiteral("bad.syx"), "x");
+    rig.writeFile(QStringLiteral("bad.syx"), "x");
     rig.openFile(QStringLiteral("bad.syx"));
     QCOMPARE(rig.prompts.messages(),
              QStringList{QStringLiteral("Ce SysEx n'est pas une voix valide pour le VL70-m")});

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "MoCatalog.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
@@ -93,14 +94,6 @@ QByteArray germanCatalog()
     return buildMo({{"", kUtf8Header},
                     {"Get Active Voice", "Aktive Stimme holen"},
                     {"Send", "Senden"}});
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 } // namespace

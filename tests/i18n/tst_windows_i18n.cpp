@@ -3,15 +3,14 @@
 // opens it, and the texts the main window builds at run time.
 
 #include "FrontPanelRemote.h"
-#include "LoopbackMidi.h"
+#include "MainWindowRig.h"
 #include "RegEdit.h"
-#include "ScriptedPrompts.h"
+#include "TestData.h"
 #include "TMidiCorvoIn.h"
 #include "TVLManager.h"
 #include "TfmVLDump.h"
 #include "VentaroProgram.h"
 #include "TranslationService.h"
-#include "VirtualSleeper.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -123,14 +122,6 @@ QStringList expectedTexts(const WindowText (&texts)[N], bool french)
     return result;
 }
 
-QStringList comboRows(const QComboBox *box)
-{
-    QStringList rows;
-    for (int i = 0; i < box->count(); ++i)
-        rows << box->itemText(i);
-    return rows;
-}
-
 QStringList deviceNumbers()
 {
     QStringList rows;
@@ -142,17 +133,12 @@ QStringList deviceNumbers()
 // The main window on loopback devices with its own settings, slot folder and
 // program folder (the "locale" folder of disk catalogs). The window is
 // declared last so that it goes before everything it uses.
-struct Rig
+struct Rig : MainWindowRig
 {
-    VirtualSleeper sleeper;
-    LoopbackMidi platform{&sleeper};
-    ScriptedPrompts prompts;
-    QTemporaryDir dir;
-    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
     std::unique_ptr<TranslationService> translation;
-    std::unique_ptr<TfmVLDump> window;
 
     Rig() { platform.addDevicePair(QStringLiteral("Port A")); }
+    ~Rig() { window.reset(); } // before its translation service
 
     TfmVLDump &open(const QString &languageCode)
     {
@@ -160,25 +146,7 @@ struct Rig
             languageCode, dir.path(), TranslationService::EmbeddedRoot, QString()});
         translation->setErrorReporter(
             [this](const QString &text) { prompts.showError(nullptr, text); });
-        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-            platform, prompts, sleeper, settings, dir.path(), translation.get()});
-        return *window;
-    }
-    template <typename T = QWidget>
-    T *child(const char *name) const
-    {
-        T *w = window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
-    QString path(const QString &name) const { return dir.filePath(name); }
-    void writeFile(const QString &name, const QByteArray &bytes) const
-    {
-        QDir().mkpath(QFileInfo(path(name)).path());
-        QFile f(path(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(name));
+        return MainWindowRig::open(translation.get());
     }
     // The windows shown modally, by class, in order.
     QStringList modalWindows() const
@@ -264,22 +232,13 @@ int showLanguage(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     TranslationService translation;
-    VirtualSleeper sleeper;
-    LoopbackMidi platform(&sleeper);
-    ScriptedPrompts prompts;
-    QTemporaryDir dir;
+    MainWindowRig rig;
     QStringList errors;
     translation.setErrorReporter([&errors](const QString &text) { errors << text; });
-    {
-        TfmVLDump window(TfmVLDump::Services{
-            platform, prompts, sleeper,
-            RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini"))), dir.path(),
-            &translation});
-        const QString button = window.findChild<QPushButton *>(QStringLiteral("btnImport"))->text();
-        const QString line = translation.languageCode() + u'|' + button + u'|'
-                             + (errors + prompts.errors()).join(u';');
-        std::fputs(line.toUtf8().constData(), stdout);
-    }
+    const QString button = rig.open(&translation).findChild<QPushButton *>(QStringLiteral("btnImport"))->text();
+    const QString line = translation.languageCode() + u'|' + button + u'|'
+                         + (errors + rig.prompts.errors()).join(u';');
+    std::fputs(line.toUtf8().constData(), stdout);
     return 0;
 }
 
@@ -313,13 +272,13 @@ void WindowsI18nTest::mainWindow()
     Rig rig;
     TfmVLDump &w = rig.open(languageOfRow());
     QCOMPARE(actualTexts(&w, kMainWindowTexts), expectedTexts(kMainWindowTexts, french));
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxProm")),
+    QCOMPARE(rig.rows("cbxProm"),
              (QStringList{"Yamaha", "Turbo VL", "WindList"}));
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxBank")),
+    QCOMPARE(rig.rows("cbxBank"),
              (QStringList{"Preset 1", "Preset 2", "Custom", "Internal"}));
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxSendBank")),
+    QCOMPARE(rig.rows("cbxSendBank"),
              (QStringList{"Current", "Custom", "Internal"}));
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxDevNo")), deviceNumbers());
+    QCOMPARE(rig.rows("cbxDevNo"), deviceNumbers());
     QCOMPARE(rig.prompts.shown.size(), 0);
 }
 
@@ -397,10 +356,9 @@ void WindowsI18nTest::runTimeTexts()
 
     // One internal voice cut out of a real bank, then a file that is none
     // (half a voice).
-    QFile bank(QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx"));
-    QVERIFY(bank.open(QIODevice::ReadOnly));
-    rig.writeFile(QStringLiteral("voice.syx"), bank.read(174));
-    rig.writeFile(QStringLiteral("bank.syx"), bank.read(87));
+    const QByteArray bank = readTestData("VL70-A-1.syx");
+    rig.writeFile(QStringLiteral("voice.syx"), bank.left(174));
+    rig.writeFile(QStringLiteral("bank.syx"), bank.mid(174, 87));
     rig.prompts.openAnswers = {rig.path(QStringLiteral("voice.syx")),
                                rig.path(QStringLiteral("bank.syx"))};
 
@@ -496,9 +454,7 @@ void WindowsI18nTest::textsFit()
     QTest::mouseRelease(&w, Qt::RightButton, {}, background);
     QCOMPARE(rig.modalWindows(), (QStringList{"TfmMidiIn", "TfmAbout"}));
 
-    QFile bank(QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx"));
-    QVERIFY(bank.open(QIODevice::ReadOnly));
-    rig.writeFile(QStringLiteral("voice.syx"), bank.read(174));
+    rig.writeFile(QStringLiteral("voice.syx"), readTestData("VL70-A-1.syx").left(174));
     rig.prompts.openAnswers = {rig.path(QStringLiteral("voice.syx"))};
     rig.child<QPushButton>("btnOpen")->click();
     QVERIFY(!w.voiceData().isEmpty());
@@ -513,27 +469,24 @@ void WindowsI18nTest::listsStayAsBuilt()
     Rig rig;
     QTemporaryDir po;
     const QString source = po.filePath(QStringLiteral("de.po"));
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+    writeFile(source, "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
                "msgid \"Get Active Voice\"\nmsgstr \"Aktive Stimme holen\"\n"
                "msgid \"Preset 1\"\nmsgstr \"Werksbank 1\"\n"
                "msgid \"Current\"\nmsgstr \"Aktuell\"\n"
                "msgid \"Yamaha\"\nmsgstr \"YAMAHA\"\n"
                "msgid \"1\"\nmsgstr \"eins\"\n"
                "msgid \"Port A\"\nmsgstr \"Anschluss A\"\n");
-    file.close();
     const QString catalog = rig.path(QStringLiteral("locale/de/LC_MESSAGES/default.mo"));
-    QDir().mkpath(QFileInfo(catalog).path());
+    QVERIFY(QDir().mkpath(QFileInfo(catalog).path()));
     QCOMPARE(QProcess::execute(QStringLiteral(MSGFMT_EXECUTABLE), {"-o", catalog, source}), 0);
 
     rig.open(QStringLiteral("de_DE"));
     QCOMPARE(rig.child<QPushButton>("btnImport")->text(), QStringLiteral("Aktive Stimme holen"));
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxBank")).first(), QStringLiteral("Preset 1"));
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxSendBank")).first(), QStringLiteral("Current"));
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxProm")).first(), QStringLiteral("Yamaha"));
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxDevNo")), deviceNumbers());
-    QCOMPARE(comboRows(rig.child<QComboBox>("cbxMidiIn")), QStringList{"Port A"});
+    QCOMPARE(rig.rows("cbxBank").first(), QStringLiteral("Preset 1"));
+    QCOMPARE(rig.rows("cbxSendBank").first(), QStringLiteral("Current"));
+    QCOMPARE(rig.rows("cbxProm").first(), QStringLiteral("Yamaha"));
+    QCOMPARE(rig.rows("cbxDevNo"), deviceNumbers());
+    QCOMPARE(rig.rows("cbxMidiIn"), QStringList{"Port A"});
     QCOMPARE(rig.child<QComboBox>("cbxBank")->currentText(), QStringLiteral("Preset 1"));
     QCOMPARE(rig.prompts.shown.size(), 0);
 }

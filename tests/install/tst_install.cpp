@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "FileBytes.h"
 #include "InstalledFiles.h"
 
 #include <QDir>
@@ -54,15 +55,7 @@ const QString SysexType = QStringLiteral("application/x-sysex");
 
 QString readText(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(bytes);
+    return QString::fromUtf8(fileBytes(path));
 }
 
 // The value of `key` in a desktop entry's text, empty when absent.
@@ -289,8 +282,8 @@ void TestInstall::windowKeepsSlotNamesInUserFolder()
     QByteArray internal;
     for (int slot = 1; slot <= 64; ++slot)
         internal += QByteArray::number(slot) + ": Kept " + QByteArray::number(slot) + '\n';
-    writeBytes(slotFolder + QStringLiteral("/custom.txt"), custom);
-    writeBytes(slotFolder + QStringLiteral("/internal.txt"), internal);
+    writeFile(slotFolder + QStringLiteral("/custom.txt"), custom);
+    writeFile(slotFolder + QStringLiteral("/internal.txt"), internal);
     openToAll(slotFolder + QStringLiteral("/custom.txt"));
     openToAll(slotFolder + QStringLiteral("/internal.txt"));
 

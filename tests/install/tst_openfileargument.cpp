@@ -1,3 +1,5 @@
+#include "FileBytes.h"
+#include "TestData.h"
 #include "TfmVLDump.h"
 #include "VentaroProgram.h"
 
@@ -35,13 +37,9 @@ constexpr qsizetype InternalVoiceBytes = 174;
 void TestOpenFileArgument::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QFile bank(QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx"));
-    QVERIFY(bank.open(QIODevice::ReadOnly));
-    m_voice = bank.read(InternalVoiceBytes);
+    m_voice = readTestData("VL70-A-1.syx").left(InternalVoiceBytes);
     m_voiceFile = m_dir.filePath(QStringLiteral("one voice.syx"));
-    QFile voice(m_voiceFile);
-    QVERIFY(voice.open(QIODevice::WriteOnly));
-    voice.write(m_voice);
+    writeFile(m_voiceFile, m_voice);
 }
 
 void TestOpenFileArgument::opens_data()

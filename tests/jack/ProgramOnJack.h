@@ -6,10 +6,12 @@
 // standalone simulator on them. A test target using it defines
 // VENTARO_SIMULATOR (the simulator program's path).
 
+#include "FileBytes.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
+#include "MainWindowControls.h"
 #include "RegRoot.h"
 #include "RtMidiPlatform.h"
 #include "ScriptedPrompts.h"
@@ -17,10 +19,7 @@
 #include "SystemSleeper.h"
 #include "TfmVLDump.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,7 +29,7 @@ namespace {
 
 // The program as it runs: the machine's devices first, the simulated
 // instrument after them, the main window on both.
-struct Program
+struct Program : MainWindowControls
 {
     SystemSleeper sleeper;
     std::unique_ptr<RtMidiPlatform> machine;
@@ -40,7 +39,6 @@ struct Program
     ScriptedPrompts prompts;
     QTemporaryDir dir;
     RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
-    std::unique_ptr<TfmVLDump> window;
 
     explicit Program(RtMidiPlatform::Backend backend = RtMidiPlatform::Backend::Jack)
     {
@@ -65,56 +63,18 @@ struct Program
         window->show();
         return *window;
     }
-    template <typename T = QWidget>
-    T *child(const char *name) const
-    {
-        T *w = window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
-    QComboBox *combo(const char *name) const { return child<QComboBox>(name); }
-    // The user opens a list and picks the row showing `text`.
-    bool choose(const char *name, const QString &text) const
-    {
-        QComboBox *box = combo(name);
-        box->showPopup();
-        const int row = box->findText(text);
-        box->hidePopup();
-        if (row < 0)
-            return false;
-        box->setCurrentIndex(row);
-        emit box->activated(row);
-        return true;
-    }
-    QStringList rows(const char *name) const
-    {
-        QStringList list;
-        for (int i = 0; i < combo(name)->count(); ++i)
-            list << combo(name)->itemText(i);
-        return list;
-    }
-    void click(const char *button) const
-    {
-        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
-    }
     // Opens a voice file through "Open File...".
     void openVoice(const QByteArray &voice)
     {
         const QString file = dir.filePath(QStringLiteral("voice.syx"));
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly) || f.write(voice) != voice.size())
-            qFatal("cannot write the voice file");
-        f.close();
+        writeFile(file, voice);
         prompts.openAnswers << file;
         click("btnOpen");
     }
     // "Send" of the held voice to an Internal slot.
     void sendToInternal(int slot)
     {
-        QComboBox *bank = combo("cbxSendBank");
-        bank->setCurrentIndex(TfmVLDump::SendInternal);
-        emit bank->activated(TfmVLDump::SendInternal);
+        choose("cbxSendBank", TfmVLDump::SendInternal);
         combo("cbxSendPatch")->setCurrentIndex(slot - 1);
         click("btnExport");
     }
@@ -125,8 +85,7 @@ struct Program
     }
     QByteArray slotFile() const
     {
-        QFile f(dir.filePath(QStringLiteral("internal.txt")));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return fileBytes(dir.filePath(QStringLiteral("internal.txt")));
     }
 };
 

@@ -1,3 +1,5 @@
+#include "FileBytes.h"
+#include "LibraryFile.h"
 #include "TVlLibReader.h"
 #include "VentaroError.h"
 #include "VoiceDump.h"
@@ -10,23 +12,6 @@
 #include <QTest>
 
 namespace {
-
-// A synthetic voice library: signature, count, names, voice data; `size`
-// cuts or pads the file (-1: just long enough for the voices given).
-QByteArray makeLibrary(int count, const QList<QByteArray> &names, const QList<QByteArray> &voices,
-                       int size = -1, const QByteArray &signature = "LM  0268")
-{
-    QByteArray lib(3072 + 1550 * voices.size(), '\0');
-    lib.replace(0, signature.size(), signature);
-    lib[51] = char(count);
-    for (int i = 0; i < names.size(); ++i)
-        lib.replace(1024 + 8 * i, names[i].size(), names[i]);
-    for (int i = 0; i < voices.size(); ++i)
-        lib.replace(3072 + 1550 * i, 1550, voices[i]);
-    if (size >= 0)
-        lib.resize(size, '\0');
-    return lib;
-}
 
 QByteArray voiceData(int seed)
 {
@@ -61,9 +46,7 @@ private:
     QString write(const QByteArray &bytes, const QString &name = QStringLiteral("test.lib"))
     {
         const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
+        writeFile(path, bytes);
         return path;
     }
 
@@ -88,14 +71,14 @@ void TestVlLibReader::opens_data()
     QTest::addColumn<int>("lines");
     QTest::newRow("empty") << QByteArray() << false << 0;
     QTest::newRow("signature only") << QByteArray("LM  0268") << false << 0;
-    QTest::newRow("2999 bytes") << makeLibrary(3, {}, {}, 2999) << false << 0;
-    QTest::newRow("3000 bytes") << makeLibrary(3, {}, {}, 3000) << true << 3;
-    QTest::newRow("count 0") << makeLibrary(0, {}, {voiceData(1)}) << true << 0;
-    QTest::newRow("count 255") << makeLibrary(255, {}, {}, 3072) << true << 255;
-    QTest::newRow("other digit") << makeLibrary(1, {}, {}, 3000, "LM  0269") << false << 0;
-    QTest::newRow("lower case") << makeLibrary(1, {}, {}, 3000, "lm  0268") << false << 0;
-    QTest::newRow("single blank") << makeLibrary(1, {}, {}, 3000, "LM 0268 ") << false << 0;
-    QTest::newRow("zero inside") << makeLibrary(1, {}, {}, 3000, QByteArray("LM  026\0", 8)) << false << 0;
+    QTest::newRow("2999 bytes") << LibraryFile::build(3, {}, {}, 2999) << false << 0;
+    QTest::newRow("3000 bytes") << LibraryFile::build(3, {}, {}, 3000) << true << 3;
+    QTest::newRow("count 0") << LibraryFile::build(0, {}, {voiceData(1)}) << true << 0;
+    QTest::newRow("count 255") << LibraryFile::build(255, {}, {}, 3072) << true << 255;
+    QTest::newRow("other digit") << LibraryFile::build(1, {}, {}, 3000, "LM  0269") << false << 0;
+    QTest::newRow("lower case") << LibraryFile::build(1, {}, {}, 3000, "lm  0268") << false << 0;
+    QTest::newRow("single blank") << LibraryFile::build(1, {}, {}, 3000, "LM 0268 ") << false << 0;
+    QTest::newRow("zero inside") << LibraryFile::build(1, {}, {}, 3000, QByteArray("LM  026\0", 8)) << false << 0;
 }
 
 void TestVlLibReader::opens()
@@ -136,7 +119,7 @@ void TestVlLibReader::nameLines()
     QList<QByteArray> names(index + 1, QByteArray("Filler"));
     names[index] = name;
     TVlLibReader reader;
-    QVERIFY(reader.OpenLibrary(write(makeLibrary(250, names, {}, fileSize < 0 ? 3072 : fileSize))));
+    QVERIFY(reader.OpenLibrary(write(LibraryFile::build(250, names, {}, fileSize < 0 ? 3072 : fileSize))));
     QCOMPARE(reader.VoiceNames().size(), 250);
     QCOMPARE(reader.VoiceNames().at(index), line);
 }
@@ -145,7 +128,7 @@ void TestVlLibReader::voiceBytes()
 {
     const QByteArray first = voiceData(1), second = voiceData(2);
     TVlLibReader reader;
-    QVERIFY(reader.OpenLibrary(write(makeLibrary(2, {"One", "Two"}, {first, second}))));
+    QVERIFY(reader.OpenLibrary(write(LibraryFile::build(2, {"One", "Two"}, {first, second}))));
     for (int index : {0, 1}) {
         const QByteArray data = index == 0 ? first : second;
         const QByteArray voice = readAll(reader.GetVoice(index));
@@ -192,7 +175,7 @@ void TestVlLibReader::voiceAvailability()
     QFETCH(int, index);
     QFETCH(bool, present);
     TVlLibReader reader;
-    QVERIFY(reader.OpenLibrary(write(makeLibrary(count, {}, {voiceData(3)}, fileSize))));
+    QVERIFY(reader.OpenLibrary(write(LibraryFile::build(count, {}, {voiceData(3)}, fileSize))));
     QBuffer *stream = reader.GetVoice(index);
     QVERIFY(stream->isOpen());
     QCOMPARE(stream->size(), present ? 1572 : 0);
@@ -201,7 +184,7 @@ void TestVlLibReader::voiceAvailability()
 void TestVlLibReader::failedReopenForgetsOldFile()
 {
     TVlLibReader reader;
-    QVERIFY(reader.OpenLibrary(write(makeLibrary(1, {"One"}, {voiceData(5)}))));
+    QVERIFY(reader.OpenLibrary(write(LibraryFile::build(1, {"One"}, {voiceData(5)}))));
     QVERIFY(!reader.OpenLibrary(write(QByteArray(100, 'x'), QStringLiteral("bad.lib"))));
     QCOMPARE(reader.VoiceCount(), 0);
     QVERIFY(reader.VoiceNames().isEmpty());
@@ -229,7 +212,7 @@ void TestVlLibReader::unreadableFileRaises()
 void TestVlLibReader::hugeFileReadOnlyAsFarAsVoices()
 {
     // A sparse 3 GiB file: reading it whole would take that much memory.
-    QByteArray head = makeLibrary(255, {"Last"}, {voiceData(6)});
+    QByteArray head = LibraryFile::build(255, {"Last"}, {voiceData(6)});
     const QString path = write(head, QStringLiteral("huge.lib"));
     QFile file(path);
     QVERIFY(file.resize(qint64(3) << 30));

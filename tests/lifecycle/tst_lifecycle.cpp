@@ -57,12 +57,6 @@ QString internalWritten(int slot)
         .arg(memory, QLatin1String(VoiceName));
 }
 
-QString readAll(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-}
-
 } // namespace
 
 class LifecycleTest : public QObject
@@ -297,7 +291,7 @@ void LifecycleTest::goesAndComesBack(Program &program, const QString &input, Jac
 
     QString error;
     QVERIFY2(back.startSimulator(simulatorProgram(), arguments, &error),
-             qPrintable(error + readAll(back.simulatorErrors())));
+             qPrintable(error + QString::fromLocal8Bit(fileBytes(back.simulatorErrors()))));
     QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), input, WaitMs);
     const int logged = int(back.simulatorLines().size());
     program.sendToInternal(Slot);

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "VoiceDump.h"
 
 #include <QFile>
@@ -12,10 +13,7 @@ class TestVlDocTable : public QObject
 private:
     static QList<QByteArray> lines()
     {
-        QFile file(QStringLiteral(":/vl/VL70DOC"));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QList<QByteArray> result = file.readAll().split('\n');
+        QList<QByteArray> result = fileBytes(QStringLiteral(":/vl/VL70DOC")).split('\n');
         if (!result.isEmpty() && result.last().isEmpty())
             result.removeLast();
         return result;
@@ -25,9 +23,8 @@ private:
 private slots:
     void shape()
     {
-        QFile file(QStringLiteral(":/vl/VL70DOC"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray text = file.readAll();
+        const QByteArray text = fileBytes(QStringLiteral(":/vl/VL70DOC"));
+        QVERIFY(!text.isEmpty());
         QVERIFY(text.endsWith("\r\n"));
         QCOMPARE(text.count('\n'), VoiceDump::FullLength);
         QCOMPARE(text.count('\r'), VoiceDump::FullLength);
@@ -41,9 +38,8 @@ private slots:
 
     void singleByteCodePage()
     {
-        QFile file(QStringLiteral(":/vl/VL70DOC"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray text = file.readAll();
+        const QByteArray text = fileBytes(QStringLiteral(":/vl/VL70DOC"));
+        QVERIFY(!text.isEmpty());
         QVERIFY(text.contains("\xe9"));       // é as one byte
         QVERIFY(!text.contains("\xc3\xa9"));  // not UTF-8
     }

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "LoopbackMidi.h"
 #include "RegEdit.h"
 #include "RegRoot.h"
@@ -39,9 +40,7 @@ struct Rig
     QList<QByteArray> sent() { return midi.received(output); }
     void writeDoc(const QByteArray &text) const
     {
-        QFile file(folder.filePath(QStringLiteral("vl70doc.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
+        writeFile(folder.filePath(QStringLiteral("vl70doc.txt")), text);
     }
 };
 

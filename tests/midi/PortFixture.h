@@ -2,7 +2,7 @@
 
 #include "LoopbackMidi.h"
 #include "RegEdit.h"
-#include "StepClock.h"
+#include "VirtualSleeper.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -13,7 +13,7 @@
 // A loopback platform with named device pairs and a settings file of its own.
 struct PortFixture
 {
-    StepClock clock;
+    VirtualSleeper clock;
     QTemporaryDir dir;
     RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
     LoopbackMidi midi{&clock};

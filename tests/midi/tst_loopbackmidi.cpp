@@ -1,5 +1,5 @@
 #include "LoopbackMidi.h"
-#include "StepClock.h"
+#include "VirtualSleeper.h"
 
 #include <QtTest>
 
@@ -91,7 +91,7 @@ void TestLoopbackMidi::openResults()
     QFETCH(bool, unplug);
     QFETCH(int, result);
 
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     for (int i = 0; i < devices; ++i)
         midi.addDevicePair(QStringLiteral("Port %1").arg(i));
@@ -114,7 +114,7 @@ void TestLoopbackMidi::openResults()
 
 void TestLoopbackMidi::shortMessagesLeaveInOrderWithCallTimes()
 {
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     const int out = midi.addOutputDevice(QStringLiteral("Synth"));
     MidiHandle handle = NoMidiHandle;
@@ -136,7 +136,7 @@ void TestLoopbackMidi::shortMessagesLeaveInOrderWithCallTimes()
 
 void TestLoopbackMidi::longMessageDoneAfterItLeft()
 {
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     const int out = midi.addOutputDevice(QStringLiteral("Synth"));
     Collector collector;
@@ -163,7 +163,7 @@ void TestLoopbackMidi::longMessageDoneAfterItLeft()
 
 void TestLoopbackMidi::resetOfStalledDeviceTimesOutAndHandsBuffersBack()
 {
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     const int out = midi.addOutputDevice(QStringLiteral("Synth"));
     Collector collector;
@@ -226,7 +226,7 @@ void TestLoopbackMidi::injectedStream()
     QFETCH(QList<quint32>, words);
     QFETCH(QList<QByteArray>, sysex);
 
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     const int in = midi.addInputDevice(QStringLiteral("Keys"));
     Collector collector;
@@ -259,7 +259,7 @@ void TestLoopbackMidi::injectedStream()
 
 void TestLoopbackMidi::sysexWaitsForABuffer()
 {
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     const int in = midi.addInputDevice(QStringLiteral("Keys"));
     Collector collector;
@@ -285,7 +285,7 @@ void TestLoopbackMidi::sysexWaitsForABuffer()
 
 void TestLoopbackMidi::longSysexSpansBuffers()
 {
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     const int in = midi.addInputDevice(QStringLiteral("Keys"));
     Collector collector;
@@ -309,7 +309,7 @@ void TestLoopbackMidi::longSysexSpansBuffers()
 
 void TestLoopbackMidi::resetHandsQueuedBuffersBackEmpty()
 {
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     const int in = midi.addInputDevice(QStringLiteral("Keys"));
     Collector collector;
@@ -331,7 +331,7 @@ void TestLoopbackMidi::resetHandsQueuedBuffersBackEmpty()
 
 void TestLoopbackMidi::closeWithQueuedBuffersIsRefused()
 {
-    StepClock clock;
+    VirtualSleeper clock;
     LoopbackMidi midi(&clock);
     const int in = midi.addInputDevice(QStringLiteral("Keys"));
     MidiHandle handle = NoMidiHandle;

@@ -3,6 +3,7 @@
 // for another device number, up to a limit), fetching voices block by block
 // and backing up all seventy slots.
 
+#include "Bytes.h"
 #include "InstrumentBackup.h"
 #include "InstrumentRequests.h"
 #include "SimPanel.h"
@@ -49,10 +50,7 @@ struct Bench
         answers.clear();
         for (const int button : buttons)
             instrument.pressButton(button);
-        QByteArray bytes;
-        for (const QByteArray &message : answers)
-            bytes += message;
-        return bytes;
+        return joined(answers);
     }
 };
 

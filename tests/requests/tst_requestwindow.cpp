@@ -23,12 +23,6 @@ namespace {
 
 const QString BankFile = QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx");
 
-QByteArray readFile(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 int countLines(const JackRig &rig, const QString &part)
 {
     int count = 0;
@@ -217,14 +211,14 @@ void TestRequestWindow::backup()
     QCOMPARE(program.prompts.messages().size(), 1);
     QVERIFY2(program.prompts.messages().first().startsWith(report),
              qPrintable(program.prompts.messages().first()));
-    const QByteArray file = readFile(saved);
+    const QByteArray file = fileBytes(saved);
     const VoiceBank bank = VoiceBank::Parse(file);
     QCOMPARE(bank.skipped, 0);
     QCOMPARE(bank.voices.size(), fetched);
     const int internals = fetched - VoiceDump::CustomSlotCount;
     const QByteArray custom = file.left(VoiceDump::CustomSlotCount * VoiceDump::CustomLength);
     QCOMPARE(withoutSeals(file.mid(custom.size())),
-             withoutSeals(readFile(BankFile).left(internals * VoiceDump::InternalLength)));
+             withoutSeals(fileBytes(BankFile).left(internals * VoiceDump::InternalLength)));
 }
 
 QTEST_MAIN(TestRequestWindow)

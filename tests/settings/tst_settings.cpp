@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "RegEdit.h"
 
 #include <QFile>
@@ -168,9 +169,7 @@ void TestSettings::unwritableStoreReportsFalse()
 {
     // A settings file whose folder is a plain file can never be created.
     const QString blocker = m_dir->filePath(QStringLiteral("blocker"));
-    QFile file(blocker);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeFile(blocker, {});
     const RegRoot root = RegRoot::iniFile(blocker + QStringLiteral("/settings.ini"));
     QVERIFY(!WriteRegString(root, MidiKey, QStringLiteral("In"), QStringLiteral("x")));
     QVERIFY(!WriteRegInteger(root, MidiKey, QStringLiteral("ID"), 3));
@@ -179,11 +178,8 @@ void TestSettings::unwritableStoreReportsFalse()
 
 void TestSettings::handEditedListReadsAsText()
 {
-    QFile file(m_file);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Software]\nTervalinduna\\VL70-m\\Midi\\In=Port A, Port B\n"
-               "Tervalinduna\\VL70-m\\Midi\\ID=3, 4\n");
-    file.close();
+    writeFile(m_file, "[Software]\nTervalinduna\\VL70-m\\Midi\\In=Port A, Port B\n"
+                      "Tervalinduna\\VL70-m\\Midi\\ID=3, 4\n");
     QCOMPARE(ReadRegString(m_root, MidiKey, QStringLiteral("In"), QString()),
              QStringLiteral("Port A, Port B"));
     QCOMPARE(ReadRegInteger(m_root, MidiKey, QStringLiteral("ID"), 0), 0);
@@ -204,13 +200,8 @@ void TestSettings::unparsableFileReadsEmptyAtEveryRead()
     QVERIFY(WriteRegString(m_root, MidiKey, QStringLiteral("In"), QStringLiteral("Port A")));
     QVERIFY(WriteRegString(m_root, MidiKey, QStringLiteral("Out"), QStringLiteral("Port B")));
     QVERIFY(WriteRegInteger(m_root, MidiKey, QStringLiteral("ID"), 5));
-    QFile file(m_file);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray damaged = damage + file.readAll();
-    file.close();
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(damaged);
-    file.close();
+    const QByteArray damaged = damage + fileBytes(m_file);
+    writeFile(m_file, damaged);
 
     QVERIFY(RegFileUnreadable(m_root));
     for (int round = 0; round < 2; ++round) {
@@ -220,8 +211,7 @@ void TestSettings::unparsableFileReadsEmptyAtEveryRead()
         QCOMPARE(ReadRegString(root, MidiKey, QStringLiteral("Out"), QString()), QString());
     }
     QVERIFY(!WriteRegString(m_root, MidiKey, QStringLiteral("Out"), QStringLiteral("Port C")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), damaged);
+    QCOMPARE(fileBytes(m_file), damaged);
 }
 
 void TestSettings::badValueNames_data()

@@ -1,4 +1,4 @@
-#include "FakeClock.h"
+#include "VirtualSleeper.h"
 #include "SimulatedVl70m.h"
 #include "VoiceBank.h"
 #include "VoiceConversion.h"
@@ -12,7 +12,7 @@ namespace {
 
 // A simulator whose outgoing messages are recorded with the time they left.
 struct Rig {
-    FakeClock clock;
+    VirtualSleeper clock;
     SimulatedVl70m sim{clock};
     QList<QByteArray> sent;
     QList<qint64> sentAtMs;

@@ -1,4 +1,4 @@
-#include "FakeClock.h"
+#include "VirtualSleeper.h"
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
 #include "SimulatedVl70mDevice.h"
@@ -136,7 +136,7 @@ void TestSimulatedVl70mDevice::dumpsOutOnItsOwnThread()
     QFETCH(QString, form);
     QFETCH(int, messages);
 
-    FakeClock clock;
+    VirtualSleeper clock;
     LoopbackMidi platform(&clock);
     SimulatedVl70mDevice sim(platform, clock);
     QVERIFY(sim.instrument().setDeviceNumber(5));
@@ -187,7 +187,7 @@ void TestSimulatedVl70mDevice::shutsDownDuringDumpOut()
 
 void TestSimulatedVl70mDevice::joinedListsMachineThenSimulator()
 {
-    FakeClock clock;
+    VirtualSleeper clock;
     LoopbackMidi machine(&clock);
     machine.addDevicePair("Port A");
     machine.addOutputDevice("Synth B");

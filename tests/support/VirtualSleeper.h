@@ -6,8 +6,9 @@
 
 #include <atomic>
 
-// A clock that only moves when the window thread waits: sleep() returns at
-// once and advances the time by the wait. Records every wait.
+// The tests' one clock: it moves only when someone waits on it (or a test
+// moves it), so the spacing of what is stamped with it is exact and no test
+// takes real time. Records every wait, in order.
 class VirtualSleeper : public Sleeper
 {
 public:
@@ -16,10 +17,16 @@ public:
     void sleep(int milliseconds) override
     {
         waits << milliseconds;
-        m_now += qint64(milliseconds) * 1000000;
+        advanceMs(milliseconds);
     }
     qint64 nowNs() const override { return m_now; }
+    // Time never runs backwards, whatever wait is asked for.
+    void advanceMs(int milliseconds)
+    {
+        if (milliseconds > 0)
+            m_now += qint64(milliseconds) * 1000000;
+    }
 
 private:
-    std::atomic<qint64> m_now{1000000000};
+    std::atomic<qint64> m_now{0};
 };

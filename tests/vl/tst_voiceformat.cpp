@@ -1,3 +1,4 @@
+#include "TestData.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
 
@@ -295,9 +296,7 @@ void TestVoiceFormat::realInternalBanks()
 {
     QFETCH(QString, file);
     QFETCH(int, deviceId);
-    QFile bankFile(QStringLiteral(VENTARO_DATA_DIR "/") + file);
-    QVERIFY(bankFile.open(QIODevice::ReadOnly));
-    const QByteArray bank = bankFile.readAll();
+    const QByteArray bank = readTestData(qPrintable(file));
     QCOMPARE(bank.size(), 64 * VoiceDump::InternalLength);
     QByteArray dump(VoiceDump::FullLength, '\0');
     for (int index = 0; index < 64; ++index) {

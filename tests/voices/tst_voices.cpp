@@ -1,7 +1,5 @@
 #include "FrontPanelRemote.h"
-#include "LoopbackMidi.h"
-#include "RegRoot.h"
-#include "ScriptedPrompts.h"
+#include "MainWindowRig.h"
 #include "SimPanel.h"
 #include "SimulatedVl70mDevice.h"
 #include "TMidiCorvoIn.h"
@@ -29,50 +27,23 @@ namespace {
 // The main window on a loopback platform whose only device pair is the
 // simulated instrument. The instrument keeps a clock of its own, so that
 // its dump interval never touches the window's virtual clock.
-struct Rig
+struct Rig : MainWindowRig
 {
-    VirtualSleeper sleeper;
     VirtualSleeper instrumentClock;
-    LoopbackMidi platform{&sleeper};
     SimulatedVl70mDevice device{platform, instrumentClock};
-    ScriptedPrompts prompts;
-    QTemporaryDir dir;
-    RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
-    std::unique_ptr<TfmVLDump> window;
 
     // What the Import SysEx window showed last before it closed.
     QString bytesShown;
     bool importClosedByItself = false;
 
+    ~Rig() { window.reset(); } // before the instrument it listens to
+
     SimulatedVl70m &sim() { return device.instrument(); }
 
     TfmVLDump &open()
     {
-        window = std::make_unique<TfmVLDump>(
-            TfmVLDump::Services{platform, prompts, sleeper, settings, dir.path(), nullptr});
-        window->show();
+        MainWindowRig::open().show();
         return *window;
-    }
-    template <typename T = QWidget>
-    T *child(const char *name) const
-    {
-        T *w = window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
-    QComboBox *combo(const char *name) const { return child<QComboBox>(name); }
-    void choose(const char *name, int row) const
-    {
-        combo(name)->setCurrentIndex(row);
-        emit combo(name)->activated(row);
-    }
-    QStringList rows(const char *name) const
-    {
-        QStringList list;
-        for (int i = 0; i < combo(name)->count(); ++i)
-            list << combo(name)->itemText(i);
-        return list;
     }
     // Waits for the instrument and hands what it sent to the window.
     static void settle(SimulatedVl70mDevice &device)
@@ -119,17 +90,6 @@ struct Rig
         case SimPanel::Enter: return Qt::Key_Return;
         default: return Qt::Key_unknown;
         }
-    }
-    // Messages the instrument received, with the window's clock when sent.
-    QList<LoopbackCall> sent() const
-    {
-        QList<LoopbackCall> list;
-        for (const LoopbackCall &c : platform.calls()) {
-            if (c.function == QLatin1String("outShortMessage")
-                || c.function == QLatin1String("outLongMessage"))
-                list << c;
-        }
-        return list;
     }
 };
 
@@ -313,8 +273,7 @@ void TestVoices::send()
         QByteArray lines;
         for (int i = 1; i <= 64; ++i)
             lines += QByteArray::number(i) + ": Mine" + QByteArray::number(i) + "\r\n";
-        QFile file(rig.dir.filePath(QStringLiteral("3internal.txt")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(lines) == lines.size());
+        rig.writeFile(QStringLiteral("3internal.txt"), lines);
     }
     // Device number 3 on both sides; a name with trailing blanks.
     rig.sim().setDeviceNumber(2);
@@ -337,7 +296,7 @@ void TestVoices::send()
 
     // Order and spacing: the dump, then groups of bank select MSB, LSB and
     // program change.
-    const QList<LoopbackCall> sent = rig.sent();
+    const QList<MainWindowRig::Sent> sent = rig.sent();
     QCOMPARE(sent.size(), 1 + 3 * groupsAtMs.size());
     const int dumpLength = destination == 0 ? VoiceDump::FullLength
                            : custom         ? VoiceDump::CustomLength
@@ -359,7 +318,7 @@ void TestVoices::send()
     const auto last = VoiceCatalogue::patchSelectMessages(VoiceCatalogue::Bank(endBank),
                                                           endProgram);
     for (int m = 0; m < 3; ++m) {
-        const LoopbackCall &c = sent[sent.size() - 3 + m];
+        const MainWindowRig::Sent &c = sent[sent.size() - 3 + m];
         QByteArray expected;
         expected.append(char(last[m].status)).append(char(last[m].data1)).append(char(last[m].data2));
         // A program change goes out as its two bytes.

@@ -1,3 +1,4 @@
+#include "Bytes.h"
 #include "RemoteRig.h"
 #include "TMidiCorvoIn.h"
 #include "TfmMidiIn.h"
@@ -38,14 +39,6 @@ Blocks fullBlocks(int device)
     for (const VoiceDump::Block &b : VoiceDump::FullBlocks)
         blocks << dump.mid(b.start, b.length());
     return blocks;
-}
-
-QByteArray bytes(std::initializer_list<int> list)
-{
-    QByteArray result;
-    for (int b : list)
-        result.append(char(b));
-    return result;
 }
 
 struct Fixture
@@ -249,4 +242,4 @@ void TestMidiIn::realModalLoopClosesByItself()
 }
 
 QTEST_MAIN(TestMidiIn)
-#include "tst_midiin.moc"
+#include "tst_importsysexwindow.moc"
