@@ -1,5 +1,6 @@
 #include "TfmBankReceive.h"
 
+#include "DialogParts.h"
 #include "DumpFile.h"
 #include "FileDialog.h"
 #include "Prompts.h"
@@ -49,13 +50,12 @@ TfmBankReceive::TfmBankReceive(TVLManager *manager, Prompts &prompts, FileDialog
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setWordWrap(true);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto *buttons = DialogParts::buttonRow(this, QDialogButtonBox::Close);
     m_save = buttons->addButton(translated(QStringLiteral("Save As File...")),
                                 QDialogButtonBox::ActionRole);
     m_save->setObjectName(QStringLiteral("btnSave"));
     m_save->setEnabled(false);
     connect(m_save, &QPushButton::clicked, this, [this] { m_guard.run([this] { btnSaveClick(); }); });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(hint);
     layout->addWidget(m_list);

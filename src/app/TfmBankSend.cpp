@@ -1,6 +1,7 @@
 #include "TfmBankSend.h"
 
 #include "BankSender.h"
+#include "DialogParts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -86,10 +87,8 @@ TfmBankSend::TfmBankSend(int voiceCount, int fullVoices, int gapMs, const Transl
     auto *gapRow = new QFormLayout;
     gapRow->addRow(textIn(translate, QStringLiteral("Pause after each voice:")), m_gap);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto *buttons = DialogParts::buttonRow(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(textIn(translate, QStringLiteral("Send")));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(count);

@@ -1,5 +1,7 @@
 #include "TfmBankVoices.h"
 
+#include "DialogParts.h"
+
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QLabel>
@@ -46,13 +48,11 @@ TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, 
             textIn(translate, QStringLiteral("Parts of the file that are no whole voice, skipped: %1"))
                 .arg(bank.skipped));
     m_skipped->setVisible(bank.skipped > 0);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto *buttons = DialogParts::buttonRow(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     m_sendAll = buttons->addButton(textIn(translate, QStringLiteral("Send all...")),
                                    QDialogButtonBox::ActionRole);
     m_sendAll->setObjectName(QStringLiteral("btnSendAll"));
     connect(m_sendAll, &QPushButton::clicked, this, [this] { done(SendAllResult); });
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
@@ -62,8 +62,7 @@ TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, 
 
 int TfmBankVoices::selectedIndex() const
 {
-    const QList<QListWidgetItem *> selected = m_list->selectedItems();
-    return selected.isEmpty() ? -1 : m_list->row(selected.first());
+    return DialogParts::selectedRow(m_list);
 }
 
 QString TfmBankVoices::placeOf(const VoiceBank::Voice &voice, const Translate &translate)

@@ -1,5 +1,7 @@
 #include "TfmFoundInstruments.h"
 
+#include "DialogParts.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
@@ -38,9 +40,7 @@ TfmFoundInstruments::TfmFoundInstruments(const QList<InstrumentFinder::Found> &f
     // Whole rows: device names can be long.
     m_list->setMinimumWidth(qMax(ListWidth, m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth()
                                                 + ListMargin));
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = DialogParts::buttonRow(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(hint);
@@ -50,6 +50,5 @@ TfmFoundInstruments::TfmFoundInstruments(const QList<InstrumentFinder::Found> &f
 
 int TfmFoundInstruments::selectedIndex() const
 {
-    const QList<QListWidgetItem *> selected = m_list->selectedItems();
-    return selected.isEmpty() ? -1 : m_list->row(selected.first());
+    return DialogParts::selectedRow(m_list);
 }

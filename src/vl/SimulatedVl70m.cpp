@@ -666,13 +666,18 @@ int SimulatedVl70m::deviceNumber() const
     return m_deviceNumber;
 }
 
-bool SimulatedVl70m::setDeviceNumber(int number)
+bool SimulatedVl70m::setWithin(int &setting, int value, int highest)
 {
-    if (number < 0 || number > VoiceDump::DeviceMask)
+    if (value < 0 || value > highest)
         return false;
     std::lock_guard lock(m_mutex);
-    m_deviceNumber = number;
+    setting = value;
     return true;
+}
+
+bool SimulatedVl70m::setDeviceNumber(int number)
+{
+    return setWithin(m_deviceNumber, number, VoiceDump::DeviceMask);
 }
 
 int SimulatedVl70m::dumpIntervalMs() const
@@ -683,20 +688,12 @@ int SimulatedVl70m::dumpIntervalMs() const
 
 bool SimulatedVl70m::setDumpIntervalMs(int milliseconds)
 {
-    if (milliseconds < 0 || milliseconds > MaxDumpIntervalMs)
-        return false;
-    std::lock_guard lock(m_mutex);
-    m_dumpIntervalMs = milliseconds;
-    return true;
+    return setWithin(m_dumpIntervalMs, milliseconds, MaxDumpIntervalMs);
 }
 
 bool SimulatedVl70m::setAnswerDelayMs(int milliseconds)
 {
-    if (milliseconds < 0 || milliseconds > MaxAnswerDelayMs)
-        return false;
-    std::lock_guard lock(m_mutex);
-    m_answerDelayMs = milliseconds;
-    return true;
+    return setWithin(m_answerDelayMs, milliseconds, MaxAnswerDelayMs);
 }
 
 void SimulatedVl70m::setAnswering(bool answering)

@@ -129,6 +129,8 @@ private:
     void send(const Outgoing &out);
     void record(const QString &line);
     void ignore(const QString &why);
+    // Sets one of the settings above to value when it is 0..highest.
+    bool setWithin(int &setting, int value, int highest);
 
     Sleeper &m_clock;
     mutable std::mutex m_mutex;
