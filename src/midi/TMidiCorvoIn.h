@@ -119,6 +119,8 @@ private:
     std::atomic<TMidiFilter *> m_filter{nullptr};
     std::atomic<MidiHandle> m_handle{NoMidiHandle};
     std::atomic<TMidiInState> m_state{Closed};
+    // Guards m_handoff against the input thread; taken alone, inside the
+    // platform's delivery lock on that thread.
     std::mutex m_handoffMutex;
     QObject *m_handoff = nullptr;           // guarded by m_handoffMutex
     std::vector<std::unique_ptr<MidiHeader>> m_buffers;  // window thread only

@@ -76,8 +76,8 @@ struct Rig
     {
         QList<Sent> list;
         for (const LoopbackCall &c : platform.calls()) {
-            if (c.function == QLatin1String("outShortMessage")
-                || c.function == QLatin1String("outLongMessage"))
+            if (c.call == MidiPlatform::Call::OutShortMessage
+                || c.call == MidiPlatform::Call::OutLongMessage)
                 list.append({c.timeNs, c.bytes});
         }
         return list;
@@ -334,7 +334,7 @@ void MainWindowTest::portOpenFailure()
     rig.platform.addDevicePair(QStringLiteral("First"));
     rig.platform.addDevicePair(QStringLiteral("Broken"));
     TfmVLDump &w = rig.open();
-    rig.platform.failNext(input ? QStringLiteral("inOpen") : QStringLiteral("outOpen"),
+    rig.platform.failNext(input ? MidiPlatform::Call::InOpen : MidiPlatform::Call::OutOpen,
                           MidiPlatform::DeviceBusy);
     rig.choose(input ? "cbxMidiIn" : "cbxMidiOut", 1);
     QCOMPARE(rig.prompts.errors().size(), 1);
@@ -539,7 +539,7 @@ void MainWindowTest::closeReportsPortErrorAndStillSaves()
     TfmVLDump &w = rig.open();
     w.show();
     rig.choose("cbxMidiOut", 0);
-    rig.platform.failNext(QStringLiteral("outReset"), MidiPlatform::DriverError);
+    rig.platform.failNext(MidiPlatform::Call::OutReset, MidiPlatform::DriverError);
     QVERIFY(w.close());
     QVERIFY(!w.isVisible());
     QCOMPARE(rig.prompts.errors().size(), 1);

@@ -76,7 +76,7 @@ struct Rig
     {
         QList<int> devices;
         for (const LoopbackCall &c : platform.calls()) {
-            if (c.function == QLatin1String("outOpen"))
+            if (c.call == MidiPlatform::Call::OutOpen)
                 devices << c.device;
         }
         return devices;
@@ -198,7 +198,7 @@ void MainWindowKeysTest::outputThatCannotOpen()
     Rig rig;
     TMIDIKeys *keys = rig.keys();
     rig.window->show();
-    rig.platform.failNext(QStringLiteral("outOpen"), MidiPlatform::DeviceBusy);
+    rig.platform.failNext(MidiPlatform::Call::OutOpen, MidiPlatform::DeviceBusy);
     sendMouse(keys, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {4, 20});
     QCOMPARE(rig.prompts.errors().size(), 1);
     QVERIFY(keys->isPressed(36));

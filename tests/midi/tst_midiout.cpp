@@ -231,10 +231,10 @@ void TestMidiOut::heldNotes()
         port.SendShortMessage(quint8(m[0]), quint8(m[1]), quint8(m[2]));
     QCOMPARE(port.HeldNotes(0, 0x3C), held);
     // Every message was sent, counted or not.
-    QCOMPARE(f.logOf(QStringLiteral("outShortMessage")).size(), sent.size());
+    QCOMPARE(f.logOf(MidiPlatform::Call::OutShortMessage).size(), sent.size());
     f.midi.clearCalls();
     port.Close();
-    QStringList offs = f.logOf(QStringLiteral("outShortMessage"));
+    QStringList offs = f.logOf(MidiPlatform::Call::OutShortMessage);
     offs = offs.filter(QRegularExpression(QStringLiteral(" 8")));
     QCOMPARE(offs, noteOffsOnClose);
     QCOMPARE(port.HeldNotes(0, 0x3C), 0);
@@ -271,13 +271,13 @@ void TestMidiOut::firstCloseResetsControllersOnAllChannels()
     for (int channel = 0; channel < 16; ++channel)
         for (const char *cc : {"075a", "0a40", "0b7f", "5b28"})
             expected << QStringLiteral("outShortMessage 0 b%1%2").arg(channel, 0, 16).arg(cc);
-    QCOMPARE(f.logOf(QStringLiteral("outShortMessage")), expected);
+    QCOMPARE(f.logOf(MidiPlatform::Call::OutShortMessage), expected);
     QCOMPARE(f.midi.received(0).size(), 64);
     // The tables now hold the defaults: the next close sends nothing.
     f.midi.clearCalls();
     port.Open();
     port.Close();
-    QVERIFY(f.logOf(QStringLiteral("outShortMessage")).isEmpty());
+    QVERIFY(f.logOf(MidiPlatform::Call::OutShortMessage).isEmpty());
 }
 
 void TestMidiOut::releaseHeldNotesLiftsSustain()
@@ -307,7 +307,7 @@ void TestMidiOut::openWithoutChoiceOpensDefault()
     QCOMPARE(f.midi.openCount(false, 1), 1);
     // Opening an open port does nothing.
     port.Open();
-    QCOMPARE(f.logOf(QStringLiteral("outOpen")).size(), 1);
+    QCOMPARE(f.logOf(MidiPlatform::Call::OutOpen).size(), 1);
 }
 
 void TestMidiOut::openFailureRaisesAndStaysClosed_data()
@@ -370,7 +370,7 @@ void TestMidiOut::refusedLongMessageIsReleasedAtOnce()
     TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
     port.setDeviceID(0);
     port.Open();
-    f.midi.failNext(QStringLiteral("outLongMessage"), MidiPlatform::NoMemory);
+    f.midi.failNext(MidiPlatform::Call::OutLongMessage, MidiPlatform::NoMemory);
     QCOMPARE(port.SendLongMessage(bytesOf("f07ef7")), int(MidiPlatform::NoMemory));
     QCOMPARE(port.PendingCount(), 0);
     QCOMPARE(port.SendLongMessage(QByteArray()), int(MidiPlatform::InvalidParameter));
@@ -416,7 +416,7 @@ void TestMidiOut::failedCloseRaises()
     TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
     port.setDeviceID(1);
     port.Open();
-    f.midi.failNext(QStringLiteral("outClose"), MidiPlatform::DriverError);
+    f.midi.failNext(MidiPlatform::Call::OutClose, MidiPlatform::DriverError);
     QVERIFY_THROWS_EXCEPTION(VentaroError, port.Close());
     QVERIFY(!port.IsOpen());
 }

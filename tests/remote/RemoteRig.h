@@ -35,8 +35,8 @@ struct RemoteRig
     {
         QList<Sent> list;
         for (const LoopbackCall &c : platform.calls()) {
-            if (c.function == QLatin1String("outShortMessage")
-                || c.function == QLatin1String("outLongMessage"))
+            if (c.call == MidiPlatform::Call::OutShortMessage
+                || c.call == MidiPlatform::Call::OutLongMessage)
                 list.append({c.timeNs, c.bytes});
         }
         return list;

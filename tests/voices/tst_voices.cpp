@@ -125,8 +125,8 @@ struct Rig
     {
         QList<LoopbackCall> list;
         for (const LoopbackCall &c : platform.calls()) {
-            if (c.function == QLatin1String("outShortMessage")
-                || c.function == QLatin1String("outLongMessage"))
+            if (c.call == MidiPlatform::Call::OutShortMessage
+                || c.call == MidiPlatform::Call::OutLongMessage)
                 list << c;
         }
         return list;
