@@ -5,6 +5,7 @@
 #include "RtMidiAlsaWatch.h"
 #include "RtMidiJackWatch.h"
 
+#include <QByteArray>
 #include <QObject>
 
 #include <RtMidi.h>
@@ -50,4 +51,7 @@ public:
     static void onError(RtMidiError::Type, const std::string &, void *self);
     // Its server ended, or the device it is connected to went away.
     bool gone();
+    // Hands one message to RtMidi (on the sender thread); a SysEx block
+    // counts as sent only once the JACK server has taken it.
+    MidiPlatform::Result send(const QByteArray &bytes, bool block);
 };

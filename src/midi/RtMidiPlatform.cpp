@@ -432,33 +432,7 @@ int RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
     const std::shared_ptr<RtMidiOutDevice> device = outDevice(item.handle);
     if (!device)
         return InvalidHandle; // closed meanwhile
-    std::lock_guard sending(device->sending);
-    if (device->closed)
-        return InvalidHandle;
-    if (device->gone())
-        return DeviceGone;
-    if (device->watch
-        && !device->watch->waitForRoom(std::size_t(item.bytes.size()), SendWaitMs)) {
-        device->failed = true;
-        return DeviceGone;
-    }
-    device->errorSeen = false;
-    try {
-        device->out->sendMessage(reinterpret_cast<const unsigned char *>(item.bytes.constData()),
-                                 std::size_t(item.bytes.size()));
-    } catch (const RtMidiError &) {
-        device->failed = true;
-    }
-    if (device->errorSeen)
-        device->failed = true;
-    // A block counts as sent once the server has taken it: JACK moves it
-    // from RtMidi's ring buffer into the port in the next period. A server
-    // that ended a moment ago still takes the ring buffer's bytes, and only
-    // a period that never comes tells it.
-    if (!device->failed && item.header && device->watch
-        && !device->watch->waitPeriods(TakenPeriods, SendWaitMs))
-        device->failed = true;
-    return device->failed ? DeviceGone : NoError;
+    return device->send(item.bytes, item.header != nullptr);
 }
 
 // ---- input ----------------------------------------------------------------

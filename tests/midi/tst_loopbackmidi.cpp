@@ -45,6 +45,22 @@ std::unique_ptr<MidiHeader> inputBuffer(int size)
     return header;
 }
 
+// One output device opened on a fresh platform.
+struct OutputRig
+{
+    OutputRig()
+    {
+        out = midi.addOutputDevice(QStringLiteral("Synth"));
+        midi.outOpen(&handle, out, collector.callback());
+    }
+
+    StepClock clock;
+    LoopbackMidi midi{&clock};
+    int out = -1;
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+};
+
 // One input device opened on a fresh platform, started unless asked not to.
 struct InputRig
 {
@@ -159,12 +175,8 @@ void TestLoopbackMidi::shortMessagesLeaveInOrderWithCallTimes()
 
 void TestLoopbackMidi::longMessageDoneAfterItLeft()
 {
-    StepClock clock;
-    LoopbackMidi midi(&clock);
-    const int out = midi.addOutputDevice(QStringLiteral("Synth"));
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
-    midi.outOpen(&handle, out, collector.callback());
+    OutputRig rig;
+    auto &[clock, midi, out, collector, handle] = rig;
     MidiHeader header;
     header.data = {0xF0, 0x43, 0x10, 0x57, 0xF7};
     QCOMPARE(midi.outLongMessage(handle, &header), int(MidiPlatform::Unprepared));
@@ -186,12 +198,8 @@ void TestLoopbackMidi::longMessageDoneAfterItLeft()
 
 void TestLoopbackMidi::resetOfStalledDeviceTimesOutAndHandsBuffersBack()
 {
-    StepClock clock;
-    LoopbackMidi midi(&clock);
-    const int out = midi.addOutputDevice(QStringLiteral("Synth"));
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
-    midi.outOpen(&handle, out, collector.callback());
+    OutputRig rig;
+    auto &[clock, midi, out, collector, handle] = rig;
     midi.setStalled(out, true);
     midi.setResetWaitMs(20);
     MidiHeader first;

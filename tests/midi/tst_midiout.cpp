@@ -12,6 +12,19 @@ QByteArray bytesOf(const char *hex)
 {
     return QByteArray::fromHex(hex);
 }
+// A port open on device 0.
+struct OpenPort
+{
+    OpenPort()
+    {
+        port.setDeviceID(0);
+        port.Open();
+    }
+
+    PortFixture f;
+    TMidiCorvoOut port{nullptr, Key, &f.midi, f.settings};
+};
+
 } // namespace
 
 class TestMidiOut : public QObject
@@ -118,10 +131,8 @@ void TestMidiOut::sameDeviceIdDoesNothing()
 
 void TestMidiOut::changingDeviceWhileOpenSilencesOldAndOpensNew()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     port.SendShortMessage(0x91, 0x3C, 0x40);
     for (int channel = 0; channel < 16; ++channel)
         for (int controller : {7, 10, 11, 91})
@@ -223,10 +234,8 @@ void TestMidiOut::heldNotes()
     QFETCH(int, held);
     QFETCH(QStringList, noteOffsOnClose);
 
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     for (const QByteArray &m : sent)
         port.SendShortMessage(quint8(m[0]), quint8(m[1]), quint8(m[2]));
     QCOMPARE(port.HeldNotes(0, 0x3C), held);
@@ -251,10 +260,8 @@ void TestMidiOut::systemStatusSendsNothing_data()
 void TestMidiOut::systemStatusSendsNothing()
 {
     QFETCH(int, status);
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     f.midi.clearCalls();
     port.SendShortMessage(quint8(status), 0x40, 0x7F);
     QVERIFY(f.midi.calls().isEmpty());
@@ -262,10 +269,8 @@ void TestMidiOut::systemStatusSendsNothing()
 
 void TestMidiOut::firstCloseResetsControllersOnAllChannels()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     port.Close();
     QStringList expected;
     for (int channel = 0; channel < 16; ++channel)
@@ -282,10 +287,8 @@ void TestMidiOut::firstCloseResetsControllersOnAllChannels()
 
 void TestMidiOut::releaseHeldNotesLiftsSustain()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     port.SendShortMessage(0xB2, 64, 127);
     port.SendShortMessage(0x92, 0x30, 0x50);
     f.midi.clearCalls();
@@ -349,10 +352,8 @@ void TestMidiOut::openFailureRaisesAndStaysClosed()
 
 void TestMidiOut::longMessageReturnsBeforeItLeaves()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     f.midi.setStalled(0, true);
     QByteArray block = bytesOf("f0431057000000000000f7");
     QCOMPARE(port.SendLongMessage(block), 0);
@@ -366,10 +367,8 @@ void TestMidiOut::longMessageReturnsBeforeItLeaves()
 
 void TestMidiOut::refusedLongMessageIsReleasedAtOnce()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     f.midi.failNext(MidiPlatform::Call::OutLongMessage, MidiPlatform::NoMemory);
     QCOMPARE(port.SendLongMessage(bytesOf("f07ef7")), int(MidiPlatform::NoMemory));
     QCOMPARE(port.PendingCount(), 0);
@@ -383,10 +382,8 @@ void TestMidiOut::refusedLongMessageIsReleasedAtOnce()
 
 void TestMidiOut::failedResetReleasesDevice()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     f.midi.setResetWaitMs(10);
     f.midi.setStalled(0, true); // a MIDI system that takes nothing
     port.SendLongMessage(bytesOf("f001f7"));
