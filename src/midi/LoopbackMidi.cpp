@@ -391,7 +391,7 @@ MidiPlatform::Result LoopbackMidi::outClose(MidiHandle handle)
     return NoError;
 }
 
-int LoopbackMidi::transmit(const MidiSendQueue::Item &item)
+MidiPlatform::Result LoopbackMidi::transmit(const MidiSendQueue::Item &item)
 {
     Receiver receiver;
     int device = -1;

@@ -180,7 +180,7 @@ private:
     static void raise(const MidiCallback &callback,
                       const std::vector<MidiNotification> &notifications);
     static void raiseOne(const MidiCallback &callback, MidiNotification::Kind kind);
-    int transmit(const MidiSendQueue::Item &item);
+    Result transmit(const MidiSendQueue::Item &item);
     qint64 sinceStartMs(const LoopbackInputDevice &device) const;
 
     Sleeper *m_clock;

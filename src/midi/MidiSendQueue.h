@@ -37,7 +37,7 @@ public:
     // Sends one message; runs on the sender thread, without any lock held.
     // Returns NoError when the transport took it whole, else why not; a
     // long message's Done carries that result.
-    using Transmit = std::function<int(const Item &)>;
+    using Transmit = std::function<MidiPlatform::Result(const Item &)>;
 
     explicit MidiSendQueue(Transmit transmit);
     // Sends what is still queued, then ends the sender thread.

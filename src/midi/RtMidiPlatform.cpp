@@ -427,7 +427,7 @@ void RtMidiPlatform::let(std::shared_ptr<RtMidiOutDevice> device)
     }
 }
 
-int RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
+MidiPlatform::Result RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
 {
     const std::shared_ptr<RtMidiOutDevice> device = outDevice(item.handle);
     if (!device)

@@ -119,7 +119,7 @@ private:
     RtMidiAlsaWatch::Address followAlsa(RtMidi &midi, int port) const;
     std::shared_ptr<RtMidiOutDevice> outDevice(MidiHandle handle) const;
     std::shared_ptr<RtMidiInDevice> inDevice(MidiHandle handle) const;
-    int transmit(const MidiSendQueue::Item &item);
+    Result transmit(const MidiSendQueue::Item &item);
     // Hands the JACK clients of devices whose server has ended to the
     // reaper; their handles stay, and every call on them fails DeviceGone
     // at once until the port closes them.

@@ -112,7 +112,7 @@ private:
     void DestroyHandoff();
     void FreeBuffers();
     bool OwnsBuffer(const MidiHeader *header) const;
-    [[noreturn]] void RaiseError(int code) const;
+    [[noreturn]] void RaiseError(MidiPlatform::Result code) const;
 
     MidiPlatform *m_platform;
     MidiDeviceChoice m_choice;

@@ -33,7 +33,7 @@ TMidiCorvoOut::~TMidiCorvoOut()
     m_pending.clear();
 }
 
-void TMidiCorvoOut::RaiseError(int code) const
+void TMidiCorvoOut::RaiseError(MidiPlatform::Result code) const
 {
     throw VentaroError(MidiPortErrorMessage(code, false, m_choice.Name(), m_platform));
 }
@@ -75,7 +75,7 @@ void TMidiCorvoOut::Open()
     if (!m_choice.RefreshChosen())
         RaiseError(m_lost ? MidiPlatform::DeviceGone : MidiPlatform::NotConnected);
     MidiHandle handle = NoMidiHandle;
-    const int code = m_platform->outOpen(
+    const MidiPlatform::Result code = m_platform->outOpen(
         &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
     if (code != MidiPlatform::NoError) {
         m_handle = NoMidiHandle;
@@ -96,7 +96,7 @@ void TMidiCorvoOut::Close()
     m_closing = true;
     const auto closed = qScopeGuard([this] { m_closing = false; });
     const MidiHandle handle = m_handle;
-    const int resetCode = m_platform->outReset(handle);
+    const MidiPlatform::Result resetCode = m_platform->outReset(handle);
     if (resetCode != MidiPlatform::NoError) {
         // Never keep the device while the port reads as closed: the next
         // Open would open it a second time. Once closed, the platform
@@ -107,7 +107,7 @@ void TMidiCorvoOut::Close()
         RaiseError(resetCode);
     }
     ReleaseAllPending();
-    const int closeCode = m_platform->outClose(handle);
+    const MidiPlatform::Result closeCode = m_platform->outClose(handle);
     m_handle = NoMidiHandle;
     if (closeCode != MidiPlatform::NoError)
         RaiseError(closeCode);
@@ -136,7 +136,7 @@ int TMidiCorvoOut::SendShortMessage(const TEventData &msg)
     if (msg.status >= MidiBytes::FirstSystem)
         return MidiPlatform::NoError;
     std::lock_guard lock(m_tableMutex);
-    const int code = m_platform->outShortMessage(m_handle, msg.toWord());
+    const MidiPlatform::Result code = m_platform->outShortMessage(m_handle, msg.toWord());
     if (code == MidiPlatform::DeviceGone)
         m_lost = true;
     const int channel = msg.status & MidiBytes::ChannelMask;
@@ -178,7 +178,7 @@ int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
         std::lock_guard lock(m_pendingMutex);
         m_pending.push_back(std::move(owned));
     }
-    const int code = m_platform->outLongMessage(handle, header);
+    const MidiPlatform::Result code = m_platform->outLongMessage(handle, header);
     if (code == MidiPlatform::DeviceGone)
         m_lost = true;
     if (code != MidiPlatform::NoError)

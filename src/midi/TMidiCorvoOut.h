@@ -119,7 +119,7 @@ private:
     // NoError is kept for WaitSent.
     void ReleasePending(MidiHeader *header, int result = MidiPlatform::NoError);
     void ReleaseAllPending();
-    [[noreturn]] void RaiseError(int code) const;
+    [[noreturn]] void RaiseError(MidiPlatform::Result code) const;
 
     MidiPlatform *m_platform;
     MidiDeviceChoice m_choice;
