@@ -32,8 +32,8 @@ int JoinedMidiPlatform::firstCount(bool input) const
                  : outDeviceCount() - m_second.outDeviceCount();
 }
 
-MidiPlatform::Result JoinedMidiPlatform::open(MidiHandle *handle, int deviceId, MidiCallback callback,
-                             bool input)
+MidiPlatform::Result JoinedMidiPlatform::open(MidiHandle *handle, int deviceId,
+                                               MidiCallback callback, bool input)
 {
     if (!handle)
         return InvalidParameter;
@@ -42,7 +42,7 @@ MidiPlatform::Result JoinedMidiPlatform::open(MidiHandle *handle, int deviceId, 
         return BadDeviceId;
     MidiHandle innerHandle = NoMidiHandle;
     const Result result = input ? platform->inOpen(&innerHandle, device, std::move(callback))
-                             : platform->outOpen(&innerHandle, device, std::move(callback));
+                                : platform->outOpen(&innerHandle, device, std::move(callback));
     if (result != NoError)
         return result;
     std::lock_guard lock(m_mutex);
@@ -81,7 +81,8 @@ QString JoinedMidiPlatform::outDeviceName(int deviceId) const
     return platform && device >= 0 ? platform->outDeviceName(device) : QString();
 }
 
-MidiPlatform::Result JoinedMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+MidiPlatform::Result JoinedMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
+                                                  MidiCallback callback)
 {
     return open(handle, deviceId, std::move(callback), false);
 }
@@ -144,7 +145,8 @@ QString JoinedMidiPlatform::inDeviceName(int deviceId) const
     return platform && device >= 0 ? platform->inDeviceName(device) : QString();
 }
 
-MidiPlatform::Result JoinedMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+MidiPlatform::Result JoinedMidiPlatform::inOpen(MidiHandle *handle, int deviceId,
+                                                 MidiCallback callback)
 {
     return open(handle, deviceId, std::move(callback), true);
 }

@@ -98,7 +98,8 @@ void MidiStreamParser::startShort(quint8 status, const Handlers &handlers)
         return;
     }
     const bool undefined = status == UndefinedF4 || status == UndefinedF5;
-    const int length = undefined && m_options.undefinedStartNothing ? 0 : shortMessageLength(status);
+    const int length =
+        undefined && m_options.undefinedStartNothing ? 0 : shortMessageLength(status);
     if (length == 0) {
         if (handlers.onFault)
             handlers.onFault(Fault::StrayStatus, QByteArray(1, char(status)));
