@@ -59,16 +59,16 @@ public:
 
     int outDeviceCount() const override { return m_inner.outDeviceCount(); }
     QString outDeviceName(int id) const override { return m_inner.outDeviceName(id); }
-    int outOpen(MidiHandle *h, int id, MidiCallback cb) override { return m_inner.outOpen(h, id, cb); }
-    int outShortMessage(MidiHandle h, quint32 m) override { return m_inner.outShortMessage(h, m); }
-    int outPrepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.outPrepareHeader(h, x); }
-    int outUnprepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.outUnprepareHeader(h, x); }
-    int outLongMessage(MidiHandle h, MidiHeader *x) override { return m_inner.outLongMessage(h, x); }
-    int outReset(MidiHandle h) override { return m_inner.outReset(h); }
-    int outClose(MidiHandle h) override { return m_inner.outClose(h); }
+    Result outOpen(MidiHandle *h, int id, MidiCallback cb) override { return m_inner.outOpen(h, id, cb); }
+    Result outShortMessage(MidiHandle h, quint32 m) override { return m_inner.outShortMessage(h, m); }
+    Result outPrepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.outPrepareHeader(h, x); }
+    Result outUnprepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.outUnprepareHeader(h, x); }
+    Result outLongMessage(MidiHandle h, MidiHeader *x) override { return m_inner.outLongMessage(h, x); }
+    Result outReset(MidiHandle h) override { return m_inner.outReset(h); }
+    Result outClose(MidiHandle h) override { return m_inner.outClose(h); }
     int inDeviceCount() const override { return m_inner.inDeviceCount(); }
     QString inDeviceName(int id) const override { return m_inner.inDeviceName(id); }
-    int inOpen(MidiHandle *h, int id, MidiCallback cb) override
+    Result inOpen(MidiHandle *h, int id, MidiCallback cb) override
     {
         return m_inner.inOpen(h, id, [this, cb](const MidiNotification &n) {
             if (n.kind == MidiNotification::LongData && n.header && n.header->bytesRecorded > 0) {
@@ -79,13 +79,13 @@ public:
                 cb(n);
         });
     }
-    int inPrepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.inPrepareHeader(h, x); }
-    int inUnprepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.inUnprepareHeader(h, x); }
-    int inAddBuffer(MidiHandle h, MidiHeader *x) override { return m_inner.inAddBuffer(h, x); }
-    int inStart(MidiHandle h) override { return m_inner.inStart(h); }
-    int inStop(MidiHandle h) override { return m_inner.inStop(h); }
-    int inReset(MidiHandle h) override { return m_inner.inReset(h); }
-    int inClose(MidiHandle h) override { return m_inner.inClose(h); }
+    Result inPrepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.inPrepareHeader(h, x); }
+    Result inUnprepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.inUnprepareHeader(h, x); }
+    Result inAddBuffer(MidiHandle h, MidiHeader *x) override { return m_inner.inAddBuffer(h, x); }
+    Result inStart(MidiHandle h) override { return m_inner.inStart(h); }
+    Result inStop(MidiHandle h) override { return m_inner.inStop(h); }
+    Result inReset(MidiHandle h) override { return m_inner.inReset(h); }
+    Result inClose(MidiHandle h) override { return m_inner.inClose(h); }
     std::optional<QString> errorText(int code, bool isInput) const override
     {
         return m_inner.errorText(code, isInput);

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr int maxDataByte = 0x7F;
+constexpr int maxDataByte = MidiBytes::DataMask;
 
 } // namespace
 
@@ -23,8 +23,10 @@ TMIDIKeys::~TMIDIKeys()
 
 quint32 TMIDIKeys::noteMessage(quint8 status, int channel, int note, int velocity)
 {
-    const quint32 statusByte = (status & 0xF0u) | quint32(channel - 1);
-    return statusByte | quint32(note & 0xFF) << 8 | quint32(velocity & 0xFF) << 16;
+    using namespace MidiBytes;
+    const quint32 statusByte = (status & KindMask) | quint32(channel - 1);
+    return statusByte | quint32(note & PackedByteMask) << PackedByteBits
+           | quint32(velocity & PackedByteMask) << (2 * PackedByteBits);
 }
 
 void TMIDIKeys::setMIDIChannel(int channel)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MidiBytes.h"
 #include "MidiPlatform.h"
 #include "TKeys.h"
 
@@ -18,8 +19,8 @@ class TMIDIKeys : public TKeys
     Q_PROPERTY(bool MIDIPortOk READ MIDIPortOk)
 
 public:
-    static constexpr quint8 noteOnStatus = 0x90;
-    static constexpr quint8 noteOffStatus = 0x80;
+    static constexpr quint8 noteOnStatus = MidiBytes::NoteOn;
+    static constexpr quint8 noteOffStatus = MidiBytes::NoteOff;
     static constexpr int channelCount = 16;
     static constexpr int defaultDevice = -1;
 

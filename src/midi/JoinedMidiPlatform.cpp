@@ -32,8 +32,8 @@ int JoinedMidiPlatform::firstCount(bool input) const
                  : outDeviceCount() - m_second.outDeviceCount();
 }
 
-int JoinedMidiPlatform::open(MidiHandle *handle, int deviceId, MidiCallback callback,
-                             bool input)
+MidiPlatform::Result JoinedMidiPlatform::open(MidiHandle *handle, int deviceId,
+                                               MidiCallback callback, bool input)
 {
     if (!handle)
         return InvalidParameter;
@@ -41,8 +41,8 @@ int JoinedMidiPlatform::open(MidiHandle *handle, int deviceId, MidiCallback call
     if (!platform)
         return BadDeviceId;
     MidiHandle innerHandle = NoMidiHandle;
-    const int result = input ? platform->inOpen(&innerHandle, device, std::move(callback))
-                             : platform->outOpen(&innerHandle, device, std::move(callback));
+    const Result result = input ? platform->inOpen(&innerHandle, device, std::move(callback))
+                                : platform->outOpen(&innerHandle, device, std::move(callback));
     if (result != NoError)
         return result;
     std::lock_guard lock(m_mutex);
@@ -81,47 +81,48 @@ QString JoinedMidiPlatform::outDeviceName(int deviceId) const
     return platform && device >= 0 ? platform->outDeviceName(device) : QString();
 }
 
-int JoinedMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+MidiPlatform::Result JoinedMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
+                                                  MidiCallback callback)
 {
     return open(handle, deviceId, std::move(callback), false);
 }
 
-int JoinedMidiPlatform::outShortMessage(MidiHandle handle, quint32 message)
+MidiPlatform::Result JoinedMidiPlatform::outShortMessage(MidiHandle handle, quint32 message)
 {
     return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
         return p.outShortMessage(h, message);
     });
 }
 
-int JoinedMidiPlatform::outPrepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result JoinedMidiPlatform::outPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
     return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
         return p.outPrepareHeader(h, header);
     });
 }
 
-int JoinedMidiPlatform::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result JoinedMidiPlatform::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
     return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
         return p.outUnprepareHeader(h, header);
     });
 }
 
-int JoinedMidiPlatform::outLongMessage(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result JoinedMidiPlatform::outLongMessage(MidiHandle handle, MidiHeader *header)
 {
     return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
         return p.outLongMessage(h, header);
     });
 }
 
-int JoinedMidiPlatform::outReset(MidiHandle handle)
+MidiPlatform::Result JoinedMidiPlatform::outReset(MidiHandle handle)
 {
     return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.outReset(h); });
 }
 
-int JoinedMidiPlatform::outClose(MidiHandle handle)
+MidiPlatform::Result JoinedMidiPlatform::outClose(MidiHandle handle)
 {
-    const int result =
+    const Result result =
         forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.outClose(h); });
     if (result == NoError)
         forget(handle);
@@ -144,50 +145,51 @@ QString JoinedMidiPlatform::inDeviceName(int deviceId) const
     return platform && device >= 0 ? platform->inDeviceName(device) : QString();
 }
 
-int JoinedMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+MidiPlatform::Result JoinedMidiPlatform::inOpen(MidiHandle *handle, int deviceId,
+                                                 MidiCallback callback)
 {
     return open(handle, deviceId, std::move(callback), true);
 }
 
-int JoinedMidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result JoinedMidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
     return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
         return p.inPrepareHeader(h, header);
     });
 }
 
-int JoinedMidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result JoinedMidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
     return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
         return p.inUnprepareHeader(h, header);
     });
 }
 
-int JoinedMidiPlatform::inAddBuffer(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result JoinedMidiPlatform::inAddBuffer(MidiHandle handle, MidiHeader *header)
 {
     return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
         return p.inAddBuffer(h, header);
     });
 }
 
-int JoinedMidiPlatform::inStart(MidiHandle handle)
+MidiPlatform::Result JoinedMidiPlatform::inStart(MidiHandle handle)
 {
     return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inStart(h); });
 }
 
-int JoinedMidiPlatform::inStop(MidiHandle handle)
+MidiPlatform::Result JoinedMidiPlatform::inStop(MidiHandle handle)
 {
     return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inStop(h); });
 }
 
-int JoinedMidiPlatform::inReset(MidiHandle handle)
+MidiPlatform::Result JoinedMidiPlatform::inReset(MidiHandle handle)
 {
     return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inReset(h); });
 }
 
-int JoinedMidiPlatform::inClose(MidiHandle handle)
+MidiPlatform::Result JoinedMidiPlatform::inClose(MidiHandle handle)
 {
-    const int result =
+    const Result result =
         forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inClose(h); });
     if (result == NoError)
         forget(handle);
@@ -200,7 +202,7 @@ void JoinedMidiPlatform::setDevicesChanged(std::function<void()> handler)
     m_second.setDevicesChanged(std::move(handler));
 }
 
-int JoinedMidiPlatform::inState(MidiHandle handle) const
+MidiPlatform::Result JoinedMidiPlatform::inState(MidiHandle handle) const
 {
     return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inState(h); });
 }

@@ -27,25 +27,25 @@ public:
 
     int outDeviceCount() const override;
     QString outDeviceName(int deviceId) const override;
-    int outOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
-    int outShortMessage(MidiHandle handle, quint32 message) override;
-    int outPrepareHeader(MidiHandle handle, MidiHeader *header) override;
-    int outUnprepareHeader(MidiHandle handle, MidiHeader *header) override;
-    int outLongMessage(MidiHandle handle, MidiHeader *header) override;
-    int outReset(MidiHandle handle) override;
-    int outClose(MidiHandle handle) override;
+    Result outOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
+    Result outShortMessage(MidiHandle handle, quint32 message) override;
+    Result outPrepareHeader(MidiHandle handle, MidiHeader *header) override;
+    Result outUnprepareHeader(MidiHandle handle, MidiHeader *header) override;
+    Result outLongMessage(MidiHandle handle, MidiHeader *header) override;
+    Result outReset(MidiHandle handle) override;
+    Result outClose(MidiHandle handle) override;
 
     int inDeviceCount() const override;
     QString inDeviceName(int deviceId) const override;
-    int inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
-    int inPrepareHeader(MidiHandle handle, MidiHeader *header) override;
-    int inUnprepareHeader(MidiHandle handle, MidiHeader *header) override;
-    int inAddBuffer(MidiHandle handle, MidiHeader *header) override;
-    int inStart(MidiHandle handle) override;
-    int inStop(MidiHandle handle) override;
-    int inReset(MidiHandle handle) override;
-    int inClose(MidiHandle handle) override;
-    int inState(MidiHandle handle) const override;
+    Result inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
+    Result inPrepareHeader(MidiHandle handle, MidiHeader *header) override;
+    Result inUnprepareHeader(MidiHandle handle, MidiHeader *header) override;
+    Result inAddBuffer(MidiHandle handle, MidiHeader *header) override;
+    Result inStart(MidiHandle handle) override;
+    Result inStop(MidiHandle handle) override;
+    Result inReset(MidiHandle handle) override;
+    Result inClose(MidiHandle handle) override;
+    Result inState(MidiHandle handle) const override;
 
     // Both platforms' changes reach the one handler.
     void setDevicesChanged(std::function<void()> handler) override;
@@ -63,12 +63,12 @@ private:
     std::pair<MidiPlatform *, int> locate(int deviceId, bool input) const;
     // The first platform's count as last taken (taken now if never).
     int firstCount(bool input) const;
-    int open(MidiHandle *handle, int deviceId, MidiCallback callback, bool input);
+    Result open(MidiHandle *handle, int deviceId, MidiCallback callback, bool input);
     Inner inner(MidiHandle handle) const;
     void forget(MidiHandle handle);
 
     template <typename Call>
-    int forward(MidiHandle handle, Call call) const
+    Result forward(MidiHandle handle, Call call) const
     {
         const Inner to = inner(handle);
         if (!to.platform)
@@ -78,6 +78,8 @@ private:
 
     MidiPlatform &m_first;
     MidiPlatform &m_second;
+    // Guards the counts and the handle map; taken alone, never across a
+    // call into either platform.
     mutable std::mutex m_mutex;
     mutable int m_firstOutCount = -1; // guarded by m_mutex
     mutable int m_firstInCount = -1;

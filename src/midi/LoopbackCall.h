@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MidiPlatform.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,8 +9,10 @@
 struct LoopbackCall
 {
     qint64 timeNs = 0;  // the injected clock when the call was made
-    QString function;   // the platform function's name, e.g. "outShortMessage"
-    int device = -1;    // open: the number asked for (-1 passes unchanged); else the handle's device
+    MidiPlatform::Call call = MidiPlatform::Call::OutOpen;
+    QString function;   // the call's name for logs, e.g. "outShortMessage"
+    // open: the number asked for (-1 passes unchanged); else the handle's device
+    int device = -1;
     QByteArray bytes;   // short or long message bytes; empty for other calls
     int result = 0;     // the result code returned
 };

@@ -1,61 +1,16 @@
 #include "LoopbackMidi.h"
 
+#include "MidiBytes.h"
 #include "Sleeper.h"
-
-#include <algorithm>
 
 namespace {
 
-constexpr quint8 StatusBit = 0x80;
-constexpr quint8 SysexStart = 0xF0;
-constexpr quint8 SysexEnd = 0xF7;
-constexpr quint8 FirstRealTime = 0xF8;
-constexpr quint8 FirstSystem = 0xF0;
 constexpr qint64 NsPerMs = 1000000;
-
-// Bytes of a short message by its status byte; 0 for none (F0, F7, data).
-int shortMessageLength(quint8 status)
-{
-    if (status < StatusBit)
-        return 0;
-    if (status < FirstSystem) {
-        const quint8 kind = status & 0xF0;
-        return (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
-    }
-    switch (status) {
-    case 0xF1: // time code quarter frame
-    case 0xF3: // song select
-        return 2;
-    case 0xF2: // song position
-        return 3;
-    case SysexStart:
-    case SysexEnd:
-        return 0;
-    default: // tune request, real-time, undefined
-        return 1;
-    }
-}
-
-QByteArray unpack(quint32 word, int length)
-{
-    QByteArray bytes;
-    for (int i = 0; i < length; ++i)
-        bytes.append(static_cast<char>((word >> (8 * i)) & 0xFF));
-    return bytes;
-}
-
-quint32 pack(const QByteArray &bytes)
-{
-    quint32 word = 0;
-    for (int i = 0; i < bytes.size() && i < 3; ++i)
-        word |= quint32(quint8(bytes[i])) << (8 * i);
-    return word;
-}
 
 } // namespace
 
 LoopbackMidi::LoopbackMidi(Sleeper *clock)
-    : m_clock(clock)
+    : m_clock(clock), m_log(clock)
 {
     m_queue = std::make_unique<MidiSendQueue>(
         [this](const MidiSendQueue::Item &item) { return transmit(item); });
@@ -83,9 +38,7 @@ int LoopbackMidi::addOutputDevice(const QString &name)
 int LoopbackMidi::addInputDevice(const QString &name)
 {
     std::lock_guard lock(m_mutex);
-    auto device = std::make_unique<InDevice>();
-    device->name = name;
-    m_ins.push_back(std::move(device));
+    m_ins.push_back(std::make_unique<LoopbackInputDevice>(name));
     return int(m_ins.size()) - 1;
 }
 
@@ -123,10 +76,10 @@ void LoopbackMidi::unplugInput(int device)
         m_ins[size_t(device)]->unplugged = true;
 }
 
-void LoopbackMidi::failNext(const QString &function, int code, int after)
+void LoopbackMidi::failNext(Call call, Result code, int after)
 {
     std::lock_guard lock(m_mutex);
-    m_failures.push_back(Failure{function, code, after});
+    m_log.failNext(call, code, after);
 }
 
 QList<QByteArray> LoopbackMidi::received(int outputDevice)
@@ -179,7 +132,7 @@ int LoopbackMidi::waitingMessages(int inputDevice) const
     std::lock_guard lock(m_mutex);
     if (inputDevice < 0 || inputDevice >= int(m_ins.size()))
         return 0;
-    return int(m_ins[size_t(inputDevice)]->waiting.size());
+    return m_ins[size_t(inputDevice)]->buffers.waiting();
 }
 
 int LoopbackMidi::queuedBuffers(int inputDevice) const
@@ -187,7 +140,7 @@ int LoopbackMidi::queuedBuffers(int inputDevice) const
     std::lock_guard lock(m_mutex);
     if (inputDevice < 0 || inputDevice >= int(m_ins.size()))
         return 0;
-    return int(m_ins[size_t(inputDevice)]->buffers.size());
+    return m_ins[size_t(inputDevice)]->buffers.queued();
 }
 
 int LoopbackMidi::openCount(bool input, int device) const
@@ -208,96 +161,77 @@ int LoopbackMidi::openCount(bool input, int device) const
 QList<LoopbackCall> LoopbackMidi::calls() const
 {
     std::lock_guard lock(m_mutex);
-    return m_calls;
+    return m_log.calls();
 }
 
 void LoopbackMidi::clearCalls()
 {
     std::lock_guard lock(m_mutex);
-    m_calls.clear();
+    m_log.clear();
 }
 
 void LoopbackMidi::setRecording(bool on)
 {
     std::lock_guard lock(m_mutex);
-    m_recording = on;
+    m_log.setRecording(on);
 }
 
 // --- helpers (m_mutex held) ---
 
-int LoopbackMidi::record(const QString &function, int device, const QByteArray &bytes, int result)
-{
-    LoopbackCall call;
-    call.timeNs = m_clock->nowNs();
-    call.function = function;
-    call.device = device;
-    call.bytes = bytes;
-    call.result = result;
-    if (m_recording)
-        m_calls.append(call);
-    return result;
-}
-
-bool LoopbackMidi::takeFailure(const QString &function, int *code)
-{
-    auto found = std::find_if(m_failures.begin(), m_failures.end(),
-                              [&](const Failure &f) { return f.function == function; });
-    if (found == m_failures.end())
-        return false;
-    if (found->after > 0) {
-        --found->after;
-        return false;
-    }
-    *code = found->code;
-    m_failures.erase(found);
-    return true;
-}
-
-LoopbackMidi::HandleCall LoopbackMidi::outCall(const QString &function, MidiHandle handle,
+LoopbackMidi::HandleCall LoopbackMidi::outCall(Call call, MidiHandle handle,
                                                 const QByteArray &bytes) const
 {
-    HandleCall call;
-    call.function = function;
-    call.device = outDeviceOf(handle);
-    call.bytes = bytes;
-    return call;
+    HandleCall made;
+    made.call = call;
+    made.device = outDeviceOf(handle);
+    made.bytes = bytes;
+    return made;
 }
 
-LoopbackMidi::HandleCall LoopbackMidi::inCall(const QString &function, MidiHandle handle) const
+LoopbackMidi::HandleCall LoopbackMidi::inCall(Call call, MidiHandle handle) const
 {
-    HandleCall call;
-    call.function = function;
-    call.in = inDeviceOf(handle);
-    call.device = inNumber(call.in);
-    return call;
+    HandleCall made;
+    made.call = call;
+    made.in = inDeviceOf(handle);
+    made.device = inNumber(made.in);
+    return made;
 }
 
-std::optional<int> LoopbackMidi::refuse(const HandleCall &call, bool known)
+std::optional<MidiPlatform::Result> LoopbackMidi::refuse(const HandleCall &call, bool known)
 {
-    int code = NoError;
-    if (takeFailure(call.function, &code))
+    Result code = NoError;
+    if (m_log.takeFailure(call.call, &code))
         return record(call, code);
     if (!known)
         return record(call, InvalidHandle);
     return std::nullopt;
 }
 
-int LoopbackMidi::record(const HandleCall &call, int result)
+std::optional<MidiPlatform::Result> LoopbackMidi::refuseOpen(Call call, MidiHandle *handle,
+                                                             int deviceId, int device, int count,
+                                                             int *index)
 {
-    return record(call.function, call.device, call.bytes, result);
+    if (handle)
+        *handle = NoMidiHandle;
+    Result code = NoError;
+    if (m_log.takeFailure(call, &code))
+        return m_log.record(call, deviceId, {}, code);
+    if (!handle)
+        return m_log.record(call, deviceId, {}, InvalidParameter);
+    if (deviceId == -1 && (device < 0 || device >= count))
+        return m_log.record(call, deviceId, {}, NoDeviceChosen);
+    if (device < 0 || device >= count)
+        return m_log.record(call, deviceId, {}, BadDeviceId);
+    *index = device;
+    return std::nullopt;
 }
 
-int LoopbackMidi::resolveOut(int deviceId) const
+MidiPlatform::Result LoopbackMidi::record(const HandleCall &call, Result result)
 {
-    return deviceId == -1 ? m_defaultOut : deviceId;
+    return m_log.record(call.call, call.device, call.bytes, result);
 }
 
-int LoopbackMidi::resolveIn(int deviceId) const
-{
-    return deviceId == -1 ? m_defaultIn : deviceId;
-}
-
-int LoopbackMidi::inNumber(const InDevice *device) const
+int LoopbackMidi::inNumber(const LoopbackInputDevice *device) const
 {
     for (size_t i = 0; i < m_ins.size(); ++i)
         if (m_ins[i].get() == device)
@@ -311,7 +245,7 @@ int LoopbackMidi::outDeviceOf(MidiHandle handle) const
     return found == m_outHandles.end() ? -1 : found->second.device;
 }
 
-LoopbackMidi::InDevice *LoopbackMidi::inDeviceOf(MidiHandle handle) const
+LoopbackInputDevice *LoopbackMidi::inDeviceOf(MidiHandle handle) const
 {
     if (handle == NoMidiHandle)
         return nullptr;
@@ -321,7 +255,7 @@ LoopbackMidi::InDevice *LoopbackMidi::inDeviceOf(MidiHandle handle) const
     return nullptr;
 }
 
-qint64 LoopbackMidi::sinceStartMs(const InDevice &device) const
+qint64 LoopbackMidi::sinceStartMs(const LoopbackInputDevice &device) const
 {
     return (m_clock->nowNs() - device.startNs) / NsPerMs;
 }
@@ -342,47 +276,36 @@ QString LoopbackMidi::outDeviceName(int deviceId) const
     return m_outs[size_t(deviceId)]->name;
 }
 
-int LoopbackMidi::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+MidiPlatform::Result LoopbackMidi::outOpen(MidiHandle *handle, int deviceId,
+                                            MidiCallback callback)
 {
-    const QString function = QStringLiteral("outOpen");
-    MidiHandle opened = NoMidiHandle;
     {
         std::lock_guard lock(m_mutex);
-        if (handle)
-            *handle = NoMidiHandle;
-        int code = NoError;
-        const int device = resolveOut(deviceId);
-        if (takeFailure(function, &code))
-            return record(function, deviceId, {}, code);
-        if (!handle)
-            return record(function, deviceId, {}, InvalidParameter);
-        if (deviceId == -1 && (device < 0 || device >= int(m_outs.size())))
-            return record(function, deviceId, {}, NoDeviceChosen);
-        if (device < 0 || device >= int(m_outs.size()))
-            return record(function, deviceId, {}, BadDeviceId);
+        int device = -1;
+        const int asked = deviceId == -1 ? m_defaultOut : deviceId;
+        if (const std::optional<Result> refused =
+                refuseOpen(Call::OutOpen, handle, deviceId, asked, int(m_outs.size()), &device))
+            return *refused;
         if (m_outs[size_t(device)]->unplugged)
-            return record(function, deviceId, {}, DeviceGone);
-        opened = m_nextHandle++;
+            return m_log.record(Call::OutOpen, deviceId, {}, DeviceGone);
+        const MidiHandle opened = m_nextHandle++;
         m_outHandles[opened] = OutHandle{device, callback};
         *handle = opened;
         m_queue->addHandle(opened, callback);
-        record(function, deviceId, {}, NoError);
+        m_log.record(Call::OutOpen, deviceId, {}, NoError);
     }
-    if (callback) {
-        MidiNotification open;
-        open.kind = MidiNotification::Open;
-        callback(open);
-    }
+    raiseOne(callback, MidiNotification::Open);
     return NoError;
 }
 
-int LoopbackMidi::outShortMessage(MidiHandle handle, quint32 message)
+MidiPlatform::Result LoopbackMidi::outShortMessage(MidiHandle handle, quint32 message)
 {
     std::lock_guard lock(m_mutex);
-    const int length = shortMessageLength(quint8(message & 0xFF));
-    const QByteArray bytes = unpack(message, length > 0 ? length : 3);
-    const HandleCall call = outCall(QStringLiteral("outShortMessage"), handle, bytes);
-    if (const std::optional<int> refused = refuse(call, call.device >= 0))
+    const int length = MidiBytes::shortMessageLength(MidiBytes::statusOf(message));
+    const QByteArray bytes =
+        MidiBytes::unpack(message, length > 0 ? length : MidiBytes::MaxShortLength);
+    const HandleCall call = outCall(Call::OutShortMessage, handle, bytes);
+    if (const std::optional<Result> refused = refuse(call, call.device >= 0))
         return *refused;
     if (length == 0)
         return record(call, InvalidParameter);
@@ -395,41 +318,36 @@ int LoopbackMidi::outShortMessage(MidiHandle handle, quint32 message)
     return record(call, NoError);
 }
 
-int LoopbackMidi::outPrepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result LoopbackMidi::outPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
     std::lock_guard lock(m_mutex);
-    const HandleCall call = outCall(QStringLiteral("outPrepareHeader"), handle);
-    if (const std::optional<int> refused = refuse(call, call.device >= 0))
+    const HandleCall call = outCall(Call::OutPrepareHeader, handle);
+    if (const std::optional<Result> refused = refuse(call, call.device >= 0))
         return *refused;
     return record(call, MidiPlatform::outPrepareHeader(handle, header));
 }
 
-int LoopbackMidi::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result LoopbackMidi::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
     std::lock_guard lock(m_mutex);
-    const HandleCall call = outCall(QStringLiteral("outUnprepareHeader"), handle);
-    if (const std::optional<int> refused = refuse(call, call.device >= 0))
+    const HandleCall call = outCall(Call::OutUnprepareHeader, handle);
+    if (const std::optional<Result> refused = refuse(call, call.device >= 0))
         return *refused;
     return record(call, MidiPlatform::outUnprepareHeader(handle, header));
 }
 
-int LoopbackMidi::outLongMessage(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result LoopbackMidi::outLongMessage(MidiHandle handle, MidiHeader *header)
 {
     std::lock_guard lock(m_mutex);
     QByteArray bytes;
     if (header)
         bytes = QByteArray(reinterpret_cast<const char *>(header->data.data()),
                            qsizetype(header->data.size()));
-    const HandleCall call = outCall(QStringLiteral("outLongMessage"), handle, bytes);
-    if (const std::optional<int> refused = refuse(call, call.device >= 0))
+    const HandleCall call = outCall(Call::OutLongMessage, handle, bytes);
+    if (const std::optional<Result> refused = refuse(call, call.device >= 0))
         return *refused;
-    if (!header || header->data.empty())
-        return record(call, InvalidParameter);
-    if (!(header->flags & MidiHeader::Prepared))
-        return record(call, Unprepared);
-    if (header->flags & MidiHeader::InQueue)
-        return record(call, StillQueued);
-    header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
+    if (const Result claimed = claim(header); claimed != NoError)
+        return record(call, claimed);
     MidiSendQueue::Item item;
     item.handle = handle;
     item.header = header;
@@ -439,14 +357,14 @@ int LoopbackMidi::outLongMessage(MidiHandle handle, MidiHeader *header)
     return record(call, NoError);
 }
 
-int LoopbackMidi::outReset(MidiHandle handle)
+MidiPlatform::Result LoopbackMidi::outReset(MidiHandle handle)
 {
     HandleCall call;
     int waitMs = 0;
     {
         std::lock_guard lock(m_mutex);
-        call = outCall(QStringLiteral("outReset"), handle);
-        if (const std::optional<int> refused = refuse(call, call.device >= 0))
+        call = outCall(Call::OutReset, handle);
+        if (const std::optional<Result> refused = refuse(call, call.device >= 0))
             return *refused;
         waitMs = m_resetWaitMs;
     }
@@ -455,13 +373,13 @@ int LoopbackMidi::outReset(MidiHandle handle)
     return record(call, left ? NoError : Timeout);
 }
 
-int LoopbackMidi::outClose(MidiHandle handle)
+MidiPlatform::Result LoopbackMidi::outClose(MidiHandle handle)
 {
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        const HandleCall call = outCall(QStringLiteral("outClose"), handle);
-        if (const std::optional<int> refused = refuse(call, call.device >= 0))
+        const HandleCall call = outCall(Call::OutClose, handle);
+        if (const std::optional<Result> refused = refuse(call, call.device >= 0))
             return *refused;
         callback = m_outHandles[handle].callback;
         m_outHandles.erase(handle);
@@ -469,15 +387,11 @@ int LoopbackMidi::outClose(MidiHandle handle)
     }
     // Out of the queue first, so that no Done of it comes after the Close.
     m_queue->removeHandle(handle);
-    if (callback) {
-        MidiNotification close;
-        close.kind = MidiNotification::Close;
-        callback(close);
-    }
+    raiseOne(callback, MidiNotification::Close);
     return NoError;
 }
 
-int LoopbackMidi::transmit(const MidiSendQueue::Item &item)
+MidiPlatform::Result LoopbackMidi::transmit(const MidiSendQueue::Item &item)
 {
     Receiver receiver;
     int device = -1;
@@ -488,7 +402,7 @@ int LoopbackMidi::transmit(const MidiSendQueue::Item &item)
             return InvalidHandle; // closed meanwhile
         OutDevice *out = m_outs[size_t(device)].get();
         m_stallChanged.wait(lock, [&] { return !out->stalled || m_shuttingDown; });
-        if (m_recording)
+        if (m_log.recording())
             out->received.append(item.bytes);
         receiver = out->receiver;
     }
@@ -513,72 +427,50 @@ QString LoopbackMidi::inDeviceName(int deviceId) const
     return m_ins[size_t(deviceId)]->name;
 }
 
-int LoopbackMidi::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+MidiPlatform::Result LoopbackMidi::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
 {
-    const QString function = QStringLiteral("inOpen");
     {
         std::lock_guard lock(m_mutex);
-        if (handle)
-            *handle = NoMidiHandle;
-        int code = NoError;
-        const int device = resolveIn(deviceId);
-        if (takeFailure(function, &code))
-            return record(function, deviceId, {}, code);
-        if (!handle)
-            return record(function, deviceId, {}, InvalidParameter);
-        if (deviceId == -1 && (device < 0 || device >= int(m_ins.size())))
-            return record(function, deviceId, {}, NoDeviceChosen);
-        if (device < 0 || device >= int(m_ins.size()))
-            return record(function, deviceId, {}, BadDeviceId);
-        InDevice &in = *m_ins[size_t(device)];
+        int device = -1;
+        const int asked = deviceId == -1 ? m_defaultIn : deviceId;
+        if (const std::optional<Result> refused =
+                refuseOpen(Call::InOpen, handle, deviceId, asked, int(m_ins.size()), &device))
+            return *refused;
+        LoopbackInputDevice &in = *m_ins[size_t(device)];
         if (in.unplugged)
-            return record(function, deviceId, {}, DeviceGone);
+            return m_log.record(Call::InOpen, deviceId, {}, DeviceGone);
         if (in.handle != NoMidiHandle)
-            return record(function, deviceId, {}, DeviceBusy);
-        in.handle = m_nextHandle++;
-        in.callback = callback;
-        in.started = false;
-        in.buffers.clear();
-        in.waiting.clear();
-        in.waitingOffset = 0;
-        in.inSysex = false;
-        in.sysex.clear();
-        in.runningStatus = 0;
-        in.shortMessage.clear();
-        in.shortLength = 0;
+            return m_log.record(Call::InOpen, deviceId, {}, DeviceBusy);
+        in.open(m_nextHandle++, callback);
         *handle = in.handle;
-        record(function, deviceId, {}, NoError);
+        m_log.record(Call::InOpen, deviceId, {}, NoError);
     }
-    if (callback) {
-        MidiNotification open;
-        open.kind = MidiNotification::Open;
-        callback(open);
-    }
+    raiseOne(callback, MidiNotification::Open);
     return NoError;
 }
 
-int LoopbackMidi::inPrepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result LoopbackMidi::inPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
     std::lock_guard lock(m_mutex);
-    const HandleCall call = inCall(QStringLiteral("inPrepareHeader"), handle);
-    if (const std::optional<int> refused = refuse(call, call.in != nullptr))
+    const HandleCall call = inCall(Call::InPrepareHeader, handle);
+    if (const std::optional<Result> refused = refuse(call, call.in != nullptr))
         return *refused;
     return record(call, MidiPlatform::inPrepareHeader(handle, header));
 }
 
-int LoopbackMidi::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result LoopbackMidi::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
     std::lock_guard lock(m_mutex);
-    const HandleCall call = inCall(QStringLiteral("inUnprepareHeader"), handle);
-    if (const std::optional<int> refused = refuse(call, call.in != nullptr))
+    const HandleCall call = inCall(Call::InUnprepareHeader, handle);
+    if (const std::optional<Result> refused = refuse(call, call.in != nullptr))
         return *refused;
     return record(call, MidiPlatform::inUnprepareHeader(handle, header));
 }
 
-LoopbackMidi::InDevice *LoopbackMidi::lockDelivery(MidiHandle handle,
-                                                   std::unique_lock<std::recursive_mutex> &delivery)
+LoopbackInputDevice *LoopbackMidi::lockDelivery(MidiHandle handle,
+                                                std::unique_lock<std::recursive_mutex> &delivery)
 {
-    InDevice *in = nullptr;
+    LoopbackInputDevice *in = nullptr;
     {
         std::lock_guard lock(m_mutex);
         in = inDeviceOf(handle);
@@ -586,6 +478,14 @@ LoopbackMidi::InDevice *LoopbackMidi::lockDelivery(MidiHandle handle,
     if (in)
         delivery = std::unique_lock(in->delivery);
     return in;
+}
+
+LoopbackInputDevice *LoopbackMidi::inputDevice(int inputDevice) const
+{
+    std::lock_guard lock(m_mutex);
+    if (inputDevice < 0 || inputDevice >= int(m_ins.size()))
+        return nullptr;
+    return m_ins[size_t(inputDevice)].get();
 }
 
 void LoopbackMidi::raise(const MidiCallback &callback,
@@ -597,41 +497,41 @@ void LoopbackMidi::raise(const MidiCallback &callback,
         callback(notification);
 }
 
-int LoopbackMidi::inAddBuffer(MidiHandle handle, MidiHeader *header)
+void LoopbackMidi::raiseOne(const MidiCallback &callback, MidiNotification::Kind kind)
+{
+    MidiNotification notification;
+    notification.kind = kind;
+    raise(callback, {notification});
+}
+
+MidiPlatform::Result LoopbackMidi::inAddBuffer(MidiHandle handle, MidiHeader *header)
 {
     std::unique_lock<std::recursive_mutex> delivery;
-    InDevice *candidate = lockDelivery(handle, delivery);
+    LoopbackInputDevice *candidate = lockDelivery(handle, delivery);
     std::vector<MidiNotification> raised;
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        const HandleCall call = inCall(QStringLiteral("inAddBuffer"), handle);
-        InDevice *in = call.in;
-        if (const std::optional<int> refused = refuse(call, in && in == candidate))
+        const HandleCall call = inCall(Call::InAddBuffer, handle);
+        LoopbackInputDevice *in = call.in;
+        if (const std::optional<Result> refused = refuse(call, in && in == candidate))
             return *refused;
-        if (!header || header->data.empty())
-            return record(call, InvalidParameter);
-        if (!(header->flags & MidiHeader::Prepared))
-            return record(call, Unprepared);
-        if (header->flags & MidiHeader::InQueue)
-            return record(call, StillQueued);
-        header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
-        header->bytesRecorded = 0;
-        in->buffers.push_back(header);
+        if (const Result queued = in->buffers.queue(header); queued != NoError)
+            return record(call, queued);
         record(call, NoError);
-        drain(*in, raised);
+        in->buffers.drain(sinceStartMs(*in), raised);
         callback = in->callback;
     }
     raise(callback, raised);
     return NoError;
 }
 
-int LoopbackMidi::inStart(MidiHandle handle)
+MidiPlatform::Result LoopbackMidi::inStart(MidiHandle handle)
 {
     std::lock_guard lock(m_mutex);
-    const HandleCall call = inCall(QStringLiteral("inStart"), handle);
-    InDevice *in = call.in;
-    if (const std::optional<int> refused = refuse(call, in != nullptr))
+    const HandleCall call = inCall(Call::InStart, handle);
+    LoopbackInputDevice *in = call.in;
+    if (const std::optional<Result> refused = refuse(call, in != nullptr))
         return *refused;
     if (!in->started) {
         in->started = true;
@@ -640,45 +540,32 @@ int LoopbackMidi::inStart(MidiHandle handle)
     return record(call, NoError);
 }
 
-int LoopbackMidi::inStop(MidiHandle handle)
+MidiPlatform::Result LoopbackMidi::inStop(MidiHandle handle)
 {
     std::lock_guard lock(m_mutex);
-    const HandleCall call = inCall(QStringLiteral("inStop"), handle);
-    InDevice *in = call.in;
-    if (const std::optional<int> refused = refuse(call, in != nullptr))
+    const HandleCall call = inCall(Call::InStop, handle);
+    LoopbackInputDevice *in = call.in;
+    if (const std::optional<Result> refused = refuse(call, in != nullptr))
         return *refused;
     in->started = false;
     return record(call, NoError);
 }
 
-int LoopbackMidi::inReset(MidiHandle handle)
+MidiPlatform::Result LoopbackMidi::inReset(MidiHandle handle)
 {
     std::unique_lock<std::recursive_mutex> delivery;
-    InDevice *candidate = lockDelivery(handle, delivery);
+    LoopbackInputDevice *candidate = lockDelivery(handle, delivery);
     std::vector<MidiNotification> raised;
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        const HandleCall call = inCall(QStringLiteral("inReset"), handle);
-        InDevice *in = call.in;
-        if (const std::optional<int> refused = refuse(call, in && in == candidate))
+        const HandleCall call = inCall(Call::InReset, handle);
+        LoopbackInputDevice *in = call.in;
+        if (const std::optional<Result> refused = refuse(call, in && in == candidate))
             return *refused;
         in->started = false;
-        in->waiting.clear();
-        in->waitingOffset = 0;
-        in->inSysex = false;
-        in->sysex.clear();
-        in->runningStatus = 0;
-        in->shortMessage.clear();
-        for (MidiHeader *header : in->buffers) {
-            header->flags = (header->flags | MidiHeader::Done) & ~quint32(MidiHeader::InQueue);
-            MidiNotification back;
-            back.kind = MidiNotification::LongData;
-            back.header = header;
-            back.timeMs = sinceStartMs(*in);
-            raised.push_back(back);
-        }
-        in->buffers.clear();
+        in->forgetInput();
+        in->buffers.handBackAll(sinceStartMs(*in), raised);
         record(call, NoError);
         callback = in->callback;
     }
@@ -686,54 +573,45 @@ int LoopbackMidi::inReset(MidiHandle handle)
     return NoError;
 }
 
-int LoopbackMidi::inState(MidiHandle handle) const
+MidiPlatform::Result LoopbackMidi::inState(MidiHandle handle) const
 {
     // Not a recorded call: a window may ask it on a timer.
     std::lock_guard lock(m_mutex);
-    const InDevice *in = inDeviceOf(handle);
+    const LoopbackInputDevice *in = inDeviceOf(handle);
     if (!in)
         return InvalidHandle;
     return in->unplugged ? DeviceGone : NoError;
 }
 
-int LoopbackMidi::inClose(MidiHandle handle)
+MidiPlatform::Result LoopbackMidi::inClose(MidiHandle handle)
 {
     std::unique_lock<std::recursive_mutex> delivery;
-    InDevice *candidate = lockDelivery(handle, delivery);
+    LoopbackInputDevice *candidate = lockDelivery(handle, delivery);
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        const HandleCall call = inCall(QStringLiteral("inClose"), handle);
-        InDevice *in = call.in;
-        if (const std::optional<int> refused = refuse(call, in && in == candidate))
+        const HandleCall call = inCall(Call::InClose, handle);
+        LoopbackInputDevice *in = call.in;
+        if (const std::optional<Result> refused = refuse(call, in && in == candidate))
             return *refused;
-        if (!in->buffers.empty())
+        if (in->buffers.queued() != 0)
             return record(call, StillQueued);
         callback = in->callback;
         in->handle = NoMidiHandle;
         in->callback = nullptr;
         in->started = false;
-        in->waiting.clear();
-        in->waitingOffset = 0;
+        in->forgetInput();
         record(call, NoError);
     }
-    if (callback) {
-        MidiNotification close;
-        close.kind = MidiNotification::Close;
-        callback(close);
-    }
+    raiseOne(callback, MidiNotification::Close);
     return NoError;
 }
 
 void LoopbackMidi::inject(int inputDevice, const QByteArray &bytes)
 {
-    InDevice *in = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        if (inputDevice < 0 || inputDevice >= int(m_ins.size()))
-            return;
-        in = m_ins[size_t(inputDevice)].get();
-    }
+    LoopbackInputDevice *in = this->inputDevice(inputDevice);
+    if (!in)
+        return;
     std::lock_guard delivery(in->delivery);
     std::vector<MidiNotification> raised;
     MidiCallback callback;
@@ -742,122 +620,27 @@ void LoopbackMidi::inject(int inputDevice, const QByteArray &bytes)
         // A device that is not open and started hears nothing.
         if (in->handle == NoMidiHandle || !in->started)
             return;
-        parse(*in, bytes, raised);
+        in->read(bytes, sinceStartMs(*in), raised);
         callback = in->callback;
     }
     raise(callback, raised);
 }
 
-void LoopbackMidi::parse(InDevice &in, const QByteArray &bytes, std::vector<MidiNotification> &out)
-{
-    auto shortDone = [&](const QByteArray &message) {
-        MidiNotification data;
-        data.kind = MidiNotification::Data;
-        data.message = pack(message);
-        data.timeMs = sinceStartMs(in);
-        out.push_back(data);
-    };
-    auto endSysex = [&] {
-        in.inSysex = false;
-        in.waiting.push_back(in.sysex);
-        in.sysex.clear();
-        drain(in, out);
-    };
-    for (const char c : bytes) {
-        const quint8 byte = quint8(c);
-        if (byte >= FirstRealTime) {
-            shortDone(QByteArray(1, c));
-            continue;
-        }
-        if (in.inSysex) {
-            if (byte < StatusBit || byte == SysexEnd) {
-                in.sysex.append(c);
-                if (byte == SysexEnd)
-                    endSysex();
-                continue;
-            }
-            endSysex(); // cut short by another status byte
-        }
-        if (byte == SysexStart) {
-            in.inSysex = true;
-            in.sysex = QByteArray(1, c);
-            in.runningStatus = 0;
-            in.shortMessage.clear();
-            continue;
-        }
-        if (byte == SysexEnd)
-            continue; // stray end byte
-        if (byte & StatusBit) {
-            in.shortLength = shortMessageLength(byte);
-            in.shortMessage = QByteArray(1, c);
-            in.runningStatus = byte < FirstSystem ? byte : 0;
-        } else if (!in.shortMessage.isEmpty()) {
-            in.shortMessage.append(c);
-        } else if (in.runningStatus) {
-            in.shortLength = shortMessageLength(in.runningStatus);
-            in.shortMessage = QByteArray(1, char(in.runningStatus));
-            in.shortMessage.append(c);
-        } else {
-            continue; // data byte without a status
-        }
-        if (in.shortMessage.size() >= in.shortLength) {
-            shortDone(in.shortMessage);
-            in.shortMessage.clear();
-        }
-    }
-}
-
-void LoopbackMidi::drain(InDevice &in, std::vector<MidiNotification> &out)
-{
-    while (!in.waiting.empty() && !in.buffers.empty()) {
-        MidiHeader *header = in.buffers.front();
-        in.buffers.pop_front();
-        const QByteArray &message = in.waiting.front();
-        const qsizetype left = message.size() - in.waitingOffset;
-        const qsizetype count = std::min<qsizetype>(left, qsizetype(header->data.size()));
-        std::copy(message.cbegin() + in.waitingOffset,
-                  message.cbegin() + in.waitingOffset + count, header->data.begin());
-        header->bytesRecorded = quint32(count);
-        header->flags = (header->flags | MidiHeader::Done) & ~quint32(MidiHeader::InQueue);
-        in.waitingOffset += count;
-        if (in.waitingOffset >= message.size()) {
-            in.waiting.pop_front();
-            in.waitingOffset = 0;
-        }
-        MidiNotification back;
-        back.kind = MidiNotification::LongData;
-        back.header = header;
-        back.timeMs = sinceStartMs(in);
-        out.push_back(back);
-    }
-}
-
 bool LoopbackMidi::returnEmptyBuffer(int inputDevice)
 {
-    InDevice *in = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        if (inputDevice < 0 || inputDevice >= int(m_ins.size()))
-            return false;
-        in = m_ins[size_t(inputDevice)].get();
-    }
+    LoopbackInputDevice *in = this->inputDevice(inputDevice);
+    if (!in)
+        return false;
     std::lock_guard delivery(in->delivery);
-    MidiNotification back;
+    std::vector<MidiNotification> raised;
     MidiCallback callback;
     {
         std::lock_guard lock(m_mutex);
-        if (in->handle == NoMidiHandle || !in->started || in->buffers.empty())
+        if (in->handle == NoMidiHandle || !in->started
+            || !in->buffers.handBackOldest(sinceStartMs(*in), raised))
             return false;
-        MidiHeader *header = in->buffers.front();
-        in->buffers.pop_front();
-        header->bytesRecorded = 0;
-        header->flags = (header->flags | MidiHeader::Done) & ~quint32(MidiHeader::InQueue);
-        back.kind = MidiNotification::LongData;
-        back.header = header;
-        back.timeMs = sinceStartMs(*in);
         callback = in->callback;
     }
-    if (callback)
-        callback(back);
+    raise(callback, raised);
     return true;
 }

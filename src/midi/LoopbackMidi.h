@@ -1,6 +1,8 @@
 #pragma once
 
 #include "LoopbackCall.h"
+#include "LoopbackCallLog.h"
+#include "LoopbackInputDevice.h"
 #include "MidiPlatform.h"
 #include "MidiSendQueue.h"
 
@@ -9,7 +11,6 @@
 #include <QString>
 
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -40,6 +41,10 @@ class Sleeper;
 // the thread of inAddBuffer when a queued buffer takes bytes that were
 // waiting. Notifications of one input device are raised in arrival order.
 // The platform must outlive every port that uses it.
+//
+// Lock order: an input device's delivery lock, then m_mutex; m_mutex is
+// never held while a callback or a receiver runs, nor while waiting for the
+// send queue (which calls transmit, taking m_mutex, on its thread).
 class LoopbackMidi : public MidiPlatform
 {
 public:
@@ -67,11 +72,10 @@ public:
     void unplugOutput(int device);
     void unplugInput(int device);
 
-    // A later call of the named platform function (e.g. "outReset",
-    // "inAddBuffer") does nothing and returns code instead: the next one, or
-    // the one after `after` calls that go through. Failures of one function
-    // are used in the order given.
-    void failNext(const QString &function, int code, int after = 0);
+    // A later `call` does nothing and returns code instead: the next one, or
+    // the one after `after` calls that go through. Failures of one call are
+    // used in the order given.
+    void failNext(Call call, Result code, int after = 0);
 
     // Output side.
     // Every message the device received, in order (waits until all that was
@@ -110,24 +114,24 @@ public:
     // MidiPlatform
     int outDeviceCount() const override;
     QString outDeviceName(int deviceId) const override;
-    int outOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
-    int outShortMessage(MidiHandle handle, quint32 message) override;
-    int outPrepareHeader(MidiHandle handle, MidiHeader *header) override;
-    int outUnprepareHeader(MidiHandle handle, MidiHeader *header) override;
-    int outLongMessage(MidiHandle handle, MidiHeader *header) override;
-    int outReset(MidiHandle handle) override;
-    int outClose(MidiHandle handle) override;
+    Result outOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
+    Result outShortMessage(MidiHandle handle, quint32 message) override;
+    Result outPrepareHeader(MidiHandle handle, MidiHeader *header) override;
+    Result outUnprepareHeader(MidiHandle handle, MidiHeader *header) override;
+    Result outLongMessage(MidiHandle handle, MidiHeader *header) override;
+    Result outReset(MidiHandle handle) override;
+    Result outClose(MidiHandle handle) override;
     int inDeviceCount() const override;
     QString inDeviceName(int deviceId) const override;
-    int inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
-    int inPrepareHeader(MidiHandle handle, MidiHeader *header) override;
-    int inUnprepareHeader(MidiHandle handle, MidiHeader *header) override;
-    int inAddBuffer(MidiHandle handle, MidiHeader *header) override;
-    int inStart(MidiHandle handle) override;
-    int inStop(MidiHandle handle) override;
-    int inReset(MidiHandle handle) override;
-    int inClose(MidiHandle handle) override;
-    int inState(MidiHandle handle) const override;
+    Result inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
+    Result inPrepareHeader(MidiHandle handle, MidiHeader *header) override;
+    Result inUnprepareHeader(MidiHandle handle, MidiHeader *header) override;
+    Result inAddBuffer(MidiHandle handle, MidiHeader *header) override;
+    Result inStart(MidiHandle handle) override;
+    Result inStop(MidiHandle handle) override;
+    Result inReset(MidiHandle handle) override;
+    Result inClose(MidiHandle handle) override;
+    Result inState(MidiHandle handle) const override;
 
 private:
     struct OutDevice
@@ -138,87 +142,59 @@ private:
         QList<QByteArray> received;
         Receiver receiver;
     };
-    struct InDevice
-    {
-        QString name;
-        bool unplugged = false;
-        MidiHandle handle = NoMidiHandle;
-        MidiCallback callback;
-        bool started = false;
-        qint64 startNs = 0;
-        std::deque<MidiHeader *> buffers;    // queued, in order
-        std::deque<QByteArray> waiting;      // whole SysEx messages not yet in a buffer
-        qsizetype waitingOffset = 0;         // bytes of waiting.front() already handed over
-        // Stream parser state.
-        QByteArray sysex;
-        bool inSysex = false;
-        quint8 runningStatus = 0;
-        QByteArray shortMessage;
-        int shortLength = 0;
-        std::recursive_mutex delivery;       // keeps notifications in arrival order
-    };
-    struct Pending
-    {
-        MidiNotification notification;
-    };
-
-    // A call on a handle (m_mutex held): the function's name, the device the
-    // handle names (-1 for none; for input, also the device itself) and the
-    // bytes the log shows.
-    struct HandleCall
-    {
-        QString function;
-        int device = -1;
-        InDevice *in = nullptr;
-        QByteArray bytes;
-    };
-
-    int record(const QString &function, int device, const QByteArray &bytes, int result);
-    int record(const HandleCall &call, int result);
-    bool takeFailure(const QString &function, int *code);
-    HandleCall outCall(const QString &function, MidiHandle handle,
-                       const QByteArray &bytes = {}) const;
-    HandleCall inCall(const QString &function, MidiHandle handle) const;
-    // What every call on a handle checks first: an injected failure of the
-    // function, then a handle that names no device (known false). Either is
-    // recorded and its code given back; nothing when the call goes on.
-    std::optional<int> refuse(const HandleCall &call, bool known);
-    int resolveOut(int deviceId) const;
-    int resolveIn(int deviceId) const;
-    int outDeviceOf(MidiHandle handle) const;
-    int inNumber(const InDevice *device) const;
-    InDevice *lockDelivery(MidiHandle handle, std::unique_lock<std::recursive_mutex> &delivery);
-    void raise(const MidiCallback &callback, const std::vector<MidiNotification> &notifications);
-    InDevice *inDeviceOf(MidiHandle handle) const;
-    int transmit(const MidiSendQueue::Item &item);
-    void parse(InDevice &device, const QByteArray &bytes, std::vector<MidiNotification> &out);
-    void drain(InDevice &device, std::vector<MidiNotification> &out);
-    qint64 sinceStartMs(const InDevice &device) const;
-
-    Sleeper *m_clock;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_stallChanged;
-    bool m_shuttingDown = false;
-    bool m_recording = true;
-    std::vector<std::unique_ptr<OutDevice>> m_outs;
-    std::vector<std::unique_ptr<InDevice>> m_ins;
-    int m_defaultOut = 0;
-    int m_defaultIn = 0;
     struct OutHandle
     {
         int device = -1;
         MidiCallback callback;
     };
+
+    // A call on a handle (m_mutex held): which call, the device the handle
+    // names (-1 for none; for input, also the device itself) and the bytes
+    // the log shows.
+    struct HandleCall
+    {
+        Call call = Call::OutOpen;
+        int device = -1;
+        LoopbackInputDevice *in = nullptr;
+        QByteArray bytes;
+    };
+
+    Result record(const HandleCall &call, Result result);
+    HandleCall outCall(Call call, MidiHandle handle, const QByteArray &bytes = {}) const;
+    HandleCall inCall(Call call, MidiHandle handle) const;
+    // What every call on a handle checks first: an injected failure of the
+    // call, then a handle that names no device (known false). Either is
+    // recorded and its code given back; nothing when the call goes on.
+    std::optional<Result> refuse(const HandleCall &call, bool known);
+    // What every open checks: an injected failure, the handle, the device
+    // number; the device's index when the open may go on.
+    std::optional<Result> refuseOpen(Call call, MidiHandle *handle, int deviceId, int device,
+                                     int count, int *index);
+    int outDeviceOf(MidiHandle handle) const;
+    int inNumber(const LoopbackInputDevice *device) const;
+    LoopbackInputDevice *lockDelivery(MidiHandle handle,
+                                      std::unique_lock<std::recursive_mutex> &delivery);
+    // The device a test names, or null.
+    LoopbackInputDevice *inputDevice(int inputDevice) const;
+    LoopbackInputDevice *inDeviceOf(MidiHandle handle) const;
+    static void raise(const MidiCallback &callback,
+                      const std::vector<MidiNotification> &notifications);
+    static void raiseOne(const MidiCallback &callback, MidiNotification::Kind kind);
+    Result transmit(const MidiSendQueue::Item &item);
+    qint64 sinceStartMs(const LoopbackInputDevice &device) const;
+
+    Sleeper *m_clock;
+    // Guards everything below but the queue; see the lock order above.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_stallChanged;
+    bool m_shuttingDown = false;
+    std::vector<std::unique_ptr<OutDevice>> m_outs;
+    std::vector<std::unique_ptr<LoopbackInputDevice>> m_ins;
+    int m_defaultOut = 0;
+    int m_defaultIn = 0;
     std::map<MidiHandle, OutHandle> m_outHandles;
     MidiHandle m_nextHandle = 1;
-    struct Failure
-    {
-        QString function;
-        int code = 0;
-        int after = 0;
-    };
-    std::vector<Failure> m_failures;
-    QList<LoopbackCall> m_calls;
+    LoopbackCallLog m_log;
     int m_resetWaitMs = 2000;
     std::unique_ptr<MidiSendQueue> m_queue;  // last member: its thread ends first
 };

@@ -1,5 +1,7 @@
 #include "MidiPlatform.h"
 
+#include <iterator>
+
 namespace {
 
 struct ErrorTextEntry
@@ -29,7 +31,7 @@ constexpr ErrorTextEntry ErrorTexts[] = {
     {MidiPlatform::NotConnected, "The MIDI %1 device is not connected."},
 };
 
-int prepare(MidiHeader *header)
+MidiPlatform::Result prepare(MidiHeader *header)
 {
     if (!header)
         return MidiPlatform::InvalidParameter;
@@ -37,7 +39,7 @@ int prepare(MidiHeader *header)
     return MidiPlatform::NoError;
 }
 
-int unprepare(MidiHeader *header)
+MidiPlatform::Result unprepare(MidiHeader *header)
 {
     if (!header)
         return MidiPlatform::InvalidParameter;
@@ -47,31 +49,62 @@ int unprepare(MidiHeader *header)
     return MidiPlatform::NoError;
 }
 
+constexpr const char *CallNames[] = {
+    "outOpen",  "outShortMessage", "outPrepareHeader", "outUnprepareHeader", "outLongMessage",
+    "outReset", "outClose",        "inOpen",           "inPrepareHeader",    "inUnprepareHeader",
+    "inAddBuffer", "inStart",      "inStop",           "inReset",            "inClose",
+};
+static_assert(std::size(CallNames) == std::size_t(MidiPlatform::Call::InClose) + 1);
+
 } // namespace
 
-int MidiPlatform::outPrepareHeader(MidiHandle, MidiHeader *header)
+QString MidiPlatform::callName(Call call)
+{
+    return QString::fromLatin1(CallNames[std::size_t(call)]);
+}
+
+MidiPlatform::Result MidiPlatform::outPrepareHeader(MidiHandle, MidiHeader *header)
 {
     return prepare(header);
 }
 
-int MidiPlatform::outUnprepareHeader(MidiHandle, MidiHeader *header)
+MidiPlatform::Result MidiPlatform::outUnprepareHeader(MidiHandle, MidiHeader *header)
 {
     return unprepare(header);
 }
 
-int MidiPlatform::inPrepareHeader(MidiHandle, MidiHeader *header)
+MidiPlatform::Result MidiPlatform::inPrepareHeader(MidiHandle, MidiHeader *header)
 {
     return prepare(header);
 }
 
-int MidiPlatform::inUnprepareHeader(MidiHandle, MidiHeader *header)
+MidiPlatform::Result MidiPlatform::inUnprepareHeader(MidiHandle, MidiHeader *header)
 {
     return unprepare(header);
+}
+
+MidiPlatform::Result MidiPlatform::checkHeader(const MidiHeader *header)
+{
+    if (!header || header->data.empty())
+        return InvalidParameter;
+    if (!(header->flags & MidiHeader::Prepared))
+        return Unprepared;
+    if (header->flags & MidiHeader::InQueue)
+        return StillQueued;
+    return NoError;
+}
+
+MidiPlatform::Result MidiPlatform::claim(MidiHeader *header)
+{
+    if (const Result refused = checkHeader(header); refused != NoError)
+        return refused;
+    header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
+    return NoError;
 }
 
 void MidiPlatform::setDevicesChanged(std::function<void()>) {}
 
-int MidiPlatform::inState(MidiHandle) const
+MidiPlatform::Result MidiPlatform::inState(MidiHandle) const
 {
     return NoError;
 }

@@ -65,6 +65,27 @@ public:
         NotConnected = 15,    // the chosen device is not listed now
     };
 
+    // The calls on devices, for logs and injected failures.
+    enum class Call {
+        OutOpen,
+        OutShortMessage,
+        OutPrepareHeader,
+        OutUnprepareHeader,
+        OutLongMessage,
+        OutReset,
+        OutClose,
+        InOpen,
+        InPrepareHeader,
+        InUnprepareHeader,
+        InAddBuffer,
+        InStart,
+        InStop,
+        InReset,
+        InClose,
+    };
+    // The function's name, e.g. "outShortMessage".
+    static QString callName(Call call);
+
     virtual ~MidiPlatform() = default;
 
     // Output devices, numbered 0..count-1. A name is the device's product
@@ -72,35 +93,35 @@ public:
     virtual int outDeviceCount() const = 0;
     virtual QString outDeviceName(int deviceId) const = 0;
     // Opens device deviceId; -1 means the platform's default output, if any.
-    virtual int outOpen(MidiHandle *handle, int deviceId, MidiCallback callback) = 0;
+    virtual Result outOpen(MidiHandle *handle, int deviceId, MidiCallback callback) = 0;
     // One channel or system message packed as status | data1 << 8 | data2 << 16.
-    virtual int outShortMessage(MidiHandle handle, quint32 message) = 0;
-    virtual int outPrepareHeader(MidiHandle handle, MidiHeader *header);
-    virtual int outUnprepareHeader(MidiHandle handle, MidiHeader *header);
+    virtual Result outShortMessage(MidiHandle handle, quint32 message) = 0;
+    virtual Result outPrepareHeader(MidiHandle handle, MidiHeader *header);
+    virtual Result outUnprepareHeader(MidiHandle handle, MidiHeader *header);
     // Queues header->data as one SysEx block and returns at once; the
     // header stays the caller's but must not be freed before Done.
-    virtual int outLongMessage(MidiHandle handle, MidiHeader *header) = 0;
-    virtual int outReset(MidiHandle handle) = 0;
-    virtual int outClose(MidiHandle handle) = 0;
+    virtual Result outLongMessage(MidiHandle handle, MidiHeader *header) = 0;
+    virtual Result outReset(MidiHandle handle) = 0;
+    virtual Result outClose(MidiHandle handle) = 0;
 
     // Input devices.
     virtual int inDeviceCount() const = 0;
     virtual QString inDeviceName(int deviceId) const = 0;
-    virtual int inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) = 0;
-    virtual int inPrepareHeader(MidiHandle handle, MidiHeader *header);
-    virtual int inUnprepareHeader(MidiHandle handle, MidiHeader *header);
+    virtual Result inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) = 0;
+    virtual Result inPrepareHeader(MidiHandle handle, MidiHeader *header);
+    virtual Result inUnprepareHeader(MidiHandle handle, MidiHeader *header);
     // Queues an empty buffer; it comes back through LongData, filled with
     // one SysEx message (or its next part when longer than the buffer).
-    virtual int inAddBuffer(MidiHandle handle, MidiHeader *header) = 0;
-    virtual int inStart(MidiHandle handle) = 0;
-    virtual int inStop(MidiHandle handle) = 0;
+    virtual Result inAddBuffer(MidiHandle handle, MidiHeader *header) = 0;
+    virtual Result inStart(MidiHandle handle) = 0;
+    virtual Result inStop(MidiHandle handle) = 0;
     // Stops input and hands every queued buffer back through LongData.
-    virtual int inReset(MidiHandle handle) = 0;
-    virtual int inClose(MidiHandle handle) = 0;
+    virtual Result inReset(MidiHandle handle) = 0;
+    virtual Result inClose(MidiHandle handle) = 0;
     // NoError while the open input device can still deliver; DeviceGone
     // once it went away (unplugged, its server ended). Platforms that
     // cannot tell answer NoError.
-    virtual int inState(MidiHandle handle) const;
+    virtual Result inState(MidiHandle handle) const;
 
     // Called, on any thread, whenever devices may have come or gone (a
     // platform that cannot tell never calls it). Replaces the handler set
@@ -113,4 +134,9 @@ public:
 
     // The layer's own text for a result code, shared by all implementations.
     static std::optional<QString> standardErrorText(int code, bool isInput);
+
+    // NoError for a prepared, non-empty header that is not queued yet; else why not.
+    static Result checkHeader(const MidiHeader *header);
+    // Takes such a header into the platform (InQueue set, Done cleared).
+    static Result claim(MidiHeader *header);
 };

@@ -133,7 +133,7 @@ void MidiSendQueue::run()
         m_inFlight = &entry;
         lock.unlock();
 
-        const int result = m_transmit(entry.item);
+        const MidiPlatform::Result result = m_transmit(entry.item);
 
         {
             std::lock_guard notify(m_notifyMutex);

@@ -37,7 +37,7 @@ public:
     // Sends one message; runs on the sender thread, without any lock held.
     // Returns NoError when the transport took it whole, else why not; a
     // long message's Done carries that result.
-    using Transmit = std::function<int(const Item &)>;
+    using Transmit = std::function<MidiPlatform::Result(const Item &)>;
 
     explicit MidiSendQueue(Transmit transmit);
     // Sends what is still queued, then ends the sender thread.
@@ -73,6 +73,8 @@ private:
     void raiseDone(MidiHeader *header, const MidiCallback &callback, int result);
 
     Transmit m_transmit;
+    // Guards the queue, the callbacks, m_inFlight and m_stopping; taken
+    // inside m_notifyMutex, never held while transmitting or raising Done.
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
@@ -80,7 +82,7 @@ private:
     std::map<MidiHandle, MidiCallback> m_callbacks;
     Entry *m_inFlight = nullptr;  // guarded by m_mutex
     // Held while a Done is raised; removeHandle takes it, so no callback of
-    // a removed handle runs after removeHandle returns.
+    // a removed handle runs after removeHandle returns. Taken before m_mutex.
     std::recursive_mutex m_notifyMutex;
     bool m_stopping = false;
     std::thread m_thread;

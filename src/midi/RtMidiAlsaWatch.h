@@ -48,6 +48,8 @@ private:
 
     _snd_seq *m_seq = nullptr;
     std::function<void()> m_changed;
+    // Guards the watched addresses and those gone; taken last (callers may
+    // hold a device's lock).
     mutable std::mutex m_mutex;
     std::set<Address> m_watched; // guarded by m_mutex
     std::set<Address> m_gone;    // guarded by m_mutex

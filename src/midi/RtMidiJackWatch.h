@@ -65,6 +65,8 @@ private:
     _jack_client *m_client = nullptr;
     std::function<void()> m_ended;
     std::function<void()> m_portsChanged;
+    // Guards the watched port's name; taken last (callers may hold a
+    // device's lock).
     std::mutex m_portMutex;
     std::string m_watchedPort;       // guarded by m_portMutex
     std::atomic<bool> m_checkPort{false}; // a port went since the last look

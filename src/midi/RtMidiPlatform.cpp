@@ -1,20 +1,14 @@
 #include "RtMidiPlatform.h"
 
-#include "RtMidiInputParser.h"
+#include "MidiBytes.h"
 #include "RtMidiAlsaWatch.h"
+#include "RtMidiInDevice.h"
 #include "RtMidiJackWatch.h"
+#include "RtMidiOutDevice.h"
 #include "Sleeper.h"
 
 #include <RtMidi.h>
 
-#include <QFile>
-#include <QRegularExpression>
-
-#include <algorithm>
-#include <chrono>
-#include <atomic>
-#include <cstring>
-#include <deque>
 #include <vector>
 
 namespace {
@@ -23,225 +17,14 @@ constexpr const char *OutputPortName = "MIDI out";
 constexpr const char *InputPortName = "MIDI in";
 constexpr const char *WatchSuffix = " watch";
 constexpr const char *DevicesSuffix = " devices";
-constexpr const char *AlsaSequencerPath = "/dev/snd/seq";
-constexpr qint64 NsPerMs = 1000000;
-
-struct BackendName
-{
-    RtMidiPlatform::Backend backend;
-    const char *name;
-};
-
-constexpr BackendName BackendNames[] = {
-    {RtMidiPlatform::Backend::Alsa, "alsa"},
-    {RtMidiPlatform::Backend::Jack, "jack"},
-    {RtMidiPlatform::Backend::SystemDefault, "system"},
-};
-
-bool compiled(RtMidi::Api api)
-{
-    std::vector<RtMidi::Api> apis;
-    RtMidi::getCompiledApi(apis);
-    return std::find(apis.begin(), apis.end(), api) != apis.end();
-}
 
 // RtMidi reports through this instead of printing or throwing.
 void ignoreError(RtMidiError::Type, const std::string &, void *) {}
 
-bool alsaSequencerOpens(const std::string &clientName)
-{
-#ifdef Q_OS_LINUX
-    // Without the device node the attempt only prints ALSA's complaint.
-    if (!QFile::exists(QString::fromLatin1(AlsaSequencerPath)))
-        return false;
-#endif
-    try {
-        RtMidiIn probe(RtMidi::LINUX_ALSA, clientName);
-        return true;
-    } catch (const RtMidiError &) {
-        return false;
-    }
-}
-
-// Position, in a fresh list of port names, of the occurrence of `name` that
-// was the (occurrence)th in the listed names; -1 when it is gone.
-int findPort(RtMidi &midi, const QString &name, int occurrence)
-{
-    const unsigned count = midi.getPortCount();
-    for (unsigned i = 0; i < count; ++i) {
-        if (RtMidiPlatform::deviceName(midi.getPortName(i)) == name && occurrence-- == 0)
-            return int(i);
-    }
-    return -1;
-}
-
-int occurrenceOf(const QStringList &names, int deviceId)
-{
-    const QString &name = names.at(deviceId);
-    int occurrence = 0;
-    for (int i = 0; i < deviceId; ++i)
-        if (names.at(i) == name)
-            ++occurrence;
-    return occurrence;
-}
-
 } // namespace
 
-// Carries the news of the JACK server's end from JACK's thread to the thread
-// that opened the device, through a QObject living there.
-struct RtMidiPlatform::EndRelay
-{
-    std::mutex mutex;
-    QObject *notifier = nullptr; // cleared before the notifier goes
-    MidiHandle handle = NoMidiHandle;
-};
-
-struct RtMidiPlatform::OutDevice
-{
-    std::mutex sending;   // held while RtMidi sends; close takes it
-    bool closed = false;  // guarded by sending
-    std::unique_ptr<RtMidiOut> out;
-    std::unique_ptr<RtMidiJackWatch> watch;
-    // ALSA: the platform's announce watch and the device's address.
-    RtMidiAlsaWatch *alsa = nullptr;
-    RtMidiAlsaWatch::Address address{-1, -1};
-    MidiCallback callback;
-    std::unique_ptr<QObject> notifier;  // lives on the opening thread
-    std::shared_ptr<EndRelay> relay = std::make_shared<EndRelay>();
-    std::atomic<bool> failed{false};
-    std::atomic<bool> errorSeen{false};
-
-    // Called on the notifier's thread before the device is let go.
-    void silence()
-    {
-        {
-            std::lock_guard lock(relay->mutex);
-            relay->notifier = nullptr;
-        }
-        notifier.reset();
-    }
-
-    static void onError(RtMidiError::Type, const std::string &, void *self)
-    {
-        static_cast<OutDevice *>(self)->errorSeen = true;
-    }
-    // Its server ended, or the device it is connected to went away.
-    bool gone()
-    {
-        return failed || (watch && (!watch->alive() || watch->portGone()))
-               || (alsa && alsa->gone(address));
-    }
-};
-
-struct RtMidiPlatform::InDevice
-{
-    explicit InDevice(Sleeper &clock) : clock(clock) {}
-
-    // Every notification of the device is raised with this held, in order.
-    std::recursive_mutex mutex;
-    Sleeper &clock;
-    std::unique_ptr<RtMidiIn> in;
-    std::unique_ptr<RtMidiJackWatch> watch;
-    RtMidiAlsaWatch *alsa = nullptr;
-    RtMidiAlsaWatch::Address address{-1, -1};
-    MidiCallback callback;
-    bool started = false;
-    bool closed = false;
-    qint64 startNs = 0;
-    RtMidiInputParser parser{InputBufferBytes};
-    std::deque<MidiHeader *> buffers;                 // queued, in order
-    std::deque<std::vector<unsigned char>> waiting;   // whole SysEx messages not yet in a buffer
-    std::size_t waitingOffset = 0;                    // bytes of waiting.front() handed over
-
-    qint64 sinceStartMs() const { return (clock.nowNs() - startNs) / NsPerMs; }
-
-    // Nothing will come any more: its server ended (sweep let RtMidi's
-    // client go) or the device went away. Called with `mutex` held.
-    bool gone()
-    {
-        return !in || (watch && (!watch->alive() || watch->portGone()))
-               || (alsa && alsa->gone(address));
-    }
-
-    void raise(const MidiNotification &notification)
-    {
-        if (callback)
-            callback(notification);
-    }
-
-    // Fills queued buffers with waiting messages, one message (or the next
-    // part of a long one) per buffer.
-    void drain()
-    {
-        while (!buffers.empty() && !waiting.empty()) {
-            MidiHeader *header = buffers.front();
-            buffers.pop_front();
-            const std::vector<unsigned char> &message = waiting.front();
-            const std::size_t count =
-                std::min<std::size_t>(header->data.size(), message.size() - waitingOffset);
-            std::memcpy(header->data.data(), message.data() + waitingOffset, count);
-            header->bytesRecorded = quint32(count);
-            waitingOffset += count;
-            if (waitingOffset >= message.size()) {
-                waiting.pop_front();
-                waitingOffset = 0;
-            }
-            header->flags = (header->flags | MidiHeader::Done) & ~quint32(MidiHeader::InQueue);
-            MidiNotification filled;
-            filled.kind = MidiNotification::LongData;
-            filled.header = header;
-            filled.timeMs = sinceStartMs();
-            raise(filled);
-        }
-    }
-
-    void take(const unsigned char *bytes, std::size_t count)
-    {
-        parser.feed(
-            bytes, count,
-            [this](quint32 message) {
-                MidiNotification data;
-                data.kind = MidiNotification::Data;
-                data.message = message;
-                data.timeMs = sinceStartMs();
-                raise(data);
-            },
-            [this](const std::vector<unsigned char> &block) {
-                if (waiting.size() >= MaxWaitingMessages)
-                    return; // nobody takes input: what is new is dropped
-                waiting.push_back(block);
-                drain();
-            });
-    }
-};
-
-RtMidiPlatform::Backend RtMidiPlatform::backendFromName(const QString &name)
-{
-    const QString wanted = name.trimmed().toLower();
-    for (const BackendName &entry : BackendNames)
-        if (wanted == QLatin1String(entry.name))
-            return entry.backend;
-    return Backend::Automatic;
-}
-
-RtMidiPlatform::Backend RtMidiPlatform::backendFromEnvironment()
-{
-    return backendFromName(qEnvironmentVariable(BackendVariable));
-}
-
-RtMidiPlatform::Backend RtMidiPlatform::resolve(Backend backend, const QString &clientName)
-{
-    if (backend != Backend::Automatic)
-        return backend;
-    if (compiled(RtMidi::LINUX_ALSA) && alsaSequencerOpens(clientName.toStdString()))
-        return Backend::Alsa;
-    if (compiled(RtMidi::UNIX_JACK))
-        return Backend::Jack;
-    return Backend::SystemDefault;
-}
-
 RtMidiPlatform::RtMidiPlatform(Sleeper &clock, Backend backend, const QString &clientName)
-    : m_clock(clock), m_backend(resolve(backend, clientName)),
+    : m_clock(clock), m_backend(RtMidiBackend::resolve(backend, clientName)),
       m_clientName(clientName.toStdString())
 {
     m_queue = std::make_unique<MidiSendQueue>(
@@ -252,8 +35,8 @@ RtMidiPlatform::~RtMidiPlatform()
 {
     // The sender first: it may still be sending through a device.
     m_queue.reset();
-    std::map<MidiHandle, std::shared_ptr<InDevice>> ins;
-    std::map<MidiHandle, std::shared_ptr<OutDevice>> outs;
+    std::map<MidiHandle, std::shared_ptr<RtMidiInDevice>> ins;
+    std::map<MidiHandle, std::shared_ptr<RtMidiOutDevice>> outs;
     {
         std::lock_guard lock(m_mutex);
         ins.swap(m_ins);
@@ -265,58 +48,15 @@ RtMidiPlatform::~RtMidiPlatform()
     }
     setDevicesChanged({});
     if (m_deviceWatch && !m_deviceWatch->alive()) {
-        Remains remains;
+        RtMidiReaper::Remains remains;
         remains.watch = std::move(m_deviceWatch);
-        bury(std::move(remains));
+        m_reaper.bury(std::move(remains));
     }
     m_deviceWatch.reset();
     // Clients of a dead server are closed before any other.
-    {
-        std::lock_guard lock(m_reapMutex);
-        m_reaperStopping = true;
-    }
-    m_reapWake.notify_all();
-    if (m_reaper.joinable())
-        m_reaper.join();
+    m_reaper.finish();
     for (auto &[handle, device] : outs)
         device->silence();
-}
-
-QString RtMidiPlatform::nameOf(Backend backend)
-{
-    for (const BackendName &entry : BackendNames)
-        if (entry.backend == backend)
-            return QString::fromLatin1(entry.name);
-    return QString();
-}
-
-int RtMidiPlatform::rtMidiApi(Backend backend)
-{
-    switch (backend) {
-    case Backend::Alsa:
-        return RtMidi::LINUX_ALSA;
-    case Backend::Jack:
-        return RtMidi::UNIX_JACK;
-    default:
-        return RtMidi::UNSPECIFIED;
-    }
-}
-
-QString RtMidiPlatform::deviceName(const std::string &portName)
-{
-    static const QRegularExpression alsaNumbers(QStringLiteral("\\s+\\d+:\\d+$"));
-    QString name = QString::fromStdString(portName);
-    name.remove(alsaNumbers);
-    return name;
-}
-
-bool RtMidiPlatform::ownPort(const QString &name) const
-{
-    // JACK gives a second client of the same name a "-NN" suffix.
-    const QRegularExpression own(
-        QStringLiteral("^%1(-\\d+)?:")
-            .arg(QRegularExpression::escape(QString::fromStdString(m_clientName))));
-    return own.match(name).hasMatch();
 }
 
 QStringList RtMidiPlatform::listPorts(bool input) const
@@ -326,25 +66,16 @@ QStringList RtMidiPlatform::listPorts(bool input) const
     // list is that of whatever server runs now: one started again under the
     // same name is reached in the same process.
     const_cast<RtMidiPlatform *>(this)->sweep();
-    waitForReaper();
+    m_reaper.waitIdle(ReapWaitMs);
     watchDevices();
     QStringList names;
-    auto list = [&](RtMidi &midi) {
-        midi.setErrorCallback(&ignoreError);
-        const unsigned count = midi.getPortCount();
-        for (unsigned i = 0; i < count; ++i) {
-            const QString name = deviceName(midi.getPortName(i));
-            if (!name.isEmpty() && !ownPort(name))
-                names << name;
-        }
-    };
     try {
         if (input) {
             RtMidiIn midi(RtMidi::Api(apiCode()), m_clientName);
-            list(midi);
+            names = RtMidiBackend::list(midi, m_clientName);
         } else {
             RtMidiOut midi(RtMidi::Api(apiCode()), m_clientName);
-            list(midi);
+            names = RtMidiBackend::list(midi, m_clientName);
         }
     } catch (const RtMidiError &) {
         // No MIDI system: no devices.
@@ -382,18 +113,48 @@ void RtMidiPlatform::setDevicesChanged(std::function<void()> handler)
     m_devicesChanged = std::move(handler);
 }
 
-std::shared_ptr<RtMidiPlatform::OutDevice> RtMidiPlatform::outDevice(MidiHandle handle) const
+std::shared_ptr<RtMidiOutDevice> RtMidiPlatform::outDevice(MidiHandle handle) const
 {
     std::lock_guard lock(m_mutex);
     auto found = m_outs.find(handle);
     return found == m_outs.end() ? nullptr : found->second;
 }
 
-std::shared_ptr<RtMidiPlatform::InDevice> RtMidiPlatform::inDevice(MidiHandle handle) const
+std::shared_ptr<RtMidiInDevice> RtMidiPlatform::inDevice(MidiHandle handle) const
 {
     std::lock_guard lock(m_mutex);
     auto found = m_ins.find(handle);
     return found == m_ins.end() ? nullptr : found->second;
+}
+
+MidiPlatform::Result RtMidiPlatform::target(bool input, MidiHandle *handle, int deviceId,
+                                            QString *name, int *occurrence)
+{
+    if (!handle)
+        return InvalidParameter;
+    *handle = NoMidiHandle;
+    if (deviceId == -1)
+        return NoDeviceChosen;
+    sweep();
+    // Clients of a server that ended a moment ago are still being closed:
+    // a new one must not be opened meanwhile, and the device is surely gone.
+    if (m_reaper.busy())
+        return DeviceGone;
+    std::lock_guard lock(m_mutex);
+    const QStringList &names = input ? m_inNames : m_outNames;
+    if (deviceId < 0 || deviceId >= names.size())
+        return BadDeviceId;
+    *name = names.at(deviceId);
+    *occurrence = RtMidiBackend::occurrenceOf(names, deviceId);
+    return NoError;
+}
+
+RtMidiAlsaWatch::Address RtMidiPlatform::followAlsa(RtMidi &midi, int port) const
+{
+    const RtMidiAlsaWatch::Address address =
+        RtMidiAlsaWatch::addressOf(midi.getPortName(unsigned(port)));
+    m_alsaWatch->watch(address);
+    return address;
 }
 
 // ---- output ---------------------------------------------------------------
@@ -418,33 +179,19 @@ QString RtMidiPlatform::outDeviceName(int deviceId) const
     return deviceId >= 0 && deviceId < m_outNames.size() ? m_outNames.at(deviceId) : QString();
 }
 
-int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+MidiPlatform::Result RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
 {
-    if (!handle)
-        return InvalidParameter;
-    *handle = NoMidiHandle;
-    if (deviceId == -1)
-        return NoDeviceChosen;
-    sweep();
-    // Clients of a server that ended a moment ago are still being closed:
-    // a new one must not be opened meanwhile, and the device is surely gone.
-    if (reaping())
-        return DeviceGone;
     QString name;
     int occurrence = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        if (deviceId < 0 || deviceId >= m_outNames.size())
-            return BadDeviceId;
-        name = m_outNames.at(deviceId);
-        occurrence = occurrenceOf(m_outNames, deviceId);
-    }
+    if (const Result refused = target(false, handle, deviceId, &name, &occurrence);
+        refused != NoError)
+        return refused;
 
-    auto device = std::make_shared<OutDevice>();
+    auto device = std::make_shared<RtMidiOutDevice>();
     try {
         device->out = std::make_unique<RtMidiOut>(RtMidi::Api(apiCode()), m_clientName);
-        device->out->setErrorCallback(&OutDevice::onError, device.get());
-        const int port = findPort(*device->out, name, occurrence);
+        device->out->setErrorCallback(&RtMidiOutDevice::onError, device.get());
+        const int port = RtMidiBackend::findPort(*device->out, name, occurrence);
         if (port < 0)
             return DeviceGone;
         if (m_backend == Backend::Jack) {
@@ -464,11 +211,10 @@ int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callb
             device->watch->watchPort(device->out->getPortName(unsigned(port)));
         } else if (m_alsaWatch) {
             device->alsa = m_alsaWatch.get();
-            device->address = RtMidiAlsaWatch::addressOf(device->out->getPortName(unsigned(port)));
-            device->alsa->watch(device->address);
+            device->address = followAlsa(*device->out, port);
         }
         device->out->openPort(unsigned(port), OutputPortName);
-        int code = NoError;
+        Result code = NoError;
         if (!device->out->isPortOpen())
             code = DriverError;
         // JACK drops what is sent before the new connection takes effect.
@@ -504,12 +250,12 @@ int RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callb
     return NoError;
 }
 
-int RtMidiPlatform::outShortMessage(MidiHandle handle, quint32 message)
+MidiPlatform::Result RtMidiPlatform::outShortMessage(MidiHandle handle, quint32 message)
 {
-    const std::shared_ptr<OutDevice> device = outDevice(handle);
+    const std::shared_ptr<RtMidiOutDevice> device = outDevice(handle);
     if (!device)
         return InvalidHandle;
-    const int length = RtMidiInputParser::shortMessageLength(quint8(message & 0xFF));
+    const int length = MidiBytes::shortMessageLength(MidiBytes::statusOf(message));
     if (length == 0)
         return InvalidParameter;
     if (device->gone())
@@ -517,44 +263,39 @@ int RtMidiPlatform::outShortMessage(MidiHandle handle, quint32 message)
     MidiSendQueue::Item item;
     item.handle = handle;
     item.word = message;
-    for (int i = 0; i < length; ++i)
-        item.bytes.append(char((message >> (8 * i)) & 0xFF));
+    item.bytes = MidiBytes::unpack(message, length);
     item.stampNs = m_clock.nowNs();
     return m_queue->post(std::move(item)) ? NoError : InvalidHandle;
 }
 
-int RtMidiPlatform::outPrepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result RtMidiPlatform::outPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
     if (!outDevice(handle))
         return InvalidHandle;
     return MidiPlatform::outPrepareHeader(handle, header);
 }
 
-int RtMidiPlatform::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result RtMidiPlatform::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
     if (!outDevice(handle))
         return InvalidHandle;
     return MidiPlatform::outUnprepareHeader(handle, header);
 }
 
-int RtMidiPlatform::outLongMessage(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result RtMidiPlatform::outLongMessage(MidiHandle handle, MidiHeader *header)
 {
-    const std::shared_ptr<OutDevice> device = outDevice(handle);
+    const std::shared_ptr<RtMidiOutDevice> device = outDevice(handle);
     if (!device)
         return InvalidHandle;
-    if (!header || header->data.empty())
-        return InvalidParameter;
-    if (!(header->flags & MidiHeader::Prepared))
-        return Unprepared;
-    if (header->flags & MidiHeader::InQueue)
-        return StillQueued;
+    if (const Result refused = checkHeader(header); refused != NoError)
+        return refused;
     // JACK drops a message its ring buffer cannot hold whole, without a word.
     if (device->watch
         && header->data.size() + RtMidiJackWatch::MessageOverhead > RtMidiJackWatch::RingBytes)
         return InvalidParameter;
     if (device->gone())
         return DeviceGone;
-    header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
+    claim(header);
     MidiSendQueue::Item item;
     item.handle = handle;
     item.header = header;
@@ -568,16 +309,16 @@ int RtMidiPlatform::outLongMessage(MidiHandle handle, MidiHeader *header)
     return NoError;
 }
 
-int RtMidiPlatform::outReset(MidiHandle handle)
+MidiPlatform::Result RtMidiPlatform::outReset(MidiHandle handle)
 {
     if (!outDevice(handle))
         return InvalidHandle;
     return m_queue->flush(handle, ResetWaitMs) ? NoError : Timeout;
 }
 
-int RtMidiPlatform::outClose(MidiHandle handle)
+MidiPlatform::Result RtMidiPlatform::outClose(MidiHandle handle)
 {
-    std::shared_ptr<OutDevice> device;
+    std::shared_ptr<RtMidiOutDevice> device;
     {
         std::lock_guard lock(m_mutex);
         auto found = m_outs.find(handle);
@@ -603,8 +344,8 @@ void RtMidiPlatform::sweep()
     // The ports keep their handles: the next send fails at once, without a
     // new client (which would have to wait for these to close), and the
     // port lets it go.
-    std::vector<std::pair<MidiHandle, std::shared_ptr<OutDevice>>> outs;
-    std::vector<std::shared_ptr<InDevice>> ins;
+    std::vector<std::pair<MidiHandle, std::shared_ptr<RtMidiOutDevice>>> outs;
+    std::vector<std::shared_ptr<RtMidiInDevice>> ins;
     {
         std::lock_guard lock(m_mutex);
         for (const auto &[handle, device] : m_outs)
@@ -617,18 +358,18 @@ void RtMidiPlatform::sweep()
         std::lock_guard sending(device->sending);
         serverEnded = serverEnded || (device->watch && !device->watch->alive());
     }
-    for (const std::shared_ptr<InDevice> &device : ins) {
+    for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
         std::lock_guard deviceLock(device->mutex);
         serverEnded = serverEnded || (device->watch && !device->watch->alive());
     }
 
     if (serverEnded && m_deviceWatch) {
-        Remains remains;
+        RtMidiReaper::Remains remains;
         remains.watch = std::move(m_deviceWatch);
-        bury(std::move(remains));
+        m_reaper.bury(std::move(remains));
     }
     for (auto &[handle, device] : outs) {
-        Remains remains;
+        RtMidiReaper::Remains remains;
         {
             std::lock_guard sending(device->sending);
             // A device that went from a server still running goes too.
@@ -641,12 +382,12 @@ void RtMidiPlatform::sweep()
         // Blocks still queued are handed back as not sent.
         m_queue->flush(handle, 0, DeviceGone);
         remains.keep = device;
-        bury(std::move(remains));
+        m_reaper.bury(std::move(remains));
     }
     if (!serverEnded)
         return;
-    for (const std::shared_ptr<InDevice> &device : ins) {
-        Remains remains;
+    for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
+        RtMidiReaper::Remains remains;
         {
             std::lock_guard deviceLock(device->mutex);
             if (!device->in || !device->watch)
@@ -655,13 +396,13 @@ void RtMidiPlatform::sweep()
             remains.watch = std::move(device->watch);
         }
         remains.keep = device;
-        bury(std::move(remains));
+        m_reaper.bury(std::move(remains));
     }
 }
 
-void RtMidiPlatform::let(std::shared_ptr<OutDevice> device)
+void RtMidiPlatform::let(std::shared_ptr<RtMidiOutDevice> device)
 {
-    Remains remains;
+    RtMidiReaper::Remains remains;
     {
         // Waits for a message of it being sent.
         std::lock_guard sending(device->sending);
@@ -676,7 +417,7 @@ void RtMidiPlatform::let(std::shared_ptr<OutDevice> device)
     if (remains.out || remains.watch) {
         // RtMidi waits a second for a JACK server that has ended: not here.
         remains.keep = device;
-        bury(std::move(remains));
+        m_reaper.bury(std::move(remains));
     }
     device.reset();
     if (callback) {
@@ -686,85 +427,12 @@ void RtMidiPlatform::let(std::shared_ptr<OutDevice> device)
     }
 }
 
-void RtMidiPlatform::bury(Remains remains)
+MidiPlatform::Result RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
 {
-    {
-        std::lock_guard lock(m_reapMutex);
-        m_toReap.push_back(std::move(remains));
-        if (!m_reaper.joinable())
-            m_reaper = std::thread([this] { reap(); });
-    }
-    m_reapWake.notify_all();
-}
-
-void RtMidiPlatform::reap()
-{
-    std::unique_lock lock(m_reapMutex);
-    for (;;) {
-        m_reapWake.wait(lock, [this] { return m_reaperStopping || !m_toReap.empty(); });
-        if (m_toReap.empty())
-            return;
-        std::vector<Remains> remains;
-        remains.swap(m_toReap);
-        m_reaping = true;
-        lock.unlock();
-        for (Remains &each : remains) {
-            each.out.reset();
-            each.in.reset();
-            each.watch.reset();
-        }
-        remains.clear();
-        lock.lock();
-        m_reaping = false;
-        m_reapWake.notify_all();
-    }
-}
-
-void RtMidiPlatform::waitForReaper() const
-{
-    std::unique_lock lock(m_reapMutex);
-    m_reapWake.wait_for(lock, std::chrono::milliseconds(ReapWaitMs),
-                        [this] { return !m_reaping && m_toReap.empty(); });
-}
-
-bool RtMidiPlatform::reaping() const
-{
-    std::lock_guard lock(m_reapMutex);
-    return m_reaping || !m_toReap.empty();
-}
-
-int RtMidiPlatform::transmit(const MidiSendQueue::Item &item)
-{
-    const std::shared_ptr<OutDevice> device = outDevice(item.handle);
+    const std::shared_ptr<RtMidiOutDevice> device = outDevice(item.handle);
     if (!device)
         return InvalidHandle; // closed meanwhile
-    std::lock_guard sending(device->sending);
-    if (device->closed)
-        return InvalidHandle;
-    if (device->gone())
-        return DeviceGone;
-    if (device->watch
-        && !device->watch->waitForRoom(std::size_t(item.bytes.size()), SendWaitMs)) {
-        device->failed = true;
-        return DeviceGone;
-    }
-    device->errorSeen = false;
-    try {
-        device->out->sendMessage(reinterpret_cast<const unsigned char *>(item.bytes.constData()),
-                                 std::size_t(item.bytes.size()));
-    } catch (const RtMidiError &) {
-        device->failed = true;
-    }
-    if (device->errorSeen)
-        device->failed = true;
-    // A block counts as sent once the server has taken it: JACK moves it
-    // from RtMidi's ring buffer into the port in the next period. A server
-    // that ended a moment ago still takes the ring buffer's bytes, and only
-    // a period that never comes tells it.
-    if (!device->failed && item.header && device->watch
-        && !device->watch->waitPeriods(TakenPeriods, SendWaitMs))
-        device->failed = true;
-    return device->failed ? DeviceGone : NoError;
+    return device->send(item.bytes, item.header != nullptr);
 }
 
 // ---- input ----------------------------------------------------------------
@@ -789,51 +457,27 @@ QString RtMidiPlatform::inDeviceName(int deviceId) const
     return deviceId >= 0 && deviceId < m_inNames.size() ? m_inNames.at(deviceId) : QString();
 }
 
-void RtMidiPlatform::onInput(double, std::vector<unsigned char> *message, void *self)
+MidiPlatform::Result RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
 {
-    auto *device = static_cast<InDevice *>(self);
-    if (!message || message->empty())
-        return;
-    std::lock_guard lock(device->mutex);
-    if (device->closed || !device->started)
-        return;
-    device->take(message->data(), message->size());
-}
-
-int RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
-{
-    if (!handle)
-        return InvalidParameter;
-    *handle = NoMidiHandle;
-    if (deviceId == -1)
-        return NoDeviceChosen;
-    sweep();
-    // Clients of a server that ended a moment ago are still being closed:
-    // a new one must not be opened meanwhile, and the device is surely gone.
-    if (reaping())
-        return DeviceGone;
     QString name;
     int occurrence = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        if (deviceId < 0 || deviceId >= m_inNames.size())
-            return BadDeviceId;
-        name = m_inNames.at(deviceId);
-        occurrence = occurrenceOf(m_inNames, deviceId);
-    }
+    if (const Result refused = target(true, handle, deviceId, &name, &occurrence);
+        refused != NoError)
+        return refused;
 
-    auto device = std::make_shared<InDevice>(m_clock);
+    auto device = std::make_shared<RtMidiInDevice>(m_clock);
     device->callback = callback;
     try {
         device->in = std::make_unique<RtMidiIn>(RtMidi::Api(apiCode()), m_clientName);
         device->in->setErrorCallback(&ignoreError);
-        const int port = findPort(*device->in, name, occurrence);
+        const int port = RtMidiBackend::findPort(*device->in, name, occurrence);
         if (port < 0)
             return DeviceGone;
         // SysEx, timing and sensing all come through; the parser sorts them.
         device->in->ignoreTypes(false, false, false);
-        device->in->setBufferSize(InputBufferBytes, InputBufferCount);
-        device->in->setCallback(&RtMidiPlatform::onInput, device.get());
+        device->in->setBufferSize(RtMidiInDevice::InputBufferBytes,
+                                  RtMidiInDevice::InputBufferCount);
+        device->in->setCallback(&RtMidiInDevice::onInput, device.get());
         if (m_backend == Backend::Jack) {
             device->watch = std::make_unique<RtMidiJackWatch>(m_clientName + WatchSuffix);
             if (!device->watch->alive())
@@ -841,8 +485,7 @@ int RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callba
             device->watch->watchPort(device->in->getPortName(unsigned(port)));
         } else if (m_alsaWatch) {
             device->alsa = m_alsaWatch.get();
-            device->address = RtMidiAlsaWatch::addressOf(device->in->getPortName(unsigned(port)));
-            device->alsa->watch(device->address);
+            device->address = followAlsa(*device->in, port);
         }
         device->in->openPort(unsigned(port), InputPortName);
         if (!device->in->isPortOpen())
@@ -869,42 +512,35 @@ int RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, MidiCallback callba
     return NoError;
 }
 
-int RtMidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result RtMidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
     if (!inDevice(handle))
         return InvalidHandle;
     return MidiPlatform::inPrepareHeader(handle, header);
 }
 
-int RtMidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result RtMidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
     if (!inDevice(handle))
         return InvalidHandle;
     return MidiPlatform::inUnprepareHeader(handle, header);
 }
 
-int RtMidiPlatform::inAddBuffer(MidiHandle handle, MidiHeader *header)
+MidiPlatform::Result RtMidiPlatform::inAddBuffer(MidiHandle handle, MidiHeader *header)
 {
-    const std::shared_ptr<InDevice> device = inDevice(handle);
+    const std::shared_ptr<RtMidiInDevice> device = inDevice(handle);
     if (!device)
         return InvalidHandle;
-    if (!header || header->data.empty())
-        return InvalidParameter;
     std::lock_guard lock(device->mutex);
-    if (!(header->flags & MidiHeader::Prepared))
-        return Unprepared;
-    if (header->flags & MidiHeader::InQueue)
-        return StillQueued;
-    header->flags = (header->flags | MidiHeader::InQueue) & ~quint32(MidiHeader::Done);
-    header->bytesRecorded = 0;
-    device->buffers.push_back(header);
-    device->drain();
-    return NoError;
+    const Result queued = device->buffers.queue(header);
+    if (queued == NoError)
+        device->drain();
+    return queued;
 }
 
-int RtMidiPlatform::inStart(MidiHandle handle)
+MidiPlatform::Result RtMidiPlatform::inStart(MidiHandle handle)
 {
-    const std::shared_ptr<InDevice> device = inDevice(handle);
+    const std::shared_ptr<RtMidiInDevice> device = inDevice(handle);
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
@@ -918,9 +554,9 @@ int RtMidiPlatform::inStart(MidiHandle handle)
     return NoError;
 }
 
-int RtMidiPlatform::inStop(MidiHandle handle)
+MidiPlatform::Result RtMidiPlatform::inStop(MidiHandle handle)
 {
-    const std::shared_ptr<InDevice> device = inDevice(handle);
+    const std::shared_ptr<RtMidiInDevice> device = inDevice(handle);
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
@@ -928,54 +564,45 @@ int RtMidiPlatform::inStop(MidiHandle handle)
     return NoError;
 }
 
-int RtMidiPlatform::inReset(MidiHandle handle)
+MidiPlatform::Result RtMidiPlatform::inReset(MidiHandle handle)
 {
-    const std::shared_ptr<InDevice> device = inDevice(handle);
+    const std::shared_ptr<RtMidiInDevice> device = inDevice(handle);
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
     device->started = false;
-    device->waiting.clear();
-    device->waitingOffset = 0;
+    device->buffers.dropWaiting();
     device->parser.reset();
-    std::deque<MidiHeader *> buffers;
-    buffers.swap(device->buffers);
-    for (MidiHeader *header : buffers) {
-        header->bytesRecorded = 0;
-        header->flags = (header->flags | MidiHeader::Done) & ~quint32(MidiHeader::InQueue);
-        MidiNotification back;
-        back.kind = MidiNotification::LongData;
-        back.header = header;
-        back.timeMs = device->sinceStartMs();
-        device->raise(back);
-    }
+    std::vector<MidiNotification> back;
+    device->buffers.handBackAll(device->sinceStartMs(), back);
+    device->raise(back);
     return NoError;
 }
 
-int RtMidiPlatform::inState(MidiHandle handle) const
+MidiPlatform::Result RtMidiPlatform::inState(MidiHandle handle) const
 {
-    const std::shared_ptr<InDevice> device = inDevice(handle);
+    const std::shared_ptr<RtMidiInDevice> device = inDevice(handle);
     if (!device)
         return InvalidHandle;
     std::lock_guard lock(device->mutex);
     return device->gone() ? DeviceGone : NoError;
 }
 
-int RtMidiPlatform::inClose(MidiHandle handle)
+MidiPlatform::Result RtMidiPlatform::inClose(MidiHandle handle)
 {
-    std::shared_ptr<InDevice> device = inDevice(handle);
+    std::shared_ptr<RtMidiInDevice> device = inDevice(handle);
     if (!device)
         return InvalidHandle;
     MidiCallback callback;
     {
         std::lock_guard deviceLock(device->mutex);
-        if (!device->buffers.empty())
+        if (device->buffers.queued() != 0)
             return StillQueued;
         std::lock_guard lock(m_mutex);
         m_ins.erase(handle);
         device->closed = true;
         device->started = false;
-        device->waiting.clear();
+        device->buffers.dropWaiting();
         callback = device->callback;
         device->callback = nullptr;
     }

@@ -34,7 +34,7 @@ TMidiCorvoIn::~TMidiCorvoIn()
     FreeBuffers();
 }
 
-void TMidiCorvoIn::RaiseError(int code) const
+void TMidiCorvoIn::RaiseError(MidiPlatform::Result code) const
 {
     throw VentaroError(MidiPortErrorMessage(code, true, m_choice.Name(), m_platform));
 }
@@ -101,7 +101,7 @@ void TMidiCorvoIn::Open(bool StartNow)
     if (!m_choice.RefreshChosen())
         RaiseError(MidiPlatform::NotConnected);
     MidiHandle handle = NoMidiHandle;
-    const int code = m_platform->inOpen(
+    const MidiPlatform::Result code = m_platform->inOpen(
         &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
     if (code != MidiPlatform::NoError) {
         m_handle = NoMidiHandle;
@@ -122,7 +122,7 @@ void TMidiCorvoIn::Start()
         if (!m_handoff)
             m_handoff = new QObject(this);
     }
-    const int code = m_platform->inStart(m_handle);
+    const MidiPlatform::Result code = m_platform->inStart(m_handle);
     if (code != MidiPlatform::NoError) {
         DestroyHandoff();
         if (code == MidiPlatform::DeviceGone) {
@@ -155,7 +155,7 @@ void TMidiCorvoIn::AddSysExBuffer()
     owned->flags = 0;
     owned->user = m_choice.ID();
     MidiHeader *header = owned.get();
-    int code = m_platform->inPrepareHeader(m_handle, header);
+    MidiPlatform::Result code = m_platform->inPrepareHeader(m_handle, header);
     if (code != MidiPlatform::NoError)
         RaiseError(code);
     // Owned before it is queued: the platform may hand it back at once.

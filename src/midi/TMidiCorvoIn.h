@@ -112,13 +112,15 @@ private:
     void DestroyHandoff();
     void FreeBuffers();
     bool OwnsBuffer(const MidiHeader *header) const;
-    [[noreturn]] void RaiseError(int code) const;
+    [[noreturn]] void RaiseError(MidiPlatform::Result code) const;
 
     MidiPlatform *m_platform;
     MidiDeviceChoice m_choice;
     std::atomic<TMidiFilter *> m_filter{nullptr};
     std::atomic<MidiHandle> m_handle{NoMidiHandle};
     std::atomic<TMidiInState> m_state{Closed};
+    // Guards m_handoff against the input thread; taken alone, inside the
+    // platform's delivery lock on that thread.
     std::mutex m_handoffMutex;
     QObject *m_handoff = nullptr;           // guarded by m_handoffMutex
     std::vector<std::unique_ptr<MidiHeader>> m_buffers;  // window thread only

@@ -1,22 +1,12 @@
 #include "TMidiCorvoOut.h"
 
+#include "MidiBytes.h"
 #include "MidiErrorText.h"
 #include "VentaroError.h"
 
 #include <QScopeGuard>
 
 #include <chrono>
-
-namespace {
-
-constexpr quint8 FirstSystemStatus = 0xF0;
-constexpr quint8 KindMask = 0xF0;
-constexpr quint8 ChannelMask = 0x0F;
-constexpr quint8 NoteOff = 0x80;
-constexpr quint8 NoteOn = 0x90;
-constexpr quint8 ControlChange = 0xB0;
-
-} // namespace
 
 TMidiCorvoOut::TMidiCorvoOut(QObject *owner, MidiPlatform *platform, const RegRoot &settings)
     : QObject(owner), m_platform(platform), m_choice(platform, false, settings)
@@ -43,7 +33,7 @@ TMidiCorvoOut::~TMidiCorvoOut()
     m_pending.clear();
 }
 
-void TMidiCorvoOut::RaiseError(int code) const
+void TMidiCorvoOut::RaiseError(MidiPlatform::Result code) const
 {
     throw VentaroError(MidiPortErrorMessage(code, false, m_choice.Name(), m_platform));
 }
@@ -85,7 +75,7 @@ void TMidiCorvoOut::Open()
     if (!m_choice.RefreshChosen())
         RaiseError(m_lost ? MidiPlatform::DeviceGone : MidiPlatform::NotConnected);
     MidiHandle handle = NoMidiHandle;
-    const int code = m_platform->outOpen(
+    const MidiPlatform::Result code = m_platform->outOpen(
         &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
     if (code != MidiPlatform::NoError) {
         m_handle = NoMidiHandle;
@@ -106,7 +96,7 @@ void TMidiCorvoOut::Close()
     m_closing = true;
     const auto closed = qScopeGuard([this] { m_closing = false; });
     const MidiHandle handle = m_handle;
-    const int resetCode = m_platform->outReset(handle);
+    const MidiPlatform::Result resetCode = m_platform->outReset(handle);
     if (resetCode != MidiPlatform::NoError) {
         // Never keep the device while the port reads as closed: the next
         // Open would open it a second time. Once closed, the platform
@@ -117,7 +107,7 @@ void TMidiCorvoOut::Close()
         RaiseError(resetCode);
     }
     ReleaseAllPending();
-    const int closeCode = m_platform->outClose(handle);
+    const MidiPlatform::Result closeCode = m_platform->outClose(handle);
     m_handle = NoMidiHandle;
     if (closeCode != MidiPlatform::NoError)
         RaiseError(closeCode);
@@ -143,23 +133,23 @@ void TMidiCorvoOut::DeviceLost()
 
 int TMidiCorvoOut::SendShortMessage(const TEventData &msg)
 {
-    if (msg.status >= FirstSystemStatus)
+    if (msg.status >= MidiBytes::FirstSystem)
         return MidiPlatform::NoError;
     std::lock_guard lock(m_tableMutex);
-    const int code = m_platform->outShortMessage(m_handle, msg.toWord());
+    const MidiPlatform::Result code = m_platform->outShortMessage(m_handle, msg.toWord());
     if (code == MidiPlatform::DeviceGone)
         m_lost = true;
-    const int channel = msg.status & ChannelMask;
-    const quint8 kind = msg.status & KindMask;
+    const int channel = msg.status & MidiBytes::ChannelMask;
+    const quint8 kind = msg.status & MidiBytes::KindMask;
     const int number = msg.data1;
     if (number >= NoteCount)
         return code; // not a note or controller number: nothing to count
-    if (kind == NoteOff || (kind == NoteOn && msg.data2 == 0)) {
+    if (kind == MidiBytes::NoteOff || (kind == MidiBytes::NoteOn && msg.data2 == 0)) {
         if (m_heldNotes[channel][number] > 0)
             --m_heldNotes[channel][number];
-    } else if (kind == NoteOn) {
+    } else if (kind == MidiBytes::NoteOn) {
         ++m_heldNotes[channel][number];
-    } else if (kind == ControlChange) {
+    } else if (kind == MidiBytes::ControlChange) {
         m_controllers[channel][number] = msg.data2;
     }
     return code;
@@ -188,7 +178,7 @@ int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
         std::lock_guard lock(m_pendingMutex);
         m_pending.push_back(std::move(owned));
     }
-    const int code = m_platform->outLongMessage(handle, header);
+    const MidiPlatform::Result code = m_platform->outLongMessage(handle, header);
     if (code == MidiPlatform::DeviceGone)
         m_lost = true;
     if (code != MidiPlatform::NoError)
@@ -208,11 +198,11 @@ void TMidiCorvoOut::ReleaseHeldNotes()
     for (int channel = 0; channel < ChannelCount; ++channel)
         for (int note = 0; note < NoteCount; ++note)
             while (m_heldNotes[channel][note] > 0)
-                SendShortMessage(quint8(NoteOff + channel), quint8(note), 0);
+                SendShortMessage(quint8(MidiBytes::NoteOff + channel), quint8(note), 0);
     for (int channel = 0; channel < ChannelCount; ++channel) {
         const qint32 sustainDefault = DefaultControllerValues[SustainController];
         if (m_controllers[channel][SustainController] != sustainDefault)
-            SendShortMessage(quint8(ControlChange + channel), quint8(SustainController),
+            SendShortMessage(quint8(MidiBytes::ControlChange + channel), quint8(SustainController),
                              quint8(sustainDefault));
     }
 }
@@ -226,7 +216,7 @@ void TMidiCorvoOut::ResetControllers()
             if (m_controllers[channel][controller] == value)
                 continue;
             TEventData msg;
-            msg.status = quint8(ControlChange + channel);
+            msg.status = quint8(MidiBytes::ControlChange + channel);
             msg.data1 = quint8(controller);
             msg.data2 = quint8(value);
             m_platform->outShortMessage(m_handle, msg.toWord());

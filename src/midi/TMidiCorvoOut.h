@@ -119,7 +119,7 @@ private:
     // NoError is kept for WaitSent.
     void ReleasePending(MidiHeader *header, int result = MidiPlatform::NoError);
     void ReleaseAllPending();
-    [[noreturn]] void RaiseError(int code) const;
+    [[noreturn]] void RaiseError(MidiPlatform::Result code) const;
 
     MidiPlatform *m_platform;
     MidiDeviceChoice m_choice;
@@ -127,7 +127,11 @@ private:
     std::array<std::array<qint32, ControllerCount>, ChannelCount> m_controllers{};
     std::atomic<MidiHandle> m_handle{NoMidiHandle};
     std::array<std::array<qint32, NoteCount>, ChannelCount> m_heldNotes{};
+    // Guards the note and controller tables; held while their messages go
+    // to the platform (which may take its own locks inside it).
     mutable std::recursive_mutex m_tableMutex;
+    // Guards the pending blocks and the send failure; taken alone (a Done
+    // on the sender thread takes it), never with m_tableMutex.
     mutable std::mutex m_pendingMutex;
     std::condition_variable m_pendingChanged;
     std::list<std::unique_ptr<MidiHeader>> m_pending;

@@ -1,8 +1,6 @@
 #include "TMidiFilter.h"
 
-namespace {
-constexpr quint8 ChannelBits = 0x0F;
-} // namespace
+#include "MidiBytes.h"
 
 TMidiFilter::TMidiFilter(QObject *owner)
     : QObject(owner)
@@ -30,7 +28,7 @@ QList<TChannelFilter> TMidiFilter::Routes() const
 void TMidiFilter::ProcessEvent(const TEventData &midiEvent)
 {
     TEventData event = midiEvent;
-    event.status &= quint8(~ChannelBits);
+    event.status &= quint8(~MidiBytes::ChannelMask);
     for (const TChannelFilter &route : Routes())
         route.Process(event);
 }

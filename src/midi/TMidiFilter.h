@@ -26,6 +26,7 @@ public:
     void ProcessEvent(const TEventData &midiEvent);
 
 private:
+    // Guards the routes; taken alone, on the input thread too.
     mutable std::mutex m_mutex;
     QList<TChannelFilter> m_routes;
 };

@@ -1,6 +1,8 @@
 #include "SimulatorHost.h"
 
-#include "RtMidiInputParser.h"
+#include "MidiBytes.h"
+#include "MidiStreamParser.h"
+#include "RtMidiInDevice.h"
 #include "RtMidiJackWatch.h"
 #include "SimulatedVl70m.h"
 #include "Sleeper.h"
@@ -10,10 +12,6 @@
 
 namespace {
 
-constexpr unsigned char SysexStart = 0xF0;
-constexpr unsigned char RealTimeFirst = 0xF8;
-constexpr unsigned char KindMask = 0xF0;
-constexpr unsigned char ChannelMask = 0x0F;
 constexpr double NsPerSecond = 1e9;
 constexpr const char *WatchSuffix = " watch";
 
@@ -27,13 +25,13 @@ struct ChannelKind
 };
 
 constexpr ChannelKind ChannelKinds[] = {
-    {0x80, "note off", "note", "velocity"},
-    {0x90, "note on", "note", "velocity"},
-    {0xA0, "key pressure", "note", "pressure"},
-    {0xB0, "control change", "controller", "value"},
-    {0xC0, "program change", "program", nullptr},
-    {0xD0, "channel pressure", "pressure", nullptr},
-    {0xE0, "pitch bend", "low", "high"},
+    {MidiBytes::NoteOff, "note off", "note", "velocity"},
+    {MidiBytes::NoteOn, "note on", "note", "velocity"},
+    {MidiBytes::KeyPressure, "key pressure", "note", "pressure"},
+    {MidiBytes::ControlChange, "control change", "controller", "value"},
+    {MidiBytes::ProgramChange, "program change", "program", nullptr},
+    {MidiBytes::ChannelPressure, "channel pressure", "pressure", nullptr},
+    {MidiBytes::PitchBend, "pitch bend", "low", "high"},
 };
 
 QString hexOf(const QByteArray &bytes, int count)
@@ -50,7 +48,7 @@ void ignoreError(RtMidiError::Type, const std::string &, void *) {}
 
 SimulatorHost::SimulatorHost(SimulatedVl70m &simulator, Sleeper &clock, LineSink sink)
     : m_simulator(simulator), m_clock(clock), m_sink(std::move(sink)),
-      m_parser(std::make_unique<RtMidiInputParser>())
+      m_parser(std::make_unique<MidiStreamParser>(RtMidiInDevice::parsing()))
 {
     m_startNs = m_clock.nowNs();
 }
@@ -71,15 +69,15 @@ QString SimulatorHost::describe(const QByteArray &message)
     if (message.isEmpty())
         return QStringLiteral("nothing");
     const auto status = static_cast<unsigned char>(message.at(0));
-    if (status == SysexStart)
+    if (status == MidiBytes::SysExStart)
         return QStringLiteral("SysEx, %1 bytes: %2")
             .arg(message.size())
             .arg(hexOf(message, SimulatorHost::ShownBytes));
     for (const ChannelKind &kind : ChannelKinds) {
-        if ((status & KindMask) != kind.kind)
+        if ((status & MidiBytes::KindMask) != kind.kind)
             continue;
         QString text = QStringLiteral("%1, channel %2").arg(QLatin1String(kind.name))
-                           .arg((status & ChannelMask) + 1);
+                           .arg((status & MidiBytes::ChannelMask) + 1);
         if (kind.data1 && message.size() > 1)
             text += QStringLiteral(", %1 %2").arg(QLatin1String(kind.data1))
                         .arg(static_cast<unsigned char>(message.at(1)));
@@ -94,8 +92,8 @@ QString SimulatorHost::describe(const QByteArray &message)
 void SimulatorHost::open(RtMidiPlatform::Backend backend, const QString &clientName)
 {
     const std::string client = clientName.toStdString();
-    const auto api = RtMidi::Api(RtMidiPlatform::rtMidiApi(
-        RtMidiPlatform::resolve(backend, clientName)));
+    const auto api = RtMidi::Api(RtMidiBackend::rtMidiApi(
+        RtMidiBackend::resolve(backend, clientName)));
     try {
         if (api == RtMidi::UNIX_JACK) {
             m_watch = std::make_unique<RtMidiJackWatch>(client + WatchSuffix);
@@ -150,22 +148,14 @@ void SimulatorHost::onInput(double, std::vector<unsigned char> *message, void *s
     auto *host = static_cast<SimulatorHost *>(self);
     if (!message)
         return;
-    host->m_parser->feed(
-        message->data(), message->size(),
-        [host](quint32 word) {
-            const auto status = static_cast<unsigned char>(word & 0xFF);
-            if (status >= RealTimeFirst)
-                return; // clock and sensing: nothing to show or do
-            const int length = RtMidiInputParser::shortMessageLength(status);
-            QByteArray bytes;
-            for (int i = 0; i < length; ++i)
-                bytes.append(char((word >> (8 * i)) & 0xFF));
-            host->post(bytes);
-        },
-        [host](const std::vector<unsigned char> &block) {
-            host->post(QByteArray(reinterpret_cast<const char *>(block.data()),
-                                  qsizetype(block.size())));
-        });
+    MidiStreamParser::Handlers handlers;
+    handlers.onShort = [host](quint32 word) {
+        if (!MidiBytes::isRealTime(MidiBytes::statusOf(word))) // clock and sensing: nothing to do
+            host->post(MidiBytes::unpack(word));
+    };
+    handlers.onSysEx = [host](const QByteArray &block) { host->post(block); };
+    host->m_parser->feed(reinterpret_cast<const char *>(message->data()), message->size(),
+                         handlers);
 }
 
 void SimulatorHost::post(QByteArray message)

@@ -15,7 +15,7 @@
 
 class RtMidiIn;
 class RtMidiOut;
-class RtMidiInputParser;
+class MidiStreamParser;
 class RtMidiJackWatch;
 class Sleeper;
 class SimulatedVl70m;
@@ -75,7 +75,7 @@ private:
     LineSink m_sink;
     qint64 m_startNs = 0;
 
-    std::unique_ptr<RtMidiInputParser> m_parser; // input thread only
+    std::unique_ptr<MidiStreamParser> m_parser; // input thread only
     std::unique_ptr<RtMidiJackWatch> m_watch;
     std::unique_ptr<RtMidiOut> m_out;            // worker thread only, once open
     std::unique_ptr<RtMidiIn> m_in;

@@ -90,7 +90,7 @@ int main(int argc, char *argv[])
         QStringLiteral("api"),
         QStringLiteral("MIDI system: alsa or jack (default: %1, else ALSA when available, "
                        "else JACK).")
-            .arg(QLatin1String(RtMidiPlatform::BackendVariable)),
+            .arg(QLatin1String(RtMidiBackend::Variable)),
         QStringLiteral("alsa|jack"));
     const QCommandLineOption bankOption(
         {QStringLiteral("b"), QStringLiteral("bank")},
@@ -141,16 +141,16 @@ int main(int argc, char *argv[])
         printError(QStringLiteral("the answer limit must be a number of requests, 0 or more."));
         return BadOptions;
     }
-    RtMidiPlatform::Backend backend = RtMidiPlatform::backendFromEnvironment();
+    RtMidiPlatform::Backend backend = RtMidiBackend::fromEnvironment();
     if (parser.isSet(apiOption)) {
-        backend = RtMidiPlatform::backendFromName(parser.value(apiOption));
+        backend = RtMidiBackend::fromName(parser.value(apiOption));
         if (backend == RtMidiPlatform::Backend::Automatic) {
             printError(QStringLiteral("the MIDI system must be alsa or jack."));
             return BadOptions;
         }
     }
     const QString name = parser.value(nameOption);
-    backend = RtMidiPlatform::resolve(backend, name);
+    backend = RtMidiBackend::resolve(backend, name);
 
     SystemSleeper clock;
     SimulatedVl70m simulator(clock);
@@ -186,7 +186,7 @@ int main(int argc, char *argv[])
     }
     printLine(QStringLiteral("ready: %1 and %2 (%3), device number %4, dump interval %5 ms")
                   .arg(SimulatorHost::deviceName(name, true), SimulatorHost::deviceName(name, false))
-                  .arg(RtMidiPlatform::nameOf(backend))
+                  .arg(RtMidiBackend::nameOf(backend))
                   .arg(device)
                   .arg(interval));
     if (!bankLine.isEmpty())

@@ -2,6 +2,8 @@
 
 #include "InstrumentRequests.h"
 
+#include "MidiBytes.h"
+#include "MidiStreamParser.h"
 #include "Sleeper.h"
 #include "VoiceConversion.h"
 #include "Vl70Protocol.h"
@@ -17,52 +19,21 @@ using P = Vl70Protocol;
 // The four version bytes of the identity reply (any are accepted).
 constexpr std::array<quint8, 4> IdentityVersion = {0x01, 0x00, 0x00, 0x00};
 
-// Status bytes.
-constexpr quint8 StatusBit = 0x80;
-constexpr quint8 KindOfStatus = 0xF0;
-constexpr quint8 ChannelOfStatus = 0x0F;
-constexpr quint8 NoteOff = 0x80;
-constexpr quint8 NoteOn = 0x90;
-constexpr quint8 ControlChange = 0xB0;
-constexpr quint8 ProgramChange = 0xC0;
-constexpr quint8 SystemCommon = 0xF0;
-constexpr quint8 FirstRealTime = 0xF8;
-constexpr quint8 SysExEnd = VoiceDump::SysExEnd;
-
 constexpr int BankCount = P::BankCount;
 constexpr std::array<int, BankCount> ProgramsInBank = {128, 128, VoiceDump::CustomSlotCount,
                                                        VoiceDump::InternalSlotCount};
 constexpr std::array<const char *, BankCount> BankNames = {"Preset 1", "Preset 2", "Custom",
                                                            "Internal"};
 
-// Length of the message each status byte starts; a status byte missing
-// here starts no message of its own.
-struct StatusLength {
-    quint8 status;
-    quint8 mask;
-    int length;
-};
-constexpr std::array<StatusLength, 11> MessageLengths = {{
-    {NoteOff, KindOfStatus, 3},
-    {NoteOn, KindOfStatus, 3},
-    {0xA0, KindOfStatus, 3}, // key pressure
-    {ControlChange, KindOfStatus, 3},
-    {ProgramChange, KindOfStatus, 2},
-    {0xD0, KindOfStatus, 2}, // channel pressure
-    {0xE0, KindOfStatus, 3}, // pitch bend
-    {0xF1, 0xFF, 2},         // time code quarter frame
-    {0xF2, 0xFF, 3},         // song position
-    {0xF3, 0xFF, 2},         // song select
-    {0xF6, 0xFF, 1},         // tune request
-}};
-
-int messageLength(quint8 status)
+// How the instrument reads what it receives: every call holds whole
+// messages, no running status, and anything cut short is noted.
+MidiStreamParser::Options parsing()
 {
-    for (const StatusLength &entry : MessageLengths) {
-        if ((status & entry.mask) == entry.status)
-            return entry.length;
-    }
-    return 0;
+    MidiStreamParser::Options options;
+    options.sysExSpansFeeds = false;
+    options.realTimeEndsShort = true;
+    options.undefinedStartNothing = true;
+    return options;
 }
 
 // The instrument's own voices: names, seeds and the element name length.
@@ -134,6 +105,21 @@ QString hex(const QByteArray &bytes, int from, int count)
     return QString::fromLatin1(bytes.mid(from, count).toHex(' ')).toUpper();
 }
 
+QString faultText(MidiStreamParser::Fault fault, const QByteArray &bytes)
+{
+    switch (fault) {
+    case MidiStreamParser::Fault::StrayData:
+        return QStringLiteral("%1 data bytes without a status byte").arg(bytes.size());
+    case MidiStreamParser::Fault::UnendedSysEx:
+        return QStringLiteral("SysEx message of %1 bytes without its end byte").arg(bytes.size());
+    case MidiStreamParser::Fault::StrayStatus:
+        return QStringLiteral("stray status byte %1").arg(hex(bytes, 0, 1));
+    case MidiStreamParser::Fault::IncompleteMessage:
+        break;
+    }
+    return QStringLiteral("incomplete message %1").arg(hex(bytes, 0, int(bytes.size())));
+}
+
 quint8 byteAt(const QByteArray &bytes, int offset)
 {
     return static_cast<quint8>(bytes.at(offset));
@@ -182,60 +168,17 @@ void SimulatedVl70m::receive(const QByteArray &bytes)
     Outgoing out;
     {
         std::lock_guard lock(m_mutex);
-        const int n = bytes.size();
-        int i = 0;
-        while (i < n) {
-            const quint8 status = byteAt(bytes, i);
-            if (status >= FirstRealTime) {
-                ++i; // clock, active sensing and the like: nothing to do
-                continue;
-            }
-            if ((status & StatusBit) == 0) {
-                int j = i;
-                while (j < n && (byteAt(bytes, j) & StatusBit) == 0)
-                    ++j;
-                ignore(QStringLiteral("%1 data bytes without a status byte").arg(j - i));
-                i = j;
-                continue;
-            }
-            if (status == VoiceDump::SysExStart) {
-                // Real-time bytes may come between the bytes of a SysEx message.
-                QByteArray message(1, char(status));
-                int j = i + 1;
-                for (; j < n; ++j) {
-                    const quint8 b = byteAt(bytes, j);
-                    if (b >= FirstRealTime)
-                        continue;
-                    if (b & StatusBit)
-                        break;
-                    message.append(char(b));
-                }
-                if (j < n && byteAt(bytes, j) == SysExEnd) {
-                    handleSysEx(message.append(char(SysExEnd)), out);
-                    i = j + 1;
-                } else {
-                    ignore(QStringLiteral("SysEx message of %1 bytes without its end byte")
-                               .arg(message.size()));
-                    i = j;
-                }
-                continue;
-            }
-            const int length = messageLength(status);
-            if (length == 0) {
-                ignore(QStringLiteral("stray status byte %1").arg(hex(bytes, i, 1)));
-                ++i;
-                continue;
-            }
-            int j = i + 1;
-            while (j < n && j < i + length && (byteAt(bytes, j) & StatusBit) == 0)
-                ++j;
-            if (j - i < length) {
-                ignore(QStringLiteral("incomplete message %1").arg(hex(bytes, i, j - i)));
-            } else if ((status & KindOfStatus) != SystemCommon) {
-                handleChannelMessage(bytes.mid(i, length));
-            }
-            i = j;
-        }
+        MidiStreamParser::Handlers handlers;
+        handlers.onShort = [this](quint32 message) {
+            // Clock, active sensing and system common: nothing to do.
+            if (MidiBytes::isChannelMessage(MidiBytes::statusOf(message)))
+                handleChannelMessage(MidiBytes::unpack(message));
+        };
+        handlers.onSysEx = [this, &out](const QByteArray &message) { handleSysEx(message, out); };
+        handlers.onFault = [this](MidiStreamParser::Fault fault, const QByteArray &faulty) {
+            ignore(faultText(fault, faulty));
+        };
+        MidiStreamParser(parsing()).feed(bytes, handlers);
     }
     send(out);
 }
@@ -541,17 +484,17 @@ void SimulatedVl70m::handleDumpRequest(const QByteArray &message, Outgoing &out)
 void SimulatedVl70m::handleChannelMessage(const QByteArray &message)
 {
     const quint8 status = byteAt(message, 0);
-    const quint8 kind = status & KindOfStatus;
-    const int channel = status & ChannelOfStatus;
+    const quint8 kind = status & MidiBytes::KindMask;
+    const int channel = status & MidiBytes::ChannelMask;
     const int data1 = byteAt(message, 1);
     const int data2 = message.size() > 2 ? byteAt(message, 2) : 0;
 
     // Notes are played on every channel; the voice answers only channel 1.
-    if (kind == NoteOn && data2 > 0) {
+    if (kind == MidiBytes::NoteOn && data2 > 0) {
         ++m_noteOns;
         return;
     }
-    if (kind == NoteOn || kind == NoteOff) {
+    if (kind == MidiBytes::NoteOn || kind == MidiBytes::NoteOff) {
         ++m_noteOffs;
         return;
     }
@@ -561,13 +504,13 @@ void SimulatedVl70m::handleChannelMessage(const QByteArray &message)
                  .arg(hex(message, 0, message.size())));
         return;
     }
-    if (kind == ControlChange && data1 == P::BankSelectMsb) {
+    if (kind == MidiBytes::ControlChange && data1 == P::BankSelectMsb) {
         m_bankMsb = data2;
         record(QStringLiteral("bank select MSB %1").arg(data2));
-    } else if (kind == ControlChange && data1 == P::BankSelectLsb) {
+    } else if (kind == MidiBytes::ControlChange && data1 == P::BankSelectLsb) {
         m_bankLsb = data2;
         record(QStringLiteral("bank select LSB %1").arg(data2));
-    } else if (kind == ProgramChange) {
+    } else if (kind == MidiBytes::ProgramChange) {
         handleProgramChange(data1);
     } else {
         record(QStringLiteral("message %1 not used").arg(hex(message, 0, message.size())));

@@ -1,5 +1,6 @@
 #include "VoiceBank.h"
 
+#include "MidiBytes.h"
 #include "VentaroError.h"
 #include "VoiceConversion.h"
 
@@ -8,8 +9,8 @@
 
 namespace {
 
-constexpr quint8 StatusBit = 0x80;
-constexpr quint8 FirstRealTime = 0xF8;
+constexpr quint8 StatusBit = MidiBytes::StatusBit;
+constexpr quint8 FirstRealTime = MidiBytes::FirstRealTime;
 // A custom voice's second block: its data and the block's own bytes.
 constexpr int CustomBlockBLength = VoiceDump::CustomBlockBCount + VoiceDump::BlockOverhead;
 constexpr quint8 SlotAddressMid = 0x00;

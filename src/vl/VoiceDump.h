@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MidiBytes.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -30,10 +32,10 @@ public:
     enum class Form : quint8 { Internal = 0, Custom = 1, Full = 2 };
 
     // Protocol bytes.
-    static constexpr quint8 SysExStart = 0xF0;
+    static constexpr quint8 SysExStart = MidiBytes::SysExStart;
     static constexpr quint8 ManufacturerId = 0x43;
     static constexpr quint8 ModelId = 0x57;
-    static constexpr quint8 SysExEnd = 0xF7;
+    static constexpr quint8 SysExEnd = MidiBytes::SysExEnd;
     static constexpr quint8 DeviceMask = 0x0F;
 
     // Offsets within a block.

@@ -256,7 +256,7 @@ void MainWindowTest::portOpenFailure()
     rig.platform.addDevicePair(QStringLiteral("First"));
     rig.platform.addDevicePair(QStringLiteral("Broken"));
     TfmVLDump &w = rig.open();
-    rig.platform.failNext(input ? QStringLiteral("inOpen") : QStringLiteral("outOpen"),
+    rig.platform.failNext(input ? MidiPlatform::Call::InOpen : MidiPlatform::Call::OutOpen,
                           MidiPlatform::DeviceBusy);
     rig.choose(input ? "cbxMidiIn" : "cbxMidiOut", 1);
     QCOMPARE(rig.prompts.errors().size(), 1);
@@ -453,7 +453,7 @@ void MainWindowTest::closeReportsPortErrorAndStillSaves()
     rig.platform.addDevicePair(QStringLiteral("Synth"));
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("c"), 6, "\n"));
     TfmVLDump &w = showOnFirstOutput(rig);
-    rig.platform.failNext(QStringLiteral("outReset"), MidiPlatform::DriverError);
+    rig.platform.failNext(MidiPlatform::Call::OutReset, MidiPlatform::DriverError);
     QVERIFY(w.close());
     QVERIFY(!w.isVisible());
     QCOMPARE(rig.prompts.errors().size(), 1);

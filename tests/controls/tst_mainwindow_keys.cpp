@@ -51,7 +51,7 @@ struct Rig : MainWindowRig
     {
         QList<int> devices;
         for (const LoopbackCall &c : platform.calls()) {
-            if (c.function == QLatin1String("outOpen"))
+            if (c.call == MidiPlatform::Call::OutOpen)
                 devices << c.device;
         }
         return devices;
@@ -173,7 +173,7 @@ void MainWindowKeysTest::outputThatCannotOpen()
     Rig rig;
     TMIDIKeys *keys = rig.keys();
     rig.window->show();
-    rig.platform.failNext(QStringLiteral("outOpen"), MidiPlatform::DeviceBusy);
+    rig.platform.failNext(MidiPlatform::Call::OutOpen, MidiPlatform::DeviceBusy);
     sendMouse(keys, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {4, 20});
     QCOMPARE(rig.prompts.errors().size(), 1);
     QVERIFY(keys->isPressed(36));

@@ -135,7 +135,7 @@ void MidiKeysTest::defaultDeviceMissing()
     const QList<LoopbackCall> calls = empty.calls();
     QCOMPARE(calls.size(), 2); // the default is tried on every Note On, nothing is sent
     for (const LoopbackCall &call : calls) {
-        QCOMPARE(call.function, QStringLiteral("outOpen"));
+        QCOMPARE(call.call, MidiPlatform::Call::OutOpen);
         QCOMPARE(call.device, -1);
         QVERIFY(call.result != MidiPlatform::NoError);
     }

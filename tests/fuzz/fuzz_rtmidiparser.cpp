@@ -7,7 +7,9 @@
 // cut into deliveries (a delivery ends after each byte equal to it).
 
 #include "FuzzCheck.h"
-#include "RtMidiInputParser.h"
+#include "MidiBytes.h"
+#include "MidiStreamParser.h"
+#include "RtMidiInDevice.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,9 +17,9 @@
 
 namespace {
 
-constexpr unsigned char StatusBit = 0x80;
-constexpr unsigned char SysexStart = 0xF0;
-constexpr unsigned char SysexEnd = 0xF7;
+constexpr unsigned char StatusBit = MidiBytes::StatusBit;
+constexpr unsigned char SysexStart = MidiBytes::SysExStart;
+constexpr unsigned char SysexEnd = MidiBytes::SysExEnd;
 constexpr std::size_t LimitSpan = 64;
 
 } // namespace
@@ -31,10 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint8_t *bytes = data + 2;
     const std::size_t count = size - 2;
 
-    RtMidiInputParser parser(limit);
+    MidiStreamParser parser(RtMidiInDevice::parsing(limit));
     bool midMessage = false;     // the last piece was full and had no F7
     std::size_t inputAt = 0;     // SysEx bytes handed out come in input order
-    const auto onSysex = [&](const std::vector<unsigned char> &piece) {
+    const auto onSysex = [&](const QByteArray &bytes) {
+        const std::vector<unsigned char> piece(bytes.cbegin(), bytes.cend());
         FUZZ_CHECK(!piece.empty() && piece.size() <= limit);
         const bool first = piece.front() == SysexStart;
         const bool last = piece.back() == SysexEnd;
@@ -53,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     };
     const auto onShort = [&](quint32 message) {
         const unsigned char status = message & 0xFF;
-        const int length = RtMidiInputParser::shortMessageLength(status);
+        const int length = MidiBytes::shortMessageLength(status);
         FUZZ_CHECK(length >= 1 && length <= 3);
         FUZZ_CHECK((message >> (8 * length)) == 0);
         for (int i = 1; i < length; ++i)
@@ -63,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::size_t start = 0;
     for (std::size_t i = 0; i < count; ++i) {
         if (bytes[i] == cut || i + 1 == count) {
-            parser.feed(bytes + start, i + 1 - start, onShort, onSysex);
+            parser.feed(reinterpret_cast<const char *>(bytes + start), i + 1 - start,
+                        {onShort, onSysex, {}});
             start = i + 1;
         }
     }

@@ -1,4 +1,5 @@
-#include "RtMidiInputParser.h"
+#include "MidiStreamParser.h"
+#include "RtMidiInDevice.h"
 
 #include <QByteArray>
 #include <QList>
@@ -12,22 +13,17 @@ using Deliveries = QList<QByteArray>;
 // blocks as "X:<hex>".
 static QStringList run(const Deliveries &deliveries, std::size_t limit = 65536)
 {
-    RtMidiInputParser parser(limit);
+    MidiStreamParser parser(RtMidiInDevice::parsing(limit));
     QStringList out;
-    for (const QByteArray &delivery : deliveries) {
-        parser.feed(reinterpret_cast<const unsigned char *>(delivery.constData()),
-                    std::size_t(delivery.size()),
-                    [&](quint32 message) {
-                        out << QStringLiteral("S:%1").arg(message, 6, 16, QLatin1Char('0'));
-                    },
-                    [&](const std::vector<unsigned char> &block) {
-                        out << QStringLiteral("X:")
-                                   + QString::fromLatin1(
-                                       QByteArray(reinterpret_cast<const char *>(block.data()),
-                                                  qsizetype(block.size()))
-                                           .toHex());
-                    });
-    }
+    MidiStreamParser::Handlers handlers;
+    handlers.onShort = [&](quint32 message) {
+        out << QStringLiteral("S:%1").arg(message, 6, 16, QLatin1Char('0'));
+    };
+    handlers.onSysEx = [&](const QByteArray &block) {
+        out << QStringLiteral("X:") + QString::fromLatin1(block.toHex());
+    };
+    for (const QByteArray &delivery : deliveries)
+        parser.feed(delivery, handlers);
     return out;
 }
 
@@ -132,15 +128,15 @@ void TestRtMidiInputParser::messageOneByteOverTheBuffer()
     QByteArray message(qsizetype(Limit + 1), '\x11');
     message[0] = char(0xF0);
     message[message.size() - 1] = char(0xF7);
-    RtMidiInputParser parser(Limit);
+    MidiStreamParser parser(RtMidiInDevice::parsing(Limit));
     QByteArray joined;
     std::size_t longest = 0;
-    parser.feed(reinterpret_cast<const unsigned char *>(message.constData()),
-                std::size_t(message.size()), {}, [&](const std::vector<unsigned char> &piece) {
-                    longest = std::max(longest, piece.size());
-                    joined.append(reinterpret_cast<const char *>(piece.data()),
-                                  qsizetype(piece.size()));
-                });
+    MidiStreamParser::Handlers handlers;
+    handlers.onSysEx = [&](const QByteArray &piece) {
+        longest = std::max(longest, std::size_t(piece.size()));
+        joined.append(piece);
+    };
+    parser.feed(message, handlers);
     QVERIFY2(longest <= Limit, qPrintable(QString::number(longest)));
     QCOMPARE(joined, message);
 }

@@ -402,9 +402,9 @@ private slots:
     {
         Rig rig;
         TVLManager &manager = rig.make();
-        rig.midi.failNext(QStringLiteral("outOpen"), MidiPlatform::DeviceBusy);
+        rig.midi.failNext(MidiPlatform::Call::OutOpen, MidiPlatform::DeviceBusy);
         QVERIFY_THROWS_EXCEPTION(VentaroError, manager.SendToInternal(1));
-        rig.midi.failNext(QStringLiteral("outOpen"), MidiPlatform::DeviceBusy);
+        rig.midi.failNext(MidiPlatform::Call::OutOpen, MidiPlatform::DeviceBusy);
         QVERIFY_THROWS_EXCEPTION(VentaroError, manager.SendRemoteSwitch(1, false));
         QVERIFY(rig.sent().isEmpty());
         manager.SendRemoteSwitch(1, false); // the next open succeeds
@@ -426,7 +426,7 @@ private slots:
         QFETCH(int, send);
         Rig rig;
         TVLManager &manager = rig.make();
-        rig.midi.failNext(QStringLiteral("outLongMessage"), MidiPlatform::DeviceGone);
+        rig.midi.failNext(MidiPlatform::Call::OutLongMessage, MidiPlatform::DeviceGone);
         const auto act = [&] {
             switch (send) {
             case 0: manager.SendToCurrent(); break;
@@ -466,7 +466,7 @@ private slots:
         QCOMPARE(rig.midi.openCount(false, rig.output), 0);
         QStringList closes;
         for (const LoopbackCall &call : rig.midi.calls())
-            if (call.function.endsWith(QLatin1String("Close")))
+            if (call.call == MidiPlatform::Call::InClose || call.call == MidiPlatform::Call::OutClose)
                 closes << call.function;
         QCOMPARE(closes, (QStringList{"inClose", "outClose"}));
     }
@@ -476,7 +476,7 @@ private slots:
         Rig rig;
         TVLManager &manager = rig.make();
         manager.SendShortMessage(0x90, 60, 100);
-        rig.midi.failNext(QStringLiteral("outReset"), MidiPlatform::DriverError);
+        rig.midi.failNext(MidiPlatform::Call::OutReset, MidiPlatform::DriverError);
         rig.manager.reset(); // no exception leaves the destructor
     }
 };

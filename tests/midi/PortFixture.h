@@ -40,20 +40,33 @@ struct PortFixture
     {
         QStringList lines;
         for (const LoopbackCall &call : midi.calls()) {
-            if (call.function.contains(QLatin1String("Prepare"))
-                || call.function.contains(QLatin1String("Unprepare")))
-                continue;
-            QString line = call.function + QLatin1Char(' ') + QString::number(call.device);
-            if (!call.bytes.isEmpty() && call.bytes.size() <= 3)
-                line += QLatin1Char(' ') + QString::fromLatin1(call.bytes.toHex());
-            if (call.result != 0)
-                line += QStringLiteral(" -> %1").arg(call.result);
-            lines << line;
+            if (!headerCall(call.call))
+                lines << line(call);
         }
         return lines;
     }
-    QStringList logOf(const QString &function) const
+    QStringList logOf(MidiPlatform::Call function) const
     {
-        return log().filter(QRegularExpression(QLatin1Char('^') + function + QLatin1Char(' ')));
+        QStringList lines;
+        for (const LoopbackCall &call : midi.calls()) {
+            if (call.call == function)
+                lines << line(call);
+        }
+        return lines;
+    }
+    static bool headerCall(MidiPlatform::Call call)
+    {
+        using Call = MidiPlatform::Call;
+        return call == Call::OutPrepareHeader || call == Call::OutUnprepareHeader
+               || call == Call::InPrepareHeader || call == Call::InUnprepareHeader;
+    }
+    static QString line(const LoopbackCall &call)
+    {
+        QString text = call.function + QLatin1Char(' ') + QString::number(call.device);
+        if (!call.bytes.isEmpty() && call.bytes.size() <= 3)
+            text += QLatin1Char(' ') + QString::fromLatin1(call.bytes.toHex());
+        if (call.result != 0)
+            text += QStringLiteral(" -> %1").arg(call.result);
+        return text;
     }
 };

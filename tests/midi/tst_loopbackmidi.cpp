@@ -45,6 +45,45 @@ std::unique_ptr<MidiHeader> inputBuffer(int size)
     return header;
 }
 
+// One output device opened on a fresh platform.
+struct OutputRig
+{
+    OutputRig()
+    {
+        out = midi.addOutputDevice(QStringLiteral("Synth"));
+        midi.outOpen(&handle, out, collector.callback());
+    }
+
+    VirtualSleeper clock;
+    LoopbackMidi midi{&clock};
+    int out = -1;
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+};
+
+// One input device opened on a fresh platform, started unless asked not to.
+struct InputRig
+{
+    explicit InputRig(bool start = true)
+    {
+        in = midi.addInputDevice(QStringLiteral("Keys"));
+        midi.inOpen(&handle, in, collector.callback());
+        if (start)
+            midi.inStart(handle);
+    }
+    void queue(MidiHeader *header)
+    {
+        midi.inPrepareHeader(handle, header);
+        midi.inAddBuffer(handle, header);
+    }
+
+    VirtualSleeper clock;
+    LoopbackMidi midi{&clock};
+    int in = -1;
+    Collector collector;
+    MidiHandle handle = NoMidiHandle;
+};
+
 } // namespace
 
 class TestLoopbackMidi : public QObject
@@ -105,7 +144,7 @@ void TestLoopbackMidi::openResults()
     QCOMPARE(handle != NoMidiHandle, result == MidiPlatform::NoError);
     QCOMPARE(collector.kinds().size(), result == MidiPlatform::NoError ? 1 : 0);
     const LoopbackCall call = midi.calls().value(0);
-    QCOMPARE(call.function, input ? QStringLiteral("inOpen") : QStringLiteral("outOpen"));
+    QCOMPARE(call.call, input ? MidiPlatform::Call::InOpen : MidiPlatform::Call::OutOpen);
     QCOMPARE(call.device, deviceId);
     QCOMPARE(call.result, result);
     if (handle != NoMidiHandle)
@@ -136,12 +175,8 @@ void TestLoopbackMidi::shortMessagesLeaveInOrderWithCallTimes()
 
 void TestLoopbackMidi::longMessageDoneAfterItLeft()
 {
-    VirtualSleeper clock;
-    LoopbackMidi midi(&clock);
-    const int out = midi.addOutputDevice(QStringLiteral("Synth"));
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
-    midi.outOpen(&handle, out, collector.callback());
+    OutputRig rig;
+    auto &[clock, midi, out, collector, handle] = rig;
     MidiHeader header;
     header.data = {0xF0, 0x43, 0x10, 0x57, 0xF7};
     QCOMPARE(midi.outLongMessage(handle, &header), int(MidiPlatform::Unprepared));
@@ -163,12 +198,8 @@ void TestLoopbackMidi::longMessageDoneAfterItLeft()
 
 void TestLoopbackMidi::resetOfStalledDeviceTimesOutAndHandsBuffersBack()
 {
-    VirtualSleeper clock;
-    LoopbackMidi midi(&clock);
-    const int out = midi.addOutputDevice(QStringLiteral("Synth"));
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
-    midi.outOpen(&handle, out, collector.callback());
+    OutputRig rig;
+    auto &[clock, midi, out, collector, handle] = rig;
     midi.setStalled(out, true);
     midi.setResetWaitMs(20);
     MidiHeader first;
@@ -226,25 +257,18 @@ void TestLoopbackMidi::injectedStream()
     QFETCH(QList<quint32>, words);
     QFETCH(QList<QByteArray>, sysex);
 
-    VirtualSleeper clock;
-    LoopbackMidi midi(&clock);
-    const int in = midi.addInputDevice(QStringLiteral("Keys"));
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
-    midi.inOpen(&handle, in, collector.callback());
+    InputRig rig(false);
     auto a = inputBuffer(256);
     auto b = inputBuffer(256);
-    midi.inPrepareHeader(handle, a.get());
-    midi.inPrepareHeader(handle, b.get());
-    midi.inAddBuffer(handle, a.get());
-    midi.inAddBuffer(handle, b.get());
-    midi.inject(in, bytes); // not started: nothing heard
-    midi.inStart(handle);
-    midi.inject(in, bytes);
+    rig.queue(a.get());
+    rig.queue(b.get());
+    rig.midi.inject(rig.in, bytes); // not started: nothing heard
+    rig.midi.inStart(rig.handle);
+    rig.midi.inject(rig.in, bytes);
 
     QList<quint32> gotWords;
     QList<QByteArray> gotSysex;
-    for (const MidiNotification &n : collector.seen) {
+    for (const MidiNotification &n : rig.collector.seen) {
         if (n.kind == MidiNotification::Data)
             gotWords << n.message;
         if (n.kind == MidiNotification::LongData)
@@ -253,80 +277,58 @@ void TestLoopbackMidi::injectedStream()
     }
     QCOMPARE(gotWords, words);
     QCOMPARE(gotSysex, sysex);
-    midi.inReset(handle);
-    midi.inClose(handle);
+    rig.midi.inReset(rig.handle);
+    rig.midi.inClose(rig.handle);
 }
 
 void TestLoopbackMidi::sysexWaitsForABuffer()
 {
-    VirtualSleeper clock;
-    LoopbackMidi midi(&clock);
-    const int in = midi.addInputDevice(QStringLiteral("Keys"));
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
-    midi.inOpen(&handle, in, collector.callback());
-    midi.inStart(handle);
-    midi.inject(in, sysex(10, 1) + sysex(12, 2));
-    QCOMPARE(midi.waitingMessages(in), 2);
+    InputRig rig;
+    rig.midi.inject(rig.in, sysex(10, 1) + sysex(12, 2));
+    QCOMPARE(rig.midi.waitingMessages(rig.in), 2);
     auto buffer = inputBuffer(64);
-    midi.inPrepareHeader(handle, buffer.get());
-    midi.inAddBuffer(handle, buffer.get());
-    QCOMPARE(midi.waitingMessages(in), 1);
+    rig.queue(buffer.get());
+    QCOMPARE(rig.midi.waitingMessages(rig.in), 1);
     QCOMPARE(buffer->bytesRecorded, 10u);
     QCOMPARE(buffer->data[1], quint8(1));
-    midi.inAddBuffer(handle, buffer.get());
+    rig.midi.inAddBuffer(rig.handle, buffer.get());
     QCOMPARE(buffer->bytesRecorded, 12u);
     QCOMPARE(buffer->data[1], quint8(2));
-    QCOMPARE(midi.waitingMessages(in), 0);
-    QCOMPARE(collector.kinds().count(MidiNotification::LongData), 2);
-    midi.inReset(handle);
-    midi.inClose(handle);
+    QCOMPARE(rig.midi.waitingMessages(rig.in), 0);
+    QCOMPARE(rig.collector.kinds().count(MidiNotification::LongData), 2);
+    rig.midi.inReset(rig.handle);
+    rig.midi.inClose(rig.handle);
 }
 
 void TestLoopbackMidi::longSysexSpansBuffers()
 {
-    VirtualSleeper clock;
-    LoopbackMidi midi(&clock);
-    const int in = midi.addInputDevice(QStringLiteral("Keys"));
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
-    midi.inOpen(&handle, in, collector.callback());
-    midi.inStart(handle);
+    InputRig rig;
     auto a = inputBuffer(65536);
     auto b = inputBuffer(65536);
-    for (MidiHeader *h : {a.get(), b.get()}) {
-        midi.inPrepareHeader(handle, h);
-        midi.inAddBuffer(handle, h);
-    }
-    midi.inject(in, sysex(70000));
+    rig.queue(a.get());
+    rig.queue(b.get());
+    rig.midi.inject(rig.in, sysex(70000));
     QCOMPARE(a->bytesRecorded, 65536u);
     QCOMPARE(b->bytesRecorded, 70000u - 65536u);
     QCOMPARE(a->data.front(), quint8(0xF0));
     QCOMPARE(b->data[b->bytesRecorded - 1], quint8(0xF7));
-    midi.inReset(handle);
-    midi.inClose(handle);
+    rig.midi.inReset(rig.handle);
+    rig.midi.inClose(rig.handle);
 }
 
 void TestLoopbackMidi::resetHandsQueuedBuffersBackEmpty()
 {
-    VirtualSleeper clock;
-    LoopbackMidi midi(&clock);
-    const int in = midi.addInputDevice(QStringLiteral("Keys"));
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
-    midi.inOpen(&handle, in, collector.callback());
-    midi.inStart(handle);
-    midi.inject(in, QByteArray::fromHex("f001")); // unfinished: dropped by the reset
+    InputRig rig;
+    rig.midi.inject(rig.in, QByteArray::fromHex("f001")); // unfinished: dropped by the reset
     auto a = inputBuffer(16);
-    midi.inPrepareHeader(handle, a.get());
-    midi.inAddBuffer(handle, a.get());
-    QCOMPARE(midi.inReset(handle), int(MidiPlatform::NoError));
-    QCOMPARE(collector.kinds().last(), MidiNotification::LongData);
+    rig.queue(a.get());
+    QCOMPARE(rig.midi.inReset(rig.handle), int(MidiPlatform::NoError));
+    QCOMPARE(rig.collector.kinds().last(), MidiNotification::LongData);
     QCOMPARE(a->bytesRecorded, 0u);
-    QCOMPARE(midi.queuedBuffers(in), 0);
-    QCOMPARE(midi.inUnprepareHeader(handle, a.get()), int(MidiPlatform::NoError));
-    QCOMPARE(midi.inClose(handle), int(MidiPlatform::NoError));
-    QCOMPARE(collector.kinds().last(), MidiNotification::Close);
+    QCOMPARE(rig.midi.queuedBuffers(rig.in), 0);
+    QCOMPARE(rig.midi.inUnprepareHeader(rig.handle, a.get()), int(MidiPlatform::NoError));
+    QCOMPARE(rig.midi.inClose(rig.handle), int(MidiPlatform::NoError));
+    QCOMPARE(rig.collector.kinds().last(), MidiNotification::Close);
 }
 
 void TestLoopbackMidi::closeWithQueuedBuffersIsRefused()

@@ -32,6 +32,21 @@ struct SysexLog
     }
 };
 
+// A port on device 0, open for input, its SysEx logged.
+struct ListeningPort
+{
+    ListeningPort()
+    {
+        port.OnSysexReceived = log.handler();
+        port.setDeviceID(0);
+        port.Open(true);
+    }
+
+    PortFixture f;
+    TMidiCorvoIn port{nullptr, Key, &f.midi, f.settings};
+    SysexLog log;
+};
+
 void deliverPending()
 {
     QCoreApplication::sendPostedEvents();
@@ -131,7 +146,8 @@ void TestMidiIn::openStates()
     QCOMPARE(port.BufferCount(), buffers);
     QCOMPARE(f.midi.queuedBuffers(0), buffers);
     QCOMPARE(f.midi.openCount(true, 0), state == TMidiCorvoIn::Closed ? 0 : 1);
-    QCOMPARE(f.logOf(QStringLiteral("inOpen")).size(), steps.contains(0) || steps.contains(1) ? 1 : 0);
+    QCOMPARE(f.logOf(MidiPlatform::Call::InOpen).size(),
+             steps.contains(0) || steps.contains(1) ? 1 : 0);
 }
 
 void TestMidiIn::changingDeviceKeepsState_data()
@@ -210,12 +226,8 @@ void TestMidiIn::minusOneRefusedEndsWithEmptyName()
 
 void TestMidiIn::sysexArrivesInOrderAndBuffersReturn()
 {
-    PortFixture f;
-    TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
-    SysexLog log;
-    port.OnSysexReceived = log.handler();
-    port.setDeviceID(0);
-    port.Open(true);
+    ListeningPort listening;
+    auto &[f, port, log] = listening;
     const QByteArray one = sysex(174, 1), two = sysex(1572, 2), three = sysex(9, 3);
     f.midi.inject(0, one + two + three);
     QCOMPARE(f.midi.queuedBuffers(0), 0);
@@ -229,12 +241,8 @@ void TestMidiIn::sysexArrivesInOrderAndBuffersReturn()
 
 void TestMidiIn::longSysexArrivesAsTwoBuffers()
 {
-    PortFixture f;
-    TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
-    SysexLog log;
-    port.OnSysexReceived = log.handler();
-    port.setDeviceID(0);
-    port.Open(true);
+    ListeningPort listening;
+    auto &[f, port, log] = listening;
     QByteArray big = sysex(70000, 0);
     for (int i = 1; i < big.size() - 1; ++i)
         big[i] = char(i % 127);
@@ -247,12 +255,8 @@ void TestMidiIn::longSysexArrivesAsTwoBuffers()
 
 void TestMidiIn::emptyBufferIsRequeuedNotDelivered()
 {
-    PortFixture f;
-    TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
-    SysexLog log;
-    port.OnSysexReceived = log.handler();
-    port.setDeviceID(0);
-    port.Open(true);
+    ListeningPort listening;
+    auto &[f, port, log] = listening;
     QVERIFY(f.midi.returnEmptyBuffer(0));
     QCOMPARE(f.midi.queuedBuffers(0), 1);
     deliverPending();
@@ -262,12 +266,8 @@ void TestMidiIn::emptyBufferIsRequeuedNotDelivered()
 
 void TestMidiIn::burstWhileWindowThreadBlocked()
 {
-    PortFixture f;
-    TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
-    SysexLog log;
-    port.OnSysexReceived = log.handler();
-    port.setDeviceID(0);
-    port.Open(true);
+    ListeningPort listening;
+    auto &[f, port, log] = listening;
     // A full voice dump: 15 blocks with no gaps, 1808 bytes in all.
     QList<QByteArray> blocks;
     int total = 0;
@@ -289,12 +289,8 @@ void TestMidiIn::burstWhileWindowThreadBlocked()
 
 void TestMidiIn::nothingDeliveredAfterStop()
 {
-    PortFixture f;
-    TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
-    SysexLog log;
-    port.OnSysexReceived = log.handler();
-    port.setDeviceID(0);
-    port.Open(true);
+    ListeningPort listening;
+    auto &[f, port, log] = listening;
     f.midi.inject(0, sysex(20, 1));
     port.Stop();
     deliverPending();
@@ -334,7 +330,7 @@ void TestMidiIn::failedStartLeavesOpened()
     PortFixture f;
     TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
     port.setDeviceID(1);
-    f.midi.failNext(QStringLiteral("inStart"), MidiPlatform::DriverError);
+    f.midi.failNext(MidiPlatform::Call::InStart, MidiPlatform::DriverError);
     try {
         port.Open(true);
         QFAIL("Open succeeded");
@@ -354,7 +350,7 @@ void TestMidiIn::failedBufferDuringStartUndoesStart()
     port.setDeviceID(0);
     port.Open(false);
     // The second buffer cannot be queued: the first is handed back and freed.
-    f.midi.failNext(QStringLiteral("inAddBuffer"), MidiPlatform::NoMemory, 1);
+    f.midi.failNext(MidiPlatform::Call::InAddBuffer, MidiPlatform::NoMemory, 1);
     f.midi.clearCalls();
     try {
         port.Start();

@@ -12,6 +12,19 @@ QByteArray bytesOf(const char *hex)
 {
     return QByteArray::fromHex(hex);
 }
+// A port open on device 0.
+struct OpenPort
+{
+    OpenPort()
+    {
+        port.setDeviceID(0);
+        port.Open();
+    }
+
+    PortFixture f;
+    TMidiCorvoOut port{nullptr, Key, &f.midi, f.settings};
+};
+
 } // namespace
 
 class TestMidiOut : public QObject
@@ -118,10 +131,8 @@ void TestMidiOut::sameDeviceIdDoesNothing()
 
 void TestMidiOut::changingDeviceWhileOpenSilencesOldAndOpensNew()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     port.SendShortMessage(0x91, 0x3C, 0x40);
     for (int channel = 0; channel < 16; ++channel)
         for (int controller : {7, 10, 11, 91})
@@ -223,18 +234,16 @@ void TestMidiOut::heldNotes()
     QFETCH(int, held);
     QFETCH(QStringList, noteOffsOnClose);
 
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     for (const QByteArray &m : sent)
         port.SendShortMessage(quint8(m[0]), quint8(m[1]), quint8(m[2]));
     QCOMPARE(port.HeldNotes(0, 0x3C), held);
     // Every message was sent, counted or not.
-    QCOMPARE(f.logOf(QStringLiteral("outShortMessage")).size(), sent.size());
+    QCOMPARE(f.logOf(MidiPlatform::Call::OutShortMessage).size(), sent.size());
     f.midi.clearCalls();
     port.Close();
-    QStringList offs = f.logOf(QStringLiteral("outShortMessage"));
+    QStringList offs = f.logOf(MidiPlatform::Call::OutShortMessage);
     offs = offs.filter(QRegularExpression(QStringLiteral(" 8")));
     QCOMPARE(offs, noteOffsOnClose);
     QCOMPARE(port.HeldNotes(0, 0x3C), 0);
@@ -251,10 +260,8 @@ void TestMidiOut::systemStatusSendsNothing_data()
 void TestMidiOut::systemStatusSendsNothing()
 {
     QFETCH(int, status);
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     f.midi.clearCalls();
     port.SendShortMessage(quint8(status), 0x40, 0x7F);
     QVERIFY(f.midi.calls().isEmpty());
@@ -262,30 +269,26 @@ void TestMidiOut::systemStatusSendsNothing()
 
 void TestMidiOut::firstCloseResetsControllersOnAllChannels()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     port.Close();
     QStringList expected;
     for (int channel = 0; channel < 16; ++channel)
         for (const char *cc : {"075a", "0a40", "0b7f", "5b28"})
             expected << QStringLiteral("outShortMessage 0 b%1%2").arg(channel, 0, 16).arg(cc);
-    QCOMPARE(f.logOf(QStringLiteral("outShortMessage")), expected);
+    QCOMPARE(f.logOf(MidiPlatform::Call::OutShortMessage), expected);
     QCOMPARE(f.midi.received(0).size(), 64);
     // The tables now hold the defaults: the next close sends nothing.
     f.midi.clearCalls();
     port.Open();
     port.Close();
-    QVERIFY(f.logOf(QStringLiteral("outShortMessage")).isEmpty());
+    QVERIFY(f.logOf(MidiPlatform::Call::OutShortMessage).isEmpty());
 }
 
 void TestMidiOut::releaseHeldNotesLiftsSustain()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     port.SendShortMessage(0xB2, 64, 127);
     port.SendShortMessage(0x92, 0x30, 0x50);
     f.midi.clearCalls();
@@ -307,7 +310,7 @@ void TestMidiOut::openWithoutChoiceOpensDefault()
     QCOMPARE(f.midi.openCount(false, 1), 1);
     // Opening an open port does nothing.
     port.Open();
-    QCOMPARE(f.logOf(QStringLiteral("outOpen")).size(), 1);
+    QCOMPARE(f.logOf(MidiPlatform::Call::OutOpen).size(), 1);
 }
 
 void TestMidiOut::openFailureRaisesAndStaysClosed_data()
@@ -349,10 +352,8 @@ void TestMidiOut::openFailureRaisesAndStaysClosed()
 
 void TestMidiOut::longMessageReturnsBeforeItLeaves()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     f.midi.setStalled(0, true);
     QByteArray block = bytesOf("f0431057000000000000f7");
     QCOMPARE(port.SendLongMessage(block), 0);
@@ -366,11 +367,9 @@ void TestMidiOut::longMessageReturnsBeforeItLeaves()
 
 void TestMidiOut::refusedLongMessageIsReleasedAtOnce()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
-    f.midi.failNext(QStringLiteral("outLongMessage"), MidiPlatform::NoMemory);
+    OpenPort open;
+    auto &[f, port] = open;
+    f.midi.failNext(MidiPlatform::Call::OutLongMessage, MidiPlatform::NoMemory);
     QCOMPARE(port.SendLongMessage(bytesOf("f07ef7")), int(MidiPlatform::NoMemory));
     QCOMPARE(port.PendingCount(), 0);
     QCOMPARE(port.SendLongMessage(QByteArray()), int(MidiPlatform::InvalidParameter));
@@ -383,10 +382,8 @@ void TestMidiOut::refusedLongMessageIsReleasedAtOnce()
 
 void TestMidiOut::failedResetReleasesDevice()
 {
-    PortFixture f;
-    TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    port.setDeviceID(0);
-    port.Open();
+    OpenPort open;
+    auto &[f, port] = open;
     f.midi.setResetWaitMs(10);
     f.midi.setStalled(0, true); // a MIDI system that takes nothing
     port.SendLongMessage(bytesOf("f001f7"));
@@ -416,7 +413,7 @@ void TestMidiOut::failedCloseRaises()
     TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
     port.setDeviceID(1);
     port.Open();
-    f.midi.failNext(QStringLiteral("outClose"), MidiPlatform::DriverError);
+    f.midi.failNext(MidiPlatform::Call::OutClose, MidiPlatform::DriverError);
     QVERIFY_THROWS_EXCEPTION(VentaroError, port.Close());
     QVERIFY(!port.IsOpen());
 }

@@ -298,7 +298,7 @@ void TestFrontPanelRemote::openFailureIsShownOnce()
 {
     Fixture f;
     f.activate();
-    f.rig.platform.failNext(QStringLiteral("outOpen"), MidiPlatform::DeviceGone);
+    f.rig.platform.failNext(MidiPlatform::Call::OutOpen, MidiPlatform::DeviceGone);
     // The key travels on to the window after the error: still one press.
     QTest::keyClick(f.window.closeButton, Qt::Key_U, Qt::AltModifier);
     QCOMPARE(f.rig.prompts.errors().size(), 1);

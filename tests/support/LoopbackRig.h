@@ -31,8 +31,8 @@ struct LoopbackRig
     {
         QList<Sent> list;
         for (const LoopbackCall &c : platform.calls()) {
-            if (c.function == QLatin1String("outShortMessage")
-                || c.function == QLatin1String("outLongMessage"))
+            if (c.call == MidiPlatform::Call::OutShortMessage
+                || c.call == MidiPlatform::Call::OutLongMessage)
                 list.append({c.timeNs, c.bytes});
         }
         return list;

@@ -1,0 +1,162 @@
+#include "MidiStreamParser.h"
+
+#include "MidiBytes.h"
+
+using namespace MidiBytes;
+
+MidiStreamParser::MidiStreamParser()
+    : MidiStreamParser(Options())
+{
+}
+
+MidiStreamParser::MidiStreamParser(Options options)
+    : m_options(options)
+{
+    if (m_options.blockLimit != 0 && m_options.blockLimit < SmallestBlockLimit)
+        m_options.blockLimit = SmallestBlockLimit;
+}
+
+void MidiStreamParser::reset()
+{
+    m_inSysEx = false;
+    m_sysEx.clear();
+    m_short.clear();
+    m_shortLength = 0;
+    m_runningStatus = 0;
+    m_stray.clear();
+}
+
+void MidiStreamParser::feed(const QByteArray &bytes, const Handlers &handlers)
+{
+    feed(bytes.constData(), std::size_t(bytes.size()), handlers);
+}
+
+void MidiStreamParser::feed(const char *bytes, std::size_t count, const Handlers &handlers)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        take(quint8(bytes[i]), handlers);
+    flushStray(handlers);
+    if (!m_short.isEmpty() && !m_options.shortSpansFeeds)
+        cutShort(handlers);
+    if (m_inSysEx && !m_options.sysExSpansFeeds)
+        cutSysEx(handlers);
+}
+
+void MidiStreamParser::take(quint8 byte, const Handlers &handlers)
+{
+    if (isStatus(byte))
+        flushStray(handlers);
+    if (isRealTime(byte)) {
+        if (!m_inSysEx && !m_short.isEmpty() && m_options.realTimeEndsShort)
+            cutShort(handlers);
+        if (handlers.onShort)
+            handlers.onShort(byte);
+        return;
+    }
+    if (m_inSysEx) {
+        if (!isStatus(byte)) {
+            appendSysEx(byte, handlers);
+            return;
+        }
+        if (byte == SysExEnd) {
+            appendSysEx(byte, handlers);
+            m_inSysEx = false;
+            if (handlers.onSysEx)
+                handlers.onSysEx(m_sysEx);
+            m_sysEx.clear();
+            return;
+        }
+        cutSysEx(handlers); // the status byte that cut it is read below
+    }
+    if (byte == SysExEnd && m_options.ignoreStrayEnd)
+        return;
+    if (isStatus(byte)) {
+        startShort(byte, handlers);
+        return;
+    }
+    if (!m_short.isEmpty()) {
+        m_short.append(char(byte));
+    } else if (m_options.runningStatus && m_runningStatus) {
+        m_short = QByteArray(1, char(m_runningStatus));
+        m_shortLength = shortMessageLength(m_runningStatus);
+        m_short.append(char(byte));
+    } else {
+        m_stray.append(char(byte));
+        return;
+    }
+    completeShortIfWhole(handlers);
+}
+
+void MidiStreamParser::startShort(quint8 status, const Handlers &handlers)
+{
+    if (!m_short.isEmpty())
+        cutShort(handlers);
+    if (status == SysExStart) {
+        m_inSysEx = true;
+        m_sysEx = QByteArray(1, char(status));
+        m_runningStatus = 0;
+        return;
+    }
+    const bool undefined = status == UndefinedF4 || status == UndefinedF5;
+    const int length =
+        undefined && m_options.undefinedStartNothing ? 0 : shortMessageLength(status);
+    if (length == 0) {
+        if (handlers.onFault)
+            handlers.onFault(Fault::StrayStatus, QByteArray(1, char(status)));
+        return;
+    }
+    m_runningStatus = isChannelMessage(status) ? status : 0;
+    m_short = QByteArray(1, char(status));
+    m_shortLength = length;
+    completeShortIfWhole(handlers);
+}
+
+void MidiStreamParser::completeShortIfWhole(const Handlers &handlers)
+{
+    if (m_short.size() < m_shortLength)
+        return;
+    const quint32 message = pack(m_short);
+    m_short.clear();
+    if (handlers.onShort)
+        handlers.onShort(message);
+}
+
+void MidiStreamParser::appendSysEx(quint8 byte, const Handlers &handlers)
+{
+    // The end byte obeys the limit like a data byte: a full piece leaves
+    // first, the end byte after it on its own.
+    if (m_options.blockLimit != 0 && std::size_t(m_sysEx.size()) >= m_options.blockLimit) {
+        if (handlers.onSysEx)
+            handlers.onSysEx(m_sysEx);
+        m_sysEx.clear();
+    }
+    m_sysEx.append(char(byte));
+}
+
+void MidiStreamParser::cutSysEx(const Handlers &handlers)
+{
+    m_inSysEx = false;
+    if (m_options.deliverCutSysEx) {
+        if (handlers.onSysEx)
+            handlers.onSysEx(m_sysEx);
+    } else if (handlers.onFault) {
+        handlers.onFault(Fault::UnendedSysEx, m_sysEx);
+    }
+    m_sysEx.clear();
+}
+
+void MidiStreamParser::cutShort(const Handlers &handlers)
+{
+    if (handlers.onFault)
+        handlers.onFault(Fault::IncompleteMessage, m_short);
+    m_short.clear();
+}
+
+void MidiStreamParser::flushStray(const Handlers &handlers)
+{
+    if (m_stray.isEmpty())
+        return;
+    if (handlers.onFault)
+        handlers.onFault(Fault::StrayData, m_stray);
+    m_stray.clear();
+}
