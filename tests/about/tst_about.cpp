@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "GradientGeometry.h"
 #include "TFPanel.h"
 #include "TfmAbout.h"
@@ -75,10 +76,7 @@ private slots:
 
 void AboutTest::colorTable_data()
 {
-    QTest::addColumn<quint32>("from");
-    QTest::addColumn<quint32>("to");
-    QTest::addColumn<int>("entry");
-    QTest::addColumn<quint32>("expected");
+    addColumns<quint32, quint32, int, quint32>("from", "to", "entry", "expected");
 
     QTest::newRow("about: entry 0") << aboutStart << aboutEnd << 0 << grey(0);
     QTest::newRow("about: entry 1") << aboutStart << aboutEnd << 1 << grey(1);
@@ -110,10 +108,7 @@ void AboutTest::colourChannelsAreTakenApartAsStored()
 
 void AboutTest::mulDiv_data()
 {
-    QTest::addColumn<int>("a");
-    QTest::addColumn<int>("b");
-    QTest::addColumn<int>("c");
-    QTest::addColumn<int>("expected");
+    addColumns<int, int, int, int>("a", "b", "c", "expected");
     QTest::newRow("exact") << 10 << 199 << 100 << 20;    // 19.9
     QTest::newRow("half rounds up") << 1 << 50 << 100 << 1;
     QTest::newRow("below half") << 49 << 1 << 100 << 0;
@@ -151,9 +146,7 @@ void AboutTest::fiftyPixelPanelShowsHalfTheEntries()
 
 void AboutTest::bandEntries_data()
 {
-    QTest::addColumn<TDirection>("direction");
-    QTest::addColumn<int>("band");
-    QTest::addColumn<int>("entry");
+    addColumns<TDirection, int, int>("direction", "band", "entry");
 
     QTest::newRow("straight first") << drTopToBottom << 0 << 0;
     QTest::newRow("straight last") << drLeftToRight << 99 << 99;
@@ -173,9 +166,8 @@ void AboutTest::bandEntries()
 
 void AboutTest::panelPaintsBands_data()
 {
-    QTest::addColumn<TDirection>("direction");
-    QTest::addColumn<QPoint>("startAt"); // where ColorStart shows
-    QTest::addColumn<QPoint>("endSideAt");
+    // startAt: where ColorStart shows
+    addColumns<TDirection, QPoint, QPoint>("direction", "startAt", "endSideAt");
 
     QTest::newRow("top to bottom") << drTopToBottom << QPoint(100, 0) << QPoint(100, 199);
     QTest::newRow("bottom to top") << drBottomToTop << QPoint(100, 199) << QPoint(100, 0);
@@ -246,8 +238,7 @@ void AboutTest::shadowSizeSwitchesToShadowStyle()
 
 void AboutTest::versionText_data()
 {
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString>("version", "expected");
     QTest::newRow("four parts") << "1.2.0.5" << "Version: 1.2.0.5";
     QTest::newRow("leading zeros") << "01.002.0.05" << "Version: 1.2.0.5";
     QTest::newRow("largest") << "65535.0.0.65535" << "Version: 65535.0.0.65535";

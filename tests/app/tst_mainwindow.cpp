@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "MainWindowRig.h"
 #include "RegEdit.h"
 #include "SimulatedVl70mDevice.h"
@@ -122,12 +123,8 @@ void MainWindowTest::noInputDevice()
 
 void MainWindowTest::storedRows_data()
 {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<int>("prom");
-    QTest::addColumn<int>("devRow");
-    QTest::addColumn<int>("promRow");
-    QTest::addColumn<int>("managerId");
-    QTest::addColumn<QString>("patch5");
+    addColumns<int, int, int, int, int, QString>(
+        "id", "prom", "devRow", "promRow", "managerId", "patch5");
     QTest::newRow("in range") << 15 << 2 << 15 << 2 << 15 << "5: Tenor12";
     QTest::newRow("ID 16, Prom 5") << 16 << 5 << 0 << 0 << 0 << "5: StoneHng";
     QTest::newRow("ID 300, Prom 3") << 300 << 3 << 0 << 0 << 0 << "5: StoneHng";
@@ -199,8 +196,7 @@ void MainWindowTest::rememberedPorts()
 
 void MainWindowTest::inputOpenedAtStart_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("opened");
+    addColumns<QString, bool>("name", "opened");
     QTest::newRow("CBX") << "USB CBX-K1" << true;
     QTest::newRow("lower case") << "usb cbx" << false;
     QTest::newRow("other") << "USB MIDI" << false;
@@ -244,7 +240,7 @@ void MainWindowTest::choosePorts()
 
 void MainWindowTest::portOpenFailure_data()
 {
-    QTest::addColumn<bool>("input");
+    addColumns<bool>("input");
     QTest::newRow("input") << true;
     QTest::newRow("output") << false;
 }
@@ -481,9 +477,7 @@ void MainWindowTest::slotFileWriteFailure()
 
 void MainWindowTest::aboutOnRightRelease_data()
 {
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("shown");
+    addColumns<QString, int, bool>("target", "button", "shown");
     QTest::newRow("background") << "" << int(Qt::RightButton) << true;
     QTest::newRow("ports group box") << "GroupBox1" << int(Qt::RightButton) << true;
     QTest::newRow("catalogue group box") << "GroupBox4" << int(Qt::RightButton) << true;

@@ -4,6 +4,7 @@
 
 #include "BankSendPlan.h"
 #include "BankSender.h"
+#include "DataColumns.h"
 #include "FileBytes.h"
 #include "SimulatedVl70m.h"
 #include "TestData.h"
@@ -97,8 +98,8 @@ private slots:
 
 void TestBankSend::plan_data()
 {
-    QTest::addColumn<BankSendPlan::Options>("options");
-    QTest::addColumn<QString>("expected"); // or the start of the error text
+    // expected: where each voice goes, or the start of the error text
+    addColumns<BankSendPlan::Options, QString>("options", "expected");
 
     QTest::newRow("own slots, full voice left out")
         << ownSlots() << "0>Internal 5 1>Custom 3 3>Internal 9 2>out";
@@ -164,7 +165,7 @@ void TestBankSend::refusalsTranslated()
 
 void TestBankSend::realBanksLeaveByteExact_data()
 {
-    QTest::addColumn<QByteArray>("file");
+    addColumns<QByteArray>("file");
     QTest::newRow("Prog-A-1") << readTestData("Prog-A-1.syx");
     QTest::newRow("VL70-A-1") << readTestData("VL70-A-1.syx");
     QTest::newRow("custom and full voices")
@@ -274,8 +275,8 @@ void TestBankSend::failureKeepsCount()
 
 void TestBankSend::storedGap_data()
 {
-    QTest::addColumn<QString>("stored"); // empty: nothing stored
-    QTest::addColumn<int>("expected");
+    // stored empty: nothing stored
+    addColumns<QString, int>("stored", "expected");
     QTest::newRow("nothing stored") << QString() << 100;
     QTest::newRow("zero") << "0" << 0;
     QTest::newRow("250") << "250" << 250;

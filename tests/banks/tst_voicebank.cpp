@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "SimulatedVl70m.h"
 #include "TestData.h"
 #include "VentaroError.h"
@@ -73,7 +74,7 @@ private slots:
 
 void TestVoiceBank::realBanks_data()
 {
-    QTest::addColumn<QByteArray>("file");
+    addColumns<QByteArray>("file");
     QTest::newRow("Prog-A-1, device 1") << readTestData("Prog-A-1.syx");
     QTest::newRow("VL70-A-1, device 2") << readTestData("VL70-A-1.syx");
 }
@@ -119,7 +120,7 @@ void TestVoiceBank::mixedBank()
 
 void TestVoiceBank::cutShortVoices_data()
 {
-    QTest::addColumn<QByteArray>("tail");
+    addColumns<QByteArray>("tail");
     const QByteArray full = fullVoice("Cut Full", 9);
     QTest::newRow("internal voice without its end") << internalVoice("Cut", 2).chopped(1);
     QTest::newRow("full voice, 14 blocks") << full.left(VoiceDump::FullBlocks[14].start);

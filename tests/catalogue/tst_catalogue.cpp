@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FactoryNames.h"
 #include "FileBytes.h"
 #include "SlotNameStore.h"
@@ -104,9 +105,7 @@ private slots:
 
 void CatalogueTest::builtInNames_data()
 {
-    QTest::addColumn<int>("prom");
-    QTest::addColumn<int>("bank");
-    QTest::addColumn<QString>("section");
+    addColumns<int, int, QString>("prom", "bank", "section");
     const char *sections[] = {"Preset 1", "Preset 2", "Custom", "Internal"};
     const char *proms[] = {"Yamaha", "Turbo VL", "WindList"};
     for (int p = 0; p < VoiceCatalogue::kPromTypeCount; ++p) {
@@ -144,9 +143,7 @@ void CatalogueTest::windListPreset1Rows()
 
 void CatalogueTest::patchEntry_data()
 {
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("entry");
+    addColumns<int, QString, QString>("number", "name", "entry");
     QTest::newRow("first") << 1 << "Mad Tube" << "1: Mad Tube";
     QTest::newRow("three digits") << 117 << "The Sidh" << "117: The Sidh";
     QTest::newRow("blanks kept") << 10 << " Lo  " << "10:  Lo  ";
@@ -163,9 +160,7 @@ void CatalogueTest::patchEntry()
 
 void CatalogueTest::patchSelectMessages_data()
 {
-    QTest::addColumn<int>("bank");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QByteArray>("bytes");
+    addColumns<int, int, QByteArray>("bank", "row", "bytes");
     QTest::newRow("Preset 1, entry 1") << 0 << 0 << QByteArray::fromHex("b00021 b02000 c00000");
     QTest::newRow("Preset 1, entry 5") << 0 << 4 << QByteArray::fromHex("b00021 b02000 c00400");
     QTest::newRow("Preset 2, entry 128") << 1 << 127 << QByteArray::fromHex("b00022 b02001 c07f00");
@@ -186,8 +181,7 @@ void CatalogueTest::patchSelectMessages()
 
 void CatalogueTest::splitLines_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("lines");
+    addColumns<QByteArray, QStringList>("bytes", "lines");
     QTest::newRow("empty file") << QByteArray() << QStringList();
     QTest::newRow("one line, no break") << QByteArray("a") << QStringList{"a"};
     QTest::newRow("8-bit text") << QByteArray("r\xe9serve \x80") << QStringList{"réserve €"};
@@ -212,8 +206,7 @@ void CatalogueTest::splitLines()
 
 void CatalogueTest::joinLines_data()
 {
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QByteArray>("bytes");
+    addColumns<QStringList, QByteArray>("names", "bytes");
     QTest::newRow("CR LF after every line") << QStringList{"1: A", "2: B "} << QByteArray("1: A\r\n2: B \r\n");
     QTest::newRow("line breaks and zero become blanks")
         << QStringList{QString::fromLatin1("1: a\rb\nc") + QChar(0)}
@@ -267,9 +260,7 @@ void CatalogueTest::oversizedSlotFileIgnored()
 
 void CatalogueTest::fileName_data()
 {
-    QTest::addColumn<int>("bank");
-    QTest::addColumn<int>("device");
-    QTest::addColumn<QString>("name");
+    addColumns<int, int, QString>("bank", "device", "name");
     QTest::newRow("custom 1") << 2 << 1 << "custom.txt";
     QTest::newRow("internal 1") << 3 << 1 << "internal.txt";
     QTest::newRow("custom 2") << 2 << 2 << "2custom.txt";
@@ -287,9 +278,8 @@ void CatalogueTest::fileName()
 
 void CatalogueTest::load_data()
 {
-    QTest::addColumn<int>("bank");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("expectedLines"); // -1: ignored
+    // expectedLines -1: ignored
+    addColumns<int, QByteArray, int>("bank", "bytes", "expectedLines");
     QTest::newRow("6 lines, final CR LF") << 2 << numberedLines(6, "\r\n") << 6;
     QTest::newRow("6 lines, no final break") << 2 << numberedLines(6, "\r\n").chopped(2) << 6;
     QTest::newRow("6 lines, LF") << 2 << numberedLines(6, "\n") << 6;

@@ -6,6 +6,7 @@
 #include "CliFiles.h"
 #include "CliRun.h"
 #include "CommandLine.h"
+#include "DataColumns.h"
 #include "VoiceBank.h"
 
 #include <QDir>
@@ -52,8 +53,7 @@ void TestCli::initTestCase()
 
 void TestCli::isCommand_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("command");
+    addColumns<QStringList, bool>("arguments", "command");
     QTest::newRow("nothing") << QStringList{} << false;
     QTest::newRow("ports") << QStringList{QStringLiteral("ports")} << true;
     QTest::newRow("receive") << QStringList{QStringLiteral("receive")} << true;
@@ -77,8 +77,7 @@ void TestCli::isCommand()
 
 void TestCli::helpAndVersion_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("mentions");
+    addColumns<QStringList, QStringList>("arguments", "mentions");
     const QStringList usage{QStringLiteral("ventaro ports"), QStringLiteral("ventaro voices FILE"),
                             QStringLiteral("ventaro send FILE --out PORT"),
                             QStringLiteral("ventaro receive --in PORT --save FILE"),
@@ -104,12 +103,10 @@ void TestCli::helpAndVersion()
 
 void TestCli::voices_data()
 {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("exitCode");
+    addColumns<QString, int>("file", "exitCode");
     // Lines checked as written here; the other lines must agree with the
     // bank reader.
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QString>("skipped");
+    addColumns<QStringList, QString>("lines", "skipped");
 
     QTest::newRow("64 internal voices")
         << QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx") << 0
@@ -170,9 +167,7 @@ void TestCli::voices()
 
 void TestCli::wrongUsage_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("error");
+    addColumns<QStringList, int, QString>("arguments", "exitCode", "error");
     const QString bank = CliFiles::InternalBank;
     const QString out = QStringLiteral("--out");
     const QString port = QStringLiteral("VL70-m IN:MIDI");

@@ -9,6 +9,7 @@
 #include "Bytes.h"
 #include "CliFiles.h"
 #include "CliRun.h"
+#include "DataColumns.h"
 #include "JackMidiProbe.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
@@ -251,8 +252,7 @@ void TestCliJack::sendAllBytesExact()
 
 void TestCliJack::refusedSendsNothing_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("exitCode");
+    addColumns<QStringList, int>("arguments", "exitCode");
     const QString bank = CliFiles::InternalBank;
     QTest::newRow("--voice 65") << QStringList{bank, QStringLiteral("--voice=65")} << 1;
     QTest::newRow("custom voice to Internal")

@@ -8,6 +8,7 @@
 
 #include "CliFiles.h"
 #include "CliRun.h"
+#include "DataColumns.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "VoiceBank.h"
@@ -110,7 +111,8 @@ bool TestCliRequests::startSimulator(const QStringList &arguments)
 
 void TestCliRequests::findListsTheSimulator_data()
 {
-    QTest::addColumn<int>("device"); // as the display shows it
+    // device: as the display shows it
+    addColumns<int>("device");
     QTest::newRow("device 2") << 2;
     QTest::newRow("device 16") << 16;
 }
@@ -142,10 +144,7 @@ void TestCliRequests::findListsTheSimulator()
 
 void TestCliRequests::backup_data()
 {
-    QTest::addColumn<QStringList>("simulator");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<int>("fetched");
-    QTest::addColumn<QStringList>("errors");
+    addColumns<QStringList, int, int, QStringList>("simulator", "exitCode", "fetched", "errors");
     const QString silent = QStringLiteral("ventaro: The instrument did not answer. Check --in, "
                                           "--out and --device (see \"ventaro find\"): nothing "
                                           "was saved.");

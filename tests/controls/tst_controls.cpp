@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "KeyboardGeometry.h"
 #include "TKeys.h"
 
@@ -102,13 +103,8 @@ private slots:
 
 void ControlsTest::metrics_data()
 {
-    QTest::addColumn<TKeyboardOrientation>("orientation");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("noteWidth");
-    QTest::addColumn<int>("blackWidth");
-    QTest::addColumn<int>("half");
-    QTest::addColumn<int>("blackLength");
+    addColumns<TKeyboardOrientation, int, int, int, int, int, int>(
+        "orientation", "width", "height", "noteWidth", "blackWidth", "half", "blackLength");
 
     QTest::newRow("defaults") << kbHorizontal << 200 << 50 << 10 << 7 << 3 << 30;
     QTest::newRow("main window strip") << kbHorizontal << 379 << 25 << 10 << 7 << 3 << 15;
@@ -132,12 +128,8 @@ void ControlsTest::metrics()
 
 void ControlsTest::drawnKeys_data()
 {
-    QTest::addColumn<TKeyboardOrientation>("orientation");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("separators");
-    QTest::addColumn<int>("lastSeparator");
-    QTest::addColumn<int>("blackKeys");
+    addColumns<TKeyboardOrientation, int, int, int, int, int>(
+        "orientation", "width", "height", "separators", "lastSeparator", "blackKeys");
 
     // 20 whole white keys, the last boundary at x = 190.
     // The A sharp after the last boundary reaches into the control (x 198, 199).
@@ -166,13 +158,8 @@ void ControlsTest::drawnKeys()
 
 void ControlsTest::hitTest_data()
 {
-    QTest::addColumn<TKeyboardOrientation>("orientation");
-    QTest::addColumn<int>("baseOctave");
-    QTest::addColumn<bool>("velocityMode");
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
-    QTest::addColumn<int>("note");
-    QTest::addColumn<int>("velocity");
+    addColumns<TKeyboardOrientation, int, bool, int, int, int, int>(
+        "orientation", "baseOctave", "velocityMode", "x", "y", "note", "velocity");
 
     // 200 x 50 horizontal, 50 x 200 vertical, NoteWidth 10.
     QTest::newRow("first pixel") << kbHorizontal << 3 << true << 0 << 0 << 36 << 0;
@@ -219,10 +206,7 @@ void ControlsTest::hitTest()
 
 void ControlsTest::highlightsLieOnTheirKey_data()
 {
-    QTest::addColumn<TKeyboardOrientation>("orientation");
-    QTest::addColumn<int>("noteWidth");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
+    addColumns<TKeyboardOrientation, int, int, int>("orientation", "noteWidth", "width", "height");
 
     QTest::newRow("defaults") << kbHorizontal << 10 << 200 << 50;
     QTest::newRow("main window strip") << kbHorizontal << 10 << 379 << 25;
@@ -385,9 +369,7 @@ void ControlsTest::notesAboveTheRangeAreIgnored()
 
 void ControlsTest::paintingMatchesHitTest_data()
 {
-    QTest::addColumn<TKeyboardOrientation>("orientation");
-    QTest::addColumn<int>("noteWidth");
-    QTest::addColumn<QSize>("size");
+    addColumns<TKeyboardOrientation, int, QSize>("orientation", "noteWidth", "size");
 
     QTest::newRow("defaults") << kbHorizontal << 10 << QSize(200, 50);
     QTest::newRow("main window strip") << kbHorizontal << 10 << QSize(379, 25);

@@ -2,6 +2,7 @@
 // way its notes take to the instrument: through the device manager's output
 // port on channel 1, never through the keyboard's own port.
 
+#include "DataColumns.h"
 #include "MainWindowRig.h"
 #include "SimulatedVl70mDevice.h"
 #include "TMIDIKeys.h"
@@ -113,7 +114,7 @@ void MainWindowKeysTest::placeAndLook()
 
 void MainWindowKeysTest::pressDragRelease_data()
 {
-    QTest::addColumn<int>("deviceRow");
+    addColumns<int>("deviceRow");
     QTest::newRow("device number 1") << 0;
     QTest::newRow("device number 16") << 15;
 }

@@ -1,4 +1,5 @@
 #include "Bytes.h"
+#include "DataColumns.h"
 #include "LoopbackMidi.h"
 #include "SystemSleeper.h"
 #include "TMIDIKeys.h"
@@ -73,11 +74,7 @@ void MidiKeysTest::cleanup()
 
 void MidiKeysTest::noteMessage_data()
 {
-    QTest::addColumn<int>("status");
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<int>("note");
-    QTest::addColumn<int>("velocity");
-    QTest::addColumn<quint32>("message");
+    addColumns<int, int, int, int, quint32>("status", "channel", "note", "velocity", "message");
     QTest::newRow("on, channel 10") << 0x90 << 10 << 36 << 100 << 0x642499u;
     QTest::newRow("off, channel 10") << 0x80 << 10 << 36 << 0 << 0x2489u;
     QTest::newRow("on, channel 1") << 0x90 << 1 << 127 << 127 << 0x7F7F90u;

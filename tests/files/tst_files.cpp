@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "DumpFile.h"
 #include "ErrorGuard.h"
 #include "FileDialog.h"
@@ -166,8 +167,7 @@ private slots:
 
 void TestFiles::qtFilter_data()
 {
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString>("filter", "expected");
     QTest::newRow("open dialog") << "SysEx Files (*.syx)|*.syx|VLEditor Files (*.lib)|*.lib"
                                  << "SysEx Files (*.syx);;VLEditor Files (*.lib)";
     QTest::newRow("save dialog") << "SysEx Files (*.syx)|*.syx" << "SysEx Files (*.syx)";
@@ -192,8 +192,7 @@ void TestFiles::qtFilter()
 
 void TestFiles::defaultExt_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString>("typed", "expected");
     QTest::newRow("no extension") << "/v/Mad Tube" << "/v/Mad Tube.syx";
     QTest::newRow("own extension") << "/v/Mad Tube.syx" << "/v/Mad Tube.syx";
     QTest::newRow("upper case") << "/v/A.SYX" << "/v/A.SYX";
@@ -210,8 +209,7 @@ void TestFiles::defaultExt()
 
 void TestFiles::proposedName_data()
 {
-    QTest::addColumn<QString>("voice");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString>("voice", "expected");
     QTest::newRow("plain") << "Mad Tube" << "Mad Tube.syx";
     QTest::newRow("blanks kept") << "Sax     " << "Sax     .syx";
     QTest::newRow("forbidden characters") << "A/B\\C:*?\"|<>" << "A_B_C_______";
@@ -264,8 +262,7 @@ void TestFiles::saveDialogAsksBeforeReplacingUnseenFile()
 
 void TestFiles::readIsBounded_data()
 {
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("read");
+    addColumns<int, int>("size", "read");
     QTest::newRow("empty") << 0 << 0;
     QTest::newRow("internal") << 174 << 174;
     QTest::newRow("full") << 1808 << 1808;
@@ -287,8 +284,7 @@ void TestFiles::readIsBounded()
 
 void TestFiles::readFailures_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("start");
+    addColumns<QString, QString>("name", "start");
     QTest::newRow("folder") << "folder.syx" << "Cannot open file";
     QTest::newRow("missing") << "gone.syx" << "Cannot open file";
 }
@@ -350,11 +346,8 @@ void TestFiles::writeFailureKeepsOldFile()
 
 void TestFiles::pickerWaysOfClosing_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("row");        // row clicked before, -1 none
-    QTest::addColumn<bool>("closed");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<int>("selected");
+    // row: the row clicked before, -1 none
+    addColumns<QString, int, bool, int, int>("how", "row", "closed", "result", "selected");
     QTest::newRow("OK, nothing selected") << "ok" << -1 << true << int(QDialog::Accepted) << -1;
     QTest::newRow("OK on a line") << "ok" << 2 << true << int(QDialog::Accepted) << 2;
     QTest::newRow("Enter") << "enter" << 1 << true << int(QDialog::Accepted) << 1;
@@ -517,9 +510,8 @@ void TestFiles::savedDumpKeepsItsDeviceNumber()
 
 void TestFiles::bankOfVoicesOpensPicker_data()
 {
-    QTest::addColumn<QByteArray>("junk");  // put before the bank
-    QTest::addColumn<int>("row");          // picked; -1: Cancel
-    QTest::addColumn<QString>("skipped");
+    // junk: put before the bank; row: picked, -1 Cancel
+    addColumns<QByteArray, int, QString>("junk", "row", "skipped");
     QTest::newRow("row 12") << QByteArray() << 11 << QString();
     QTest::newRow("last row, after foreign bytes")
         << QByteArray::fromHex("f07e7f0601f70102") << 63
@@ -569,10 +561,8 @@ void TestFiles::bankOfVoicesOpensPicker()
 void TestFiles::badInput_data()
 {
     enum Outcome { Kept, Refused, Failed };
-    QTest::addColumn<QString>("name");       // empty: the dialog is cancelled
-    QTest::addColumn<QByteArray>("content"); // null: a folder; "gone": no file
-    QTest::addColumn<int>("pick");
-    QTest::addColumn<int>("outcome");
+    // name empty: the dialog is cancelled; content null: a folder, "gone": no file
+    addColumns<QString, QByteArray, int, int>("name", "content", "pick", "outcome");
 
     const QByteArray full = [] {
         QByteArray b(VoiceDump::FullLength, '\0');

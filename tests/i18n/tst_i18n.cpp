@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FileBytes.h"
 #include "MoCatalog.h"
 #include "TranslationService.h"
@@ -187,9 +188,7 @@ private slots:
 
     void languageCode_data()
     {
-        QTest::addColumn<QByteArray>("lang");
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("expected");
+        addColumns<QByteArray, QString, QString>("lang", "locale", "expected");
         QTest::newRow("LANG with code set") << QByteArray("fr_FR.UTF-8") << "en_US" << "fr_FR";
         QTest::newRow("English LANG over French locale") << QByteArray("en_US.UTF-8") << "fr_FR" << "en_US";
         QTest::newRow("LANG without code set") << QByteArray("de_DE") << "fr_FR" << "de_DE";
@@ -211,8 +210,7 @@ private slots:
 
     void windowLanguage_data()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<bool>("french");
+        addColumns<QString, bool>("code", "french");
         QTest::newRow("fr_FR") << "fr_FR" << true;
         QTest::newRow("fr_CA") << "fr_CA" << true;
         QTest::newRow("fr_BE") << "fr_BE" << true;
@@ -258,8 +256,7 @@ private slots:
 
     void runTimeTexts_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
+        addColumns<QString, QString>("text", "expected");
         QTest::newRow("trailing blank kept") << "Save " << "Enregistrer ";
         QTest::newRow("no voice") << "Save File as..." << "Enregistrer sous...";
         QTest::newRow("message") << "This is not a valid voice for VL70-m"
@@ -325,9 +322,7 @@ private slots:
 
     void diskCatalogs_data()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("expected");
+        addColumns<QString, QString, QString>("code", "file", "expected");
         QTest::newRow("German catalog for German") << "de_DE" << "locale/de/LC_MESSAGES/default.mo"
                                                    << "Aktive Stimme holen";
         QTest::newRow("full code on disk") << "de_AT" << "locale/de_AT/LC_MESSAGES/default.mo"
@@ -355,9 +350,8 @@ private slots:
 
     void catalogFiles_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("error");   // %1 stands for the catalog's path
-        QTest::addColumn<QString>("expected");
+        // error: %1 stands for the catalog's path
+        addColumns<QByteArray, QString, QString>("bytes", "error", "expected");
 
         const QString notMo = QStringLiteral("This file is not a valid GNU gettext mo file: %1");
         const QString noUtf8 = QStringLiteral(
@@ -463,9 +457,7 @@ private slots:
 
     void toolkitTexts_data()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<QString>("yes");
+        addColumns<QString, bool, QString>("code", "installed", "yes");
         QTest::newRow("French") << "fr_FR" << true << "&Oui";
         QTest::newRow("German") << "de_CH" << true << "&Ja";
         QTest::newRow("C") << "C" << false << "&Yes";
@@ -488,8 +480,7 @@ private slots:
 
     void compiledCatalog_data()
     {
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("text");
+        addColumns<QString, QString>("id", "text");
         const auto row = [](const char *id, const char *text) {
             QTest::newRow(id) << QString::fromUtf8(id) << QString::fromUtf8(text);
         };

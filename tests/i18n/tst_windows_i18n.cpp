@@ -2,6 +2,7 @@
 // Import SysEx window and the About window, each as the program builds and
 // opens it, and the texts the main window builds at run time.
 
+#include "DataColumns.h"
 #include "FrontPanelRemote.h"
 #include "MainWindowRig.h"
 #include "RegEdit.h"
@@ -204,9 +205,8 @@ QStringList clippedTexts(const QWidget *window)
 // The user's language as LANG and the locale give it.
 void addLanguageRows()
 {
-    QTest::addColumn<QByteArray>("lang");   // null: LANG unset
-    QTest::addColumn<QString>("locale");    // the user's locale, "ll_CC"
-    QTest::addColumn<bool>("french");
+    // lang null: LANG unset; locale: the user's locale, "ll_CC"
+    addColumns<QByteArray, QString, bool>("lang", "locale", "french");
     QTest::newRow("LANG=fr_FR.UTF-8") << QByteArray("fr_FR.UTF-8") << "en_US" << true;
     QTest::newRow("LANG=fr_CA") << QByteArray("fr_CA") << "en_US" << true;
     QTest::newRow("LANG=fr_BE") << QByteArray("fr_BE") << "" << true;
@@ -322,14 +322,10 @@ void WindowsI18nTest::aboutWindow()
 
 void WindowsI18nTest::runTimeTexts_data()
 {
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("openTitle");
-    QTest::addColumn<QString>("openFilter");
-    QTest::addColumn<QString>("notAVoice");
-    QTest::addColumn<QString>("saveWithVoice");   // followed by the voice name and "..."
-    QTest::addColumn<QString>("saveWithout");
-    QTest::addColumn<QString>("saveTitle");
-    QTest::addColumn<QString>("saveFilter");
+    // saveWithVoice: followed by the voice name and "..."
+    addColumns<QString, QString, QString, QString, QString, QString, QString, QString>(
+        "code", "openTitle", "openFilter", "notAVoice", "saveWithVoice", "saveWithout", "saveTitle",
+        "saveFilter");
     QTest::newRow("French") << "fr_FR" << QString::fromUtf8("S\u00e9lectionnez un fichier SysEx")
                             << "Fichiers SysEx (*.syx);;Fichiers VLEditor (*.lib)"
                             << "Ce SysEx n'est pas une voix valide pour le VL70-m"
@@ -387,10 +383,8 @@ void WindowsI18nTest::runTimeTexts()
 
 void WindowsI18nTest::deviceErrors_data()
 {
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("absentRow");
-    QTest::addColumn<QString>("notConnected");
-    QTest::addColumn<QString>("noneChosen");
+    addColumns<QString, QString, QString, QString>(
+        "code", "absentRow", "notConnected", "noneChosen");
     QTest::newRow("French")
         << "fr_FR" << QString::fromUtf8("Gone (non connect\u00e9)")
         << QString::fromUtf8("Le p\u00e9riph\u00e9rique de sortie MIDI n'est pas connect\u00e9.\nGone")
@@ -431,7 +425,7 @@ void WindowsI18nTest::deviceErrors()
 
 void WindowsI18nTest::textsFit_data()
 {
-    QTest::addColumn<QString>("code");
+    addColumns<QString>("code");
     QTest::newRow("English") << "C";
     QTest::newRow("French") << "fr_FR";
 }
@@ -495,9 +489,7 @@ void WindowsI18nTest::listsStayAsBuilt()
 // locale the environment gives, to the main window's text.
 void WindowsI18nTest::processLanguage_data()
 {
-    QTest::addColumn<QStringList>("environment");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("button");
+    addColumns<QStringList, QString, QString>("environment", "code", "button");
     const QString english = QStringLiteral("Get Active Voice");
     QTest::newRow("LANG=fr_FR.UTF-8") << QStringList{"LANG=fr_FR.UTF-8"} << "fr_FR"
                                       << kGetVoiceFrench;

@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "DataColumns.h"
 #include "FileBytes.h"
 #include "InstalledFiles.h"
 
@@ -139,7 +140,7 @@ void TestInstall::filesInstalled()
 
 void TestInstall::iconSizes_data()
 {
-    QTest::addColumn<int>("size");
+    addColumns<int>("size");
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         QTest::addRow("%dx%d", size, size) << size;
 }
@@ -203,8 +204,7 @@ void TestInstall::mimeTypeForSyx()
 
 void TestInstall::manualPages_data()
 {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QStringList>("mentions");
+    addColumns<QString, QStringList>("page", "mentions");
     QTest::newRow("ventaro")
         << QStringLiteral("ventaro")
         << QStringList{QStringLiteral("THE WINDOW"), QStringLiteral("COMMAND LINE"),
@@ -238,7 +238,7 @@ void TestInstall::manualPages()
 
 void TestInstall::versions_data()
 {
-    QTest::addColumn<QString>("program");
+    addColumns<QString>("program");
     QTest::newRow("ventaro-sim") << QStringLiteral("ventaro-sim");
     QTest::newRow("ventaro") << QStringLiteral("ventaro");
 }

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FileBytes.h"
 #include "TestData.h"
 #include "TfmVLDump.h"
@@ -44,8 +45,7 @@ void TestOpenFileArgument::initTestCase()
 
 void TestOpenFileArgument::opens_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("held");
+    addColumns<QStringList, bool>("arguments", "held");
     const QString missing = m_dir.filePath(QStringLiteral("missing.syx"));
     QTest::newRow("file") << QStringList{QStringLiteral("ventaro"), m_voiceFile} << true;
     QTest::newRow("after what is no file")

@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "DataColumns.h"
 #include "InstalledFiles.h"
 
 #include <QDir>
@@ -53,7 +54,7 @@ void TestPackage::lintianFindsNoError()
 
 void TestPackage::dependenciesComputed_data()
 {
-    QTest::addColumn<QString>("library");
+    addColumns<QString>("library");
     QTest::newRow("widgets") << QStringLiteral("libqt6widgets6");
     QTest::newRow("rtmidi") << QStringLiteral("librtmidi");
     QTest::newRow("c library") << QStringLiteral("libc6");

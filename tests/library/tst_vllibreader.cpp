@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FileBytes.h"
 #include "LibraryFile.h"
 #include "TVlLibReader.h"
@@ -66,9 +67,7 @@ private slots:
 
 void TestVlLibReader::opens_data()
 {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<bool>("opens");
-    QTest::addColumn<int>("lines");
+    addColumns<QByteArray, bool, int>("file", "opens", "lines");
     QTest::newRow("empty") << QByteArray() << false << 0;
     QTest::newRow("signature only") << QByteArray("LM  0268") << false << 0;
     QTest::newRow("2999 bytes") << LibraryFile::build(3, {}, {}, 2999) << false << 0;
@@ -94,10 +93,7 @@ void TestVlLibReader::opens()
 
 void TestVlLibReader::nameLines_data()
 {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<int>("fileSize");
-    QTest::addColumn<QString>("line");
+    addColumns<int, QByteArray, int, QString>("index", "name", "fileSize", "line");
     QTest::newRow("voice 1") << 0 << QByteArray("Flute") << -1 << "  1 Flute";
     QTest::newRow("voice 12") << 11 << QByteArray("Sax") << -1 << " 12 Sax";
     QTest::newRow("voice 123") << 122 << QByteArray("Oboe") << -1 << "123 Oboe";
@@ -154,10 +150,7 @@ void TestVlLibReader::voiceBytes()
 
 void TestVlLibReader::voiceAvailability_data()
 {
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("fileSize");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<bool>("present");
+    addColumns<int, int, int, bool>("count", "fileSize", "index", "present");
     QTest::newRow("first, exactly 4622") << 3 << 4622 << 0 << true;
     QTest::newRow("first, 4621") << 3 << 4621 << 0 << false;
     QTest::newRow("second, 6172") << 3 << 6172 << 1 << true;

@@ -3,6 +3,7 @@
 // with the built-in simulated instrument, the standalone simulator on the
 // server, the same window and port objects from start to end.
 
+#include "DataColumns.h"
 #include "FrontPanelRemote.h"
 #include "JackRig.h"
 #include "ProgramOnJack.h"
@@ -93,8 +94,7 @@ void LifecycleTest::initTestCase()
 
 void LifecycleTest::serverEndsAndComesBack_data()
 {
-    QTest::addColumn<int>("signal");
-    QTest::addColumn<bool>("chooseAgain");
+    addColumns<int, bool>("signal", "chooseAgain");
 
     QTest::newRow("SIGTERM, port chosen again") << int(SIGTERM) << true;
     QTest::newRow("SIGTERM, port left as it was") << int(SIGTERM) << false;

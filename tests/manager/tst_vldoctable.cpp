@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FileBytes.h"
 #include "VoiceDump.h"
 
@@ -46,7 +47,7 @@ private slots:
 
     void frameLabels_data()
     {
-        QTest::addColumn<int>("block");
+        addColumns<int>("block");
         for (int b = 1; b <= VoiceDump::FullBlockCount; ++b)
             QTest::addRow("block %d", b) << b;
     }
@@ -71,8 +72,7 @@ private slots:
 
     void parameterLabels_data()
     {
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<QByteArray>("expected");
+        addColumns<int, QByteArray>("offset", "expected");
         QTest::newRow("bank") << 11 << QByteArray("Nr de banque");
         QTest::newRow("program") << 12 << QByteArray("Nr de programme");
         QTest::newRow("mono/poly") << 14 << QByteArray("Mono/Poly");

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FileBytes.h"
 #include "LoopbackMidi.h"
 #include "RegEdit.h"
@@ -81,6 +82,31 @@ bool checksumValid(const QByteArray &bytes, int start, int count)
     return sum % 128 == 0;
 }
 
+// Rows of a slot asked for and the memory it lands in: the first and the
+// last slot, and slots out of range, which fall back to slot 1.
+void slotRows(int last, std::initializer_list<int> outOfRange)
+{
+    addColumns<int, int>("slot", "memory");
+    QTest::newRow("1") << 1 << 0;
+    QTest::newRow(qPrintable(QString::number(last))) << last << last - 1;
+    for (int slot : outOfRange)
+        QTest::newRow(qPrintable(QStringLiteral("%1 falls back to 1").arg(slot))) << slot << 0;
+}
+
+// Loads `voice` and sends it with `send` on device 3 to the row's slot: the
+// slot then shown is the row's memory, and one message left.
+void sendToRowSlot(Rig &rig, const QByteArray &voice, void (TVLManager::*send)(int))
+{
+    QFETCH(int, slot);
+    QFETCH(int, memory);
+    TVLManager &manager = rig.make();
+    QVERIFY(manager.LoadVoice(voice));
+    manager.setDeviceID(3);
+    (manager.*send)(slot);
+    QCOMPARE(manager.SlotNumber(), memory + 1);
+    QCOMPARE(rig.sent().size(), 1);
+}
+
 } // namespace
 
 class TestVlManager : public QObject
@@ -106,8 +132,7 @@ private slots:
 
     void storedDeviceId_data()
     {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<int>("expected");
+        addColumns<QVariant, int>("stored", "expected");
         QTest::newRow("missing") << QVariant() << 0;
         QTest::newRow("3") << QVariant(3) << 3;
         QTest::newRow("15") << QVariant(15) << 15;
@@ -128,8 +153,7 @@ private slots:
 
     void docFile_data()
     {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<bool>("replaces");
+        addColumns<QByteArray, bool>("text", "replaces");
         QTest::newRow("1807 lines") << lines(1807) << false;
         QTest::newRow("1808 lines") << lines(1808) << true;
         QTest::newRow("1809 lines") << lines(1809) << false;
@@ -201,7 +225,7 @@ private slots:
 
     void failedLoadChangesNothing_data()
     {
-        QTest::addColumn<QByteArray>("stream");
+        addColumns<QByteArray>("stream");
         QByteArray full = fullVoice("Other   ", 9);
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("175 bytes") << internalVoice("Other   ", 1) + '\xF7';
@@ -287,28 +311,16 @@ private slots:
         QCOMPARE(manager.SysExHeader()[2], quint8(3));
     }
 
-    void sendToCustom_data()
-    {
-        QTest::addColumn<int>("slot");
-        QTest::addColumn<int>("memory");
-        QTest::newRow("1") << 1 << 0;
-        QTest::newRow("6") << 6 << 5;
-        QTest::newRow("7 falls back to 1") << 7 << 0;
-        QTest::newRow("0 falls back to 1") << 0 << 0;
-    }
+    void sendToCustom_data() { slotRows(6, {7, 0}); }
     void sendToCustom()
     {
-        QFETCH(int, slot);
         QFETCH(int, memory);
         Rig rig;
-        TVLManager &manager = rig.make();
-        QVERIFY(manager.LoadVoice(fullVoice("ToCustom", 4)));
-        manager.setDeviceID(3);
-        manager.SendToCustom(slot);
-        QCOMPARE(manager.SlotNumber(), memory + 1);
-        const QList<QByteArray> sent = rig.sent();
-        QCOMPARE(sent.size(), 1);
-        const QByteArray &custom = sent.first();
+        sendToRowSlot(rig, fullVoice("ToCustom", 4), &TVLManager::SendToCustom);
+        if (QTest::currentTestFailed())
+            return;
+        const TVLManager &manager = *rig.manager;
+        const QByteArray custom = rig.sent().first();
         QCOMPARE(custom.size(), VoiceDump::CustomLength);
         QCOMPARE(int(custom.at(2)), 3);
         QCOMPARE(int(custom.at(176)), 3);
@@ -320,38 +332,22 @@ private slots:
         QCOMPARE(custom.sliced(183, 1387), manager.Dump().sliced(419, 1387));
     }
 
-    void sendToInternal_data()
-    {
-        QTest::addColumn<int>("slot");
-        QTest::addColumn<int>("memory");
-        QTest::newRow("1") << 1 << 0;
-        QTest::newRow("64") << 64 << 0x3F;
-        QTest::newRow("65 falls back to 1") << 65 << 0;
-        QTest::newRow("-3 falls back to 1") << -3 << 0;
-    }
+    void sendToInternal_data() { slotRows(64, {65, -3}); }
     void sendToInternal()
     {
-        QFETCH(int, slot);
         QFETCH(int, memory);
         Rig rig;
-        TVLManager &manager = rig.make();
-        QVERIFY(manager.LoadVoice(internalVoice("Internal", 9)));
-        manager.setDeviceID(3);
-        manager.SendToInternal(slot);
-        QCOMPARE(manager.SlotNumber(), memory + 1);
-        const QList<QByteArray> sent = rig.sent();
-        QCOMPARE(sent.size(), 1);
+        sendToRowSlot(rig, internalVoice("Internal", 9), &TVLManager::SendToInternal);
+        if (QTest::currentTestFailed())
+            return;
         QByteArray expected = internalVoice("Internal", quint8(memory));
         QVERIFY(VoiceDump::SealBlock(expected, 4, 171, 3));
-        QCOMPARE(sent.first(), expected);
+        QCOMPARE(rig.sent().first(), expected);
     }
 
     void remoteSwitch_data()
     {
-        QTest::addColumn<int>("device");
-        QTest::addColumn<int>("button");
-        QTest::addColumn<bool>("release");
-        QTest::addColumn<QByteArray>("expected");
+        addColumns<int, int, bool, QByteArray>("device", "button", "release", "expected");
         QTest::newRow("press 5, device 0") << 0 << 5 << false
                                            << QByteArray::fromHex("F04310570A000501F7");
         QTest::newRow("release 5, device 0") << 0 << 5 << true
@@ -376,10 +372,7 @@ private slots:
 
     void shortMessage_data()
     {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("data1");
-        QTest::addColumn<int>("data2");
-        QTest::addColumn<QByteArray>("expected");
+        addColumns<int, int, int, QByteArray>("status", "data1", "data2", "expected");
         QTest::newRow("bank select MSB") << 0xB0 << 0x00 << 0x21 << QByteArray::fromHex("B00021");
         QTest::newRow("program change") << 0xC0 << 0x05 << 0x00 << QByteArray::fromHex("C005");
         QTest::newRow("note on, channel kept") << 0x93 << 60 << 100 << QByteArray::fromHex("933C64");
@@ -413,7 +406,7 @@ private slots:
 
     void refusedBlockRaises_data()
     {
-        QTest::addColumn<int>("send");
+        addColumns<int>("send");
         QTest::newRow("current") << 0;
         QTest::newRow("custom") << 1;
         QTest::newRow("internal") << 2;

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "LoopbackMidi.h"
 #include "RegEdit.h"
 #include "RegRoot.h"
@@ -111,9 +112,7 @@ private slots:
 
     void sendToSlot_data()
     {
-        QTest::addColumn<bool>("custom");
-        QTest::addColumn<int>("slot");
-        QTest::addColumn<int>("place");
+        addColumns<bool, int, int>("custom", "slot", "place");
         QTest::newRow("custom 6") << true << 6 << 6;
         QTest::newRow("custom 7 goes to 1") << true << 7 << 1;
         QTest::newRow("internal 64") << false << 64 << 64;
@@ -142,9 +141,7 @@ private slots:
     // UTIL, then SELECT to the form and VALUE to the slot, then ENTER twice.
     void panelDumpOut_data()
     {
-        QTest::addColumn<QList<int>>("buttons");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("slot");
+        addColumns<QList<int>, int, int>("buttons", "kind", "slot");
         const int util = SimPanel::Util, enter = SimPanel::Enter;
         const int select = SimPanel::SelectPlus, value = SimPanel::ValuePlus;
         QTest::newRow("current") << QList<int>{util, enter, enter} << 2 << 0;

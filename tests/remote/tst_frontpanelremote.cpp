@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FrontPanelRemote.h"
 #include "RemoteHotSpots.h"
 #include "RemotePicture.h"
@@ -125,8 +126,7 @@ void TestFrontPanelRemote::hotSpotsFollowTheGrid()
 
 void TestFrontPanelRemote::clickSendsItsSwitch_data()
 {
-    QTest::addColumn<int>("tag");
-    QTest::addColumn<Qt::MouseButton>("button");
+    addColumns<int, Qt::MouseButton>("tag", "button");
     for (int tag = 0; tag < RemoteHotSpots::Count; ++tag) {
         const QByteArray name = RemoteHotSpots::All[tag].name;
         QTest::newRow(name + " left") << tag << Qt::LeftButton;
@@ -151,8 +151,7 @@ void TestFrontPanelRemote::clickSendsItsSwitch()
 
 void TestFrontPanelRemote::playKeepsItsSpacing_data()
 {
-    QTest::addColumn<int>("pressWait");
-    QTest::addColumn<int>("releaseWait");
+    addColumns<int, int>("pressWait", "releaseWait");
     QTest::newRow("main window") << 300 << 0;
     QTest::newRow("import window") << 0 << 150;
 }
@@ -191,9 +190,8 @@ void TestFrontPanelRemote::playKeepsItsSpacing()
 
 void TestFrontPanelRemote::shortcuts_data()
 {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<int>("tag"); // -1: nothing pressed
+    // tag -1: nothing pressed
+    addColumns<int, Qt::KeyboardModifiers, int>("key", "modifiers", "tag");
 
     const Qt::KeyboardModifiers alt = Qt::AltModifier;
     const Qt::KeyboardModifiers pad = Qt::AltModifier | Qt::KeypadModifier;
@@ -259,7 +257,7 @@ void TestFrontPanelRemote::repeatedKeyPressesEachTime()
 
 void TestFrontPanelRemote::remoteKeysBeatMnemonics_data()
 {
-    QTest::addColumn<bool>("withRemote");
+    addColumns<bool>("withRemote");
     QTest::newRow("without the remote the mnemonic works") << false;
     QTest::newRow("with the remote ALT+F is EFFECT") << true;
 }

@@ -1,4 +1,5 @@
 #include "Bytes.h"
+#include "DataColumns.h"
 #include "RemoteRig.h"
 #include "TMidiCorvoIn.h"
 #include "TfmMidiIn.h"
@@ -89,10 +90,8 @@ private slots:
 
 void TestMidiIn::completion_data()
 {
-    QTest::addColumn<int>("device");
-    QTest::addColumn<Blocks>("blocks");
-    QTest::addColumn<QStringList>("shown");  // lblBytes after each block
-    QTest::addColumn<int>("closesAfter");    // index of the block that completes, -1 never
+    // shown: lblBytes after each block; closesAfter: the block that completes, -1 never
+    addColumns<int, Blocks, QStringList, int>("device", "blocks", "shown", "closesAfter");
 
     QTest::newRow("internal voice") << 0 << Blocks{internalDump(0)} << QStringList{"174"} << 0;
     QTest::newRow("custom voice: first block does not close")
@@ -148,8 +147,7 @@ void TestMidiIn::completion()
 
 void TestMidiIn::everyWayOfClosingStopsThePort_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("result");
+    addColumns<QString, int>("how", "result");
     QTest::newRow("completion") << "completion" << int(QDialog::Accepted);
     QTest::newRow("Cancel") << "cancel" << int(QDialog::Rejected);
     QTest::newRow("close box") << "close" << int(QDialog::Rejected);

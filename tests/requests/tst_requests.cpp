@@ -4,6 +4,7 @@
 // and backing up all seventy slots.
 
 #include "Bytes.h"
+#include "DataColumns.h"
 #include "InstrumentBackup.h"
 #include "InstrumentRequests.h"
 #include "SimPanel.h"
@@ -76,8 +77,8 @@ private slots:
 
 void TestRequests::identityReplies_data()
 {
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<int>("device"); // -1: no reply of this instrument
+    // device -1: no reply of this instrument
+    addColumns<QByteArray, int>("message", "device");
     QTest::newRow("device 1") << QByteArray::fromHex("f07e0006024300410c0201000000f7") << 0;
     QTest::newRow("device 16, other version")
         << QByteArray::fromHex("f07e0f06024300410c027f7f7f7ff7") << 15;
@@ -102,9 +103,7 @@ void TestRequests::identityReplies()
 
 void TestRequests::dumpRequests_data()
 {
-    QTest::addColumn<int>("form");
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<QStringList>("requests");
+    addColumns<int, int, QStringList>("form", "slot", "requests");
     QTest::newRow("Internal 12") << int(Form::Internal) << 12 << QStringList{"f043235740000bf7"};
     QTest::newRow("Custom 6") << int(Form::Custom) << 6
                               << QStringList{"f0432357300005f7", "f0432357310005f7"};
@@ -137,9 +136,7 @@ void TestRequests::dumpRequests()
 
 void TestRequests::fetchEqualsPanelDump_data()
 {
-    QTest::addColumn<int>("device");
-    QTest::addColumn<int>("form");
-    QTest::addColumn<int>("slot");
+    addColumns<int, int, int>("device", "form", "slot");
     QTest::newRow("current voice, device 1") << 0 << int(Form::Full) << 0;
     QTest::newRow("current voice, device 9") << 8 << int(Form::Full) << 0;
     QTest::newRow("Custom 3, device 16") << 15 << int(Form::Custom) << 3;
@@ -172,10 +169,8 @@ void TestRequests::fetchEqualsPanelDump()
 
 void TestRequests::unansweredRequests_data()
 {
-    QTest::addColumn<int>("instrumentDevice");
-    QTest::addColumn<bool>("answering");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<int>("blocksLogged"); // requests the instrument answered
+    // blocksLogged: requests the instrument answered
+    addColumns<int, bool, int, int>("instrumentDevice", "answering", "limit", "blocksLogged");
     QTest::newRow("another device number") << 3 << true << -1 << 0;
     QTest::newRow("answering off") << 0 << false << -1 << 0;
     QTest::newRow("stops within the voice") << 0 << true << 7 << 7;

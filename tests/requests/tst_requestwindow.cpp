@@ -5,6 +5,7 @@
 // answers late, answers for another device number or stops after twenty
 // voices.
 
+#include "DataColumns.h"
 #include "InstrumentRequests.h"
 #include "JackTestSupport.h"
 #include "ProgramOnJack.h"
@@ -59,7 +60,8 @@ void TestRequestWindow::initTestCase()
 
 void TestRequestWindow::findSetsPortsAndDeviceNumber_data()
 {
-    QTest::addColumn<int>("device"); // as the display shows it
+    // device: as the display shows it
+    addColumns<int>("device");
     QTest::newRow("device 1") << 1;
     QTest::newRow("device 5") << 5;
     QTest::newRow("device 16") << 16;
@@ -114,8 +116,7 @@ void TestRequestWindow::findSetsPortsAndDeviceNumber()
 
 void TestRequestWindow::askForCurrentVoice_data()
 {
-    QTest::addColumn<QStringList>("simulator");
-    QTest::addColumn<bool>("answered");
+    addColumns<QStringList, bool>("simulator", "answered");
     QTest::newRow("answers") << QStringList{} << true;
     QTest::newRow("answers after 200 ms")
         << QStringList{QStringLiteral("--answer-delay"), QStringLiteral("200")} << true;
@@ -171,9 +172,8 @@ void TestRequestWindow::askForCurrentVoice()
 
 void TestRequestWindow::backup_data()
 {
-    QTest::addColumn<QStringList>("simulator");
-    QTest::addColumn<int>("fetched");
-    QTest::addColumn<QString>("report"); // or the error box's start
+    // report: what the window reports, or the error box's start
+    addColumns<QStringList, int, QString>("simulator", "fetched", "report");
     QTest::newRow("all seventy") << QStringList{} << 70 << "Voices fetched: 70 of 70.";
     QTest::newRow("stops after twenty voices")
         << QStringList{QStringLiteral("--answer-limit"), QString::number(6 * 2 + 14)} << 20

@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FileBytes.h"
 #include "RegEdit.h"
 
@@ -66,7 +67,7 @@ void TestSettings::firstRunGivesDefaults()
 
 void TestSettings::stringsRoundTrip_data()
 {
-    QTest::addColumn<QString>("value");
+    addColumns<QString>("value");
     QTest::newRow("device name") << QStringLiteral("USB MIDI Interface 1");
     QTest::newRow("empty") << QString();
     QTest::newRow("comma") << QStringLiteral("Port 1, Port 2");
@@ -87,7 +88,7 @@ void TestSettings::stringsRoundTrip()
 
 void TestSettings::integersRoundTrip_data()
 {
-    QTest::addColumn<qint32>("value");
+    addColumns<qint32>("value");
     QTest::newRow("zero") << 0;
     QTest::newRow("15") << 15;
     QTest::newRow("300") << 300;
@@ -105,8 +106,7 @@ void TestSettings::integersRoundTrip()
 
 void TestSettings::integerFromStoredText_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qint32>("expected");
+    addColumns<QString, qint32>("text", "expected");
     QTest::newRow("decimal") << QStringLiteral("42") << 42;
     QTest::newRow("negative") << QStringLiteral("-5") << -5;
     QTest::newRow("all 32 bits set") << QStringLiteral("4294967295") << -1;
@@ -135,7 +135,7 @@ void TestSettings::stringFromStoredInteger()
 
 void TestSettings::keyPathsBecomeGroups_data()
 {
-    QTest::addColumn<QString>("path");
+    addColumns<QString>("path");
     QTest::newRow("as built") << QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi");
     QTest::newRow("trailing backslash") << QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi\\");
     QTest::newRow("doubled backslash") << QStringLiteral("Software\\Tervalinduna\\\\VL70-m\\Midi");
@@ -187,7 +187,7 @@ void TestSettings::handEditedListReadsAsText()
 
 void TestSettings::unparsableFileReadsEmptyAtEveryRead_data()
 {
-    QTest::addColumn<QByteArray>("damage");
+    addColumns<QByteArray>("damage");
     QTest::newRow("group line missing its ]") << QByteArray("[Broken\n");
     QTest::newRow("key line without =") << QByteArray("[Other]\nnot a key\n");
 }
@@ -216,7 +216,7 @@ void TestSettings::unparsableFileReadsEmptyAtEveryRead()
 
 void TestSettings::badValueNames_data()
 {
-    QTest::addColumn<QString>("name");
+    addColumns<QString>("name");
     QTest::newRow("empty") << QString();
     QTest::newRow("slash") << QStringLiteral("Midi/In");
     QTest::newRow("backslash") << QStringLiteral("Midi\\In");

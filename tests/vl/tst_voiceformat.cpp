@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "TestData.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
@@ -65,8 +66,7 @@ private slots:
 
 void TestVoiceFormat::checksum_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("expected");
+    addColumns<QByteArray, int>("bytes", "expected");
     QTest::newRow("empty") << QByteArray() << 0;
     QTest::newRow("sum 1") << hex("01") << 0x7F;
     QTest::newRow("sum 128 gives 00, not 80") << hex("7f01") << 0x00;
@@ -117,8 +117,8 @@ void TestVoiceFormat::sealing()
 
 void TestVoiceFormat::acceptance_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("form");  // -1: refused
+    // form -1: refused
+    addColumns<QByteArray, int>("bytes", "form");
     auto run = [](int length, const char *head) {
         return hex(head).left(length).leftJustified(length, '\0');
     };
@@ -150,9 +150,7 @@ void TestVoiceFormat::acceptance()
 
 void TestVoiceFormat::slotBytes_data()
 {
-    QTest::addColumn<bool>("custom");
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<QByteArray>("memory");
+    addColumns<bool, int, QByteArray>("custom", "slot", "memory");
     QTest::newRow("internal 64") << false << 64 << hex("3f");
     QTest::newRow("internal 65 goes to 1") << false << 65 << hex("00");
     QTest::newRow("internal 0 goes to 1") << false << 0 << hex("00");
@@ -183,9 +181,7 @@ void TestVoiceFormat::slotBytes()
 void TestVoiceFormat::mapping_data()
 {
     // Where one dump byte lands in the internal and custom forms (-1: absent).
-    QTest::addColumn<int>("dumpOffset");
-    QTest::addColumn<int>("internal");
-    QTest::addColumn<int>("custom");
+    addColumns<int, int, int>("dumpOffset", "internal", "custom");
     QTest::newRow("name first") << 393 << 9 << 9;
     QTest::newRow("reserved 401") << 401 << -1 << 17;
     QTest::newRow("reserved 407") << 407 << -1 << 23;
@@ -286,8 +282,7 @@ void TestVoiceFormat::wrongLengthsRefused()
 
 void TestVoiceFormat::realInternalBanks_data()
 {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("deviceId");
+    addColumns<QString, int>("file", "deviceId");
     QTest::newRow("Prog-A-1") << "Prog-A-1.syx" << 0;
     QTest::newRow("VL70-A-1") << "VL70-A-1.syx" << 1;
 }

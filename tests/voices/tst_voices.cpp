@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "FrontPanelRemote.h"
 #include "MainWindowRig.h"
 #include "SimPanel.h"
@@ -126,12 +127,8 @@ private slots:
 
 void TestVoices::getActiveVoice_data()
 {
-    QTest::addColumn<Presses>("buttons");
-    QTest::addColumn<bool>("byKeys");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("sendBank");
-    QTest::addColumn<bool>("bankEnabled");
-    QTest::addColumn<int>("slotRows");
+    addColumns<Presses, bool, int, int, bool, int>(
+        "buttons", "byKeys", "length", "sendBank", "bankEnabled", "slotRows");
 
     using P = SimPanel;
     QTest::newRow("full voice: UTIL, ENTER, ENTER")
@@ -196,9 +193,7 @@ void TestVoices::getActiveVoice()
 
 void TestVoices::importEndsWithoutAVoice_data()
 {
-    QTest::addColumn<Presses>("buttons");
-    QTest::addColumn<QByteArray>("stray");
-    QTest::addColumn<QString>("shown");
+    addColumns<Presses, QByteArray, QString>("buttons", "stray", "shown");
     using P = SimPanel;
     QTest::newRow("cancel before anything arrived") << Presses{} << QByteArray() << QString();
     // The instrument's custom dump-out with a stray block of this device
@@ -241,14 +236,11 @@ void TestVoices::inputThatCannotOpen()
 
 void TestVoices::send_data()
 {
-    QTest::addColumn<int>("destination"); // row of cbxSendBank
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<bool>("listPresent");
+    // destination: row of cbxSendBank
+    addColumns<int, int, bool>("destination", "slot", "listPresent");
     // Bank select and program change groups after the dump (ms), and the
     // place the instrument ends on.
-    QTest::addColumn<QList<int>>("groupsAtMs");
-    QTest::addColumn<int>("endBank");
-    QTest::addColumn<int>("endProgram");
+    addColumns<QList<int>, int, int>("groupsAtMs", "endBank", "endProgram");
 
     QTest::newRow("current") << 0 << 0 << false << QList<int>{} << 0 << 0;
     QTest::newRow("internal 10, no name list")
