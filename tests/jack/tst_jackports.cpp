@@ -11,6 +11,7 @@
 #include "TVLManager.h"
 #include "VentaroError.h"
 #include "VoiceDump.h"
+#include "DataColumns.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -125,11 +126,8 @@ void TestJackPorts::press(TMidiCorvoOut &out, const Buttons &buttons)
 
 void TestJackPorts::portsExchangeVoices_data()
 {
-    QTest::addColumn<Buttons>("dumpOut");
-    QTest::addColumn<int>("blocks");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("changeAt");
-    QTest::addColumn<QString>("written");
+    addColumns<Buttons, int, int, int, QString>(
+        "dumpOut", "blocks", "length", "changeAt", "written");
 
     QTest::newRow("full voice dump, 1808 bytes")
         << Buttons{SimPanel::Util, SimPanel::Enter, SimPanel::Enter} << VoiceDump::FullBlockCount
@@ -219,8 +217,8 @@ void TestJackPorts::portsSendShortMessagesInOrder()
 
 void TestJackPorts::managerSendsLandInSimulator_data()
 {
-    QTest::addColumn<int>("destination"); // 0 current, else slot (custom 1..6, internal 7+)
-    QTest::addColumn<QString>("written");
+    // destination: 0 current, else slot (custom 1..6, internal 7+)
+    addColumns<int, QString>("destination", "written");
 
     QTest::newRow("SendToCurrent") << 0 << QStringLiteral("edit buffer: block 15 of 15 written");
     QTest::newRow("SendToCustom 3") << 3 << QStringLiteral("Custom slot 3: block at 31");

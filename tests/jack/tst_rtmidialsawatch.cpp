@@ -1,4 +1,5 @@
 #include "RtMidiAlsaWatch.h"
+#include "DataColumns.h"
 
 #include <QTest>
 
@@ -14,8 +15,7 @@ class TestRtMidiAlsaWatch : public QObject
 private slots:
     void addressOf_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<Address>("address");
+        addColumns<QString, Address>("name", "address");
         QTest::newRow("simulator") << "VL70-m IN:MIDI 128:0" << Address{128, 0};
         QTest::newRow("through port") << "Midi Through:Midi Through Port-0 14:0"
                                       << Address{14, 0};

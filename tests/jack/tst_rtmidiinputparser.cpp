@@ -1,5 +1,6 @@
 #include "MidiStreamParser.h"
 #include "RtMidiInDevice.h"
+#include "DataColumns.h"
 
 #include <QByteArray>
 #include <QList>
@@ -47,8 +48,7 @@ private slots:
 
 void TestRtMidiInputParser::deliveries_data()
 {
-    QTest::addColumn<Deliveries>("in");
-    QTest::addColumn<QStringList>("out");
+    addColumns<Deliveries, QStringList>("in", "out");
 
     QTest::newRow("whole block")
         << Deliveries{hex("f0431057f7")} << QStringList{"X:f0431057f7"};
@@ -99,9 +99,7 @@ void TestRtMidiInputParser::longBlockIsSplitWithHeaderFirst()
 
 void TestRtMidiInputParser::noPieceOverTheLimit_data()
 {
-    QTest::addColumn<QByteArray>("in");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<QStringList>("out");
+    addColumns<QByteArray, int, QStringList>("in", "limit", "out");
     // The end byte arrives when the piece is full: it leaves on its own.
     QTest::newRow("end byte after a full piece")
         << hex("0200f009f7") << 2 << QStringList{"X:f009", "X:f7"};

@@ -5,6 +5,7 @@
 #include "SimPanel.h"
 #include "SystemSleeper.h"
 #include "VoiceDump.h"
+#include "DataColumns.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -82,9 +83,7 @@ void TestRtMidiPlatform::listsDevicesWithoutOwnPorts()
 
 void TestRtMidiPlatform::refusesDevicesThatAreNoChoice_data()
 {
-    QTest::addColumn<bool>("input");
-    QTest::addColumn<int>("device");
-    QTest::addColumn<int>("result");
+    addColumns<bool, int, int>("input", "device", "result");
 
     QTest::newRow("output -1") << false << -1 << int(MidiPlatform::NoDeviceChosen);
     QTest::newRow("input -1") << true << -1 << int(MidiPlatform::NoDeviceChosen);

@@ -1,5 +1,6 @@
 #include "LoopbackMidi.h"
 #include "VirtualSleeper.h"
+#include "DataColumns.h"
 
 #include <QtTest>
 
@@ -106,11 +107,7 @@ private slots:
 
 void TestLoopbackMidi::openResults_data()
 {
-    QTest::addColumn<bool>("input");
-    QTest::addColumn<int>("devices");
-    QTest::addColumn<int>("deviceId");
-    QTest::addColumn<bool>("unplug");
-    QTest::addColumn<int>("result");
+    addColumns<bool, int, int, bool, int>("input", "devices", "deviceId", "unplug", "result");
 
     QTest::newRow("out listed") << false << 2 << 1 << false << int(MidiPlatform::NoError);
     QTest::newRow("out beyond list") << false << 2 << 2 << false << int(MidiPlatform::BadDeviceId);
@@ -223,9 +220,7 @@ void TestLoopbackMidi::resetOfStalledDeviceTimesOutAndHandsBuffersBack()
 
 void TestLoopbackMidi::injectedStream_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<quint32>>("words");
-    QTest::addColumn<QList<QByteArray>>("sysex");
+    addColumns<QByteArray, QList<quint32>, QList<QByteArray>>("bytes", "words", "sysex");
 
     QTest::newRow("note on") << QByteArray::fromHex("903c64") << QList<quint32>{0x643C90}
                              << QList<QByteArray>{};

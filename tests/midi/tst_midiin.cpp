@@ -3,6 +3,7 @@
 #include "TMidiCorvoOut.h"
 #include "TMidiFilter.h"
 #include "VentaroError.h"
+#include "DataColumns.h"
 
 #include <QThread>
 #include <QtTest>
@@ -85,8 +86,7 @@ private slots:
 
 void TestMidiIn::restoresSavedChoice_data()
 {
-    QTest::addColumn<QString>("saved");
-    QTest::addColumn<int>("deviceId");
+    addColumns<QString, int>("saved", "deviceId");
     QTest::newRow("listed") << QStringLiteral("Synth B") << 1;
     QTest::newRow("other case") << QStringLiteral("SYNTH a") << 0;
     QTest::newRow("gone") << QStringLiteral("Synth C") << -1;
@@ -112,9 +112,8 @@ void TestMidiIn::restoresSavedChoice()
 
 void TestMidiIn::openStates_data()
 {
-    QTest::addColumn<QList<int>>("steps"); // 0 Open(false), 1 Open(true), 2 Start, 3 Stop, 4 Close
-    QTest::addColumn<int>("state");
-    QTest::addColumn<int>("buffers");
+    // steps: 0 Open(false), 1 Open(true), 2 Start, 3 Stop, 4 Close
+    addColumns<QList<int>, int, int>("steps", "state", "buffers");
     QTest::newRow("open") << QList<int>{0} << int(TMidiCorvoIn::Opened) << 0;
     QTest::newRow("open and start") << QList<int>{1} << int(TMidiCorvoIn::Started) << 2;
     QTest::newRow("open(false) on opened starts") << QList<int>{0, 0} << int(TMidiCorvoIn::Started) << 2;
@@ -152,7 +151,7 @@ void TestMidiIn::openStates()
 
 void TestMidiIn::changingDeviceKeepsState_data()
 {
-    QTest::addColumn<bool>("start");
+    addColumns<bool>("start");
     QTest::newRow("opened") << false;
     QTest::newRow("started") << true;
 }
@@ -409,11 +408,9 @@ void TestMidiIn::shortMessagesReachHandlerOnInputThread()
 
 void TestMidiIn::routes_data()
 {
-    QTest::addColumn<QByteArray>("in");        // channel bits already cleared
-    QTest::addColumn<int>("channel");
-    QTest::addColumn<int>("floor");
-    QTest::addColumn<int>("transpose");
-    QTest::addColumn<QByteArray>("out");       // empty: nothing sent
+    // in: channel bits already cleared
+    // out: empty: nothing sent
+    addColumns<QByteArray, int, int, int, QByteArray>("in", "channel", "floor", "transpose", "out");
 
     QTest::newRow("note on re-channelled") << QByteArray::fromHex("903c64") << 5 << 0 << 0
                                            << QByteArray::fromHex("953c64");

@@ -2,6 +2,7 @@
 #include "PortFixture.h"
 #include "TMidiCorvoOut.h"
 #include "VentaroError.h"
+#include "DataColumns.h"
 
 #include <QtTest>
 
@@ -61,10 +62,7 @@ private slots:
 
 void TestMidiOut::restoresSavedChoice_data()
 {
-    QTest::addColumn<QStringList>("devices");
-    QTest::addColumn<QString>("saved");
-    QTest::addColumn<int>("deviceId");
-    QTest::addColumn<QString>("deviceName");
+    addColumns<QStringList, QString, int, QString>("devices", "saved", "deviceId", "deviceName");
 
     const QStringList two{QStringLiteral("Synth A"), QStringLiteral("Synth B")};
     QTest::newRow("exact") << two << QStringLiteral("Synth B") << 1 << QStringLiteral("Synth B");
@@ -181,9 +179,7 @@ void TestMidiOut::deviceIdOutsideListIsRefused()
 
 void TestMidiOut::deviceNameSetter_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("deviceId");
-    QTest::addColumn<QString>("deviceName");
+    addColumns<QString, int, QString>("name", "deviceId", "deviceName");
     QTest::newRow("listed") << QStringLiteral("Synth B") << 1 << QStringLiteral("Synth B");
     QTest::newRow("other case") << QStringLiteral("SYNTH B") << 1 << QStringLiteral("Synth B");
     QTest::newRow("unknown") << QStringLiteral("Nothing") << -1 << QString();
@@ -205,9 +201,7 @@ void TestMidiOut::deviceNameSetter()
 
 void TestMidiOut::heldNotes_data()
 {
-    QTest::addColumn<QList<QByteArray>>("sent");
-    QTest::addColumn<int>("held");
-    QTest::addColumn<QStringList>("noteOffsOnClose");
+    addColumns<QList<QByteArray>, int, QStringList>("sent", "held", "noteOffsOnClose");
 
     QTest::newRow("two on, one off")
         << QList<QByteArray>{bytesOf("903c40"), bytesOf("903c40"), bytesOf("803c00")} << 1
@@ -251,7 +245,7 @@ void TestMidiOut::heldNotes()
 
 void TestMidiOut::systemStatusSendsNothing_data()
 {
-    QTest::addColumn<int>("status");
+    addColumns<int>("status");
     QTest::newRow("F0") << 0xF0;
     QTest::newRow("F8 clock") << 0xF8;
     QTest::newRow("FF reset") << 0xFF;
@@ -315,10 +309,7 @@ void TestMidiOut::openWithoutChoiceOpensDefault()
 
 void TestMidiOut::openFailureRaisesAndStaysClosed_data()
 {
-    QTest::addColumn<QStringList>("devices");
-    QTest::addColumn<bool>("unplug");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("platformCalls");
+    addColumns<QStringList, bool, QString, int>("devices", "unplug", "message", "platformCalls");
     QTest::newRow("device gone")
         << QStringList{QStringLiteral("Synth A")} << true
         << QStringLiteral("The MIDI output device is no longer available.\nSynth A") << 1;
@@ -442,9 +433,7 @@ void TestMidiOut::stateChangedOnOpenAndCloseNotOnDestroy()
 
 void TestMidiOut::errorTexts_data()
 {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<bool>("input");
-    QTest::addColumn<QString>("text");
+    addColumns<int, bool, QString>("code", "input", "text");
     QTest::newRow("busy") << int(MidiPlatform::DeviceBusy) << false
                           << QStringLiteral("The MIDI output device is already in use.");
     QTest::newRow("input family") << int(MidiPlatform::BadDeviceId) << true

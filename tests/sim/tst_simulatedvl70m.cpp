@@ -3,6 +3,7 @@
 #include "VoiceBank.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
+#include "DataColumns.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -133,10 +134,7 @@ void TestSimulatedVl70m::startsWithOwnValidVoices()
 
 void TestSimulatedVl70m::placesDumpsByteForByte_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<bool>("blockByBlock");
-    QTest::addColumn<bool>("clockBytes");
+    addColumns<QString, int, bool, bool>("kind", "slot", "blockByBlock", "clockBytes");
 
     QTest::newRow("full, one long message") << "edit" << 0 << false << false;
     QTest::newRow("full, 15 messages") << "edit" << 0 << true << false;
@@ -177,8 +175,7 @@ void TestSimulatedVl70m::placesDumpsByteForByte()
 
 void TestSimulatedVl70m::ignoresBlocksItCannotTake_data()
 {
-    QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<QString>("logged");
+    addColumns<QByteArray, QString>("message", "logged");
 
     const QByteArray internal = testVoice("internal", 5, 0);
     auto changed = [&](int offset, const QByteArray &bytes, bool reseal = true) {
@@ -222,8 +219,8 @@ void TestSimulatedVl70m::ignoresBlocksItCannotTake()
 
 void TestSimulatedVl70m::selectsPlaces_data()
 {
-    QTest::addColumn<QByteArray>("messages");
-    QTest::addColumn<QByteArray>("name"); // empty: ignored
+    // name: empty: ignored
+    addColumns<QByteArray, QByteArray>("messages", "name");
 
     QTest::newRow("preset 1, first") << selectPlace(33, 0, 0) << QByteArray("Pre1-001");
     QTest::newRow("preset 2, last") << selectPlace(34, 1, 127) << QByteArray("Pre2-128");
@@ -272,8 +269,7 @@ void TestSimulatedVl70m::bankSelectAloneChangesNothing()
 
 void TestSimulatedVl70m::loadsWrittenSlotIntoEditBuffer_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("slot");
+    addColumns<QString, int>("kind", "slot");
     QTest::newRow("custom 2") << "custom" << 2;
     QTest::newRow("internal 40") << "internal" << 40;
 }
@@ -298,10 +294,7 @@ void TestSimulatedVl70m::loadsWrittenSlotIntoEditBuffer()
 
 void TestSimulatedVl70m::dumpsOut_data()
 {
-    QTest::addColumn<QList<int>>("buttons");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<int>("messages");
+    addColumns<QList<int>, QString, int, int>("buttons", "kind", "slot", "messages");
 
     QTest::newRow("current") << QList<int>{1, 7, 7} << "edit" << 0 << 15;
     QTest::newRow("custom 3") << QList<int>{1, 13, 14, 14, 7, 7} << "custom" << 3 << 2;
@@ -377,8 +370,7 @@ void TestSimulatedVl70m::dumpOutUsesCurrentDeviceNumber()
 
 void TestSimulatedVl70m::spacesDumpOut_data()
 {
-    QTest::addColumn<int>("interval");
-    QTest::addColumn<QList<int>>("buttons");
+    addColumns<int, QList<int>>("interval", "buttons");
 
     QTest::newRow("default 50 ms") << -1 << QList<int>{1, 7, 7};
     QTest::newRow("300 ms") << 300 << QList<int>{1, 7, 7};
@@ -408,8 +400,7 @@ void TestSimulatedVl70m::spacesDumpOut()
 
 void TestSimulatedVl70m::dumpsOutOnlyAfterBothEnters_data()
 {
-    QTest::addColumn<QByteArray>("messages");
-    QTest::addColumn<QString>("display");
+    addColumns<QByteArray, QString>("messages", "display");
 
     auto buttons = [](const QList<int> &list) {
         QByteArray m;

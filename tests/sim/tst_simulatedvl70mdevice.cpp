@@ -5,6 +5,7 @@
 #include "SystemSleeper.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
+#include "DataColumns.h"
 
 #include <QtTest>
 
@@ -121,9 +122,7 @@ private slots:
 
 void TestSimulatedVl70mDevice::dumpsOutOnItsOwnThread_data()
 {
-    QTest::addColumn<QList<int>>("buttons");
-    QTest::addColumn<QString>("form");
-    QTest::addColumn<int>("messages");
+    addColumns<QList<int>, QString, int>("buttons", "form", "messages");
 
     QTest::newRow("current") << QList<int>{1, 7, 7} << "full" << 15;
     QTest::newRow("custom 2") << QList<int>{1, 13, 14, 7, 7} << "custom" << 2;
