@@ -80,6 +80,17 @@ function(ventaro_forbid_link module)
   endforeach()
 endfunction()
 
+# ventaro_add_subfolders(): adds every folder beside the calling
+# CMakeLists.txt that has a CMakeLists.txt of its own.
+function(ventaro_add_subfolders)
+  file(GLOB dirs LIST_DIRECTORIES true CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  foreach(dir IN LISTS dirs)
+    if(IS_DIRECTORY "${dir}" AND EXISTS "${dir}/CMakeLists.txt")
+      add_subdirectory("${dir}")
+    endif()
+  endforeach()
+endfunction()
+
 # ventaro_test(<name> SOURCES <files>... LIBS <targets>... LABELS <labels>...
 #              [ENV <VAR=value>...] [TIMEOUT <seconds>] [SIMULATOR])
 # One QtTest executable, registered in CTest with the offscreen platform.

@@ -605,8 +605,7 @@ void SimulatedVl70m::ignore(const QString &why)
 
 int SimulatedVl70m::deviceNumber() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_deviceNumber;
+    return locked(m_deviceNumber);
 }
 
 bool SimulatedVl70m::setWithin(int &setting, int value, int highest)
@@ -625,8 +624,7 @@ bool SimulatedVl70m::setDeviceNumber(int number)
 
 int SimulatedVl70m::dumpIntervalMs() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_dumpIntervalMs;
+    return locked(m_dumpIntervalMs);
 }
 
 bool SimulatedVl70m::setDumpIntervalMs(int milliseconds)
@@ -654,8 +652,7 @@ void SimulatedVl70m::setAnswerLimit(int answers)
 
 QByteArray SimulatedVl70m::editBuffer() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_editBuffer;
+    return locked(m_editBuffer);
 }
 
 QByteArray SimulatedVl70m::customSlot(int slot) const
@@ -688,26 +685,22 @@ QByteArray SimulatedVl70m::internalSlot(int slot) const
 
 SimulatedVl70m::Bank SimulatedVl70m::currentBank() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_bank;
+    return locked(m_bank);
 }
 
 int SimulatedVl70m::currentProgram() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_program;
+    return locked(m_program);
 }
 
 int SimulatedVl70m::noteOnCount() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_noteOns;
+    return locked(m_noteOns);
 }
 
 int SimulatedVl70m::noteOffCount() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_noteOffs;
+    return locked(m_noteOffs);
 }
 
 SimPanel::Page SimulatedVl70m::panelPage() const
@@ -724,14 +717,12 @@ QString SimulatedVl70m::panelDisplay() const
 
 QStringList SimulatedVl70m::log() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_log;
+    return locked(m_log);
 }
 
 int SimulatedVl70m::ignoredCount() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_ignored;
+    return locked(m_ignored);
 }
 
 void SimulatedVl70m::clearLog()

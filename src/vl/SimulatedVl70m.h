@@ -131,6 +131,13 @@ private:
     void ignore(const QString &why);
     // Sets one of the settings above to value when it is 0..highest.
     bool setWithin(int &setting, int value, int highest);
+    // A copy of one of the members below, read under the mutex.
+    template <typename T>
+    T locked(const T &member) const
+    {
+        std::lock_guard lock(m_mutex);
+        return member;
+    }
 
     Sleeper &m_clock;
     mutable std::mutex m_mutex;
