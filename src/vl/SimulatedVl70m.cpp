@@ -269,17 +269,22 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
     const quint8 mid = byteAt(block, VoiceDump::AddressMidOffset);
     const quint8 low = byteAt(block, VoiceDump::AddressLowOffset);
 
+    // A block whose byte count is not the one its address takes is ignored.
+    const auto countIsWrong = [&](int expected) {
+        if (count == expected)
+            return false;
+        ignore(QStringLiteral("dump block at %1: wrong byte count (%2, expected %3)")
+                   .arg(address)
+                   .arg(count)
+                   .arg(expected));
+        return true;
+    };
     for (int b = 0; b < VoiceDump::FullBlockCount; ++b) {
         const VoiceDump::Block &layout = VoiceDump::FullBlocks[static_cast<std::size_t>(b)];
         if (layout.address != std::array<quint8, 3>{high, mid, low})
             continue;
-        if (layout.count != count) {
-            ignore(QStringLiteral("dump block at %1: wrong byte count (%2, expected %3)")
-                       .arg(address)
-                       .arg(count)
-                       .arg(layout.count));
+        if (countIsWrong(layout.count))
             return;
-        }
         m_editBuffer.replace(layout.start, block.size(), block);
         record(QStringLiteral("edit buffer: block %1 of %2 written (voice \"%3\")")
                  .arg(b + 1)
@@ -306,13 +311,8 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
     for (const SlotBlock &layout : slotBlocks) {
         if (layout.addressHigh != high || mid != 0)
             continue;
-        if (layout.count != count) {
-            ignore(QStringLiteral("dump block at %1: wrong byte count (%2, expected %3)")
-                       .arg(address)
-                       .arg(count)
-                       .arg(layout.count));
+        if (countIsWrong(layout.count))
             return;
-        }
         if (low >= layout.slotCount) {
             ignore(QStringLiteral("dump block at %1: no %2 slot %3")
                        .arg(address, layout.custom ? QStringLiteral("Custom")
