@@ -95,15 +95,14 @@ BackupFigures measureBackup(const JackRig &server, const QTemporaryDir &folder)
         input.setDeviceName(name + QStringLiteral(" OUT:MIDI"));
         StoppableWait stoppable;
         for (const bool window : {true, false}) {
-            VoiceFetcher fetcher(
-                [&](const QByteArray &request) { manager.SendSysEx(request); },
-                [&](int milliseconds) {
-                    if (!window)
-                        return stoppable(milliseconds);
-                    EventWait::For(milliseconds);
-                    return true;
-                },
-                0);
+            VoiceFetcher fetcher([&](const QByteArray &request) { manager.SendSysEx(request); },
+                                 [&](int milliseconds) {
+                                     if (!window)
+                                         return stoppable(milliseconds);
+                                     EventWait::For(milliseconds);
+                                     return true;
+                                 },
+                                 0);
             input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
                 if (data && length > 0)
                     fetcher.Take(QByteArrayView(data, length));

@@ -123,7 +123,8 @@ public:
         m_arrived = false;
         timer.start();
         m_out.sendMessage(&message);
-        if (!m_wake.wait_for(lock, std::chrono::milliseconds(TimeoutMs), [this] { return m_arrived; }))
+        if (!m_wake.wait_for(lock, std::chrono::milliseconds(TimeoutMs),
+                             [this] { return m_arrived; }))
             return -1;
         return double(timer.nsecsElapsed()) / 1e6;
     }
@@ -179,10 +180,9 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     JackRig rig(folder.path());
     QString error;
-    if (!rig.startServer(&error) || !rig.startSimulator(QStringLiteral(VENTARO_SIMULATOR),
-                                                        {QStringLiteral("--interval"),
-                                                         QStringLiteral("0")},
-                                                        &error)) {
+    if (!rig.startServer(&error)
+        || !rig.startSimulator(QStringLiteral(VENTARO_SIMULATOR),
+                               {QStringLiteral("--interval"), QStringLiteral("0")}, &error)) {
         std::printf("cannot start the JACK server or the simulator: %s\n", qPrintable(error));
         rig.stop();
         return 1;
@@ -199,7 +199,8 @@ int main(int argc, char *argv[])
         Echo portEcho(QStringLiteral("bench echo 2"));
         RawPath raw(rawEcho);
         SystemSleeper clock;
-        RtMidiPlatform platform(clock, RtMidiPlatform::Backend::Jack, QStringLiteral("ventaro-bench"));
+        RtMidiPlatform platform(clock, RtMidiPlatform::Backend::Jack,
+                                QStringLiteral("ventaro-bench"));
         const RegRoot settings = RegRoot::iniFile(folder.filePath(QStringLiteral("settings.ini")));
         TMidiCorvoOut out(nullptr, &platform, settings);
         TMidiCorvoIn in(nullptr, &platform, settings);
@@ -262,8 +263,8 @@ int main(int argc, char *argv[])
 
         TVLManager manager(nullptr, &platform, settings);
         manager.MidiOut()->setDeviceName(JackTestSupport::inputName());
-        manager.LoadVoice(QByteArray(reinterpret_cast<const char *>(dump.data()),
-                                     qsizetype(dump.size())));
+        manager.LoadVoice(
+            QByteArray(reinterpret_cast<const char *>(dump.data()), qsizetype(dump.size())));
         const QString held = QStringLiteral("edit buffer: block 15 of 15 written");
         for (int round = 0; round < SendRounds; ++round) {
             const int logged = int(rig.simulatorLines().size());
@@ -288,7 +289,8 @@ int main(int argc, char *argv[])
     std::printf("JACK dummy driver, %d frames at %d Hz: one period %.2f ms; medians of %d rounds\n",
                 PeriodFrames, SampleRate, periodMs, Rounds);
     std::printf("%-38s %9s %9s %8s %9s\n", "round trip", "raw ms", "ports ms", "ratio", "periods");
-    std::printf("%-38s %9.2f %9.2f %8.2f %9.2f\n", "1808-byte dump", rd, pd, pd / rd, pd / periodMs);
+    std::printf("%-38s %9.2f %9.2f %8.2f %9.2f\n", "1808-byte dump", rd, pd, pd / rd,
+                pd / periodMs);
     std::printf("%-38s %9.2f %9.2f %8.2f %9.2f\n", "note-on", rn, pn, pn / rn, pn / periodMs);
     std::printf("SendToCurrent until the simulator holds the voice: %.1f ms (median of %d; "
                 "a MIDI cable takes %.0f ms)\n",

@@ -67,7 +67,8 @@ int main(int argc, char *argv[])
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
 
     constexpr int kPrograms = 3;
-    const QString programs[kPrograms] = {QStringLiteral(STARTUP_BARE), QStringLiteral(STARTUP_LAYOUT),
+    const QString programs[kPrograms] = {QStringLiteral(STARTUP_BARE),
+                                         QStringLiteral(STARTUP_LAYOUT),
                                          QStringLiteral(STARTUP_VENTARO)};
     const char *names[kPrograms] = {"bare Qt", "layout", "Ventaro"};
     QList<double> ms[kPrograms];
@@ -90,8 +91,9 @@ int main(int argc, char *argv[])
             hwm[p] << run.hwmKb;
         }
     }
-    std::printf("start-up to window shown and idle, median of %d runs (platform %s)\n", rounds,
-                qPrintable(env.value(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("default"))));
+    std::printf(
+        "start-up to window shown and idle, median of %d runs (platform %s)\n", rounds,
+        qPrintable(env.value(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("default"))));
     std::printf("%-10s %10s %12s %12s\n", "program", "time ms", "RSS kB", "peak RSS kB");
     for (int p = 0; p < kPrograms; ++p)
         std::printf("%-10s %10.1f %12ld %12ld\n", names[p], median(ms[p]), median(rss[p]),

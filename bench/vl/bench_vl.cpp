@@ -56,7 +56,8 @@ int main(int argc, char **argv)
     std::printf("voice form conversion (accept, load into the working dump, build for sending)\n");
     const double internalNs = bestNsPerCall(100000, [&] {
         int slot = 0;
-        if (VoiceDump::IsVoiceStream(internal) && VoiceConversion::InternalToDump(internal, dump, slot))
+        if (VoiceDump::IsVoiceStream(internal)
+            && VoiceConversion::InternalToDump(internal, dump, slot))
             g_sink = g_sink + VoiceConversion::DumpToInternal(dump, slot, 1).size();
     });
     std::printf("  internal (174 bytes):  %8.1f ns/voice\n", internalNs);
@@ -80,7 +81,8 @@ int main(int argc, char **argv)
     lib.replace(0, 8, "LM  0268");
     lib[51] = char(255);
     for (int i = 0; i < 255; ++i)
-        lib.replace(1024 + 8 * i, 8, QByteArray("Voice") + QByteArray::number(i).rightJustified(3, '0'));
+        lib.replace(1024 + 8 * i, 8,
+                    QByteArray("Voice") + QByteArray::number(i).rightJustified(3, '0'));
     lib.replace(3072, lib.size() - 3072, randomBytes(lib.size() - 3072));
     const QString path = dir.filePath(QStringLiteral("bench.lib"));
     QFile file(path);
@@ -97,9 +99,8 @@ int main(int argc, char **argv)
     std::printf("  open and list:         %8.3f ms/library\n", openNs / 1e6);
     TVlLibReader reader;
     reader.OpenLibrary(path);
-    const double getNs = bestNsPerCall(10000, [&] {
-        g_sink = g_sink + int(reader.GetVoice(254)->size());
-    });
+    const double getNs =
+        bestNsPerCall(10000, [&] { g_sink = g_sink + int(reader.GetVoice(254)->size()); });
     std::printf("  get one voice:         %8.1f ns/voice\n", getNs);
     return 0;
 }

@@ -59,11 +59,26 @@ public:
 
     int outDeviceCount() const override { return m_inner.outDeviceCount(); }
     QString outDeviceName(int id) const override { return m_inner.outDeviceName(id); }
-    Result outOpen(MidiHandle *h, int id, MidiCallback cb) override { return m_inner.outOpen(h, id, cb); }
-    Result outShortMessage(MidiHandle h, quint32 m) override { return m_inner.outShortMessage(h, m); }
-    Result outPrepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.outPrepareHeader(h, x); }
-    Result outUnprepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.outUnprepareHeader(h, x); }
-    Result outLongMessage(MidiHandle h, MidiHeader *x) override { return m_inner.outLongMessage(h, x); }
+    Result outOpen(MidiHandle *h, int id, MidiCallback cb) override
+    {
+        return m_inner.outOpen(h, id, cb);
+    }
+    Result outShortMessage(MidiHandle h, quint32 m) override
+    {
+        return m_inner.outShortMessage(h, m);
+    }
+    Result outPrepareHeader(MidiHandle h, MidiHeader *x) override
+    {
+        return m_inner.outPrepareHeader(h, x);
+    }
+    Result outUnprepareHeader(MidiHandle h, MidiHeader *x) override
+    {
+        return m_inner.outUnprepareHeader(h, x);
+    }
+    Result outLongMessage(MidiHandle h, MidiHeader *x) override
+    {
+        return m_inner.outLongMessage(h, x);
+    }
     Result outReset(MidiHandle h) override { return m_inner.outReset(h); }
     Result outClose(MidiHandle h) override { return m_inner.outClose(h); }
     int inDeviceCount() const override { return m_inner.inDeviceCount(); }
@@ -79,8 +94,14 @@ public:
                 cb(n);
         });
     }
-    Result inPrepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.inPrepareHeader(h, x); }
-    Result inUnprepareHeader(MidiHandle h, MidiHeader *x) override { return m_inner.inUnprepareHeader(h, x); }
+    Result inPrepareHeader(MidiHandle h, MidiHeader *x) override
+    {
+        return m_inner.inPrepareHeader(h, x);
+    }
+    Result inUnprepareHeader(MidiHandle h, MidiHeader *x) override
+    {
+        return m_inner.inUnprepareHeader(h, x);
+    }
     Result inAddBuffer(MidiHandle h, MidiHeader *x) override { return m_inner.inAddBuffer(h, x); }
     Result inStart(MidiHandle h) override { return m_inner.inStart(h); }
     Result inStop(MidiHandle h) override { return m_inner.inStop(h); }
@@ -110,7 +131,8 @@ Figures measure(MidiPlatform &base, int rounds, const std::function<void(TfmVLDu
     ScriptedPrompts prompts;
     QTemporaryDir dir;
     const RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
-    TfmVLDump window(TfmVLDump::Services{platform, prompts, sleeper, settings, dir.path(), nullptr});
+    TfmVLDump window(
+        TfmVLDump::Services{platform, prompts, sleeper, settings, dir.path(), nullptr});
     choosePorts(window);
     window.show();
 

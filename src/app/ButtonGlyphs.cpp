@@ -44,7 +44,7 @@ void drawGlyph(QPainter &p, ButtonGlyphs::Glyph glyph, bool disabled)
     case ButtonGlyphs::Send: {
         // An arrow pointing down (into the computer) or right (to the instrument).
         QPolygonF arrow{{5.5, 1.5}, {10.5, 1.5}, {10.5, 7.5}, {14.5, 7.5},
-                        {8, 14.5}, {1.5, 7.5}, {5.5, 7.5}};
+                        {8, 14.5},  {1.5, 7.5},  {5.5, 7.5}};
         if (glyph == ButtonGlyphs::Send) {
             for (QPointF &pt : arrow)
                 pt = QPointF(pt.y(), pt.x());

@@ -27,10 +27,7 @@ const QString kBankFileName = QStringLiteral("Voices");
 
 TfmBankReceive::TfmBankReceive(TVLManager *manager, Prompts &prompts, FileDialog *saveDialog,
                                TranslationService *translation, QWidget *parent)
-    : QDialog(parent),
-      m_manager(manager),
-      m_prompts(prompts),
-      m_saveDialog(saveDialog),
+    : QDialog(parent), m_manager(manager), m_prompts(prompts), m_saveDialog(saveDialog),
       m_translation(translation),
       m_guard(prompts, this, TranslationService::Translator(translation)),
       m_collector(manager->DeviceID())
@@ -55,7 +52,8 @@ TfmBankReceive::TfmBankReceive(TVLManager *manager, Prompts &prompts, FileDialog
                                 QDialogButtonBox::ActionRole);
     m_save->setObjectName(QStringLiteral("btnSave"));
     m_save->setEnabled(false);
-    connect(m_save, &QPushButton::clicked, this, [this] { m_guard.run([this] { btnSaveClick(); }); });
+    connect(m_save, &QPushButton::clicked, this,
+            [this] { m_guard.run([this] { btnSaveClick(); }); });
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(hint);
     layout->addWidget(m_list);

@@ -54,8 +54,8 @@ TfmBankSend::TfmBankSend(int voiceCount, int fullVoices, int gapMs, const Transl
     m_fullSlot->setObjectName(QStringLiteral("edtFullSlot"));
     m_fullSlot->setMinimum(1);
     auto *fullRow = new QHBoxLayout;
-    auto *fullLabel = new QLabel(
-        textIn(translate, QStringLiteral("Full voices (from no slot) go to:")), this);
+    auto *fullLabel =
+        new QLabel(textIn(translate, QStringLiteral("Full voices (from no slot) go to:")), this);
     fullRow->addWidget(fullLabel);
     fullRow->addWidget(m_fullTo);
     fullRow->addWidget(m_fullSlot);

@@ -45,7 +45,8 @@ TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, 
     m_skipped->setWordWrap(true);
     if (bank.skipped > 0)
         m_skipped->setText(
-            textIn(translate, QStringLiteral("Parts of the file that are no whole voice, skipped: %1"))
+            textIn(translate,
+                   QStringLiteral("Parts of the file that are no whole voice, skipped: %1"))
                 .arg(bank.skipped));
     m_skipped->setVisible(bank.skipped > 0);
     auto *buttons = DialogParts::buttonRow(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);

@@ -26,8 +26,8 @@ TfmFoundInstruments::TfmFoundInstruments(const QList<InstrumentFinder::Found> &f
 {
     setObjectName(QStringLiteral("TfmFoundInstruments"));
     setWindowTitle(textIn(translate, QStringLiteral("Instruments found")));
-    auto *hint = new QLabel(
-        textIn(translate, QStringLiteral("Choose the instrument to work with:")), this);
+    auto *hint =
+        new QLabel(textIn(translate, QStringLiteral("Choose the instrument to work with:")), this);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("lstFound"));
     m_list->setMinimumSize(ListWidth, ListHeight);
@@ -38,8 +38,8 @@ TfmFoundInstruments::TfmFoundInstruments(const QList<InstrumentFinder::Found> &f
     if (!found.isEmpty())
         m_list->setCurrentRow(0);
     // Whole rows: device names can be long.
-    m_list->setMinimumWidth(qMax(ListWidth, m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth()
-                                                + ListMargin));
+    m_list->setMinimumWidth(
+        qMax(ListWidth, m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() + ListMargin));
     auto *buttons = DialogParts::buttonRow(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     auto *layout = new QVBoxLayout(this);

@@ -2,52 +2,52 @@
 
 #include "ui_TfmVLDump.h"
 
-#include "DumpFile.h"
-#include "FileDialog.h"
-#include "FrontPanelRemote.h"
+#include "BankSender.h"
 #include "ButtonGlyphs.h"
 #include "DeviceComboBox.h"
+#include "DumpFile.h"
+#include "EventWait.h"
+#include "FileDialog.h"
+#include "FrontPanelRemote.h"
+#include "InstrumentBackup.h"
 #include "MidiErrorText.h"
 #include "Prompts.h"
 #include "RegEdit.h"
-#include "TfmLibVoices.h"
-#include "TVlLibReader.h"
 #include "Sleeper.h"
 #include "TMIDIKeys.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
+#include "TVlLibReader.h"
 #include "TfmAbout.h"
-#include "BankSender.h"
-#include "EventWait.h"
-#include "InstrumentBackup.h"
-#include "TfmFoundInstruments.h"
 #include "TfmBankReceive.h"
 #include "TfmBankSend.h"
 #include "TfmBankVoices.h"
+#include "TfmFoundInstruments.h"
+#include "TfmLibVoices.h"
 #include "TfmMidiIn.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
 #include "VoiceDump.h"
 
-#include <QCloseEvent>
-#include <QColor>
 #include <QAbstractItemView>
 #include <QBuffer>
+#include <QCloseEvent>
+#include <QColor>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressDialog>
 #include <QScopeGuard>
-#include <QToolButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -105,13 +105,20 @@ void chooseDeviceRow(QComboBox *box, int row, Port &port, bool input)
         port.RefreshDevices();
         const int id = port.DeviceNames().indexOf(name);
         if (id < 0)
-            throw VentaroError(MidiPortErrorMessage(MidiPlatform::NotConnected, input, name, nullptr));
+            throw VentaroError(
+                MidiPortErrorMessage(MidiPlatform::NotConnected, input, name, nullptr));
         port.setDeviceID(id);
     }
 }
 
-QString settingsKey() { return RegSettingsRoot + kDeviceKey; }
-QString midiSettingsKey() { return settingsKey() + kMidiKeySuffix; }
+QString settingsKey()
+{
+    return RegSettingsRoot + kDeviceKey;
+}
+QString midiSettingsKey()
+{
+    return settingsKey() + kMidiKeySuffix;
+}
 
 // A stored row: above `last` falls back to row 0; a negative one selects
 // nothing.
@@ -142,12 +149,8 @@ std::unique_ptr<QProgressDialog> progressWindow(QWidget *owner, const QString &o
 } // namespace
 
 TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
-    : QWidget(parent),
-      ui(std::make_unique<Ui::TfmVLDump>()),
-      m_platform(services.platform),
-      m_prompts(services.prompts),
-      m_sleeper(services.sleeper),
-      m_settings(services.settings),
+    : QWidget(parent), ui(std::make_unique<Ui::TfmVLDump>()), m_platform(services.platform),
+      m_prompts(services.prompts), m_sleeper(services.sleeper), m_settings(services.settings),
       m_translation(services.translation),
       m_guard(services.prompts, this, TranslationService::Translator(services.translation)),
       m_slotNames(services.slotFolder)
@@ -185,9 +188,9 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
     ui->btnMore->setMenu(more);
     // Until an output device is chosen, its list says where to find one.
     ui->cbxMidiOut->setPlaceholderText(translated(QStringLiteral("Not chosen: see ...")));
-    ui->cbxMidiOut->setToolTip(translated(QStringLiteral(
-        "The device the instrument's MIDI IN is connected to. \"...\" > \"Find the "
-        "Instrument...\" looks for it on every device.")));
+    ui->cbxMidiOut->setToolTip(translated(
+        QStringLiteral("The device the instrument's MIDI IN is connected to. \"...\" > \"Find the "
+                       "Instrument...\" looks for it on every device.")));
     // The button is too narrow for its text and the menu arrow both.
     ui->btnMore->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     connectHandlers();
@@ -235,11 +238,13 @@ void TfmVLDump::connectHandlers()
     for (DeviceComboBox *box : {ui->cbxMidiIn, ui->cbxMidiOut})
         box->OnPopup = [this] { m_guard.run([this] { RefreshDeviceLists(); }); };
     connect(ui->cbxMidiIn, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxMidiInSelect));
-    connect(ui->cbxMidiOut, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxMidiOutSelect));
+    connect(ui->cbxMidiOut, &QComboBox::activated, this,
+            guarded<int>(&TfmVLDump::cbxMidiOutSelect));
     connect(ui->cbxDevNo, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxDevNoSelect));
     connect(ui->cbxProm, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxPromSelect));
     connect(ui->cbxBank, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxBankSelect));
-    connect(m_actGetVoices, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnGetVoicesClick));
+    connect(m_actGetVoices, &QAction::triggered, this,
+            guarded<bool>(&TfmVLDump::btnGetVoicesClick));
     connect(m_actFind, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnFindClick));
     connect(m_actBackup, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnBackupClick));
     connect(ui->cbxSendBank, &QComboBox::activated, this,
@@ -286,8 +291,8 @@ void TfmVLDump::MIDIKeys1NoteOff(int note, int velocity)
 
 void TfmVLDump::bindPatchSelect()
 {
-    m_patchSelect = connect(ui->cbxPatch, &QComboBox::activated, this,
-                            guarded<int>(&TfmVLDump::SelectPatch));
+    m_patchSelect =
+        connect(ui->cbxPatch, &QComboBox::activated, this, guarded<int>(&TfmVLDump::SelectPatch));
 }
 
 void TfmVLDump::FormCreate()
@@ -451,8 +456,8 @@ void TfmVLDump::showPatchList()
         ui->cbxPatch->addItems(
             VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(prom, bank)));
 
-    ui->cbxPatch->setCurrentIndex(
-        remembered >= 0 && remembered < ui->cbxPatch->count() ? remembered : 0);
+    ui->cbxPatch->setCurrentIndex(remembered >= 0 && remembered < ui->cbxPatch->count() ? remembered
+                                                                                        : 0);
     bindPatchSelect();
 }
 
@@ -642,10 +647,10 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     if (plan.steps.isEmpty())
         return;
 
-    const auto window = progressWindow(
-        this, QStringLiteral("SendAllProgress"), translate(QStringLiteral("Send all voices")),
-        translate(QStringLiteral("Sending voices...")), translate(QStringLiteral("Stop")),
-        int(plan.steps.size()));
+    const auto window = progressWindow(this, QStringLiteral("SendAllProgress"),
+                                       translate(QStringLiteral("Send all voices")),
+                                       translate(QStringLiteral("Sending voices...")),
+                                       translate(QStringLiteral("Stop")), int(plan.steps.size()));
     QProgressDialog &progress = *window;
 
     int sent = 0;
@@ -653,11 +658,11 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     events.starting = [&](int i) {
         const BankSendPlan::Step &step = plan.steps[i];
         const VoiceBank::Voice &voice = bank.voices[step.voice];
-        progress.setLabelText(translate(QStringLiteral("Voice %1 of %2: %3 to %4"))
-                                  .arg(i + 1)
-                                  .arg(plan.steps.size())
-                                  .arg(voice.name.trimmed(),
-                                       translate(BankSendPlan::PlaceText(step.to, step.slot))));
+        progress.setLabelText(
+            translate(QStringLiteral("Voice %1 of %2: %3 to %4"))
+                .arg(i + 1)
+                .arg(plan.steps.size())
+                .arg(voice.name.trimmed(), translate(BankSendPlan::PlaceText(step.to, step.slot))));
         return !progress.wasCanceled();
     };
     events.sent = [&](int i) {
@@ -688,10 +693,9 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     // The patch list shows the new names; nothing more is sent.
     showPatchList();
     if (!failure.isEmpty())
-        throw VentaroError(translate(failure) + QLatin1Char('\n')
-                           + translate(QStringLiteral("Voices sent: %1 of %2."))
-                                 .arg(sent)
-                                 .arg(plan.steps.size()));
+        throw VentaroError(
+            translate(failure) + QLatin1Char('\n')
+            + translate(QStringLiteral("Voices sent: %1 of %2.")).arg(sent).arg(plan.steps.size()));
 }
 
 void TfmVLDump::btnGetVoicesClick()
@@ -703,10 +707,10 @@ void TfmVLDump::btnGetVoicesClick()
 void TfmVLDump::btnFindClick()
 {
     const auto translate = TranslationService::Translator(m_translation);
-    const auto window = progressWindow(
-        this, QStringLiteral("FindProgress"), translate(QStringLiteral("Find the Instrument")),
-        translate(QStringLiteral("Looking for the instrument...")),
-        translate(QStringLiteral("Stop")), 0);
+    const auto window = progressWindow(this, QStringLiteral("FindProgress"),
+                                       translate(QStringLiteral("Find the Instrument")),
+                                       translate(QStringLiteral("Looking for the instrument...")),
+                                       translate(QStringLiteral("Stop")), 0);
     QProgressDialog &progress = *window;
     InstrumentFinder finder(m_platform);
     const QList<InstrumentFinder::Found> found = finder.Run(
@@ -803,8 +807,9 @@ void TfmVLDump::btnBackupClick()
                          .arg(result.fetched)
                          .arg(places.size());
     if (!result.missed.isEmpty())
-        report += QLatin1Char('\n') + translate(QStringLiteral("Not answered: %1"))
-                                         .arg(InstrumentBackup::PlacesText(result.missed));
+        report += QLatin1Char('\n')
+                  + translate(QStringLiteral("Not answered: %1"))
+                        .arg(InstrumentBackup::PlacesText(result.missed));
     if (result.stopped)
         report += QLatin1Char('\n') + translate(QStringLiteral("Stopped before the end."));
     if (!result.failure.isEmpty())
@@ -815,8 +820,9 @@ void TfmVLDump::btnBackupClick()
         report += QLatin1Char('\n') + translate(QStringLiteral("Nothing was saved."));
     } else {
         DumpFile::Write(fileName, result.bank);
-        report += QLatin1Char('\n') + translate(QStringLiteral("Saved to %1"))
-                                         .arg(QDir::toNativeSeparators(fileName));
+        report +=
+            QLatin1Char('\n')
+            + translate(QStringLiteral("Saved to %1")).arg(QDir::toNativeSeparators(fileName));
     }
     m_prompts.message(this, QMessageBox::Information,
                       translate(QStringLiteral("Back Up the Instrument")), report, QMessageBox::Ok);
@@ -824,14 +830,14 @@ void TfmVLDump::btnBackupClick()
 
 void TfmVLDump::createFileDialogs()
 {
-    m_openDialog = new FileDialog(
-        FileDialog::Kind::Open, QStringLiteral("Choose SysEx file"),
-        QStringLiteral("SysEx Files (*.syx)|*.syx|VLEditor Files (*.lib)|*.lib"),
-        DumpFile::Extension, this);
+    m_openDialog =
+        new FileDialog(FileDialog::Kind::Open, QStringLiteral("Choose SysEx file"),
+                       QStringLiteral("SysEx Files (*.syx)|*.syx|VLEditor Files (*.lib)|*.lib"),
+                       DumpFile::Extension, this);
     m_openDialog->setObjectName(QStringLiteral("OpenDialog1"));
-    m_saveDialog = new FileDialog(FileDialog::Kind::Save, QStringLiteral("Save SysEx as..."),
-                                  QStringLiteral("SysEx Files (*.syx)|*.syx"),
-                                  DumpFile::Extension, this);
+    m_saveDialog =
+        new FileDialog(FileDialog::Kind::Save, QStringLiteral("Save SysEx as..."),
+                       QStringLiteral("SysEx Files (*.syx)|*.syx"), DumpFile::Extension, this);
     m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
 }
 
@@ -927,7 +933,8 @@ void TfmVLDump::btnSaveClick()
     if (VoiceData.isEmpty())
         return;
     const QString fileName = m_saveDialog->Execute(
-        m_prompts, this, DumpFile::ProposedName(m_manager->VoiceName(), m_saveDialog->DefaultExt()));
+        m_prompts, this,
+        DumpFile::ProposedName(m_manager->VoiceName(), m_saveDialog->DefaultExt()));
     if (fileName.isEmpty())
         return;
     // A failed write raises before the caption changes; the old file stays.

@@ -5,12 +5,12 @@
 #include "RegEdit.h"
 #include "RegRoot.h"
 #include "SimulatedVl70mDevice.h"
-#include "VentaroError.h"
-#include "VoiceBank.h"
 #include "SlotNameStore.h"
 #include "SystemSleeper.h"
 #include "TfmVLDump.h"
 #include "TranslationService.h"
+#include "VentaroError.h"
+#include "VoiceBank.h"
 #include "WidgetPrompts.h"
 
 #include <QApplication>
@@ -19,7 +19,6 @@
 #include <QFont>
 #include <QStandardPaths>
 #include <QTimer>
-
 
 VentaroProgram::VentaroProgram(QApplication &app)
 {
@@ -62,9 +61,9 @@ VentaroProgram::VentaroProgram(QApplication &app)
             m_prompts->showError(nullptr, e.text());
         }
     }
-    m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-        m_midi->platform(), *m_prompts, m_midi->sleeper(), settings, slotFolder,
-        m_translation.get()});
+    m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{m_midi->platform(), *m_prompts,
+                                                               m_midi->sleeper(), settings,
+                                                               slotFolder, m_translation.get()});
 }
 
 SimulatedVl70mDevice &VentaroProgram::simulator()
@@ -87,9 +86,8 @@ void VentaroProgram::openFileArgument(const QStringList &arguments)
         const QString path = arguments.at(i);
         if (!QFileInfo(path).isFile())
             continue;
-        QTimer::singleShot(0, m_window.get(), [window = m_window.get(), path] {
-            window->OpenFile(path);
-        });
+        QTimer::singleShot(0, m_window.get(),
+                           [window = m_window.get(), path] { window->OpenFile(path); });
         return;
     }
 }

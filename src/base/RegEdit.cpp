@@ -118,8 +118,7 @@ QString ReadRegString(const RegRoot &root, const QString &path, const QString &n
     return defaultValue;
 }
 
-bool WriteRegInteger(const RegRoot &root, const QString &path, const QString &name,
-                     qint32 value)
+bool WriteRegInteger(const RegRoot &root, const QString &path, const QString &name, qint32 value)
 {
     return writeValue(root, path, name, value);
 }

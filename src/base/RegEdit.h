@@ -32,7 +32,6 @@ bool WriteRegString(const RegRoot &root, const QString &path, const QString &nam
                     const QString &value);
 QString ReadRegString(const RegRoot &root, const QString &path, const QString &name,
                       const QString &defaultValue);
-bool WriteRegInteger(const RegRoot &root, const QString &path, const QString &name,
-                     qint32 value);
+bool WriteRegInteger(const RegRoot &root, const QString &path, const QString &name, qint32 value);
 qint32 ReadRegInteger(const RegRoot &root, const QString &path, const QString &name,
                       qint32 defaultValue);

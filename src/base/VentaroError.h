@@ -10,7 +10,9 @@ class VentaroError : public std::runtime_error
 {
 public:
     explicit VentaroError(const QString &text)
-        : std::runtime_error(text.toStdString()), m_text(text) {}
+        : std::runtime_error(text.toStdString()), m_text(text)
+    {
+    }
 
     QString text() const { return m_text; }
 

@@ -32,8 +32,8 @@ const QString SaveOption = QStringLiteral("save");
 BackupCommand::Options BackupCommand::Parse(const QStringList &words)
 {
     const CommandArguments arguments = CommandArguments::Parse(
-        words, {{InOption, true}, {OutOption, true}, {SaveOption, true},
-                {DeviceNumberOption::Name, true}},
+        words,
+        {{InOption, true}, {OutOption, true}, {SaveOption, true}, {DeviceNumberOption::Name, true}},
         0);
     const auto required = [&](const QString &option, const char *what) {
         if (!arguments.has(option) || arguments.value(option).isEmpty())
@@ -87,9 +87,9 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
     const QList<InstrumentBackup::Slot> places = InstrumentBackup::Slots();
     const InstrumentBackup::Result result = InstrumentBackup::Run(fetcher, [&](int index) {
         context.progress(QStringLiteral("Voice %1 of %2: %3")
-                     .arg(index + 1)
-                     .arg(places.size())
-                     .arg(BankSendPlan::PlaceText(places[index].form, places[index].slot)));
+                             .arg(index + 1)
+                             .arg(places.size())
+                             .arg(BankSendPlan::PlaceText(places[index].form, places[index].slot)));
         return !wait.stopped();
     });
     context.progress(QString());
@@ -116,6 +116,5 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
                            .arg(places.size())
                            .arg(QDir::toNativeSeparators(options.file));
     context.err.flush();
-    return result.fetched == places.size() ? int(CommandLine::Success)
-                                           : int(CommandLine::Failure);
+    return result.fetched == places.size() ? int(CommandLine::Success) : int(CommandLine::Failure);
 }

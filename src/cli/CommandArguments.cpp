@@ -30,8 +30,8 @@ CommandArguments CommandArguments::Parse(const QStringList &words, const QList<O
         if (!word.startsWith(OptionPrefix))
             throw UsageError(QStringLiteral("unknown option \"%1\"").arg(word));
         const qsizetype equals = word.indexOf(QLatin1Char('='));
-        const QString name = word.mid(OptionPrefix.size(),
-                                      equals < 0 ? -1 : equals - OptionPrefix.size());
+        const QString name =
+            word.mid(OptionPrefix.size(), equals < 0 ? -1 : equals - OptionPrefix.size());
         const auto option = std::find_if(options.begin(), options.end(),
                                          [&](const Option &o) { return o.name == name; });
         if (option == options.end())

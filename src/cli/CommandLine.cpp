@@ -54,9 +54,8 @@ const QList<Subcommand> &subcommands()
         {SendCommand::Name,
          [](const QStringList &words) -> CommandLine::Invocation {
              const SendCommand::Options options = SendCommand::Parse(words);
-             return [options](CommandContext &context) {
-                 return SendCommand::Run(options, context);
-             };
+             return
+                 [options](CommandContext &context) { return SendCommand::Run(options, context); };
          }},
         {ReceiveCommand::Name,
          [](const QStringList &words) -> CommandLine::Invocation {
@@ -124,9 +123,10 @@ CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
     if (isHelp(first) || first == VersionOption) {
         if (!words.isEmpty())
             throw UsageError(QStringLiteral("%1 takes nothing after it").arg(first));
-        const QString text = first == VersionOption
-                                 ? QStringLiteral("ventaro %1\n").arg(QStringLiteral(VENTARO_VERSION))
-                                 : UsageText();
+        const QString text =
+            first == VersionOption
+                ? QStringLiteral("ventaro %1\n").arg(QStringLiteral(VENTARO_VERSION))
+                : UsageText();
         return [text](CommandContext &context) {
             context.out << text;
             context.out.flush();

@@ -19,7 +19,8 @@ public:
         port.setRegKeyName(QString());
         port.RefreshDevices();
         if (!port.DeviceNames().contains(name, Qt::CaseInsensitive))
-            throw VentaroError(MidiPortErrorMessage(MidiPlatform::NotConnected, input, name, &platform));
+            throw VentaroError(
+                MidiPortErrorMessage(MidiPlatform::NotConnected, input, name, &platform));
         port.setDeviceName(name);
     }
 };

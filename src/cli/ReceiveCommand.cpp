@@ -32,11 +32,13 @@ constexpr int MaxCount = 100000;
 
 ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(
-        words,
-        {{InOption, true}, {SaveOption, true}, {CountOption, true}, {TimeoutOption, true},
-         {DeviceNumberOption::Name, true}},
-        0);
+    const CommandArguments arguments = CommandArguments::Parse(words,
+                                                               {{InOption, true},
+                                                                {SaveOption, true},
+                                                                {CountOption, true},
+                                                                {TimeoutOption, true},
+                                                                {DeviceNumberOption::Name, true}},
+                                                               0);
     Options options;
     if (!arguments.has(InOption) || arguments.value(InOption).isEmpty())
         throw UsageError(QStringLiteral("receive needs --in PORT (see \"ventaro ports\")"));

@@ -42,20 +42,23 @@ SendCommand::Destination SendCommand::ParseDestination(const QString &text)
                                  : kind == InternalPlace ? VoiceDump::Form::Internal
                                                          : VoiceDump::Form::Full;
     if (separator < 0 || form == VoiceDump::Form::Full)
-        throw UsageError(QStringLiteral("--to must be current, custom:S or internal:S, not \"%1\"")
-                             .arg(text));
-    return {form, CommandArguments::Number(QStringLiteral("the slot of --to %1").arg(kind),
-                                           text.mid(separator + 1), 1,
-                                           BankSendPlan::SlotCount(form))};
+        throw UsageError(
+            QStringLiteral("--to must be current, custom:S or internal:S, not \"%1\"").arg(text));
+    return {form,
+            CommandArguments::Number(QStringLiteral("the slot of --to %1").arg(kind),
+                                     text.mid(separator + 1), 1, BankSendPlan::SlotCount(form))};
 }
 
 SendCommand::Options SendCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(
-        words,
-        {{OutOption, true}, {VoiceOption, true}, {AllOption, false}, {ToOption, true},
-         {DeviceNumberOption::Name, true}, {GapOption, true}},
-        1);
+    const CommandArguments arguments = CommandArguments::Parse(words,
+                                                               {{OutOption, true},
+                                                                {VoiceOption, true},
+                                                                {AllOption, false},
+                                                                {ToOption, true},
+                                                                {DeviceNumberOption::Name, true},
+                                                                {GapOption, true}},
+                                                               1);
     Options options;
     if (arguments.positionals.isEmpty())
         throw UsageError(QStringLiteral("send needs a FILE"));
@@ -110,10 +113,10 @@ int SendCommand::Run(const Options &options, CommandContext &context)
     events.starting = [&](int i) {
         const BankSendPlan::Step &step = plan.steps[i];
         context.progress(QStringLiteral("Voice %1 of %2: %3 to %4")
-                     .arg(i + 1)
-                     .arg(plan.steps.size())
-                     .arg(bank.voices[step.voice].name.trimmed(),
-                          BankSendPlan::PlaceText(step.to, step.slot)));
+                             .arg(i + 1)
+                             .arg(plan.steps.size())
+                             .arg(bank.voices[step.voice].name.trimmed(),
+                                  BankSendPlan::PlaceText(step.to, step.slot)));
         return true;
     };
     BankSender sender([&](const QByteArray &message) { manager.SendSysEx(message); },
@@ -124,9 +127,8 @@ int SendCommand::Run(const Options &options, CommandContext &context)
         sender.Run(bank, plan, deviceId, events);
     } catch (const VentaroError &e) {
         context.progress(QString());
-        throw VentaroError(e.text() + QStringLiteral("\nvoices sent: %1 of %2")
-                                          .arg(sent)
-                                          .arg(plan.steps.size()));
+        throw VentaroError(
+            e.text() + QStringLiteral("\nvoices sent: %1 of %2").arg(sent).arg(plan.steps.size()));
     }
     context.progress(QStringLiteral("Voices sent: %1 of %2\n").arg(sent).arg(plan.steps.size()));
     // Nothing was played, so nothing is silenced: closing the port would

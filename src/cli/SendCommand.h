@@ -33,7 +33,7 @@ public:
         QString port;
         int voice = 1; // 1-based
         bool all = false;
-        std::optional<Destination> to; // none: each voice's own slot
+        std::optional<Destination> to;  // none: each voice's own slot
         std::optional<quint8> deviceId; // 0-based; none: the stored one
         std::optional<int> gapMs;       // none: the stored one
     };

@@ -34,7 +34,8 @@ VoicesCommand::Listing readLibrary(const QString &fileName)
     VoicesCommand::Listing listing;
     for (int i = 0; i < reader.VoiceCount(); ++i) {
         // A library keeps no slot; its voices come as custom voice dumps.
-        const std::optional<VoiceDump::Form> form = VoiceDump::FormOf(reader.GetVoice(i)->readAll());
+        const std::optional<VoiceDump::Form> form =
+            VoiceDump::FormOf(reader.GetVoice(i)->readAll());
         if (!form) {
             ++listing.skipped; // cut short by the end of the file
             continue;
@@ -76,8 +77,8 @@ QString VoicesCommand::LineText(int number, const Line &line)
 {
     return QStringLiteral("%1\t%2\t%3\t%4")
         .arg(number)
-        .arg(FormText(line.form),
-             line.slot > 0 ? QString::number(line.slot) : QStringLiteral("-"), line.name);
+        .arg(FormText(line.form), line.slot > 0 ? QString::number(line.slot) : QStringLiteral("-"),
+             line.name);
 }
 
 QString VoicesCommand::Parse(const QStringList &words)

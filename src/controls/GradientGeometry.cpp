@@ -33,8 +33,8 @@ GradientGeometry::Table GradientGeometry::colorTable(quint32 from, quint32 to)
     return table;
 }
 
-std::pair<quint32, quint32> GradientGeometry::gradientPair(TDirection direction,
-                                                           quint32 colorStart, quint32 colorEnd)
+std::pair<quint32, quint32> GradientGeometry::gradientPair(TDirection direction, quint32 colorStart,
+                                                           quint32 colorEnd)
 {
     switch (direction) {
     case drBottomToTop:
@@ -84,7 +84,8 @@ int GradientGeometry::mulDiv(int a, int b, int c)
     if (c == 0)
         return -1;
     const qint64 product = qint64(a) * b;
-    const qint64 magnitude = (std::llabs(product) + std::llabs(qint64(c)) / 2) / std::llabs(qint64(c));
+    const qint64 magnitude =
+        (std::llabs(product) + std::llabs(qint64(c)) / 2) / std::llabs(qint64(c));
     const bool negative = (product < 0) != (c < 0);
     return int(negative ? -magnitude : magnitude);
 }

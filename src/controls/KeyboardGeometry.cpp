@@ -17,12 +17,9 @@ void addIfNotEmpty(QList<QRect> &rects, int x, int y, int w, int h)
 
 KeyboardGeometry::KeyboardGeometry(TKeyboardOrientation orientation, int noteWidth, int baseOctave,
                                    int width, int height, bool velocityMode)
-    : m_orientation(orientation),
-      m_noteWidth(qBound(1, noteWidth, maxExtent)),
-      m_baseOctave(qBound(-maxOctave, baseOctave, maxOctave)),
-      m_width(qBound(0, width, maxExtent)),
-      m_height(qBound(0, height, maxExtent)),
-      m_velocityMode(velocityMode)
+    : m_orientation(orientation), m_noteWidth(qBound(1, noteWidth, maxExtent)),
+      m_baseOctave(qBound(-maxOctave, baseOctave, maxOctave)), m_width(qBound(0, width, maxExtent)),
+      m_height(qBound(0, height, maxExtent)), m_velocityMode(velocityMode)
 {
 }
 
@@ -117,8 +114,8 @@ QList<QRect> KeyboardGeometry::highlightRects(int note) const
     const int bkl = blackKeyLength();
     const int kl = keyLength();
     const int pos = int(start);
-    const bool upperAfterOnly = w == 0 || w == 3;   // C, F
-    const bool upperBeforeOnly = w == 2 || w == 6;  // E, B
+    const bool upperAfterOnly = w == 0 || w == 3;  // C, F
+    const bool upperBeforeOnly = w == 2 || w == 6; // E, B
 
     if (m_orientation == kbHorizontal) {
         const int bx = pos + nw - h + blackKeyOffset[w];

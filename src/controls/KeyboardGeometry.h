@@ -43,8 +43,8 @@ public:
     // toward higher notes.
     static constexpr std::array<int, whiteKeysPerOctave> blackKeyOffset{-1, 1, 0, -1, 0, 1, 0};
     // Which white keys (C..B) have a black key after them.
-    static constexpr std::array<bool, whiteKeysPerOctave> hasBlackKeyAfter{true,  true,  false, true,
-                                                                           true,  true,  false};
+    static constexpr std::array<bool, whiteKeysPerOctave> hasBlackKeyAfter{true, true, false, true,
+                                                                           true, true, false};
 
     KeyboardGeometry(TKeyboardOrientation orientation, int noteWidth, int baseOctave, int width,
                      int height, bool velocityMode = true);

@@ -39,8 +39,8 @@ QColor TFPanel::fromPacked(quint32 packed)
 
 void TFPanel::rebuildGradient()
 {
-    m_gradient = GradientGeometry::gradientPair(m_direction, toPacked(m_colorStart),
-                                                toPacked(m_colorEnd));
+    m_gradient =
+        GradientGeometry::gradientPair(m_direction, toPacked(m_colorStart), toPacked(m_colorEnd));
     m_gradientColors = GradientGeometry::colorTable(m_gradient.first, m_gradient.second);
 }
 

@@ -30,7 +30,8 @@ class TFPanel : public QWidget
     Q_PROPERTY(int ShadowSize READ ShadowSize WRITE setShadowSize)
     Q_PROPERTY(TDirection Direction READ Direction WRITE setDirection)
     Q_PROPERTY(TTextStyle TextStyle READ TextStyle WRITE setTextStyle)
-    Q_PROPERTY(TAlignmentVertical AlignmentVertical READ AlignmentVertical WRITE setAlignmentVertical)
+    Q_PROPERTY(
+        TAlignmentVertical AlignmentVertical READ AlignmentVertical WRITE setAlignmentVertical)
 
 public:
     // Pixels the ts3D copies are moved down-right (shadow) and up-left (highlight).

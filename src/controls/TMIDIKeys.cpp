@@ -6,11 +6,14 @@ constexpr int maxDataByte = MidiBytes::DataMask;
 
 } // namespace
 
-TMIDIKeys::TMIDIKeys(MidiPlatform *platform, QWidget *parent)
-    : TKeys(parent), m_platform(platform)
+TMIDIKeys::TMIDIKeys(MidiPlatform *platform, QWidget *parent) : TKeys(parent), m_platform(platform)
 {
-    OnNoteOn = [this](QObject *sender, int note, int velocity) { SendNoteOn(sender, note, velocity); };
-    OnNoteOff = [this](QObject *sender, int note, int velocity) { SendNoteOff(sender, note, velocity); };
+    OnNoteOn = [this](QObject *sender, int note, int velocity) {
+        SendNoteOn(sender, note, velocity);
+    };
+    OnNoteOff = [this](QObject *sender, int note, int velocity) {
+        SendNoteOff(sender, note, velocity);
+    };
     m_midiDevice = defaultDevice;
     m_midiPortName = QStringLiteral("Microsoft MIDI Mapper");
     m_midiChannel = 1;
@@ -51,8 +54,8 @@ void TMIDIKeys::closePort()
         for (std::size_t i = 0; i < m_sounding.size(); ++i) {
             if (m_sounding.test(i))
                 m_platform->outShortMessage(
-                    PortHandle, noteMessage(noteOffStatus, int(i / noteCount) + 1,
-                                            int(i % noteCount), 0));
+                    PortHandle,
+                    noteMessage(noteOffStatus, int(i / noteCount) + 1, int(i % noteCount), 0));
         }
         m_platform->outReset(PortHandle);
         m_platform->outClose(PortHandle);

@@ -38,8 +38,8 @@ QLabel *makeLabel(QWidget *parent, const QRect &place, const QFont &font, const 
 
 TfmAbout::TfmAbout(const QString &version, QWidget *parent, WindowTranslator translate,
                    UrlOpener openUrl)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_openUrl(std::move(openUrl))
 {
     if (!m_openUrl)
@@ -92,8 +92,8 @@ void TfmAbout::buildLayout()
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignCenter);
     Label2->setText(QString::fromLatin1(ProjectContact::authorLine));
-    Label2->setToolTip(
-        QStringLiteral("Your impressions about this software interest me:\nClick to send them to me ! "));
+    Label2->setToolTip(QStringLiteral(
+        "Your impressions about this software interest me:\nClick to send them to me ! "));
 
     QFont linkFont = pixelFont(font().family(), 19);
     linkFont.setBold(true);

@@ -16,7 +16,7 @@ constexpr qint64 kOffsetOriginals = 12;
 constexpr qint64 kOffsetTranslations = 16;
 constexpr qint64 kHeaderSize = 28;
 constexpr quint32 kHighestMajorRevision = 1;
-constexpr qint64 kDescriptorSize = 8;  // length, then offset
+constexpr qint64 kDescriptorSize = 8; // length, then offset
 constexpr char kPluralSeparator = '\0';
 
 class Reader

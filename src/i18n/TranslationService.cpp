@@ -57,7 +57,7 @@ QString catalogRelativePath(const QString &code, const QString &domain)
 QString translateWith(const MoCatalog &catalog, const QString &text)
 {
     if (text.isEmpty())
-        return text;  // the empty identifier is the catalog's header
+        return text; // the empty identifier is the catalog's header
     QString id = text;
     id.remove(QLatin1Char('\r'));
     const auto translation = catalog.lookup(id.toUtf8());
@@ -70,8 +70,7 @@ QString translateWith(const MoCatalog &catalog, const QString &text)
 
 } // namespace
 
-TranslationService::TranslationService(QObject *parent)
-    : TranslationService(SystemSetup(), parent)
+TranslationService::TranslationService(QObject *parent) : TranslationService(SystemSetup(), parent)
 {
 }
 
@@ -121,7 +120,8 @@ void TranslationService::IgnoreClassGlobally(const QMetaObject &cls)
     for (const QMetaObject *ignored : std::as_const(m_ignoredClasses)) {
         if (qstrcmp(ignored->className(), cls.className()) == 0)
             throw VentaroError(
-                QStringLiteral("You cannot add a class to the ignore list that is already on that list: ")
+                QStringLiteral(
+                    "You cannot add a class to the ignore list that is already on that list: ")
                 + QString::fromLatin1(cls.className()));
     }
     m_ignoredClasses << &cls;
@@ -237,7 +237,8 @@ std::optional<MoCatalog> TranslationService::loadCatalog(const QString &domainNa
         const QString embedded = embeddedPath(relative);
         if (!embedded.isEmpty())
             return checkedCatalog(embedded, QResource(embedded).uncompressedData());
-        const QString path = QDir::toNativeSeparators(QDir(m_setup.programFolder).filePath(relative));
+        const QString path =
+            QDir::toNativeSeparators(QDir(m_setup.programFolder).filePath(relative));
         if (QFileInfo::exists(path))
             return readCatalogFile(path);
     }
@@ -259,8 +260,8 @@ std::optional<MoCatalog> TranslationService::readCatalogFile(const QString &path
     }
     uchar *data = file.map(0, size);
     if (!data) {
-        report(QStringLiteral("Cannot map file ") + path
-               + QStringLiteral(" into memory. Reason: ") + file.errorString());
+        report(QStringLiteral("Cannot map file ") + path + QStringLiteral(" into memory. Reason: ")
+               + file.errorString());
         return std::nullopt;
     }
     auto catalog = checkedCatalog(path, QByteArrayView(data, size));
@@ -268,7 +269,8 @@ std::optional<MoCatalog> TranslationService::readCatalogFile(const QString &path
     return catalog;
 }
 
-std::optional<MoCatalog> TranslationService::checkedCatalog(const QString &path, QByteArrayView bytes)
+std::optional<MoCatalog> TranslationService::checkedCatalog(const QString &path,
+                                                            QByteArrayView bytes)
 {
     auto catalog = MoCatalog::parse(bytes);
     if (!catalog) {

@@ -36,10 +36,10 @@ public:
     // Where a service looks; each part can be replaced by a test.
     struct Setup
     {
-        QString languageCode;       // as given by LanguageCode()
-        QString programFolder;      // holds the "locale" folder of disk catalogs
-        QString embeddedRoot;       // resource folder holding embedded catalogs
-        QString toolkitCatalogs;    // folder of Qt's own qtbase_<lang>.qm catalogs
+        QString languageCode;    // as given by LanguageCode()
+        QString programFolder;   // holds the "locale" folder of disk catalogs
+        QString embeddedRoot;    // resource folder holding embedded catalogs
+        QString toolkitCatalogs; // folder of Qt's own qtbase_<lang>.qm catalogs
     };
 
     static inline const QString DefaultDomain = QStringLiteral("default");
@@ -105,7 +105,7 @@ public:
 private:
     struct Domain
     {
-        std::optional<MoCatalog> catalog;  // none: texts stay as they are
+        std::optional<MoCatalog> catalog; // none: texts stay as they are
     };
 
     Domain &domain(const QString &name);
@@ -121,7 +121,7 @@ private:
     QStringList m_resourceDomains;
     QList<const QMetaObject *> m_ignoredClasses;
     QHash<QString, Domain> m_domains;
-    QStringList m_embeddedFiles;  // relative to the embedded root
+    QStringList m_embeddedFiles; // relative to the embedded root
     ErrorReporter m_reportError;
     QTranslator *m_toolkitTranslator = nullptr;
 };

@@ -8,13 +8,11 @@
 #include <QFile>
 
 static_assert(TVlLibReader::VoiceDataLength == VoiceDump::CustomVoiceDataLength);
-static_assert(TVlLibReader::NameTableOffset + TVlLibReader::NameLength * (TVlLibReader::MaxVoiceCount + 1)
+static_assert(TVlLibReader::NameTableOffset
+                  + TVlLibReader::NameLength * (TVlLibReader::MaxVoiceCount + 1)
               == TVlLibReader::VoiceDataOffset);
 
-TVlLibReader::TVlLibReader(QObject *owner)
-    : QObject(owner)
-{
-}
+TVlLibReader::TVlLibReader(QObject *owner) : QObject(owner) {}
 
 TVlLibReader::~TVlLibReader() = default;
 
@@ -37,7 +35,8 @@ bool TVlLibReader::OpenLibrary(const QString &fileName)
     m_voiceNames.reserve(m_voiceCount);
     for (int i = 0; i < m_voiceCount; ++i) {
         const QString number = QString::number(i + 1).rightJustified(3, QLatin1Char(' '));
-        m_voiceNames.append(number + QLatin1Char(' ') + nameAt(NameTableOffset + qsizetype(NameLength) * i));
+        m_voiceNames.append(number + QLatin1Char(' ')
+                            + nameAt(NameTableOffset + qsizetype(NameLength) * i));
     }
     return true;
 }
@@ -51,9 +50,9 @@ QBuffer *TVlLibReader::GetVoice(int index)
         const qsizetype start = VoiceDataOffset + qsizetype(VoiceDataLength) * index;
         if (m_libStream->size() >= start + VoiceDataLength) {
             const QByteArrayView data(m_libStream->constData() + start, VoiceDataLength);
-            m_voiceStream->setData(VoiceDump::BuildCustomDump(
-                1, data.first(VoiceDump::CustomBlockACount),
-                data.sliced(VoiceDump::CustomBlockACount), 0));
+            m_voiceStream->setData(
+                VoiceDump::BuildCustomDump(1, data.first(VoiceDump::CustomBlockACount),
+                                           data.sliced(VoiceDump::CustomBlockACount), 0));
         }
     }
     m_voiceStream->open(QIODevice::ReadOnly);
@@ -65,7 +64,8 @@ QByteArray TVlLibReader::readFile(const QString &fileName) const
     QFile file(fileName);
     const QString shownName = QDir::toNativeSeparators(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw VentaroError(QStringLiteral("Cannot open file \"%1\": %2").arg(shownName, file.errorString()));
+        throw VentaroError(
+            QStringLiteral("Cannot open file \"%1\": %2").arg(shownName, file.errorString()));
 
     // Read in steps so that a pipe or device that delivers less than asked
     // still gives all it has, and never more than a library can use.
@@ -74,7 +74,8 @@ QByteArray TVlLibReader::readFile(const QString &fileName) const
     while (filled < MaxReadLength) {
         const qint64 got = file.read(bytes.data() + filled, MaxReadLength - filled);
         if (got < 0)
-            throw VentaroError(QStringLiteral("Cannot read file \"%1\": %2").arg(shownName, file.errorString()));
+            throw VentaroError(
+                QStringLiteral("Cannot read file \"%1\": %2").arg(shownName, file.errorString()));
         if (got == 0)
             break;
         filled += got;
@@ -91,7 +92,8 @@ QString TVlLibReader::nameAt(qsizetype offset) const
     const qsizetype size = m_libStream ? m_libStream->size() : 0;
     if (offset >= size)
         return QString();
-    QByteArrayView field(m_libStream->constData() + offset, qMin<qsizetype>(NameLength, size - offset));
+    QByteArrayView field(m_libStream->constData() + offset,
+                         qMin<qsizetype>(NameLength, size - offset));
     const qsizetype zero = field.indexOf('\0');
     if (zero >= 0)
         field = field.first(zero);

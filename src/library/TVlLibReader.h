@@ -31,7 +31,8 @@ public:
     static constexpr int VoiceDataOffset = 3072;
     static constexpr int VoiceDataLength = 1550;
     static constexpr int MaxVoiceCount = 255;
-    static constexpr qint64 MaxReadLength = VoiceDataOffset + qint64(VoiceDataLength) * MaxVoiceCount;
+    static constexpr qint64 MaxReadLength =
+        VoiceDataOffset + qint64(VoiceDataLength) * MaxVoiceCount;
 
     explicit TVlLibReader(QObject *owner = nullptr);
     ~TVlLibReader() override;

@@ -33,7 +33,7 @@ int JoinedMidiPlatform::firstCount(bool input) const
 }
 
 MidiPlatform::Result JoinedMidiPlatform::open(MidiHandle *handle, int deviceId,
-                                               MidiCallback callback, bool input)
+                                              MidiCallback callback, bool input)
 {
     if (!handle)
         return InvalidParameter;
@@ -82,37 +82,33 @@ QString JoinedMidiPlatform::outDeviceName(int deviceId) const
 }
 
 MidiPlatform::Result JoinedMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
-                                                  MidiCallback callback)
+                                                 MidiCallback callback)
 {
     return open(handle, deviceId, std::move(callback), false);
 }
 
 MidiPlatform::Result JoinedMidiPlatform::outShortMessage(MidiHandle handle, quint32 message)
 {
-    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
-        return p.outShortMessage(h, message);
-    });
+    return forward(handle,
+                   [&](MidiPlatform &p, MidiHandle h) { return p.outShortMessage(h, message); });
 }
 
 MidiPlatform::Result JoinedMidiPlatform::outPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
-    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
-        return p.outPrepareHeader(h, header);
-    });
+    return forward(handle,
+                   [&](MidiPlatform &p, MidiHandle h) { return p.outPrepareHeader(h, header); });
 }
 
 MidiPlatform::Result JoinedMidiPlatform::outUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
-    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
-        return p.outUnprepareHeader(h, header);
-    });
+    return forward(handle,
+                   [&](MidiPlatform &p, MidiHandle h) { return p.outUnprepareHeader(h, header); });
 }
 
 MidiPlatform::Result JoinedMidiPlatform::outLongMessage(MidiHandle handle, MidiHeader *header)
 {
-    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
-        return p.outLongMessage(h, header);
-    });
+    return forward(handle,
+                   [&](MidiPlatform &p, MidiHandle h) { return p.outLongMessage(h, header); });
 }
 
 MidiPlatform::Result JoinedMidiPlatform::outReset(MidiHandle handle)
@@ -146,30 +142,26 @@ QString JoinedMidiPlatform::inDeviceName(int deviceId) const
 }
 
 MidiPlatform::Result JoinedMidiPlatform::inOpen(MidiHandle *handle, int deviceId,
-                                                 MidiCallback callback)
+                                                MidiCallback callback)
 {
     return open(handle, deviceId, std::move(callback), true);
 }
 
 MidiPlatform::Result JoinedMidiPlatform::inPrepareHeader(MidiHandle handle, MidiHeader *header)
 {
-    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
-        return p.inPrepareHeader(h, header);
-    });
+    return forward(handle,
+                   [&](MidiPlatform &p, MidiHandle h) { return p.inPrepareHeader(h, header); });
 }
 
 MidiPlatform::Result JoinedMidiPlatform::inUnprepareHeader(MidiHandle handle, MidiHeader *header)
 {
-    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
-        return p.inUnprepareHeader(h, header);
-    });
+    return forward(handle,
+                   [&](MidiPlatform &p, MidiHandle h) { return p.inUnprepareHeader(h, header); });
 }
 
 MidiPlatform::Result JoinedMidiPlatform::inAddBuffer(MidiHandle handle, MidiHeader *header)
 {
-    return forward(handle, [&](MidiPlatform &p, MidiHandle h) {
-        return p.inAddBuffer(h, header);
-    });
+    return forward(handle, [&](MidiPlatform &p, MidiHandle h) { return p.inAddBuffer(h, header); });
 }
 
 MidiPlatform::Result JoinedMidiPlatform::inStart(MidiHandle handle)

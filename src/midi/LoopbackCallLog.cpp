@@ -4,10 +4,7 @@
 
 #include <algorithm>
 
-LoopbackCallLog::LoopbackCallLog(Sleeper *clock)
-    : m_clock(clock)
-{
-}
+LoopbackCallLog::LoopbackCallLog(Sleeper *clock) : m_clock(clock) {}
 
 void LoopbackCallLog::failNext(MidiPlatform::Call call, MidiPlatform::Result code, int after)
 {

@@ -10,10 +10,7 @@ MidiStreamParser::Options LoopbackInputDevice::parsing()
     return options;
 }
 
-LoopbackInputDevice::LoopbackInputDevice(const QString &name)
-    : name(name)
-{
-}
+LoopbackInputDevice::LoopbackInputDevice(const QString &name) : name(name) {}
 
 void LoopbackInputDevice::open(MidiHandle opened, MidiCallback openedCallback)
 {

@@ -9,8 +9,7 @@ constexpr qint64 NsPerMs = 1000000;
 
 } // namespace
 
-LoopbackMidi::LoopbackMidi(Sleeper *clock)
-    : m_clock(clock), m_log(clock)
+LoopbackMidi::LoopbackMidi(Sleeper *clock) : m_clock(clock), m_log(clock)
 {
     m_queue = std::make_unique<MidiSendQueue>(
         [this](const MidiSendQueue::Item &item) { return transmit(item); });
@@ -179,7 +178,7 @@ void LoopbackMidi::setRecording(bool on)
 // --- helpers (m_mutex held) ---
 
 LoopbackMidi::HandleCall LoopbackMidi::outCall(Call call, MidiHandle handle,
-                                                const QByteArray &bytes) const
+                                               const QByteArray &bytes) const
 {
     HandleCall made;
     made.call = call;
@@ -276,8 +275,7 @@ QString LoopbackMidi::outDeviceName(int deviceId) const
     return m_outs[size_t(deviceId)]->name;
 }
 
-MidiPlatform::Result LoopbackMidi::outOpen(MidiHandle *handle, int deviceId,
-                                            MidiCallback callback)
+MidiPlatform::Result LoopbackMidi::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
 {
     {
         std::lock_guard lock(m_mutex);

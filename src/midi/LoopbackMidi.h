@@ -54,8 +54,8 @@ public:
         int output = -1;
     };
     // Called on the sender thread for every message an output device takes.
-    using Receiver = std::function<void(int outputDevice, const QByteArray &message,
-                                        qint64 stampNs)>;
+    using Receiver =
+        std::function<void(int outputDevice, const QByteArray &message, qint64 stampNs)>;
 
     // The clock is not owned and must outlive the platform.
     explicit LoopbackMidi(Sleeper *clock);
@@ -196,5 +196,5 @@ private:
     MidiHandle m_nextHandle = 1;
     LoopbackCallLog m_log;
     int m_resetWaitMs = 2000;
-    std::unique_ptr<MidiSendQueue> m_queue;  // last member: its thread ends first
+    std::unique_ptr<MidiSendQueue> m_queue; // last member: its thread ends first
 };

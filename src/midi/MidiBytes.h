@@ -7,10 +7,10 @@
 // each status byte starts. Every layer spells status bytes with these.
 namespace MidiBytes {
 
-constexpr quint8 StatusBit = 0x80;     // set in status bytes, clear in data bytes
+constexpr quint8 StatusBit = 0x80; // set in status bytes, clear in data bytes
 constexpr quint8 DataMask = 0x7F;
-constexpr quint8 KindMask = 0xF0;      // a channel message's kind
-constexpr quint8 ChannelMask = 0x0F;   // a channel message's channel, 0-based
+constexpr quint8 KindMask = 0xF0;    // a channel message's kind
+constexpr quint8 ChannelMask = 0x0F; // a channel message's channel, 0-based
 
 // Channel messages (channel in the low nibble).
 constexpr quint8 NoteOff = 0x80;
@@ -43,9 +43,18 @@ constexpr int PackedByteBits = 8;
 constexpr quint32 PackedByteMask = 0xFF;
 constexpr int MaxShortLength = 3;
 
-constexpr bool isStatus(quint8 byte) { return byte & StatusBit; }
-constexpr bool isRealTime(quint8 byte) { return byte >= FirstRealTime; }
-constexpr bool isChannelMessage(quint8 status) { return isStatus(status) && status < FirstSystem; }
+constexpr bool isStatus(quint8 byte)
+{
+    return byte & StatusBit;
+}
+constexpr bool isRealTime(quint8 byte)
+{
+    return byte >= FirstRealTime;
+}
+constexpr bool isChannelMessage(quint8 status)
+{
+    return isStatus(status) && status < FirstSystem;
+}
 
 // Bytes of the short message `status` starts, status included; 0 for a byte
 // that starts none (a data byte, F0, F7). The undefined F4 and F5 count as
@@ -53,7 +62,10 @@ constexpr bool isChannelMessage(quint8 status) { return isStatus(status) && stat
 int shortMessageLength(quint8 status);
 
 // The status byte of a packed short message.
-constexpr quint8 statusOf(quint32 word) { return quint8(word & PackedByteMask); }
+constexpr quint8 statusOf(quint32 word)
+{
+    return quint8(word & PackedByteMask);
+}
 // The first `length` bytes of a packed word, status first.
 QByteArray unpack(quint32 word, int length);
 // The bytes of a packed short message, as long as its status says.

@@ -12,10 +12,8 @@ const char *const MidiSubKey = "\\Midi";
 
 MidiDeviceChoice::MidiDeviceChoice(const MidiPlatform *platform, bool input,
                                    const RegRoot &settings)
-    : m_platform(platform)
-    , m_input(input)
-    , m_settings(settings)
-    , m_valueName(QLatin1String(input ? InValueName : OutValueName))
+    : m_platform(platform), m_input(input), m_settings(settings),
+      m_valueName(QLatin1String(input ? InValueName : OutValueName))
 {
     Q_ASSERT(platform);
     m_names = List();

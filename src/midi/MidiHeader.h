@@ -13,16 +13,16 @@ struct MidiHeader
 {
     // Bits of flags, kept by the platform.
     enum Flag : quint32 {
-        Done = 0x1,      // the platform has handed the buffer back
-        Prepared = 0x2,  // between prepare and unprepare
-        InQueue = 0x4,   // owned by the platform right now
+        Done = 0x1,     // the platform has handed the buffer back
+        Prepared = 0x2, // between prepare and unprepare
+        InQueue = 0x4,  // owned by the platform right now
     };
 
     std::vector<quint8> data;  // the buffer; its size is the buffer length
     quint32 bytesRecorded = 0; // input: bytes the platform filled in
     quint32 offset = 0;        // input: spare position word, reset on re-queue
     quint32 flags = 0;
-    qintptr user = 0;          // the port's DeviceID when allocated
+    qintptr user = 0; // the port's DeviceID when allocated
 
     quint32 bufferLength() const { return static_cast<quint32>(data.size()); }
 };

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-MidiInputBuffers::MidiInputBuffers(std::size_t maxWaiting)
-    : m_maxWaiting(maxWaiting)
-{
-}
+MidiInputBuffers::MidiInputBuffers(std::size_t maxWaiting) : m_maxWaiting(maxWaiting) {}
 
 MidiPlatform::Result MidiInputBuffers::queue(MidiHeader *header)
 {
@@ -30,8 +27,8 @@ void MidiInputBuffers::drain(qint64 timeMs, std::vector<MidiNotification> &out)
         MidiHeader *header = m_buffers.front();
         m_buffers.pop_front();
         const QByteArray &message = m_waiting.front();
-        const qsizetype count = std::min<qsizetype>(message.size() - m_waitingOffset,
-                                                    qsizetype(header->data.size()));
+        const qsizetype count =
+            std::min<qsizetype>(message.size() - m_waitingOffset, qsizetype(header->data.size()));
         std::copy(message.cbegin() + m_waitingOffset, message.cbegin() + m_waitingOffset + count,
                   header->data.begin());
         m_waitingOffset += count;

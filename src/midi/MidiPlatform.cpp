@@ -50,9 +50,10 @@ MidiPlatform::Result unprepare(MidiHeader *header)
 }
 
 constexpr const char *CallNames[] = {
-    "outOpen",  "outShortMessage", "outPrepareHeader", "outUnprepareHeader", "outLongMessage",
-    "outReset", "outClose",        "inOpen",           "inPrepareHeader",    "inUnprepareHeader",
-    "inAddBuffer", "inStart",      "inStop",           "inReset",            "inClose",
+    "outOpen",         "outShortMessage",   "outPrepareHeader", "outUnprepareHeader",
+    "outLongMessage",  "outReset",          "outClose",         "inOpen",
+    "inPrepareHeader", "inUnprepareHeader", "inAddBuffer",      "inStart",
+    "inStop",          "inReset",           "inClose",
 };
 static_assert(std::size(CallNames) == std::size_t(MidiPlatform::Call::InClose) + 1);
 

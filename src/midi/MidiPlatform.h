@@ -49,20 +49,20 @@ public:
     enum Result : int {
         NoError = 0,
         UnspecifiedError = 1,
-        BadDeviceId = 2,      // no device of that number
-        NoDeviceChosen = 3,   // -1 where the platform has no default device
-        DeviceBusy = 4,       // the device is already open elsewhere
-        InvalidHandle = 5,    // the handle is not open
-        DeviceGone = 6,       // listed once, no longer there
+        BadDeviceId = 2,    // no device of that number
+        NoDeviceChosen = 3, // -1 where the platform has no default device
+        DeviceBusy = 4,     // the device is already open elsewhere
+        InvalidHandle = 5,  // the handle is not open
+        DeviceGone = 6,     // listed once, no longer there
         NoMemory = 7,
         NotSupported = 8,
-        Unprepared = 9,       // header not prepared
-        StillQueued = 10,     // header still owned by the platform
+        Unprepared = 9,   // header not prepared
+        StillQueued = 10, // header still owned by the platform
         InvalidParameter = 11,
-        Timeout = 12,         // the MIDI system did not take the data in time
-        DriverError = 13,     // the MIDI system reported a failure
-        NotStarted = 14,      // input buffer or stop on input that is not running
-        NotConnected = 15,    // the chosen device is not listed now
+        Timeout = 12,      // the MIDI system did not take the data in time
+        DriverError = 13,  // the MIDI system reported a failure
+        NotStarted = 14,   // input buffer or stop on input that is not running
+        NotConnected = 15, // the chosen device is not listed now
     };
 
     // The calls on devices, for logs and injected failures.

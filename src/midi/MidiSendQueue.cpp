@@ -2,8 +2,7 @@
 
 #include <chrono>
 
-MidiSendQueue::MidiSendQueue(Transmit transmit)
-    : m_transmit(std::move(transmit))
+MidiSendQueue::MidiSendQueue(Transmit transmit) : m_transmit(std::move(transmit))
 {
     m_thread = std::thread([this] { run(); });
 }

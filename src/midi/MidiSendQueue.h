@@ -80,7 +80,7 @@ private:
     std::condition_variable m_idle;
     std::deque<Entry> m_queue;
     std::map<MidiHandle, MidiCallback> m_callbacks;
-    Entry *m_inFlight = nullptr;  // guarded by m_mutex
+    Entry *m_inFlight = nullptr; // guarded by m_mutex
     // Held while a Done is raised; removeHandle takes it, so no callback of
     // a removed handle runs after removeHandle returns. Taken before m_mutex.
     std::recursive_mutex m_notifyMutex;

@@ -4,13 +4,9 @@
 
 using namespace MidiBytes;
 
-MidiStreamParser::MidiStreamParser()
-    : MidiStreamParser(Options())
-{
-}
+MidiStreamParser::MidiStreamParser() : MidiStreamParser(Options()) {}
 
-MidiStreamParser::MidiStreamParser(Options options)
-    : m_options(options)
+MidiStreamParser::MidiStreamParser(Options options) : m_options(options)
 {
     if (m_options.blockLimit != 0 && m_options.blockLimit < SmallestBlockLimit)
         m_options.blockLimit = SmallestBlockLimit;

@@ -25,11 +25,12 @@ RtMidiAlsaWatch::RtMidiAlsaWatch(std::function<void()> changed) : m_changed(std:
     if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0)
         return;
     snd_seq_set_client_name(seq, ClientName);
-    const int port = snd_seq_create_simple_port(
-        seq, PortName, SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
-        SND_SEQ_PORT_TYPE_APPLICATION);
+    const int port = snd_seq_create_simple_port(seq, PortName,
+                                                SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
+                                                SND_SEQ_PORT_TYPE_APPLICATION);
     if (port < 0
-        || snd_seq_connect_from(seq, port, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0) {
+        || snd_seq_connect_from(seq, port, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE)
+               < 0) {
         snd_seq_close(seq);
         return;
     }
@@ -102,7 +103,8 @@ void RtMidiAlsaWatch::run()
                 const bool wholeClient = event->type == SND_SEQ_EVENT_CLIENT_EXIT;
                 std::lock_guard lock(m_mutex);
                 for (const Address &watched : m_watched)
-                    if (watched.first == addr.client && (wholeClient || watched.second == addr.port))
+                    if (watched.first == addr.client
+                        && (wholeClient || watched.second == addr.port))
                         m_gone.insert(watched);
                 break;
             }

@@ -15,10 +15,7 @@ MidiStreamParser::Options RtMidiInDevice::parsing(std::size_t blockLimit)
     return options;
 }
 
-RtMidiInDevice::RtMidiInDevice(Sleeper &clock)
-    : clock(clock)
-{
-}
+RtMidiInDevice::RtMidiInDevice(Sleeper &clock) : clock(clock) {}
 
 qint64 RtMidiInDevice::sinceStartMs() const
 {

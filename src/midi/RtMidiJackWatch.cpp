@@ -132,8 +132,8 @@ bool RtMidiJackWatch::waitForRoom(std::size_t size, int timeoutMs)
         m_markPeriod = now;
     }
     if (m_pendingBytes + cost > RingBytes) {
-        const auto deadline = std::chrono::steady_clock::now()
-                              + std::chrono::milliseconds(timeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while ((now = m_periods.load()) < m_markPeriod + DrainPeriods) {
             if (!m_alive || std::chrono::steady_clock::now() >= deadline)
                 return false;

@@ -68,7 +68,7 @@ private:
     // Guards the watched port's name; taken last (callers may hold a
     // device's lock).
     std::mutex m_portMutex;
-    std::string m_watchedPort;       // guarded by m_portMutex
+    std::string m_watchedPort;            // guarded by m_portMutex
     std::atomic<bool> m_checkPort{false}; // a port went since the last look
     std::atomic<bool> m_portGone{false};
     std::atomic<bool> m_alive{false};

@@ -27,13 +27,13 @@ public:
     // thread that opened the device, through a QObject living there.
     struct EndRelay
     {
-        std::mutex mutex;             // guards the two below
-        QObject *notifier = nullptr;  // cleared before the notifier goes
+        std::mutex mutex;            // guards the two below
+        QObject *notifier = nullptr; // cleared before the notifier goes
         MidiHandle handle = NoMidiHandle;
     };
 
-    std::mutex sending;   // held while RtMidi sends; closing takes it
-    bool closed = false;  // guarded by sending
+    std::mutex sending;  // held while RtMidi sends; closing takes it
+    bool closed = false; // guarded by sending
     std::unique_ptr<RtMidiOut> out;
     std::unique_ptr<RtMidiJackWatch> watch;
     // ALSA: the platform's announce watch and the device's address.

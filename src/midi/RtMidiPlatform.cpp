@@ -179,7 +179,8 @@ QString RtMidiPlatform::outDeviceName(int deviceId) const
     return deviceId >= 0 && deviceId < m_outNames.size() ? m_outNames.at(deviceId) : QString();
 }
 
-MidiPlatform::Result RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId, MidiCallback callback)
+MidiPlatform::Result RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
+                                             MidiCallback callback)
 {
     QString name;
     int occurrence = 0;

@@ -144,8 +144,8 @@ private:
     RtMidiReaper m_reaper;
     // Held while the handler runs, so a replaced handler is surely done.
     std::mutex m_changedMutex;
-    std::function<void()> m_devicesChanged; // guarded by m_changedMutex
+    std::function<void()> m_devicesChanged;                 // guarded by m_changedMutex
     mutable std::unique_ptr<RtMidiJackWatch> m_deviceWatch; // window thread only
     mutable std::unique_ptr<RtMidiAlsaWatch> m_alsaWatch;   // made at the first listing
-    std::unique_ptr<MidiSendQueue> m_queue; // last: its thread ends first
+    std::unique_ptr<MidiSendQueue> m_queue;                 // last: its thread ends first
 };

@@ -16,10 +16,10 @@ struct TChannelFilter
 
     // New controller number for each of the controllers 0..11.
     std::array<quint8, MappedControllers> controllerMap{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    quint8 outputChannel = 0;             // 0..15; only the low four bits count
+    quint8 outputChannel = 0; // 0..15; only the low four bits count
     TMidiCorvoOut *outputPort = nullptr;
-    quint8 velocityFloor = 0;             // 0 = none
-    qint8 transpose = 0;                  // semitones, 0 = none
+    quint8 velocityFloor = 0; // 0 = none
+    qint8 transpose = 0;      // semitones, 0 = none
 
     // What this route makes of a message whose channel bits are already
     // cleared; nothing when the result would carry a data byte of 80h or

@@ -28,8 +28,7 @@ struct TEventData
     }
     quint32 toWord() const
     {
-        return quint32(status) | quint32(data1) << 8 | quint32(data2) << 16
-               | quint32(spare) << 24;
+        return quint32(status) | quint32(data1) << 8 | quint32(data2) << 16 | quint32(spare) << 24;
     }
 };
 

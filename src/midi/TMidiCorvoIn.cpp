@@ -49,8 +49,8 @@ void TMidiCorvoIn::setDeviceID(int value)
     if (value == m_choice.ID())
         return;
     if (!m_choice.IsValidID(value))
-        throw VentaroError(MidiPortErrorMessage(MidiPlatform::BadDeviceId, true, QString(),
-                                                m_platform));
+        throw VentaroError(
+            MidiPortErrorMessage(MidiPlatform::BadDeviceId, true, QString(), m_platform));
     const TMidiInState remembered = m_state;
     if (remembered != Closed)
         Close();
@@ -76,9 +76,10 @@ void TMidiCorvoIn::setMidiFilter(TMidiFilter *filter)
     if (previous)
         disconnect(previous, &QObject::destroyed, this, nullptr);
     if (filter)
-        connect(filter, &QObject::destroyed, this,
-                [this, filter]() mutable { m_filter.compare_exchange_strong(filter, nullptr); },
-                Qt::DirectConnection);
+        connect(
+            filter, &QObject::destroyed, this,
+            [this, filter]() mutable { m_filter.compare_exchange_strong(filter, nullptr); },
+            Qt::DirectConnection);
 }
 
 void TMidiCorvoIn::Open(bool StartNow)

@@ -15,7 +15,6 @@
 #include <mutex>
 #include <vector>
 
-
 // One MIDI input device of a platform: lists the input devices, remembers
 // the chosen one by name under "<root><RegKeyName>\Midi", value "In", opens,
 // starts, stops and closes it, keeps two SysEx buffers of 65536 bytes in
@@ -122,8 +121,8 @@ private:
     // Guards m_handoff against the input thread; taken alone, inside the
     // platform's delivery lock on that thread.
     std::mutex m_handoffMutex;
-    QObject *m_handoff = nullptr;           // guarded by m_handoffMutex
-    std::vector<std::unique_ptr<MidiHeader>> m_buffers;  // window thread only
+    QObject *m_handoff = nullptr;                       // guarded by m_handoffMutex
+    std::vector<std::unique_ptr<MidiHeader>> m_buffers; // window thread only
     int m_delivering = 0;
     bool m_destroying = false;
 };

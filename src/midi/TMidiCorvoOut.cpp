@@ -48,8 +48,8 @@ void TMidiCorvoOut::setDeviceID(int value)
     if (value == m_choice.ID())
         return;
     if (!m_choice.IsValidID(value))
-        throw VentaroError(MidiPortErrorMessage(MidiPlatform::BadDeviceId, false, QString(),
-                                                m_platform));
+        throw VentaroError(
+            MidiPortErrorMessage(MidiPlatform::BadDeviceId, false, QString(), m_platform));
     const bool wasOpen = m_isOpen;
     Close();
     m_choice.Choose(value);
@@ -188,8 +188,7 @@ int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
 
 int TMidiCorvoOut::SendLongMessage(const QByteArray &bytes)
 {
-    return SendLongMessage(reinterpret_cast<const quint8 *>(bytes.constData()),
-                           int(bytes.size()));
+    return SendLongMessage(reinterpret_cast<const quint8 *>(bytes.constData()), int(bytes.size()));
 }
 
 void TMidiCorvoOut::ReleaseHeldNotes()

@@ -2,10 +2,7 @@
 
 #include "MidiBytes.h"
 
-TMidiFilter::TMidiFilter(QObject *owner)
-    : QObject(owner)
-{
-}
+TMidiFilter::TMidiFilter(QObject *owner) : QObject(owner) {}
 
 void TMidiFilter::AddRoute(const TChannelFilter &route)
 {

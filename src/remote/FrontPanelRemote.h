@@ -54,8 +54,8 @@ public:
 
     // The manager and the sleeper must outlive the remote; the remote is a
     // child of `panel` and watches the keys of the window `panel` lies in.
-    FrontPanelRemote(QFrame *panel, TVLManager *manager, Sleeper &sleeper,
-                     const ErrorGuard &guard, Timing timing);
+    FrontPanelRemote(QFrame *panel, TVLManager *manager, Sleeper &sleeper, const ErrorGuard &guard,
+                     Timing timing);
     ~FrontPanelRemote() override;
 
     QFrame *panel() const { return m_panel; }

@@ -60,7 +60,10 @@ const Glyph *glyphOf(QChar c)
     return nullptr;
 }
 
-int glyphWidth(const Glyph &g) { return int(qstrlen(g.rows[0])); }
+int glyphWidth(const Glyph &g)
+{
+    return int(qstrlen(g.rows[0]));
+}
 
 // Name above the cap and the sign on the cap: "PART -" is "PART" above a cap
 // marked "-"; the two columns of a pair share one name, drawn once across
@@ -80,9 +83,9 @@ ButtonCaption captionOf(const RemoteHotSpots::HotSpot &spot)
     return {button.left(blank), button.mid(blank + 1)};
 }
 
-constexpr int kNameTop = 2;   // name's first row below the hot-spot's top
-constexpr int kCapTop = 9;    // cap's first row below the hot-spot's top
-constexpr int kCapInset = 2;  // cap's margin inside the hot-spot, left and right
+constexpr int kNameTop = 2;  // name's first row below the hot-spot's top
+constexpr int kCapTop = 9;   // cap's first row below the hot-spot's top
+constexpr int kCapInset = 2; // cap's margin inside the hot-spot, left and right
 constexpr int kCapBottomGap = 1;
 constexpr int kLightColumns = 2; // the two left columns have light caps
 constexpr int kTitleLeft = 4;
@@ -148,16 +151,16 @@ QImage RemotePicture::render()
         const QRect area = spot.rect();
         const ButtonCaption text = captionOf(spot);
         if (text.sign.isEmpty()) {
-            drawText(image, area.center().x() + 1 - textWidth(text.name) / 2,
-                     area.top() + kNameTop, text.name, Lettering);
+            drawText(image, area.center().x() + 1 - textWidth(text.name) / 2, area.top() + kNameTop,
+                     text.name, Lettering);
         } else {
             // The minus column names the pair, centred over both columns.
             if (text.sign == QLatin1String("-")) {
                 const RemoteHotSpots::HotSpot &plus =
                     RemoteHotSpots::All[spot.tag + RemoteHotSpots::Rows];
                 const int centre = (area.left() + plus.rect().right() + 1) / 2;
-                drawText(image, centre - textWidth(text.name) / 2, area.top() + kNameTop,
-                         text.name, Lettering);
+                drawText(image, centre - textWidth(text.name) / 2, area.top() + kNameTop, text.name,
+                         Lettering);
             }
             const QRect cap = capRect(area);
             drawText(image, cap.center().x() + 1 - textWidth(text.sign) / 2,

@@ -2,6 +2,7 @@
 
 #include "ui_TfmMidiIn.h"
 
+#include "EventWait.h"
 #include "FrontPanelRemote.h"
 #include "MidiErrorText.h"
 #include "MidiPlatform.h"
@@ -12,7 +13,6 @@
 #include "VentaroError.h"
 #include "VoiceDump.h"
 #include "VoiceFetcher.h"
-#include "EventWait.h"
 
 #include <QColor>
 #include <QPalette>
@@ -24,14 +24,11 @@ const QColor kBackground(214, 194, 177);
 
 } // namespace
 
-TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts,
-                     Sleeper &sleeper, TranslationService *translation, QWidget *parent)
-    : QDialog(parent),
-      ui(std::make_unique<Ui::TfmMidiIn>()),
-      m_prompts(prompts),
+TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts, Sleeper &sleeper,
+                     TranslationService *translation, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TfmMidiIn>()), m_prompts(prompts),
       m_translation(translation),
-      m_guard(prompts, this, TranslationService::Translator(translation)),
-      m_stream(stream),
+      m_guard(prompts, this, TranslationService::Translator(translation)), m_stream(stream),
       m_manager(manager)
 {
     ui->setupUi(this);
@@ -46,7 +43,8 @@ TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts,
     m_remote = new FrontPanelRemote(ui->pnlRemote, manager, sleeper, m_guard,
                                     FrontPanelRemote::ImportWindowTiming);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->btnAsk, &QPushButton::clicked, this, [this] { m_guard.run([this] { btnAskClick(); }); });
+    connect(ui->btnAsk, &QPushButton::clicked, this,
+            [this] { m_guard.run([this] { btnAskClick(); }); });
     m_deviceCheck = new QTimer(this);
     m_deviceCheck->setInterval(DeviceCheckMs);
     connect(m_deviceCheck, &QTimer::timeout, this, &TfmMidiIn::CheckDevice);
@@ -60,8 +58,8 @@ void TfmMidiIn::CheckDevice()
     m_toldDeviceGone = true;
     m_deviceCheck->stop();
     m_guard.run([this] {
-        throw VentaroError(MidiPortErrorMessage(MidiPlatform::DeviceGone, true,
-                                                m_port->DeviceName(), nullptr));
+        throw VentaroError(
+            MidiPortErrorMessage(MidiPlatform::DeviceGone, true, m_port->DeviceName(), nullptr));
     });
 }
 
@@ -183,13 +181,12 @@ void TfmMidiIn::btnAskClick()
     m_bytesRead = 0;
     ui->lblBytes->setText(QString::number(m_bytesRead));
     ui->btnAsk->setEnabled(false);
-    VoiceFetcher fetcher(
-        [this](const QByteArray &request) { m_manager->SendSysEx(request); },
-        [this](int milliseconds) {
-            EventWait::For(milliseconds);
-            return !m_closed;
-        },
-        m_manager->DeviceID());
+    VoiceFetcher fetcher([this](const QByteArray &request) { m_manager->SendSysEx(request); },
+                         [this](int milliseconds) {
+                             EventWait::For(milliseconds);
+                             return !m_closed;
+                         },
+                         m_manager->DeviceID());
     m_fetcher = &fetcher;
     VoiceFetcher::Result result;
     try {

@@ -76,13 +76,16 @@ QString SimulatorHost::describe(const QByteArray &message)
     for (const ChannelKind &kind : ChannelKinds) {
         if ((status & MidiBytes::KindMask) != kind.kind)
             continue;
-        QString text = QStringLiteral("%1, channel %2").arg(QLatin1String(kind.name))
+        QString text = QStringLiteral("%1, channel %2")
+                           .arg(QLatin1String(kind.name))
                            .arg((status & MidiBytes::ChannelMask) + 1);
         if (kind.data1 && message.size() > 1)
-            text += QStringLiteral(", %1 %2").arg(QLatin1String(kind.data1))
+            text += QStringLiteral(", %1 %2")
+                        .arg(QLatin1String(kind.data1))
                         .arg(static_cast<unsigned char>(message.at(1)));
         if (kind.data2 && message.size() > 2)
-            text += QStringLiteral(", %1 %2").arg(QLatin1String(kind.data2))
+            text += QStringLiteral(", %1 %2")
+                        .arg(QLatin1String(kind.data2))
                         .arg(static_cast<unsigned char>(message.at(2)));
         return text;
     }
@@ -92,8 +95,8 @@ QString SimulatorHost::describe(const QByteArray &message)
 void SimulatorHost::open(RtMidiPlatform::Backend backend, const QString &clientName)
 {
     const std::string client = clientName.toStdString();
-    const auto api = RtMidi::Api(RtMidiBackend::rtMidiApi(
-        RtMidiBackend::resolve(backend, clientName)));
+    const auto api =
+        RtMidi::Api(RtMidiBackend::rtMidiApi(RtMidiBackend::resolve(backend, clientName)));
     try {
         if (api == RtMidi::UNIX_JACK) {
             m_watch = std::make_unique<RtMidiJackWatch>(client + WatchSuffix);
@@ -203,8 +206,8 @@ void SimulatorHost::send(const QByteArray &message)
 {
     // Called by the simulator on the worker thread, while it handles a message.
     if (m_watch && !m_watch->waitForRoom(std::size_t(message.size()), SendWaitMs)) {
-        m_sent.push_back(
-            QStringLiteral("%1 not sent (the MIDI server is gone) %2").arg(stamp(), describe(message)));
+        m_sent.push_back(QStringLiteral("%1 not sent (the MIDI server is gone) %2")
+                             .arg(stamp(), describe(message)));
         return;
     }
     m_out->sendMessage(reinterpret_cast<const unsigned char *>(message.constData()),

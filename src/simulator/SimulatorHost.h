@@ -77,7 +77,7 @@ private:
 
     std::unique_ptr<MidiStreamParser> m_parser; // input thread only
     std::unique_ptr<RtMidiJackWatch> m_watch;
-    std::unique_ptr<RtMidiOut> m_out;            // worker thread only, once open
+    std::unique_ptr<RtMidiOut> m_out; // worker thread only, once open
     std::unique_ptr<RtMidiIn> m_in;
 
     std::mutex m_mutex;

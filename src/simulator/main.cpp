@@ -13,8 +13,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <mutex>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -84,8 +84,8 @@ int main(int argc, char *argv[])
         QStringLiteral("ms"), QString::number(SimulatedVl70m::DefaultDumpIntervalMs));
     const QCommandLineOption nameOption(
         {QStringLiteral("n"), QStringLiteral("name")},
-        QStringLiteral("MIDI client name of the ports (default VL70-m)."),
-        QStringLiteral("name"), QStringLiteral("VL70-m"));
+        QStringLiteral("MIDI client name of the ports (default VL70-m)."), QStringLiteral("name"),
+        QStringLiteral("VL70-m"));
     const QCommandLineOption apiOption(
         QStringLiteral("api"),
         QStringLiteral("MIDI system: alsa or jack (default: %1, else ALSA when available, "
@@ -117,21 +117,22 @@ int main(int argc, char *argv[])
     int device = FirstDeviceNumber;
     if (!readNumber(parser.value(deviceOption), FirstDeviceNumber, LastDeviceNumber, &device)) {
         printError(QStringLiteral("the device number must be %1 to %2.")
-                      .arg(FirstDeviceNumber).arg(LastDeviceNumber));
+                       .arg(FirstDeviceNumber)
+                       .arg(LastDeviceNumber));
         return BadOptions;
     }
     int interval = SimulatedVl70m::DefaultDumpIntervalMs;
     if (!readNumber(parser.value(intervalOption), 0, SimulatedVl70m::MaxDumpIntervalMs,
                     &interval)) {
         printError(QStringLiteral("the dump interval must be 0 to %1 ms.")
-                      .arg(SimulatedVl70m::MaxDumpIntervalMs));
+                       .arg(SimulatedVl70m::MaxDumpIntervalMs));
         return BadOptions;
     }
     int answerDelay = 0;
     if (!readNumber(parser.value(answerDelayOption), 0, SimulatedVl70m::MaxAnswerDelayMs,
                     &answerDelay)) {
         printError(QStringLiteral("the answer delay must be 0 to %1 ms.")
-                      .arg(SimulatedVl70m::MaxAnswerDelayMs));
+                       .arg(SimulatedVl70m::MaxAnswerDelayMs));
         return BadOptions;
     }
     int answerLimit = -1;
@@ -184,11 +185,12 @@ int main(int argc, char *argv[])
         printError(error.text());
         return Failed;
     }
-    printLine(QStringLiteral("ready: %1 and %2 (%3), device number %4, dump interval %5 ms")
-                  .arg(SimulatorHost::deviceName(name, true), SimulatorHost::deviceName(name, false))
-                  .arg(RtMidiBackend::nameOf(backend))
-                  .arg(device)
-                  .arg(interval));
+    printLine(
+        QStringLiteral("ready: %1 and %2 (%3), device number %4, dump interval %5 ms")
+            .arg(SimulatorHost::deviceName(name, true), SimulatorHost::deviceName(name, false))
+            .arg(RtMidiBackend::nameOf(backend))
+            .arg(device)
+            .arg(interval));
     if (!bankLine.isEmpty())
         printLine(bankLine);
 

@@ -19,9 +19,10 @@ QString textIn(const BankSendPlan::Translate &translate, const QString &text)
                            const BankSendPlan::Translate &translate)
 {
     const VoiceBank::Voice &voice = bank.voices[index];
-    const QString text = voice.form == VoiceDump::Form::Custom
-                             ? QStringLiteral("Voice %1 \"%2\" is a custom voice and cannot be sent to %3.")
-                             : QStringLiteral("Voice %1 \"%2\" is an internal voice and cannot be sent to %3.");
+    const QString text =
+        voice.form == VoiceDump::Form::Custom
+            ? QStringLiteral("Voice %1 \"%2\" is a custom voice and cannot be sent to %3.")
+            : QStringLiteral("Voice %1 \"%2\" is an internal voice and cannot be sent to %3.");
     throw VentaroError(textIn(translate, text)
                            .arg(index + 1)
                            .arg(voice.name.trimmed(), BankSendPlan::PlaceText(to, 0)));
@@ -105,8 +106,8 @@ QByteArray BankSendPlan::Message(const VoiceBank::Voice &voice, const Step &step
 {
     // A voice of a slot fills an empty full dump, so that no byte of
     // another voice can come along.
-    QByteArray dump = voice.form == VoiceDump::Form::Full ? voice.bytes
-                                                          : VoiceDump::EmptyFullDump(deviceId);
+    QByteArray dump =
+        voice.form == VoiceDump::Form::Full ? voice.bytes : VoiceDump::EmptyFullDump(deviceId);
     int fromSlot = 0;
     switch (voice.form) {
     case VoiceDump::Form::Internal:

@@ -27,8 +27,8 @@ qint64 BankSender::WireTimeNs(qint64 bytes)
     return bytes * NsPerSecond / WireBytesPerSecond;
 }
 
-BankSender::Result BankSender::Run(const VoiceBank &bank, const BankSendPlan &plan,
-                                   quint8 deviceId, const Events &events)
+BankSender::Result BankSender::Run(const VoiceBank &bank, const BankSendPlan &plan, quint8 deviceId,
+                                   const Events &events)
 {
     Result result;
     qint64 nextStartNs = m_sleeper.nowNs();

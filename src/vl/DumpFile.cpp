@@ -19,11 +19,10 @@ constexpr char16_t kDelete = 0x7F;
 // Device names that Windows reserves whatever extension follows them; the
 // superscript digits are what voice-name bytes B9h, B2h and B3h read as.
 constexpr std::array<QStringView, 28> kReservedNames{
-    u"CON",       u"PRN",       u"AUX",       u"NUL",       u"COM1",      u"COM2",
-    u"COM3",      u"COM4",      u"COM5",      u"COM6",      u"COM7",      u"COM8",
-    u"COM9",      u"COM\u00b9", u"COM\u00b2", u"COM\u00b3", u"LPT1",      u"LPT2",
-    u"LPT3",      u"LPT4",      u"LPT5",      u"LPT6",      u"LPT7",      u"LPT8",
-    u"LPT9",      u"LPT\u00b9", u"LPT\u00b2", u"LPT\u00b3"};
+    u"CON",       u"PRN",       u"AUX",  u"NUL",  u"COM1",      u"COM2",      u"COM3",
+    u"COM4",      u"COM5",      u"COM6", u"COM7", u"COM8",      u"COM9",      u"COM\u00b9",
+    u"COM\u00b2", u"COM\u00b3", u"LPT1", u"LPT2", u"LPT3",      u"LPT4",      u"LPT5",
+    u"LPT6",      u"LPT7",      u"LPT8", u"LPT9", u"LPT\u00b9", u"LPT\u00b2", u"LPT\u00b3"};
 
 bool isForbidden(QChar c)
 {

@@ -26,11 +26,11 @@ public:
 
     struct Result
     {
-        QByteArray bank;        // the whole voices, in slot order
+        QByteArray bank; // the whole voices, in slot order
         int fetched = 0;
-        QList<Slot> missed;     // not answered, or not asked after the misses
-        bool stopped = false;   // the user stopped it
-        QString failure;        // a request that could not be sent ended it
+        QList<Slot> missed;   // not answered, or not asked after the misses
+        bool stopped = false; // the user stopped it
+        QString failure;      // a request that could not be sent ended it
     };
 
     // Before each slot (its index in Slots()); false stops the backup.

@@ -26,8 +26,7 @@ QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Sta
     // Ports of their own that remember nothing: the user's choice of
     // devices stays as it is.
     QTemporaryDir scratch;
-    const RegRoot settings =
-        RegRoot::iniFile(scratch.filePath(QStringLiteral("search.ini")));
+    const RegRoot settings = RegRoot::iniFile(scratch.filePath(QStringLiteral("search.ini")));
     const QStringList inputs = TMidiCorvoIn(nullptr, &m_platform, settings).DeviceNames();
     const QStringList outputs = TMidiCorvoOut(nullptr, &m_platform, settings).DeviceNames();
 
@@ -36,16 +35,16 @@ QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Sta
     for (const QString &input : inputs) {
         auto port = std::make_unique<TMidiCorvoIn>(nullptr, &m_platform, settings);
         port->setDeviceName(input);
-        port->OnSysexReceived = [&found, &asking, input](QObject *, const quint8 *data, qint32 len) {
+        port->OnSysexReceived = [&found, &asking, input](QObject *, const quint8 *data,
+                                                         qint32 len) {
             if (!data || asking.isEmpty())
                 return;
-            const std::optional<int> device = InstrumentRequests::ReadIdentityReply(
-                QByteArrayView(data, len));
+            const std::optional<int> device =
+                InstrumentRequests::ReadIdentityReply(QByteArrayView(data, len));
             if (!device)
                 return;
             for (const Found &known : found)
-                if (known.input == input && known.output == asking
-                    && known.deviceNumber == *device)
+                if (known.input == input && known.output == asking && known.deviceNumber == *device)
                     return;
             found.append({input, asking, *device});
         };

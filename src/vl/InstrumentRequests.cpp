@@ -13,9 +13,9 @@ quint8 at(QByteArrayView message, int offset)
 
 QByteArray InstrumentRequests::IdentityRequest()
 {
-    const quint8 bytes[IdentityRequestLength] = {VoiceDump::SysExStart, UniversalNonRealTime,
-                                                 AllDevices, GeneralInformation,
-                                                 IdentityRequestId, VoiceDump::SysExEnd};
+    const quint8 bytes[IdentityRequestLength] = {
+        VoiceDump::SysExStart, UniversalNonRealTime, AllDevices,
+        GeneralInformation,    IdentityRequestId,    VoiceDump::SysExEnd};
     return QByteArray(reinterpret_cast<const char *>(bytes), IdentityRequestLength);
 }
 
@@ -32,9 +32,9 @@ QByteArray InstrumentRequests::IdentityReply(int deviceNumber, const std::array<
 {
     QByteArray reply;
     reply.reserve(IdentityReplyLength);
-    for (const quint8 byte : {VoiceDump::SysExStart, UniversalNonRealTime,
-                              quint8(deviceNumber & VoiceDump::DeviceMask), GeneralInformation,
-                              IdentityReplyId, VoiceDump::ManufacturerId})
+    for (const quint8 byte :
+         {VoiceDump::SysExStart, UniversalNonRealTime, quint8(deviceNumber & VoiceDump::DeviceMask),
+          GeneralInformation, IdentityReplyId, VoiceDump::ManufacturerId})
         reply.append(char(byte));
     for (int i = 0; i < IdentityFamilyLength; ++i)
         reply.append(char(FamilyAndMember[std::size_t(i)]));
@@ -74,8 +74,8 @@ QByteArray InstrumentRequests::DumpRequest(int deviceNumber, const Address &addr
     return QByteArray(reinterpret_cast<const char *>(bytes), DumpRequestLength);
 }
 
-std::optional<InstrumentRequests::DumpRequestOf> InstrumentRequests::ReadDumpRequest(
-    QByteArrayView message)
+std::optional<InstrumentRequests::DumpRequestOf>
+InstrumentRequests::ReadDumpRequest(QByteArrayView message)
 {
     if (message.size() != DumpRequestLength || at(message, 0) != VoiceDump::SysExStart
         || at(message, VoiceDump::ManufacturerOffset) != VoiceDump::ManufacturerId

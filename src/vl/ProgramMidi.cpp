@@ -11,8 +11,7 @@
 ProgramMidi::ProgramMidi() : m_sleeper(std::make_unique<SystemSleeper>())
 {
     try {
-        m_machine = std::make_unique<RtMidiPlatform>(*m_sleeper,
-                                                     RtMidiBackend::fromEnvironment());
+        m_machine = std::make_unique<RtMidiPlatform>(*m_sleeper, RtMidiBackend::fromEnvironment());
     } catch (const std::exception &) {
         // No MIDI system at all: the simulated instrument is still there.
         auto none = std::make_unique<LoopbackMidi>(m_sleeper.get());

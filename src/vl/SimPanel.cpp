@@ -6,12 +6,14 @@
 namespace {
 
 const std::array<const char *, SimPanel::ButtonCount> buttonNames = {
-    "PLAY", "UTIL", "MODE", "EDIT", "EFFECT", "BREATH", "MIDI/WX", "ENTER", "EXIT",
-    "PART -", "SELECT -", "VALUE -", "PART +", "SELECT +", "VALUE +",
+    "PLAY", "UTIL",   "MODE",     "EDIT",    "EFFECT", "BREATH",   "MIDI/WX", "ENTER",
+    "EXIT", "PART -", "SELECT -", "VALUE -", "PART +", "SELECT +", "VALUE +",
 };
 
 constexpr std::array<SimPanel::Target, 3> targets = {
-    SimPanel::Target::Current, SimPanel::Target::Custom, SimPanel::Target::Internal,
+    SimPanel::Target::Current,
+    SimPanel::Target::Custom,
+    SimPanel::Target::Internal,
 };
 
 } // namespace

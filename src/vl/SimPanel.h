@@ -16,11 +16,21 @@ class SimPanel
 public:
     // Switch numbers: the buttons counted down each column, left column first.
     enum Button {
-        Play = 0, Util = 1, Mode = 2,
-        Edit = 3, Effect = 4, Breath = 5,
-        MidiWx = 6, Enter = 7, Exit = 8,
-        PartMinus = 9, SelectMinus = 10, ValueMinus = 11,
-        PartPlus = 12, SelectPlus = 13, ValuePlus = 14,
+        Play = 0,
+        Util = 1,
+        Mode = 2,
+        Edit = 3,
+        Effect = 4,
+        Breath = 5,
+        MidiWx = 6,
+        Enter = 7,
+        Exit = 8,
+        PartMinus = 9,
+        SelectMinus = 10,
+        ValueMinus = 11,
+        PartPlus = 12,
+        SelectPlus = 13,
+        ValuePlus = 14,
     };
     static constexpr int ButtonCount = 15;
 
@@ -28,7 +38,8 @@ public:
     enum class Target { Current, Custom, Internal };
 
     // What a press asks the instrument to do.
-    struct Action {
+    struct Action
+    {
         bool dump = false;
         Target target = Target::Current;
         int slot = 0; // 1-based, for Custom and Internal

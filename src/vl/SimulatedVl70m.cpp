@@ -5,8 +5,8 @@
 #include "MidiBytes.h"
 #include "MidiStreamParser.h"
 #include "Sleeper.h"
-#include "VoiceConversion.h"
 #include "Vl70Protocol.h"
+#include "VoiceConversion.h"
 #include "VoiceDump.h"
 
 #include <algorithm>
@@ -244,8 +244,8 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
         ignore(QStringLiteral("dump block of %1 bytes is too short").arg(block.size()));
         return;
     }
-    const int count = byteAt(block, VoiceDump::CountHighOffset) * 128
-                      + byteAt(block, VoiceDump::CountLowOffset);
+    const int count =
+        byteAt(block, VoiceDump::CountHighOffset) * 128 + byteAt(block, VoiceDump::CountLowOffset);
     const int dataBytes = block.size() - VoiceDump::BlockOverhead;
     const QString address = hex(block, VoiceDump::AddressHighOffset, 3);
     if (count != dataBytes) {
@@ -287,13 +287,14 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
             return;
         m_editBuffer.replace(layout.start, block.size(), block);
         record(QStringLiteral("edit buffer: block %1 of %2 written (voice \"%3\")")
-                 .arg(b + 1)
-                 .arg(VoiceDump::FullBlockCount)
-                 .arg(nameIn(m_editBuffer)));
+                   .arg(b + 1)
+                   .arg(VoiceDump::FullBlockCount)
+                   .arg(nameIn(m_editBuffer)));
         return;
     }
 
-    struct SlotBlock {
+    struct SlotBlock
+    {
         quint8 addressHigh;
         int count;
         int slotCount;
@@ -305,8 +306,8 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
          VoiceDump::CustomSlotCount, VoiceDump::CustomBlockAStart, true},
         {VoiceDump::CustomBlockBAddressHigh, VoiceDump::CustomBlockBCount,
          VoiceDump::CustomSlotCount, VoiceDump::CustomBlockBStart, true},
-        {VoiceDump::InternalAddressHigh, VoiceDump::InternalCount,
-         VoiceDump::InternalSlotCount, 0, false},
+        {VoiceDump::InternalAddressHigh, VoiceDump::InternalCount, VoiceDump::InternalSlotCount, 0,
+         false},
     }};
     for (const SlotBlock &layout : slotBlocks) {
         if (layout.addressHigh != high || mid != 0)
@@ -315,19 +316,19 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
             return;
         if (low >= layout.slotCount) {
             ignore(QStringLiteral("dump block at %1: no %2 slot %3")
-                       .arg(address, layout.custom ? QStringLiteral("Custom")
-                                                   : QStringLiteral("Internal"))
+                       .arg(address,
+                            layout.custom ? QStringLiteral("Custom") : QStringLiteral("Internal"))
                        .arg(low + 1));
             return;
         }
         QByteArray &slot = layout.custom ? m_custom[low] : m_internal[low];
         slot.replace(layout.offset, block.size(), block);
         record(QStringLiteral("%1 slot %2: block at %3 written (voice \"%4\")")
-                 .arg(layout.custom ? QStringLiteral("Custom") : QStringLiteral("Internal"))
-                 .arg(low + 1)
-                 .arg(address)
-                 .arg(VoiceDump::TextFromBytes(QByteArrayView(slot).sliced(
-                     VoiceDump::DataOffset, VoiceDump::VoiceNameLength))));
+                   .arg(layout.custom ? QStringLiteral("Custom") : QStringLiteral("Internal"))
+                   .arg(low + 1)
+                   .arg(address)
+                   .arg(VoiceDump::TextFromBytes(QByteArrayView(slot).sliced(
+                       VoiceDump::DataOffset, VoiceDump::VoiceNameLength))));
         return;
     }
     ignore(QStringLiteral("dump block at unknown address %1").arg(address));
@@ -353,9 +354,7 @@ void SimulatedVl70m::handleParameterChange(const QByteArray &message, Outgoing &
         return;
     }
     if (value != P::RemoteSwitchPress) {
-        ignore(QStringLiteral("remote switch %1 with value %2")
-                   .arg(button)
-                   .arg(value));
+        ignore(QStringLiteral("remote switch %1 with value %2").arg(button).arg(value));
         return;
     }
     handleButton(button, out);
@@ -369,7 +368,7 @@ void SimulatedVl70m::handleButton(int button, Outgoing &out)
     }
     const SimPanel::Action action = m_panel.press(button);
     record(QStringLiteral("button %1 pressed: %2")
-             .arg(SimPanel::buttonName(button), m_panel.display()));
+               .arg(SimPanel::buttonName(button), m_panel.display()));
     if (action.dump)
         dumpOut(action, out);
 }
@@ -500,8 +499,8 @@ void SimulatedVl70m::handleChannelMessage(const QByteArray &message)
     }
     if (channel != P::VoiceChannel) {
         record(QStringLiteral("channel %1 message %2 not used")
-                 .arg(channel + 1)
-                 .arg(hex(message, 0, message.size())));
+                   .arg(channel + 1)
+                   .arg(hex(message, 0, message.size())));
         return;
     }
     if (kind == MidiBytes::ControlChange && data1 == P::BankSelectMsb) {
@@ -562,9 +561,9 @@ void SimulatedVl70m::handleProgramChange(int program)
     m_bank = static_cast<Bank>(bank);
     m_program = program;
     record(QStringLiteral("program change: %1 %2, voice \"%3\" in the edit buffer")
-             .arg(bankName)
-             .arg(program + 1)
-             .arg(nameIn(m_editBuffer)));
+               .arg(bankName)
+               .arg(program + 1)
+               .arg(nameIn(m_editBuffer)));
 }
 
 void SimulatedVl70m::send(const Outgoing &out)
@@ -666,8 +665,7 @@ int SimulatedVl70m::loadBank(const VoiceBank &bank)
     std::lock_guard lock(m_mutex);
     int put = 0;
     for (const VoiceBank::Voice &voice : bank.voices) {
-        QList<QByteArray> &places =
-            voice.form == VoiceDump::Form::Custom ? m_custom : m_internal;
+        QList<QByteArray> &places = voice.form == VoiceDump::Form::Custom ? m_custom : m_internal;
         if (voice.form == VoiceDump::Form::Full || voice.slot < 1 || voice.slot > places.size())
             continue;
         places[voice.slot - 1] = voice.bytes;

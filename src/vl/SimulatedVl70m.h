@@ -104,7 +104,8 @@ public:
 
 private:
     // Messages to send after the lock is released, with the wait between them.
-    struct Outgoing {
+    struct Outgoing
+    {
         std::vector<QByteArray> messages;
         int intervalMs = 0;
         int delayMs = 0; // before the first message

@@ -25,7 +25,9 @@ class SimulatedVl70mDevice::StoppableClock : public Sleeper
 {
 public:
     StoppableClock(Sleeper &clock, std::shared_ptr<Inbox> inbox)
-        : m_clock(clock), m_inbox(std::move(inbox)) {}
+        : m_clock(clock), m_inbox(std::move(inbox))
+    {
+    }
 
     void sleep(int milliseconds) override
     {
@@ -51,10 +53,8 @@ private:
 
 SimulatedVl70mDevice::SimulatedVl70mDevice(LoopbackMidi &platform, Sleeper &clock,
                                            const QString &name)
-    : m_platform(platform),
-      m_devices(platform.addDevicePair(name)),
-      m_inbox(std::make_shared<Inbox>()),
-      m_clock(std::make_unique<StoppableClock>(clock, m_inbox)),
+    : m_platform(platform), m_devices(platform.addDevicePair(name)),
+      m_inbox(std::make_shared<Inbox>()), m_clock(std::make_unique<StoppableClock>(clock, m_inbox)),
       m_instrument(*m_clock)
 {
     const int input = m_devices.input;
@@ -98,9 +98,8 @@ void SimulatedVl70mDevice::run()
             std::unique_lock lock(m_inbox->mutex);
             m_inbox->busy = false;
             m_inbox->changed.notify_all();
-            m_inbox->changed.wait(lock, [this] {
-                return m_inbox->stopping || !m_inbox->messages.empty();
-            });
+            m_inbox->changed.wait(
+                lock, [this] { return m_inbox->stopping || !m_inbox->messages.empty(); });
             if (m_inbox->stopping)
                 return;
             message = std::move(m_inbox->messages.front());

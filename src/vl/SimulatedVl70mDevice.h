@@ -25,8 +25,7 @@ class SimulatedVl70mDevice
 public:
     static inline const QString DefaultName = QStringLiteral("Simulated VL70-m");
 
-    SimulatedVl70mDevice(LoopbackMidi &platform, Sleeper &clock,
-                         const QString &name = DefaultName);
+    SimulatedVl70mDevice(LoopbackMidi &platform, Sleeper &clock, const QString &name = DefaultName);
     ~SimulatedVl70mDevice();
 
     SimulatedVl70mDevice(const SimulatedVl70mDevice &) = delete;

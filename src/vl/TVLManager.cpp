@@ -33,9 +33,7 @@ QByteArray readBounded(const QString &fileName, qint64 limit)
 
 TVLManager::TVLManager(QObject *owner, MidiPlatform *platform, const RegRoot &settings,
                        const QString &programFolder)
-    : QObject(owner)
-    , m_platform(platform)
-    , m_dump(VoiceDump::FullLength, '\0')
+    : QObject(owner), m_platform(platform), m_dump(VoiceDump::FullLength, '\0')
 {
     m_knobBitmap = QImage(KnobResource);
     loadParamDoc(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);

@@ -190,7 +190,8 @@ VoiceBank VoiceBank::Read(const QString &fileName)
     const QString shown = QDir::toNativeSeparators(fileName);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw VentaroError(QStringLiteral("Cannot open file \"%1\". %2").arg(shown, file.errorString()));
+        throw VentaroError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(shown, file.errorString()));
     const VentaroError tooLarge(
         QStringLiteral("The file \"%1\" is larger than any bank of voices (1 MiB) and is not read.")
             .arg(shown));
@@ -199,7 +200,8 @@ VoiceBank VoiceBank::Read(const QString &fileName)
     // One byte past the bound tells a file that grew meanwhile or reports no size.
     const QByteArray bytes = file.read(MaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        throw VentaroError(QStringLiteral("Cannot read file \"%1\". %2").arg(shown, file.errorString()));
+        throw VentaroError(
+            QStringLiteral("Cannot read file \"%1\". %2").arg(shown, file.errorString()));
     if (bytes.size() > MaxFileBytes)
         throw tooLarge;
     return Parse(bytes);

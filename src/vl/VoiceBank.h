@@ -32,9 +32,9 @@ public:
     struct Voice
     {
         VoiceDump::Form form = VoiceDump::Form::Internal;
-        int slot = 0;      // the slot it came from, 1-based; 0 for a full voice
-        QString name;      // the eight characters of the voice name, blanks kept
-        QByteArray bytes;  // as in the file
+        int slot = 0;     // the slot it came from, 1-based; 0 for a full voice
+        QString name;     // the eight characters of the voice name, blanks kept
+        QByteArray bytes; // as in the file
     };
 
     QList<Voice> voices;

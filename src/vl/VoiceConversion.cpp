@@ -7,8 +7,7 @@ namespace {
 // The ranges of a table follow each other without a gap and cover the data
 // bytes first..first+count-1 of their form; each lies inside the full dump.
 template <std::size_t N>
-constexpr bool coversData(const std::array<VoiceConversion::Range, N> &ranges, int first,
-                          int count)
+constexpr bool coversData(const std::array<VoiceConversion::Range, N> &ranges, int first, int count)
 {
     int next = first;
     for (const VoiceConversion::Range &range : ranges) {
@@ -26,7 +25,8 @@ static_assert(coversData(VoiceConversion::InternalRanges, VoiceDump::InternalDat
                          VoiceDump::InternalCount));
 static_assert(VoiceConversion::CustomElementRange.form == VoiceDump::CustomDataBStart
               && VoiceConversion::CustomElementRange.length == VoiceDump::CustomBlockBCount
-              && VoiceConversion::CustomElementRange.dump + VoiceConversion::CustomElementRange.length
+              && VoiceConversion::CustomElementRange.dump
+                         + VoiceConversion::CustomElementRange.length
                      == VoiceDump::FullBlocks.back().sealEnd() + 1);
 
 void copyRange(const char *from, int fromOffset, char *to, int toOffset, int length)
@@ -62,7 +62,8 @@ bool VoiceConversion::CustomToDump(QByteArrayView source, QByteArray &dump, int 
     to[VoiceDump::ProgramNumberOffset] = from[VoiceDump::CustomMemoryOffsetA];
     scatter(CustomRanges, from, to);
     slotNumber = quint8(from[VoiceDump::CustomMemoryOffsetB]) + 1;
-    copyRange(from, CustomElementRange.form, to, CustomElementRange.dump, CustomElementRange.length);
+    copyRange(from, CustomElementRange.form, to, CustomElementRange.dump,
+              CustomElementRange.length);
     return true;
 }
 

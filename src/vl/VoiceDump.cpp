@@ -26,19 +26,25 @@ static_assert(VoiceDump::FullBlocks.back().sealStart() == 414
 static_assert(VoiceDump::CustomBlockBStart + VoiceDump::CustomBlockBCount + VoiceDump::BlockOverhead
               == VoiceDump::CustomLength);
 static_assert(VoiceDump::InternalCount + VoiceDump::BlockOverhead == VoiceDump::InternalLength);
-static_assert(VoiceDump::CustomBlockACount + VoiceDump::BlockOverhead == VoiceDump::CustomBlockBStart);
+static_assert(VoiceDump::CustomBlockACount + VoiceDump::BlockOverhead
+              == VoiceDump::CustomBlockBStart);
 
 // Byte count as it stands in a block header: high seven bits, low seven bits.
-constexpr quint8 countHigh(int count) { return quint8((count >> 7) & 0x7F); }
-constexpr quint8 countLow(int count) { return quint8(count & 0x7F); }
+constexpr quint8 countHigh(int count)
+{
+    return quint8((count >> 7) & 0x7F);
+}
+constexpr quint8 countLow(int count)
+{
+    return quint8(count & 0x7F);
+}
 
 // Windows-1252 characters of the bytes 80h..9Fh; the five bytes the code page
 // leaves undefined keep their own value.
 constexpr std::array<char16_t, 32> Cp1252High{
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 // Writes the nine header bytes of one block at `start`; sealing fills in the

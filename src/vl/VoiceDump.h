@@ -63,9 +63,9 @@ public:
     // Full voice dump: one entry per block, in dump order.
     struct Block
     {
-        int start;                          // dump offset of the block's F0h
-        int count;                          // number of data bytes
-        std::array<quint8, 3> address;      // address high, mid, low
+        int start;                     // dump offset of the block's F0h
+        int count;                     // number of data bytes
+        std::array<quint8, 3> address; // address high, mid, low
 
         constexpr int sealStart() const { return start + CountHighOffset; }
         constexpr int sealEnd() const { return start + HeaderLength + count - 1; }
@@ -114,8 +114,8 @@ public:
     static constexpr int InternalSlotCount = 64;
     static constexpr int InternalCount = 163;
     static constexpr quint8 InternalAddressHigh = 0x40;
-    static constexpr int InternalMemoryOffset = AddressLowOffset;  // 8
-    static constexpr int InternalDataStart = DataOffset;           // 9
+    static constexpr int InternalMemoryOffset = AddressLowOffset; // 8
+    static constexpr int InternalDataStart = DataOffset;          // 9
 
     // Checksum of the given bytes (byte count, address and data of a block):
     // 128 - (sum mod 128), or 0 when the sum is a multiple of 128.

@@ -10,9 +10,7 @@ constexpr int WaitStepMs = 10;
 } // namespace
 
 VoiceFetcher::VoiceFetcher(Send send, Wait wait, int deviceNumber, int answerTimeoutMs)
-    : m_send(std::move(send)),
-      m_wait(std::move(wait)),
-      m_deviceNumber(deviceNumber),
+    : m_send(std::move(send)), m_wait(std::move(wait)), m_deviceNumber(deviceNumber),
       m_answerTimeoutMs(answerTimeoutMs)
 {
 }

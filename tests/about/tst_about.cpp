@@ -85,7 +85,8 @@ void AboutTest::colorTable_data()
     // Falling channels truncate toward zero as well: 255 - 2.55 * 3 = 247.35.
     QTest::newRow("falling") << grey(255) << grey(0) << 3 << grey(247);
     // Teal to white: red 0 -> 255, green and blue 128 -> 255.
-    QTest::newRow("teal to white") << 0x808000u << 0xFFFFFFu << 10 << (25u | 140u << 8 | 140u << 16);
+    QTest::newRow("teal to white")
+        << 0x808000u << 0xFFFFFFu << 10 << (25u | 140u << 8 | 140u << 16);
     QTest::newRow("one colour") << 0x123456u << 0x123456u << 99 << 0x123456u;
 }
 
@@ -109,7 +110,7 @@ void AboutTest::colourChannelsAreTakenApartAsStored()
 void AboutTest::mulDiv_data()
 {
     addColumns<int, int, int, int>("a", "b", "c", "expected");
-    QTest::newRow("exact") << 10 << 199 << 100 << 20;    // 19.9
+    QTest::newRow("exact") << 10 << 199 << 100 << 20; // 19.9
     QTest::newRow("half rounds up") << 1 << 50 << 100 << 1;
     QTest::newRow("below half") << 49 << 1 << 100 << 0;
     QTest::newRow("negative half") << -1 << 50 << 100 << -1;
@@ -175,7 +176,8 @@ void AboutTest::panelPaintsBands_data()
     QTest::newRow("left to right") << drLeftToRight << QPoint(0, 50) << QPoint(199, 50);
     QTest::newRow("up-down to centre") << drUpDownToCenter << QPoint(50, 199) << QPoint(50, 100);
     QTest::newRow("centre to up-down") << drCenterToUpDown << QPoint(50, 100) << QPoint(50, 0);
-    QTest::newRow("left-right to centre") << drLeftRightToCenter << QPoint(199, 50) << QPoint(100, 50);
+    QTest::newRow("left-right to centre")
+        << drLeftRightToCenter << QPoint(199, 50) << QPoint(100, 50);
     QTest::newRow("centre to left-right") << drCenterToLeftRight << QPoint(99, 50) << QPoint(0, 50);
 }
 
@@ -239,16 +241,26 @@ void AboutTest::shadowSizeSwitchesToShadowStyle()
 void AboutTest::versionText_data()
 {
     addColumns<QString, QString>("version", "expected");
-    QTest::newRow("four parts") << "1.2.0.5" << "Version: 1.2.0.5";
-    QTest::newRow("leading zeros") << "01.002.0.05" << "Version: 1.2.0.5";
-    QTest::newRow("largest") << "65535.0.0.65535" << "Version: 65535.0.0.65535";
-    QTest::newRow("two parts") << "1.4" << "Version: 1.4.0.0";
-    QTest::newRow("empty") << "" << "Version: unknown";
-    QTest::newRow("five parts") << "1.2.3.4.5" << "Version: unknown";
-    QTest::newRow("too large") << "65536.0.0.0" << "Version: unknown";
-    QTest::newRow("letters") << "1.2.0-beta" << "Version: unknown";
-    QTest::newRow("sign") << "1.-2.0.5" << "Version: unknown";
-    QTest::newRow("empty part") << "1..0.5" << "Version: unknown";
+    QTest::newRow("four parts") << "1.2.0.5"
+                                << "Version: 1.2.0.5";
+    QTest::newRow("leading zeros") << "01.002.0.05"
+                                   << "Version: 1.2.0.5";
+    QTest::newRow("largest") << "65535.0.0.65535"
+                             << "Version: 65535.0.0.65535";
+    QTest::newRow("two parts") << "1.4"
+                               << "Version: 1.4.0.0";
+    QTest::newRow("empty") << ""
+                           << "Version: unknown";
+    QTest::newRow("five parts") << "1.2.3.4.5"
+                                << "Version: unknown";
+    QTest::newRow("too large") << "65536.0.0.0"
+                               << "Version: unknown";
+    QTest::newRow("letters") << "1.2.0-beta"
+                             << "Version: unknown";
+    QTest::newRow("sign") << "1.-2.0.5"
+                          << "Version: unknown";
+    QTest::newRow("empty part") << "1..0.5"
+                                << "Version: unknown";
 }
 
 void AboutTest::versionText()

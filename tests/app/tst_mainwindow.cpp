@@ -123,8 +123,8 @@ void MainWindowTest::noInputDevice()
 
 void MainWindowTest::storedRows_data()
 {
-    addColumns<int, int, int, int, int, QString>(
-        "id", "prom", "devRow", "promRow", "managerId", "patch5");
+    addColumns<int, int, int, int, int, QString>("id", "prom", "devRow", "promRow", "managerId",
+                                                 "patch5");
     QTest::newRow("in range") << 15 << 2 << 15 << 2 << 15 << "5: Tenor12";
     QTest::newRow("ID 16, Prom 5") << 16 << 5 << 0 << 0 << 0 << "5: StoneHng";
     QTest::newRow("ID 300, Prom 3") << 300 << 3 << 0 << 0 << 0 << "5: StoneHng";
@@ -187,9 +187,8 @@ void MainWindowTest::rememberedPorts()
     rig.open();
     QCOMPARE(rig.combo("cbxMidiIn")->currentIndex(), 1);
     // A remembered device that is not there is shown as such, never another.
-    QCOMPARE(rig.rows("cbxMidiOut"),
-             (QStringList{QStringLiteral("First"), QStringLiteral("Second"),
-                          QStringLiteral("Gone (not connected)")}));
+    QCOMPARE(rig.rows("cbxMidiOut"), (QStringList{QStringLiteral("First"), QStringLiteral("Second"),
+                                                  QStringLiteral("Gone (not connected)")}));
     QCOMPARE(rig.combo("cbxMidiOut")->currentIndex(), 2);
     QVERIFY(rig.platform.calls().isEmpty());
 }
@@ -229,8 +228,10 @@ void MainWindowTest::choosePorts()
     rig.choose("cbxMidiOut", 0);
     QCOMPARE(w.VLManager1()->MidiOut()->DeviceID(), 0);
     QVERIFY(w.VLManager1()->MidiOut()->IsOpen());
-    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("In"), {}), QStringLiteral("Second"));
-    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("Out"), {}), QStringLiteral("First"));
+    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("In"), {}),
+             QStringLiteral("Second"));
+    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("Out"), {}),
+             QStringLiteral("First"));
     // Choosing the input again starts the port that is open already.
     rig.choose("cbxMidiIn", 1);
     QCOMPARE(w.VLManager1()->MidiIn()->State(), TMidiCorvoIn::Started);
@@ -259,7 +260,8 @@ void MainWindowTest::portOpenFailure()
     QVERIFY2(rig.prompts.errors().first().endsWith(QStringLiteral("Broken")),
              qPrintable(rig.prompts.errors().first()));
     // The choice stays stored, the window goes on.
-    QCOMPARE(ReadRegString(rig.settings, kMidiKey, input ? QStringLiteral("In") : QStringLiteral("Out"), {}),
+    QCOMPARE(ReadRegString(rig.settings, kMidiKey,
+                           input ? QStringLiteral("In") : QStringLiteral("Out"), {}),
              QStringLiteral("Broken"));
     rig.choose("cbxBank", 1);
     QCOMPARE(rig.rows("cbxPatch").first(), QStringLiteral("1: Vento"));
@@ -356,8 +358,9 @@ void MainWindowTest::slotNameFilesForEveryProm()
         QCOMPARE(rig.rows("cbxPatch"), expected);
         // The internal file has an empty 65th line: the built-in names.
         rig.choose("cbxBank", VoiceCatalogue::Internal);
-        QCOMPARE(rig.rows("cbxPatch").first(),
-                 prom == VoiceCatalogue::TurboVL ? QStringLiteral("1: Trumpet") : QStringLiteral("1: Air Sax"));
+        QCOMPARE(rig.rows("cbxPatch").first(), prom == VoiceCatalogue::TurboVL
+                                                   ? QStringLiteral("1: Trumpet")
+                                                   : QStringLiteral("1: Air Sax"));
     }
 }
 

@@ -68,7 +68,9 @@ QString describe(const BankSendPlan &plan)
 {
     QStringList parts;
     for (const Step &step : plan.steps)
-        parts << QStringLiteral("%1>%2").arg(step.voice).arg(BankSendPlan::PlaceText(step.to, step.slot));
+        parts << QStringLiteral("%1>%2")
+                     .arg(step.voice)
+                     .arg(BankSendPlan::PlaceText(step.to, step.slot));
     for (const int left : plan.leftOut)
         parts << QStringLiteral("%1>out").arg(left);
     return parts.join(u' ');
@@ -116,7 +118,8 @@ void TestBankSend::plan_data()
         << consecutive(Form::Custom, 1)
         << "Voice 1 \"Int Five\" is an internal voice and cannot be sent to Custom.";
     // One voice alone: the others are neither sent nor looked at.
-    QTest::newRow("only the internal voice, to its own slot") << only(3, ownSlots()) << "3>Internal 9";
+    QTest::newRow("only the internal voice, to its own slot")
+        << only(3, ownSlots()) << "3>Internal 9";
     QTest::newRow("only the full voice, left out") << only(2, ownSlots()) << "2>out";
     QTest::newRow("only the internal voice, to Internal 64")
         << only(3, consecutive(Form::Internal, 64)) << "3>Internal 64";
@@ -292,7 +295,8 @@ void TestBankSend::storedGap()
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("settings.ini"));
     if (!stored.isEmpty())
-        writeFile(file, "[Software]\nTervalinduna\\VL70-m\\Bank\\GapMs=" + stored.toLatin1() + "\n");
+        writeFile(file,
+                  "[Software]\nTervalinduna\\VL70-m\\Bank\\GapMs=" + stored.toLatin1() + "\n");
     const RegRoot root = RegRoot::iniFile(file);
     QCOMPARE(BankSender::StoredGapMs(root), expected);
     BankSender::StoreGapMs(root, 20000);
@@ -313,7 +317,10 @@ void TestBankSend::collectsVoicesInOrder()
     const QByteArray custom = VoiceConversion::DumpToCustom(fullVoice("Cus Four"), 4, device);
     const QByteArray full = sealed(fullVoice("Full Six"), device);
     const QByteArray otherDevice = VoiceConversion::DumpToInternal(fullVoice("Other"), 7, 4);
-    const QByteArray foreign = QByteArray::fromHex("f043" "03" "57" "0a000101f7");
+    const QByteArray foreign = QByteArray::fromHex("f043"
+                                                   "03"
+                                                   "57"
+                                                   "0a000101f7");
 
     VoiceCollector collector(device);
     const auto blocks = [](const QByteArray &bytes) {

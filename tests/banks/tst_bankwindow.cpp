@@ -39,8 +39,8 @@ VoiceBank sharedBank()
 // Internal slots the simulator logged as written, with the voice names, in order.
 QStringList internalWrites(const JackRig &rig)
 {
-    static const QRegularExpression written(
-        QStringLiteral("Internal slot (\\d+): block at 40 00 [0-9A-F]{2} written \\(voice \"(.*)\"\\)"));
+    static const QRegularExpression written(QStringLiteral(
+        "Internal slot (\\d+): block at 40 00 [0-9A-F]{2} written \\(voice \"(.*)\"\\)"));
     QStringList writes;
     for (const QString &line : rig.simulatorLines()) {
         const QRegularExpressionMatch match = written.match(line);
@@ -59,12 +59,14 @@ QStringList expectedWrites(const VoiceBank &bank, int count)
 }
 
 // While the progress window is up, `act` runs once it shows `atValue` voices sent.
-QTimer *whenProgressReaches(Program &program, int atValue, std::function<void(QProgressDialog *)> act)
+QTimer *whenProgressReaches(Program &program, int atValue,
+                            std::function<void(QProgressDialog *)> act)
 {
     auto *timer = new QTimer(program.window.get());
     timer->setInterval(1);
     QObject::connect(timer, &QTimer::timeout, timer, [=, &program] {
-        auto *progress = program.window->findChild<QProgressDialog *>(QStringLiteral("SendAllProgress"));
+        auto *progress =
+            program.window->findChild<QProgressDialog *>(QStringLiteral("SendAllProgress"));
         if (progress && progress->value() >= atValue) {
             timer->stop();
             act(progress);
@@ -137,7 +139,8 @@ void TestBankWindow::sendAllFillsInternalSlots()
     QVERIFY2(QTest::qWaitFor([&] { return internalWrites(rig).size() >= 64; }, WaitMs),
              qPrintable(rig.simulatorLines().mid(0, 5).join(u'\n')));
     QCOMPARE(internalWrites(rig), expectedWrites(bank, 64));
-    const qint64 pacedMs = 63 * (BankSender::WireTimeNs(VoiceDump::InternalLength) / 1000000 + GapMs);
+    const qint64 pacedMs =
+        63 * (BankSender::WireTimeNs(VoiceDump::InternalLength) / 1000000 + GapMs);
     QVERIFY2(tookMs >= pacedMs, qPrintable(QString::number(tookMs)));
     QCOMPARE(program.window->InternalNames().value(), expectedWrites(bank, 64));
     QVERIFY(program.slotFile().contains("64: " + bank.voices[63].name.toLatin1()));
@@ -214,8 +217,8 @@ void TestBankWindow::collectsPanelDumpsIntoBank()
 {
     Session session(m_work, "bank-get");
     QString error;
-    QVERIFY2(session.start(&error, {QStringLiteral("--bank"), BankFile, QStringLiteral("--interval"),
-                                    QStringLiteral("0")}),
+    QVERIFY2(session.start(&error, {QStringLiteral("--bank"), BankFile,
+                                    QStringLiteral("--interval"), QStringLiteral("0")}),
              qPrintable(error));
     Program &program = *session.program;
     QVERIFY(program.choose("cbxMidiIn", outputName()));
@@ -260,7 +263,8 @@ void TestBankWindow::collectsPanelDumpsIntoBank()
 
     const VoiceBank bank = sharedBank();
     QCOMPARE(listed.size(), 3);
-    QVERIFY2(listed[0].contains(bank.voices[0].name) && listed[0].endsWith(QLatin1String("Internal 1")),
+    QVERIFY2(listed[0].contains(bank.voices[0].name)
+                 && listed[0].endsWith(QLatin1String("Internal 1")),
              qPrintable(listed[0]));
     QVERIFY2(listed[1].endsWith(QLatin1String("Internal 3")), qPrintable(listed[1]));
     QVERIFY2(listed[2].endsWith(QLatin1String("Current")), qPrintable(listed[2]));

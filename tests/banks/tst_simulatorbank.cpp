@@ -26,8 +26,9 @@ private slots:
         for (const int slot : {1, 12, 64}) {
             const QByteArray held = instrument.internalSlot(slot);
             // Held as in the file, but for the device number the dump-out seals.
-            QCOMPARE(held.mid(VoiceDump::HeaderLength, VoiceDump::InternalCount),
-                     bank.voices[slot - 1].bytes.mid(VoiceDump::HeaderLength, VoiceDump::InternalCount));
+            QCOMPARE(
+                held.mid(VoiceDump::HeaderLength, VoiceDump::InternalCount),
+                bank.voices[slot - 1].bytes.mid(VoiceDump::HeaderLength, VoiceDump::InternalCount));
         }
     }
 };

@@ -87,8 +87,8 @@ void TestVoiceBank::realBanks()
     QCOMPARE(file.size(), 64 * VoiceDump::InternalLength);
     QList<Expected> expected;
     for (int slot = 1; slot <= 64; ++slot) {
-        const QByteArray block = file.mid((slot - 1) * VoiceDump::InternalLength,
-                                          VoiceDump::InternalLength);
+        const QByteArray block =
+            file.mid((slot - 1) * VoiceDump::InternalLength, VoiceDump::InternalLength);
         expected.append({Form::Internal, slot,
                          VoiceDump::TextFromBytes(QByteArrayView(block).sliced(
                              VoiceDump::InternalDataStart, VoiceDump::VoiceNameLength)),
@@ -165,8 +165,8 @@ void TestVoiceBank::randomSplicesAndJunk()
             const int kind = random.bounded(3);
             const int slot = kind == 1 ? random.bounded(1, 7) : random.bounded(1, 65);
             if (kind == 0) {
-                const QByteArray block = real.mid((slot - 1) * VoiceDump::InternalLength,
-                                                  VoiceDump::InternalLength);
+                const QByteArray block =
+                    real.mid((slot - 1) * VoiceDump::InternalLength, VoiceDump::InternalLength);
                 const VoiceBank one = VoiceBank::Parse(block);
                 expected.append({Form::Internal, slot, one.voices.first().name, block});
             } else if (kind == 1) {
@@ -221,7 +221,8 @@ void TestVoiceBank::largeFileRefused()
     try {
         VoiceBank::Read(name);
     } catch (const VentaroError &error) {
-        QVERIFY2(error.text().contains(QLatin1String("larger than any bank")), qPrintable(error.text()));
+        QVERIFY2(error.text().contains(QLatin1String("larger than any bank")),
+                 qPrintable(error.text()));
     }
     QVERIFY(file.resize(VoiceBank::MaxFileBytes - 100));
     QCOMPARE(VoiceBank::Read(name).voices.size(), (VoiceBank::MaxFileBytes - 100) / 174);

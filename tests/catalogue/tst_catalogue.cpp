@@ -2,9 +2,9 @@
 #include "FactoryNames.h"
 #include "FileBytes.h"
 #include "SlotNameStore.h"
-#include "VoiceDump.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
+#include "VoiceDump.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,7 +110,8 @@ void CatalogueTest::builtInNames_data()
     const char *proms[] = {"Yamaha", "Turbo VL", "WindList"};
     for (int p = 0; p < VoiceCatalogue::kPromTypeCount; ++p) {
         for (int b = 0; b < VoiceCatalogue::kBankCount; ++b)
-            QTest::addRow("%s %s", proms[p], sections[b]) << p << b << QString::fromLatin1(sections[b]);
+            QTest::addRow("%s %s", proms[p], sections[b])
+                << p << b << QString::fromLatin1(sections[b]);
     }
 }
 
@@ -120,7 +121,7 @@ void CatalogueTest::builtInNames()
     QFETCH(int, bank);
     QFETCH(QString, section);
     const ExpectedBank expected = expectedBanks().value(section);
-    const QStringList &names = prom == VoiceCatalogue::Yamaha  ? expected.yamaha
+    const QStringList &names = prom == VoiceCatalogue::Yamaha    ? expected.yamaha
                                : prom == VoiceCatalogue::TurboVL ? expected.turbo
                                                                  : expected.windList;
     const QStringList actual = VoiceCatalogue::builtInNames(Prom(prom), Bank(bank));
@@ -133,7 +134,8 @@ void CatalogueTest::builtInNames()
 void CatalogueTest::windListPreset1Rows()
 {
     const auto entries = [](VoiceCatalogue::Bank bank) {
-        return VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(VoiceCatalogue::WindList, bank));
+        return VoiceCatalogue::patchEntries(
+            VoiceCatalogue::builtInNames(VoiceCatalogue::WindList, bank));
     };
     QCOMPARE(entries(VoiceCatalogue::Preset1).at(2), QStringLiteral("3: Hey! Ken"));
     QCOMPARE(entries(VoiceCatalogue::Preset1).at(3), QStringLiteral("4: GuitHero"));
@@ -144,10 +146,14 @@ void CatalogueTest::windListPreset1Rows()
 void CatalogueTest::patchEntry_data()
 {
     addColumns<int, QString, QString>("number", "name", "entry");
-    QTest::newRow("first") << 1 << "Mad Tube" << "1: Mad Tube";
-    QTest::newRow("three digits") << 117 << "The Sidh" << "117: The Sidh";
-    QTest::newRow("blanks kept") << 10 << " Lo  " << "10:  Lo  ";
-    QTest::newRow("empty name") << 6 << "" << "6: ";
+    QTest::newRow("first") << 1 << "Mad Tube"
+                           << "1: Mad Tube";
+    QTest::newRow("three digits") << 117 << "The Sidh"
+                                  << "117: The Sidh";
+    QTest::newRow("blanks kept") << 10 << " Lo  "
+                                 << "10:  Lo  ";
+    QTest::newRow("empty name") << 6 << ""
+                                << "6: ";
 }
 
 void CatalogueTest::patchEntry()
@@ -186,8 +192,10 @@ void CatalogueTest::splitLines_data()
     QTest::newRow("one line, no break") << QByteArray("a") << QStringList{"a"};
     QTest::newRow("8-bit text") << QByteArray("r\xe9serve \x80") << QStringList{"réserve €"};
     QTest::newRow("no final break") << QByteArray("a\r\nb") << QStringList{"a", "b"};
-    QTest::newRow("final CR LF starts no line") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
-    QTest::newRow("empty last line counts") << QByteArray("a\r\nb\r\n\r\n") << QStringList{"a", "b", ""};
+    QTest::newRow("final CR LF starts no line")
+        << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("empty last line counts")
+        << QByteArray("a\r\nb\r\n\r\n") << QStringList{"a", "b", ""};
     QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
     QTest::newRow("CR") << QByteArray("a\rb\r") << QStringList{"a", "b"};
     QTest::newRow("mixed") << QByteArray("a\rb\nc\r\nd") << QStringList{"a", "b", "c", "d"};
@@ -207,15 +215,17 @@ void CatalogueTest::splitLines()
 void CatalogueTest::joinLines_data()
 {
     addColumns<QStringList, QByteArray>("names", "bytes");
-    QTest::newRow("CR LF after every line") << QStringList{"1: A", "2: B "} << QByteArray("1: A\r\n2: B \r\n");
+    QTest::newRow("CR LF after every line")
+        << QStringList{"1: A", "2: B "} << QByteArray("1: A\r\n2: B \r\n");
     QTest::newRow("line breaks and zero become blanks")
-        << QStringList{QString::fromLatin1("1: a\rb\nc") + QChar(0)}
-        << QByteArray("1: a b c \r\n");
+        << QStringList{QString::fromLatin1("1: a\rb\nc") + QChar(0)} << QByteArray("1: a b c \r\n");
     QTest::newRow("empty entry") << QStringList{""} << QByteArray("\r\n");
     QTest::newRow("8-bit one byte") << QStringList{QString(QChar(0xE9))} << QByteArray("\xE9\r\n");
-    QTest::newRow("code page high bytes") << QStringList{QString(QChar(0x20AC)) + QChar(0x8D) + QChar(0x0178)}
-                                          << QByteArray("\x80\x8D\x9F\r\n");
-    QTest::newRow("no byte for it") << QStringList{QString(QChar(0x4E2D)) + QChar(0x85)} << QByteArray("??\r\n");
+    QTest::newRow("code page high bytes")
+        << QStringList{QString(QChar(0x20AC)) + QChar(0x8D) + QChar(0x0178)}
+        << QByteArray("\x80\x8D\x9F\r\n");
+    QTest::newRow("no byte for it")
+        << QStringList{QString(QChar(0x4E2D)) + QChar(0x85)} << QByteArray("??\r\n");
 }
 
 void CatalogueTest::joinLines()
@@ -330,7 +340,8 @@ void CatalogueTest::saveWritesCrLf()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const SlotNameStore store(dir.path());
-    writeFile(store.filePath(VoiceCatalogue::Custom, 2), "old contents, much longer than the new one\r\n");
+    writeFile(store.filePath(VoiceCatalogue::Custom, 2),
+              "old contents, much longer than the new one\r\n");
     const QStringList names{"1: a", "2: b", "3: c", "4: d", "5: e", "6: f"};
     store.save(VoiceCatalogue::Custom, 2, names);
     QCOMPARE(fileBytes(dir.filePath("2custom.txt")),
@@ -356,7 +367,8 @@ void CatalogueTest::saveFailureRaisesAndKeepsTarget()
 
     // A folder that does not exist.
     const SlotNameStore missing(dir.filePath("nowhere"));
-    QVERIFY_THROWS_EXCEPTION(VentaroError, missing.save(VoiceCatalogue::Internal, 1, QStringList(64, "x")));
+    QVERIFY_THROWS_EXCEPTION(VentaroError,
+                             missing.save(VoiceCatalogue::Internal, 1, QStringList(64, "x")));
 }
 
 void CatalogueTest::chooseFolder()

@@ -44,15 +44,16 @@ QString JackMidiProbe::outputName() const
 
 bool JackMidiProbe::connect(const QString &source, const QString &destination)
 {
-    return jack_connect(m_client, source.toUtf8().constData(), destination.toUtf8().constData()) == 0;
+    return jack_connect(m_client, source.toUtf8().constData(), destination.toUtf8().constData())
+           == 0;
 }
 
 QStringList JackMidiProbe::ports(const QString &pattern, bool inputs) const
 {
     QStringList names;
-    const char **found = jack_get_ports(m_client, pattern.toUtf8().constData(),
-                                        JACK_DEFAULT_MIDI_TYPE,
-                                        inputs ? JackPortIsInput : JackPortIsOutput);
+    const char **found =
+        jack_get_ports(m_client, pattern.toUtf8().constData(), JACK_DEFAULT_MIDI_TYPE,
+                       inputs ? JackPortIsInput : JackPortIsOutput);
     for (const char **name = found; name && *name; ++name)
         names << QString::fromUtf8(*name);
     jack_free(found);
@@ -116,9 +117,10 @@ int JackMidiProbe::process(jack_nframes_t frames, void *self)
     size_t length = 0;
     if (jack_ringbuffer_read_space(probe->m_toSend) >= sizeof length) {
         jack_ringbuffer_peek(probe->m_toSend, reinterpret_cast<char *>(&length), sizeof length);
-        jack_midi_data_t *data = jack_ringbuffer_read_space(probe->m_toSend) >= sizeof length + length
-                                     ? jack_midi_event_reserve(out, 0, length)
-                                     : nullptr;
+        jack_midi_data_t *data =
+            jack_ringbuffer_read_space(probe->m_toSend) >= sizeof length + length
+                ? jack_midi_event_reserve(out, 0, length)
+                : nullptr;
         if (data) {
             jack_ringbuffer_read_advance(probe->m_toSend, sizeof length);
             jack_ringbuffer_read(probe->m_toSend, reinterpret_cast<char *>(data), length);

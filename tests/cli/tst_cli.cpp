@@ -64,8 +64,8 @@ void TestCli::isCommand_data()
     QTest::newRow("./ports") << QStringList{QStringLiteral("./ports")} << false;
     QTest::newRow("a file") << QStringList{QStringLiteral("song.syx")} << false;
     QTest::newRow("capital") << QStringList{QStringLiteral("Ports")} << false;
-    QTest::newRow("toolkit option") << QStringList{QStringLiteral("-style"), QStringLiteral("fusion")}
-                                    << false;
+    QTest::newRow("toolkit option")
+        << QStringList{QStringLiteral("-style"), QStringLiteral("fusion")} << false;
 }
 
 void TestCli::isCommand()
@@ -108,25 +108,24 @@ void TestCli::voices_data()
     // bank reader.
     addColumns<QStringList, QString>("lines", "skipped");
 
-    QTest::newRow("64 internal voices")
-        << QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx") << 0
-        << QStringList{QStringLiteral("1\tinternal\t1\tMad Tube"),
-                       QStringLiteral("2\tinternal\t2\tVintgLd")}
-        << QString();
+    QTest::newRow("64 internal voices") << QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx") << 0
+                                        << QStringList{QStringLiteral("1\tinternal\t1\tMad Tube"),
+                                                       QStringLiteral("2\tinternal\t2\tVintgLd")}
+                                        << QString();
     QTest::newRow("another bank") << CliFiles::InternalBank << 0 << QStringList{} << QString();
-    QTest::newRow("three forms")
-        << path(QStringLiteral("mixed.syx")) << 0
-        << QStringList{QStringLiteral("1\tinternal\t5\t"), QStringLiteral("2\tcustom\t2\t"),
-                       QStringLiteral("3\tfull\t-\t")}
-        << QString();
+    QTest::newRow("three forms") << path(QStringLiteral("mixed.syx")) << 0
+                                 << QStringList{QStringLiteral("1\tinternal\t5\t"),
+                                                QStringLiteral("2\tcustom\t2\t"),
+                                                QStringLiteral("3\tfull\t-\t")}
+                                 << QString();
     QTest::newRow("cut short") << path(QStringLiteral("cut.syx")) << 0 << QStringList{}
                                << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
                                       + path(QStringLiteral("cut.syx"));
-    QTest::newRow("library")
-        << path(QStringLiteral("voices.LIB")) << 0
-        << QStringList{QStringLiteral("1\tcustom\t-\tFlute"), QStringLiteral("2\tcustom\t-\tOboe")}
-        << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
-               + path(QStringLiteral("voices.LIB"));
+    QTest::newRow("library") << path(QStringLiteral("voices.LIB")) << 0
+                             << QStringList{QStringLiteral("1\tcustom\t-\tFlute"),
+                                            QStringLiteral("2\tcustom\t-\tOboe")}
+                             << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
+                                    + path(QStringLiteral("voices.LIB"));
     QTest::newRow("no voice") << path(QStringLiteral("junk.syx")) << 1 << QStringList{}
                               << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
                                      + path(QStringLiteral("junk.syx"));
@@ -179,43 +178,44 @@ void TestCli::wrongUsage_data()
                            QStringLiteral("--save"), path(QStringLiteral("got.syx"))}
                + more;
     };
-    QTest::newRow("unknown command") << QStringList{QStringLiteral("porst")} << 2
-                                     << QStringLiteral("unknown command \"porst\"");
-    QTest::newRow("voices without FILE") << QStringList{QStringLiteral("voices")} << 2
-                                         << QStringLiteral("voices needs a FILE");
-    QTest::newRow("send without FILE")
-        << QStringList{QStringLiteral("send"), out, port} << 2 << QStringLiteral("send needs a FILE");
+    QTest::newRow("unknown command")
+        << QStringList{QStringLiteral("porst")} << 2 << QStringLiteral("unknown command \"porst\"");
+    QTest::newRow("voices without FILE")
+        << QStringList{QStringLiteral("voices")} << 2 << QStringLiteral("voices needs a FILE");
+    QTest::newRow("send without FILE") << QStringList{QStringLiteral("send"), out, port} << 2
+                                       << QStringLiteral("send needs a FILE");
     QTest::newRow("send without --out") << QStringList{QStringLiteral("send"), bank} << 2
                                         << QStringLiteral("send needs --out PORT");
     QTest::newRow("--out without value") << QStringList{QStringLiteral("send"), bank, out} << 2
                                          << QStringLiteral("--out needs a value");
     QTest::newRow("two files") << send({bank}) << 2 << QStringLiteral("unexpected argument");
-    QTest::newRow("unknown option") << send({QStringLiteral("--fast")}) << 2
-                                    << QStringLiteral("unknown option \"--fast\"");
+    QTest::newRow("unknown option")
+        << send({QStringLiteral("--fast")}) << 2 << QStringLiteral("unknown option \"--fast\"");
     QTest::newRow("option twice") << send({QStringLiteral("--gap=1"), QStringLiteral("--gap=2")})
                                   << 2 << QStringLiteral("--gap is given twice");
     QTest::newRow("--voice 0") << send({QStringLiteral("--voice"), QStringLiteral("0")}) << 2
                                << QStringLiteral("--voice must be a whole number from 1");
     QTest::newRow("--voice +3") << send({QStringLiteral("--voice"), QStringLiteral("+3")}) << 2
                                 << QStringLiteral("--voice must be a whole number from 1");
-    QTest::newRow("--voice 65 of 64") << send({QStringLiteral("--voice"), QStringLiteral("65")}) << 1
-                                      << QStringLiteral("There is no voice 65: the file holds 64: ")
-                                             + bank;
+    QTest::newRow("--voice 65 of 64")
+        << send({QStringLiteral("--voice"), QStringLiteral("65")}) << 1
+        << QStringLiteral("There is no voice 65: the file holds 64: ") + bank;
     QTest::newRow("--voice and --all")
         << send({QStringLiteral("--voice=2"), QStringLiteral("--all")}) << 2
         << QStringLiteral("--voice and --all cannot go together");
     QTest::newRow("--all=1") << send({QStringLiteral("--all=1")}) << 2
                              << QStringLiteral("--all takes no value");
-    QTest::newRow("--to internal:65") << send({QStringLiteral("--to"), QStringLiteral("internal:65")})
-                                      << 2
-                                      << QStringLiteral("the slot of --to internal must be a whole "
-                                                        "number from 1 to 64, not \"65\"");
-    QTest::newRow("--to custom:7") << send({QStringLiteral("--to=custom:7")}) << 2
-                                   << QStringLiteral("from 1 to 6, not \"7\"");
-    QTest::newRow("--to internal") << send({QStringLiteral("--to=internal")}) << 2
-                                   << QStringLiteral("--to must be current, custom:S or internal:S");
-    QTest::newRow("--to custom: ") << send({QStringLiteral("--to=custom:")}) << 2
-                                   << QStringLiteral("from 1 to 6, not \"\"");
+    QTest::newRow("--to internal:65")
+        << send({QStringLiteral("--to"), QStringLiteral("internal:65")}) << 2
+        << QStringLiteral("the slot of --to internal must be a whole "
+                          "number from 1 to 64, not \"65\"");
+    QTest::newRow("--to custom:7")
+        << send({QStringLiteral("--to=custom:7")}) << 2 << QStringLiteral("from 1 to 6, not \"7\"");
+    QTest::newRow("--to internal")
+        << send({QStringLiteral("--to=internal")}) << 2
+        << QStringLiteral("--to must be current, custom:S or internal:S");
+    QTest::newRow("--to custom: ")
+        << send({QStringLiteral("--to=custom:")}) << 2 << QStringLiteral("from 1 to 6, not \"\"");
     QTest::newRow("--device 17") << send({QStringLiteral("--device"), QStringLiteral("17")}) << 2
                                  << QStringLiteral("--device must be a whole number from 1 to 16, "
                                                    "not \"17\"");
@@ -240,11 +240,15 @@ void TestCli::wrongUsage_data()
                                << QStringLiteral("--count must be");
     QTest::newRow("--timeout 1.5") << receive({QStringLiteral("--timeout=1.5")}) << 2
                                    << QStringLiteral("--timeout must be a whole number");
-    QTest::newRow("receive --device 17") << receive({QStringLiteral("--device=17")}) << 2
-                                         << QStringLiteral("--device must be");
+    QTest::newRow("receive --device 17")
+        << receive({QStringLiteral("--device=17")}) << 2 << QStringLiteral("--device must be");
     const auto backup = [&](const QStringList &more) {
-        return QStringList{QStringLiteral("backup"), QStringLiteral("--in"), port,
-                           QStringLiteral("--out"), port, QStringLiteral("--save"),
+        return QStringList{QStringLiteral("backup"),
+                           QStringLiteral("--in"),
+                           port,
+                           QStringLiteral("--out"),
+                           port,
+                           QStringLiteral("--save"),
                            path(QStringLiteral("got.syx"))}
                + more;
     };
@@ -253,11 +257,11 @@ void TestCli::wrongUsage_data()
                        QStringLiteral("--save"), QStringLiteral("x.syx")}
         << 2 << QStringLiteral("backup needs --out PORT");
     QTest::newRow("backup without --save")
-        << QStringList{QStringLiteral("backup"), QStringLiteral("--in"), port, QStringLiteral("--out"),
-                       port}
+        << QStringList{QStringLiteral("backup"), QStringLiteral("--in"), port,
+                       QStringLiteral("--out"), port}
         << 2 << QStringLiteral("backup needs --save FILE");
-    QTest::newRow("backup --device 17") << backup({QStringLiteral("--device=17")}) << 2
-                                        << QStringLiteral("--device must be");
+    QTest::newRow("backup --device 17")
+        << backup({QStringLiteral("--device=17")}) << 2 << QStringLiteral("--device must be");
     QTest::newRow("backup --count") << backup({QStringLiteral("--count=3")}) << 2
                                     << QStringLiteral("unknown option \"--count\"");
     QTest::newRow("find with words") << QStringList{QStringLiteral("find"), QStringLiteral("all")}
@@ -266,11 +270,11 @@ void TestCli::wrongUsage_data()
                                           << QStringLiteral("The MIDI input device is not "
                                                             "connected: ")
                                                  + port;
-    QTest::newRow("file missing")
-        << QStringList{QStringLiteral("send"), path(QStringLiteral("none.syx")), out, port} << 1
-        << QStringLiteral("Cannot open file");
+    QTest::newRow("file missing") << QStringList{QStringLiteral("send"),
+                                                 path(QStringLiteral("none.syx")), out, port}
+                                  << 1 << QStringLiteral("Cannot open file");
     QTest::newRow("custom voice to Internal")
-        << QStringList{QStringLiteral("send"), path(QStringLiteral("mixed.syx")), out, port,
+        << QStringList{QStringLiteral("send"),  path(QStringLiteral("mixed.syx")), out, port,
                        QStringLiteral("--all"), QStringLiteral("--to=internal:1")}
         << 1
         << QStringLiteral("Voice 2 \"%1\" is a custom voice and cannot be sent to Internal.")
@@ -283,9 +287,8 @@ void TestCli::wrongUsage_data()
     QTest::newRow("no such output")
         << QStringList{QStringLiteral("send"), bank, out, QStringLiteral("No Such Port")} << 1
         << QStringLiteral("The MIDI output device is not connected: No Such Port");
-    QTest::newRow("no such input") << receive({}) << 1
-                                   << QStringLiteral("The MIDI input device is not connected: ")
-                                          + port;
+    QTest::newRow("no such input")
+        << receive({}) << 1 << QStringLiteral("The MIDI input device is not connected: ") + port;
     QTest::newRow("folder missing")
         << QStringList{QStringLiteral("receive"), QStringLiteral("--in"), port,
                        QStringLiteral("--save"), path(QStringLiteral("none/got.syx"))}

@@ -20,8 +20,8 @@
 #include "VoiceBank.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -140,9 +140,9 @@ QList<QByteArray> TestCliJack::simulatorDumps(int count)
 
 bool TestCliJack::startReceive(QProcess &process, const QStringList &more)
 {
-    CliRun::start(process,
-                  QStringList{QStringLiteral("receive"), QStringLiteral("--in"), outputName()} + more,
-                  env());
+    CliRun::start(
+        process,
+        QStringList{QStringLiteral("receive"), QStringLiteral("--in"), outputName()} + more, env());
     QStringList ports;
     QElapsedTimer timer;
     timer.start();
@@ -191,14 +191,15 @@ void TestCliJack::sendOneVoiceLandsWhole()
     writeFile(file, voice);
     const int from = int(m_rig->simulatorLines().size());
 
-    const CliRun run = CliRun::run({QStringLiteral("send"), file, QStringLiteral("--out"), inputName(),
-                                    QStringLiteral("--to"), QStringLiteral("internal:9"),
-                                    QStringLiteral("--device"), QString::number(DeviceNumber)},
-                                   env());
+    const CliRun run = CliRun::run(
+        {QStringLiteral("send"), file, QStringLiteral("--out"), inputName(), QStringLiteral("--to"),
+         QStringLiteral("internal:9"), QStringLiteral("--device"), QString::number(DeviceNumber)},
+        env());
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
     QCOMPARE(run.err, QString()); // no progress line off a terminal
-    const QString written = QStringLiteral("Internal slot 9: block at 40 00 08 written (voice \"%1\")")
-                                .arg(bank.voices[1].name);
+    const QString written =
+        QStringLiteral("Internal slot 9: block at 40 00 08 written (voice \"%1\")")
+            .arg(bank.voices[1].name);
     const QStringList log = waitForLog(*m_rig, from, written);
     QVERIFY2(log.join(u'\n').contains(written), qPrintable(log.join(u'\n')));
 
@@ -208,8 +209,8 @@ void TestCliJack::sendOneVoiceLandsWhole()
     QVERIFY(press({SimPanel::Enter, SimPanel::Enter}));
     const QList<QByteArray> back = simulatorDumps(1);
     QCOMPARE(back.size(), 1);
-    const QByteArray expected = BankSendPlan::Message(
-        VoiceBank::Parse(voice).voices.first(), {0, VoiceDump::Form::Internal, 9}, DeviceId);
+    const QByteArray expected = BankSendPlan::Message(VoiceBank::Parse(voice).voices.first(),
+                                                      {0, VoiceDump::Form::Internal, 9}, DeviceId);
     QCOMPARE(back.first(), expected);
     QCOMPARE(quint8(expected.at(VoiceDump::DeviceOffset)), DeviceId);
 }
@@ -228,9 +229,9 @@ void TestCliJack::sendAllBytesExact()
     for (const BankSendPlan::Step &step : plan.steps)
         expected += BankSendPlan::Message(bank.voices[step.voice], step, DeviceId);
 
-    const QStringList arguments{QStringLiteral("send"), file, QStringLiteral("--all"),
-                                QStringLiteral("--device=3"), QStringLiteral("--gap=0"),
-                                QStringLiteral("--out")};
+    const QStringList arguments{QStringLiteral("send"),    file,
+                                QStringLiteral("--all"),   QStringLiteral("--device=3"),
+                                QStringLiteral("--gap=0"), QStringLiteral("--out")};
     CliRun run = CliRun::run(arguments + QStringList{m_probe->inputName()}, env());
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
     QByteArray got;
@@ -289,7 +290,8 @@ void TestCliJack::storedDeviceNumberReadNeverWritten()
     const RegRoot settings = RegRoot::iniFile(iniFile);
     const QString midiKey = RegSettingsRoot + TVLManager::RegKeyName + QStringLiteral("\\Midi");
     QVERIFY(WriteRegInteger(settings, midiKey, TVLManager::DeviceIdValueName, 4));
-    QVERIFY(WriteRegString(settings, midiKey, QStringLiteral("Out"), QStringLiteral("Simulated VL70-m")));
+    QVERIFY(WriteRegString(settings, midiKey, QStringLiteral("Out"),
+                           QStringLiteral("Simulated VL70-m")));
     const QByteArray before = fileBytes(iniFile);
     QVERIFY(!before.isEmpty());
 

@@ -52,8 +52,13 @@ private:
     bool startSimulator(const QStringList &arguments);
     QStringList backupArguments(const QString &file) const
     {
-        return {QStringLiteral("backup"), QStringLiteral("--in"), outputName(),
-                QStringLiteral("--out"), inputName(), QStringLiteral("--save"), file};
+        return {QStringLiteral("backup"),
+                QStringLiteral("--in"),
+                outputName(),
+                QStringLiteral("--out"),
+                inputName(),
+                QStringLiteral("--save"),
+                file};
     }
     QProcessEnvironment env() const
     {
@@ -76,9 +81,10 @@ void TestCliRequests::initTestCase()
     QVERIFY(QDir().mkpath(m_config));
     m_server = std::make_unique<JackRig>(m_work.filePath(QStringLiteral("server")));
     QString error;
-    QVERIFY2(m_server->startServer(&error, QStringLiteral("ventaro-clireq-%1")
-                                               .arg(QCoreApplication::applicationPid())),
-             qPrintable(error));
+    QVERIFY2(
+        m_server->startServer(
+            &error, QStringLiteral("ventaro-clireq-%1").arg(QCoreApplication::applicationPid())),
+        qPrintable(error));
 }
 
 void TestCliRequests::cleanupTestCase()
@@ -98,8 +104,8 @@ void TestCliRequests::cleanup()
 
 bool TestCliRequests::startSimulator(const QStringList &arguments)
 {
-    m_simulator = std::make_unique<JackRig>(
-        m_work.filePath(QStringLiteral("simulator-%1").arg(++m_cases)));
+    m_simulator =
+        std::make_unique<JackRig>(m_work.filePath(QStringLiteral("simulator-%1").arg(++m_cases)));
     m_simulator->joinServer(m_server->serverName());
     QString error;
     if (!m_simulator->startSimulator(QStringLiteral(VENTARO_SIMULATOR), arguments, &error)) {
@@ -132,9 +138,9 @@ void TestCliRequests::findListsTheSimulator()
     QCOMPARE(lines.takeLast(), QString());
     lines.sort();
     QVERIFY2(lines.size() == 2, qPrintable(run.report() + m_simulator->simulatorLog()));
-    QCOMPARE(lines, QStringList({QStringLiteral("Simulated VL70-m\tSimulated VL70-m\t1"),
-                                 QStringLiteral("%1\t%2\t%3").arg(outputName(), inputName())
-                                     .arg(device)}));
+    QCOMPARE(lines, QStringList(
+                        {QStringLiteral("Simulated VL70-m\tSimulated VL70-m\t1"),
+                         QStringLiteral("%1\t%2\t%3").arg(outputName(), inputName()).arg(device)}));
     QCOMPARE(run.ownErrors(), QStringList());
 
     const CliRun ports = CliRun::run({QStringLiteral("ports")}, env());
@@ -153,14 +159,14 @@ void TestCliRequests::backup_data()
     QTest::newRow("stops after twenty voices")
         << QStringList{QStringLiteral("--answer-limit"), QString::number(6 * 2 + 14)} << 1 << 20
         << QStringList{QStringLiteral("ventaro: Not answered: Internal 15-64")};
-    QTest::newRow("does not answer") << QStringList{QStringLiteral("--no-answer")} << 1 << 0
-                                     << QStringList{silent};
+    QTest::newRow("does not answer")
+        << QStringList{QStringLiteral("--no-answer")} << 1 << 0 << QStringList{silent};
     QTest::newRow("answers too late")
         << QStringList{QStringLiteral("--answer-delay"), QStringLiteral("1500")} << 1 << 0
         << QStringList{silent};
-    QTest::newRow("another device number") << QStringList{QStringLiteral("--device"),
-                                                          QStringLiteral("7")}
-                                           << 1 << 0 << QStringList{silent};
+    QTest::newRow("another device number")
+        << QStringList{QStringLiteral("--device"), QStringLiteral("7")} << 1 << 0
+        << QStringList{silent};
 }
 
 // The file is the simulator's six custom voices and then the bank it was
@@ -172,8 +178,8 @@ void TestCliRequests::backup()
     QFETCH(int, exitCode);
     QFETCH(int, fetched);
     QFETCH(QStringList, errors);
-    QVERIFY(startSimulator(QStringList{QStringLiteral("--bank"), CliFiles::InternalBank}
-                           + simulator));
+    QVERIFY(
+        startSimulator(QStringList{QStringLiteral("--bank"), CliFiles::InternalBank} + simulator));
     const QString saved = m_work.filePath(QStringLiteral("backup-%1.syx").arg(m_cases));
     QElapsedTimer took;
     took.start();
@@ -197,8 +203,8 @@ void TestCliRequests::backup()
     const QByteArray custom = file.left(VoiceDump::CustomSlotCount * VoiceDump::CustomLength);
     const int internals = fetched - VoiceDump::CustomSlotCount;
     QCOMPARE(withoutSeals(file.mid(custom.size())),
-             withoutSeals(fileBytes(CliFiles::InternalBank)
-                              .left(internals * VoiceDump::InternalLength)));
+             withoutSeals(
+                 fileBytes(CliFiles::InternalBank).left(internals * VoiceDump::InternalLength)));
 }
 
 // Ctrl+C in the middle: the voices that came whole are saved, in slot
@@ -222,9 +228,8 @@ void TestCliRequests::backupStoppedSavesWhatCame()
     QVERIFY2(bank.voices.size() >= 1 && bank.voices.size() < 70,
              qPrintable(QString::number(bank.voices.size())));
     for (int i = 0; i < bank.voices.size(); ++i)
-        QCOMPARE(bank.voices[i].slot, i < VoiceDump::CustomSlotCount
-                                          ? i + 1
-                                          : i + 1 - VoiceDump::CustomSlotCount);
+        QCOMPARE(bank.voices[i].slot,
+                 i < VoiceDump::CustomSlotCount ? i + 1 : i + 1 - VoiceDump::CustomSlotCount);
 }
 
 QTEST_GUILESS_MAIN(TestCliRequests)

@@ -256,7 +256,7 @@ void ControlsTest::noteWidthBelowOneIsClamped()
     keys.setNoteWidth(-7);
     QCOMPARE(keys.NoteWidth(), 1);
     QCOMPARE(keys.NoteAt(12, 40).note, 57); // white key 12: the A of the second octave
-    QVERIFY(!keys.grab().isNull()); // painting ends
+    QVERIFY(!keys.grab().isNull());         // painting ends
     keys.setOrientation(kbVertical);
     QVERIFY(!keys.grab().isNull());
 }
@@ -278,9 +278,9 @@ void ControlsTest::pointerPlaysGlissando()
     drag(keys, {15, 40});
     drag(keys, {8, 10});
     release(keys, {8, 10});
-    const std::vector<NoteEvent> expected{
-        {true, 36, 40 * 127 / 50}, {false, 36, 0},       {true, 38, 40 * 127 / 50},
-        {false, 38, 0},            {true, 37, 10 * 127 / 30}, {false, 37, 0}};
+    const std::vector<NoteEvent> expected{{true, 36, 40 * 127 / 50}, {false, 36, 0},
+                                          {true, 38, 40 * 127 / 50}, {false, 38, 0},
+                                          {true, 37, 10 * 127 / 30}, {false, 37, 0}};
     QCOMPARE(rec.events, expected);
     QCOMPARE(keys.CurrentNote(), 37);
     QVERIFY(!keys.isPressed(36) && !keys.isPressed(37) && !keys.isPressed(38));
@@ -292,10 +292,10 @@ void ControlsTest::stayingOnOneKeyOrLeavingKeepsTheNote()
     Recorder rec;
     rec.attach(keys);
     press(keys, {3, 40});
-    drag(keys, {4, 45});    // same key, another velocity: no retrigger
-    drag(keys, {15, 49});   // last row counts as outside
-    drag(keys, {199, 10});  // last column too
-    drag(keys, {250, 10});  // outside the control
+    drag(keys, {4, 45});   // same key, another velocity: no retrigger
+    drag(keys, {15, 49});  // last row counts as outside
+    drag(keys, {199, 10}); // last column too
+    drag(keys, {250, 10}); // outside the control
     drag(keys, {-5, 10});
     QCOMPARE(rec.events.size(), std::size_t(1));
     QVERIFY(keys.isPressed(36));
@@ -433,7 +433,8 @@ void ControlsTest::heldKeyIsInvertedAndSurvivesRepaint()
                     inverted.insert({x, y});
     for (int y = 0; y < before.height(); ++y) {
         for (int x = 0; x < before.width(); ++x) {
-            const QRgb expected = inverted.contains({x, y}) ? ~before.pixel(x, y) : before.pixel(x, y);
+            const QRgb expected =
+                inverted.contains({x, y}) ? ~before.pixel(x, y) : before.pixel(x, y);
             QCOMPARE(held.pixel(x, y) & 0xFFFFFF, expected & 0xFFFFFF);
         }
     }

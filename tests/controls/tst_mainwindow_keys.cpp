@@ -151,10 +151,9 @@ void MainWindowKeysTest::pressDragRelease()
     sendMouse(keys, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, onD);
     QVERIFY(!keys->isPressed(38));
 
-    const QList<QByteArray> expected{QByteArray::fromHex("9024") + char(velocityC),
-                                     QByteArray::fromHex("802400"),
-                                     QByteArray::fromHex("9026") + char(velocityD),
-                                     QByteArray::fromHex("802600")};
+    const QList<QByteArray> expected{
+        QByteArray::fromHex("9024") + char(velocityC), QByteArray::fromHex("802400"),
+        QByteArray::fromHex("9026") + char(velocityD), QByteArray::fromHex("802600")};
     QCOMPARE(hex(rig->reachedInstrument()), hex(expected));
     QCOMPARE(rig->instrument.instrument().noteOnCount() - onsBefore, 2);
     QCOMPARE(rig->instrument.instrument().noteOffCount() - offsBefore, 2);

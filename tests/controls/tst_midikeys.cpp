@@ -155,7 +155,8 @@ void MidiKeysTest::deviceChangeClosesAndRenames()
 
     keys.setMIDIDevice(2); // equal to the device count
     QCOMPARE(keys.MIDIPortName(), QString());
-    QCOMPARE(callNames(*m_midi), (QStringList{QStringLiteral("outReset"), QStringLiteral("outClose")}));
+    QCOMPARE(callNames(*m_midi),
+             (QStringList{QStringLiteral("outReset"), QStringLiteral("outClose")}));
     QVERIFY(!keys.MIDIPortOk());
     keys.PressNote(50, 60, true); // device 2 cannot be opened: dropped
     QVERIFY(!keys.MIDIPortOk());
@@ -177,8 +178,12 @@ void MidiKeysTest::windowHandlersReplaceTheOutput()
 {
     TMIDIKeys keys(m_midi.get());
     QList<QPair<int, int>> sent;
-    keys.OnNoteOn = [&sent](QObject *, int note, int velocity) { sent << qMakePair(note, velocity); };
-    keys.OnNoteOff = [&sent](QObject *, int note, int velocity) { sent << qMakePair(-note, velocity); };
+    keys.OnNoteOn = [&sent](QObject *, int note, int velocity) {
+        sent << qMakePair(note, velocity);
+    };
+    keys.OnNoteOff = [&sent](QObject *, int note, int velocity) {
+        sent << qMakePair(-note, velocity);
+    };
     leftClick(keys, {2, 40});
     QCOMPARE(sent.size(), 2);
     QCOMPARE(sent[1], qMakePair(-36, 0));

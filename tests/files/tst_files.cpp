@@ -18,11 +18,11 @@
 
 #include <QBuffer>
 #include <QComboBox>
-#include <QLabel>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -75,7 +75,8 @@ QByteArray library(int count, int voicesPresent, int size = -1)
     for (int v = 0; v < voicesPresent; ++v) {
         QByteArray data(LibraryFile::VoiceLength, '\0');
         for (int i = 0; i < data.size(); ++i)
-            data[i] = char(((LibraryFile::DataOffset + LibraryFile::VoiceLength * v + i) * 13) & 0x7F);
+            data[i] =
+                char(((LibraryFile::DataOffset + LibraryFile::VoiceLength * v + i) * 13) & 0x7F);
         voices << data;
     }
     return LibraryFile::build(count, names, voices, size);
@@ -170,17 +171,22 @@ void TestFiles::qtFilter_data()
     addColumns<QString, QString>("filter", "expected");
     QTest::newRow("open dialog") << "SysEx Files (*.syx)|*.syx|VLEditor Files (*.lib)|*.lib"
                                  << "SysEx Files (*.syx);;VLEditor Files (*.lib)";
-    QTest::newRow("save dialog") << "SysEx Files (*.syx)|*.syx" << "SysEx Files (*.syx)";
-    QTest::newRow("translated without patterns")
-        << "Fichiers SysEx|*.syx" << "Fichiers SysEx (*.syx)";
-    QTest::newRow("patterns differ from description")
-        << "SysEx (*.syx)|*.syx;*.mid" << "SysEx (*.syx) (*.syx *.mid)";
+    QTest::newRow("save dialog") << "SysEx Files (*.syx)|*.syx"
+                                 << "SysEx Files (*.syx)";
+    QTest::newRow("translated without patterns") << "Fichiers SysEx|*.syx"
+                                                 << "Fichiers SysEx (*.syx)";
+    QTest::newRow("patterns differ from description") << "SysEx (*.syx)|*.syx;*.mid"
+                                                      << "SysEx (*.syx) (*.syx *.mid)";
     QTest::newRow("several patterns shown") << "Dumps (*.syx;*.mid)|*.syx; *.mid"
                                             << "Dumps (*.syx;*.mid)";
-    QTest::newRow("description without pattern") << "SysEx|*.syx|Everything" << "SysEx (*.syx);;Everything (*)";
-    QTest::newRow("trailing separator") << "SysEx|*.syx|" << "SysEx (*.syx)";
-    QTest::newRow("empty description") << "|*.syx" << "(*.syx)";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("description without pattern") << "SysEx|*.syx|Everything"
+                                                 << "SysEx (*.syx);;Everything (*)";
+    QTest::newRow("trailing separator") << "SysEx|*.syx|"
+                                        << "SysEx (*.syx)";
+    QTest::newRow("empty description") << "|*.syx"
+                                       << "(*.syx)";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestFiles::qtFilter()
@@ -193,11 +199,16 @@ void TestFiles::qtFilter()
 void TestFiles::defaultExt_data()
 {
     addColumns<QString, QString>("typed", "expected");
-    QTest::newRow("no extension") << "/v/Mad Tube" << "/v/Mad Tube.syx";
-    QTest::newRow("own extension") << "/v/Mad Tube.syx" << "/v/Mad Tube.syx";
-    QTest::newRow("upper case") << "/v/A.SYX" << "/v/A.SYX";
-    QTest::newRow("dot in folder only") << "/v.d/Mad" << "/v.d/Mad.syx";
-    QTest::newRow("trailing dot") << "/v/Mad." << "/v/Mad.syx";
+    QTest::newRow("no extension") << "/v/Mad Tube"
+                                  << "/v/Mad Tube.syx";
+    QTest::newRow("own extension") << "/v/Mad Tube.syx"
+                                   << "/v/Mad Tube.syx";
+    QTest::newRow("upper case") << "/v/A.SYX"
+                                << "/v/A.SYX";
+    QTest::newRow("dot in folder only") << "/v.d/Mad"
+                                        << "/v.d/Mad.syx";
+    QTest::newRow("trailing dot") << "/v/Mad."
+                                  << "/v/Mad.syx";
 }
 
 void TestFiles::defaultExt()
@@ -210,17 +221,26 @@ void TestFiles::defaultExt()
 void TestFiles::proposedName_data()
 {
     addColumns<QString, QString>("voice", "expected");
-    QTest::newRow("plain") << "Mad Tube" << "Mad Tube.syx";
-    QTest::newRow("blanks kept") << "Sax     " << "Sax     .syx";
-    QTest::newRow("forbidden characters") << "A/B\\C:*?\"|<>" << "A_B_C_______";
-    QTest::newRow("control characters") << QString::fromUtf16(u"Ab\u0000\u0009\u007F", 5) << "Ab___";
-    QTest::newRow("dots and brackets allowed") << "(Br.)!" << "(Br.)!.syx";
-    QTest::newRow("device name") << "CON     " << "_CON     .syx";
-    QTest::newRow("device name, lower case, dotted") << "lpt1.abc" << "_lpt1.abc.syx";
-    QTest::newRow("longer than a device name") << "CONsole" << "CONsole.syx";
+    QTest::newRow("plain") << "Mad Tube"
+                           << "Mad Tube.syx";
+    QTest::newRow("blanks kept") << "Sax     "
+                                 << "Sax     .syx";
+    QTest::newRow("forbidden characters") << "A/B\\C:*?\"|<>"
+                                          << "A_B_C_______";
+    QTest::newRow("control characters")
+        << QString::fromUtf16(u"Ab\u0000\u0009\u007F", 5) << "Ab___";
+    QTest::newRow("dots and brackets allowed") << "(Br.)!"
+                                               << "(Br.)!.syx";
+    QTest::newRow("device name") << "CON     "
+                                 << "_CON     .syx";
+    QTest::newRow("device name, lower case, dotted") << "lpt1.abc"
+                                                     << "_lpt1.abc.syx";
+    QTest::newRow("longer than a device name") << "CONsole"
+                                               << "CONsole.syx";
     // Voice-name bytes B9h, B2h and B3h read as superscript digits, which
     // Windows reserves after COM and LPT too.
-    QTest::newRow("COM, superscript one") << QString::fromUtf16(u"COM\u00b9") << QString::fromUtf16(u"_COM\u00b9.syx");
+    QTest::newRow("COM, superscript one")
+        << QString::fromUtf16(u"COM\u00b9") << QString::fromUtf16(u"_COM\u00b9.syx");
     QTest::newRow("lpt, superscript three, blanks")
         << QString::fromUtf16(u"lpt\u00b3    ") << QString::fromUtf16(u"_lpt\u00b3    .syx");
     QTest::newRow("COM, superscript two, dotted")
@@ -285,8 +305,10 @@ void TestFiles::readIsBounded()
 void TestFiles::readFailures_data()
 {
     addColumns<QString, QString>("name", "start");
-    QTest::newRow("folder") << "folder.syx" << "Cannot open file";
-    QTest::newRow("missing") << "gone.syx" << "Cannot open file";
+    QTest::newRow("folder") << "folder.syx"
+                            << "Cannot open file";
+    QTest::newRow("missing") << "gone.syx"
+                             << "Cannot open file";
 }
 
 void TestFiles::readFailures()
@@ -376,7 +398,8 @@ void TestFiles::pickerWaysOfClosing()
                           list->visualItemRect(list->item(row)).center());
 
     if (how == QLatin1String("ok"))
-        QTest::mouseClick(picker.findChild<QPushButton *>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+        QTest::mouseClick(picker.findChild<QPushButton *>(QStringLiteral("BitBtn1")),
+                          Qt::LeftButton);
     else if (how == QLatin1String("enter"))
         QTest::keyClick(list, Qt::Key_Return);
     else if (how == QLatin1String("double"))
@@ -448,8 +471,9 @@ void TestFiles::internalVoiceOpensSendsAndSaves()
     QCOMPARE(rig.proposedSaveName(), QStringLiteral("ClassTpt.syx"));
     rig.saveAs(QStringLiteral("again"));
     QCOMPARE(fileBytes(rig.path(QStringLiteral("again.syx"))), voice);
-    QCOMPARE(w.windowTitle(), QStringLiteral("Ventaro - ")
-                                  + QDir::toNativeSeparators(rig.path(QStringLiteral("again.syx"))));
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral("Ventaro - ")
+                 + QDir::toNativeSeparators(rig.path(QStringLiteral("again.syx"))));
     rig.window.reset();
 }
 
@@ -542,8 +566,8 @@ void TestFiles::bankOfVoicesOpensPicker()
             return int(QDialog::Rejected);
         for (int i = 0; i < picker->lstVoices()->count(); ++i)
             rows << picker->lstVoices()->item(i)->text();
-        skippedShown = picker->lblSkipped()->isVisibleTo(picker) ? picker->lblSkipped()->text()
-                                                                 : QString();
+        skippedShown =
+            picker->lblSkipped()->isVisibleTo(picker) ? picker->lblSkipped()->text() : QString();
         if (row < 0)
             return int(QDialog::Rejected);
         picker->lstVoices()->setCurrentRow(row);
@@ -587,8 +611,8 @@ void TestFiles::badInput_data()
     QTest::newRow("byte 3 not 57h") << "not57.syx" << not57 << 0 << int(Refused);
     // One whole voice and one cut short: no voice alone, and no bank either.
     QTest::newRow("a voice and a voice cut short")
-        << "two.syx" << bankVoice("Prog-A-1.syx", 0) + bankVoice("Prog-A-1.syx", 1).chopped(1)
-        << 0 << int(Refused);
+        << "two.syx" << bankVoice("Prog-A-1.syx", 0) + bankVoice("Prog-A-1.syx", 1).chopped(1) << 0
+        << int(Refused);
     QTest::newRow("no extension, not a voice") << "voice" << QByteArray("x") << 0 << int(Refused);
     QTest::newRow("library as .syx") << "lib.syx" << library(1, 1) << 0 << int(Refused);
     QTest::newRow("library too short") << "short.lib" << library(1, 0, 2999) << 0 << int(Kept);
@@ -654,7 +678,8 @@ void TestFiles::badInput()
         break;
     case Failed:
         QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors.first().startsWith(QLatin1String("Cannot open file")), qPrintable(errors.first()));
+        QVERIFY2(errors.first().startsWith(QLatin1String("Cannot open file")),
+                 qPrintable(errors.first()));
         QVERIFY(messages.isEmpty());
         QCOMPARE(w.voiceData(), held);
         QCOMPARE(w.windowTitle(), caption);

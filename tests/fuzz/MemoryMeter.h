@@ -39,9 +39,9 @@ public:
         static const bool registered = [] {
             std::atexit([] {
                 if (s_worstInput > 0)
-                    std::fprintf(stderr, "memory: at most %.1f bytes per input byte (%lld for %lld)\n",
-                                 double(s_worstPeak) / double(s_worstInput), s_worstPeak,
-                                 s_worstInput);
+                    std::fprintf(
+                        stderr, "memory: at most %.1f bytes per input byte (%lld for %lld)\n",
+                        double(s_worstPeak) / double(s_worstInput), s_worstPeak, s_worstInput);
             });
             return true;
         }();

@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         while (blockStart < voice.bytes.size()) {
             const qsizetype end = voice.bytes.indexOf(char(VoiceDump::SysExEnd), blockStart);
             FUZZ_CHECK(end > blockStart);
-            const QByteArrayView block = QByteArrayView(voice.bytes).sliced(blockStart, end + 1 - blockStart);
+            const QByteArrayView block =
+                QByteArrayView(voice.bytes).sliced(blockStart, end + 1 - blockStart);
             const qsizetype at = withoutRealTime.indexOf(block, from);
             FUZZ_CHECK(at >= 0);
             FUZZ_CHECK(at == from || bank.skipped > 0);

@@ -32,7 +32,7 @@ void checkSend(const QStringList &words)
     if (options.to) {
         const int slotCount = BankSendPlan::SlotCount(options.to->to);
         FUZZ_CHECK(slotCount == 0 ? options.to->slot == 0
-                              : options.to->slot >= 1 && options.to->slot <= slotCount);
+                                  : options.to->slot >= 1 && options.to->slot <= slotCount);
     }
 }
 

@@ -10,9 +10,9 @@
 #include <QStringView>
 
 #include <array>
-#include <string_view>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
@@ -29,7 +29,8 @@ bool isDeviceName(QStringView base)
     if (base.size() != 4)
         return false;
     const QStringView stem = base.first(3);
-    if (stem.compare(u"COM", Qt::CaseInsensitive) != 0 && stem.compare(u"LPT", Qt::CaseInsensitive) != 0)
+    if (stem.compare(u"COM", Qt::CaseInsensitive) != 0
+        && stem.compare(u"LPT", Qt::CaseInsensitive) != 0)
         return false;
     const QChar digit = base[3];
     return (digit >= u'1' && digit <= u'9') || digit == u'\u00b9' || digit == u'\u00b2'

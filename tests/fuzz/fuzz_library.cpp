@@ -29,7 +29,8 @@ void checkVoice(TVlLibReader &reader, int index, qsizetype fileSize, const std::
     QBuffer *stream = reader.GetVoice(index);
     FUZZ_CHECK(stream != nullptr && stream->isOpen() && stream->pos() == 0);
     const QByteArray voice = stream->data();
-    const qint64 start = TVlLibReader::VoiceDataOffset + qint64(TVlLibReader::VoiceDataLength) * index;
+    const qint64 start =
+        TVlLibReader::VoiceDataOffset + qint64(TVlLibReader::VoiceDataLength) * index;
     const bool held = index >= 0 && index < reader.VoiceCount()
                       && fileSize >= start + TVlLibReader::VoiceDataLength;
     if (!held) {
@@ -40,12 +41,14 @@ void checkVoice(TVlLibReader &reader, int index, qsizetype fileSize, const std::
     FUZZ_CHECK(voice.size() == VoiceDump::CustomLength);
     checkSealedBlock(voice, VoiceDump::CustomBlockAStart, VoiceDump::CustomBlockACount, 0);
     checkSealedBlock(voice, VoiceDump::CustomBlockBStart, VoiceDump::CustomBlockBCount, 0);
-    FUZZ_CHECK(voice[VoiceDump::CustomMemoryOffsetA] == 0 && voice[VoiceDump::CustomMemoryOffsetB] == 0);
+    FUZZ_CHECK(voice[VoiceDump::CustomMemoryOffsetA] == 0
+               && voice[VoiceDump::CustomMemoryOffsetB] == 0);
     FUZZ_CHECK(std::memcmp(voice.constData() + VoiceDump::CustomDataAStart, data + start,
                            VoiceDump::CustomBlockACount)
                == 0);
     FUZZ_CHECK(std::memcmp(voice.constData() + VoiceDump::CustomDataBStart,
-                           data + start + VoiceDump::CustomBlockACount, VoiceDump::CustomBlockBCount)
+                           data + start + VoiceDump::CustomBlockACount,
+                           VoiceDump::CustomBlockBCount)
                == 0);
 }
 
@@ -59,15 +62,17 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QString path = scratch->write(QStringLiteral("voices.lib"),
-                                        QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const QString path =
+        scratch->write(QStringLiteral("voices.lib"),
+                       QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     const qsizetype held = qMin<qsizetype>(qsizetype(size), TVlLibReader::MaxReadLength);
 
     MemoryMeter meter;
     TVlLibReader reader;
     const bool opened = reader.OpenLibrary(path);
-    const bool isLibrary = size >= std::size_t(TVlLibReader::MinimumLength)
-                           && std::memcmp(data, TVlLibReader::Signature, TVlLibReader::SignatureLength) == 0;
+    const bool isLibrary =
+        size >= std::size_t(TVlLibReader::MinimumLength)
+        && std::memcmp(data, TVlLibReader::Signature, TVlLibReader::SignatureLength) == 0;
     FUZZ_CHECK(opened == isLibrary);
     FUZZ_CHECK(reader.IsOpen() == opened);
     if (!opened) {

@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <cstdint>
+#include <functional>
 
 namespace {
 

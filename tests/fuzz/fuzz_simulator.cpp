@@ -10,8 +10,8 @@
 // it); a delivery's last byte also presses the button of that number.
 
 #include "FuzzCheck.h"
-#include "Sleeper.h"
 #include "SimulatedVl70m.h"
+#include "Sleeper.h"
 #include "VoiceBank.h"
 #include "VoiceChecks.h"
 
@@ -40,10 +40,11 @@ void checkSent(const QByteArray &message, int deviceNumber)
     FUZZ_CHECK(quint8(message.back()) == VoiceDump::SysExEnd);
     for (qsizetype i = 1; i + 1 < message.size(); ++i)
         FUZZ_CHECK((quint8(message[i]) & StatusBit) == 0);
-    const bool dumpBlock = message.size() >= VoiceDump::BlockOverhead
-                           && quint8(message[VoiceDump::ManufacturerOffset]) == VoiceDump::ManufacturerId
-                           && quint8(message[VoiceDump::ModelOffset]) == VoiceDump::ModelId
-                           && (quint8(message[VoiceDump::DeviceOffset]) & ~VoiceDump::DeviceMask) == 0;
+    const bool dumpBlock =
+        message.size() >= VoiceDump::BlockOverhead
+        && quint8(message[VoiceDump::ManufacturerOffset]) == VoiceDump::ManufacturerId
+        && quint8(message[VoiceDump::ModelOffset]) == VoiceDump::ModelId
+        && (quint8(message[VoiceDump::DeviceOffset]) & ~VoiceDump::DeviceMask) == 0;
     if (!dumpBlock)
         return;
     const int count = quint8(message[VoiceDump::CountHighOffset]) << 7
@@ -55,10 +56,12 @@ void checkSent(const QByteArray &message, int deviceNumber)
 void checkState(const SimulatedVl70m &sim)
 {
     FUZZ_CHECK(sim.deviceNumber() >= 0 && sim.deviceNumber() <= int(VoiceDump::DeviceMask));
-    FUZZ_CHECK(sim.dumpIntervalMs() >= 0 && sim.dumpIntervalMs() <= SimulatedVl70m::MaxDumpIntervalMs);
+    FUZZ_CHECK(sim.dumpIntervalMs() >= 0
+               && sim.dumpIntervalMs() <= SimulatedVl70m::MaxDumpIntervalMs);
     FUZZ_CHECK(sim.currentProgram() >= 0 && sim.currentProgram() <= MaxProgram);
     const int bank = int(sim.currentBank());
-    FUZZ_CHECK(bank >= int(SimulatedVl70m::Bank::Preset1) && bank <= int(SimulatedVl70m::Bank::Internal));
+    FUZZ_CHECK(bank >= int(SimulatedVl70m::Bank::Preset1)
+               && bank <= int(SimulatedVl70m::Bank::Internal));
     const QByteArray edit = sim.editBuffer();
     checkHandedOutVoice(edit);
     FUZZ_CHECK(edit.size() == VoiceDump::FullLength);
@@ -70,7 +73,8 @@ void checkState(const SimulatedVl70m &sim)
         checkHandedOutVoice(sim.internalSlot(slot));
         FUZZ_CHECK(sim.internalSlot(slot).size() == VoiceDump::InternalLength);
     }
-    FUZZ_CHECK(sim.customSlot(0).isEmpty() && sim.customSlot(VoiceDump::CustomSlotCount + 1).isEmpty());
+    FUZZ_CHECK(sim.customSlot(0).isEmpty()
+               && sim.customSlot(VoiceDump::CustomSlotCount + 1).isEmpty());
     FUZZ_CHECK(sim.internalSlot(0).isEmpty()
                && sim.internalSlot(VoiceDump::InternalSlotCount + 1).isEmpty());
     FUZZ_CHECK(sim.log().size() <= SimulatedVl70m::MaxLogLines);

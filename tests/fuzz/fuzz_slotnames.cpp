@@ -11,7 +11,6 @@
 #include "SlotNameStore.h"
 #include "VoiceDump.h"
 
-
 #include <cstddef>
 #include <cstdint>
 

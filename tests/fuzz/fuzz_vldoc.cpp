@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***argv)
     static Rig instance(ScratchFolder::forRun((*argv)[0]));
     FUZZ_CHECK(instance.noDoc.isValid());
     MemoryMeter meter;
-    instance.builtIn = TVLManager(nullptr, &instance.midi, instance.settings, instance.noDoc.path())
-                           .ParamDoc();
+    instance.builtIn =
+        TVLManager(nullptr, &instance.midi, instance.settings, instance.noDoc.path()).ParamDoc();
     instance.builtInPeak = meter.peakBytes();
     FUZZ_CHECK(instance.builtIn.size() == TVLManager::DocLineCount);
     rig = &instance;
@@ -69,8 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         MemoryMeter meter;
         doc = TVLManager(nullptr, &rig->midi, rig->settings, rig->folder.path()).ParamDoc();
         // Both tables may be held at once: the file's and the built-in one.
-        FUZZ_CHECK(meter.peakBytes()
-                   <= MemoryPerInputByte * text.size() + 2 * rig->builtInPeak);
+        FUZZ_CHECK(meter.peakBytes() <= MemoryPerInputByte * text.size() + 2 * rig->builtInPeak);
     }
     FUZZ_CHECK(doc.size() == TVLManager::DocLineCount);
     const bool own = text.size() <= TVLManager::MaxDocFileBytes

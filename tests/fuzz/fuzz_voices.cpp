@@ -16,7 +16,7 @@
 
 namespace {
 
-template<std::size_t N>
+template <std::size_t N>
 std::vector<bool> dumpBytesOf(const std::array<VoiceConversion::Range, N> &ranges)
 {
     std::vector<bool> touched(VoiceDump::FullLength, false);
@@ -102,8 +102,8 @@ void checkFull(const QByteArray &voice, quint8 deviceId)
     // unchanged.
     QByteArray again = dump;
     int slot = 0;
-    FUZZ_CHECK(VoiceConversion::InternalToDump(
-        VoiceConversion::DumpToInternal(dump, 1, deviceId), again, slot));
+    FUZZ_CHECK(VoiceConversion::InternalToDump(VoiceConversion::DumpToInternal(dump, 1, deviceId),
+                                               again, slot));
     FUZZ_CHECK(again == dump);
     FUZZ_CHECK(VoiceConversion::CustomToDump(VoiceConversion::DumpToCustom(dump, 1, deviceId),
                                              again, slot));

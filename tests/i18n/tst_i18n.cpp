@@ -63,7 +63,7 @@ QByteArray buildMo(Entries entries, bool bigEndian = false)
     word(mo, count);
     word(mo, originals);
     word(mo, translations);
-    word(mo, 0);  // no hash table
+    word(mo, 0); // no hash table
     word(mo, next);
     return mo + originalTable + translationTable + strings;
 }
@@ -92,9 +92,8 @@ QByteArray sharedTextCatalog(int entries, int textBytes)
 
 QByteArray germanCatalog()
 {
-    return buildMo({{"", kUtf8Header},
-                    {"Get Active Voice", "Aktive Stimme holen"},
-                    {"Send", "Senden"}});
+    return buildMo(
+        {{"", kUtf8Header}, {"Get Active Voice", "Aktive Stimme holen"}, {"Send", "Senden"}});
 }
 
 } // namespace
@@ -110,9 +109,17 @@ class TextHolder : public QObject
 public:
     using QObject::QObject;
     QString caption() const { return m_caption; }
-    void setCaption(const QString &text) { m_caption = text; ++writes; }
+    void setCaption(const QString &text)
+    {
+        m_caption = text;
+        ++writes;
+    }
     QStringList lines() const { return m_lines; }
-    void setLines(const QStringList &lines) { m_lines = lines; ++writes; }
+    void setLines(const QStringList &lines)
+    {
+        m_lines = lines;
+        ++writes;
+    }
     QString fixedText() const { return QStringLiteral("Send"); }
 
     int writes = 0;
@@ -189,15 +196,24 @@ private slots:
     void languageCode_data()
     {
         addColumns<QByteArray, QString, QString>("lang", "locale", "expected");
-        QTest::newRow("LANG with code set") << QByteArray("fr_FR.UTF-8") << "en_US" << "fr_FR";
-        QTest::newRow("English LANG over French locale") << QByteArray("en_US.UTF-8") << "fr_FR" << "en_US";
-        QTest::newRow("LANG without code set") << QByteArray("de_DE") << "fr_FR" << "de_DE";
-        QTest::newRow("modifier kept") << QByteArray("de_DE@euro") << "" << "de_DE@euro";
-        QTest::newRow("LANG=C") << QByteArray("C") << "fr_FR" << "C";
-        QTest::newRow("no LANG, French locale") << QByteArray() << "fr_CA" << "fr_CA";
-        QTest::newRow("no LANG, English locale") << QByteArray() << "en_GB" << "en_GB";
-        QTest::newRow("LANG only a code set") << QByteArray(".UTF-8") << "fr_BE" << "fr_BE";
-        QTest::newRow("nothing at all") << QByteArray() << "" << "C";
+        QTest::newRow("LANG with code set") << QByteArray("fr_FR.UTF-8") << "en_US"
+                                            << "fr_FR";
+        QTest::newRow("English LANG over French locale") << QByteArray("en_US.UTF-8") << "fr_FR"
+                                                         << "en_US";
+        QTest::newRow("LANG without code set") << QByteArray("de_DE") << "fr_FR"
+                                               << "de_DE";
+        QTest::newRow("modifier kept") << QByteArray("de_DE@euro") << ""
+                                       << "de_DE@euro";
+        QTest::newRow("LANG=C") << QByteArray("C") << "fr_FR"
+                                << "C";
+        QTest::newRow("no LANG, French locale") << QByteArray() << "fr_CA"
+                                                << "fr_CA";
+        QTest::newRow("no LANG, English locale") << QByteArray() << "en_GB"
+                                                 << "en_GB";
+        QTest::newRow("LANG only a code set") << QByteArray(".UTF-8") << "fr_BE"
+                                              << "fr_BE";
+        QTest::newRow("nothing at all") << QByteArray() << ""
+                                        << "C";
     }
 
     void languageCode()
@@ -235,18 +251,19 @@ private slots:
             return QString::fromUtf8(french ? fr : en);
         };
         QCOMPARE(w.import->text(), expect("Obtenir la voix actice", "Get Active Voice"));
-        QCOMPARE(w.import->toolTip(), expect("Importer la voix par Midi IN", "Import Voice via Midi IN"));
+        QCOMPARE(w.import->toolTip(),
+                 expect("Importer la voix par Midi IN", "Import Voice via Midi IN"));
         QCOMPARE(w.prom->text(), expect("Type de Puce :", "Prom type :"));
         QCOMPARE(w.nested->text(), expect("Octets lus : ", "Bytes read : "));
         QCOMPARE(w.window->windowTitle(),
                  expect("Ventaro = Des voix qui entrent, des voix qui sortent",
                         "Ventaro = Voices in, voices out"));
-        QCOMPARE(w.holder->caption(), expect("S\u00e9lectionnez un fichier SysEx", "Choose SysEx file"));
+        QCOMPARE(w.holder->caption(),
+                 expect("S\u00e9lectionnez un fichier SysEx", "Choose SysEx file"));
         // Found under its line-feed identifier, given back with line feeds.
         QCOMPARE(w.instruction->text(), french ? kFrenchInstruction : kInstructionCrLf);
-        QCOMPARE(w.holder->lines(),
-                 french ? QStringList({"Jouer", "", "Unknown", "Fermer"})
-                        : QStringList({"Play", "", "Unknown", "Close\r"}));
+        QCOMPARE(w.holder->lines(), french ? QStringList({"Jouer", "", "Unknown", "Fermer"})
+                                           : QStringList({"Play", "", "Unknown", "Close\r"}));
         QCOMPARE(w.version->text(), QStringLiteral("Version: "));
         QCOMPARE(w.import->objectName(), QStringLiteral("Send"));
         comboItemsUnchanged(w);
@@ -257,16 +274,21 @@ private slots:
     void runTimeTexts_data()
     {
         addColumns<QString, QString>("text", "expected");
-        QTest::newRow("trailing blank kept") << "Save " << "Enregistrer ";
-        QTest::newRow("no voice") << "Save File as..." << "Enregistrer sous...";
+        QTest::newRow("trailing blank kept") << "Save "
+                                             << "Enregistrer ";
+        QTest::newRow("no voice") << "Save File as..."
+                                  << "Enregistrer sous...";
         QTest::newRow("message") << "This is not a valid voice for VL70-m"
                                  << "Ce SysEx n'est pas une voix valide pour le VL70-m";
         QTest::newRow("carriage returns dropped for lookup")
             << "Your impressions about this software interest me:\r\nClick to send them to me ! "
             << "Vos impressions sur ce logiciel m'interessent:\nCliquez pour me les envoyer !";
-        QTest::newRow("unknown text as it is") << "Version: " << "Version: ";
-        QTest::newRow("unknown text keeps its carriage returns") << "a\r\nb" << "a\r\nb";
-        QTest::newRow("empty text is not the header") << "" << "";
+        QTest::newRow("unknown text as it is") << "Version: "
+                                               << "Version: ";
+        QTest::newRow("unknown text keeps its carriage returns") << "a\r\nb"
+                                                                 << "a\r\nb";
+        QTest::newRow("empty text is not the header") << ""
+                                                      << "";
     }
 
     void runTimeTexts()
@@ -281,7 +303,7 @@ private slots:
         TestWindow w;
         auto french = service("fr_FR");
         french->TranslateWindow(w.window.get());
-        QCOMPARE(w.holder->writes, 2);  // the caption and the lines; the read-only text untouched
+        QCOMPARE(w.holder->writes, 2); // the caption and the lines; the read-only text untouched
 
         w.prom->setText(QStringLiteral("Send"));
         french->TranslateWindow(w.window.get());
@@ -323,18 +345,26 @@ private slots:
     void diskCatalogs_data()
     {
         addColumns<QString, QString, QString>("code", "file", "expected");
-        QTest::newRow("German catalog for German") << "de_DE" << "locale/de/LC_MESSAGES/default.mo"
+        QTest::newRow("German catalog for German") << "de_DE"
+                                                   << "locale/de/LC_MESSAGES/default.mo"
                                                    << "Aktive Stimme holen";
-        QTest::newRow("full code on disk") << "de_AT" << "locale/de_AT/LC_MESSAGES/default.mo"
-                                         << "Aktive Stimme holen";
+        QTest::newRow("full code on disk") << "de_AT"
+                                           << "locale/de_AT/LC_MESSAGES/default.mo"
+                                           << "Aktive Stimme holen";
         QTest::newRow("French on disk does not replace the embedded one")
-            << "fr_FR" << "locale/fr/LC_MESSAGES/default.mo" << "Obtenir la voix actice";
-        QTest::newRow("French on disk, other letter case")
-            << "fr" << "locale/FR/LC_MESSAGES/DEFAULT.MO" << "Obtenir la voix actice";
+            << "fr_FR"
+            << "locale/fr/LC_MESSAGES/default.mo"
+            << "Obtenir la voix actice";
+        QTest::newRow("French on disk, other letter case") << "fr"
+                                                           << "locale/FR/LC_MESSAGES/DEFAULT.MO"
+                                                           << "Obtenir la voix actice";
         QTest::newRow("French full code on disk comes before embedded two letters")
-            << "fr_FR" << "locale/fr_FR/LC_MESSAGES/default.mo" << "Aktive Stimme holen";
-        QTest::newRow("German catalog not used for French")
-            << "fr_CA" << "locale/de/LC_MESSAGES/default.mo" << "Obtenir la voix actice";
+            << "fr_FR"
+            << "locale/fr_FR/LC_MESSAGES/default.mo"
+            << "Aktive Stimme holen";
+        QTest::newRow("German catalog not used for French") << "fr_CA"
+                                                            << "locale/de/LC_MESSAGES/default.mo"
+                                                            << "Obtenir la voix actice";
     }
 
     void diskCatalogs()
@@ -344,7 +374,8 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir program;
         writeFile(program.filePath(file), germanCatalog());
-        QCOMPARE(service(code, program.path())->Translate(QStringLiteral("Get Active Voice")), expected);
+        QCOMPARE(service(code, program.path())->Translate(QStringLiteral("Get Active Voice")),
+                 expected);
         QCOMPARE(m_errors, QStringList());
     }
 
@@ -354,24 +385,24 @@ private slots:
         addColumns<QByteArray, QString, QString>("bytes", "error", "expected");
 
         const QString notMo = QStringLiteral("This file is not a valid GNU gettext mo file: %1");
-        const QString noUtf8 = QStringLiteral(
-            "The translation for the language code xx_YY (in %1) does not have charset=utf-8 in its "
-            "Content-Type. Translations are turned off.");
+        const QString noUtf8 = QStringLiteral("The translation for the language code xx_YY (in %1) "
+                                              "does not have charset=utf-8 in its "
+                                              "Content-Type. Translations are turned off.");
         const QByteArray good = germanCatalog();
 
         QTest::newRow("valid") << good << QString() << "Senden";
-        QTest::newRow("other byte order") << buildMo({{"", kUtf8Header}, {"Send", "Senden"}}, true)
-                                          << QString() << "Senden";
+        QTest::newRow("other byte order")
+            << buildMo({{"", kUtf8Header}, {"Send", "Senden"}}, true) << QString() << "Senden";
         QTest::newRow("charset in other letter case")
             << buildMo({{"", "Content-Type: text/plain; CharSet=utf-8\n"}, {"Send", "Senden"}})
             << QString() << "Senden";
-        QTest::newRow("plural entry: singular form")
-            << buildMo({{"", kUtf8Header}, {QByteArray("Send\0Sends", 10), QByteArray("Senden\0Sendet", 13)}})
-            << QString() << "Senden";
-        QTest::newRow("empty file") << QByteArray()
-                                    << QStringLiteral("Cannot create memory map on file %1") << "Send";
-        QTest::newRow("not a catalog") << QByteArray("#: a text file, not a compiled catalog\n")
-                                       << notMo << "Send";
+        QTest::newRow("plural entry: singular form") << buildMo(
+            {{"", kUtf8Header}, {QByteArray("Send\0Sends", 10), QByteArray("Senden\0Sendet", 13)}})
+                                                     << QString() << "Senden";
+        QTest::newRow("empty file")
+            << QByteArray() << QStringLiteral("Cannot create memory map on file %1") << "Send";
+        QTest::newRow("not a catalog")
+            << QByteArray("#: a text file, not a compiled catalog\n") << notMo << "Send";
         QTest::newRow("shorter than the header") << good.left(20) << notMo << "Send";
         QTest::newRow("truncated in the tables") << good.left(40) << notMo << "Send";
         QTest::newRow("truncated in the strings") << good.left(good.size() - 8) << notMo << "Send";
@@ -381,7 +412,7 @@ private slots:
         QTest::newRow("magic of the other byte order, tables not") << swapped << notMo << "Send";
 
         QByteArray revision = good;
-        revision[6] = 2;  // major revision 2
+        revision[6] = 2; // major revision 2
         QTest::newRow("unknown major revision") << revision << notMo << "Send";
 
         QByteArray huge = good;
@@ -396,9 +427,9 @@ private slots:
             << buildMo({{"", "Content-Type: text/plain; charset=ISO-8859-1\n"}, {"Send", "Senden"}})
             << noUtf8 << "Send";
         QTest::newRow("no header") << buildMo({{"Send", "Senden"}}) << noUtf8 << "Send";
-        QTest::newRow("charset outside Content-Type")
-            << buildMo({{"", "X-Note: charset=UTF-8\nContent-Type: text/plain\n"}, {"Send", "Senden"}})
-            << noUtf8 << "Send";
+        QTest::newRow("charset outside Content-Type") << buildMo(
+            {{"", "X-Note: charset=UTF-8\nContent-Type: text/plain\n"}, {"Send", "Senden"}})
+                                                      << noUtf8 << "Send";
     }
 
     void catalogFiles()
@@ -427,7 +458,7 @@ private slots:
         QTemporaryDir program;
         const QString path = QDir::toNativeSeparators(
             program.filePath(QStringLiteral("locale/xx/LC_MESSAGES/default.mo")));
-        QVERIFY(QDir().mkpath(path));  // a folder where the file should be
+        QVERIFY(QDir().mkpath(path)); // a folder where the file should be
         auto s = service(QStringLiteral("xx"), program.path());
         QCOMPARE(s->Translate(QStringLiteral("Send")), QStringLiteral("Send"));
         QCOMPARE(s->Translate(QStringLiteral("Send")), QStringLiteral("Send"));
@@ -443,8 +474,8 @@ private slots:
         auto s = service(QStringLiteral("de"), program.path());
         s->AddResourceStringDomain(TranslationService::ToolkitDomain);
         s->AddResourceStringDomain(TranslationService::ToolkitDomain);
-        QCOMPARE(s->resourceStringDomains(),
-                 QStringList({TranslationService::DefaultDomain, TranslationService::ToolkitDomain}));
+        QCOMPARE(s->resourceStringDomains(), QStringList({TranslationService::DefaultDomain,
+                                                          TranslationService::ToolkitDomain}));
         QCOMPARE(s->translateResourceString(QStringLiteral("Send")), QStringLiteral("Senden"));
         QCOMPARE(s->translateResourceString(QStringLiteral("&Yes")), QStringLiteral("&Ja"));
         QCOMPARE(s->Translate(QStringLiteral("&Yes")), QStringLiteral("&Yes"));
@@ -474,7 +505,7 @@ private slots:
         auto s = service(code);
         QCOMPARE(s->installToolkitTranslations(*QCoreApplication::instance()), installed);
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
-        s.reset();  // the catalog leaves with its service
+        s.reset(); // the catalog leaves with its service
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes"));
     }
 
@@ -509,7 +540,8 @@ private slots:
         row("SysEx Files (*.syx)|*.syx", "Fichiers SysEx (*.syx)|*.syx");
         row("SysEx Files (*.syx)|*.syx|VLEditor Files (*.lib)|*.lib",
             "Fichiers SysEx (*.syx)|*.syx|Fichiers VLEditor (*.lib)|*.lib");
-        row("This is not a valid voice for VL70-m", "Ce SysEx n'est pas une voix valide pour le VL70-m");
+        row("This is not a valid voice for VL70-m",
+            "Ce SysEx n'est pas une voix valide pour le VL70-m");
         row("Your impressions about this software interest me:\nClick to send them to me ! ",
             "Vos impressions sur ce logiciel m'interessent:\nCliquez pour me les envoyer !");
     }
@@ -546,8 +578,9 @@ private slots:
             t.replace(QLatin1String("\n"), QLatin1String("\\n"));
             return QLatin1Char('"') + t + QLatin1Char('"');
         };
-        QVERIFY2(unpacked.contains(quoted(id) + QStringLiteral(" = ") + quoted(text) + QLatin1Char(';')),
-                 qPrintable(id));
+        QVERIFY2(
+            unpacked.contains(quoted(id) + QStringLiteral(" = ") + quoted(text) + QLatin1Char(';')),
+            qPrintable(id));
         const auto catalog = MoCatalog::parse(embedded);
         QVERIFY(catalog && catalog->declaresUtf8());
         QCOMPARE(QString::fromUtf8(catalog->lookup(id.toUtf8()).value_or("missing")), text);
@@ -570,7 +603,8 @@ private slots:
 
     void compiledCatalogHasNoStrayEntries()
     {
-        QFile resource(TranslationService::EmbeddedRoot + QStringLiteral("/locale/fr/LC_MESSAGES/default.mo"));
+        QFile resource(TranslationService::EmbeddedRoot
+                       + QStringLiteral("/locale/fr/LC_MESSAGES/default.mo"));
         QVERIFY(resource.open(QIODevice::ReadOnly));
         // Exactly the French source's entries (its header included), each
         // once: nothing compiled in that the source does not hold.

@@ -6,12 +6,12 @@
 #include "FrontPanelRemote.h"
 #include "MainWindowRig.h"
 #include "RegEdit.h"
-#include "TestData.h"
 #include "TMidiCorvoIn.h"
 #include "TVLManager.h"
+#include "TestData.h"
 #include "TfmVLDump.h"
-#include "VentaroProgram.h"
 #include "TranslationService.h"
+#include "VentaroProgram.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -102,11 +102,10 @@ QStringList actualTexts(const QObject *window, const WindowText (&texts)[N])
 {
     QStringList result;
     for (const WindowText &t : texts) {
-        const QObject *object = *t.object
-                                    ? window->findChild<QObject *>(QString::fromLatin1(t.object))
-                                    : window;
-        const QString text = object ? object->property(t.property).toString()
-                                    : QStringLiteral("<missing>");
+        const QObject *object =
+            *t.object ? window->findChild<QObject *>(QString::fromLatin1(t.object)) : window;
+        const QString text =
+            object ? object->property(t.property).toString() : QStringLiteral("<missing>");
         result << QStringLiteral("%1.%2: %3").arg(t.object, t.property, text);
     }
     return result;
@@ -235,7 +234,8 @@ int showLanguage(int argc, char *argv[])
     MainWindowRig rig;
     QStringList errors;
     translation.setErrorReporter([&errors](const QString &text) { errors << text; });
-    const QString button = rig.open(&translation).findChild<QPushButton *>(QStringLiteral("btnImport"))->text();
+    const QString button =
+        rig.open(&translation).findChild<QPushButton *>(QStringLiteral("btnImport"))->text();
     const QString line = translation.languageCode() + u'|' + button + u'|'
                          + (errors + rig.prompts.errors()).join(u';');
     std::fputs(line.toUtf8().constData(), stdout);
@@ -272,12 +272,9 @@ void WindowsI18nTest::mainWindow()
     Rig rig;
     TfmVLDump &w = rig.open(languageOfRow());
     QCOMPARE(actualTexts(&w, kMainWindowTexts), expectedTexts(kMainWindowTexts, french));
-    QCOMPARE(rig.rows("cbxProm"),
-             (QStringList{"Yamaha", "Turbo VL", "WindList"}));
-    QCOMPARE(rig.rows("cbxBank"),
-             (QStringList{"Preset 1", "Preset 2", "Custom", "Internal"}));
-    QCOMPARE(rig.rows("cbxSendBank"),
-             (QStringList{"Current", "Custom", "Internal"}));
+    QCOMPARE(rig.rows("cbxProm"), (QStringList{"Yamaha", "Turbo VL", "WindList"}));
+    QCOMPARE(rig.rows("cbxBank"), (QStringList{"Preset 1", "Preset 2", "Custom", "Internal"}));
+    QCOMPARE(rig.rows("cbxSendBank"), (QStringList{"Current", "Custom", "Internal"}));
     QCOMPARE(rig.rows("cbxDevNo"), deviceNumbers());
     QCOMPARE(rig.prompts.shown.size(), 0);
 }
@@ -329,12 +326,18 @@ void WindowsI18nTest::runTimeTexts_data()
     QTest::newRow("French") << "fr_FR" << QString::fromUtf8("S\u00e9lectionnez un fichier SysEx")
                             << "Fichiers SysEx (*.syx);;Fichiers VLEditor (*.lib)"
                             << "Ce SysEx n'est pas une voix valide pour le VL70-m"
-                            << "Enregistrer " << "Enregistrer sous..."
-                            << "Enregistrer le SysEx sous..." << "Fichiers SysEx (*.syx)";
-    QTest::newRow("English") << "en_US" << "Choose SysEx file"
+                            << "Enregistrer "
+                            << "Enregistrer sous..."
+                            << "Enregistrer le SysEx sous..."
+                            << "Fichiers SysEx (*.syx)";
+    QTest::newRow("English") << "en_US"
+                             << "Choose SysEx file"
                              << "SysEx Files (*.syx);;VLEditor Files (*.lib)"
-                             << "This is not a valid voice for VL70-m" << "Save "
-                             << "Save File as..." << "Save SysEx as..." << "SysEx Files (*.syx)";
+                             << "This is not a valid voice for VL70-m"
+                             << "Save "
+                             << "Save File as..."
+                             << "Save SysEx as..."
+                             << "SysEx Files (*.syx)";
 }
 
 void WindowsI18nTest::runTimeTexts()
@@ -364,7 +367,7 @@ void WindowsI18nTest::runTimeTexts()
     QCOMPARE(name.size(), 8);
     QCOMPARE(save->text(), saveWithVoice + name + QStringLiteral("..."));
 
-    save->click();  // the dialog is cancelled
+    save->click(); // the dialog is cancelled
     rig.child<QPushButton>("btnOpen")->click();
     QCOMPARE(save->text(), saveWithout);
 
@@ -383,16 +386,19 @@ void WindowsI18nTest::runTimeTexts()
 
 void WindowsI18nTest::deviceErrors_data()
 {
-    addColumns<QString, QString, QString, QString>(
-        "code", "absentRow", "notConnected", "noneChosen");
+    addColumns<QString, QString, QString, QString>("code", "absentRow", "notConnected",
+                                                   "noneChosen");
     QTest::newRow("French")
         << "fr_FR" << QString::fromUtf8("Gone (non connect\u00e9)")
-        << QString::fromUtf8("Le p\u00e9riph\u00e9rique de sortie MIDI n'est pas connect\u00e9.\nGone")
+        << QString::fromUtf8(
+               "Le p\u00e9riph\u00e9rique de sortie MIDI n'est pas connect\u00e9.\nGone")
         << QString::fromUtf8("Aucun p\u00e9riph\u00e9rique de sortie MIDI n'est choisi : "
                              "choisissez-en un sous \u00ab Midi Out: \u00bb.\n");
-    QTest::newRow("English") << "en_US" << "Gone (not connected)"
-                             << "The MIDI output device is not connected.\nGone"
-                             << "No MIDI output device is chosen: choose one under \"Midi Out:\".\n";
+    QTest::newRow("English")
+        << "en_US"
+        << "Gone (not connected)"
+        << "The MIDI output device is not connected.\nGone"
+        << "No MIDI output device is chosen: choose one under \"Midi Out:\".\n";
 }
 
 // What the user reads about MIDI devices that are absent or not chosen:
@@ -464,12 +470,12 @@ void WindowsI18nTest::listsStayAsBuilt()
     QTemporaryDir po;
     const QString source = po.filePath(QStringLiteral("de.po"));
     writeFile(source, "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-               "msgid \"Get Active Voice\"\nmsgstr \"Aktive Stimme holen\"\n"
-               "msgid \"Preset 1\"\nmsgstr \"Werksbank 1\"\n"
-               "msgid \"Current\"\nmsgstr \"Aktuell\"\n"
-               "msgid \"Yamaha\"\nmsgstr \"YAMAHA\"\n"
-               "msgid \"1\"\nmsgstr \"eins\"\n"
-               "msgid \"Port A\"\nmsgstr \"Anschluss A\"\n");
+                      "msgid \"Get Active Voice\"\nmsgstr \"Aktive Stimme holen\"\n"
+                      "msgid \"Preset 1\"\nmsgstr \"Werksbank 1\"\n"
+                      "msgid \"Current\"\nmsgstr \"Aktuell\"\n"
+                      "msgid \"Yamaha\"\nmsgstr \"YAMAHA\"\n"
+                      "msgid \"1\"\nmsgstr \"eins\"\n"
+                      "msgid \"Port A\"\nmsgstr \"Anschluss A\"\n");
     const QString catalog = rig.path(QStringLiteral("locale/de/LC_MESSAGES/default.mo"));
     QVERIFY(QDir().mkpath(QFileInfo(catalog).path()));
     QCOMPARE(QProcess::execute(QStringLiteral(MSGFMT_EXECUTABLE), {"-o", catalog, source}), 0);
@@ -491,21 +497,21 @@ void WindowsI18nTest::processLanguage_data()
 {
     addColumns<QStringList, QString, QString>("environment", "code", "button");
     const QString english = QStringLiteral("Get Active Voice");
-    QTest::newRow("LANG=fr_FR.UTF-8") << QStringList{"LANG=fr_FR.UTF-8"} << "fr_FR"
-                                      << kGetVoiceFrench;
+    QTest::newRow("LANG=fr_FR.UTF-8")
+        << QStringList{"LANG=fr_FR.UTF-8"} << "fr_FR" << kGetVoiceFrench;
     QTest::newRow("LANG=fr_CA") << QStringList{"LANG=fr_CA"} << "fr_CA" << kGetVoiceFrench;
     QTest::newRow("LANG=fr_BE, English locale")
         << QStringList{"LANG=fr_BE", "LC_ALL=en_US.UTF-8"} << "fr_BE" << kGetVoiceFrench;
-    QTest::newRow("no LANG, locale fr_FR") << QStringList{"LC_ALL=fr_FR.UTF-8"} << "fr_FR"
-                                           << kGetVoiceFrench;
-    QTest::newRow("no LANG, locale fr_CA") << QStringList{"LC_ALL=fr_CA"} << "fr_CA"
-                                           << kGetVoiceFrench;
-    QTest::newRow("empty LANG, locale fr_BE") << QStringList{"LANG=", "LC_ALL=fr_BE.UTF-8"}
-                                              << "fr_BE" << kGetVoiceFrench;
+    QTest::newRow("no LANG, locale fr_FR")
+        << QStringList{"LC_ALL=fr_FR.UTF-8"} << "fr_FR" << kGetVoiceFrench;
+    QTest::newRow("no LANG, locale fr_CA")
+        << QStringList{"LC_ALL=fr_CA"} << "fr_CA" << kGetVoiceFrench;
+    QTest::newRow("empty LANG, locale fr_BE")
+        << QStringList{"LANG=", "LC_ALL=fr_BE.UTF-8"} << "fr_BE" << kGetVoiceFrench;
     QTest::newRow("LANG=en_US.UTF-8, French locale")
         << QStringList{"LANG=en_US.UTF-8", "LC_ALL=fr_FR.UTF-8"} << "en_US" << english;
-    QTest::newRow("no LANG, locale en_US") << QStringList{"LC_ALL=en_US.UTF-8"} << "en_US"
-                                           << english;
+    QTest::newRow("no LANG, locale en_US")
+        << QStringList{"LC_ALL=en_US.UTF-8"} << "en_US" << english;
     QTest::newRow("no language anywhere") << QStringList() << "C" << english;
 }
 

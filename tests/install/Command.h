@@ -17,10 +17,10 @@ struct Command
     // For failure messages: the command's words and what it printed.
     QString report() const { return QStringLiteral("exit %1\n%2\n%3").arg(exitCode).arg(out, err); }
 
-    static Command run(const QString &program, const QStringList &arguments,
-                       const QProcessEnvironment &environment =
-                           QProcessEnvironment::systemEnvironment(),
-                       int timeoutMs = 120000, const QString &folder = QString())
+    static Command
+    run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+        int timeoutMs = 120000, const QString &folder = QString())
     {
         Command result;
         QProcess process;

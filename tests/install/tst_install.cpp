@@ -71,11 +71,10 @@ QString desktopValue(const QString &text, const QString &key)
 // Everyone may enter and write, so that the program run as another user can.
 void openToAll(const QString &path)
 {
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                    | QFileDevice::ExeOwner | QFileDevice::ReadGroup
-                                    | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-                                    | QFileDevice::ReadOther | QFileDevice::WriteOther
-                                    | QFileDevice::ExeOther);
+    QFile::setPermissions(
+        path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                  | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+                  | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
 }
 
 // The sanitizer's suppression file, which may lie in a folder only root
@@ -118,11 +117,11 @@ void TestInstall::initTestCase()
     openToAll(m_dir.path());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DESTDIR"), m_dir.filePath(QStringLiteral("root")));
-    const Command install = Command::run(
-        QStringLiteral(VENTARO_CMAKE),
-        {QStringLiteral("--install"), QStringLiteral(VENTARO_BUILD_DIR), QStringLiteral("--prefix"),
-         QStringLiteral("/usr")},
-        env);
+    const Command install =
+        Command::run(QStringLiteral(VENTARO_CMAKE),
+                     {QStringLiteral("--install"), QStringLiteral(VENTARO_BUILD_DIR),
+                      QStringLiteral("--prefix"), QStringLiteral("/usr")},
+                     env);
     QVERIFY2(install.ok(), qPrintable(install.report()));
 }
 
@@ -148,7 +147,8 @@ void TestInstall::iconSizes_data()
 void TestInstall::iconSizes()
 {
     QFETCH(int, size);
-    const QImage icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/ventaro.png").arg(size)));
+    const QImage icon(
+        installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/ventaro.png").arg(size)));
     QCOMPARE(icon.size(), QSize(size, size));
     // Drawn, not blank: the corners are clear and the middle is not.
     QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
@@ -199,22 +199,26 @@ void TestInstall::mimeTypeForSyx()
                         mimeCopy + QStringLiteral("/packages/ventaro.xml")));
     const Command update = Command::run(QStringLiteral("update-mime-database"), {mimeCopy});
     QVERIFY2(update.ok(), qPrintable(update.report()));
-    QVERIFY(readText(mimeCopy + QStringLiteral("/globs2")).contains(SysexType + QStringLiteral(":*.syx")));
+    QVERIFY(readText(mimeCopy + QStringLiteral("/globs2"))
+                .contains(SysexType + QStringLiteral(":*.syx")));
 }
 
 void TestInstall::manualPages_data()
 {
     addColumns<QString, QStringList>("page", "mentions");
-    QTest::newRow("ventaro")
-        << QStringLiteral("ventaro")
-        << QStringList{QStringLiteral("THE WINDOW"), QStringLiteral("COMMAND LINE"),
-                       QStringLiteral("ENVIRONMENT"), QStringLiteral("VENTARO_MIDI_API"),
-                       QStringLiteral("LANG"), QStringLiteral("JACK_DEFAULT_SERVER"),
-                       QStringLiteral("ventaro receive"), QStringLiteral("ventaro-sim(1)")};
-    QTest::newRow("ventaro-sim")
-        << QStringLiteral("ventaro-sim")
-        << QStringList{QStringLiteral("OPTIONS"), QStringLiteral("--bank"),
-                       QStringLiteral("VENTARO_MIDI_API"), QStringLiteral("ventaro(1)")};
+    QTest::newRow("ventaro") << QStringLiteral("ventaro")
+                             << QStringList{QStringLiteral("THE WINDOW"),
+                                            QStringLiteral("COMMAND LINE"),
+                                            QStringLiteral("ENVIRONMENT"),
+                                            QStringLiteral("VENTARO_MIDI_API"),
+                                            QStringLiteral("LANG"),
+                                            QStringLiteral("JACK_DEFAULT_SERVER"),
+                                            QStringLiteral("ventaro receive"),
+                                            QStringLiteral("ventaro-sim(1)")};
+    QTest::newRow("ventaro-sim") << QStringLiteral("ventaro-sim")
+                                 << QStringList{QStringLiteral("OPTIONS"), QStringLiteral("--bank"),
+                                                QStringLiteral("VENTARO_MIDI_API"),
+                                                QStringLiteral("ventaro(1)")};
 }
 
 void TestInstall::manualPages()
@@ -225,11 +229,11 @@ void TestInstall::manualPages()
     env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     env.insert(QStringLiteral("MAN_KEEP_FORMATTING"), QString());
-    const Command man = Command::run(
-        QStringLiteral("man"),
-        {QStringLiteral("--warnings"), QStringLiteral("-l"),
-         installed(QStringLiteral("share/man/man1/%1.1.gz").arg(page))},
-        env);
+    const Command man =
+        Command::run(QStringLiteral("man"),
+                     {QStringLiteral("--warnings"), QStringLiteral("-l"),
+                      installed(QStringLiteral("share/man/man1/%1.1.gz").arg(page))},
+                     env);
     QVERIFY2(man.ok(), qPrintable(man.report()));
     QVERIFY2(man.err.isEmpty(), qPrintable(man.err));
     for (const QString &mention : mentions)
@@ -262,7 +266,8 @@ void TestInstall::versions()
     }
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
-    QVERIFY(QString::fromUtf8(process.readAllStandardOutput()).contains(QStringLiteral(VENTARO_VERSION)));
+    QVERIFY(QString::fromUtf8(process.readAllStandardOutput())
+                .contains(QStringLiteral(VENTARO_VERSION)));
 }
 
 void TestInstall::windowKeepsSlotNamesInUserFolder()
@@ -290,8 +295,9 @@ void TestInstall::windowKeepsSlotNamesInUserFolder()
     const QString bin = installed(QStringLiteral("bin"));
     const QFileDevice::Permissions binPermissions = QFile::permissions(bin);
     if (!asRoot())
-        QFile::setPermissions(bin, binPermissions & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser
-                                                      | QFileDevice::WriteGroup | QFileDevice::WriteOther));
+        QFile::setPermissions(bin, binPermissions
+                                       & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser
+                                           | QFileDevice::WriteGroup | QFileDevice::WriteOther));
     const auto restore = qScopeGuard([&] { QFile::setPermissions(bin, binPermissions); });
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

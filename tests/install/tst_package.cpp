@@ -44,10 +44,12 @@ void TestPackage::initTestCase()
 
 void TestPackage::lintianFindsNoError()
 {
-    const Command lintian = Command::run(
-        QStringLiteral("lintian"), {QStringLiteral("--tag-display-limit"), QStringLiteral("0"), m_package});
+    const Command lintian =
+        Command::run(QStringLiteral("lintian"),
+                     {QStringLiteral("--tag-display-limit"), QStringLiteral("0"), m_package});
     QVERIFY2(lintian.finished, qPrintable(lintian.report()));
-    const QStringList errors = lintian.out.split(u'\n').filter(QRegularExpression(QStringLiteral("^E: ")));
+    const QStringList errors =
+        lintian.out.split(u'\n').filter(QRegularExpression(QStringLiteral("^E: ")));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u'\n')));
     QVERIFY2(lintian.exitCode == 0, qPrintable(lintian.report()));
 }
@@ -63,15 +65,17 @@ void TestPackage::dependenciesComputed_data()
 void TestPackage::dependenciesComputed()
 {
     QFETCH(QString, library);
-    const Command depends = Command::run(
-        QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), m_package, QStringLiteral("Depends")});
+    const Command depends =
+        Command::run(QStringLiteral("dpkg-deb"),
+                     {QStringLiteral("--field"), m_package, QStringLiteral("Depends")});
     QVERIFY2(depends.ok(), qPrintable(depends.report()));
     QVERIFY2(depends.out.contains(library), qPrintable(depends.out));
 }
 
 void TestPackage::contents()
 {
-    const Command list = Command::run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_package});
+    const Command list =
+        Command::run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), m_package});
     QVERIFY2(list.ok(), qPrintable(list.report()));
     QStringList files;
     for (const QString &line : list.out.split(u'\n', Qt::SkipEmptyParts)) {

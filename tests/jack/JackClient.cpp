@@ -22,19 +22,20 @@ int JackClient::openOut(const QString &name)
         names << m_platform.outDeviceName(i);
     m_outClosed = false;
     MidiHandle handle = NoMidiHandle;
-    const int code = m_platform.outOpen(&handle, find(names, name), [this](const MidiNotification &n) {
-        if (n.kind == MidiNotification::Close) {
-            m_outClosed = true;
-            m_out = NoMidiHandle;
-        }
-        if (n.kind != MidiNotification::Done)
-            return;
-        std::lock_guard lock(m_mutex);
-        for (std::size_t i = 0; i < m_sent.size(); ++i)
-            if (m_sent[i].get() == n.header)
-                ++m_done[i];
-        m_changed.notify_all();
-    });
+    const int code =
+        m_platform.outOpen(&handle, find(names, name), [this](const MidiNotification &n) {
+            if (n.kind == MidiNotification::Close) {
+                m_outClosed = true;
+                m_out = NoMidiHandle;
+            }
+            if (n.kind != MidiNotification::Done)
+                return;
+            std::lock_guard lock(m_mutex);
+            for (std::size_t i = 0; i < m_sent.size(); ++i)
+                if (m_sent[i].get() == n.header)
+                    ++m_done[i];
+            m_changed.notify_all();
+        });
     m_out = handle;
     return code;
 }
@@ -45,19 +46,18 @@ int JackClient::openIn(const QString &name)
     const int count = m_platform.inDeviceCount();
     for (int i = 0; i < count; ++i)
         names << m_platform.inDeviceName(i);
-    const int code =
-        m_platform.inOpen(&m_in, find(names, name), [this](const MidiNotification &n) {
-            std::lock_guard lock(m_mutex);
-            if (n.kind == MidiNotification::Data)
-                m_shorts << n.message;
-            else if (n.kind == MidiNotification::LongData) {
-                if (n.header->bytesRecorded > 0)
-                    m_blocks << QByteArray(reinterpret_cast<const char *>(n.header->data.data()),
-                                           qsizetype(n.header->bytesRecorded));
-                m_returned.push_back(n.header);
-            }
-            m_changed.notify_all();
-        });
+    const int code = m_platform.inOpen(&m_in, find(names, name), [this](const MidiNotification &n) {
+        std::lock_guard lock(m_mutex);
+        if (n.kind == MidiNotification::Data)
+            m_shorts << n.message;
+        else if (n.kind == MidiNotification::LongData) {
+            if (n.header->bytesRecorded > 0)
+                m_blocks << QByteArray(reinterpret_cast<const char *>(n.header->data.data()),
+                                       qsizetype(n.header->bytesRecorded));
+            m_returned.push_back(n.header);
+        }
+        m_changed.notify_all();
+    });
     if (code != MidiPlatform::NoError)
         return code;
     for (int i = 0; i < Buffers; ++i) {

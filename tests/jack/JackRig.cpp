@@ -17,9 +17,13 @@ constexpr int PollMs = 50;
 constexpr const char *ShmFolder = "/dev/shm";
 constexpr const char *RigFile = "rig.txt";
 constexpr const char *ReadyPrefix = "ready:";
-const QStringList JackdArguments = {QStringLiteral("--no-realtime"), QStringLiteral("--sync"), QStringLiteral("-d"),
-                                    QStringLiteral("dummy"), QStringLiteral("-r"),
-                                    QStringLiteral("48000"), QStringLiteral("-p"),
+const QStringList JackdArguments = {QStringLiteral("--no-realtime"),
+                                    QStringLiteral("--sync"),
+                                    QStringLiteral("-d"),
+                                    QStringLiteral("dummy"),
+                                    QStringLiteral("-r"),
+                                    QStringLiteral("48000"),
+                                    QStringLiteral("-p"),
                                     QStringLiteral("256")};
 
 std::atomic<int> serversStarted{0};
@@ -173,8 +177,7 @@ bool JackRig::startServer(QString *error, const QString &name)
     return false;
 }
 
-bool JackRig::startSimulator(const QString &program, const QStringList &arguments,
-                             QString *error)
+bool JackRig::startSimulator(const QString &program, const QStringList &arguments, QString *error)
 {
     QFile::remove(simulatorLog());
     QProcess simulator;

@@ -42,8 +42,8 @@ struct Program : MainWindowControls
 
     explicit Program(RtMidiPlatform::Backend backend = RtMidiPlatform::Backend::Jack)
     {
-        machine = std::make_unique<RtMidiPlatform>(sleeper, backend,
-                                                   QStringLiteral("ventaro-lifecycle"));
+        machine =
+            std::make_unique<RtMidiPlatform>(sleeper, backend, QStringLiteral("ventaro-lifecycle"));
         simulatorPlatform.setRecording(false);
         instrument = std::make_unique<SimulatedVl70mDevice>(simulatorPlatform, sleeper);
         platform = std::make_unique<JoinedMidiPlatform>(*machine, simulatorPlatform);
@@ -58,8 +58,8 @@ struct Program : MainWindowControls
 
     TfmVLDump &open()
     {
-        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-            *platform, prompts, sleeper, settings, dir.path(), nullptr});
+        window = std::make_unique<TfmVLDump>(
+            TfmVLDump::Services{*platform, prompts, sleeper, settings, dir.path(), nullptr});
         window->show();
         return *window;
     }
@@ -83,10 +83,7 @@ struct Program : MainWindowControls
         const auto &names = window->InternalNames();
         return names ? names->at(slot - 1) : QString();
     }
-    QByteArray slotFile() const
-    {
-        return fileBytes(dir.filePath(QStringLiteral("internal.txt")));
-    }
+    QByteArray slotFile() const { return fileBytes(dir.filePath(QStringLiteral("internal.txt"))); }
 };
 
 QString simulatorProgram()

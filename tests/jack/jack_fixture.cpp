@@ -5,8 +5,8 @@
 #include "JackRig.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 
 #include <cstdio>
 
@@ -37,8 +37,7 @@ int start(const QString &folder, const QString &simulator)
         say(error);
         return Failure;
     }
-    if (!rig.startSimulator(simulator, {QStringLiteral("--interval"), QStringLiteral("20")},
-                            &error)
+    if (!rig.startSimulator(simulator, {QStringLiteral("--interval"), QStringLiteral("20")}, &error)
         || !rig.save()) {
         say(error);
         rig.stop();

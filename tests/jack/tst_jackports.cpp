@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "MidiErrorText.h"
@@ -11,12 +12,11 @@
 #include "TVLManager.h"
 #include "VentaroError.h"
 #include "VoiceDump.h"
-#include "DataColumns.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -91,7 +91,10 @@ private slots:
 
 private:
     void press(TMidiCorvoOut &out, const Buttons &buttons);
-    RegRoot settings() const { return RegRoot::iniFile(m_home.filePath(QStringLiteral("settings.ini"))); }
+    RegRoot settings() const
+    {
+        return RegRoot::iniFile(m_home.filePath(QStringLiteral("settings.ini")));
+    }
 
     QTemporaryDir m_home;
     std::unique_ptr<JackRig> m_rig;
@@ -126,8 +129,8 @@ void TestJackPorts::press(TMidiCorvoOut &out, const Buttons &buttons)
 
 void TestJackPorts::portsExchangeVoices_data()
 {
-    addColumns<Buttons, int, int, int, QString>(
-        "dumpOut", "blocks", "length", "changeAt", "written");
+    addColumns<Buttons, int, int, int, QString>("dumpOut", "blocks", "length", "changeAt",
+                                                "written");
 
     QTest::newRow("full voice dump, 1808 bytes")
         << Buttons{SimPanel::Util, SimPanel::Enter, SimPanel::Enter} << VoiceDump::FullBlockCount
@@ -262,8 +265,8 @@ void TestJackPorts::managerTakesPanelDumpOut()
     Received received;
     received.attach(*manager.MidiIn());
     manager.MidiIn()->Open(true);
-    for (int button : {SimPanel::Util, SimPanel::Enter, SimPanel::Enter, SimPanel::Exit,
-                       SimPanel::Exit}) {
+    for (int button :
+         {SimPanel::Util, SimPanel::Enter, SimPanel::Enter, SimPanel::Exit, SimPanel::Exit}) {
         manager.SendRemoteSwitch(quint8(button), false);
         manager.SendRemoteSwitch(quint8(button), true);
     }
@@ -340,7 +343,8 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         QVERIFY(manager.LoadVoice(SimulatedVl70m::makeVoice("Fresh   ", 5, 0)));
         const int logged = int(fresh.simulatorLines().size());
         manager.SendToCurrent();
-        const QString wanted = QStringLiteral("edit buffer: block 15 of 15 written (voice \"Fresh   \")");
+        const QString wanted =
+            QStringLiteral("edit buffer: block 15 of 15 written (voice \"Fresh   \")");
         QVERIFY(waitForLog(fresh, logged, wanted).join(u'\n').contains(wanted));
         manager.CloseOutput();
     }

@@ -1,5 +1,5 @@
-#include "RtMidiAlsaWatch.h"
 #include "DataColumns.h"
+#include "RtMidiAlsaWatch.h"
 
 #include <QTest>
 
@@ -17,8 +17,7 @@ private slots:
     {
         addColumns<QString, Address>("name", "address");
         QTest::newRow("simulator") << "VL70-m IN:MIDI 128:0" << Address{128, 0};
-        QTest::newRow("through port") << "Midi Through:Midi Through Port-0 14:0"
-                                      << Address{14, 0};
+        QTest::newRow("through port") << "Midi Through:Midi Through Port-0 14:0" << Address{14, 0};
         QTest::newRow("second port") << "UM-ONE:UM-ONE MIDI 2 24:1" << Address{24, 1};
         QTest::newRow("JACK name, no address") << "VL70-m IN:MIDI" << Address{-1, -1};
         QTest::newRow("numbers not at the end") << "Synth 20:0 out" << Address{-1, -1};

@@ -1,6 +1,6 @@
+#include "DataColumns.h"
 #include "MidiStreamParser.h"
 #include "RtMidiInDevice.h"
-#include "DataColumns.h"
 
 #include <QByteArray>
 #include <QList>
@@ -50,18 +50,15 @@ void TestRtMidiInputParser::deliveries_data()
 {
     addColumns<Deliveries, QStringList>("in", "out");
 
-    QTest::newRow("whole block")
-        << Deliveries{hex("f0431057f7")} << QStringList{"X:f0431057f7"};
+    QTest::newRow("whole block") << Deliveries{hex("f0431057f7")} << QStringList{"X:f0431057f7"};
     QTest::newRow("note on packs status low")
         << Deliveries{hex("903c64")} << QStringList{"S:643c90"};
     QTest::newRow("program change has one data byte")
         << Deliveries{hex("c005")} << QStringList{"S:0005c0"};
     QTest::newRow("real-time bytes leave the block, in place")
-        << Deliveries{hex("f04310f857fef7")}
-        << QStringList{"S:0000f8", "S:0000fe", "X:f0431057f7"};
-    QTest::newRow("block in two deliveries")
-        << Deliveries{hex("f04310"), hex("f8"), hex("57f7")}
-        << QStringList{"S:0000f8", "X:f0431057f7"};
+        << Deliveries{hex("f04310f857fef7")} << QStringList{"S:0000f8", "S:0000fe", "X:f0431057f7"};
+    QTest::newRow("block in two deliveries") << Deliveries{hex("f04310"), hex("f8"), hex("57f7")}
+                                             << QStringList{"S:0000f8", "X:f0431057f7"};
     QTest::newRow("fragment without header dropped")
         << Deliveries{hex("070809f7"), hex("903c64")} << QStringList{"S:643c90"};
     QTest::newRow("block cut by a channel message dropped, message kept")
@@ -72,14 +69,11 @@ void TestRtMidiInputParser::deliveries_data()
         << Deliveries{hex("f0431057")} << QStringList{};
     QTest::newRow("incomplete short message not completed later")
         << Deliveries{hex("903c"), hex("64")} << QStringList{};
-    QTest::newRow("data without status dropped")
-        << Deliveries{hex("3c64")} << QStringList{};
+    QTest::newRow("data without status dropped") << Deliveries{hex("3c64")} << QStringList{};
     QTest::newRow("two blocks in one delivery")
         << Deliveries{hex("f001f7f002f7")} << QStringList{"X:f001f7", "X:f002f7"};
-    QTest::newRow("tune request has no data")
-        << Deliveries{hex("f6")} << QStringList{"S:0000f6"};
-    QTest::newRow("empty delivery")
-        << Deliveries{QByteArray()} << QStringList{};
+    QTest::newRow("tune request has no data") << Deliveries{hex("f6")} << QStringList{"S:0000f6"};
+    QTest::newRow("empty delivery") << Deliveries{QByteArray()} << QStringList{};
 }
 
 void TestRtMidiInputParser::deliveries()
@@ -103,8 +97,7 @@ void TestRtMidiInputParser::noPieceOverTheLimit_data()
     // The end byte arrives when the piece is full: it leaves on its own.
     QTest::newRow("end byte after a full piece")
         << hex("0200f009f7") << 2 << QStringList{"X:f009", "X:f7"};
-    QTest::newRow("end byte with room left")
-        << hex("f009f7") << 3 << QStringList{"X:f009f7"};
+    QTest::newRow("end byte with room left") << hex("f009f7") << 3 << QStringList{"X:f009f7"};
     QTest::newRow("exactly twice the limit, end included")
         << hex("f0010203040506f7") << 4 << QStringList{"X:f0010203", "X:040506f7"};
 }

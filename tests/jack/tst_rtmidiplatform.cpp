@@ -1,3 +1,4 @@
+#include "DataColumns.h"
 #include "JackClient.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
@@ -5,7 +6,6 @@
 #include "SimPanel.h"
 #include "SystemSleeper.h"
 #include "VoiceDump.h"
-#include "DataColumns.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -99,8 +99,8 @@ void TestRtMidiPlatform::refusesDevicesThatAreNoChoice()
     MidiHandle handle = 42;
     m_platform->inDeviceCount();
     m_platform->outDeviceCount();
-    const int code = input ? m_platform->inOpen(&handle, device, {})
-                           : m_platform->outOpen(&handle, device, {});
+    const int code =
+        input ? m_platform->inOpen(&handle, device, {}) : m_platform->outOpen(&handle, device, {});
     QCOMPARE(code, result);
     QCOMPARE(handle, NoMidiHandle);
     QVERIFY(m_platform->errorText(code, input).has_value());
@@ -115,11 +115,12 @@ void TestRtMidiPlatform::shortMessagesArriveInOrder()
     for (quint32 message : {0x2200B0u, 0x0120B0u, 0x0009C0u, 0x643C90u, 0x003C80u})
         QCOMPARE(client.sendShort(message), int(MidiPlatform::NoError));
     const QStringList log = waitForLog(*m_rig, logged, QStringLiteral("note off"));
-    const QStringList expected = {QStringLiteral("control change, channel 1, controller 0, value 34"),
-                                  QStringLiteral("control change, channel 1, controller 32, value 1"),
-                                  QStringLiteral("program change, channel 1, program 9"),
-                                  QStringLiteral("note on, channel 1, note 60, velocity 100"),
-                                  QStringLiteral("note off, channel 1, note 60, velocity 0")};
+    const QStringList expected = {
+        QStringLiteral("control change, channel 1, controller 0, value 34"),
+        QStringLiteral("control change, channel 1, controller 32, value 1"),
+        QStringLiteral("program change, channel 1, program 9"),
+        QStringLiteral("note on, channel 1, note 60, velocity 100"),
+        QStringLiteral("note off, channel 1, note 60, velocity 0")};
     QCOMPARE(log.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         QVERIFY2(log.at(i).contains(expected.at(i)), qPrintable(log.at(i)));
@@ -181,7 +182,8 @@ void TestRtMidiPlatform::deadServerIsNoticed()
         }
         QCOMPARE(code, int(MidiPlatform::DeviceGone));
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(client.sendLong(remoteSwitch(SimPanel::Util, true)), int(MidiPlatform::DeviceGone));
+        QCOMPARE(client.sendLong(remoteSwitch(SimPanel::Util, true)),
+                 int(MidiPlatform::DeviceGone));
         // The handle stays the port's until it closes it, every call failing
         // at once meanwhile; the dead client is closed on a thread of its own.
         QTest::qWait(100);

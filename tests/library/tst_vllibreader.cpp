@@ -77,7 +77,8 @@ void TestVlLibReader::opens_data()
     QTest::newRow("other digit") << LibraryFile::build(1, {}, {}, 3000, "LM  0269") << false << 0;
     QTest::newRow("lower case") << LibraryFile::build(1, {}, {}, 3000, "lm  0268") << false << 0;
     QTest::newRow("single blank") << LibraryFile::build(1, {}, {}, 3000, "LM 0268 ") << false << 0;
-    QTest::newRow("zero inside") << LibraryFile::build(1, {}, {}, 3000, QByteArray("LM  026\0", 8)) << false << 0;
+    QTest::newRow("zero inside") << LibraryFile::build(1, {}, {}, 3000, QByteArray("LM  026\0", 8))
+                                 << false << 0;
 }
 
 void TestVlLibReader::opens()
@@ -100,7 +101,8 @@ void TestVlLibReader::nameLines_data()
     QTest::newRow("eight, no zero") << 4 << QByteArray("ABCDEFGH") << -1 << "  5 ABCDEFGH";
     QTest::newRow("first byte zero") << 0 << QByteArray("\0BC", 3) << -1 << "  1 ";
     QTest::newRow("zero inside") << 0 << QByteArray("AB\0CD", 5) << -1 << "  1 AB";
-    QTest::newRow("high bytes") << 0 << QByteArray("Caf\xe9\x80") << -1 << QString::fromUtf8("  1 Café€");
+    QTest::newRow("high bytes") << 0 << QByteArray("Caf\xe9\x80") << -1
+                                << QString::fromUtf8("  1 Café€");
     // Index 247's name starts at 3000: partly or wholly beyond a short file.
     QTest::newRow("partly beyond end") << 247 << QByteArray("ABCDEFGH") << 3004 << "248 ABCD";
     QTest::newRow("wholly beyond end") << 247 << QByteArray("ABCDEFGH") << 3000 << "248 ";
@@ -115,7 +117,8 @@ void TestVlLibReader::nameLines()
     QList<QByteArray> names(index + 1, QByteArray("Filler"));
     names[index] = name;
     TVlLibReader reader;
-    QVERIFY(reader.OpenLibrary(write(LibraryFile::build(250, names, {}, fileSize < 0 ? 3072 : fileSize))));
+    QVERIFY(reader.OpenLibrary(
+        write(LibraryFile::build(250, names, {}, fileSize < 0 ? 3072 : fileSize))));
     QCOMPARE(reader.VoiceNames().size(), 250);
     QCOMPARE(reader.VoiceNames().at(index), line);
 }

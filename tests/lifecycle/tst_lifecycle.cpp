@@ -6,10 +6,10 @@
 #include "DataColumns.h"
 #include "FrontPanelRemote.h"
 #include "JackRig.h"
-#include "ProgramOnJack.h"
 #include "JackTestSupport.h"
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
+#include "ProgramOnJack.h"
 #include "RegEdit.h"
 #include "RtMidiPlatform.h"
 #include "ScriptedPrompts.h"
@@ -25,8 +25,8 @@
 #include "VoiceDump.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -80,8 +80,8 @@ private:
     // the list marks it not connected, "Send" says so and renames nothing.
     // Then it comes back (`back` started with `arguments`) under the same
     // name: the next "Send" reaches it, nothing chosen anew.
-    void goesAndComesBack(Program &program, const QString &input, JackRig &leaving,
-                          JackRig &back, const QStringList &arguments);
+    void goesAndComesBack(Program &program, const QString &input, JackRig &leaving, JackRig &back,
+                          const QStringList &arguments);
     QTemporaryDir m_work;
 };
 
@@ -190,9 +190,9 @@ void LifecycleTest::serverEndsAndComesBack()
     // sent, byte for byte (sealed for device number 1).
     program.prompts.onModal = [&](QDialog *dialog) {
         dialog->show();
-        const QList<int> presses = {SimPanel::Util, SimPanel::SelectPlus, SimPanel::SelectPlus,
-                                    SimPanel::ValuePlus, SimPanel::ValuePlus, SimPanel::ValuePlus,
-                                    SimPanel::ValuePlus, SimPanel::Enter, SimPanel::Enter};
+        const QList<int> presses = {SimPanel::Util,      SimPanel::SelectPlus, SimPanel::SelectPlus,
+                                    SimPanel::ValuePlus, SimPanel::ValuePlus,  SimPanel::ValuePlus,
+                                    SimPanel::ValuePlus, SimPanel::Enter,      SimPanel::Enter};
         auto *remote = dialog->findChild<FrontPanelRemote *>();
         for (int button : presses) {
             QTest::mousePress(remote->hotSpot(button), Qt::LeftButton);
@@ -232,9 +232,8 @@ void LifecycleTest::deviceAppearsAfterStart()
     JackRig other(folder(server.name + QStringLiteral("-other")));
     other.joinServer(server.name);
     auto stopOther = qScopeGuard([&] { other.stop(); });
-    QVERIFY2(other.startSimulator(simulatorProgram(), {QStringLiteral("--name"),
-                                                       QStringLiteral("Aardvark")},
-                                  &error),
+    QVERIFY2(other.startSimulator(simulatorProgram(),
+                                  {QStringLiteral("--name"), QStringLiteral("Aardvark")}, &error),
              qPrintable(error));
     const QString otherInput = QStringLiteral("Aardvark IN:MIDI");
 
@@ -268,8 +267,8 @@ void LifecycleTest::deviceAppearsAfterStart()
     JackRig again(folder(server.name + QStringLiteral("-again")));
     again.joinServer(server.name);
     auto stopAgain = qScopeGuard([&] { again.stop(); });
-    goesAndComesBack(program, otherInput, other, again, {QStringLiteral("--name"),
-                                                           QStringLiteral("Aardvark")});
+    goesAndComesBack(program, otherInput, other, again,
+                     {QStringLiteral("--name"), QStringLiteral("Aardvark")});
 }
 
 void LifecycleTest::goesAndComesBack(Program &program, const QString &input, JackRig &leaving,
@@ -296,7 +295,9 @@ void LifecycleTest::goesAndComesBack(Program &program, const QString &input, Jac
     const int logged = int(back.simulatorLines().size());
     program.sendToInternal(Slot);
     QCOMPARE(program.prompts.errors().size(), errorsBefore + 1);
-    QVERIFY(waitForLog(back, logged, internalWritten(Slot)).join(u'\n').contains(internalWritten(Slot)));
+    QVERIFY(waitForLog(back, logged, internalWritten(Slot))
+                .join(u'\n')
+                .contains(internalWritten(Slot)));
     QCOMPARE(program.internalName(Slot),
              QString::number(Slot) + QStringLiteral(": ") + QLatin1String(VoiceName));
 }

@@ -41,8 +41,8 @@ private slots:
     {
         const QByteArray text = fileBytes(QStringLiteral(":/vl/VL70DOC"));
         QVERIFY(!text.isEmpty());
-        QVERIFY(text.contains("\xe9"));       // é as one byte
-        QVERIFY(!text.contains("\xc3\xa9"));  // not UTF-8
+        QVERIFY(text.contains("\xe9"));      // é as one byte
+        QVERIFY(!text.contains("\xc3\xa9")); // not UTF-8
     }
 
     void frameLabels_data()
@@ -55,7 +55,9 @@ private slots:
     {
         QFETCH(int, block);
         const VoiceDump::Block &b = VoiceDump::FullBlocks[block - 1];
-        const auto hex = [](int value) { return QByteArray::number(value, 16).rightJustified(2, '0').toUpper(); };
+        const auto hex = [](int value) {
+            return QByteArray::number(value, 16).rightJustified(2, '0').toUpper();
+        };
         QCOMPARE(label(b.start + 0), QByteArray("F0"));
         QCOMPARE(label(b.start + 1), QByteArray("43"));
         QCOMPARE(label(b.start + 2), QByteArray("00"));

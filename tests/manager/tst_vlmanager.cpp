@@ -77,7 +77,8 @@ QByteArray internalVoice(const QByteArray &name, quint8 memory)
 bool checksumValid(const QByteArray &bytes, int start, int count)
 {
     int sum = 0;
-    for (int i = start + VoiceDump::CountHighOffset; i <= start + VoiceDump::HeaderLength + count; ++i)
+    for (int i = start + VoiceDump::CountHighOffset; i <= start + VoiceDump::HeaderLength + count;
+         ++i)
         sum += quint8(bytes.at(i));
     return sum % 128 == 0;
 }
@@ -157,7 +158,8 @@ private slots:
         QTest::newRow("1807 lines") << lines(1807) << false;
         QTest::newRow("1808 lines") << lines(1808) << true;
         QTest::newRow("1809 lines") << lines(1809) << false;
-        QTest::newRow("1808 lines, LF only") << QByteArray(lines(1808)).replace("\r\n", "\n") << true;
+        QTest::newRow("1808 lines, LF only")
+            << QByteArray(lines(1808)).replace("\r\n", "\n") << true;
         QTest::newRow("1808 lines, last without break") << lines(1808).chopped(2) << true;
         QTest::newRow("1807 lines and an empty one") << lines(1807) + "\r\n" << true;
         QTest::newRow("empty") << QByteArray() << false;
@@ -271,10 +273,13 @@ private slots:
                 const quint8 kind = manager.SourceKind();
                 const int slot = manager.SlotNumber();
                 const bool accepted = (length == 174 || length == 1572 || length == 1808)
-                    && quint8(stream.at(0)) == 0xF0 && quint8(stream.at(3)) == 0x57;
+                                      && quint8(stream.at(0)) == 0xF0
+                                      && quint8(stream.at(3)) == 0x57;
                 QCOMPARE(manager.LoadVoice(stream), accepted);
                 if (accepted) {
-                    QCOMPARE(manager.SourceKind(), quint8(length == 174 ? 0 : length == 1572 ? 1 : 2));
+                    QCOMPARE(manager.SourceKind(), quint8(length == 174    ? 0
+                                                          : length == 1572 ? 1
+                                                                           : 2));
                     QCOMPARE(manager.VoiceName(),
                              VoiceDump::TextFromBytes(manager.Dump().sliced(393, 8)));
                     QCOMPARE(manager.Dump().size(), VoiceDump::FullLength);
@@ -305,7 +310,8 @@ private slots:
             QCOMPARE(int(dump.at(block.start + VoiceDump::DeviceOffset)), 3);
             QVERIFY(checksumValid(dump, block.start, block.count));
             QCOMPARE(quint8(dump.at(block.sealEnd() + 2)), VoiceDump::SysExEnd);
-            QCOMPARE(dump.mid(block.start + 4, 5 + block.count), voice.mid(block.start + 4, 5 + block.count));
+            QCOMPARE(dump.mid(block.start + 4, 5 + block.count),
+                     voice.mid(block.start + 4, 5 + block.count));
         }
         QCOMPARE(manager.Dump(), dump); // sealed in place
         QCOMPARE(manager.SysExHeader()[2], quint8(3));
@@ -348,14 +354,14 @@ private slots:
     void remoteSwitch_data()
     {
         addColumns<int, int, bool, QByteArray>("device", "button", "release", "expected");
-        QTest::newRow("press 5, device 0") << 0 << 5 << false
-                                           << QByteArray::fromHex("F04310570A000501F7");
-        QTest::newRow("release 5, device 0") << 0 << 5 << true
-                                             << QByteArray::fromHex("F04310570A000500F7");
-        QTest::newRow("press 14, device 3") << 3 << 14 << false
-                                            << QByteArray::fromHex("F04313570A000E01F7");
-        QTest::newRow("release 0, device 15") << 15 << 0 << true
-                                              << QByteArray::fromHex("F0431F570A000000F7");
+        QTest::newRow("press 5, device 0")
+            << 0 << 5 << false << QByteArray::fromHex("F04310570A000501F7");
+        QTest::newRow("release 5, device 0")
+            << 0 << 5 << true << QByteArray::fromHex("F04310570A000500F7");
+        QTest::newRow("press 14, device 3")
+            << 3 << 14 << false << QByteArray::fromHex("F04313570A000E01F7");
+        QTest::newRow("release 0, device 15")
+            << 15 << 0 << true << QByteArray::fromHex("F0431F570A000000F7");
     }
     void remoteSwitch()
     {
@@ -375,7 +381,8 @@ private slots:
         addColumns<int, int, int, QByteArray>("status", "data1", "data2", "expected");
         QTest::newRow("bank select MSB") << 0xB0 << 0x00 << 0x21 << QByteArray::fromHex("B00021");
         QTest::newRow("program change") << 0xC0 << 0x05 << 0x00 << QByteArray::fromHex("C005");
-        QTest::newRow("note on, channel kept") << 0x93 << 60 << 100 << QByteArray::fromHex("933C64");
+        QTest::newRow("note on, channel kept")
+            << 0x93 << 60 << 100 << QByteArray::fromHex("933C64");
         QTest::newRow("note off") << 0x80 << 60 << 0 << QByteArray::fromHex("803C00");
     }
     void shortMessage()
@@ -422,10 +429,18 @@ private slots:
         rig.midi.failNext(MidiPlatform::Call::OutLongMessage, MidiPlatform::DeviceGone);
         const auto act = [&] {
             switch (send) {
-            case 0: manager.SendToCurrent(); break;
-            case 1: manager.SendToCustom(2); break;
-            case 2: manager.SendToInternal(2); break;
-            default: manager.SendRemoteSwitch(7, false); break;
+            case 0:
+                manager.SendToCurrent();
+                break;
+            case 1:
+                manager.SendToCustom(2);
+                break;
+            case 2:
+                manager.SendToInternal(2);
+                break;
+            default:
+                manager.SendRemoteSwitch(7, false);
+                break;
             }
         };
         QVERIFY_THROWS_EXCEPTION(VentaroError, act());
@@ -443,7 +458,7 @@ private slots:
         manager.CloseOutput();
         QCOMPARE(rig.midi.openCount(false, rig.output), 0);
         QVERIFY(rig.sent().contains(QByteArray::fromHex("803C00"))); // the held note silenced
-        manager.SendShortMessage(0x90, 62, 100); // reopens on demand
+        manager.SendShortMessage(0x90, 62, 100);                     // reopens on demand
         QCOMPARE(rig.midi.openCount(false, rig.output), 1);
     }
 
@@ -459,7 +474,8 @@ private slots:
         QCOMPARE(rig.midi.openCount(false, rig.output), 0);
         QStringList closes;
         for (const LoopbackCall &call : rig.midi.calls())
-            if (call.call == MidiPlatform::Call::InClose || call.call == MidiPlatform::Call::OutClose)
+            if (call.call == MidiPlatform::Call::InClose
+                || call.call == MidiPlatform::Call::OutClose)
                 closes << call.function;
         QCOMPARE(closes, (QStringList{"inClose", "outClose"}));
     }

@@ -70,10 +70,11 @@ struct Rig
 QByteArray resealed(QByteArray run, int device)
 {
     for (int at = 0; at + VoiceDump::BlockOverhead <= run.size();) {
-        const int count = run.at(at + VoiceDump::CountHighOffset) * 128
-            + run.at(at + VoiceDump::CountLowOffset);
+        const int count =
+            run.at(at + VoiceDump::CountHighOffset) * 128 + run.at(at + VoiceDump::CountLowOffset);
         const int start = at + VoiceDump::CountHighOffset;
-        if (!VoiceDump::SealBlock(run, start, start + VoiceDump::HeaderLength - 5 + count, quint8(device)))
+        if (!VoiceDump::SealBlock(run, start, start + VoiceDump::HeaderLength - 5 + count,
+                                  quint8(device)))
             return {};
         at += count + VoiceDump::BlockOverhead;
     }
@@ -130,9 +131,9 @@ private slots:
         else
             rig.manager->SendToInternal(slot);
         rig.settle();
-        const QByteArray expected = custom
-            ? VoiceConversion::DumpToCustom(rig.manager->Dump(), place, 3)
-            : VoiceConversion::DumpToInternal(rig.manager->Dump(), place, 3);
+        const QByteArray expected =
+            custom ? VoiceConversion::DumpToCustom(rig.manager->Dump(), place, 3)
+                   : VoiceConversion::DumpToInternal(rig.manager->Dump(), place, 3);
         QCOMPARE(custom ? rig.instrument().customSlot(place) : rig.instrument().internalSlot(place),
                  expected);
         QCOMPARE(rig.instrument().ignoredCount(), 0);
@@ -145,8 +146,7 @@ private slots:
         const int util = SimPanel::Util, enter = SimPanel::Enter;
         const int select = SimPanel::SelectPlus, value = SimPanel::ValuePlus;
         QTest::newRow("current") << QList<int>{util, enter, enter} << 2 << 0;
-        QTest::newRow("custom 3")
-            << QList<int>{util, select, value, value, enter, enter} << 1 << 3;
+        QTest::newRow("custom 3") << QList<int>{util, select, value, value, enter, enter} << 1 << 3;
         QTest::newRow("internal 2")
             << QList<int>{util, select, select, value, enter, enter} << 0 << 2;
     }
@@ -158,9 +158,10 @@ private slots:
         Rig rig(5);
         rig.listen();
         rig.press(buttons);
-        const QByteArray expected = resealed(kind == 2 ? rig.instrument().editBuffer()
-            : kind == 1 ? rig.instrument().customSlot(slot)
-                        : rig.instrument().internalSlot(slot), 5);
+        const QByteArray expected = resealed(kind == 2   ? rig.instrument().editBuffer()
+                                             : kind == 1 ? rig.instrument().customSlot(slot)
+                                                         : rig.instrument().internalSlot(slot),
+                                             5);
         QVERIFY(!expected.isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(rig.received.size(), expected.size(), 10000);
         QCOMPARE(rig.received, expected);

@@ -1,6 +1,6 @@
+#include "DataColumns.h"
 #include "LoopbackMidi.h"
 #include "VirtualSleeper.h"
-#include "DataColumns.h"
 
 #include <QtTest>
 
@@ -112,10 +112,12 @@ void TestLoopbackMidi::openResults_data()
     QTest::newRow("out listed") << false << 2 << 1 << false << int(MidiPlatform::NoError);
     QTest::newRow("out beyond list") << false << 2 << 2 << false << int(MidiPlatform::BadDeviceId);
     QTest::newRow("out -2") << false << 2 << -2 << false << int(MidiPlatform::BadDeviceId);
-    QTest::newRow("out -1 without devices") << false << 0 << -1 << false << int(MidiPlatform::NoDeviceChosen);
+    QTest::newRow("out -1 without devices")
+        << false << 0 << -1 << false << int(MidiPlatform::NoDeviceChosen);
     QTest::newRow("out unplugged") << false << 1 << 0 << true << int(MidiPlatform::DeviceGone);
     QTest::newRow("in listed") << true << 1 << 0 << false << int(MidiPlatform::NoError);
-    QTest::newRow("in -1 without devices") << true << 0 << -1 << false << int(MidiPlatform::NoDeviceChosen);
+    QTest::newRow("in -1 without devices")
+        << true << 0 << -1 << false << int(MidiPlatform::NoDeviceChosen);
     QTest::newRow("in unplugged") << true << 2 << 1 << true << int(MidiPlatform::DeviceGone);
 }
 
@@ -159,9 +161,9 @@ void TestLoopbackMidi::shortMessagesLeaveInOrderWithCallTimes()
     clock.advanceMs(150);
     midi.outShortMessage(handle, 0x05C0);
     midi.outShortMessage(handle, 0xF8);
-    QCOMPARE(midi.received(out), (QList<QByteArray>{QByteArray::fromHex("b00021"),
-                                                     QByteArray::fromHex("c005"),
-                                                     QByteArray::fromHex("f8")}));
+    QCOMPARE(midi.received(out),
+             (QList<QByteArray>{QByteArray::fromHex("b00021"), QByteArray::fromHex("c005"),
+                                QByteArray::fromHex("f8")}));
     const QList<LoopbackCall> calls = midi.calls();
     QCOMPARE(calls.size(), 4);
     QCOMPARE(calls[2].timeNs - calls[1].timeNs, qint64(150) * 1000000);
@@ -186,8 +188,8 @@ void TestLoopbackMidi::longMessageDoneAfterItLeft()
     QCOMPARE(collector.kinds(), QList<MidiNotification::Kind>{MidiNotification::Open});
     midi.setStalled(out, false);
     QCOMPARE(midi.received(out), QList<QByteArray>{QByteArray::fromHex("f0431057f7")});
-    QCOMPARE(collector.kinds(), (QList<MidiNotification::Kind>{MidiNotification::Open,
-                                                               MidiNotification::Done}));
+    QCOMPARE(collector.kinds(),
+             (QList<MidiNotification::Kind>{MidiNotification::Open, MidiNotification::Done}));
     QVERIFY(header.flags & MidiHeader::Done);
     QCOMPARE(midi.outUnprepareHeader(handle, &header), int(MidiPlatform::NoError));
     midi.outClose(handle);
@@ -209,9 +211,9 @@ void TestLoopbackMidi::resetOfStalledDeviceTimesOutAndHandsBuffersBack()
     midi.outLongMessage(handle, &second);
     QCOMPARE(midi.outReset(handle), int(MidiPlatform::Timeout));
     // Both came back Done exactly once, the one being sent included.
-    QCOMPARE(collector.kinds(), (QList<MidiNotification::Kind>{
-                                    MidiNotification::Open, MidiNotification::Done,
-                                    MidiNotification::Done}));
+    QCOMPARE(collector.kinds(),
+             (QList<MidiNotification::Kind>{MidiNotification::Open, MidiNotification::Done,
+                                            MidiNotification::Done}));
     midi.outClose(handle);
     midi.setStalled(out, false);
     midi.waitUntilSent();
@@ -224,9 +226,9 @@ void TestLoopbackMidi::injectedStream_data()
 
     QTest::newRow("note on") << QByteArray::fromHex("903c64") << QList<quint32>{0x643C90}
                              << QList<QByteArray>{};
-    QTest::newRow("running status")
-        << QByteArray::fromHex("903c64" "3e00") << QList<quint32>{0x643C90, 0x003E90}
-        << QList<QByteArray>{};
+    QTest::newRow("running status") << QByteArray::fromHex("903c64"
+                                                           "3e00")
+                                    << QList<quint32>{0x643C90, 0x003E90} << QList<QByteArray>{};
     QTest::newRow("program change two bytes")
         << QByteArray::fromHex("c005c006") << QList<quint32>{0x05C0, 0x06C0} << QList<QByteArray>{};
     QTest::newRow("data without status dropped")
@@ -242,8 +244,8 @@ void TestLoopbackMidi::injectedStream_data()
     QTest::newRow("sysex ends running status")
         << QByteArray::fromHex("903c64f07ef73e00") << QList<quint32>{0x643C90}
         << QList<QByteArray>{QByteArray::fromHex("f07ef7")};
-    QTest::newRow("stray end byte") << QByteArray::fromHex("f7fe") << QList<quint32>{0xFE}
-                                    << QList<QByteArray>{};
+    QTest::newRow("stray end byte")
+        << QByteArray::fromHex("f7fe") << QList<quint32>{0xFE} << QList<QByteArray>{};
 }
 
 void TestLoopbackMidi::injectedStream()

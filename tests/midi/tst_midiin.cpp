@@ -1,9 +1,9 @@
+#include "DataColumns.h"
 #include "PortFixture.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "TMidiFilter.h"
 #include "VentaroError.h"
-#include "DataColumns.h"
 
 #include <QThread>
 #include <QtTest>
@@ -116,8 +116,10 @@ void TestMidiIn::openStates_data()
     addColumns<QList<int>, int, int>("steps", "state", "buffers");
     QTest::newRow("open") << QList<int>{0} << int(TMidiCorvoIn::Opened) << 0;
     QTest::newRow("open and start") << QList<int>{1} << int(TMidiCorvoIn::Started) << 2;
-    QTest::newRow("open(false) on opened starts") << QList<int>{0, 0} << int(TMidiCorvoIn::Started) << 2;
-    QTest::newRow("open on started does nothing") << QList<int>{1, 0, 1} << int(TMidiCorvoIn::Started) << 2;
+    QTest::newRow("open(false) on opened starts")
+        << QList<int>{0, 0} << int(TMidiCorvoIn::Started) << 2;
+    QTest::newRow("open on started does nothing")
+        << QList<int>{1, 0, 1} << int(TMidiCorvoIn::Started) << 2;
     QTest::newRow("start twice") << QList<int>{0, 2, 2} << int(TMidiCorvoIn::Started) << 2;
     QTest::newRow("stop") << QList<int>{1, 3} << int(TMidiCorvoIn::Opened) << 0;
     QTest::newRow("close started") << QList<int>{1, 4} << int(TMidiCorvoIn::Closed) << 0;
@@ -134,11 +136,21 @@ void TestMidiIn::openStates()
     port.setDeviceID(0);
     for (int step : steps) {
         switch (step) {
-        case 0: port.Open(false); break;
-        case 1: port.Open(true); break;
-        case 2: port.Start(); break;
-        case 3: port.Stop(); break;
-        case 4: port.Close(); break;
+        case 0:
+            port.Open(false);
+            break;
+        case 1:
+            port.Open(true);
+            break;
+        case 2:
+            port.Start();
+            break;
+        case 3:
+            port.Stop();
+            break;
+        case 4:
+            port.Close();
+            break;
         }
     }
     QCOMPARE(int(port.State()), state);
@@ -217,8 +229,9 @@ void TestMidiIn::minusOneRefusedEndsWithEmptyName()
         port.Open(false);
         QFAIL("Open succeeded");
     } catch (const VentaroError &error) {
-        QCOMPARE(error.text(),
-                 QStringLiteral("No MIDI input device is chosen: choose one under \"Midi In:\".\n"));
+        QCOMPARE(
+            error.text(),
+            QStringLiteral("No MIDI input device is chosen: choose one under \"Midi In:\".\n"));
     }
     QCOMPARE(f.log(), QStringList{QStringLiteral("inOpen -1 -> 3")});
 }
@@ -231,7 +244,7 @@ void TestMidiIn::sysexArrivesInOrderAndBuffersReturn()
     f.midi.inject(0, one + two + three);
     QCOMPARE(f.midi.queuedBuffers(0), 0);
     QCOMPARE(f.midi.waitingMessages(0), 1); // both buffers out: the third waits
-    QVERIFY(log.calls.isEmpty());            // nothing on the input thread
+    QVERIFY(log.calls.isEmpty());           // nothing on the input thread
     QTRY_COMPARE(log.calls.size(), 3);
     QCOMPARE(log.calls, (QList<QByteArray>{one, two, three}));
     QCOMPARE(f.midi.queuedBuffers(0), 2);
@@ -384,7 +397,8 @@ void TestMidiIn::stateChangedNotOnDestroy()
         port.Close();
         port.Open(false);
     }
-    QCOMPARE(states, (QList<int>{TMidiCorvoIn::Opened, TMidiCorvoIn::Closed, TMidiCorvoIn::Opened}));
+    QCOMPARE(states,
+             (QList<int>{TMidiCorvoIn::Opened, TMidiCorvoIn::Closed, TMidiCorvoIn::Opened}));
     QCOMPARE(f.midi.openCount(true, 0), 0);
 }
 
@@ -412,30 +426,30 @@ void TestMidiIn::routes_data()
     // out: empty: nothing sent
     addColumns<QByteArray, int, int, int, QByteArray>("in", "channel", "floor", "transpose", "out");
 
-    QTest::newRow("note on re-channelled") << QByteArray::fromHex("903c64") << 5 << 0 << 0
-                                           << QByteArray::fromHex("953c64");
-    QTest::newRow("soft velocity raised") << QByteArray::fromHex("903c10") << 0 << 40 << 0
-                                          << QByteArray::fromHex("903c28");
-    QTest::newRow("velocity 0 not raised") << QByteArray::fromHex("903c00") << 0 << 40 << 0
-                                           << QByteArray::fromHex("903c00");
-    QTest::newRow("loud velocity kept") << QByteArray::fromHex("903c50") << 0 << 40 << 0
-                                        << QByteArray::fromHex("903c50");
-    QTest::newRow("note off transposed down") << QByteArray::fromHex("803c00") << 0 << 0 << -12
-                                              << QByteArray::fromHex("803000");
+    QTest::newRow("note on re-channelled")
+        << QByteArray::fromHex("903c64") << 5 << 0 << 0 << QByteArray::fromHex("953c64");
+    QTest::newRow("soft velocity raised")
+        << QByteArray::fromHex("903c10") << 0 << 40 << 0 << QByteArray::fromHex("903c28");
+    QTest::newRow("velocity 0 not raised")
+        << QByteArray::fromHex("903c00") << 0 << 40 << 0 << QByteArray::fromHex("903c00");
+    QTest::newRow("loud velocity kept")
+        << QByteArray::fromHex("903c50") << 0 << 40 << 0 << QByteArray::fromHex("903c50");
+    QTest::newRow("note off transposed down")
+        << QByteArray::fromHex("803c00") << 0 << 0 << -12 << QByteArray::fromHex("803000");
     QTest::newRow("note off keeps its velocity under a floor")
         << QByteArray::fromHex("803c05") << 0 << 40 << 0 << QByteArray::fromHex("803c05");
-    QTest::newRow("transposed above 127") << QByteArray::fromHex("907a40") << 0 << 0 << 12
-                                          << QByteArray();
-    QTest::newRow("transposed below 0") << QByteArray::fromHex("800200") << 0 << 0 << -5
-                                        << QByteArray();
-    QTest::newRow("mapped controller") << QByteArray::fromHex("b00140") << 0 << 0 << 0
-                                       << QByteArray::fromHex("b00b40");
-    QTest::newRow("controller 12 unmapped") << QByteArray::fromHex("b00c40") << 0 << 0 << 0
-                                            << QByteArray::fromHex("b00c40");
-    QTest::newRow("program change") << QByteArray::fromHex("c00500") << 15 << 0 << 7
-                                    << QByteArray::fromHex("cf0500");
-    QTest::newRow("channel 16 wraps") << QByteArray::fromHex("e00040") << 16 << 0 << 0
-                                      << QByteArray::fromHex("e00040");
+    QTest::newRow("transposed above 127")
+        << QByteArray::fromHex("907a40") << 0 << 0 << 12 << QByteArray();
+    QTest::newRow("transposed below 0")
+        << QByteArray::fromHex("800200") << 0 << 0 << -5 << QByteArray();
+    QTest::newRow("mapped controller")
+        << QByteArray::fromHex("b00140") << 0 << 0 << 0 << QByteArray::fromHex("b00b40");
+    QTest::newRow("controller 12 unmapped")
+        << QByteArray::fromHex("b00c40") << 0 << 0 << 0 << QByteArray::fromHex("b00c40");
+    QTest::newRow("program change")
+        << QByteArray::fromHex("c00500") << 15 << 0 << 7 << QByteArray::fromHex("cf0500");
+    QTest::newRow("channel 16 wraps")
+        << QByteArray::fromHex("e00040") << 16 << 0 << 0 << QByteArray::fromHex("e00040");
 }
 
 void TestMidiIn::routes()
@@ -451,9 +465,8 @@ void TestMidiIn::routes()
     route.velocityFloor = quint8(floor);
     route.transpose = qint8(transpose);
     route.controllerMap[1] = 11; // modulation to expression
-    const std::optional<TEventData> routed =
-        route.Route(TEventData::fromWord(quint32(quint8(in[0])) | quint32(quint8(in[1])) << 8
-                                         | quint32(quint8(in[2])) << 16));
+    const std::optional<TEventData> routed = route.Route(TEventData::fromWord(
+        quint32(quint8(in[0])) | quint32(quint8(in[1])) << 8 | quint32(quint8(in[2])) << 16));
     QCOMPARE(routed.has_value(), !out.isEmpty());
     if (routed) {
         QByteArray got;
@@ -488,10 +501,10 @@ void TestMidiIn::filterSendsOncePerRoute()
     port.Open(true);
     std::thread device([&] { f.midi.inject(0, QByteArray::fromHex("933c40f8b70740")); });
     device.join();
-    QCOMPARE(f.midi.received(0), (QList<QByteArray>{QByteArray::fromHex("923c40"),
-                                                     QByteArray::fromHex("b20740")}));
-    QCOMPARE(f.midi.received(1), (QList<QByteArray>{QByteArray::fromHex("993d40"),
-                                                     QByteArray::fromHex("b90740")}));
+    QCOMPARE(f.midi.received(0),
+             (QList<QByteArray>{QByteArray::fromHex("923c40"), QByteArray::fromHex("b20740")}));
+    QCOMPARE(f.midi.received(1),
+             (QList<QByteArray>{QByteArray::fromHex("993d40"), QByteArray::fromHex("b90740")}));
     // The routes' notes count as held on their ports.
     QCOMPARE(first.HeldNotes(2, 0x3C), 1);
     QCOMPARE(second.HeldNotes(9, 0x3D), 1);

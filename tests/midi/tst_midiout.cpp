@@ -1,8 +1,8 @@
+#include "DataColumns.h"
 #include "MidiErrorText.h"
 #include "PortFixture.h"
 #include "TMidiCorvoOut.h"
 #include "VentaroError.h"
-#include "DataColumns.h"
 
 #include <QtTest>
 
@@ -140,10 +140,10 @@ void TestMidiOut::changingDeviceWhileOpenSilencesOldAndOpensNew()
     f.midi.clearCalls();
 
     port.setDeviceID(1);
-    QCOMPARE(f.log(), (QStringList{QStringLiteral("outShortMessage 0 813c00"),
-                                   QStringLiteral("outShortMessage 0 b0075a"),
-                                   QStringLiteral("outReset 0"), QStringLiteral("outClose 0"),
-                                   QStringLiteral("outOpen 1")}));
+    QCOMPARE(f.log(),
+             (QStringList{QStringLiteral("outShortMessage 0 813c00"),
+                          QStringLiteral("outShortMessage 0 b0075a"), QStringLiteral("outReset 0"),
+                          QStringLiteral("outClose 0"), QStringLiteral("outOpen 1")}));
     QVERIFY(port.IsOpen());
     QCOMPARE(port.DeviceName(), QStringLiteral("Synth B"));
     QCOMPARE(f.saved(QStringLiteral("Out")), QStringLiteral("Synth B"));
@@ -211,8 +211,8 @@ void TestMidiOut::heldNotes_data()
         << QStringList{QStringLiteral("outShortMessage 0 803c00"),
                        QStringLiteral("outShortMessage 0 803c00"),
                        QStringLiteral("outShortMessage 0 803c00")};
-    QTest::newRow("off for a note not held") << QList<QByteArray>{bytesOf("803c00")} << 0
-                                             << QStringList{};
+    QTest::newRow("off for a note not held")
+        << QList<QByteArray>{bytesOf("803c00")} << 0 << QStringList{};
     QTest::newRow("velocity 0 is an off")
         << QList<QByteArray>{bytesOf("903c40"), bytesOf("903c00")} << 0 << QStringList{};
     QTest::newRow("off on another channel")
@@ -310,9 +310,10 @@ void TestMidiOut::openWithoutChoiceOpensDefault()
 void TestMidiOut::openFailureRaisesAndStaysClosed_data()
 {
     addColumns<QStringList, bool, QString, int>("devices", "unplug", "message", "platformCalls");
-    QTest::newRow("device gone")
-        << QStringList{QStringLiteral("Synth A")} << true
-        << QStringLiteral("The MIDI output device is no longer available.\nSynth A") << 1;
+    QTest::newRow("device gone") << QStringList{QStringLiteral("Synth A")} << true
+                                 << QStringLiteral(
+                                        "The MIDI output device is no longer available.\nSynth A")
+                                 << 1;
     // Never the default device in place of the remembered one.
     QTest::newRow("remembered device not listed")
         << QStringList{} << false
@@ -437,7 +438,8 @@ void TestMidiOut::errorTexts_data()
     QTest::newRow("busy") << int(MidiPlatform::DeviceBusy) << false
                           << QStringLiteral("The MIDI output device is already in use.");
     QTest::newRow("input family") << int(MidiPlatform::BadDeviceId) << true
-                                  << QStringLiteral("The MIDI input device number is out of range.");
+                                  << QStringLiteral(
+                                         "The MIDI input device number is out of range.");
     QTest::newRow("unknown") << 999 << false
                              << QStringLiteral("Specified error number is out of range");
     QTest::newRow("negative") << -3 << true

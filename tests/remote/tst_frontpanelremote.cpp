@@ -51,10 +51,8 @@ struct Fixture
 {
     explicit Fixture(FrontPanelRemote::Timing timing = FrontPanelRemote::MainWindowTiming,
                      const QString &closeText = QStringLiteral("&Close"))
-        : window(closeText),
-          guard(rig.prompts, &window),
-          remote(new FrontPanelRemote(window.panel, rig.manager.get(), rig.sleeper, guard,
-                                      timing))
+        : window(closeText), guard(rig.prompts, &window),
+          remote(new FrontPanelRemote(window.panel, rig.manager.get(), rig.sleeper, guard, timing))
     {
     }
     // Shown and active, the close button focused, as a user would have it.
@@ -215,8 +213,7 @@ void TestFrontPanelRemote::shortcuts_data()
     QTest::newRow("ALT+keypad 3") << int(Qt::Key_3) << pad << 14;
     // Nothing else presses a button.
     QTest::newRow("U alone") << int(Qt::Key_U) << Qt::KeyboardModifiers() << -1;
-    QTest::newRow("CTRL+U") << int(Qt::Key_U) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                            << -1;
+    QTest::newRow("CTRL+U") << int(Qt::Key_U) << Qt::KeyboardModifiers(Qt::ControlModifier) << -1;
     QTest::newRow("keypad 4 without ALT")
         << int(Qt::Key_4) << Qt::KeyboardModifiers(Qt::KeypadModifier) << -1;
     QTest::newRow("ALT+4 of the top row") << int(Qt::Key_4) << alt << -1;
@@ -317,8 +314,8 @@ void TestFrontPanelRemote::picture()
     for (const RemoteHotSpots::HotSpot &spot : RemoteHotSpots::All) {
         const QRect cap = RemotePicture::capRect(spot.rect());
         QVERIFY(spot.rect().contains(cap));
-        const QColor face = spot.tag < 2 * RemoteHotSpots::Rows ? RemotePicture::LightCap
-                                                                : RemotePicture::DarkCap;
+        const QColor face =
+            spot.tag < 2 * RemoteHotSpots::Rows ? RemotePicture::LightCap : RemotePicture::DarkCap;
         QCOMPARE(image.pixelColor(cap.left() + 3, cap.center().y()), face);
         // The name is lettered above the cap (the minus column names its pair).
         bool lettered = false;

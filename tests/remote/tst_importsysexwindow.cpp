@@ -28,8 +28,7 @@ Blocks customBlocks(int device)
 {
     const QByteArray dump =
         VoiceDump::BuildCustomDump(2, QByteArray(VoiceDump::CustomBlockACount, 0x22),
-                                   QByteArray(VoiceDump::CustomBlockBCount, 0x33),
-                                   quint8(device));
+                                   QByteArray(VoiceDump::CustomBlockBCount, 0x33), quint8(device));
     return {dump.left(VoiceDump::CustomBlockBStart), dump.mid(VoiceDump::CustomBlockBStart)};
 }
 
@@ -102,10 +101,8 @@ void TestMidiIn::completion_data()
         totals << QString::number(total += int(b.size()));
     QTest::newRow("full voice in fifteen blocks") << 0 << fullBlocks(0) << totals << 14;
     QTest::newRow("device number 6") << 5 << Blocks{internalDump(5)} << QStringList{"174"} << 0;
-    QTest::newRow("foreign device number")
-        << 0 << Blocks{internalDump(1)} << QStringList{""} << -1;
-    QTest::newRow("foreign full voice")
-        << 2 << fullBlocks(0) << QStringList(15, QString()) << -1;
+    QTest::newRow("foreign device number") << 0 << Blocks{internalDump(1)} << QStringList{""} << -1;
+    QTest::newRow("foreign full voice") << 2 << fullBlocks(0) << QStringList(15, QString()) << -1;
     QTest::newRow("stray block ahead of the dump")
         << 0 << Blocks{bytes({0xF0, 0x43, 0x00, 0x57, 0, 0, 0, 0, 0xF7}), internalDump(0)}
         << QStringList{"9", "183"} << -1;
@@ -115,8 +112,7 @@ void TestMidiIn::completion_data()
         << 0 << Blocks{customBlocks(0)[0], internalDump(1)} << QStringList{"174", "174"} << -1;
     QTest::newRow("blocks too short to read are ignored")
         << 0
-        << Blocks{bytes({0xF0, 0xF7}), bytes({0xF0, 0x43, 0x00, 0x57, 0x40, 0xF7}),
-                  internalDump(0)}
+        << Blocks{bytes({0xF0, 0xF7}), bytes({0xF0, 0x43, 0x00, 0x57, 0x40, 0xF7}), internalDump(0)}
         << QStringList{"", "", "174"} << 2;
 }
 

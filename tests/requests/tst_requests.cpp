@@ -159,8 +159,8 @@ void TestRequests::fetchEqualsPanelDump()
     if (Form(form) == Form::Full)
         panel = bench.panelDump({B::Util, B::Enter, B::Enter});
     else if (Form(form) == Form::Custom)
-        panel = bench.panelDump({B::Util, B::SelectPlus, B::ValuePlus, B::ValuePlus, B::Enter,
-                                 B::Enter});
+        panel = bench.panelDump(
+            {B::Util, B::SelectPlus, B::ValuePlus, B::ValuePlus, B::Enter, B::Enter});
     else
         panel = bench.panelDump({B::Util, B::SelectPlus, B::SelectPlus, B::Enter, B::Enter});
     QCOMPARE(fetched.bytes, panel);
@@ -211,11 +211,10 @@ void TestRequests::backupEqualsBank()
     const QByteArray file = readTestData("VL70-A-1.syx");
     QCOMPARE(bench.instrument.loadBank(VoiceBank::Parse(file)), 64);
     QList<int> started;
-    const InstrumentBackup::Result result =
-        InstrumentBackup::Run(*bench.fetcher, [&](int index) {
-            started << index;
-            return true;
-        });
+    const InstrumentBackup::Result result = InstrumentBackup::Run(*bench.fetcher, [&](int index) {
+        started << index;
+        return true;
+    });
     QCOMPARE(result.fetched, 70);
     QVERIFY(result.missed.isEmpty());
     QCOMPARE(started.size(), 70);

@@ -178,8 +178,8 @@ void TestRequestWindow::backup_data()
     QTest::newRow("stops after twenty voices")
         << QStringList{QStringLiteral("--answer-limit"), QString::number(6 * 2 + 14)} << 20
         << "Voices fetched: 20 of 70.\nNot answered: Internal 15-64";
-    QTest::newRow("does not answer") << QStringList{QStringLiteral("--no-answer")} << 0
-                                     << "The instrument did not answer.";
+    QTest::newRow("does not answer")
+        << QStringList{QStringLiteral("--no-answer")} << 0 << "The instrument did not answer.";
 }
 
 // One action backs up the instrument loaded with a real bank: the file is

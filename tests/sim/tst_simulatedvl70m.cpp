@@ -1,9 +1,9 @@
-#include "VirtualSleeper.h"
+#include "DataColumns.h"
 #include "SimulatedVl70m.h"
+#include "VirtualSleeper.h"
 #include "VoiceBank.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
-#include "DataColumns.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -12,7 +12,8 @@
 namespace {
 
 // A simulator whose outgoing messages are recorded with the time they left.
-struct Rig {
+struct Rig
+{
     VirtualSleeper clock;
     SimulatedVl70m sim{clock};
     QList<QByteArray> sent;
@@ -32,13 +33,14 @@ struct Rig {
     }
     QByteArray place(const QString &kind, int slot) const
     {
-        return kind == "edit" ? sim.editBuffer()
-                              : kind == "custom" ? sim.customSlot(slot) : sim.internalSlot(slot);
+        return kind == "edit"     ? sim.editBuffer()
+               : kind == "custom" ? sim.customSlot(slot)
+                                  : sim.internalSlot(slot);
     }
     static QByteArray remote(int button, int value, int device = 0)
     {
-        const char bytes[] = {char(0xF0), 0x43, char(0x10 + device), 0x57, 0x0A, 0x00,
-                              char(button), char(value), char(0xF7)};
+        const char bytes[] = {char(0xF0), 0x43,         char(0x10 + device), 0x57,      0x0A,
+                              0x00,       char(button), char(value),         char(0xF7)};
         return QByteArray(bytes, sizeof bytes);
     }
 };
@@ -195,7 +197,8 @@ void TestSimulatedVl70m::ignoresBlocksItCannotTake_data()
     QTest::newRow("internal slot 65") << changed(8, "\x40") << "no Internal slot 65";
     QTest::newRow("unknown address") << changed(6, "\x50") << "unknown address";
     QTest::newRow("no end byte") << internal.left(173) << "without its end byte";
-    QTest::newRow("dump request for no block") << QByteArray::fromHex("f0432057500000f7") << "no such block";
+    QTest::newRow("dump request for no block")
+        << QByteArray::fromHex("f0432057500000f7") << "no such block";
     QTest::newRow("remote switch 15") << Rig::remote(15, 1) << "does not exist";
 }
 
@@ -230,8 +233,8 @@ void TestSimulatedVl70m::selectsPlaces_data()
     QTest::newRow("internal 65") << selectPlace(36, 3, 64) << QByteArray();
     QTest::newRow("MSB above") << selectPlace(37, 4, 0) << QByteArray();
     QTest::newRow("LSB of another bank") << selectPlace(35, 3, 0) << QByteArray();
-    QTest::newRow("program on channel 2") << selectPlace(36, 3, 0).replace(6, 1, "\xC1")
-                                          << QByteArray();
+    QTest::newRow("program on channel 2")
+        << selectPlace(36, 3, 0).replace(6, 1, "\xC1") << QByteArray();
 }
 
 void TestSimulatedVl70m::selectsPlaces()
@@ -448,9 +451,9 @@ void TestSimulatedVl70m::survivesAnyBytes()
     // Random runs, and valid messages with random bytes changed, so that the
     // deeper checks are reached too.
     QRandomGenerator random(20261207);
-    const QList<QByteArray> seeds = {testVoice("edit", 0, 0), testVoice("custom", 2, 0),
+    const QList<QByteArray> seeds = {testVoice("edit", 0, 0),     testVoice("custom", 2, 0),
                                      testVoice("internal", 7, 0), Rig::remote(1, 1),
-                                     Rig::remote(7, 1), selectPlace(35, 2, 1)};
+                                     Rig::remote(7, 1),           selectPlace(35, 2, 1)};
     Rig rig;
     QVERIFY(rig.sim.setDumpIntervalMs(0));
     for (int round = 0; round < 2000; ++round) {

@@ -1,11 +1,11 @@
-#include "VirtualSleeper.h"
+#include "DataColumns.h"
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
 #include "SimulatedVl70mDevice.h"
 #include "SystemSleeper.h"
+#include "VirtualSleeper.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
-#include "DataColumns.h"
 
 #include <QtTest>
 
@@ -14,7 +14,8 @@
 
 namespace {
 
-struct Arrived {
+struct Arrived
+{
     QByteArray message;
     qint64 timeMs;
     std::thread::id thread;
@@ -25,8 +26,7 @@ struct Arrived {
 class ProgramSide
 {
 public:
-    ProgramSide(MidiPlatform &platform, int outputDevice, int inputDevice)
-        : m_platform(platform)
+    ProgramSide(MidiPlatform &platform, int outputDevice, int inputDevice) : m_platform(platform)
     {
         QCOMPARE_EQ(platform.outOpen(&m_out, outputDevice,
                                      [this](const MidiNotification &n) {
@@ -36,9 +36,9 @@ public:
                                          }
                                      }),
                     MidiPlatform::NoError);
-        QCOMPARE_EQ(platform.inOpen(&m_in, inputDevice,
-                                    [this](const MidiNotification &n) { take(n); }),
-                    MidiPlatform::NoError);
+        QCOMPARE_EQ(
+            platform.inOpen(&m_in, inputDevice, [this](const MidiNotification &n) { take(n); }),
+            MidiPlatform::NoError);
         for (MidiHeader &header : m_buffers) {
             header.data.resize(2048);
             platform.inPrepareHeader(m_in, &header);
@@ -63,7 +63,7 @@ public:
     }
     void press(int button, int device = 0)
     {
-        const char bytes[] = {char(0xF0), 0x43, char(0x10 + device), 0x57, 0x0A, 0x00,
+        const char bytes[] = {char(0xF0),   0x43, char(0x10 + device), 0x57, 0x0A, 0x00,
                               char(button), 0x01, char(0xF7)};
         send(QByteArray(bytes, sizeof bytes));
     }
@@ -143,7 +143,7 @@ void TestSimulatedVl70mDevice::dumpsOutOnItsOwnThread()
 
     // The voice sent lands in its place byte for byte and comes back out.
     const QByteArray full = SimulatedVl70m::makeVoice("Loopback", 777, 5);
-    const QByteArray expected = form == "full" ? full
+    const QByteArray expected = form == "full"     ? full
                                 : form == "custom" ? VoiceConversion::DumpToCustom(full, 2, 5)
                                                    : VoiceConversion::DumpToInternal(full, 64, 5);
     program.send(expected);
@@ -228,7 +228,6 @@ void TestSimulatedVl70mDevice::joinedListsMachineThenSimulator()
     QCOMPARE(platform.outClose(machineOut), int(MidiPlatform::InvalidHandle));
     QCOMPARE(platform.outClose(defaultOut), int(MidiPlatform::NoError));
 }
-
 
 QTEST_GUILESS_MAIN(TestSimulatedVl70mDevice)
 #include "tst_simulatedvl70mdevice.moc"

@@ -11,8 +11,8 @@ struct MainWindowRig : LoopbackRig, MainWindowControls
 {
     TfmVLDump &open(TranslationService *translation = nullptr)
     {
-        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-            platform, prompts, sleeper, settings, dir.path(), translation});
+        window = std::make_unique<TfmVLDump>(
+            TfmVLDump::Services{platform, prompts, sleeper, settings, dir.path(), translation});
         return *window;
     }
 };

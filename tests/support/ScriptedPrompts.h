@@ -20,9 +20,9 @@ public:
     {
         Kind kind;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QString caption;   // message caption, dialog title, window class
-        QString text;      // message text, proposed file name
-        QString filter;    // file dialogs
+        QString caption; // message caption, dialog title, window class
+        QString text;    // message text, proposed file name
+        QString filter;  // file dialogs
     };
 
     QList<Shown> shown;
@@ -51,8 +51,7 @@ public:
     }
 
     QMessageBox::StandardButton message(QWidget *, QMessageBox::Icon icon, const QString &caption,
-                                        const QString &text,
-                                        QMessageBox::StandardButtons) override
+                                        const QString &text, QMessageBox::StandardButtons) override
     {
         shown.append({Kind::Message, icon, caption, text, {}});
         return messageAnswers.isEmpty() ? QMessageBox::Ok : messageAnswers.takeFirst();
@@ -74,8 +73,11 @@ public:
 
     int execModal(QDialog *dialog) override
     {
-        shown.append({Kind::Modal, QMessageBox::NoIcon,
-                      QString::fromLatin1(dialog->metaObject()->className()), {}, {}});
+        shown.append({Kind::Modal,
+                      QMessageBox::NoIcon,
+                      QString::fromLatin1(dialog->metaObject()->className()),
+                      {},
+                      {}});
         return onModal ? onModal(dialog) : int(QDialog::Rejected);
     }
 };

@@ -11,7 +11,10 @@ using Form = VoiceDump::Form;
 
 namespace {
 
-QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
 
 QByteArray randomBytes(QRandomGenerator &random, int length, int bound = 128)
 {
@@ -88,13 +91,13 @@ void TestVoiceFormat::sealing()
     // One block: count 2, address 08 00 00, data 10 20, sum 58, checksum 46h;
     // only the low nibble of the device number is written.
     QByteArray block = hex("0000000000020800001020eeee");
-    QVERIFY(!VoiceDump::SealBlock(block, 4, 11, 3));  // no room for F7h
+    QVERIFY(!VoiceDump::SealBlock(block, 4, 11, 3)); // no room for F7h
     QVERIFY(VoiceDump::SealBlock(block, 4, 10, 0x13));
     QCOMPARE(block, hex("f04303570002080000102046f7"));
 
     // A full dump: each block's four header bytes, checksum and F7h change,
     // nothing else does.
-    const int ranges[15][2] = {{4, 49}, {56, 123}, {130, 138}, {145, 172}, {179, 189},
+    const int ranges[15][2] = {{4, 49},    {56, 123},  {130, 138}, {145, 172}, {179, 189},
                                {196, 214}, {221, 231}, {238, 257}, {264, 274}, {281, 318},
                                {325, 335}, {342, 364}, {371, 381}, {388, 407}, {414, 1805}};
     QRandomGenerator random(7);
@@ -132,7 +135,8 @@ void TestVoiceFormat::acceptance_data()
     QTest::newRow("1571") << run(1571, "f0430057") << -1;
     QTest::newRow("1572 custom") << run(1572, "f0430057") << int(Form::Custom);
     QTest::newRow("1807") << run(1807, "f0430057") << -1;
-    QTest::newRow("1808 device 5, bad checksums") << run(1808, "f04305570029080000ffff") << int(Form::Full);
+    QTest::newRow("1808 device 5, bad checksums")
+        << run(1808, "f04305570029080000ffff") << int(Form::Full);
     QTest::newRow("1808 interior not a voice") << run(1808, "f0000057") << int(Form::Full);
     QTest::newRow("1809") << run(1809, "f0430057") << -1;
     QTest::newRow("first byte not F0") << run(174, "f7430057") << -1;
@@ -213,17 +217,17 @@ void TestVoiceFormat::mapping()
 void TestVoiceFormat::customRoundTrip()
 {
     QRandomGenerator random(11);
-    QByteArray source = VoiceDump::BuildCustomDump(1, randomBytes(random, 163),
-                                                   randomBytes(random, 1387), 0);
-    source[8] = 0x02;    // block A memory number
-    source[182] = 0x04;  // block B memory number
+    QByteArray source =
+        VoiceDump::BuildCustomDump(1, randomBytes(random, 163), randomBytes(random, 1387), 0);
+    source[8] = 0x02;   // block A memory number
+    source[182] = 0x04; // block B memory number
     const QByteArray before = randomBytes(random, VoiceDump::FullLength);
     QByteArray dump = before;
     int slot = 0;
     QVERIFY(VoiceConversion::CustomToDump(source, dump, slot));
     QCOMPARE(slot, 5);
     QCOMPARE(int(dump[12]), 0x02);
-    for (int offset : {11, 35, 36, 37, 50, 408, 1806})  // bank, envelope, frames
+    for (int offset : {11, 35, 36, 37, 50, 408, 1806}) // bank, envelope, frames
         QCOMPARE(dump[offset], before[offset]);
 
     const QByteArray rebuilt = VoiceConversion::DumpToCustom(dump, slot, 0);
@@ -254,7 +258,8 @@ void TestVoiceFormat::formOverFullKeepsRest()
     // A full voice through either form and back changes no byte, except the
     // program number, which a custom voice sets from its memory number.
     dump = full;
-    QVERIFY(VoiceConversion::InternalToDump(VoiceConversion::DumpToInternal(full, 33, 0), dump, slot));
+    QVERIFY(
+        VoiceConversion::InternalToDump(VoiceConversion::DumpToInternal(full, 33, 0), dump, slot));
     QCOMPARE(slot, 33);
     QCOMPARE(dump, full);
     QVERIFY(VoiceConversion::CustomToDump(VoiceConversion::DumpToCustom(full, 3, 0), dump, slot));
@@ -295,7 +300,8 @@ void TestVoiceFormat::realInternalBanks()
     QCOMPARE(bank.size(), 64 * VoiceDump::InternalLength);
     QByteArray dump(VoiceDump::FullLength, '\0');
     for (int index = 0; index < 64; ++index) {
-        const QByteArray voice = bank.mid(index * VoiceDump::InternalLength, VoiceDump::InternalLength);
+        const QByteArray voice =
+            bank.mid(index * VoiceDump::InternalLength, VoiceDump::InternalLength);
         QCOMPARE(VoiceDump::FormOf(voice), std::optional(Form::Internal));
         int slot = 0;
         QVERIFY(VoiceConversion::InternalToDump(voice, dump, slot));
@@ -316,8 +322,9 @@ void TestVoiceFormat::randomRuns()
     const int lengths[] = {174, 1572, 1808};
     QByteArray dump(VoiceDump::FullLength, '\0');
     for (int round = 0; round < 3000; ++round) {
-        const int length = random.bounded(4) == 0 ? int(random.bounded(2000))
-                                                  : lengths[random.bounded(3)] + int(random.bounded(3)) - 1;
+        const int length = random.bounded(4) == 0
+                               ? int(random.bounded(2000))
+                               : lengths[random.bounded(3)] + int(random.bounded(3)) - 1;
         QByteArray run = randomBytes(random, length, 256);
         if (length > 3 && random.bounded(3) != 0) {
             run[0] = char(0xF0);
@@ -330,7 +337,8 @@ void TestVoiceFormat::randomRuns()
         if (VoiceConversion::InternalToDump(run, dump, slot))
             QCOMPARE(VoiceConversion::DumpToInternal(dump, slot, 0).mid(9, 163), run.mid(9, 163));
         if (VoiceConversion::CustomToDump(run, dump, slot))
-            QCOMPARE(VoiceConversion::DumpToCustom(dump, slot, 0).mid(183, 1387), run.mid(183, 1387));
+            QCOMPARE(VoiceConversion::DumpToCustom(dump, slot, 0).mid(183, 1387),
+                     run.mid(183, 1387));
     }
 }
 

@@ -87,16 +87,20 @@ struct Rig : MainWindowRig
     static Qt::Key keyOf(int button)
     {
         switch (button) {
-        case SimPanel::Util: return Qt::Key_U;
-        case SimPanel::Enter: return Qt::Key_Return;
-        default: return Qt::Key_unknown;
+        case SimPanel::Util:
+            return Qt::Key_U;
+        case SimPanel::Enter:
+            return Qt::Key_Return;
+        default:
+            return Qt::Key_unknown;
         }
     }
 };
 
 QString nameIn(const QByteArray &bytes, int offset)
 {
-    return VoiceDump::TextFromBytes(QByteArrayView(bytes).sliced(offset, VoiceDump::VoiceNameLength));
+    return VoiceDump::TextFromBytes(
+        QByteArrayView(bytes).sliced(offset, VoiceDump::VoiceNameLength));
 }
 
 void checkNoVoiceHeld(const Rig &rig)
@@ -127,8 +131,8 @@ private slots:
 
 void TestVoices::getActiveVoice_data()
 {
-    addColumns<Presses, bool, int, int, bool, int>(
-        "buttons", "byKeys", "length", "sendBank", "bankEnabled", "slotRows");
+    addColumns<Presses, bool, int, int, bool, int>("buttons", "byKeys", "length", "sendBank",
+                                                   "bankEnabled", "slotRows");
 
     using P = SimPanel;
     QTest::newRow("full voice: UTIL, ENTER, ENTER")
@@ -136,11 +140,11 @@ void TestVoices::getActiveVoice_data()
     QTest::newRow("full voice by ALT+U, ALT+ENTER, ALT+ENTER")
         << Presses{P::Util, P::Enter, P::Enter} << true << 1808 << 0 << true << 0;
     QTest::newRow("custom voice of slot 2")
-        << Presses{P::Util, P::SelectPlus, P::ValuePlus, P::Enter, P::Enter} << false << 1572
-        << 1 << false << 6;
+        << Presses{P::Util, P::SelectPlus, P::ValuePlus, P::Enter, P::Enter} << false << 1572 << 1
+        << false << 6;
     QTest::newRow("internal voice of slot 1")
-        << Presses{P::Util, P::SelectPlus, P::SelectPlus, P::Enter, P::Enter} << false << 174
-        << 2 << false << 64;
+        << Presses{P::Util, P::SelectPlus, P::SelectPlus, P::Enter, P::Enter} << false << 174 << 2
+        << false << 64;
 }
 
 void TestVoices::getActiveVoice()
@@ -162,12 +166,11 @@ void TestVoices::getActiveVoice()
     QCOMPARE(rig.bytesShown, QString::number(length));
     QVERIFY(rig.prompts.errors().isEmpty());
     // The voice the instrument holds in the place it dumped.
-    const QByteArray source = length == VoiceDump::FullLength ? rig.sim().editBuffer()
+    const QByteArray source = length == VoiceDump::FullLength     ? rig.sim().editBuffer()
                               : length == VoiceDump::CustomLength ? rig.sim().customSlot(2)
                                                                   : rig.sim().internalSlot(1);
-    const QString name = nameIn(source, length == VoiceDump::FullLength
-                                            ? VoiceDump::VoiceNameOffset
-                                            : VoiceDump::DataOffset);
+    const QString name = nameIn(source, length == VoiceDump::FullLength ? VoiceDump::VoiceNameOffset
+                                                                        : VoiceDump::DataOffset);
     TVLManager *manager = w.VLManager1();
     QCOMPARE(manager->VoiceName(), name);
     if (length == VoiceDump::FullLength) {
@@ -178,7 +181,8 @@ void TestVoices::getActiveVoice()
     }
     QCOMPARE(w.windowTitle(), QStringLiteral("Ventaro - ") + name);
     QCOMPARE(rig.child<QPushButton>("btnSave")->text(), QStringLiteral("Save %1...").arg(name));
-    QCOMPARE(rig.child<QLabel>("lblDest")->text(), QStringLiteral("Destination \"%1\": ").arg(name));
+    QCOMPARE(rig.child<QLabel>("lblDest")->text(),
+             QStringLiteral("Destination \"%1\": ").arg(name));
     QVERIFY(rig.child("btnSave")->isEnabled());
     QVERIFY(rig.child("btnExport")->isEnabled());
     QCOMPARE(rig.combo("cbxSendBank")->currentIndex(), sendBank);
@@ -307,12 +311,14 @@ void TestVoices::send()
         QCOMPARE(rig.sim().ignoredCount(), 0);
         return;
     }
-    const auto last = VoiceCatalogue::patchSelectMessages(VoiceCatalogue::Bank(endBank),
-                                                          endProgram);
+    const auto last =
+        VoiceCatalogue::patchSelectMessages(VoiceCatalogue::Bank(endBank), endProgram);
     for (int m = 0; m < 3; ++m) {
         const MainWindowRig::Sent &c = sent[sent.size() - 3 + m];
         QByteArray expected;
-        expected.append(char(last[m].status)).append(char(last[m].data1)).append(char(last[m].data2));
+        expected.append(char(last[m].status))
+            .append(char(last[m].data1))
+            .append(char(last[m].data2));
         // A program change goes out as its two bytes.
         QVERIFY(c.bytes.size() >= 2);
         QCOMPARE(c.bytes, expected.left(c.bytes.size()));
@@ -334,10 +340,10 @@ void TestVoices::send()
     const QStringList names = *(custom ? w.CustomNames() : w.InternalNames());
     QCOMPARE(names.size(), custom ? 6 : 64);
     QCOMPARE(names[slot - 1], entry);
-    const QString other = listPresent ? QStringLiteral("1: Mine1")
-                                      : VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(
-                                            VoiceCatalogue::Yamaha,
-                                            VoiceCatalogue::Bank(endBank)))[0];
+    const QString other = listPresent
+                              ? QStringLiteral("1: Mine1")
+                              : VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(
+                                  VoiceCatalogue::Yamaha, VoiceCatalogue::Bank(endBank)))[0];
     QCOMPARE(names[0], other);
 }
 
