@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     MidiStreamParser parser(RtMidiInDevice::parsing(limit));
     bool midMessage = false; // the last piece was full and had no F7
     std::size_t inputAt = 0; // SysEx bytes handed out come in input order
-    const auto onSysex = [&](const QByteArray &bytes) {
-        const std::vector<unsigned char> piece(bytes.cbegin(), bytes.cend());
+    const auto onSysex = [&](const QByteArray &message) {
+        const std::vector<unsigned char> piece(message.cbegin(), message.cend());
         FUZZ_CHECK(!piece.empty() && piece.size() <= limit);
         const bool first = piece.front() == SysexStart;
         const bool last = piece.back() == SysexEnd;
