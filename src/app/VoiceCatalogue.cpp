@@ -1,5 +1,6 @@
 #include "VoiceCatalogue.h"
 
+#include "MidiBytes.h"
 #include "VoiceNameTables.h"
 
 #include <span>
@@ -7,6 +8,10 @@
 namespace {
 
 using VoiceNameTables::NameReplacement;
+
+// Patch selects go to the voice's channel.
+constexpr quint8 ControlChange = MidiBytes::ControlChange | Vl70Protocol::VoiceChannel;
+constexpr quint8 ProgramChange = MidiBytes::ProgramChange | Vl70Protocol::VoiceChannel;
 
 QStringList toList(std::span<const char *const> names)
 {
@@ -84,9 +89,9 @@ std::array<VoiceCatalogue::ShortMessage, 3> VoiceCatalogue::patchSelectMessages(
 {
     const auto row = static_cast<quint8>(bank);
     return {{
-        {kControlChange, Vl70Protocol::BankSelectMsb,
+        {ControlChange, Vl70Protocol::BankSelectMsb,
          static_cast<quint8>(Vl70Protocol::BankMsbBase + row)},
-        {kControlChange, Vl70Protocol::BankSelectLsb, row},
-        {kProgramChange, static_cast<quint8>(patchRow & 0x7F), 0},
+        {ControlChange, Vl70Protocol::BankSelectLsb, row},
+        {ProgramChange, static_cast<quint8>(patchRow & MidiBytes::DataMask), 0},
     }};
 }

@@ -29,9 +29,6 @@ public:
         friend bool operator==(const ShortMessage &, const ShortMessage &) = default;
     };
 
-    static constexpr quint8 kControlChange = 0xB0; // channel 1
-    static constexpr quint8 kProgramChange = 0xC0; // channel 1
-
     // Number of patches of a bank: 128, 128, 6, 64.
     static int bankSize(Bank bank);
 

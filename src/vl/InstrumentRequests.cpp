@@ -1,8 +1,10 @@
 #include "InstrumentRequests.h"
 
+#include "MidiBytes.h"
+
 namespace {
 
-constexpr quint8 SevenBits = 0x7F;
+constexpr quint8 SevenBits = MidiBytes::DataMask;
 
 quint8 at(QByteArrayView message, int offset)
 {

@@ -1,5 +1,6 @@
 #include "TVLManager.h"
 
+#include "MidiBytes.h"
 #include "MidiErrorText.h"
 #include "RegEdit.h"
 #include "TMidiCorvoIn.h"
@@ -18,7 +19,6 @@ namespace {
 // The stored device number keeps its low eight bits; anything above 15 is 0.
 constexpr qint32 DeviceIdByteMask = 0xFF;
 constexpr quint8 HighestDeviceId = 15;
-constexpr quint8 SevenBitMask = 0x7F;
 
 // At most `limit` bytes and one more, which tells a file that is too large.
 QByteArray readBounded(const QString &fileName, qint64 limit)
@@ -170,7 +170,7 @@ QByteArray TVLManager::RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber,
         VoiceDump::ModelId,
         P::RemoteSwitchAddressHigh,
         P::RemoteSwitchAddressMid,
-        quint8(switchNumber & SevenBitMask),
+        quint8(switchNumber & MidiBytes::DataMask),
         release ? P::RemoteSwitchRelease : P::RemoteSwitchPress,
         VoiceDump::SysExEnd,
     };
