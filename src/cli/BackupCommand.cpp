@@ -3,17 +3,16 @@
 #include "BankSendPlan.h"
 #include "CommandArguments.h"
 #include "CommandContext.h"
+#include "CommandDevices.h"
 #include "CommandLine.h"
 #include "DeviceNumberOption.h"
 #include "DumpFile.h"
 #include "InstrumentBackup.h"
-#include "NamedPort.h"
 #include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "StoppableWait.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
-#include "TVLManager.h"
 #include "UsageError.h"
 #include "VentaroError.h"
 #include "VoiceFetcher.h"
@@ -52,17 +51,14 @@ BackupCommand::Options BackupCommand::Parse(const QStringList &words)
 int BackupCommand::Run(const Options &options, CommandContext &context)
 {
     OutputFile::CheckWritable(options.file);
-    ProgramMidi &midi = context.midi();
-    TVLManager manager(nullptr, &midi.platform(), context.settings);
-    TMidiCorvoIn &input = *manager.MidiIn();
-    TMidiCorvoOut &output = *manager.MidiOut();
-    NamedPort::Choose(input, options.inPort, true, midi.platform());
-    NamedPort::Choose(output, options.outPort, false, midi.platform());
+    CommandDevices devices(context);
+    TMidiCorvoIn &input = devices.input(options.inPort);
+    TMidiCorvoOut &output = devices.output(options.outPort);
 
     StoppableWait wait;
-    VoiceFetcher fetcher([&](const QByteArray &request) { manager.SendSysEx(request); },
+    VoiceFetcher fetcher([&](const QByteArray &request) { devices.manager.SendSysEx(request); },
                          [&](int milliseconds) { return wait(milliseconds); },
-                         options.deviceId.value_or(manager.DeviceID()));
+                         devices.deviceId(options.deviceId));
     // Any message may be the block awaited: the fetcher looks at once
     // instead of at the end of its wait step.
     input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {

@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <type_traits>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -38,44 +39,29 @@ struct Subcommand
     std::function<CommandLine::Invocation(const QStringList &words)> prepare;
 };
 
+// Parse reads the words now, so that a usage error comes before any MIDI is
+// opened; what it read, if anything, is handed to Run later.
+template <typename Command>
+Subcommand subcommand()
+{
+    return {Command::Name, [](const QStringList &words) -> CommandLine::Invocation {
+                if constexpr (std::is_void_v<decltype(Command::Parse(words))>) {
+                    Command::Parse(words);
+                    return [](CommandContext &context) { return Command::Run(context); };
+                } else {
+                    const auto options = Command::Parse(words);
+                    return [options](CommandContext &context) {
+                        return Command::Run(options, context);
+                    };
+                }
+            }};
+}
+
 const QList<Subcommand> &subcommands()
 {
     static const QList<Subcommand> table{
-        {PortsCommand::Name,
-         [](const QStringList &words) -> CommandLine::Invocation {
-             PortsCommand::Parse(words);
-             return [](CommandContext &context) { return PortsCommand::Run(context); };
-         }},
-        {VoicesCommand::Name,
-         [](const QStringList &words) -> CommandLine::Invocation {
-             const QString file = VoicesCommand::Parse(words);
-             return [file](CommandContext &context) { return VoicesCommand::Run(file, context); };
-         }},
-        {SendCommand::Name,
-         [](const QStringList &words) -> CommandLine::Invocation {
-             const SendCommand::Options options = SendCommand::Parse(words);
-             return
-                 [options](CommandContext &context) { return SendCommand::Run(options, context); };
-         }},
-        {ReceiveCommand::Name,
-         [](const QStringList &words) -> CommandLine::Invocation {
-             const ReceiveCommand::Options options = ReceiveCommand::Parse(words);
-             return [options](CommandContext &context) {
-                 return ReceiveCommand::Run(options, context);
-             };
-         }},
-        {FindCommand::Name,
-         [](const QStringList &words) -> CommandLine::Invocation {
-             FindCommand::Parse(words);
-             return [](CommandContext &context) { return FindCommand::Run(context); };
-         }},
-        {BackupCommand::Name,
-         [](const QStringList &words) -> CommandLine::Invocation {
-             const BackupCommand::Options options = BackupCommand::Parse(words);
-             return [options](CommandContext &context) {
-                 return BackupCommand::Run(options, context);
-             };
-         }},
+        subcommand<PortsCommand>(),   subcommand<VoicesCommand>(), subcommand<SendCommand>(),
+        subcommand<ReceiveCommand>(), subcommand<FindCommand>(),   subcommand<BackupCommand>(),
     };
     return table;
 }

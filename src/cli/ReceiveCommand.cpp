@@ -3,14 +3,13 @@
 #include "CloseOnSignal.h"
 #include "CommandArguments.h"
 #include "CommandContext.h"
+#include "CommandDevices.h"
 #include "DeviceNumberOption.h"
 #include "DumpFile.h"
 #include "MidiErrorText.h"
-#include "NamedPort.h"
 #include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "TMidiCorvoIn.h"
-#include "TVLManager.h"
 #include "UsageError.h"
 #include "VentaroError.h"
 #include "VoiceCollector.h"
@@ -57,11 +56,9 @@ ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
 int ReceiveCommand::Run(const Options &options, CommandContext &context)
 {
     OutputFile::CheckWritable(options.file);
-    ProgramMidi &midi = context.midi();
-    TVLManager manager(nullptr, &midi.platform(), context.settings);
-    TMidiCorvoIn &port = *manager.MidiIn();
-    NamedPort::Choose(port, options.port, true, midi.platform());
-    VoiceCollector collector(options.deviceId.value_or(manager.DeviceID()));
+    CommandDevices devices(context);
+    TMidiCorvoIn &port = devices.input(options.port);
+    VoiceCollector collector(devices.deviceId(options.deviceId));
 
     QEventLoop loop;
     QString failure;
@@ -87,7 +84,7 @@ int ReceiveCommand::Run(const Options &options, CommandContext &context)
         const int state = port.DeviceState();
         if (state == MidiPlatform::NoError)
             return;
-        failure = MidiPortErrorMessage(state, true, options.port, &midi.platform());
+        failure = MidiPortErrorMessage(state, true, options.port, &devices.midi.platform());
         loop.quit();
     });
     QTimer timeout;

@@ -4,12 +4,11 @@
 #include "BankSender.h"
 #include "CommandArguments.h"
 #include "CommandContext.h"
+#include "CommandDevices.h"
 #include "DeviceNumberOption.h"
-#include "NamedPort.h"
 #include "ProgramMidi.h"
 #include "SystemSleeper.h"
 #include "TMidiCorvoOut.h"
-#include "TVLManager.h"
 #include "UsageError.h"
 #include "VentaroError.h"
 #include "VoiceBank.h"
@@ -102,11 +101,9 @@ int SendCommand::Run(const Options &options, CommandContext &context)
         where.onlyVoice = options.voice - 1;
     const BankSendPlan plan = BankSendPlan::Make(bank, where);
 
-    ProgramMidi &midi = context.midi();
-    TVLManager manager(nullptr, &midi.platform(), context.settings);
-    TMidiCorvoOut &port = *manager.MidiOut();
-    NamedPort::Choose(port, options.port, false, midi.platform());
-    const quint8 deviceId = options.deviceId.value_or(manager.DeviceID());
+    CommandDevices devices(context);
+    TMidiCorvoOut &port = devices.output(options.port);
+    const quint8 deviceId = devices.deviceId(options.deviceId);
     const int gapMs = options.gapMs.value_or(BankSender::StoredGapMs(context.settings));
 
     BankSender::Events events;
@@ -119,8 +116,8 @@ int SendCommand::Run(const Options &options, CommandContext &context)
                                   BankSendPlan::PlaceText(step.to, step.slot)));
         return true;
     };
-    BankSender sender([&](const QByteArray &message) { manager.SendSysEx(message); },
-                      midi.sleeper(), gapMs);
+    BankSender sender([&](const QByteArray &message) { devices.manager.SendSysEx(message); },
+                      devices.midi.sleeper(), gapMs);
     int sent = 0;
     events.sent = [&](int) { ++sent; };
     try {
