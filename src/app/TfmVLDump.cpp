@@ -95,11 +95,14 @@ void fillDeviceRows(QComboBox *box, const Port &port, const QString &notConnecte
     }
 }
 
-// Takes the device of a row the user picked, by its name: the port's list
-// may have changed since the rows were shown. Then opens it as chosen.
+// Takes the device of the row the user picked, by its name: the port's list
+// may have changed since the rows were shown. False when no row is picked.
 template <typename Port>
-void chooseDeviceRow(QComboBox *box, int row, Port &port, bool input)
+bool chooseDeviceRow(QComboBox *box, Port &port, bool input)
 {
+    const int row = box->currentIndex();
+    if (row < 0)
+        return false;
     const QString name = box->itemData(row).toString();
     if (name.compare(port.DeviceName(), Qt::CaseInsensitive) != 0) {
         port.RefreshDevices();
@@ -109,6 +112,7 @@ void chooseDeviceRow(QComboBox *box, int row, Port &port, bool input)
                 MidiPortErrorMessage(MidiPlatform::NotConnected, input, name, nullptr));
         port.setDeviceID(id);
     }
+    return true;
 }
 
 QString settingsKey()
@@ -321,20 +325,14 @@ void TfmVLDump::FormCreate()
 
 void TfmVLDump::cbxMidiInSelect()
 {
-    const int row = ui->cbxMidiIn->currentIndex();
-    if (row < 0)
-        return;
-    chooseDeviceRow(ui->cbxMidiIn, row, *m_manager->MidiIn(), true);
-    m_manager->MidiIn()->Open(false);
+    if (chooseDeviceRow(ui->cbxMidiIn, *m_manager->MidiIn(), true))
+        m_manager->MidiIn()->Open(false);
 }
 
 void TfmVLDump::cbxMidiOutSelect()
 {
-    const int row = ui->cbxMidiOut->currentIndex();
-    if (row < 0)
-        return;
-    chooseDeviceRow(ui->cbxMidiOut, row, *m_manager->MidiOut(), false);
-    m_manager->MidiOut()->Open();
+    if (chooseDeviceRow(ui->cbxMidiOut, *m_manager->MidiOut(), false))
+        m_manager->MidiOut()->Open();
 }
 
 void TfmVLDump::RefreshDeviceLists()
