@@ -15,11 +15,6 @@
 
 namespace {
 
-QString textIn(const TfmBankSend::Translate &translate, const QString &text)
-{
-    return translate ? translate(text) : text;
-}
-
 VoiceDump::Form formOfKind(int row)
 {
     return row == TfmBankSend::KindCustom ? VoiceDump::Form::Custom : VoiceDump::Form::Internal;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextTranslation.h"
+
 #include "BankSendPlan.h"
 
 #include <QDialog>
@@ -21,7 +23,7 @@ class TfmBankSend : public QDialog
     Q_OBJECT
 
 public:
-    using Translate = std::function<QString(const QString &)>;
+    using Translate = TextTranslation;
 
     // Rows of the place lists.
     enum FullRow { FullLeftOut = 0, FullCurrent = 1, FullCustom = 2, FullInternal = 3 };

@@ -14,11 +14,6 @@ namespace {
 constexpr int ListWidth = 300;
 constexpr int ListHeight = 320;
 
-QString textIn(const TfmBankVoices::Translate &translate, const QString &text)
-{
-    return translate ? translate(text) : text;
-}
-
 } // namespace
 
 TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, QWidget *owner)
@@ -26,20 +21,18 @@ TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, 
 {
     setObjectName(QStringLiteral("TfmBankVoices"));
     setWindowTitle(textIn(translate, QStringLiteral("Voices in the file")));
-    m_list = new QListWidget(this);
-    m_list->setObjectName(QStringLiteral("lstVoices"));
-    m_list->setMinimumSize(ListWidth, ListHeight);
-    // Fixed pitch, so that numbers, names (blanks kept) and places line up.
-    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const int width = QString::number(bank.voices.size()).size();
+    QStringList rows;
     for (qsizetype i = 0; i < bank.voices.size(); ++i) {
         const VoiceBank::Voice &voice = bank.voices[i];
-        m_list->addItem(QStringLiteral("%1: %2  %3")
-                            .arg(i + 1, width)
-                            .arg(voice.name, placeOf(voice, translate)));
+        rows << QStringLiteral("%1: %2  %3")
+                    .arg(i + 1, width)
+                    .arg(voice.name, placeOf(voice, translate));
     }
-    if (!bank.voices.isEmpty())
-        m_list->setCurrentRow(0);
+    m_list = DialogParts::choiceList(this, QStringLiteral("lstVoices"), rows,
+                                     QSize(ListWidth, ListHeight));
+    // Fixed pitch, so that numbers, names (blanks kept) and places line up.
+    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_skipped = new QLabel(this);
     m_skipped->setObjectName(QStringLiteral("lblSkipped"));
     m_skipped->setWordWrap(true);
@@ -54,7 +47,6 @@ TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, 
                                    QDialogButtonBox::ActionRole);
     m_sendAll->setObjectName(QStringLiteral("btnSendAll"));
     connect(m_sendAll, &QPushButton::clicked, this, [this] { done(SendAllResult); });
-    connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(m_skipped);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextTranslation.h"
+
 #include "VoiceBank.h"
 
 #include <QDialog>
@@ -21,7 +23,7 @@ class TfmBankVoices : public QDialog
     Q_OBJECT
 
 public:
-    using Translate = std::function<QString(const QString &)>;
+    using Translate = TextTranslation;
     // The window's result when the user chose to send every voice.
     static constexpr int SendAllResult = 2;
 

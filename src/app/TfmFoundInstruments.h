@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextTranslation.h"
+
 #include "InstrumentFinder.h"
 
 #include <QDialog>
@@ -16,7 +18,7 @@ class TfmFoundInstruments : public QDialog
     Q_OBJECT
 
 public:
-    using Translate = std::function<QString(const QString &)>;
+    using Translate = TextTranslation;
 
     TfmFoundInstruments(const QList<InstrumentFinder::Found> &found, const Translate &translate,
                         QWidget *owner = nullptr);

@@ -11,6 +11,19 @@ QDialogButtonBox *DialogParts::buttonRow(QDialog *dialog, QDialogButtonBox::Stan
     return row;
 }
 
+QListWidget *DialogParts::choiceList(QDialog *dialog, const QString &objectName,
+                                     const QStringList &rows, QSize minimum)
+{
+    auto *list = new QListWidget(dialog);
+    list->setObjectName(objectName);
+    list->setMinimumSize(minimum);
+    list->addItems(rows);
+    if (!rows.isEmpty())
+        list->setCurrentRow(0);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, dialog, &QDialog::accept);
+    return list;
+}
+
 int DialogParts::selectedRow(const QListWidget *list)
 {
     const QList<QListWidgetItem *> selected = list->selectedItems();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextTranslation.h"
+
 #include <QString>
 
 #include <functional>
@@ -15,7 +17,7 @@ class ErrorGuard
 public:
     // Puts an error's first line (the error itself) into the user's language;
     // the lines after it (a device or file name) are shown as they are.
-    using Translate = std::function<QString(const QString &)>;
+    using Translate = TextTranslation;
 
     ErrorGuard(Prompts &prompts, QWidget *parent, Translate translate = {})
         : m_prompts(prompts), m_parent(parent), m_translate(std::move(translate))

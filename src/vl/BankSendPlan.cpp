@@ -10,11 +10,6 @@ bool canGo(VoiceDump::Form voice, VoiceDump::Form to)
     return voice == VoiceDump::Form::Full || voice == to;
 }
 
-QString textIn(const BankSendPlan::Translate &translate, const QString &text)
-{
-    return translate ? translate(text) : text;
-}
-
 [[noreturn]] void cannotGo(const VoiceBank &bank, int index, VoiceDump::Form to,
                            const BankSendPlan::Translate &translate)
 {

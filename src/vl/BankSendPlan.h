@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextTranslation.h"
+
 #include "VoiceBank.h"
 
 #include <QByteArray>
@@ -49,7 +51,7 @@ public:
     // Voices left out (full voices with nowhere to go), as indexes.
     QList<int> leftOut;
 
-    using Translate = std::function<QString(const QString &)>;
+    using Translate = TextTranslation;
 
     // The plan for `bank`; a voice that cannot go where asked, or voices
     // that run past the last slot, raise VentaroError naming the voice, its

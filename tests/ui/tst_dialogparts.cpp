@@ -45,6 +45,35 @@ private slots:
         list.clearSelection();
         QCOMPARE(DialogParts::selectedRow(&list), -1); // the current row alone is no choice
     }
+
+    // The first row is the choice from the start; a double click on a row
+    // chooses it and accepts; an empty list offers no choice.
+    void choiceListChoosesAndAccepts()
+    {
+        QDialog dialog;
+        QListWidget *empty = DialogParts::choiceList(&dialog, QStringLiteral("lstEmpty"), {},
+                                                     QSize(10, 10));
+        QCOMPARE(DialogParts::selectedRow(empty), -1);
+        QListWidget *list = DialogParts::choiceList(
+            &dialog, QStringLiteral("lstRows"), {QStringLiteral("a"), QStringLiteral("b")},
+            QSize(120, 90));
+        QCOMPARE(list->parent(), &dialog);
+        QCOMPARE(list->objectName(), QStringLiteral("lstRows"));
+        QCOMPARE(list->minimumSize(), QSize(120, 90));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(DialogParts::selectedRow(list), 0);
+
+        dialog.setResult(QDialog::Rejected);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        list->resize(120, 90);
+        const QRect second = list->visualItemRect(list->item(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(DialogParts::selectedRow(list), 1);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!dialog.isVisible());
+    }
 };
 
 QTEST_MAIN(DialogPartsTest)
