@@ -1,14 +1,11 @@
 #pragma once
 
 #include "RtMidiJackWatch.h"
+#include "WorkQueue.h"
 
 #include <RtMidi.h>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 // Closes, on a thread of its own, the RtMidi clients of a JACK server that
 // has ended: RtMidi waits a second for each of them, and libjack frees them
@@ -27,8 +24,7 @@ public:
         std::unique_ptr<RtMidiJackWatch> watch;
     };
 
-    RtMidiReaper() = default;
-    ~RtMidiReaper();
+    RtMidiReaper();
     RtMidiReaper(const RtMidiReaper &) = delete;
     RtMidiReaper &operator=(const RtMidiReaper &) = delete;
 
@@ -41,13 +37,6 @@ public:
     void finish();
 
 private:
-    void reap();
-
-    // Guards the members below; taken alone, never while calling RtMidi.
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_wake;
-    std::vector<Remains> m_toReap;
-    bool m_reaping = false;
-    bool m_stopping = false;
-    std::thread m_thread;
+    // Its lock is taken alone, never while calling RtMidi.
+    WorkQueue<Remains> m_queue;
 };

@@ -106,6 +106,8 @@ void SimulatorHost::open(RtMidiPlatform::Backend backend, const QString &clientN
         m_out = std::make_unique<RtMidiOut>(api, client + OutputClientSuffix);
         m_out->setErrorCallback(&ignoreError);
         m_out->openVirtualPort(PortName);
+        // Before the input opens: the first message may come at once.
+        m_simulator.setSender([this](const QByteArray &message) { send(message); });
 
         m_in = std::make_unique<RtMidiIn>(api, client + InputClientSuffix);
         m_in->setErrorCallback(&ignoreError);
@@ -114,13 +116,11 @@ void SimulatorHost::open(RtMidiPlatform::Backend backend, const QString &clientN
         m_in->openVirtualPort(PortName);
     } catch (const RtMidiError &error) {
         m_in.reset();
+        m_simulator.setSender(nullptr);
         m_out.reset();
         throw VentaroError(QStringLiteral("Cannot open the virtual MIDI ports: %1")
                                .arg(QString::fromStdString(error.getMessage())));
     }
-
-    m_simulator.setSender([this](const QByteArray &message) { send(message); });
-    m_worker = std::thread([this] { work(); });
 }
 
 void SimulatorHost::close()
@@ -129,13 +129,7 @@ void SimulatorHost::close()
         m_in->cancelCallback();
         m_in.reset();
     }
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_wake.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
+    m_work.finish();
     m_simulator.setSender(nullptr);
     m_out.reset();
     m_watch.reset();
@@ -154,37 +148,11 @@ void SimulatorHost::onInput(double, std::vector<unsigned char> *message, void *s
     MidiStreamParser::Handlers handlers;
     handlers.onShort = [host](quint32 word) {
         if (!MidiBytes::isRealTime(MidiBytes::statusOf(word))) // clock and sensing: nothing to do
-            host->post(MidiBytes::unpack(word));
+            host->m_work.post(MidiBytes::unpack(word));
     };
-    handlers.onSysEx = [host](const QByteArray &block) { host->post(block); };
+    handlers.onSysEx = [host](const QByteArray &block) { host->m_work.post(block); };
     host->m_parser->feed(reinterpret_cast<const char *>(message->data()), message->size(),
                          handlers);
-}
-
-void SimulatorHost::post(QByteArray message)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_stopping)
-            return;
-        m_queue.push_back(std::move(message));
-    }
-    m_wake.notify_one();
-}
-
-void SimulatorHost::work()
-{
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        if (m_queue.empty())
-            return;
-        QByteArray message = std::move(m_queue.front());
-        m_queue.pop_front();
-        lock.unlock();
-        handle(message);
-        lock.lock();
-    }
 }
 
 void SimulatorHost::handle(const QByteArray &message)

@@ -1,16 +1,13 @@
 #pragma once
 
 #include "RtMidiPlatform.h"
+#include "WorkQueue.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 class RtMidiIn;
@@ -64,8 +61,6 @@ public:
 
 private:
     static void onInput(double timeStamp, std::vector<unsigned char> *message, void *self);
-    void post(QByteArray message);
-    void work();
     void handle(const QByteArray &message);
     void send(const QByteArray &message);
     QString stamp() const;
@@ -80,10 +75,7 @@ private:
     std::unique_ptr<RtMidiOut> m_out; // worker thread only, once open
     std::unique_ptr<RtMidiIn> m_in;
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<QByteArray> m_queue;
-    bool m_stopping = false;
     std::vector<QString> m_sent; // answers of the message being handled (worker only)
-    std::thread m_worker;
+    // Last, so that it ends before the members its thread uses.
+    WorkQueue<QByteArray> m_work{[this](QByteArray &message) { handle(message); }};
 };
