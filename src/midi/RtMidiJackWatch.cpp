@@ -101,52 +101,48 @@ void RtMidiJackWatch::onShutdown(void *self)
         watch->m_ended();
 }
 
-bool RtMidiJackWatch::waitPeriods(unsigned long periods, int timeoutMs)
+bool RtMidiJackWatch::waitUntilPeriod(unsigned long period, int timeoutMs) const
 {
-#ifdef VENTARO_JACK_WATCH
-    const unsigned long until = m_periods.load() + periods;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (m_periods.load() < until) {
+    while (m_periods.load() < period) {
         if (!m_alive || std::chrono::steady_clock::now() >= deadline)
             return false;
         std::this_thread::sleep_for(PollInterval);
     }
     return m_alive.load();
+}
+
+bool RtMidiJackWatch::waitPeriods([[maybe_unused]] unsigned long periods,
+                                  [[maybe_unused]] int timeoutMs)
+{
+#ifdef VENTARO_JACK_WATCH
+    return waitUntilPeriod(m_periods.load() + periods, timeoutMs);
 #else
-    (void)periods;
-    (void)timeoutMs;
     return true;
 #endif
 }
 
-bool RtMidiJackWatch::waitForRoom(std::size_t size, int timeoutMs)
+bool RtMidiJackWatch::waitForRoom([[maybe_unused]] std::size_t size, [[maybe_unused]] int timeoutMs)
 {
 #ifdef VENTARO_JACK_WATCH
     const std::size_t cost = size + MessageOverhead;
     if (!m_alive || cost > RingBytes)
         return false;
 
-    unsigned long now = m_periods.load();
+    const unsigned long now = m_periods.load();
     if (now >= m_markPeriod + DrainPeriods) {
         m_pendingBytes = 0;
         m_markPeriod = now;
     }
     if (m_pendingBytes + cost > RingBytes) {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while ((now = m_periods.load()) < m_markPeriod + DrainPeriods) {
-            if (!m_alive || std::chrono::steady_clock::now() >= deadline)
-                return false;
-            std::this_thread::sleep_for(PollInterval);
-        }
+        if (!waitUntilPeriod(m_markPeriod + DrainPeriods, timeoutMs))
+            return false;
         m_pendingBytes = 0;
-        m_markPeriod = now;
+        m_markPeriod = m_periods.load();
     }
     m_pendingBytes += cost;
     return m_alive.load();
 #else
-    (void)size;
-    (void)timeoutMs;
     return true;
 #endif
 }

@@ -58,6 +58,9 @@ public:
     bool waitPeriods(unsigned long periods, int timeoutMs);
 
 private:
+    // Polls until the server has run up to `period`; false when it ended or
+    // timeoutMs passed first.
+    bool waitUntilPeriod(unsigned long period, int timeoutMs) const;
     static int onProcess(unsigned int frames, void *self);
     static void onShutdown(void *self);
     static void onRegistration(unsigned int port, int registered, void *self);
