@@ -1,6 +1,7 @@
 #include "VoiceBank.h"
 
 #include "MidiBytes.h"
+#include "MidiStreamParser.h"
 #include "VentaroError.h"
 #include "VoiceConversion.h"
 
@@ -9,8 +10,6 @@
 
 namespace {
 
-constexpr quint8 StatusBit = MidiBytes::StatusBit;
-constexpr quint8 FirstRealTime = MidiBytes::FirstRealTime;
 // A custom voice's second block: its data and the block's own bytes.
 constexpr int CustomBlockBLength = VoiceDump::CustomBlockBCount + VoiceDump::BlockOverhead;
 constexpr quint8 SlotAddressMid = 0x00;
@@ -44,61 +43,42 @@ quint8 memoryOf(const QByteArray &message)
     return at(message, VoiceDump::AddressLowOffset);
 }
 
-// The SysEx messages of a byte stream, whole ones only; everything else is
-// counted in `skipped`.
+// The SysEx messages of a byte stream, whole ones only. Counted in
+// `skipped`: every real-time byte (they may stand anywhere, even inside a
+// message), every SysEx cut short, and every run of other bytes between
+// SysEx messages, once.
 QList<QByteArray> splitMessages(QByteArrayView bytes, int &skipped)
 {
+    MidiStreamParser::Options options;
+    options.sysExSpansFeeds = false; // the file is one feed: an open SysEx at its end is cut
+    MidiStreamParser parser(options);
     QList<QByteArray> messages;
     bool inStrayRun = false;
-    const qsizetype size = bytes.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const quint8 byte = quint8(bytes[i]);
-        if (byte >= FirstRealTime) {
-            ++skipped; // may stand anywhere, even inside a message
-            ++i;
-            continue;
-        }
-        if (byte != VoiceDump::SysExStart) {
-            if (!inStrayRun) {
-                ++skipped;
-                inStrayRun = true;
-            }
-            ++i;
-            continue;
-        }
+    const auto strayRun = [&] {
+        if (!inStrayRun)
+            ++skipped;
+        inStrayRun = true;
+    };
+    MidiStreamParser::Handlers handlers;
+    handlers.onShort = [&](quint32 word) {
+        if (MidiBytes::isRealTime(MidiBytes::statusOf(word)))
+            ++skipped;
+        else
+            strayRun();
+    };
+    handlers.onSysEx = [&](const QByteArray &message) {
+        messages.append(message);
         inStrayRun = false;
-        // Data bytes, and real-time bytes among them, up to the next status byte.
-        qsizetype end = i + 1;
-        int realTime = 0;
-        for (; end < size; ++end) {
-            const quint8 next = quint8(bytes[end]);
-            if (next >= FirstRealTime)
-                ++realTime;
-            else if (next & StatusBit)
-                break;
+    };
+    handlers.onFault = [&](MidiStreamParser::Fault fault, const QByteArray &) {
+        if (fault == MidiStreamParser::Fault::UnendedSysEx) {
+            ++skipped;
+            inStrayRun = false;
+        } else {
+            strayRun();
         }
-        skipped += realTime;
-        if (end < size && quint8(bytes[end]) == VoiceDump::SysExEnd) {
-            const QByteArrayView whole = bytes.sliced(i, end + 1 - i);
-            if (realTime == 0) {
-                messages.append(whole.toByteArray());
-            } else {
-                QByteArray message;
-                message.reserve(whole.size() - realTime);
-                for (const char c : whole)
-                    if (quint8(c) < FirstRealTime)
-                        message.append(c);
-                messages.append(message);
-            }
-            i = end + 1;
-            continue;
-        }
-        // Cut short by the end of the file, by the next message, or by
-        // another status byte, which starts a stray run.
-        ++skipped;
-        i = end;
-    }
+    };
+    parser.feed(bytes.data(), std::size_t(bytes.size()), handlers);
     return messages;
 }
 
