@@ -1,6 +1,7 @@
 #include "DataColumns.h"
 #include "FactoryNames.h"
 #include "FileBytes.h"
+#include "RaisedText.h"
 #include "SlotNameStore.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
@@ -357,12 +358,9 @@ void CatalogueTest::saveFailureRaisesAndKeepsTarget()
     // A folder of the file's name cannot be replaced by a file.
     QVERIFY(QDir(dir.path()).mkdir("custom.txt"));
     const SlotNameStore store(dir.path());
-    try {
-        store.save(VoiceCatalogue::Custom, 1, QStringList(6, "x"));
-        QFAIL("no error raised");
-    } catch (const VentaroError &e) {
-        QVERIFY2(e.text().contains("custom.txt"), qPrintable(e.text()));
-    }
+    const QString raised =
+        raisedText([&] { store.save(VoiceCatalogue::Custom, 1, QStringList(6, "x")); });
+    QVERIFY2(raised.contains("custom.txt"), qPrintable(raised));
     QVERIFY(QFileInfo(dir.filePath("custom.txt")).isDir());
 
     // A folder that does not exist.
