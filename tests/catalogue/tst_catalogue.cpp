@@ -1,8 +1,8 @@
 #include "DataColumns.h"
-#include "FactoryNames.h"
 #include "FileBytes.h"
 #include "RaisedText.h"
 #include "SlotNameStore.h"
+#include "TestData.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
 #include "VoiceDump.h"
@@ -18,7 +18,8 @@ using Prom = VoiceCatalogue::PromType;
 
 namespace {
 
-// Columns per PROM type, parsed from the documentation table.
+// Columns per PROM type, parsed from the documentation's table
+// (factory-names.md).
 struct ExpectedBank
 {
     QStringList yamaha;
@@ -39,7 +40,8 @@ QMap<QString, ExpectedBank> expectedBanks()
 {
     QMap<QString, ExpectedBank> banks;
     QString section;
-    const auto lines = QString::fromLatin1(kFactoryNames).split(QLatin1Char('\n'));
+    const auto lines = QString::fromLatin1(readDataFile(QStringLiteral(VENTARO_FACTORY_NAMES)))
+                           .split(QLatin1Char('\n'));
     for (const QString &line : lines) {
         if (line.endsWith(QLatin1Char(':'))) {
             section = line.chopped(1);
