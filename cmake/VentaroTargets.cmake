@@ -91,14 +91,18 @@ function(ventaro_add_subfolders)
   endforeach()
 endfunction()
 
-# ventaro_test(<name> SOURCES <files>... LIBS <targets>... LABELS <labels>...
+# ventaro_test(<name> [SOURCES <files>...] LIBS <targets>... LABELS <labels>...
 #              [ENV <VAR=value>...] [TIMEOUT <seconds>] [SIMULATOR])
-# One QtTest executable, registered in CTest with the offscreen platform.
+# One QtTest executable, built from <name>.cpp beside the caller and the
+# SOURCES it also needs, registered in CTest with the offscreen platform.
 # SIMULATOR: the test starts the standalone simulator, whose path it gets
 # as VENTARO_SIMULATOR and which is built before it.
 function(ventaro_test name)
   cmake_parse_arguments(ARG "SIMULATOR" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  # Callers that still name <name>.cpp among SOURCES get it once.
+  set(sources ${name}.cpp ${ARG_SOURCES})
+  list(REMOVE_DUPLICATES sources)
+  add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     VENTARO_DATA_DIR="${VENTARO_DATA_DIR}"

@@ -6,6 +6,7 @@
 #include "BankSender.h"
 #include "DataColumns.h"
 #include "FileBytes.h"
+#include "RaisedText.h"
 #include "SimulatedVl70m.h"
 #include "TestData.h"
 #include "VentaroError.h"
@@ -157,13 +158,10 @@ void TestBankSend::refusalsTranslated()
                    ? QStringLiteral("Voix %1 « %2 » : Custom, pas vers %3.")
                    : text;
     };
-    QString text;
-    try {
-        BankSendPlan::Make(mixedBank(), consecutive(Form::Internal, 1), translate);
-    } catch (const VentaroError &e) {
-        text = e.text();
-    }
-    QCOMPARE(text, QStringLiteral("Voix 2 « Cus Thre » : Custom, pas vers Internal."));
+    QCOMPARE(raisedText([&] {
+                 BankSendPlan::Make(mixedBank(), consecutive(Form::Internal, 1), translate);
+             }),
+             QStringLiteral("Voix 2 « Cus Thre » : Custom, pas vers Internal."));
 }
 
 void TestBankSend::realBanksLeaveByteExact_data()

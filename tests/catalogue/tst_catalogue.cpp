@@ -1,7 +1,8 @@
 #include "DataColumns.h"
-#include "FactoryNames.h"
 #include "FileBytes.h"
+#include "RaisedText.h"
 #include "SlotNameStore.h"
+#include "TestData.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
 #include "VoiceDump.h"
@@ -17,7 +18,8 @@ using Prom = VoiceCatalogue::PromType;
 
 namespace {
 
-// Columns per PROM type, parsed from the documentation table.
+// Columns per PROM type, parsed from the documentation's table
+// (factory-names.md).
 struct ExpectedBank
 {
     QStringList yamaha;
@@ -38,7 +40,8 @@ QMap<QString, ExpectedBank> expectedBanks()
 {
     QMap<QString, ExpectedBank> banks;
     QString section;
-    const auto lines = QString::fromLatin1(kFactoryNames).split(QLatin1Char('\n'));
+    const auto lines = QString::fromLatin1(readDataFile(QStringLiteral(VENTARO_FACTORY_NAMES)))
+                           .split(QLatin1Char('\n'));
     for (const QString &line : lines) {
         if (line.endsWith(QLatin1Char(':'))) {
             section = line.chopped(1);
@@ -357,12 +360,9 @@ void CatalogueTest::saveFailureRaisesAndKeepsTarget()
     // A folder of the file's name cannot be replaced by a file.
     QVERIFY(QDir(dir.path()).mkdir("custom.txt"));
     const SlotNameStore store(dir.path());
-    try {
-        store.save(VoiceCatalogue::Custom, 1, QStringList(6, "x"));
-        QFAIL("no error raised");
-    } catch (const VentaroError &e) {
-        QVERIFY2(e.text().contains("custom.txt"), qPrintable(e.text()));
-    }
+    const QString raised =
+        raisedText([&] { store.save(VoiceCatalogue::Custom, 1, QStringList(6, "x")); });
+    QVERIFY2(raised.contains("custom.txt"), qPrintable(raised));
     QVERIFY(QFileInfo(dir.filePath("custom.txt")).isDir());
 
     // A folder that does not exist.

@@ -4,6 +4,7 @@
 #include "FileDialog.h"
 #include "LibraryFile.h"
 #include "MainWindowRig.h"
+#include "RaisedText.h"
 #include "SimulatedVl70mDevice.h"
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
@@ -316,13 +317,9 @@ void TestFiles::readFailures()
     QFETCH(QString, name);
     QFETCH(QString, start);
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder.syx")));
-    try {
-        DumpFile::Read(path(name));
-        QFAIL("no error");
-    } catch (const VentaroError &e) {
-        QVERIFY2(e.text().startsWith(start), qPrintable(e.text()));
-        QVERIFY(e.text().contains(name));
-    }
+    const QString raised = raisedText([&] { DumpFile::Read(path(name)); });
+    QVERIFY2(raised.startsWith(start), qPrintable(raised));
+    QVERIFY(raised.contains(name));
 }
 
 void TestFiles::writeReplacesWholeFile()
@@ -349,12 +346,7 @@ void TestFiles::writeFailureKeepsOldFile()
     rlimit small = saved;
     small.rlim_cur = 1000;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString error;
-    try {
-        DumpFile::Write(file, QByteArray(1572, 'n'));
-    } catch (const VentaroError &e) {
-        error = e.text();
-    }
+    const QString error = raisedText([&] { DumpFile::Write(file, QByteArray(1572, 'n')); });
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     QVERIFY2(error.startsWith(QLatin1String("Cannot write file")), qPrintable(error));

@@ -38,53 +38,80 @@ void checkOnlyTouched(const QByteArray &before, const QByteArray &after,
     }
 }
 
-void checkInternal(const QByteArray &voice, const QByteArray &template_, quint8 deviceId)
+// One sealed block of a custom or internal voice: where its F0h stands, its
+// data byte count and the address high byte it is sent to.
+struct FormBlock
 {
-    static const std::vector<bool> touched = dumpBytesOf(VoiceConversion::InternalRanges);
-    QByteArray dump = template_;
-    int slot = 0;
-    FUZZ_CHECK(VoiceConversion::InternalToDump(voice, dump, slot));
-    FUZZ_CHECK(slot == quint8(voice[VoiceDump::InternalMemoryOffset]) + 1);
-    checkOnlyTouched(template_, dump, touched);
+    int start;
+    int count;
+    quint8 addressHigh;
+};
 
-    const QByteArray back = VoiceConversion::DumpToInternal(dump, slot, deviceId);
-    checkHandedOutVoice(back);
-    FUZZ_CHECK(back.size() == VoiceDump::InternalLength);
-    checkSealedBlock(back, 0, VoiceDump::InternalCount, deviceId);
-    FUZZ_CHECK(quint8(back[VoiceDump::AddressHighOffset]) == VoiceDump::InternalAddressHigh);
-    const int memory = slot <= VoiceDump::InternalSlotCount ? slot - 1 : 0;
-    FUZZ_CHECK(quint8(back[VoiceDump::InternalMemoryOffset]) == memory);
-    FUZZ_CHECK(back.mid(VoiceDump::InternalDataStart, VoiceDump::InternalCount)
-               == voice.mid(VoiceDump::InternalDataStart, VoiceDump::InternalCount));
+// What a round trip of a custom or internal voice through the working dump
+// goes by: the two conversions, the form's length, slots and blocks (the slot
+// is read from the last block's memory number), and the dump bytes the form
+// carries.
+struct FormTrip
+{
+    bool (*toDump)(QByteArrayView source, QByteArray &dump, int &slotNumber);
+    QByteArray (*fromDump)(QByteArrayView dump, int slotNumber, quint8 deviceId);
+    int length;
+    int slotCount;
+    std::vector<FormBlock> blocks;
+    std::vector<bool> touched;
+};
+
+const FormTrip InternalTrip{VoiceConversion::InternalToDump,
+                            VoiceConversion::DumpToInternal,
+                            VoiceDump::InternalLength,
+                            VoiceDump::InternalSlotCount,
+                            {{0, VoiceDump::InternalCount, VoiceDump::InternalAddressHigh}},
+                            dumpBytesOf(VoiceConversion::InternalRanges)};
+
+// Besides its ranges, a custom voice carries the whole element block and the
+// program number.
+std::vector<bool> customDumpBytes()
+{
+    std::vector<bool> touched = dumpBytesOf(VoiceConversion::CustomRanges);
+    for (int i = 0; i < VoiceConversion::CustomElementRange.length; ++i)
+        touched[std::size_t(VoiceConversion::CustomElementRange.dump + i)] = true;
+    touched[VoiceDump::ProgramNumberOffset] = true;
+    return touched;
 }
 
-void checkCustom(const QByteArray &voice, const QByteArray &template_, quint8 deviceId)
+const FormTrip CustomTrip{VoiceConversion::CustomToDump,
+                          VoiceConversion::DumpToCustom,
+                          VoiceDump::CustomLength,
+                          VoiceDump::CustomSlotCount,
+                          {{VoiceDump::CustomBlockAStart, VoiceDump::CustomBlockACount,
+                            VoiceDump::CustomBlockAAddressHigh},
+                           {VoiceDump::CustomBlockBStart, VoiceDump::CustomBlockBCount,
+                            VoiceDump::CustomBlockBAddressHigh}},
+                          customDumpBytes()};
+
+// Loading `voice` into the template writes only the bytes its form carries;
+// handing it out again seals every block for `deviceId`, addressed to the
+// slot it came from, its data bytes unchanged.
+void checkRoundTrip(const FormTrip &form, const QByteArray &voice, const QByteArray &template_,
+                    quint8 deviceId)
 {
-    static const std::vector<bool> touched = [] {
-        std::vector<bool> t = dumpBytesOf(VoiceConversion::CustomRanges);
-        for (int i = 0; i < VoiceConversion::CustomElementRange.length; ++i)
-            t[std::size_t(VoiceConversion::CustomElementRange.dump + i)] = true;
-        t[VoiceDump::ProgramNumberOffset] = true;
-        return t;
-    }();
     QByteArray dump = template_;
     int slot = 0;
-    FUZZ_CHECK(VoiceConversion::CustomToDump(voice, dump, slot));
-    FUZZ_CHECK(slot == quint8(voice[VoiceDump::CustomMemoryOffsetB]) + 1);
-    checkOnlyTouched(template_, dump, touched);
+    FUZZ_CHECK(form.toDump(voice, dump, slot));
+    FUZZ_CHECK(slot == quint8(voice[form.blocks.back().start + VoiceDump::AddressLowOffset]) + 1);
+    checkOnlyTouched(template_, dump, form.touched);
 
-    const QByteArray back = VoiceConversion::DumpToCustom(dump, slot, deviceId);
+    const QByteArray back = form.fromDump(dump, slot, deviceId);
     checkHandedOutVoice(back);
-    FUZZ_CHECK(back.size() == VoiceDump::CustomLength);
-    checkSealedBlock(back, VoiceDump::CustomBlockAStart, VoiceDump::CustomBlockACount, deviceId);
-    checkSealedBlock(back, VoiceDump::CustomBlockBStart, VoiceDump::CustomBlockBCount, deviceId);
-    const int memory = slot <= VoiceDump::CustomSlotCount ? slot - 1 : 0;
-    FUZZ_CHECK(quint8(back[VoiceDump::CustomMemoryOffsetA]) == memory);
-    FUZZ_CHECK(quint8(back[VoiceDump::CustomMemoryOffsetB]) == memory);
-    FUZZ_CHECK(back.mid(VoiceDump::CustomDataAStart, VoiceDump::CustomBlockACount)
-               == voice.mid(VoiceDump::CustomDataAStart, VoiceDump::CustomBlockACount));
-    FUZZ_CHECK(back.mid(VoiceDump::CustomDataBStart, VoiceDump::CustomBlockBCount)
-               == voice.mid(VoiceDump::CustomDataBStart, VoiceDump::CustomBlockBCount));
+    FUZZ_CHECK(back.size() == form.length);
+    const int memory = slot <= form.slotCount ? slot - 1 : 0;
+    for (const FormBlock &block : form.blocks) {
+        checkSealedBlock(back, block.start, block.count, deviceId);
+        FUZZ_CHECK(quint8(back[block.start + VoiceDump::AddressHighOffset]) == block.addressHigh);
+        FUZZ_CHECK(quint8(back[block.start + VoiceDump::AddressLowOffset]) == memory);
+        const int data = block.start + VoiceDump::DataOffset;
+        FUZZ_CHECK(back.mid(data, block.count) == voice.mid(data, block.count));
+    }
 }
 
 void checkFull(const QByteArray &voice, quint8 deviceId)
@@ -110,8 +137,9 @@ void checkFull(const QByteArray &voice, quint8 deviceId)
     // Only the program number follows the custom voice's memory number.
     again[VoiceDump::ProgramNumberOffset] = dump[VoiceDump::ProgramNumberOffset];
     FUZZ_CHECK(again == dump);
-    checkInternal(VoiceConversion::DumpToInternal(dump, 1, deviceId), dump, deviceId);
-    checkCustom(VoiceConversion::DumpToCustom(dump, 1, deviceId), dump, deviceId);
+    checkRoundTrip(InternalTrip, VoiceConversion::DumpToInternal(dump, 1, deviceId), dump,
+                   deviceId);
+    checkRoundTrip(CustomTrip, VoiceConversion::DumpToCustom(dump, 1, deviceId), dump, deviceId);
 }
 
 } // namespace
@@ -131,19 +159,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // Sealing re-addresses: take a device number other than the voice's own.
     const quint8 deviceId = (quint8(data[VoiceDump::DeviceOffset]) + 1) & VoiceDump::DeviceMask;
-    switch (*VoiceDump::FormOf(input)) {
-    case VoiceDump::Form::Internal:
-        FUZZ_CHECK(size == VoiceDump::InternalLength);
-        checkInternal(input, VoiceDump::EmptyFullDump(deviceId), deviceId);
-        break;
-    case VoiceDump::Form::Custom:
-        FUZZ_CHECK(size == VoiceDump::CustomLength);
-        checkCustom(input, VoiceDump::EmptyFullDump(deviceId), deviceId);
-        break;
-    case VoiceDump::Form::Full:
+    const VoiceDump::Form form = *VoiceDump::FormOf(input);
+    if (form == VoiceDump::Form::Full) {
         FUZZ_CHECK(size == VoiceDump::FullLength);
         checkFull(input, deviceId);
-        break;
+        return 0;
     }
+    const FormTrip &trip = form == VoiceDump::Form::Internal ? InternalTrip : CustomTrip;
+    FUZZ_CHECK(size == std::size_t(trip.length));
+    checkRoundTrip(trip, input, VoiceDump::EmptyFullDump(deviceId), deviceId);
     return 0;
 }

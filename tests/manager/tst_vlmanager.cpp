@@ -83,29 +83,19 @@ bool checksumValid(const QByteArray &bytes, int start, int count)
     return sum % 128 == 0;
 }
 
-// Rows of a slot asked for and the memory it lands in: the first and the
-// last slot, and slots out of range, which fall back to slot 1.
-void slotRows(int last, std::initializer_list<int> outOfRange)
+// Rows of a slot asked for (Custom or Internal) and the memory it lands in:
+// the first and the last slot, and slots out of range, which fall back to
+// slot 1.
+void slotRows(bool custom, int last, std::initializer_list<int> outOfRange)
 {
-    addColumns<int, int>("slot", "memory");
-    QTest::newRow("1") << 1 << 0;
-    QTest::newRow(qPrintable(QString::number(last))) << last << last - 1;
+    const QString form = custom ? QStringLiteral("Custom") : QStringLiteral("Internal");
+    const auto row = [&](const QString &name, int slot, int memory) {
+        QTest::newRow(qPrintable(form + QLatin1Char(' ') + name)) << custom << slot << memory;
+    };
+    row(QStringLiteral("1"), 1, 0);
+    row(QString::number(last), last, last - 1);
     for (int slot : outOfRange)
-        QTest::newRow(qPrintable(QStringLiteral("%1 falls back to 1").arg(slot))) << slot << 0;
-}
-
-// Loads `voice` and sends it with `send` on device 3 to the row's slot: the
-// slot then shown is the row's memory, and one message left.
-void sendToRowSlot(Rig &rig, const QByteArray &voice, void (TVLManager::*send)(int))
-{
-    QFETCH(int, slot);
-    QFETCH(int, memory);
-    TVLManager &manager = rig.make();
-    QVERIFY(manager.LoadVoice(voice));
-    manager.setDeviceID(3);
-    (manager.*send)(slot);
-    QCOMPARE(manager.SlotNumber(), memory + 1);
-    QCOMPARE(rig.sent().size(), 1);
+        row(QStringLiteral("%1 falls back to 1").arg(slot), slot, 0);
 }
 
 } // namespace
@@ -317,38 +307,47 @@ private slots:
         QCOMPARE(manager.SysExHeader()[2], quint8(3));
     }
 
-    void sendToCustom_data() { slotRows(6, {7, 0}); }
-    void sendToCustom()
+    void sendToSlot_data()
     {
-        QFETCH(int, memory);
-        Rig rig;
-        sendToRowSlot(rig, fullVoice("ToCustom", 4), &TVLManager::SendToCustom);
-        if (QTest::currentTestFailed())
-            return;
-        const TVLManager &manager = *rig.manager;
-        const QByteArray custom = rig.sent().first();
-        QCOMPARE(custom.size(), VoiceDump::CustomLength);
-        QCOMPARE(int(custom.at(2)), 3);
-        QCOMPARE(int(custom.at(176)), 3);
-        QCOMPARE(int(custom.at(8)), memory);
-        QCOMPARE(int(custom.at(182)), memory);
-        QVERIFY(checksumValid(custom, 0, 163));
-        QVERIFY(checksumValid(custom, 174, 1387));
-        QCOMPARE(custom.sliced(9, 8), QByteArray("ToCustom"));
-        QCOMPARE(custom.sliced(183, 1387), manager.Dump().sliced(419, 1387));
+        addColumns<bool, int, int>("custom", "slot", "memory");
+        slotRows(true, 6, {7, 0});
+        slotRows(false, 64, {65, -3});
     }
-
-    void sendToInternal_data() { slotRows(64, {65, -3}); }
-    void sendToInternal()
+    // A voice sent on device 3 to the row's slot: the slot then shown is the
+    // row's memory, and one message left, addressed to it.
+    void sendToSlot()
     {
+        QFETCH(bool, custom);
+        QFETCH(int, slot);
         QFETCH(int, memory);
         Rig rig;
-        sendToRowSlot(rig, internalVoice("Internal", 9), &TVLManager::SendToInternal);
-        if (QTest::currentTestFailed())
+        TVLManager &manager = rig.make();
+        QVERIFY(
+            manager.LoadVoice(custom ? fullVoice("ToCustom", 4) : internalVoice("Internal", 9)));
+        manager.setDeviceID(3);
+        if (custom)
+            manager.SendToCustom(slot);
+        else
+            manager.SendToInternal(slot);
+        QCOMPARE(manager.SlotNumber(), memory + 1);
+        const QList<QByteArray> sent = rig.sent();
+        QCOMPARE(sent.size(), 1);
+        if (!custom) {
+            QByteArray expected = internalVoice("Internal", quint8(memory));
+            QVERIFY(VoiceDump::SealBlock(expected, 4, 171, 3));
+            QCOMPARE(sent.first(), expected);
             return;
-        QByteArray expected = internalVoice("Internal", quint8(memory));
-        QVERIFY(VoiceDump::SealBlock(expected, 4, 171, 3));
-        QCOMPARE(rig.sent().first(), expected);
+        }
+        const QByteArray &dump = sent.first();
+        QCOMPARE(dump.size(), VoiceDump::CustomLength);
+        QCOMPARE(int(dump.at(2)), 3);
+        QCOMPARE(int(dump.at(176)), 3);
+        QCOMPARE(int(dump.at(8)), memory);
+        QCOMPARE(int(dump.at(182)), memory);
+        QVERIFY(checksumValid(dump, 0, 163));
+        QVERIFY(checksumValid(dump, 174, 1387));
+        QCOMPARE(dump.sliced(9, 8), QByteArray("ToCustom"));
+        QCOMPARE(dump.sliced(183, 1387), manager.Dump().sliced(419, 1387));
     }
 
     void remoteSwitch_data()

@@ -46,29 +46,33 @@ std::unique_ptr<MidiHeader> inputBuffer(int size)
     return header;
 }
 
-// One output device opened on a fresh platform.
-struct OutputRig
+// One device opened on a fresh platform, what it raised collected.
+struct DeviceRig
 {
-    OutputRig()
-    {
-        out = midi.addOutputDevice(QStringLiteral("Synth"));
-        midi.outOpen(&handle, out, collector.callback());
-    }
-
     VirtualSleeper clock;
     LoopbackMidi midi{&clock};
-    int out = -1;
+    int device = -1;
     Collector collector;
     MidiHandle handle = NoMidiHandle;
 };
 
-// One input device opened on a fresh platform, started unless asked not to.
-struct InputRig
+// On an output device.
+struct OutputRig : DeviceRig
+{
+    OutputRig()
+    {
+        device = midi.addOutputDevice(QStringLiteral("Synth"));
+        midi.outOpen(&handle, device, collector.callback());
+    }
+};
+
+// On an input device, started unless asked not to.
+struct InputRig : DeviceRig
 {
     explicit InputRig(bool start = true)
     {
-        in = midi.addInputDevice(QStringLiteral("Keys"));
-        midi.inOpen(&handle, in, collector.callback());
+        device = midi.addInputDevice(QStringLiteral("Keys"));
+        midi.inOpen(&handle, device, collector.callback());
         if (start)
             midi.inStart(handle);
     }
@@ -77,12 +81,6 @@ struct InputRig
         midi.inPrepareHeader(handle, header);
         midi.inAddBuffer(handle, header);
     }
-
-    VirtualSleeper clock;
-    LoopbackMidi midi{&clock};
-    int in = -1;
-    Collector collector;
-    MidiHandle handle = NoMidiHandle;
 };
 
 } // namespace
@@ -152,11 +150,8 @@ void TestLoopbackMidi::openResults()
 
 void TestLoopbackMidi::shortMessagesLeaveInOrderWithCallTimes()
 {
-    VirtualSleeper clock;
-    LoopbackMidi midi(&clock);
-    const int out = midi.addOutputDevice(QStringLiteral("Synth"));
-    MidiHandle handle = NoMidiHandle;
-    midi.outOpen(&handle, out, {});
+    OutputRig rig;
+    auto &[clock, midi, out, collector, handle] = rig;
     midi.outShortMessage(handle, 0x2100B0);
     clock.advanceMs(150);
     midi.outShortMessage(handle, 0x05C0);
@@ -259,9 +254,9 @@ void TestLoopbackMidi::injectedStream()
     auto b = inputBuffer(256);
     rig.queue(a.get());
     rig.queue(b.get());
-    rig.midi.inject(rig.in, bytes); // not started: nothing heard
+    rig.midi.inject(rig.device, bytes); // not started: nothing heard
     rig.midi.inStart(rig.handle);
-    rig.midi.inject(rig.in, bytes);
+    rig.midi.inject(rig.device, bytes);
 
     QList<quint32> gotWords;
     QList<QByteArray> gotSysex;
@@ -281,17 +276,17 @@ void TestLoopbackMidi::injectedStream()
 void TestLoopbackMidi::sysexWaitsForABuffer()
 {
     InputRig rig;
-    rig.midi.inject(rig.in, sysex(10, 1) + sysex(12, 2));
-    QCOMPARE(rig.midi.waitingMessages(rig.in), 2);
+    rig.midi.inject(rig.device, sysex(10, 1) + sysex(12, 2));
+    QCOMPARE(rig.midi.waitingMessages(rig.device), 2);
     auto buffer = inputBuffer(64);
     rig.queue(buffer.get());
-    QCOMPARE(rig.midi.waitingMessages(rig.in), 1);
+    QCOMPARE(rig.midi.waitingMessages(rig.device), 1);
     QCOMPARE(buffer->bytesRecorded, 10u);
     QCOMPARE(buffer->data[1], quint8(1));
     rig.midi.inAddBuffer(rig.handle, buffer.get());
     QCOMPARE(buffer->bytesRecorded, 12u);
     QCOMPARE(buffer->data[1], quint8(2));
-    QCOMPARE(rig.midi.waitingMessages(rig.in), 0);
+    QCOMPARE(rig.midi.waitingMessages(rig.device), 0);
     QCOMPARE(rig.collector.kinds().count(MidiNotification::LongData), 2);
     rig.midi.inReset(rig.handle);
     rig.midi.inClose(rig.handle);
@@ -304,7 +299,7 @@ void TestLoopbackMidi::longSysexSpansBuffers()
     auto b = inputBuffer(65536);
     rig.queue(a.get());
     rig.queue(b.get());
-    rig.midi.inject(rig.in, sysex(70000));
+    rig.midi.inject(rig.device, sysex(70000));
     QCOMPARE(a->bytesRecorded, 65536u);
     QCOMPARE(b->bytesRecorded, 70000u - 65536u);
     QCOMPARE(a->data.front(), quint8(0xF0));
@@ -316,13 +311,13 @@ void TestLoopbackMidi::longSysexSpansBuffers()
 void TestLoopbackMidi::resetHandsQueuedBuffersBackEmpty()
 {
     InputRig rig;
-    rig.midi.inject(rig.in, QByteArray::fromHex("f001")); // unfinished: dropped by the reset
+    rig.midi.inject(rig.device, QByteArray::fromHex("f001")); // unfinished: dropped by the reset
     auto a = inputBuffer(16);
     rig.queue(a.get());
     QCOMPARE(rig.midi.inReset(rig.handle), int(MidiPlatform::NoError));
     QCOMPARE(rig.collector.kinds().last(), MidiNotification::LongData);
     QCOMPARE(a->bytesRecorded, 0u);
-    QCOMPARE(rig.midi.queuedBuffers(rig.in), 0);
+    QCOMPARE(rig.midi.queuedBuffers(rig.device), 0);
     QCOMPARE(rig.midi.inUnprepareHeader(rig.handle, a.get()), int(MidiPlatform::NoError));
     QCOMPARE(rig.midi.inClose(rig.handle), int(MidiPlatform::NoError));
     QCOMPARE(rig.collector.kinds().last(), MidiNotification::Close);
@@ -330,14 +325,10 @@ void TestLoopbackMidi::resetHandsQueuedBuffersBackEmpty()
 
 void TestLoopbackMidi::closeWithQueuedBuffersIsRefused()
 {
-    VirtualSleeper clock;
-    LoopbackMidi midi(&clock);
-    const int in = midi.addInputDevice(QStringLiteral("Keys"));
-    MidiHandle handle = NoMidiHandle;
-    midi.inOpen(&handle, in, {});
+    InputRig rig(false);
+    auto &[clock, midi, in, collector, handle] = rig;
     auto a = inputBuffer(16);
-    midi.inPrepareHeader(handle, a.get());
-    midi.inAddBuffer(handle, a.get());
+    rig.queue(a.get());
     QCOMPARE(midi.inClose(handle), int(MidiPlatform::StillQueued));
     QCOMPARE(midi.inUnprepareHeader(handle, a.get()), int(MidiPlatform::StillQueued));
     midi.inReset(handle);

@@ -1,9 +1,9 @@
 #include "DataColumns.h"
 #include "PortFixture.h"
+#include "RaisedText.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "TMidiFilter.h"
-#include "VentaroError.h"
 
 #include <QThread>
 #include <QtTest>
@@ -209,13 +209,8 @@ void TestMidiIn::deviceGoneAtOpen()
     f.save(QStringLiteral("In"), QStringLiteral("Synth B"));
     TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
     f.midi.unplugInput(1);
-    try {
-        port.Open(true);
-        QFAIL("Open succeeded");
-    } catch (const VentaroError &error) {
-        QCOMPARE(error.text(),
-                 QStringLiteral("The MIDI input device is no longer available.\nSynth B"));
-    }
+    QCOMPARE(raisedText([&] { port.Open(true); }),
+             QStringLiteral("The MIDI input device is no longer available.\nSynth B"));
     QCOMPARE(port.State(), TMidiCorvoIn::Closed);
     QCOMPARE(port.BufferCount(), 0);
 }
@@ -225,14 +220,8 @@ void TestMidiIn::minusOneRefusedEndsWithEmptyName()
     PortFixture f(QStringList{});
     TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
     QCOMPARE(port.DeviceID(), -1);
-    try {
-        port.Open(false);
-        QFAIL("Open succeeded");
-    } catch (const VentaroError &error) {
-        QCOMPARE(
-            error.text(),
-            QStringLiteral("No MIDI input device is chosen: choose one under \"Midi In:\".\n"));
-    }
+    QCOMPARE(raisedText([&] { port.Open(false); }),
+             QStringLiteral("No MIDI input device is chosen: choose one under \"Midi In:\".\n"));
     QCOMPARE(f.log(), QStringList{QStringLiteral("inOpen -1 -> 3")});
 }
 
@@ -343,12 +332,8 @@ void TestMidiIn::failedStartLeavesOpened()
     TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
     port.setDeviceID(1);
     f.midi.failNext(MidiPlatform::Call::InStart, MidiPlatform::DriverError);
-    try {
-        port.Open(true);
-        QFAIL("Open succeeded");
-    } catch (const VentaroError &error) {
-        QCOMPARE(error.text(), QStringLiteral("The MIDI system reported an error.\nSynth B"));
-    }
+    QCOMPARE(raisedText([&] { port.Open(true); }),
+             QStringLiteral("The MIDI system reported an error.\nSynth B"));
     QCOMPARE(port.State(), TMidiCorvoIn::Opened);
     QCOMPARE(port.BufferCount(), 0);
     port.Start();
@@ -364,13 +349,8 @@ void TestMidiIn::failedBufferDuringStartUndoesStart()
     // The second buffer cannot be queued: the first is handed back and freed.
     f.midi.failNext(MidiPlatform::Call::InAddBuffer, MidiPlatform::NoMemory, 1);
     f.midi.clearCalls();
-    try {
-        port.Start();
-        QFAIL("Start succeeded");
-    } catch (const VentaroError &error) {
-        QCOMPARE(error.text(),
-                 QStringLiteral("There is not enough memory for the MIDI buffer.\nSynth A"));
-    }
+    QCOMPARE(raisedText([&] { port.Start(); }),
+             QStringLiteral("There is not enough memory for the MIDI buffer.\nSynth A"));
     QCOMPARE(f.log(), (QStringList{QStringLiteral("inStart 0"), QStringLiteral("inAddBuffer 0"),
                                    QStringLiteral("inAddBuffer 0 -> 7"), QStringLiteral("inStop 0"),
                                    QStringLiteral("inReset 0")}));

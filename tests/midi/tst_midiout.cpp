@@ -1,6 +1,7 @@
 #include "DataColumns.h"
 #include "MidiErrorText.h"
 #include "PortFixture.h"
+#include "RaisedText.h"
 #include "TMidiCorvoOut.h"
 #include "VentaroError.h"
 
@@ -331,12 +332,7 @@ void TestMidiOut::openFailureRaisesAndStaysClosed()
     TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
     if (unplug)
         f.midi.unplugOutput(0);
-    try {
-        port.Open();
-        QFAIL("Open succeeded");
-    } catch (const VentaroError &error) {
-        QCOMPARE(error.text(), message);
-    }
+    QCOMPARE(raisedText([&] { port.Open(); }), message);
     QVERIFY(!port.IsOpen());
     port.Close(); // nothing to close
     QCOMPARE(f.log().size(), platformCalls);
@@ -380,13 +376,8 @@ void TestMidiOut::failedResetReleasesDevice()
     f.midi.setStalled(0, true); // a MIDI system that takes nothing
     port.SendLongMessage(bytesOf("f001f7"));
     port.SendLongMessage(bytesOf("f002f7"));
-    try {
-        port.Close();
-        QFAIL("Close succeeded");
-    } catch (const VentaroError &error) {
-        QCOMPARE(error.text(),
-                 QStringLiteral("The MIDI output device did not take the data in time.\nSynth A"));
-    }
+    QCOMPARE(raisedText([&] { port.Close(); }),
+             QStringLiteral("The MIDI output device did not take the data in time.\nSynth A"));
     QVERIFY(!port.IsOpen());
     QCOMPARE(port.PendingCount(), 0);
     QCOMPARE(f.midi.openCount(false, 0), 0);
