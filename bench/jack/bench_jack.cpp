@@ -3,7 +3,7 @@
 // the same echo client; then SendToCurrent until the standalone simulator
 // holds the voice. Prints figures; never fails on time.
 
-#include "JackRig.h"
+#include "JackBenchRig.h"
 #include "JackTestSupport.h"
 #include "RegRoot.h"
 #include "RtMidiPlatform.h"
@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -173,21 +172,9 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (JackRig::jackdPath().isEmpty()) {
-        std::printf("jackd is not installed: nothing to measure\n");
-        return 0;
-    }
-    QTemporaryDir folder;
-    JackRig rig(folder.path());
-    QString error;
-    if (!rig.startServer(&error)
-        || !rig.startSimulator(QStringLiteral(VENTARO_SIMULATOR),
-                               {QStringLiteral("--interval"), QStringLiteral("0")}, &error)) {
-        std::printf("cannot start the JACK server or the simulator: %s\n", qPrintable(error));
-        rig.stop();
-        return 1;
-    }
-    rig.useServer();
+    JackBenchRig server;
+    if (!server.start({QStringLiteral("--interval"), QStringLiteral("0")}))
+        return server.exitStatus();
 
     const double periodMs = 1000.0 * PeriodFrames / SampleRate;
     const std::vector<unsigned char> dump = fullDump();
@@ -201,7 +188,8 @@ int main(int argc, char *argv[])
         SystemSleeper clock;
         RtMidiPlatform platform(clock, RtMidiPlatform::Backend::Jack,
                                 QStringLiteral("ventaro-bench"));
-        const RegRoot settings = RegRoot::iniFile(folder.filePath(QStringLiteral("settings.ini")));
+        const RegRoot settings =
+            RegRoot::iniFile(server.folder.filePath(QStringLiteral("settings.ini")));
         TMidiCorvoOut out(nullptr, &platform, settings);
         TMidiCorvoIn in(nullptr, &platform, settings);
         out.setDeviceName(portEcho.inputName());
@@ -267,13 +255,13 @@ int main(int argc, char *argv[])
             QByteArray(reinterpret_cast<const char *>(dump.data()), qsizetype(dump.size())));
         const QString held = QStringLiteral("edit buffer: block 15 of 15 written");
         for (int round = 0; round < SendRounds; ++round) {
-            const int logged = int(rig.simulatorLines().size());
+            const int logged = int(server.rig.simulatorLines().size());
             QElapsedTimer timer;
             timer.start();
             manager.SendToCurrent();
             bool done = false;
             while (!done && timer.elapsed() < TimeoutMs) {
-                for (const QString &line : rig.simulatorLines().mid(logged))
+                for (const QString &line : server.rig.simulatorLines().mid(logged))
                     done = done || line.contains(held);
                 if (!done)
                     std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -282,7 +270,7 @@ int main(int argc, char *argv[])
         }
         manager.CloseOutput();
     }
-    rig.stop();
+    server.rig.stop();
 
     const double rd = median(rawDump), rn = median(rawNote);
     const double pd = median(portDump), pn = median(portNote), sc = median(sendToCurrent);

@@ -8,7 +8,7 @@
 // the standalone simulator. Prints figures; never fails on time.
 
 #include "FrontPanelRemote.h"
-#include "JackRig.h"
+#include "JackBenchRig.h"
 #include "JackTestSupport.h"
 #include "LoopbackMidi.h"
 #include "RegRoot.h"
@@ -209,23 +209,10 @@ int main(int argc, char *argv[])
     }
     print("loopback", loopback);
 
-    if (JackRig::jackdPath().isEmpty()) {
-        std::printf("%-10s jackd is not installed: not measured\n", "JACK");
-        return 0;
-    }
-    QTemporaryDir folder;
-    JackRig rig(folder.path());
-    QString error;
-    if (!rig.startServer(&error)
-        || !rig.startSimulator(QStringLiteral(VENTARO_SIMULATOR),
-                               {QStringLiteral("--interval"), QString::number(DumpIntervalMs)},
-                               &error)) {
-        std::printf("%-10s cannot start the JACK server or the simulator: %s\n", "JACK",
-                    qPrintable(error));
-        rig.stop();
-        return 1;
-    }
-    rig.useServer();
+    JackBenchRig server;
+    if (!server.start({QStringLiteral("--interval"), QString::number(DumpIntervalMs)},
+                      QStringLiteral("%1 ").arg(QStringLiteral("JACK"), -10)))
+        return server.exitStatus();
     Figures jack;
     {
         SystemSleeper clock;
@@ -236,7 +223,7 @@ int main(int argc, char *argv[])
             window.VLManager1()->MidiOut()->setDeviceName(JackTestSupport::inputName());
         });
     }
-    rig.stop();
+    server.rig.stop();
     print("JACK", jack);
     return 0;
 }

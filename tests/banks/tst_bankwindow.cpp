@@ -31,11 +31,6 @@ namespace {
 constexpr int GapMs = 20;
 const QString BankFile = QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx");
 
-VoiceBank sharedBank()
-{
-    return VoiceBank::Read(BankFile);
-}
-
 // Internal slots the simulator logged as written, with the voice names, in order.
 QStringList internalWrites(const JackRig &rig)
 {
@@ -93,13 +88,13 @@ private:
     // The bank picker's "Send all..." with each voice to its own slot.
     void sendAll(Program &program);
     QTemporaryDir m_work;
+    VoiceBank m_bank; // the bank file the cases send and the simulator holds
 };
 
 void TestBankWindow::initTestCase()
 {
-    if (JackRig::jackdPath().isEmpty())
-        QSKIP("jackd is not installed");
-    QVERIFY(m_work.isValid());
+    skipWithoutJackd(m_work);
+    m_bank = VoiceBank::Read(BankFile);
 }
 
 void TestBankWindow::sendAll(Program &program)
@@ -125,25 +120,22 @@ void TestBankWindow::sendAll(Program &program)
 void TestBankWindow::sendAllFillsInternalSlots()
 {
     Session session(m_work, "bank-all");
-    QString error;
-    QVERIFY2(session.start(&error), qPrintable(error));
+    QVERIFY2(session.start(), qPrintable(session.error));
     Program &program = *session.program;
-    JackRig &rig = session.server.rig;
-    const VoiceBank bank = sharedBank();
 
     QElapsedTimer elapsed;
     elapsed.start();
     sendAll(program);
     const qint64 tookMs = elapsed.elapsed();
     QCOMPARE(program.prompts.errors(), QStringList());
-    QVERIFY2(QTest::qWaitFor([&] { return internalWrites(rig).size() >= 64; }, WaitMs),
-             qPrintable(rig.simulatorLines().mid(0, 5).join(u'\n')));
-    QCOMPARE(internalWrites(rig), expectedWrites(bank, 64));
+    QVERIFY2(QTest::qWaitFor([&] { return internalWrites(session.rig).size() >= 64; }, WaitMs),
+             qPrintable(session.rig.simulatorLines().mid(0, 5).join(u'\n')));
+    QCOMPARE(internalWrites(session.rig), expectedWrites(m_bank, 64));
     const qint64 pacedMs =
         63 * (BankSender::WireTimeNs(VoiceDump::InternalLength) / 1000000 + GapMs);
     QVERIFY2(tookMs >= pacedMs, qPrintable(QString::number(tookMs)));
-    QCOMPARE(program.window->InternalNames().value(), expectedWrites(bank, 64));
-    QVERIFY(program.slotFile().contains("64: " + bank.voices[63].name.toLatin1()));
+    QCOMPARE(program.window->InternalNames().value(), expectedWrites(m_bank, 64));
+    QVERIFY(program.slotFile().contains("64: " + m_bank.voices[63].name.toLatin1()));
     // The voice held before stays held: nothing was loaded.
     QVERIFY(program.window->voiceData().isEmpty());
     QCOMPARE(BankSender::StoredGapMs(program.settings), GapMs);
@@ -154,11 +146,8 @@ void TestBankWindow::sendAllFillsInternalSlots()
 void TestBankWindow::stopAfterTen()
 {
     Session session(m_work, "bank-stop");
-    QString error;
-    QVERIFY2(session.start(&error), qPrintable(error));
+    QVERIFY2(session.start(), qPrintable(session.error));
     Program &program = *session.program;
-    JackRig &rig = session.server.rig;
-    const VoiceBank bank = sharedBank();
     const QStringList builtIn = [&] {
         QStringList rows;
         QComboBox *patches = program.combo("cbxPatch");
@@ -173,9 +162,9 @@ void TestBankWindow::stopAfterTen()
     sendAll(program);
     QCOMPARE(program.prompts.errors(), QStringList());
     QTest::qWait(300); // anything still on its way reaches the log
-    QCOMPARE(internalWrites(rig), expectedWrites(bank, 10));
+    QCOMPARE(internalWrites(session.rig), expectedWrites(m_bank, 10));
     const QStringList names = program.window->InternalNames().value();
-    QCOMPARE(names.mid(0, 10), expectedWrites(bank, 10));
+    QCOMPARE(names.mid(0, 10), expectedWrites(m_bank, 10));
     QCOMPARE(names.mid(10), builtIn.mid(10));
 }
 
@@ -184,19 +173,16 @@ void TestBankWindow::stopAfterTen()
 void TestBankWindow::serverKilledAfterTwenty()
 {
     Session session(m_work, "bank-kill");
-    QString error;
-    QVERIFY2(session.start(&error), qPrintable(error));
+    QVERIFY2(session.start(), qPrintable(session.error));
     Program &program = *session.program;
-    JackRig &rig = session.server.rig;
-    const VoiceBank bank = sharedBank();
 
     QStringList writtenBeforeKill;
     whenProgressReaches(program, 20, [&](QProgressDialog *) {
         // The voices handed over before the kill reach the simulator first.
         QTest::qWait(200);
-        writtenBeforeKill = internalWrites(rig);
-        rig.signalServer(SIGKILL);
-        QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(rig.serverPid()), 0) != 0, 5000);
+        writtenBeforeKill = internalWrites(session.rig);
+        session.rig.signalServer(SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(session.rig.serverPid()), 0) != 0, 5000);
     });
     sendAll(program);
     QCOMPARE(program.prompts.errors().size(), 1);
@@ -204,11 +190,11 @@ void TestBankWindow::serverKilledAfterTwenty()
     QVERIFY2(text.contains(QLatin1String("no longer available"))
                  && text.endsWith(QLatin1String("Voices sent: 20 of 64.")),
              qPrintable(text));
-    QCOMPARE(writtenBeforeKill, expectedWrites(bank, 20));
+    QCOMPARE(writtenBeforeKill, expectedWrites(m_bank, 20));
     const QStringList names = program.window->InternalNames().value();
-    QCOMPARE(names.mid(0, 20), expectedWrites(bank, 20));
-    QVERIFY(!names.at(20).startsWith(QStringLiteral("21: ") + bank.voices[20].name));
-    QVERIFY(program.slotFile().contains("20: " + bank.voices[19].name.toLatin1()));
+    QCOMPARE(names.mid(0, 20), expectedWrites(m_bank, 20));
+    QVERIFY(!names.at(20).startsWith(QStringLiteral("21: ") + m_bank.voices[20].name));
+    QVERIFY(program.slotFile().contains("20: " + m_bank.voices[19].name.toLatin1()));
 }
 
 // Voices dumped one after another from the panel are listed as they arrive
@@ -216,10 +202,9 @@ void TestBankWindow::serverKilledAfterTwenty()
 void TestBankWindow::collectsPanelDumpsIntoBank()
 {
     Session session(m_work, "bank-get");
-    QString error;
-    QVERIFY2(session.start(&error, {QStringLiteral("--bank"), BankFile,
-                                    QStringLiteral("--interval"), QStringLiteral("0")}),
-             qPrintable(error));
+    QVERIFY2(session.start({QStringLiteral("--bank"), BankFile, QStringLiteral("--interval"),
+                            QStringLiteral("0")}),
+             qPrintable(session.error));
     Program &program = *session.program;
     QVERIFY(program.choose("cbxMidiIn", outputName()));
     const QString saved = m_work.filePath(QStringLiteral("collected.syx"));
@@ -261,9 +246,8 @@ void TestBankWindow::collectsPanelDumpsIntoBank()
     program.window->actGetVoices()->trigger();
     QCOMPARE(program.prompts.errors(), QStringList());
 
-    const VoiceBank bank = sharedBank();
     QCOMPARE(listed.size(), 3);
-    QVERIFY2(listed[0].contains(bank.voices[0].name)
+    QVERIFY2(listed[0].contains(m_bank.voices[0].name)
                  && listed[0].endsWith(QLatin1String("Internal 1")),
              qPrintable(listed[0]));
     QVERIFY2(listed[1].endsWith(QLatin1String("Internal 3")), qPrintable(listed[1]));
@@ -273,8 +257,8 @@ void TestBankWindow::collectsPanelDumpsIntoBank()
     QCOMPARE(back.voices.size(), 3);
     // The simulator seals for its own device number, 1 as the test runs it:
     // its bytes are the file's.
-    QCOMPARE(back.voices[0].bytes, bank.voices[0].bytes);
-    QCOMPARE(back.voices[1].bytes, bank.voices[2].bytes);
+    QCOMPARE(back.voices[0].bytes, m_bank.voices[0].bytes);
+    QCOMPARE(back.voices[1].bytes, m_bank.voices[2].bytes);
     QCOMPARE(int(back.voices[2].bytes.size()), VoiceDump::FullLength);
     // Nothing is asked when the voices were saved.
     QCOMPARE(program.prompts.messages(), QStringList());

@@ -214,6 +214,15 @@ void JackRig::useServer() const
     qputenv("JACK_NO_START_SERVER", "1");
 }
 
+bool JackRig::start(const QString &simulator, const QStringList &arguments, QString *error,
+                    const QString &name)
+{
+    if (!startServer(error, name) || !startSimulator(simulator, arguments, error))
+        return false;
+    useServer();
+    return true;
+}
+
 void JackRig::signalServer(int signal)
 {
     if (running(m_serverPid)) {

@@ -50,6 +50,10 @@ public:
     bool startSimulator(const QString &program, const QStringList &arguments, QString *error);
     // Points this process's JACK clients at the server.
     void useServer() const;
+    // The three above in turn: a server (under `name`, else a fresh one), the
+    // simulator on it, this process's clients pointed at it.
+    bool start(const QString &simulator, const QStringList &arguments, QString *error,
+               const QString &name = QString());
 
     // Sends a signal to the server alone (SIGKILL: it dies without a word).
     void signalServer(int signal);

@@ -36,6 +36,17 @@ inline QString outputName()
     return QLatin1String(JackRig::SimulatorName) + QStringLiteral(" OUT:MIDI");
 }
 
+// What the simulator logs, in this order, for bank select Preset 2 (MSB 34,
+// LSB 1), program 10 and note 60 on (velocity 100) and off, on channel 1.
+inline QStringList presetAndNoteLines()
+{
+    return {QStringLiteral("control change, channel 1, controller 0, value 34"),
+            QStringLiteral("control change, channel 1, controller 32, value 1"),
+            QStringLiteral("program change, channel 1, program 9"),
+            QStringLiteral("note on, channel 1, note 60, velocity 100"),
+            QStringLiteral("note off, channel 1, note 60, velocity 0")};
+}
+
 // Lines the simulator logged after the first `from`, once one of them
 // contains `wanted` (or all of them after the wait).
 inline QStringList waitForLog(const JackRig &rig, int from, const QString &wanted,

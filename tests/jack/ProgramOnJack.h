@@ -91,15 +91,13 @@ QString simulatorProgram()
     return QStringLiteral(VENTARO_SIMULATOR);
 }
 
-// A server of its own for each case, with the simulator on it.
-bool startRig(JackRig &rig, const QString &serverName, QString *error)
+// A test's initTestCase: the whole test skips where jackd is missing; the
+// work folder holds the servers' logs.
+void skipWithoutJackd(const QTemporaryDir &work)
 {
-    if (!rig.startServer(error, serverName))
-        return false;
-    if (!rig.startSimulator(simulatorProgram(), {}, error))
-        return false;
-    rig.useServer();
-    return true;
+    if (JackRig::jackdPath().isEmpty())
+        QSKIP("jackd is not installed");
+    QVERIFY(work.isValid());
 }
 
 QString uniqueServerName(const char *what)
@@ -117,32 +115,37 @@ struct OwnServer
 {
     QString name;
     JackRig rig;
+    QString error; // why start() failed
 
     OwnServer(const QTemporaryDir &work, const char *what)
         : name(uniqueServerName(what)), rig(work.filePath(name))
     {
     }
     ~OwnServer() { rig.stop(); }
-    bool start(QString *error) { return startRig(rig, name, error); }
+    // The simulator started with `arguments`.
+    bool start(const QStringList &arguments = {})
+    {
+        return rig.start(simulatorProgram(), arguments, &error, name);
+    }
 };
 
-// A server of the case's own with the simulator (started with `arguments`)
-// and the program sending to it.
-struct Session
+// A server of the case's own with the simulator and the program sending to
+// it, its window open.
+struct Session : OwnServer
 {
-    OwnServer server;
     std::unique_ptr<Program> program;
 
-    Session(const QTemporaryDir &work, const char *what) : server(work, what) {}
-    bool start(QString *error, const QStringList &arguments = {})
+    using OwnServer::OwnServer;
+    bool start(const QStringList &arguments = {})
     {
-        if (!server.rig.startServer(error, server.name)
-            || !server.rig.startSimulator(simulatorProgram(), arguments, error))
+        if (!OwnServer::start(arguments))
             return false;
-        server.rig.useServer();
         program = std::make_unique<Program>();
         program->open();
-        return program->choose("cbxMidiOut", JackTestSupport::inputName());
+        if (program->choose("cbxMidiOut", JackTestSupport::inputName()))
+            return true;
+        error = QStringLiteral("\"Midi Out:\" does not list ") + JackTestSupport::inputName();
+        return false;
     }
 };
 

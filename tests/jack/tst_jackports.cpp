@@ -1,4 +1,5 @@
 #include "DataColumns.h"
+#include "FixtureServer.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "MidiErrorText.h"
@@ -6,7 +7,6 @@
 #include "RtMidiPlatform.h"
 #include "SimPanel.h"
 #include "SimulatedVl70m.h"
-#include "SystemSleeper.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
@@ -15,7 +15,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -97,9 +96,7 @@ private:
     }
 
     QTemporaryDir m_home;
-    std::unique_ptr<JackRig> m_rig;
-    SystemSleeper m_clock;
-    std::unique_ptr<RtMidiPlatform> m_platform;
+    FixtureServer m_server{ClientName};
 };
 
 void TestJackPorts::initTestCase()
@@ -107,16 +104,13 @@ void TestJackPorts::initTestCase()
     if (JackRig::jackdPath().isEmpty())
         QSKIP("jackd is not installed");
     QVERIFY(m_home.isValid());
-    m_rig = std::make_unique<JackRig>(qEnvironmentVariable(RigVariable));
-    QVERIFY2(m_rig->load(), "the jack fixture did not start a server");
-    m_rig->useServer();
-    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
-                                                  QLatin1String(ClientName));
+    QVERIFY2(m_server.load(), "the jack fixture did not start a server");
+    m_server.openPlatform();
 }
 
 void TestJackPorts::cleanupTestCase()
 {
-    m_platform.reset();
+    m_server.platform.reset();
 }
 
 void TestJackPorts::press(TMidiCorvoOut &out, const Buttons &buttons)
@@ -158,8 +152,8 @@ void TestJackPorts::portsExchangeVoices()
     QFETCH(int, changeAt);
     QFETCH(QString, written);
 
-    TMidiCorvoOut out(nullptr, m_platform.get(), settings());
-    TMidiCorvoIn in(nullptr, m_platform.get(), settings());
+    TMidiCorvoOut out(nullptr, m_server.platform.get(), settings());
+    TMidiCorvoIn in(nullptr, m_server.platform.get(), settings());
     out.setDeviceName(inputName());
     in.setDeviceName(outputName());
     QVERIFY(out.DeviceID() >= 0);
@@ -175,9 +169,9 @@ void TestJackPorts::portsExchangeVoices()
 
     voice[changeAt] = char(voice.at(changeAt) ^ 0x01);
     resealBlocks(voice);
-    const int logged = int(m_rig->simulatorLines().size());
+    const int logged = int(m_server.rig->simulatorLines().size());
     QCOMPARE(out.SendLongMessage(voice), int(MidiPlatform::NoError));
-    const QString log = waitForLog(*m_rig, logged, written).join(u'\n');
+    const QString log = waitForLog(*m_server.rig, logged, written).join(u'\n');
     QVERIFY2(log.contains(written), qPrintable(log));
     QVERIFY2(!log.contains(QLatin1String("ignored:")), qPrintable(log));
 
@@ -194,10 +188,10 @@ void TestJackPorts::portsExchangeVoices()
 
 void TestJackPorts::portsSendShortMessagesInOrder()
 {
-    TMidiCorvoOut out(nullptr, m_platform.get(), settings());
+    TMidiCorvoOut out(nullptr, m_server.platform.get(), settings());
     out.setDeviceName(inputName());
     out.Open();
-    const int logged = int(m_rig->simulatorLines().size());
+    const int logged = int(m_server.rig->simulatorLines().size());
     out.SendShortMessage(0xB0, 0, 34); // bank select Preset 2
     out.SendShortMessage(0xB0, 32, 1);
     out.SendShortMessage(0xC0, 9, 0);
@@ -205,13 +199,9 @@ void TestJackPorts::portsSendShortMessagesInOrder()
     // Closing releases the held note and resets the controllers, after the
     // messages above.
     out.Close();
-    const QStringList log = waitForLog(*m_rig, logged, QStringLiteral("controller 91, value 40"));
-    const QStringList expected = {
-        QStringLiteral("control change, channel 1, controller 0, value 34"),
-        QStringLiteral("control change, channel 1, controller 32, value 1"),
-        QStringLiteral("program change, channel 1, program 9"),
-        QStringLiteral("note on, channel 1, note 60, velocity 100"),
-        QStringLiteral("note off, channel 1, note 60, velocity 0")};
+    const QStringList log =
+        waitForLog(*m_server.rig, logged, QStringLiteral("controller 91, value 40"));
+    const QStringList expected = presetAndNoteLines();
     QVERIFY2(log.size() > expected.size(), qPrintable(log.join(u'\n')));
     for (int i = 0; i < expected.size(); ++i)
         QVERIFY2(log.at(i).contains(expected.at(i)), qPrintable(log.at(i)));
@@ -233,19 +223,19 @@ void TestJackPorts::managerSendsLandInSimulator()
     QFETCH(int, destination);
     QFETCH(QString, written);
 
-    TVLManager manager(nullptr, m_platform.get(), settings());
+    TVLManager manager(nullptr, m_server.platform.get(), settings());
     manager.MidiOut()->setDeviceName(inputName());
     const QByteArray voice = SimulatedVl70m::makeVoice("JackTest", 7, 0);
     QVERIFY(manager.LoadVoice(voice));
 
-    const int logged = int(m_rig->simulatorLines().size());
+    const int logged = int(m_server.rig->simulatorLines().size());
     if (destination == 0)
         manager.SendToCurrent();
     else if (destination <= VoiceDump::CustomSlotCount)
         manager.SendToCustom(destination);
     else
         manager.SendToInternal(destination);
-    const QString log = waitForLog(*m_rig, logged, written).join(u'\n');
+    const QString log = waitForLog(*m_server.rig, logged, written).join(u'\n');
     QVERIFY2(log.contains(written), qPrintable(log));
     QVERIFY2(log.contains(QLatin1String("(voice \"JackTest\")")), qPrintable(log));
     QVERIFY2(!log.contains(QLatin1String("ignored:")), qPrintable(log));
@@ -256,7 +246,7 @@ void TestJackPorts::managerSendsLandInSimulator()
 // that LoadVoice accepts.
 void TestJackPorts::managerTakesPanelDumpOut()
 {
-    TVLManager manager(nullptr, m_platform.get(), settings());
+    TVLManager manager(nullptr, m_server.platform.get(), settings());
     manager.MidiOut()->setDeviceName(inputName());
     manager.MidiIn()->setDeviceName(outputName());
     QVERIFY(manager.LoadVoice(SimulatedVl70m::makeVoice("PanelOut", 11, 0)));
@@ -274,7 +264,7 @@ void TestJackPorts::managerTakesPanelDumpOut()
     QCOMPARE(voice.size(), VoiceDump::FullLength);
     QVERIFY(!received.offWindowThread);
 
-    TVLManager other(nullptr, m_platform.get(), settings());
+    TVLManager other(nullptr, m_server.platform.get(), settings());
     QVERIFY(other.LoadVoice(voice));
     QCOMPARE(other.VoiceName(), QStringLiteral("PanelOut"));
     manager.MidiIn()->Close();
@@ -288,18 +278,13 @@ void TestJackPorts::deadServerRaisesOnNextSend()
 {
     // A platform keeps a client on its server; one process talks to one
     // server at a time, as the program does: the shared one goes first.
-    m_platform.reset();
-    const QString simulator = QStringLiteral(VENTARO_SIMULATOR);
+    m_server.platform.reset();
     QString error;
     JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed-ports"));
-    auto stopDoomed = qScopeGuard([&] { doomed.stop(); });
-    QVERIFY2(doomed.startServer(&error), qPrintable(error));
-    QVERIFY2(doomed.startSimulator(simulator, {}, &error), qPrintable(error));
-    doomed.useServer();
-    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
-                                                  QLatin1String(ClientName));
+    QVERIFY2(doomed.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
+    m_server.platform = m_server.makePlatform();
     {
-        TVLManager manager(nullptr, m_platform.get(), settings());
+        TVLManager manager(nullptr, m_server.platform.get(), settings());
         manager.MidiOut()->setDeviceName(inputName());
         manager.MidiIn()->setDeviceName(outputName());
         QVERIFY(manager.LoadVoice(SimulatedVl70m::makeVoice("Doomed  ", 3, 0)));
@@ -318,7 +303,7 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         }
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(raised, MidiPortErrorMessage(MidiPlatform::DeviceGone, false, inputName(),
-                                              m_platform.get()));
+                                              m_server.platform.get()));
         // The port let the dead device go.
         QVERIFY(!manager.MidiOut()->IsOpen());
         QCOMPARE(manager.MidiOut()->PendingCount(), 0);
@@ -328,16 +313,12 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         manager.CloseOutput();
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
     }
-    stopDoomed.dismiss();
     doomed.stop();
 
     JackRig fresh(qEnvironmentVariable(RigVariable) + QStringLiteral("/fresh-ports"));
-    auto stopFresh = qScopeGuard([&] { fresh.stop(); });
-    QVERIFY2(fresh.startServer(&error), qPrintable(error));
-    QVERIFY2(fresh.startSimulator(simulator, {}, &error), qPrintable(error));
-    fresh.useServer();
+    QVERIFY2(fresh.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
     {
-        TVLManager manager(nullptr, m_platform.get(), settings());
+        TVLManager manager(nullptr, m_server.platform.get(), settings());
         manager.MidiOut()->setDeviceName(inputName());
         QVERIFY(manager.MidiOut()->DeviceID() >= 0);
         QVERIFY(manager.LoadVoice(SimulatedVl70m::makeVoice("Fresh   ", 5, 0)));
@@ -348,11 +329,8 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         QVERIFY(waitForLog(fresh, logged, wanted).join(u'\n').contains(wanted));
         manager.CloseOutput();
     }
-    stopFresh.dismiss();
     fresh.stop();
-    m_rig->useServer();
-    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
-                                                  QLatin1String(ClientName));
+    m_server.openPlatform();
 }
 
 QTEST_MAIN(TestJackPorts)

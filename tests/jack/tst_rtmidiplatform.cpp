@@ -1,15 +1,14 @@
 #include "DataColumns.h"
+#include "FixtureServer.h"
 #include "JackClient.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "RtMidiPlatform.h"
 #include "SimPanel.h"
-#include "SystemSleeper.h"
 #include "VoiceDump.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTest>
 
 #include <RtMidi.h>
@@ -40,41 +39,36 @@ private slots:
     void cleanupTestCase();
 
 private:
-    std::unique_ptr<JackRig> m_rig;
-    SystemSleeper m_clock;
-    std::unique_ptr<RtMidiPlatform> m_platform;
+    FixtureServer m_server{ClientName};
 };
 
 void TestRtMidiPlatform::initTestCase()
 {
     if (JackRig::jackdPath().isEmpty())
         QSKIP("jackd is not installed");
-    m_rig = std::make_unique<JackRig>(qEnvironmentVariable(RigVariable));
-    QVERIFY2(m_rig->load(), "the jack fixture did not start a server");
-    m_rig->useServer();
-    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
-                                                  QLatin1String(ClientName));
-    QCOMPARE(m_platform->backendName(), QStringLiteral("jack"));
+    QVERIFY2(m_server.load(), "the jack fixture did not start a server");
+    m_server.openPlatform();
+    QCOMPARE(m_server.platform->backendName(), QStringLiteral("jack"));
 }
 
 void TestRtMidiPlatform::cleanupTestCase()
 {
-    m_platform.reset();
+    m_server.platform.reset();
 }
 
 void TestRtMidiPlatform::listsDevicesWithoutOwnPorts()
 {
-    JackClient client(*m_platform);
+    JackClient client(*m_server.platform);
     QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
     QCOMPARE(client.openIn(outputName()), int(MidiPlatform::NoError));
 
     // Our own open ports are sources and sinks too, but never listed.
     const QRegularExpression own(QStringLiteral("^%1(-\\d+)?:").arg(QLatin1String(ClientName)));
     QStringList listed;
-    for (int i = 0, n = m_platform->inDeviceCount(); i < n; ++i)
-        listed << m_platform->inDeviceName(i);
-    for (int i = 0, n = m_platform->outDeviceCount(); i < n; ++i)
-        listed << m_platform->outDeviceName(i);
+    for (int i = 0, n = m_server.platform->inDeviceCount(); i < n; ++i)
+        listed << m_server.platform->inDeviceName(i);
+    for (int i = 0, n = m_server.platform->outDeviceCount(); i < n; ++i)
+        listed << m_server.platform->outDeviceName(i);
     QVERIFY(listed.contains(inputName()));
     QVERIFY(listed.contains(outputName()));
     for (const QString &name : listed)
@@ -97,30 +91,25 @@ void TestRtMidiPlatform::refusesDevicesThatAreNoChoice()
     QFETCH(int, device);
     QFETCH(int, result);
     MidiHandle handle = 42;
-    m_platform->inDeviceCount();
-    m_platform->outDeviceCount();
-    const int code =
-        input ? m_platform->inOpen(&handle, device, {}) : m_platform->outOpen(&handle, device, {});
+    m_server.platform->inDeviceCount();
+    m_server.platform->outDeviceCount();
+    const int code = input ? m_server.platform->inOpen(&handle, device, {})
+                           : m_server.platform->outOpen(&handle, device, {});
     QCOMPARE(code, result);
     QCOMPARE(handle, NoMidiHandle);
-    QVERIFY(m_platform->errorText(code, input).has_value());
+    QVERIFY(m_server.platform->errorText(code, input).has_value());
 }
 
 void TestRtMidiPlatform::shortMessagesArriveInOrder()
 {
-    JackClient client(*m_platform);
+    JackClient client(*m_server.platform);
     QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
-    const int logged = int(m_rig->simulatorLines().size());
+    const int logged = int(m_server.rig->simulatorLines().size());
     // Bank select Preset 2 (MSB 34, LSB 1), program 10, a note, in this order.
     for (quint32 message : {0x2200B0u, 0x0120B0u, 0x0009C0u, 0x643C90u, 0x003C80u})
         QCOMPARE(client.sendShort(message), int(MidiPlatform::NoError));
-    const QStringList log = waitForLog(*m_rig, logged, QStringLiteral("note off"));
-    const QStringList expected = {
-        QStringLiteral("control change, channel 1, controller 0, value 34"),
-        QStringLiteral("control change, channel 1, controller 32, value 1"),
-        QStringLiteral("program change, channel 1, program 9"),
-        QStringLiteral("note on, channel 1, note 60, velocity 100"),
-        QStringLiteral("note off, channel 1, note 60, velocity 0")};
+    const QStringList log = waitForLog(*m_server.rig, logged, QStringLiteral("note off"));
+    const QStringList expected = presetAndNoteLines();
     QCOMPARE(log.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         QVERIFY2(log.at(i).contains(expected.at(i)), qPrintable(log.at(i)));
@@ -133,7 +122,7 @@ void TestRtMidiPlatform::fragmentsArriveAsWholeBlocks()
 {
     RtMidiOut source(RtMidi::UNIX_JACK, "fragment source");
     source.openVirtualPort("MIDI");
-    JackClient client(*m_platform);
+    JackClient client(*m_server.platform);
     QCOMPARE(client.openIn(QStringLiteral("fragment source:MIDI")), int(MidiPlatform::NoError));
 
     const QList<QByteArray> events = {
@@ -158,17 +147,13 @@ void TestRtMidiPlatform::deadServerIsNoticed()
 {
     // A platform keeps a client on its server; one process talks to one
     // server at a time, as the program does: the shared one goes first.
-    m_platform.reset();
-    const QString simulator = QStringLiteral(VENTARO_SIMULATOR);
+    m_server.platform.reset();
     QString error;
     JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed"));
-    auto stopDoomed = qScopeGuard([&] { doomed.stop(); });
-    QVERIFY2(doomed.startServer(&error), qPrintable(error));
-    QVERIFY2(doomed.startSimulator(simulator, {}, &error), qPrintable(error));
-    doomed.useServer();
+    QVERIFY2(doomed.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
     {
-        RtMidiPlatform platform(m_clock, RtMidiPlatform::Backend::Jack, QLatin1String(ClientName));
-        JackClient client(platform);
+        const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
+        JackClient client(*platform);
         QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
         QCOMPARE(client.sendShort(0x643C90), int(MidiPlatform::NoError));
 
@@ -195,29 +180,22 @@ void TestRtMidiPlatform::deadServerIsNoticed()
         QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
         QVERIFY(client.outClosed());
         // Nothing to list or open any more.
-        QCOMPARE(platform.outDeviceCount(), 0);
+        QCOMPARE(platform->outDeviceCount(), 0);
     }
-    stopDoomed.dismiss();
     doomed.stop();
 
     JackRig fresh(qEnvironmentVariable(RigVariable) + QStringLiteral("/fresh"));
-    auto stopFresh = qScopeGuard([&] { fresh.stop(); });
-    QVERIFY2(fresh.startServer(&error), qPrintable(error));
-    QVERIFY2(fresh.startSimulator(simulator, {}, &error), qPrintable(error));
-    fresh.useServer();
+    QVERIFY2(fresh.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
     {
-        RtMidiPlatform platform(m_clock, RtMidiPlatform::Backend::Jack, QLatin1String(ClientName));
-        JackClient client(platform);
+        const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
+        JackClient client(*platform);
         QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
         const int logged = int(fresh.simulatorLines().size());
         QCOMPARE(client.sendShort(0x0005C0), int(MidiPlatform::NoError));
         QVERIFY(waitForLog(fresh, logged, QStringLiteral("program change")).size() == 1);
     }
-    stopFresh.dismiss();
     fresh.stop();
-    m_rig->useServer();
-    m_platform = std::make_unique<RtMidiPlatform>(m_clock, RtMidiPlatform::Backend::Jack,
-                                                  QLatin1String(ClientName));
+    m_server.openPlatform();
 }
 
 QTEST_GUILESS_MAIN(TestRtMidiPlatform)

@@ -30,7 +30,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -87,9 +86,7 @@ private:
 
 void LifecycleTest::initTestCase()
 {
-    if (JackRig::jackdPath().isEmpty())
-        QSKIP("jackd is not installed");
-    QVERIFY(m_work.isValid());
+    skipWithoutJackd(m_work);
 }
 
 void LifecycleTest::serverEndsAndComesBack_data()
@@ -113,8 +110,7 @@ void LifecycleTest::serverEndsAndComesBack()
     const QString serverName = uniqueServerName("back");
     QString error;
     JackRig first(folder(serverName + QStringLiteral("-first")));
-    auto stopFirst = qScopeGuard([&] { first.stop(); });
-    QVERIFY2(startRig(first, serverName, &error), qPrintable(error));
+    QVERIFY2(first.start(simulatorProgram(), {}, &error, serverName), qPrintable(error));
 
     Program program;
     program.open();
@@ -167,11 +163,9 @@ void LifecycleTest::serverEndsAndComesBack()
         QVERIFY2(text.contains(inputName()) || text.contains(outputName()), qPrintable(text));
 
     // A server of the same name comes back.
-    stopFirst.dismiss();
     first.stop();
     JackRig second(folder(serverName + QStringLiteral("-second")));
-    auto stopSecond = qScopeGuard([&] { second.stop(); });
-    QVERIFY2(startRig(second, serverName, &error), qPrintable(error));
+    QVERIFY2(second.start(simulatorProgram(), {}, &error, serverName), qPrintable(error));
     if (chooseAgain)
         QVERIFY(program.choose("cbxMidiOut", inputName()));
     const int errorsBefore = int(program.prompts.errors().size());
@@ -218,20 +212,16 @@ void LifecycleTest::serverEndsAndComesBack()
 // opens; the row the user chose still opens the device of that name.
 void LifecycleTest::deviceAppearsAfterStart()
 {
-    OwnServer server(m_work, "appears");
-    QString error;
-    QVERIFY2(server.start(&error), qPrintable(error));
-    JackRig &rig = server.rig;
-
-    Program program;
-    program.open();
-    QVERIFY(program.choose("cbxMidiOut", inputName()));
+    Session session(m_work, "appears");
+    QVERIFY2(session.start(), qPrintable(session.error));
+    Program &program = *session.program;
+    JackRig &rig = session.rig;
     program.openVoice(SimulatedVl70m::makeVoice(VoiceName, 22, 0));
 
     // A second instrument whose name sorts first: every row below it moves.
-    JackRig other(folder(server.name + QStringLiteral("-other")));
-    other.joinServer(server.name);
-    auto stopOther = qScopeGuard([&] { other.stop(); });
+    JackRig other(folder(session.name + QStringLiteral("-other")));
+    other.joinServer(session.name);
+    QString error;
     QVERIFY2(other.startSimulator(simulatorProgram(),
                                   {QStringLiteral("--name"), QStringLiteral("Aardvark")}, &error),
              qPrintable(error));
@@ -264,9 +254,8 @@ void LifecycleTest::deviceAppearsAfterStart()
     QVERIFY(!rig.simulatorLines().mid(logged).join(u'\n').contains(written3));
 
     // It goes away and comes back under the same name.
-    JackRig again(folder(server.name + QStringLiteral("-again")));
-    again.joinServer(server.name);
-    auto stopAgain = qScopeGuard([&] { again.stop(); });
+    JackRig again(folder(session.name + QStringLiteral("-again")));
+    again.joinServer(session.name);
     goesAndComesBack(program, otherInput, other, again,
                      {QStringLiteral("--name"), QStringLiteral("Aardvark")});
 }
@@ -307,8 +296,7 @@ void LifecycleTest::goesAndComesBack(Program &program, const QString &input, Jac
 void LifecycleTest::chosenDeviceAbsent()
 {
     OwnServer server(m_work, "absent");
-    QString error;
-    QVERIFY2(server.start(&error), qPrintable(error));
+    QVERIFY2(server.start(), qPrintable(server.error));
     JackRig &rig = server.rig;
 
     Program program;
@@ -342,8 +330,7 @@ void LifecycleTest::chosenDeviceAbsent()
 void LifecycleTest::noDeviceChosen()
 {
     OwnServer server(m_work, "none");
-    QString error;
-    QVERIFY2(server.start(&error), qPrintable(error));
+    QVERIFY2(server.start(), qPrintable(server.error));
 
     Program program;
     program.open();
@@ -360,8 +347,7 @@ void LifecycleTest::noDeviceChosen()
 void LifecycleTest::importWindowInputGoes()
 {
     OwnServer server(m_work, "import");
-    QString error;
-    QVERIFY2(server.start(&error), qPrintable(error));
+    QVERIFY2(server.start(), qPrintable(server.error));
     JackRig &rig = server.rig;
 
     Program program;
@@ -407,7 +393,6 @@ void LifecycleTest::alsaDeviceGoesAndComesBack()
     program.open();
     JackRig first(folder(QStringLiteral("alsa-first")));
     first.joinServer(QString()); // a simulator alone, no JACK server
-    auto stopFirst = qScopeGuard([&] { first.stop(); });
     QVERIFY2(first.startSimulator(simulatorProgram(), arguments, &error), qPrintable(error));
     QTRY_VERIFY_WITH_TIMEOUT(program.rows("cbxMidiOut").contains(input), WaitMs);
     QVERIFY(program.choose("cbxMidiOut", input));
@@ -419,7 +404,6 @@ void LifecycleTest::alsaDeviceGoesAndComesBack()
 
     JackRig again(folder(QStringLiteral("alsa-again")));
     again.joinServer(QString());
-    auto stopAgain = qScopeGuard([&] { again.stop(); });
     goesAndComesBack(program, input, first, again, arguments);
 }
 

@@ -53,9 +53,7 @@ private:
 
 void TestRequestWindow::initTestCase()
 {
-    if (JackRig::jackdPath().isEmpty())
-        QSKIP("jackd is not installed");
-    QVERIFY(m_work.isValid());
+    skipWithoutJackd(m_work);
 }
 
 void TestRequestWindow::findSetsPortsAndDeviceNumber_data()
@@ -74,9 +72,8 @@ void TestRequestWindow::findSetsPortsAndDeviceNumber()
 {
     QFETCH(int, device);
     Session session(m_work, "find");
-    QString error;
-    QVERIFY2(session.start(&error, {QStringLiteral("--device"), QString::number(device)}),
-             qPrintable(error));
+    QVERIFY2(session.start({QStringLiteral("--device"), QString::number(device)}),
+             qPrintable(session.error));
     Program &program = *session.program;
     program.combo("cbxMidiOut")->setCurrentIndex(-1);
     QStringList rows;
@@ -134,8 +131,7 @@ void TestRequestWindow::askForCurrentVoice()
     QFETCH(QStringList, simulator);
     QFETCH(bool, answered);
     Session session(m_work, "ask");
-    QString error;
-    QVERIFY2(session.start(&error, simulator), qPrintable(error));
+    QVERIFY2(session.start(simulator), qPrintable(session.error));
     Program &program = *session.program;
     QVERIFY(program.choose("cbxMidiIn", outputName()));
     bool stayedOpen = false;
@@ -159,7 +155,7 @@ void TestRequestWindow::askForCurrentVoice()
     QCOMPARE(stayedOpen, !answered);
     if (answered) {
         QCOMPARE(int(program.window->voiceData().size()), VoiceDump::FullLength);
-        QCOMPARE(countLines(session.server.rig, QStringLiteral(": answered")), 15);
+        QCOMPARE(countLines(session.rig, QStringLiteral(": answered")), 15);
         QCOMPARE(program.window->VLManager1()->VoiceName(), QStringLiteral("SimEdit "));
     } else {
         QVERIFY(program.window->voiceData().isEmpty());
@@ -191,9 +187,8 @@ void TestRequestWindow::backup()
     QFETCH(int, fetched);
     QFETCH(QString, report);
     Session session(m_work, "backup");
-    QString error;
-    QVERIFY2(session.start(&error, QStringList{QStringLiteral("--bank"), BankFile} + simulator),
-             qPrintable(error));
+    QVERIFY2(session.start(QStringList{QStringLiteral("--bank"), BankFile} + simulator),
+             qPrintable(session.error));
     Program &program = *session.program;
     QVERIFY(program.choose("cbxMidiIn", outputName()));
     const QString saved = m_work.filePath(QStringLiteral("backup-%1.syx").arg(fetched));
