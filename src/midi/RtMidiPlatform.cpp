@@ -67,6 +67,12 @@ QStringList RtMidiPlatform::listPorts(bool input) const
     // same name is reached in the same process.
     const_cast<RtMidiPlatform *>(this)->sweep();
     m_reaper.waitIdle(ReapWaitMs);
+    // Still closing them (many, or a slow machine): a client opened now
+    // would have libjack free them under the reaper, which then crashes.
+    // Their server is gone, and its devices with it; the next listing sees
+    // whatever runs by then.
+    if (m_reaper.busy())
+        return {};
     watchDevices();
     QStringList names;
     try {

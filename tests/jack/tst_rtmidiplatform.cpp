@@ -36,6 +36,7 @@ private slots:
     void shortMessagesArriveInOrder();
     void fragmentsArriveAsWholeBlocks();
     void deadServerIsNoticed();
+    void listingWhileDeadClientsCloseOpensNone();
     void cleanupTestCase();
 
 private:
@@ -195,6 +196,37 @@ void TestRtMidiPlatform::deadServerIsNoticed()
         QVERIFY(waitForLog(fresh, logged, QStringLiteral("program change")).size() == 1);
     }
     fresh.stop();
+    m_server.openPlatform();
+}
+
+// The clients of a server that ended are closed on the reaper's thread,
+// about a second each. A listing meanwhile must not open a client of its
+// own, even when its wait for them runs out: libjack would free the dead
+// clients under the reaper, which then crashes closing them.
+void TestRtMidiPlatform::listingWhileDeadClientsCloseOpensNone()
+{
+    m_server.platform.reset();
+    QString error;
+    JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed-many"));
+    QVERIFY2(doomed.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
+    {
+        const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
+        // Enough clients (a port and its watch each) to outlast the wait.
+        std::vector<std::unique_ptr<JackClient>> clients;
+        for (int i = 0; i < 4; ++i) {
+            clients.push_back(std::make_unique<JackClient>(*platform));
+            QCOMPARE(clients.back()->openOut(inputName()), int(MidiPlatform::NoError));
+            QCOMPARE(clients.back()->openIn(outputName()), int(MidiPlatform::NoError));
+        }
+        doomed.signalServer(SIGKILL);
+        QTRY_COMPARE_WITH_TIMEOUT(clients.front()->sendShort(0x643C90),
+                                  int(MidiPlatform::DeviceGone), 3000);
+        QCOMPARE(platform->outDeviceCount(), 0);
+        QCOMPARE(platform->inDeviceCount(), 0);
+        for (const std::unique_ptr<JackClient> &client : clients)
+            client->close();
+    }
+    doomed.stop();
     m_server.openPlatform();
 }
 
