@@ -9,6 +9,10 @@
 
 #include <memory>
 
+#ifndef VENTARO_SIMULATOR
+#error "a test using FixtureServer defines VENTARO_SIMULATOR, the simulator program's path"
+#endif
+
 // The JACK server and simulator that the jack fixture started for the tests
 // sharing them, and this process's RtMidi platform on that server.
 struct FixtureServer
@@ -34,6 +38,21 @@ struct FixtureServer
     {
         return std::make_unique<RtMidiPlatform>(clock, RtMidiPlatform::Backend::Jack,
                                                 QLatin1String(clientName));
+    }
+
+    // A server of a case's own, `name` in the fixture's folder, with the
+    // simulator on it; this process's clients go there. The fixture's
+    // platform goes first: a platform keeps a client on its server, and one
+    // process talks to one server at a time, as the program does. Null, and
+    // why in `error`, when it did not start.
+    std::unique_ptr<JackRig> startOwn(const QString &name, QString *error)
+    {
+        platform.reset();
+        auto own = std::make_unique<JackRig>(qEnvironmentVariable(JackTestSupport::RigVariable)
+                                             + QLatin1Char('/') + name);
+        if (!own->start(QStringLiteral(VENTARO_SIMULATOR), {}, error))
+            return nullptr;
+        return own;
     }
 
     const char *clientName; // the platform's JACK client

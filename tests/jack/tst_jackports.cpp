@@ -3,6 +3,7 @@
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "MidiErrorText.h"
+#include "RaisedText.h"
 #include "RegRoot.h"
 #include "RtMidiPlatform.h"
 #include "SimPanel.h"
@@ -276,12 +277,10 @@ void TestJackPorts::managerTakesPanelDumpOut()
 // does not hang; ports made afterwards work on a new server.
 void TestJackPorts::deadServerRaisesOnNextSend()
 {
-    // A platform keeps a client on its server; one process talks to one
-    // server at a time, as the program does: the shared one goes first.
-    m_server.platform.reset();
     QString error;
-    JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed-ports"));
-    QVERIFY2(doomed.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
+    const std::unique_ptr<JackRig> doomed =
+        m_server.startOwn(QStringLiteral("doomed-ports"), &error);
+    QVERIFY2(doomed, qPrintable(error));
     m_server.platform = m_server.makePlatform();
     {
         TVLManager manager(nullptr, m_server.platform.get(), settings());
@@ -292,15 +291,10 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         manager.SendToCurrent();
         manager.SendShortMessage(0x90, 64, 90);
 
-        doomed.signalServer(SIGKILL);
+        doomed->signalServer(SIGKILL);
         QElapsedTimer timer;
         timer.start();
-        QString raised;
-        try {
-            manager.SendToCurrent();
-        } catch (const VentaroError &e) {
-            raised = e.text();
-        }
+        const QString raised = raisedText([&] { manager.SendToCurrent(); });
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(raised, MidiPortErrorMessage(MidiPlatform::DeviceGone, false, inputName(),
                                               m_server.platform.get()));
@@ -313,7 +307,7 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         manager.CloseOutput();
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
     }
-    doomed.stop();
+    doomed->stop();
 
     JackRig fresh(qEnvironmentVariable(RigVariable) + QStringLiteral("/fresh-ports"));
     QVERIFY2(fresh.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));

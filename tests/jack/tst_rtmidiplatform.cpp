@@ -146,19 +146,16 @@ void TestRtMidiPlatform::fragmentsArriveAsWholeBlocks()
 // closing does not hang, and a device on a new server works.
 void TestRtMidiPlatform::deadServerIsNoticed()
 {
-    // A platform keeps a client on its server; one process talks to one
-    // server at a time, as the program does: the shared one goes first.
-    m_server.platform.reset();
     QString error;
-    JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed"));
-    QVERIFY2(doomed.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
+    const std::unique_ptr<JackRig> doomed = m_server.startOwn(QStringLiteral("doomed"), &error);
+    QVERIFY2(doomed, qPrintable(error));
     {
         const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
         JackClient client(*platform);
         QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
         QCOMPARE(client.sendShort(0x643C90), int(MidiPlatform::NoError));
 
-        doomed.signalServer(SIGKILL);
+        doomed->signalServer(SIGKILL);
         QElapsedTimer timer;
         timer.start();
         int code = MidiPlatform::NoError;
@@ -183,19 +180,19 @@ void TestRtMidiPlatform::deadServerIsNoticed()
         // Nothing to list or open any more.
         QCOMPARE(platform->outDeviceCount(), 0);
     }
-    doomed.stop();
+    doomed->stop();
 
-    JackRig fresh(qEnvironmentVariable(RigVariable) + QStringLiteral("/fresh"));
-    QVERIFY2(fresh.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
+    const std::unique_ptr<JackRig> fresh = m_server.startOwn(QStringLiteral("fresh"), &error);
+    QVERIFY2(fresh, qPrintable(error));
     {
         const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
         JackClient client(*platform);
         QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
-        const int logged = int(fresh.simulatorLines().size());
+        const int logged = int(fresh->simulatorLines().size());
         QCOMPARE(client.sendShort(0x0005C0), int(MidiPlatform::NoError));
-        QVERIFY(waitForLog(fresh, logged, QStringLiteral("program change")).size() == 1);
+        QVERIFY(waitForLog(*fresh, logged, QStringLiteral("program change")).size() == 1);
     }
-    fresh.stop();
+    fresh->stop();
     m_server.openPlatform();
 }
 
@@ -205,10 +202,10 @@ void TestRtMidiPlatform::deadServerIsNoticed()
 // clients under the reaper, which then crashes closing them.
 void TestRtMidiPlatform::listingWhileDeadClientsCloseOpensNone()
 {
-    m_server.platform.reset();
     QString error;
-    JackRig doomed(qEnvironmentVariable(RigVariable) + QStringLiteral("/doomed-many"));
-    QVERIFY2(doomed.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
+    const std::unique_ptr<JackRig> doomed =
+        m_server.startOwn(QStringLiteral("doomed-many"), &error);
+    QVERIFY2(doomed, qPrintable(error));
     {
         const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
         // Enough clients (a port and its watch each) to outlast the wait.
@@ -218,7 +215,7 @@ void TestRtMidiPlatform::listingWhileDeadClientsCloseOpensNone()
             QCOMPARE(clients.back()->openOut(inputName()), int(MidiPlatform::NoError));
             QCOMPARE(clients.back()->openIn(outputName()), int(MidiPlatform::NoError));
         }
-        doomed.signalServer(SIGKILL);
+        doomed->signalServer(SIGKILL);
         QTRY_COMPARE_WITH_TIMEOUT(clients.front()->sendShort(0x643C90),
                                   int(MidiPlatform::DeviceGone), 3000);
         QCOMPARE(platform->outDeviceCount(), 0);
@@ -226,7 +223,7 @@ void TestRtMidiPlatform::listingWhileDeadClientsCloseOpensNone()
         for (const std::unique_ptr<JackClient> &client : clients)
             client->close();
     }
-    doomed.stop();
+    doomed->stop();
     m_server.openPlatform();
 }
 
