@@ -45,17 +45,18 @@ struct FixtureServer
     // platform goes first: a platform keeps a client on its server, and one
     // process talks to one server at a time, as the program does. Null, and
     // why in `error`, when it did not start.
-    std::unique_ptr<JackRig> startOwn(const QString &name, QString *error)
+    std::unique_ptr<JackRig> startOwn(const QString &name)
     {
         platform.reset();
         auto own = std::make_unique<JackRig>(qEnvironmentVariable(JackTestSupport::RigVariable)
                                              + QLatin1Char('/') + name);
-        if (!own->start(QStringLiteral(VENTARO_SIMULATOR), {}, error))
+        if (!own->start(QStringLiteral(VENTARO_SIMULATOR), {}, &error))
             return nullptr;
         return own;
     }
 
     const char *clientName; // the platform's JACK client
+    QString error;          // why the last startOwn failed
     std::unique_ptr<JackRig> rig;
     SystemSleeper clock;
     std::unique_ptr<RtMidiPlatform> platform;

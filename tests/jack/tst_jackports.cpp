@@ -277,10 +277,8 @@ void TestJackPorts::managerTakesPanelDumpOut()
 // does not hang; ports made afterwards work on a new server.
 void TestJackPorts::deadServerRaisesOnNextSend()
 {
-    QString error;
-    const std::unique_ptr<JackRig> doomed =
-        m_server.startOwn(QStringLiteral("doomed-ports"), &error);
-    QVERIFY2(doomed, qPrintable(error));
+    const std::unique_ptr<JackRig> doomed = m_server.startOwn(QStringLiteral("doomed-ports"));
+    QVERIFY2(doomed, qPrintable(m_server.error));
     m_server.platform = m_server.makePlatform();
     {
         TVLManager manager(nullptr, m_server.platform.get(), settings());
@@ -309,7 +307,9 @@ void TestJackPorts::deadServerRaisesOnNextSend()
     }
     doomed->stop();
 
+    // The same platform, on a new server.
     JackRig fresh(qEnvironmentVariable(RigVariable) + QStringLiteral("/fresh-ports"));
+    QString error;
     QVERIFY2(fresh.start(QStringLiteral(VENTARO_SIMULATOR), {}, &error), qPrintable(error));
     {
         TVLManager manager(nullptr, m_server.platform.get(), settings());

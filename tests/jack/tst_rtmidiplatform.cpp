@@ -146,9 +146,8 @@ void TestRtMidiPlatform::fragmentsArriveAsWholeBlocks()
 // closing does not hang, and a device on a new server works.
 void TestRtMidiPlatform::deadServerIsNoticed()
 {
-    QString error;
-    const std::unique_ptr<JackRig> doomed = m_server.startOwn(QStringLiteral("doomed"), &error);
-    QVERIFY2(doomed, qPrintable(error));
+    const std::unique_ptr<JackRig> doomed = m_server.startOwn(QStringLiteral("doomed"));
+    QVERIFY2(doomed, qPrintable(m_server.error));
     {
         const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
         JackClient client(*platform);
@@ -182,8 +181,8 @@ void TestRtMidiPlatform::deadServerIsNoticed()
     }
     doomed->stop();
 
-    const std::unique_ptr<JackRig> fresh = m_server.startOwn(QStringLiteral("fresh"), &error);
-    QVERIFY2(fresh, qPrintable(error));
+    const std::unique_ptr<JackRig> fresh = m_server.startOwn(QStringLiteral("fresh"));
+    QVERIFY2(fresh, qPrintable(m_server.error));
     {
         const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
         JackClient client(*platform);
@@ -202,10 +201,8 @@ void TestRtMidiPlatform::deadServerIsNoticed()
 // clients under the reaper, which then crashes closing them.
 void TestRtMidiPlatform::listingWhileDeadClientsCloseOpensNone()
 {
-    QString error;
-    const std::unique_ptr<JackRig> doomed =
-        m_server.startOwn(QStringLiteral("doomed-many"), &error);
-    QVERIFY2(doomed, qPrintable(error));
+    const std::unique_ptr<JackRig> doomed = m_server.startOwn(QStringLiteral("doomed-many"));
+    QVERIFY2(doomed, qPrintable(m_server.error));
     {
         const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
         // Enough clients (a port and its watch each) to outlast the wait.
