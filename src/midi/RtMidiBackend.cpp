@@ -12,16 +12,18 @@ namespace {
 
 constexpr const char *AlsaSequencerPath = "/dev/snd/seq";
 
-struct BackendName
+// Each backend: its name in VENTARO_MIDI_API and --api, and RtMidi's API.
+struct Backend
 {
     RtMidiBackend::Kind kind;
     const char *name;
+    RtMidi::Api api;
 };
 
-constexpr BackendName BackendNames[] = {
-    {RtMidiBackend::Kind::Alsa, "alsa"},
-    {RtMidiBackend::Kind::Jack, "jack"},
-    {RtMidiBackend::Kind::SystemDefault, "system"},
+constexpr Backend Backends[] = {
+    {RtMidiBackend::Kind::Alsa, "alsa", RtMidi::LINUX_ALSA},
+    {RtMidiBackend::Kind::Jack, "jack", RtMidi::UNIX_JACK},
+    {RtMidiBackend::Kind::SystemDefault, "system", RtMidi::UNSPECIFIED},
 };
 
 bool compiled(RtMidi::Api api)
@@ -53,7 +55,7 @@ bool alsaSequencerOpens(const std::string &clientName)
 RtMidiBackend::Kind RtMidiBackend::fromName(const QString &name)
 {
     const QString wanted = name.trimmed().toLower();
-    for (const BackendName &entry : BackendNames)
+    for (const Backend &entry : Backends)
         if (wanted == QLatin1String(entry.name))
             return entry.kind;
     return Kind::Automatic;
@@ -77,19 +79,15 @@ RtMidiBackend::Kind RtMidiBackend::resolve(Kind kind, const QString &clientName)
 
 int RtMidiBackend::rtMidiApi(Kind kind)
 {
-    switch (kind) {
-    case Kind::Alsa:
-        return RtMidi::LINUX_ALSA;
-    case Kind::Jack:
-        return RtMidi::UNIX_JACK;
-    default:
-        return RtMidi::UNSPECIFIED;
-    }
+    for (const Backend &entry : Backends)
+        if (entry.kind == kind)
+            return entry.api;
+    return RtMidi::UNSPECIFIED; // Automatic: resolve() it first
 }
 
 QString RtMidiBackend::nameOf(Kind kind)
 {
-    for (const BackendName &entry : BackendNames)
+    for (const Backend &entry : Backends)
         if (entry.kind == kind)
             return QString::fromLatin1(entry.name);
     return QString();
