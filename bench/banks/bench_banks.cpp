@@ -9,6 +9,7 @@
 #include "EventWait.h"
 #include "InstrumentBackup.h"
 #include "InstrumentRequests.h"
+#include "JackBenchRig.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "RegRoot.h"
@@ -189,19 +190,10 @@ int main(int argc, char *argv[])
                 median(listMs), ListRounds);
     std::printf("of which splitting and grouping the bytes in memory: %.2f ms\n", median(parseMs));
 
-    if (JackRig::jackdPath().isEmpty()) {
-        std::printf("jackd is not installed: \"Send all\" not measured\n");
-        return 0;
-    }
-    JackRig rig(folder.path());
-    QString error;
-    if (!rig.startServer(&error)
-        || !rig.startSimulator(QStringLiteral(VENTARO_SIMULATOR), {}, &error)) {
-        std::printf("cannot start the JACK server or the simulator: %s\n", qPrintable(error));
-        rig.stop();
-        return 1;
-    }
-    rig.useServer();
+    JackBenchRig server;
+    if (!server.start({}, QStringLiteral("\"Send all\" and backup: ")))
+        return JackBenchRig::exitStatus();
+    JackRig &rig = server.rig;
 
     const VoiceBank voicesOfBank = VoiceBank::Parse(bank);
     const BankSendPlan plan = BankSendPlan::Make(voicesOfBank, {});

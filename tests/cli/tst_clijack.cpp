@@ -89,13 +89,11 @@ void TestCliJack::initTestCase()
     m_rig = std::make_unique<JackRig>(path(QStringLiteral("rig")));
     QString error;
     const QString server = QStringLiteral("ventaro-cli-%1").arg(QCoreApplication::applicationPid());
-    QVERIFY2(m_rig->startServer(&error, server), qPrintable(error));
-    QVERIFY2(m_rig->startSimulator(QStringLiteral(VENTARO_SIMULATOR),
-                                   {QStringLiteral("--device"), QString::number(DeviceNumber),
-                                    QStringLiteral("--bank"), CliFiles::InternalBank},
-                                   &error),
+    QVERIFY2(m_rig->start(QStringLiteral(VENTARO_SIMULATOR),
+                          {QStringLiteral("--device"), QString::number(DeviceNumber),
+                           QStringLiteral("--bank"), CliFiles::InternalBank},
+                          &error, server),
              qPrintable(error));
-    m_rig->useServer();
     m_probe = std::make_unique<JackMidiProbe>();
     QVERIFY(m_probe->open(ProbeName));
     // The probe presses the simulator's buttons and hears what it dumps.
