@@ -29,8 +29,20 @@ void MidiStreamParser::feed(const QByteArray &bytes, const Handlers &handlers)
 
 void MidiStreamParser::feed(const char *bytes, std::size_t count, const Handlers &handlers)
 {
-    for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t i = 0; i < count; ++i) {
+        // Inside a SysEx the data bytes go in whole runs: a bank file is
+        // mostly that, and byte by byte it took five times as long.
+        if (m_inSysEx && m_options.blockLimit == 0) {
+            std::size_t end = i;
+            while (end < count && !isStatus(quint8(bytes[end])))
+                ++end;
+            m_sysEx.append(bytes + i, qsizetype(end - i));
+            i = end;
+            if (i == count)
+                break;
+        }
         take(quint8(bytes[i]), handlers);
+    }
     flushStray(handlers);
     if (!m_short.isEmpty() && !m_options.shortSpansFeeds)
         cutShort(handlers);
@@ -57,9 +69,7 @@ void MidiStreamParser::take(quint8 byte, const Handlers &handlers)
         if (byte == SysExEnd) {
             appendSysEx(byte, handlers);
             m_inSysEx = false;
-            if (handlers.onSysEx)
-                handlers.onSysEx(m_sysEx);
-            m_sysEx.clear();
+            handOut(handlers.onSysEx);
             return;
         }
         cutSysEx(handlers); // the status byte that cut it is read below
@@ -89,7 +99,8 @@ void MidiStreamParser::startShort(quint8 status, const Handlers &handlers)
         cutShort(handlers);
     if (status == SysExStart) {
         m_inSysEx = true;
-        m_sysEx = QByteArray(1, char(status));
+        m_sysEx.truncate(0);
+        m_sysEx.append(char(status));
         m_runningStatus = 0;
         return;
     }
@@ -122,9 +133,7 @@ void MidiStreamParser::appendSysEx(quint8 byte, const Handlers &handlers)
     // The end byte obeys the limit like a data byte: a full piece leaves
     // first, the end byte after it on its own.
     if (m_options.blockLimit != 0 && std::size_t(m_sysEx.size()) >= m_options.blockLimit) {
-        if (handlers.onSysEx)
-            handlers.onSysEx(m_sysEx);
-        m_sysEx.clear();
+        handOut(handlers.onSysEx);
     }
     m_sysEx.append(char(byte));
 }
@@ -133,12 +142,21 @@ void MidiStreamParser::cutSysEx(const Handlers &handlers)
 {
     m_inSysEx = false;
     if (m_options.deliverCutSysEx) {
-        if (handlers.onSysEx)
-            handlers.onSysEx(m_sysEx);
-    } else if (handlers.onFault) {
-        handlers.onFault(Fault::UnendedSysEx, m_sysEx);
+        handOut(handlers.onSysEx);
+    } else {
+        if (handlers.onFault)
+            handlers.onFault(Fault::UnendedSysEx, m_sysEx);
+        m_sysEx.truncate(0);
     }
-    m_sysEx.clear();
+}
+
+void MidiStreamParser::handOut(const SysExHandler &handler)
+{
+    // A copy of its own size for the handler; the buffer keeps its room for
+    // the next message, so that a stream of them costs one allocation each.
+    if (handler)
+        handler(QByteArray(m_sysEx.constData(), m_sysEx.size()));
+    m_sysEx.truncate(0);
 }
 
 void MidiStreamParser::cutShort(const Handlers &handlers)

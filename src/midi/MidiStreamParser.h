@@ -74,6 +74,8 @@ private:
     void startShort(quint8 status, const Handlers &handlers);
     void appendSysEx(quint8 byte, const Handlers &handlers);
     void cutSysEx(const Handlers &handlers);
+    // Hands the SysEx (or piece) gathered so far to `handler` and empties it.
+    void handOut(const SysExHandler &handler);
     void cutShort(const Handlers &handlers);
     void flushStray(const Handlers &handlers);
     void completeShortIfWhole(const Handlers &handlers);
