@@ -99,10 +99,7 @@ endfunction()
 # as VENTARO_SIMULATOR and which is built before it.
 function(ventaro_test name)
   cmake_parse_arguments(ARG "SIMULATOR" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
-  # Callers that still name <name>.cpp among SOURCES get it once.
-  set(sources ${name}.cpp ${ARG_SOURCES})
-  list(REMOVE_DUPLICATES sources)
-  add_executable(${name} ${sources})
+  add_executable(${name} ${name}.cpp ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     VENTARO_DATA_DIR="${VENTARO_DATA_DIR}"
