@@ -6,6 +6,7 @@
 #include "JackBenchRig.h"
 #include "JackTestSupport.h"
 #include "RegRoot.h"
+#include "RtMidiJackWatch.h"
 #include "RtMidiPlatform.h"
 #include "SimulatedVl70m.h"
 #include "SystemSleeper.h"
@@ -179,7 +180,7 @@ int main(int argc, char *argv[])
     const double periodMs = 1000.0 * PeriodFrames / SampleRate;
     const std::vector<unsigned char> dump = fullDump();
     const std::vector<unsigned char> noteOn = {0x90, 60, 100};
-    std::vector<double> rawDump, rawNote, portDump, portNote, sendToCurrent;
+    std::vector<double> rawDump, rawNote, portDump, portNote, sendToCurrent, listing, question;
     {
         // One echo per path, so that each hears only its own messages.
         Echo rawEcho(QStringLiteral("bench echo 1"));
@@ -246,6 +247,21 @@ int main(int argc, char *argv[])
             lock.unlock();
             out.SendShortMessage(0x80, 60, 0);
         }
+        // A listing with both ports open (it asks the server first, then
+        // lists through a client of its own), and that question alone.
+        for (int round = 0; round < Rounds; ++round) {
+            QElapsedTimer timer;
+            timer.start();
+            platform.outDeviceCount();
+            listing.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        RtMidiJackWatch watch("ventaro-bench question");
+        for (int round = 0; round < Rounds; ++round) {
+            QElapsedTimer timer;
+            timer.start();
+            watch.serverAnswers();
+            question.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
         in.Close();
         out.Close();
 
@@ -283,5 +299,8 @@ int main(int argc, char *argv[])
     std::printf("SendToCurrent until the simulator holds the voice: %.1f ms (median of %d; "
                 "a MIDI cable takes %.0f ms)\n",
                 sc, SendRounds, CableMs);
+    std::printf("Listing the output devices, ports open: %.2f ms, of which asking the server "
+                "whether it still runs: %.3f ms (medians of %d)\n",
+                median(listing), median(question), Rounds);
     return 0;
 }

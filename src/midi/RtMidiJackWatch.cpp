@@ -56,6 +56,22 @@ bool RtMidiJackWatch::alive() const
     return m_alive.load();
 }
 
+bool RtMidiJackWatch::serverAnswers()
+{
+#ifdef VENTARO_JACK_WATCH
+    if (!m_client || !m_alive)
+        return false;
+    // Any request the server must answer; this one changes nothing.
+    char *uuid = jack_get_uuid_for_client_name(m_client, jack_get_client_name(m_client));
+    if (!uuid) {
+        m_alive = false;
+        return false;
+    }
+    jack_free(uuid);
+#endif
+    return m_alive.load();
+}
+
 int RtMidiJackWatch::onProcess(unsigned int, void *self)
 {
     static_cast<RtMidiJackWatch *>(self)->m_periods.fetch_add(1);

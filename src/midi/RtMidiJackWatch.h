@@ -40,6 +40,13 @@ public:
     // False when no server answered or the server has ended since.
     bool alive() const;
 
+    // Asks the server something and waits for the answer; when none comes
+    // the server has ended and the watch is no longer alive. JACK tells
+    // the watch of the end some time after libjack itself knows (long
+    // after, on a loaded machine), and a client opened in between has
+    // libjack free this one under whoever closes it: this finds out at once.
+    bool serverAnswers();
+
     // The full JACK name of the port to watch ("client:port").
     void watchPort(const std::string &portName);
     // The watched port was unregistered since watchPort.

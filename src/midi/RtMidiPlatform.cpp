@@ -9,6 +9,7 @@
 
 #include <RtMidi.h>
 
+#include <chrono>
 #include <vector>
 
 namespace {
@@ -65,13 +66,11 @@ QStringList RtMidiPlatform::listPorts(bool input) const
     // about a second to close a client of a server that ended). Then the
     // list is that of whatever server runs now: one started again under the
     // same name is reached in the same process.
-    const_cast<RtMidiPlatform *>(this)->sweep();
-    m_reaper.waitIdle(ReapWaitMs);
     // Still closing them (many, or a slow machine): a client opened now
     // would have libjack free them under the reaper, which then crashes.
     // Their server is gone, and its devices with it; the next listing sees
     // whatever runs by then.
-    if (m_reaper.busy())
+    if (!const_cast<RtMidiPlatform *>(this)->settle(ReapWaitMs))
         return {};
     watchDevices();
     QStringList names;
@@ -141,10 +140,9 @@ MidiPlatform::Result RtMidiPlatform::target(bool input, MidiHandle *handle, int 
     *handle = NoMidiHandle;
     if (deviceId == -1)
         return NoDeviceChosen;
-    sweep();
     // Clients of a server that ended a moment ago are still being closed:
     // a new one must not be opened meanwhile, and the device is surely gone.
-    if (m_reaper.busy())
+    if (!settle(0))
         return DeviceGone;
     std::lock_guard lock(m_mutex);
     const QStringList &names = input ? m_inNames : m_outNames;
@@ -340,6 +338,42 @@ MidiPlatform::Result RtMidiPlatform::outClose(MidiHandle handle)
     return NoError;
 }
 
+bool RtMidiPlatform::settle(int waitMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        sweep();
+        if (!m_reaper.busy())
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        // The others may hear of the end while these close: swept again.
+        m_reaper.waitIdle(int(left.count()));
+    }
+}
+
+bool RtMidiPlatform::serverAnswers(
+    const std::vector<std::pair<MidiHandle, std::shared_ptr<RtMidiOutDevice>>> &outs,
+    const std::vector<std::shared_ptr<RtMidiInDevice>> &ins)
+{
+    // One client speaks for all: they live on the one server.
+    if (m_deviceWatch)
+        return m_deviceWatch->serverAnswers();
+    for (const auto &[handle, device] : outs) {
+        std::lock_guard sending(device->sending);
+        if (device->watch)
+            return device->watch->serverAnswers();
+    }
+    for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
+        std::lock_guard deviceLock(device->mutex);
+        if (device->watch)
+            return device->watch->serverAnswers();
+    }
+    return true; // no client of a server open: none to free
+}
+
 void RtMidiPlatform::sweep()
 {
     // libjack frees the clients of a server that has ended as soon as this
@@ -369,6 +403,8 @@ void RtMidiPlatform::sweep()
         std::lock_guard deviceLock(device->mutex);
         serverEnded = serverEnded || (device->watch && !device->watch->alive());
     }
+    // None has heard of an end: JACK may tell them late, so the server is asked.
+    serverEnded = serverEnded || !serverAnswers(outs, ins);
 
     if (serverEnded && m_deviceWatch) {
         RtMidiReaper::Remains remains;

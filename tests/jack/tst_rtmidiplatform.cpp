@@ -3,6 +3,7 @@
 #include "JackClient.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
+#include "LateShutdownNews.h"
 #include "RtMidiPlatform.h"
 #include "SimPanel.h"
 #include "VoiceDump.h"
@@ -37,6 +38,8 @@ private slots:
     void fragmentsArriveAsWholeBlocks();
     void deadServerIsNoticed();
     void listingWhileDeadClientsCloseOpensNone();
+    void serverEndHeardLateOpensNone_data();
+    void serverEndHeardLateOpensNone();
     void cleanupTestCase();
 
 private:
@@ -222,6 +225,48 @@ void TestRtMidiPlatform::listingWhileDeadClientsCloseOpensNone()
     }
     doomed->stop();
     m_server.openPlatform();
+}
+
+// JACK tells this process's clients of their server's end some time after
+// libjack itself knows (on a loaded machine, long after): a client opened
+// in between has libjack free the dead ones under whoever closes them. A
+// listing or an open right after the end must find out by itself.
+void TestRtMidiPlatform::serverEndHeardLateOpensNone_data()
+{
+    addColumns<bool>("listing");
+
+    QTest::newRow("listing") << true;
+    QTest::newRow("open") << false;
+}
+
+void TestRtMidiPlatform::serverEndHeardLateOpensNone()
+{
+#ifdef VENTARO_LATE_NEWS
+    QFETCH(bool, listing);
+    const std::unique_ptr<JackRig> doomed = m_server.startOwn(QStringLiteral("told-late"));
+    QVERIFY2(doomed, qPrintable(m_server.error));
+    {
+        const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
+        JackClient client(*platform);
+        QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
+        QCOMPARE(client.openIn(outputName()), int(MidiPlatform::NoError));
+        const LateShutdownNews late(2000);
+        doomed->signalServer(SIGKILL);
+        if (listing) {
+            QCOMPARE(platform->outDeviceCount(), 0);
+            QCOMPARE(platform->inDeviceCount(), 0);
+        } else {
+            MidiHandle handle = NoMidiHandle;
+            QCOMPARE(platform->outOpen(&handle, 0, {}), int(MidiPlatform::DeviceGone));
+        }
+        QCOMPARE(client.sendShort(0x643C90), int(MidiPlatform::DeviceGone));
+        client.close();
+    }
+    doomed->stop();
+    m_server.openPlatform();
+#else
+    QSKIP("built without JACK's headers");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestRtMidiPlatform)
