@@ -13,7 +13,6 @@
 #include "StoppableWait.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
-#include "UsageError.h"
 #include "VentaroError.h"
 #include "VoiceFetcher.h"
 
@@ -34,16 +33,10 @@ BackupCommand::Options BackupCommand::Parse(const QStringList &words)
         words,
         {{InOption, true}, {OutOption, true}, {SaveOption, true}, {DeviceNumberOption::Name, true}},
         0);
-    const auto required = [&](const QString &option, const char *what) {
-        if (!arguments.has(option) || arguments.value(option).isEmpty())
-            throw UsageError(
-                QStringLiteral("backup needs --%1 %2").arg(option, QLatin1String(what)));
-        return arguments.value(option);
-    };
     Options options;
-    options.inPort = required(InOption, "PORT (see \"ventaro ports\")");
-    options.outPort = required(OutOption, "PORT (see \"ventaro ports\")");
-    options.file = required(SaveOption, "FILE");
+    options.inPort = arguments.required(Name, InOption, CommandDevices::PortValue);
+    options.outPort = arguments.required(Name, OutOption, CommandDevices::PortValue);
+    options.file = arguments.required(Name, SaveOption, QStringLiteral("FILE"));
     options.deviceId = DeviceNumberOption::Parse(arguments);
     return options;
 }

@@ -54,6 +54,15 @@ CommandArguments CommandArguments::Parse(const QStringList &words, const QList<O
     return result;
 }
 
+QString CommandArguments::required(const QString &command, const QString &name,
+                                   const QString &what) const
+{
+    const QString given = value(name);
+    if (given.isEmpty())
+        throw UsageError(QStringLiteral("%1 needs --%2 %3").arg(command, name, what));
+    return given;
+}
+
 int CommandArguments::number(const QString &name, int min, int max, int fallback) const
 {
     return has(name) ? Number(OptionPrefix + name, value(name), min, max) : fallback;

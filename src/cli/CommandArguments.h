@@ -29,6 +29,9 @@ public:
     bool has(const QString &name) const { return m_values.contains(name); }
     QString value(const QString &name) const { return m_values.value(name); }
 
+    // The option's value; UsageError "<command> needs --<name> <what>" when
+    // it is missing or empty.
+    QString required(const QString &command, const QString &name, const QString &what) const;
     // The option's value as a whole number in min..max, `fallback` when the
     // option is not given; anything else raises UsageError naming the range.
     int number(const QString &name, int min, int max, int fallback) const;

@@ -19,6 +19,9 @@ struct CommandContext;
 class CommandDevices
 {
 public:
+    // What a port option takes, as a usage error says it.
+    static inline const QString PortValue = QStringLiteral("PORT (see \"ventaro ports\")");
+
     explicit CommandDevices(CommandContext &context);
 
     TMidiCorvoIn &input(const QString &name);

@@ -10,7 +10,6 @@
 #include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "TMidiCorvoIn.h"
-#include "UsageError.h"
 #include "VentaroError.h"
 #include "VoiceCollector.h"
 
@@ -39,12 +38,8 @@ ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
                                                                 {DeviceNumberOption::Name, true}},
                                                                0);
     Options options;
-    if (!arguments.has(InOption) || arguments.value(InOption).isEmpty())
-        throw UsageError(QStringLiteral("receive needs --in PORT (see \"ventaro ports\")"));
-    if (!arguments.has(SaveOption) || arguments.value(SaveOption).isEmpty())
-        throw UsageError(QStringLiteral("receive needs --save FILE"));
-    options.port = arguments.value(InOption);
-    options.file = arguments.value(SaveOption);
+    options.port = arguments.required(Name, InOption, CommandDevices::PortValue);
+    options.file = arguments.required(Name, SaveOption, QStringLiteral("FILE"));
     if (arguments.has(CountOption))
         options.count = arguments.number(CountOption, 1, MaxCount, 1);
     if (arguments.has(TimeoutOption))

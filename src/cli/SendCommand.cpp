@@ -62,9 +62,7 @@ SendCommand::Options SendCommand::Parse(const QStringList &words)
     if (arguments.positionals.isEmpty())
         throw UsageError(QStringLiteral("send needs a FILE"));
     options.file = arguments.positionals.first();
-    if (!arguments.has(OutOption) || arguments.value(OutOption).isEmpty())
-        throw UsageError(QStringLiteral("send needs --out PORT (see \"ventaro ports\")"));
-    options.port = arguments.value(OutOption);
+    options.port = arguments.required(Name, OutOption, CommandDevices::PortValue);
     if (arguments.has(VoiceOption) && arguments.has(AllOption))
         throw UsageError(QStringLiteral("--voice and --all cannot go together"));
     options.voice = arguments.number(VoiceOption, 1, MaxVoiceNumber, 1);
