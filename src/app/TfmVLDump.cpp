@@ -276,7 +276,11 @@ void TfmVLDump::placeKeyboard(MidiPlatform &platform)
     MIDIKeys1->setObjectName(QStringLiteral("MIDIKeys1"));
     // The window's handlers replace the control's own output.
     MIDIKeys1->OnNoteOn = [this](QObject *, int note, int velocity) {
-        m_guard.run([&] { MIDIKeys1NoteOn(note, velocity); });
+        // The error box is modal: the mouse's release went to it, and the
+        // key would stay held. Nothing sounds, so no Note Off follows.
+        if (!m_guard.run([&] { MIDIKeys1NoteOn(note, velocity); })
+            && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
+            MIDIKeys1->ReleaseNote(note, false);
     };
     MIDIKeys1->OnNoteOff = [this](QObject *, int note, int velocity) {
         m_guard.run([&] { MIDIKeys1NoteOff(note, velocity); });

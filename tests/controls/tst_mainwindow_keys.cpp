@@ -8,11 +8,14 @@
 #include "TMIDIKeys.h"
 #include "TVLManager.h"
 #include "TfmVLDump.h"
+#include "WidgetPrompts.h"
 
 #include <QComboBox>
 #include <QImage>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -76,6 +79,7 @@ private slots:
     void pressDragRelease_data();
     void pressDragRelease();
     void outputThatCannotOpen();
+    void releaseTakenByErrorBox();
 };
 
 void MainWindowKeysTest::placeAndLook()
@@ -173,18 +177,62 @@ void MainWindowKeysTest::outputThatCannotOpen()
     Rig rig;
     TMIDIKeys *keys = rig.keys();
     rig.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+    // Through the window, as the screen's mouse: the button is still down
+    // when the (scripted) box has been shown.
+    QWindow *screen = rig.window->windowHandle();
+    const QPoint onC = keys->mapTo(rig.window.get(), QPoint(4, 20));
     rig.platform.failNext(MidiPlatform::Call::OutOpen, MidiPlatform::DeviceBusy);
-    sendMouse(keys, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {4, 20});
+    QTest::mousePress(screen, Qt::LeftButton, {}, onC);
     QCOMPARE(rig.prompts.errors().size(), 1);
     QVERIFY(keys->isPressed(36));
     QVERIFY(!keys->MIDIPortOk());
-    sendMouse(keys, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {4, 20});
+    QTest::mouseRelease(screen, Qt::LeftButton, {}, onC);
     QCOMPARE(rig.prompts.errors().size(), 1);
     // The manager's port has no device chosen: -1, the machine port, both times.
     QCOMPARE(rig.outOpens(), (QList<int>{-1, -1}));
     rig.platform.waitUntilSent();
     QCOMPARE(hex(rig.platform.received(rig.machine.output)), QStringLiteral("80 24 00"));
     QVERIFY(!keys->MIDIPortOk());
+}
+
+// On the screen the error box a Note On raises is modal: the user lets go of
+// the mouse over it and the keyboard never hears of the release. Once the
+// box is closed the key is let go, without a Note Off (nothing sounds), and
+// no second box follows. Real message boxes, mouse through the window.
+void MainWindowKeysTest::releaseTakenByErrorBox()
+{
+    Rig rig;
+    WidgetPrompts boxes;
+    rig.window.reset();
+    rig.window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
+        rig.platform, boxes, rig.sleeper, rig.settings, rig.dir.path(), nullptr});
+    rig.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+    TMIDIKeys *keys = rig.keys();
+    QWindow *screen = rig.window->windowHandle();
+    const QPoint onC = keys->mapTo(rig.window.get(), QPoint(4, 20));
+
+    QStringList shown;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shown << box->text();
+        QTest::mouseRelease(screen, Qt::LeftButton, {}, onC);
+        box->accept();
+    });
+    user.start(10);
+    rig.platform.failNext(MidiPlatform::Call::OutOpen, MidiPlatform::DeviceBusy);
+    QTest::mousePress(screen, Qt::LeftButton, {}, onC);
+    QTest::qWait(100);
+    user.stop();
+
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(!keys->isPressed(36), "the key is still held");
+    rig.platform.waitUntilSent();
+    QCOMPARE(hex(rig.platform.received(rig.machine.output)), QString());
 }
 
 QTEST_MAIN(MainWindowKeysTest)
