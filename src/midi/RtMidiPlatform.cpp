@@ -354,26 +354,6 @@ bool RtMidiPlatform::settle(int waitMs)
     }
 }
 
-bool RtMidiPlatform::serverAnswers(
-    const std::vector<std::pair<MidiHandle, std::shared_ptr<RtMidiOutDevice>>> &outs,
-    const std::vector<std::shared_ptr<RtMidiInDevice>> &ins)
-{
-    // One client speaks for all: they live on the one server.
-    if (m_deviceWatch)
-        return m_deviceWatch->serverAnswers();
-    for (const auto &[handle, device] : outs) {
-        std::lock_guard sending(device->sending);
-        if (device->watch)
-            return device->watch->serverAnswers();
-    }
-    for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
-        std::lock_guard deviceLock(device->mutex);
-        if (device->watch)
-            return device->watch->serverAnswers();
-    }
-    return true; // no client of a server open: none to free
-}
-
 void RtMidiPlatform::sweep()
 {
     // libjack frees the clients of a server that has ended as soon as this
@@ -394,17 +374,25 @@ void RtMidiPlatform::sweep()
         for (const auto &[handle, device] : m_ins)
             ins.push_back(device);
     }
+    // One watch to ask the server, should none have heard of its end. Only
+    // this thread takes a watch away from its device, so it stays valid.
+    RtMidiJackWatch *ask = m_deviceWatch.get();
     bool serverEnded = m_deviceWatch && !m_deviceWatch->alive();
+    const auto look = [&](RtMidiJackWatch *watch) {
+        serverEnded = serverEnded || (watch && !watch->alive());
+        ask = ask ? ask : watch;
+    };
     for (auto &[handle, device] : outs) {
         std::lock_guard sending(device->sending);
-        serverEnded = serverEnded || (device->watch && !device->watch->alive());
+        look(device->watch.get());
     }
     for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
         std::lock_guard deviceLock(device->mutex);
-        serverEnded = serverEnded || (device->watch && !device->watch->alive());
+        look(device->watch.get());
     }
-    // None has heard of an end: JACK may tell them late, so the server is asked.
-    serverEnded = serverEnded || !serverAnswers(outs, ins);
+    // JACK may tell the watches late: the server is asked (one client speaks
+    // for all, they live on the one server; none open, none to free).
+    serverEnded = serverEnded || (ask && !ask->serverAnswers());
 
     if (serverEnded && m_deviceWatch) {
         RtMidiReaper::Remains remains;

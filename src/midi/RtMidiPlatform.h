@@ -124,11 +124,6 @@ private:
     // reaper; their handles stay, and every call on them fails DeviceGone
     // at once until the port closes them.
     void sweep();
-    // Whether the server of this program's clients answers (true with none
-    // open). libjack knows of a server's end before JACK tells the watches.
-    bool serverAnswers(
-        const std::vector<std::pair<MidiHandle, std::shared_ptr<RtMidiOutDevice>>> &outs,
-        const std::vector<std::shared_ptr<RtMidiInDevice>> &ins);
     // What comes before a new client is opened: sweeps, and waits at most
     // waitMs until the reaper has closed what it has. False while it still
     // closes (nothing may be opened then).
