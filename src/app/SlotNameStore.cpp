@@ -44,14 +44,24 @@ QByteArray toNameBytes(const QString &text)
     return bytes;
 }
 
+// Installing puts the program in <prefix>/bin and its menu entry in
+// <prefix>/share/applications; a portable copy or a build tree has no such
+// entry beside it.
+const QString kInstalledDesktopEntry = QStringLiteral("../share/applications/ventaro.desktop");
+
 } // namespace
 
 SlotNameStore::SlotNameStore(QString folder) : m_folder(std::move(folder)) {}
 
+bool SlotNameStore::isInstalled(const QString &programFolder)
+{
+    return QFileInfo::exists(QDir(programFolder).filePath(kInstalledDesktopEntry));
+}
+
 QString SlotNameStore::chooseFolder(const QString &programFolder, const QString &userDataFolder)
 {
     const QFileInfo program(programFolder);
-    if (program.isDir() && program.isWritable())
+    if (program.isDir() && program.isWritable() && !isInstalled(programFolder))
         return programFolder;
     QDir().mkpath(userDataFolder);
     return userDataFolder;

@@ -21,9 +21,14 @@ public:
 
     explicit SlotNameStore(QString folder);
 
-    // The program's own folder when it is writable (a portable install),
-    // else the per-user data folder, which is created when missing.
+    // The program's own folder when it is writable and not an installed
+    // program's (a portable copy, a build tree), else the per-user data
+    // folder, which is created when missing. An installed program never
+    // writes into its install prefix, whoever runs it.
     static QString chooseFolder(const QString &programFolder, const QString &userDataFolder);
+    // Whether the program in this folder was installed (its menu entry
+    // stands in the prefix's share folder).
+    static bool isInstalled(const QString &programFolder);
 
     QString folder() const { return m_folder; }
 

@@ -42,7 +42,9 @@ public:
         // An F7 outside a SysEx leaves everything as it was.
         bool ignoreStrayEnd = false;
         // SysEx longer than this leaves in pieces of this size, the first
-        // with the F0, the last with the F7; 0: no limit.
+        // with the F0, the last with the F7; 0: no limit. The pieces leave
+        // once the message is whole, so a SysEx cut short is one fault with
+        // its F0, never pieces and then a fault.
         std::size_t blockLimit = 0;
     };
 
@@ -72,9 +74,9 @@ public:
 private:
     void take(quint8 byte, const Handlers &handlers);
     void startShort(quint8 status, const Handlers &handlers);
-    void appendSysEx(quint8 byte, const Handlers &handlers);
     void cutSysEx(const Handlers &handlers);
-    // Hands the SysEx (or piece) gathered so far to `handler` and empties it.
+    // Hands the SysEx gathered so far to `handler`, in pieces of the block
+    // limit, and empties it.
     void handOut(const SysExHandler &handler);
     void cutShort(const Handlers &handlers);
     void flushStray(const Handlers &handlers);

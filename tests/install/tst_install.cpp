@@ -36,6 +36,7 @@ private slots:
     void manualPages();
     void versions_data();
     void versions();
+    void windowKeepsSlotNamesInUserFolder_data();
     void windowKeepsSlotNamesInUserFolder();
 
 private:
@@ -270,8 +271,18 @@ void TestInstall::versions()
                 .contains(QStringLiteral(VENTARO_VERSION)));
 }
 
+void TestInstall::windowKeepsSlotNamesInUserFolder_data()
+{
+    // Whether the program's own folder is writable to the user who runs it
+    // (root runs an installed program whose folder root may write into).
+    QTest::addColumn<bool>("binWritable");
+    QTest::newRow("program folder read-only to the user") << false;
+    QTest::newRow("program folder writable to the user") << true;
+}
+
 void TestInstall::windowKeepsSlotNamesInUserFolder()
 {
+    QFETCH(bool, binWritable);
     // A user of their own: the slot names the program finds there at start
     // it writes back there on closing (as CR LF lines), nothing beside it.
     const QString home = m_dir.filePath(QStringLiteral("home"));
@@ -294,7 +305,8 @@ void TestInstall::windowKeepsSlotNamesInUserFolder()
 
     const QString bin = installed(QStringLiteral("bin"));
     const QFileDevice::Permissions binPermissions = QFile::permissions(bin);
-    if (!asRoot())
+    const bool asNobody = asRoot() && !binWritable;
+    if (!asRoot() && !binWritable)
         QFile::setPermissions(bin, binPermissions
                                        & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser
                                            | QFileDevice::WriteGroup | QFileDevice::WriteOther));
@@ -312,13 +324,13 @@ void TestInstall::windowKeepsSlotNamesInUserFolder()
     // No MIDI system here, and no JACK server started for this user.
     env.insert(QStringLiteral("VENTARO_MIDI_API"), QStringLiteral("alsa"));
     env.insert(QStringLiteral("JACK_NO_START_SERVER"), QStringLiteral("1"));
-    if (asRoot())
+    if (asNobody)
         QVERIFY(readableByAll(env, QStringLiteral("LSAN_OPTIONS"), m_dir.path()));
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(home);
     const QString program = installed(QStringLiteral("bin/ventaro"));
-    if (asRoot())
+    if (asNobody)
         process.start(QStringLiteral("setpriv"),
                       {QStringLiteral("--reuid=%1").arg(NobodyId),
                        QStringLiteral("--regid=%1").arg(NobodyId), QStringLiteral("--clear-groups"),

@@ -10,9 +10,10 @@
 
 using Deliveries = QList<QByteArray>;
 
-// What the parser handed out, in order: short messages as "S:<hex>" and
-// blocks as "X:<hex>".
-static QStringList run(const Deliveries &deliveries, std::size_t limit = 65536)
+// What the parser handed out, in order: short messages as "S:<hex>",
+// blocks as "X:<hex>" and, when asked, faults as "F:<hex>".
+static QStringList run(const Deliveries &deliveries, std::size_t limit = 65536,
+                       bool withFaults = false)
 {
     MidiStreamParser parser(RtMidiInDevice::parsing(limit));
     QStringList out;
@@ -23,6 +24,11 @@ static QStringList run(const Deliveries &deliveries, std::size_t limit = 65536)
     handlers.onSysEx = [&](const QByteArray &block) {
         out << QStringLiteral("X:") + QString::fromLatin1(block.toHex());
     };
+    if (withFaults) {
+        handlers.onFault = [&](MidiStreamParser::Fault, const QByteArray &bytes) {
+            out << QStringLiteral("F:") + QString::fromLatin1(bytes.toHex());
+        };
+    }
     for (const QByteArray &delivery : deliveries)
         parser.feed(delivery, handlers);
     return out;
@@ -96,10 +102,15 @@ void TestRtMidiInputParser::noPieceOverTheLimit_data()
     addColumns<QByteArray, int, QStringList>("in", "limit", "out");
     // The end byte arrives when the piece is full: it leaves on its own.
     QTest::newRow("end byte after a full piece")
-        << hex("0200f009f7") << 2 << QStringList{"X:f009", "X:f7"};
+        << hex("0200f009f7") << 2 << QStringList{"F:0200", "X:f009", "X:f7"};
     QTest::newRow("end byte with room left") << hex("f009f7") << 3 << QStringList{"X:f009f7"};
     QTest::newRow("exactly twice the limit, end included")
         << hex("f0010203040506f7") << 4 << QStringList{"X:f0010203", "X:040506f7"};
+    // A long SysEx cut short leaves no pieces: one fault, F0 first.
+    QTest::newRow("cut after a full piece")
+        << hex("f00102030405904000") << 4 << QStringList{"F:f00102030405", "S:004090"};
+    QTest::newRow("a second F0 cuts a long SysEx")
+        << hex("f001020304f00506f7") << 4 << QStringList{"F:f001020304", "X:f00506f7"};
 }
 
 void TestRtMidiInputParser::noPieceOverTheLimit()
@@ -107,7 +118,7 @@ void TestRtMidiInputParser::noPieceOverTheLimit()
     QFETCH(QByteArray, in);
     QFETCH(int, limit);
     QFETCH(QStringList, out);
-    QCOMPARE(run({in}, std::size_t(limit)), out);
+    QCOMPARE(run({in}, std::size_t(limit), true), out);
 }
 
 // A SysEx one byte longer than the program's input buffer, whole in one
