@@ -84,6 +84,7 @@ void TMidiCorvoOut::Open()
     m_handle = handle;
     m_isOpen = true;
     m_lost = false;
+    forgetSendFailure();
 }
 
 void TMidiCorvoOut::Close()
@@ -104,11 +105,13 @@ void TMidiCorvoOut::Close()
         m_platform->outClose(handle);
         m_handle = NoMidiHandle;
         ReleaseAllPending();
+        forgetSendFailure();
         RaiseError(resetCode);
     }
     ReleaseAllPending();
     const MidiPlatform::Result closeCode = m_platform->outClose(handle);
     m_handle = NoMidiHandle;
+    forgetSendFailure();
     if (closeCode != MidiPlatform::NoError)
         RaiseError(closeCode);
 }
@@ -126,6 +129,7 @@ void TMidiCorvoOut::DeviceLost()
     ReleaseAllPending();
     m_platform->outClose(handle);
     m_handle = NoMidiHandle;
+    forgetSendFailure();
     std::lock_guard lock(m_tableMutex);
     for (auto &channel : m_heldNotes)
         channel.fill(0);
@@ -273,6 +277,12 @@ void TMidiCorvoOut::ReleasePending(MidiHeader *header, int result)
             return;
         }
     }
+}
+
+void TMidiCorvoOut::forgetSendFailure()
+{
+    std::lock_guard lock(m_pendingMutex);
+    m_sendFailure = MidiPlatform::NoError;
 }
 
 void TMidiCorvoOut::ReleaseAllPending()

@@ -102,7 +102,9 @@ public:
     // Waits, at most timeoutMs, until every block queued has been reported
     // done. NoError when all of them left whole since the last call; else
     // the code of the first that did not (Timeout when some are still
-    // queued). Blocks released by Close count as not sent.
+    // queued). A failure belongs to the device it happened on: closing or
+    // opening the port forgets it (a block that failed after its wait gave
+    // up was reported then as not sent in time).
     int WaitSent(int timeoutMs);
     void ReleaseHeldNotes();
     void ResetControllers();
@@ -119,6 +121,8 @@ private:
     // NoError is kept for WaitSent.
     void ReleasePending(MidiHeader *header, int result = MidiPlatform::NoError);
     void ReleaseAllPending();
+    // The device the failure happened on is let go.
+    void forgetSendFailure();
     [[noreturn]] void RaiseError(MidiPlatform::Result code) const;
 
     MidiPlatform *m_platform;
