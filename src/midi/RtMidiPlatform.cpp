@@ -338,6 +338,24 @@ MidiPlatform::Result RtMidiPlatform::outClose(MidiHandle handle)
     return NoError;
 }
 
+MidiPlatform::Result RtMidiPlatform::outState(MidiHandle handle) const
+{
+    const std::shared_ptr<RtMidiOutDevice> device = outDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    bool portWent = false;
+    {
+        std::lock_guard sending(device->sending);
+        if (!device->gone())
+            return NoError;
+        portWent = device->portWent();
+    }
+    // Ports also go when their server ends; then the device went with it.
+    const bool serverRuns =
+        m_backend != Backend::Jack || (m_deviceWatch && m_deviceWatch->serverAnswers());
+    return portWent && serverRuns ? NotConnected : DeviceGone;
+}
+
 bool RtMidiPlatform::settle(int waitMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
@@ -406,6 +424,8 @@ void RtMidiPlatform::sweep()
             // A device that went from a server still running goes too.
             if (!device->out || !(serverEnded ? bool(device->watch) : device->gone()))
                 continue;
+            if (!serverEnded && device->portWent())
+                device->portLost = true;
             device->failed = true;
             remains.out = std::move(device->out);
             remains.watch = std::move(device->watch);

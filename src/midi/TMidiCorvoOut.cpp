@@ -69,6 +69,11 @@ void TMidiCorvoOut::setDeviceName(const QString &value)
 
 void TMidiCorvoOut::Open()
 {
+    // Its device went away while the MIDI system runs (unplugged, its client
+    // ended): the handle goes, and the device of that name is opened as it is
+    // listed now. One plugged in again is reached at the first send.
+    if (m_isOpen && m_platform->outState(m_handle) == MidiPlatform::NotConnected)
+        DeviceLost();
     if (m_isOpen)
         return;
     // The name decides, on the list as it is now.

@@ -84,6 +84,9 @@ public:
     // Raised when the platform reports the device opened or closed.
     TNotifyEvent OnStateChanged;
 
+    // Opens the device of the chosen name; nothing while it is open, unless
+    // its device went away while the MIDI system runs (then it is let go and
+    // the device of that name opened again, as DeviceLost and Open would).
     void Open();
     void Close();
     // The device went away (a send reported DeviceGone): lets its handle go
