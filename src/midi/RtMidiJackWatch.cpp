@@ -1,5 +1,7 @@
 #include "RtMidiJackWatch.h"
 
+#include "JackClientLock.h"
+
 #include <chrono>
 #include <thread>
 
@@ -25,7 +27,10 @@ RtMidiJackWatch::RtMidiJackWatch(const std::string &clientName, std::function<vo
 {
 #ifdef VENTARO_JACK_WATCH
     jack_status_t status{};
-    m_client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    {
+        const JackClientLock opening;
+        m_client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    }
     if (!m_client)
         return;
     jack_set_process_callback(m_client, &RtMidiJackWatch::onProcess, this);

@@ -109,6 +109,10 @@ public:
 
 private:
     QStringList listPorts(bool input) const;
+    // A client of RtMidi's on the backend, opened the way every JACK client
+    // of the program is (JackClientLock).
+    template <typename Midi>
+    std::unique_ptr<Midi> openClient() const;
     // The client that tells of ports coming and going, made when missing.
     void watchDevices() const;
     void devicesChanged();
