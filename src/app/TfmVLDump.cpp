@@ -343,6 +343,8 @@ void TfmVLDump::RefreshDeviceLists()
 {
     m_manager->MidiIn()->RefreshDevices();
     m_manager->MidiOut()->RefreshDevices();
+    // An open input whose device is back (plugged in again) takes from it.
+    m_manager->MidiIn()->reconnect();
     ShowDeviceLists();
     ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
 }

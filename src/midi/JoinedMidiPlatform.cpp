@@ -194,6 +194,11 @@ void JoinedMidiPlatform::setDevicesChanged(std::function<void()> handler)
     m_second.setDevicesChanged(std::move(handler));
 }
 
+MidiPlatform::Result JoinedMidiPlatform::outState(MidiHandle handle) const
+{
+    return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.outState(h); });
+}
+
 MidiPlatform::Result JoinedMidiPlatform::inState(MidiHandle handle) const
 {
     return forward(handle, [](MidiPlatform &p, MidiHandle h) { return p.inState(h); });

@@ -34,6 +34,7 @@ public:
     Result outLongMessage(MidiHandle handle, MidiHeader *header) override;
     Result outReset(MidiHandle handle) override;
     Result outClose(MidiHandle handle) override;
+    Result outState(MidiHandle handle) const override;
 
     int inDeviceCount() const override;
     QString inDeviceName(int deviceId) const override;

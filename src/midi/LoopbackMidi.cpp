@@ -571,6 +571,17 @@ MidiPlatform::Result LoopbackMidi::inReset(MidiHandle handle)
     return NoError;
 }
 
+MidiPlatform::Result LoopbackMidi::outState(MidiHandle handle) const
+{
+    // Not a recorded call: every send asks it. An unplugged device stays
+    // listed, so it reads as gone, never as not connected.
+    std::lock_guard lock(m_mutex);
+    const int device = outDeviceOf(handle);
+    if (device < 0)
+        return InvalidHandle;
+    return m_outs[size_t(device)]->unplugged ? DeviceGone : NoError;
+}
+
 MidiPlatform::Result LoopbackMidi::inState(MidiHandle handle) const
 {
     // Not a recorded call: a window may ask it on a timer.

@@ -121,6 +121,7 @@ public:
     Result outLongMessage(MidiHandle handle, MidiHeader *header) override;
     Result outReset(MidiHandle handle) override;
     Result outClose(MidiHandle handle) override;
+    Result outState(MidiHandle handle) const override;
     int inDeviceCount() const override;
     QString inDeviceName(int deviceId) const override;
     Result inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;

@@ -105,6 +105,11 @@ MidiPlatform::Result MidiPlatform::claim(MidiHeader *header)
 
 void MidiPlatform::setDevicesChanged(std::function<void()>) {}
 
+MidiPlatform::Result MidiPlatform::outState(MidiHandle) const
+{
+    return NoError;
+}
+
 MidiPlatform::Result MidiPlatform::inState(MidiHandle) const
 {
     return NoError;

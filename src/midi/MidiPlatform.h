@@ -103,6 +103,12 @@ public:
     virtual Result outLongMessage(MidiHandle handle, MidiHeader *header) = 0;
     virtual Result outReset(MidiHandle handle) = 0;
     virtual Result outClose(MidiHandle handle) = 0;
+    // NoError while the open output device can still be reached;
+    // NotConnected once it went away while the MIDI system still runs (its
+    // port went: a device of that name may be listed again); DeviceGone once
+    // it went with the MIDI system (its JACK server ended). Platforms that
+    // cannot tell answer NoError. Called on the thread that opens.
+    virtual Result outState(MidiHandle handle) const;
 
     // Input devices.
     virtual int inDeviceCount() const = 0;

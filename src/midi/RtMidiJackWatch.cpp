@@ -1,5 +1,7 @@
 #include "RtMidiJackWatch.h"
 
+#include "JackClientLock.h"
+
 #include <chrono>
 #include <thread>
 
@@ -25,7 +27,10 @@ RtMidiJackWatch::RtMidiJackWatch(const std::string &clientName, std::function<vo
 {
 #ifdef VENTARO_JACK_WATCH
     jack_status_t status{};
-    m_client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    {
+        const JackClientLock opening;
+        m_client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    }
     if (!m_client)
         return;
     jack_set_process_callback(m_client, &RtMidiJackWatch::onProcess, this);
@@ -78,33 +83,39 @@ int RtMidiJackWatch::onProcess(unsigned int, void *self)
     return 0;
 }
 
-void RtMidiJackWatch::watchPort(const std::string &portName)
-{
-    std::lock_guard lock(m_portMutex);
-    m_watchedPort = portName;
-    m_portGone = false;
-    m_checkPort = false;
-}
-
-bool RtMidiJackWatch::portGone()
+void RtMidiJackWatch::watchPort([[maybe_unused]] const std::string &portName)
 {
 #ifdef VENTARO_JACK_WATCH
-    // The callback only flags; the lookup happens here, outside JACK's
-    // notification thread.
-    if (m_checkPort.exchange(false) && m_client && m_alive) {
-        std::lock_guard lock(m_portMutex);
-        if (!m_watchedPort.empty() && !jack_port_by_name(m_client, m_watchedPort.c_str()))
-            m_portGone = true;
-    }
+    if (!m_client)
+        return;
+    jack_port_t *port = jack_port_by_name(m_client, portName.c_str());
+    m_portGone = false;
+    m_watched = port;
+    // Gone before it was watched, or in between: the callback compared its
+    // port with the one watched before.
+    if (!port || jack_port_by_name(m_client, portName.c_str()) != port)
+        m_portGone = true;
 #endif
+}
+
+bool RtMidiJackWatch::portGone() const
+{
     return m_portGone.load();
 }
 
-void RtMidiJackWatch::onRegistration(unsigned int, int registered, void *self)
+void RtMidiJackWatch::onRegistration([[maybe_unused]] unsigned int port, int registered, void *self)
 {
     auto *watch = static_cast<RtMidiJackWatch *>(self);
-    if (!registered)
-        watch->m_checkPort = true;
+#ifdef VENTARO_JACK_WATCH
+    // Looking a port up by its number asks libjack only, not the server.
+    if (!registered) {
+        jack_port_t *watched = watch->m_watched.load();
+        if (watched && jack_port_by_id(watch->m_client, port) == watched)
+            watch->m_portGone = true;
+    }
+#else
+    (void)registered;
+#endif
     if (watch->m_portsChanged)
         watch->m_portsChanged();
 }

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
-#include <mutex>
 #include <string>
 
 struct _jack_client;
+struct _jack_port;
 
 // Watches the JACK server that RtMidi's JACK ports live on, through a client
 // of its own: RtMidi says nothing when the server goes away, and its send
@@ -18,7 +18,9 @@ struct _jack_client;
 // follows ports coming and going (JACK's port registration callback): it
 // tells whoever wants to know, and notices when the one port it watches
 // (the device a port of ours is connected to) is gone, which RtMidi never
-// reports: its messages would go nowhere.
+// reports: its messages would go nowhere. The port is watched itself, not
+// its name: a port registered again under that name (the device's client
+// ended and another took its place) is not connected to ours.
 class RtMidiJackWatch
 {
 public:
@@ -47,10 +49,12 @@ public:
     // libjack free this one under whoever closes it: this finds out at once.
     bool serverAnswers();
 
-    // The full JACK name of the port to watch ("client:port").
+    // The full JACK name of the port to watch ("client:port"); gone at once
+    // when no port of that name is registered now.
     void watchPort(const std::string &portName);
-    // The watched port was unregistered since watchPort.
-    bool portGone();
+    // The watched port was unregistered since watchPort (whether or not a
+    // port of the same name was registered since).
+    bool portGone() const;
 
     // Called by the one sender before it hands a message of `size` bytes to
     // RtMidi. Waits, at most `timeoutMs`, until the ring buffer surely has
@@ -75,11 +79,7 @@ private:
     _jack_client *m_client = nullptr;
     std::function<void()> m_ended;
     std::function<void()> m_portsChanged;
-    // Guards the watched port's name; taken last (callers may hold a
-    // device's lock).
-    std::mutex m_portMutex;
-    std::string m_watchedPort;            // guarded by m_portMutex
-    std::atomic<bool> m_checkPort{false}; // a port went since the last look
+    std::atomic<_jack_port *> m_watched{nullptr};
     std::atomic<bool> m_portGone{false};
     std::atomic<bool> m_alive{false};
     std::atomic<unsigned long> m_periods{0};

@@ -22,6 +22,11 @@ bool RtMidiOutDevice::gone()
            || (alsa && alsa->gone(address));
 }
 
+bool RtMidiOutDevice::portWent()
+{
+    return portLost || (watch && watch->portGone()) || (alsa && alsa->gone(address));
+}
+
 MidiPlatform::Result RtMidiOutDevice::send(const QByteArray &bytes, bool block)
 {
     std::lock_guard lock(sending);

@@ -44,6 +44,9 @@ public:
     std::shared_ptr<EndRelay> relay = std::make_shared<EndRelay>();
     std::atomic<bool> failed{false};
     std::atomic<bool> errorSeen{false};
+    // The device's port went while its server ran; kept once the sweep let
+    // the watch go.
+    std::atomic<bool> portLost{false};
 
     // Called on the notifier's thread before the device is let go.
     void silence();
@@ -51,6 +54,8 @@ public:
     static void onError(RtMidiError::Type, const std::string &, void *self);
     // Its server ended, or the device it is connected to went away.
     bool gone();
+    // The device it is connected to went away (unplugged, its client ended).
+    bool portWent();
     // Hands one message to RtMidi (on the sender thread); a SysEx block
     // counts as sent only once the JACK server has taken it.
     MidiPlatform::Result send(const QByteArray &bytes, bool block);

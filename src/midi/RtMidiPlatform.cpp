@@ -1,5 +1,6 @@
 #include "RtMidiPlatform.h"
 
+#include "JackClientLock.h"
 #include "MidiBytes.h"
 #include "RtMidiAlsaWatch.h"
 #include "RtMidiInDevice.h"
@@ -10,6 +11,7 @@
 #include <RtMidi.h>
 
 #include <chrono>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -73,19 +75,29 @@ QStringList RtMidiPlatform::listPorts(bool input) const
     if (!const_cast<RtMidiPlatform *>(this)->settle(ReapWaitMs))
         return {};
     watchDevices();
+    // No JACK server answered the watch: RtMidi would only say so on
+    // standard error.
+    if (m_backend == Backend::Jack && !m_deviceWatch)
+        return {};
     QStringList names;
     try {
-        if (input) {
-            RtMidiIn midi(RtMidi::Api(apiCode()), m_clientName);
-            names = RtMidiBackend::list(midi, m_clientName);
-        } else {
-            RtMidiOut midi(RtMidi::Api(apiCode()), m_clientName);
-            names = RtMidiBackend::list(midi, m_clientName);
-        }
+        if (input)
+            names = RtMidiBackend::list(*openClient<RtMidiIn>(), m_clientName);
+        else
+            names = RtMidiBackend::list(*openClient<RtMidiOut>(), m_clientName);
     } catch (const RtMidiError &) {
         // No MIDI system: no devices.
     }
     return names;
+}
+
+template <typename Midi>
+std::unique_ptr<Midi> RtMidiPlatform::openClient() const
+{
+    std::optional<JackClientLock> opening;
+    if (m_backend == Backend::Jack)
+        opening.emplace();
+    return std::make_unique<Midi>(RtMidi::Api(apiCode()), m_clientName);
 }
 
 void RtMidiPlatform::watchDevices() const
@@ -194,11 +206,8 @@ MidiPlatform::Result RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
 
     auto device = std::make_shared<RtMidiOutDevice>();
     try {
-        device->out = std::make_unique<RtMidiOut>(RtMidi::Api(apiCode()), m_clientName);
-        device->out->setErrorCallback(&RtMidiOutDevice::onError, device.get());
-        const int port = RtMidiBackend::findPort(*device->out, name, occurrence);
-        if (port < 0)
-            return DeviceGone;
+        // JACK: the watch first, so that no client of RtMidi's is opened
+        // without a server.
         if (m_backend == Backend::Jack) {
             device->notifier = std::make_unique<QObject>();
             device->relay->notifier = device->notifier.get();
@@ -213,8 +222,17 @@ MidiPlatform::Result RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
                 device->silence();
                 return DeviceGone;
             }
+        }
+        device->out = openClient<RtMidiOut>();
+        device->out->setErrorCallback(&RtMidiOutDevice::onError, device.get());
+        const int port = RtMidiBackend::findPort(*device->out, name, occurrence);
+        if (port < 0) {
+            device->silence();
+            return DeviceGone;
+        }
+        if (device->watch)
             device->watch->watchPort(device->out->getPortName(unsigned(port)));
-        } else if (m_alsaWatch) {
+        else if (m_alsaWatch) {
             device->alsa = m_alsaWatch.get();
             device->address = followAlsa(*device->out, port);
         }
@@ -338,6 +356,24 @@ MidiPlatform::Result RtMidiPlatform::outClose(MidiHandle handle)
     return NoError;
 }
 
+MidiPlatform::Result RtMidiPlatform::outState(MidiHandle handle) const
+{
+    const std::shared_ptr<RtMidiOutDevice> device = outDevice(handle);
+    if (!device)
+        return InvalidHandle;
+    bool portWent = false;
+    {
+        std::lock_guard sending(device->sending);
+        if (!device->gone())
+            return NoError;
+        portWent = device->portWent();
+    }
+    // Ports also go when their server ends; then the device went with it.
+    const bool serverRuns =
+        m_backend != Backend::Jack || (m_deviceWatch && m_deviceWatch->serverAnswers());
+    return portWent && serverRuns ? NotConnected : DeviceGone;
+}
+
 bool RtMidiPlatform::settle(int waitMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
@@ -406,6 +442,8 @@ void RtMidiPlatform::sweep()
             // A device that went from a server still running goes too.
             if (!device->out || !(serverEnded ? bool(device->watch) : device->gone()))
                 continue;
+            if (!serverEnded && device->portWent())
+                device->portLost = true;
             device->failed = true;
             remains.out = std::move(device->out);
             remains.watch = std::move(device->watch);
@@ -499,7 +537,12 @@ MidiPlatform::Result RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, Mi
     auto device = std::make_shared<RtMidiInDevice>(m_clock);
     device->callback = callback;
     try {
-        device->in = std::make_unique<RtMidiIn>(RtMidi::Api(apiCode()), m_clientName);
+        if (m_backend == Backend::Jack) {
+            device->watch = std::make_unique<RtMidiJackWatch>(m_clientName + WatchSuffix);
+            if (!device->watch->alive())
+                return DeviceGone;
+        }
+        device->in = openClient<RtMidiIn>();
         device->in->setErrorCallback(&ignoreError);
         const int port = RtMidiBackend::findPort(*device->in, name, occurrence);
         if (port < 0)
@@ -509,12 +552,9 @@ MidiPlatform::Result RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, Mi
         device->in->setBufferSize(RtMidiInDevice::InputBufferBytes,
                                   RtMidiInDevice::InputBufferCount);
         device->in->setCallback(&RtMidiInDevice::onInput, device.get());
-        if (m_backend == Backend::Jack) {
-            device->watch = std::make_unique<RtMidiJackWatch>(m_clientName + WatchSuffix);
-            if (!device->watch->alive())
-                return DeviceGone;
+        if (device->watch)
             device->watch->watchPort(device->in->getPortName(unsigned(port)));
-        } else if (m_alsaWatch) {
+        else if (m_alsaWatch) {
             device->alsa = m_alsaWatch.get();
             device->address = followAlsa(*device->in, port);
         }

@@ -90,6 +90,7 @@ public:
     Result outLongMessage(MidiHandle handle, MidiHeader *header) override;
     Result outReset(MidiHandle handle) override;
     Result outClose(MidiHandle handle) override;
+    Result outState(MidiHandle handle) const override;
     int inDeviceCount() const override;
     QString inDeviceName(int deviceId) const override;
     Result inOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
@@ -108,6 +109,10 @@ public:
 
 private:
     QStringList listPorts(bool input) const;
+    // A client of RtMidi's on the backend, opened the way every JACK client
+    // of the program is (JackClientLock).
+    template <typename Midi>
+    std::unique_ptr<Midi> openClient() const;
     // The client that tells of ports coming and going, made when missing.
     void watchDevices() const;
     void devicesChanged();

@@ -198,6 +198,20 @@ void TMidiCorvoIn::Close()
     m_state = Closed;
 }
 
+bool TMidiCorvoIn::reconnect()
+{
+    if (m_state == Closed || m_choice.IsAbsent() || DeviceState() != MidiPlatform::DeviceGone)
+        return false;
+    const bool started = m_state == Started;
+    try {
+        Close();
+        Open(started);
+    } catch (const VentaroError &) {
+        return false;
+    }
+    return true;
+}
+
 void TMidiCorvoIn::DestroyHandoff()
 {
     QObject *handoff = nullptr;

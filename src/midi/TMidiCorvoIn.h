@@ -100,6 +100,12 @@ public:
     int DeviceState() const;
     void Stop();
     void Close();
+    // Open on a device that went away (DeviceState() is DeviceGone), while
+    // a device of the chosen name is listed again (as last listed): opens
+    // that one, Opened or Started as the port was, its handlers kept. True
+    // when it did. Nobody asked for it, so nothing is raised: a failure
+    // leaves the port Closed, and the next Open tries again.
+    bool reconnect();
     void AddSysExBuffer();
 
     // Buffers the port owns now (queued or being delivered).

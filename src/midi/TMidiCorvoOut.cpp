@@ -69,6 +69,11 @@ void TMidiCorvoOut::setDeviceName(const QString &value)
 
 void TMidiCorvoOut::Open()
 {
+    // Its device went away while the MIDI system runs (unplugged, its client
+    // ended): the handle goes, and the device of that name is opened as it is
+    // listed now. One plugged in again is reached at the first send.
+    if (m_isOpen && m_platform->outState(m_handle) == MidiPlatform::NotConnected)
+        DeviceLost();
     if (m_isOpen)
         return;
     // The name decides, on the list as it is now.
@@ -84,6 +89,7 @@ void TMidiCorvoOut::Open()
     m_handle = handle;
     m_isOpen = true;
     m_lost = false;
+    forgetSendFailure();
 }
 
 void TMidiCorvoOut::Close()
@@ -104,11 +110,13 @@ void TMidiCorvoOut::Close()
         m_platform->outClose(handle);
         m_handle = NoMidiHandle;
         ReleaseAllPending();
+        forgetSendFailure();
         RaiseError(resetCode);
     }
     ReleaseAllPending();
     const MidiPlatform::Result closeCode = m_platform->outClose(handle);
     m_handle = NoMidiHandle;
+    forgetSendFailure();
     if (closeCode != MidiPlatform::NoError)
         RaiseError(closeCode);
 }
@@ -126,6 +134,7 @@ void TMidiCorvoOut::DeviceLost()
     ReleaseAllPending();
     m_platform->outClose(handle);
     m_handle = NoMidiHandle;
+    forgetSendFailure();
     std::lock_guard lock(m_tableMutex);
     for (auto &channel : m_heldNotes)
         channel.fill(0);
@@ -273,6 +282,12 @@ void TMidiCorvoOut::ReleasePending(MidiHeader *header, int result)
             return;
         }
     }
+}
+
+void TMidiCorvoOut::forgetSendFailure()
+{
+    std::lock_guard lock(m_pendingMutex);
+    m_sendFailure = MidiPlatform::NoError;
 }
 
 void TMidiCorvoOut::ReleaseAllPending()

@@ -84,6 +84,9 @@ public:
     // Raised when the platform reports the device opened or closed.
     TNotifyEvent OnStateChanged;
 
+    // Opens the device of the chosen name; nothing while it is open, unless
+    // its device went away while the MIDI system runs (then it is let go and
+    // the device of that name opened again, as DeviceLost and Open would).
     void Open();
     void Close();
     // The device went away (a send reported DeviceGone): lets its handle go
@@ -102,7 +105,9 @@ public:
     // Waits, at most timeoutMs, until every block queued has been reported
     // done. NoError when all of them left whole since the last call; else
     // the code of the first that did not (Timeout when some are still
-    // queued). Blocks released by Close count as not sent.
+    // queued). A failure belongs to the device it happened on: closing or
+    // opening the port forgets it (a block that failed after its wait gave
+    // up was reported then as not sent in time).
     int WaitSent(int timeoutMs);
     void ReleaseHeldNotes();
     void ResetControllers();
@@ -119,6 +124,8 @@ private:
     // NoError is kept for WaitSent.
     void ReleasePending(MidiHeader *header, int result = MidiPlatform::NoError);
     void ReleaseAllPending();
+    // The device the failure happened on is let go.
+    void forgetSendFailure();
     [[noreturn]] void RaiseError(MidiPlatform::Result code) const;
 
     MidiPlatform *m_platform;

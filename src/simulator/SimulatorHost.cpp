@@ -1,5 +1,6 @@
 #include "SimulatorHost.h"
 
+#include "JackClientLock.h"
 #include "MidiBytes.h"
 #include "MidiStreamParser.h"
 #include "RtMidiInDevice.h"
@@ -9,6 +10,8 @@
 #include "VentaroError.h"
 
 #include <RtMidi.h>
+
+#include <optional>
 
 namespace {
 
@@ -103,6 +106,10 @@ void SimulatorHost::open(RtMidiPlatform::Backend backend, const QString &clientN
             if (!m_watch->alive())
                 throw VentaroError(QStringLiteral("No JACK server is running."));
         }
+        // Both clients are opened the way the program opens its own.
+        std::optional<JackClientLock> opening;
+        if (api == RtMidi::UNIX_JACK)
+            opening.emplace();
         m_out = std::make_unique<RtMidiOut>(api, client + OutputClientSuffix);
         m_out->setErrorCallback(&ignoreError);
         m_out->openVirtualPort(PortName);

@@ -179,8 +179,7 @@ QByteArray TVLManager::RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber,
 
 void TVLManager::SendRemoteSwitch(quint8 switchNumber, bool release)
 {
-    if (!m_midiOut->IsOpen())
-        m_midiOut->Open();
+    m_midiOut->Open();
     submitLong(RemoteSwitchMessage(m_deviceId, switchNumber, release));
 }
 

@@ -62,8 +62,8 @@ struct CliRun
         return finish(process);
     }
 
-    // The lines of standard error that are the program's own (libjack
-    // speaks on it too when no server runs).
+    // The lines of standard error that are the program's own (the usage
+    // text follows a usage error).
     QStringList ownErrors() const
     {
         QStringList lines;

@@ -10,12 +10,17 @@
 #include "CliFiles.h"
 #include "CliRun.h"
 #include "DataColumns.h"
+#include "HeldJackOpen.h"
 #include "JackMidiProbe.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
+#include "RaisedText.h"
 #include "RegEdit.h"
 #include "RegRoot.h"
+#include "RtMidiPlatform.h"
 #include "SimPanel.h"
+#include "SystemSleeper.h"
+#include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "VoiceBank.h"
 
@@ -57,6 +62,7 @@ private slots:
     void receiveSkipsForeignBlocks();
     void receiveSavesWhatCameOnSignal();
     void receiveTimesOutEmpty();
+    void clientsOpenedSideBySide();
 
 private:
     QString path(const QString &name) const { return m_work.filePath(name); }
@@ -393,6 +399,44 @@ void TestCliJack::receiveTimesOutEmpty()
     QCOMPARE(run.ownErrors(),
              QStringList{QStringLiteral("ventaro: No whole voice arrived: nothing was saved.")});
     QVERIFY(!QFileInfo::exists(saved));
+}
+
+// Two of the program's processes open JACK clients of the same names at
+// once, each on a server of its own (libjack names a client's socket after
+// the client alone): this one opens its output while the command line
+// sends. Each opens what it asked for, and nothing of JACK's own reaches
+// standard error.
+void TestCliJack::clientsOpenedSideBySide()
+{
+    const QString file = path(QStringLiteral("side.syx"));
+    writeFile(file, VoiceBank::Read(CliFiles::InternalBank).voices[0].bytes);
+    // The command line's server; this process stays on the one it uses.
+    JackRig own(path(QStringLiteral("own")));
+    QString error;
+    QVERIFY2(own.startServer(&error)
+                 && own.startSimulator(QStringLiteral(VENTARO_SIMULATOR), {}, &error),
+             qPrintable(error));
+    QProcess other;
+    HeldJackOpen held(
+        QStringLiteral("Ventaro watch"),
+        [&] {
+            CliRun::start(other,
+                          {QStringLiteral("send"), file, QStringLiteral("--out"), inputName(),
+                           QStringLiteral("--to"), QStringLiteral("internal:3")},
+                          CliRun::environment(m_config, own.serverName()));
+        },
+        3000);
+    SystemSleeper clock;
+    RtMidiPlatform platform(clock, RtMidiPlatform::Backend::Jack);
+    TMidiCorvoOut port(nullptr, &platform);
+    port.setDeviceName(inputName());
+    const QString opened = raisedText([&] { port.Open(); });
+    const CliRun run = CliRun::finish(other);
+    QVERIFY(held.held());
+    QCOMPARE(opened, raisedText([] {}));
+    QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
+    for (const QString &noise : {QStringLiteral("jack"), QStringLiteral("Cannot")})
+        QVERIFY2(!run.err.contains(noise, Qt::CaseInsensitive), qPrintable(run.report()));
 }
 
 QTEST_GUILESS_MAIN(TestCliJack)

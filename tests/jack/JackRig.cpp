@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,8 +30,9 @@ const QStringList JackdArguments = {QStringLiteral("--no-realtime"),
 
 std::atomic<int> serversStarted{0};
 
-// Running and not a zombie waiting to be reaped.
-bool running(qint64 pid)
+} // namespace
+
+bool JackRig::running(qint64 pid)
 {
     if (pid <= 0)
         return false;
@@ -41,14 +44,16 @@ bool running(qint64 pid)
     return close >= 0 && line.size() > close + 2 && line.at(close + 2) != 'Z';
 }
 
+namespace {
+
 bool waitGone(qint64 pid, int timeoutMs)
 {
     for (int waited = 0; waited < timeoutMs; waited += PollMs) {
-        if (!running(pid))
+        if (!JackRig::running(pid))
             return true;
         QThread::msleep(PollMs);
     }
-    return !running(pid);
+    return !JackRig::running(pid);
 }
 
 QProcessEnvironment clientEnvironment(const QString &server)
@@ -89,6 +94,12 @@ bool JackRig::launch(QProcess &process, std::unique_ptr<QProcess> &child, qint64
     child->setStandardInputFile(QProcess::nullDevice());
     child->setStandardOutputFile(m_outputFile);
     child->setStandardErrorFile(m_errorFile, QIODevice::Append);
+    // Ends with this process, however that ends.
+    child->setChildProcessModifier([parent = ::getpid()] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(EXIT_FAILURE); // this process ended before the line above
+    });
     child->start();
     if (!child->waitForStarted())
         return false;

@@ -24,11 +24,16 @@ public:
 
     // Where jackd is, empty when it is not installed.
     static QString jackdPath();
+    // The process runs and is not a zombie waiting to be reaped.
+    static bool running(qint64 pid);
 
     // Attached: the processes are this process's children, reaped as soon
     // as they end (a server killed by a signal leaves its slot in JACK's
-    // registry while its zombie lives). Detached: they outlive this process,
-    // for a rig that another process stops.
+    // registry while its zombie lives), and they end with it even when it is
+    // killed (a test stopped partway): the kernel sends them SIGTERM when the
+    // thread that started them ends, so start them from the main thread.
+    // Detached: they outlive this process, for a rig that another process
+    // stops.
     enum class Mode { Attached, Detached };
 
     // Work folder for the logs (created when missing).

@@ -18,6 +18,7 @@
 #include "SimulatedVl70mDevice.h"
 #include "SystemSleeper.h"
 #include "TMIDIKeys.h"
+#include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "TfmVLDump.h"
@@ -34,6 +35,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <functional>
 #include <memory>
 
 using namespace JackTestSupport;
@@ -71,6 +73,8 @@ private slots:
     void chosenDeviceAbsent();
     void noDeviceChosen();
     void importWindowInputGoes();
+    void instrumentPluggedInAgain_data();
+    void instrumentPluggedInAgain();
     void alsaDeviceGoesAndComesBack();
 
 private:
@@ -377,6 +381,80 @@ void LifecycleTest::importWindowInputGoes()
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(closedByCancel);
     QVERIFY(program.window->voiceData().isEmpty());
+}
+
+void LifecycleTest::instrumentPluggedInAgain_data()
+{
+    addColumns<bool>("seenGone");
+
+    QTest::newRow("seen gone, then back") << true;
+    QTest::newRow("back before the window looks") << false;
+}
+
+// The instrument's client ends and a new one registers the same port names
+// while the server runs (a USB interface plugged in again), while the
+// Import SysEx window waits for a dump. Nobody chooses anything: the first
+// press on the remote reaches the new one, and its dump reaches the window.
+void LifecycleTest::instrumentPluggedInAgain()
+{
+    QFETCH(bool, seenGone);
+    OwnServer server(m_work, "replug");
+    QVERIFY2(server.start(), qPrintable(server.error));
+    const QStringList arguments = {QStringLiteral("--name"), QStringLiteral("Aardvark")};
+    const QString input = QStringLiteral("Aardvark IN:MIDI");
+    const QString output = QStringLiteral("Aardvark OUT:MIDI");
+    QString error;
+    JackRig first(folder(server.name + QStringLiteral("-first")));
+    first.joinServer(server.name);
+    QVERIFY2(first.startSimulator(simulatorProgram(), arguments, &error), qPrintable(error));
+    JackRig again(folder(server.name + QStringLiteral("-again")));
+    again.joinServer(server.name);
+
+    Program program;
+    program.open();
+    QVERIFY(program.choose("cbxMidiOut", input));
+    QVERIFY(program.choose("cbxMidiIn", output));
+    const TMidiCorvoIn *port = program.window->VLManager1()->MidiIn();
+    const auto waitFor = [](const std::function<bool()> &done) {
+        const QDeadlineTimer deadline(WaitMs);
+        while (!done() && !deadline.hasExpired())
+            QTest::qWait(10);
+        return done();
+    };
+    bool goneShown = !seenGone;
+    bool back = false;
+    int errorsBefore = -1;
+    program.prompts.onModal = [&](QDialog *dialog) {
+        dialog->show();
+        first.stop();
+        if (seenGone)
+            goneShown = waitFor([&] {
+                return program.combo("cbxMidiOut")
+                    ->currentText()
+                    .endsWith(QLatin1String("(not connected)"));
+            });
+        back = again.startSimulator(simulatorProgram(), arguments, &error) && waitFor([&] {
+                   return program.combo("cbxMidiOut")->currentText() == input
+                          && port->DeviceState() == MidiPlatform::NoError;
+               });
+        errorsBefore = int(program.prompts.errors().size());
+        auto *remote = dialog->findChild<FrontPanelRemote *>();
+        for (int button : {SimPanel::Util, SimPanel::Enter, SimPanel::Enter}) {
+            QTest::mousePress(remote->hotSpot(button), Qt::LeftButton);
+            QTest::mouseRelease(remote->hotSpot(button), Qt::LeftButton);
+        }
+        waitFor([&] { return !dialog->isVisible(); });
+        if (dialog->isVisible())
+            dialog->reject();
+        return dialog->result();
+    };
+    program.click("btnImport");
+    QVERIFY(goneShown);
+    QVERIFY2(back, qPrintable(error));
+    QVERIFY2(program.prompts.errors().size() == errorsBefore,
+             qPrintable(program.prompts.errors().join(u'|').replace(u'\n', u'/')));
+    QCOMPARE(program.window->voiceData().size(), VoiceDump::FullLength);
+    QCOMPARE(port->State(), TMidiCorvoIn::Opened);
 }
 
 // The same over ALSA, where the machine has a sequencer: a device (the

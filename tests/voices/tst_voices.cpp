@@ -127,6 +127,7 @@ private slots:
     void send_data();
     void send();
     void sendThatCannotOpenChangesNoName();
+    void lateSendFailureStaysWithItsDevice();
 };
 
 void TestVoices::getActiveVoice_data()
@@ -361,6 +362,40 @@ void TestVoices::sendThatCannotOpenChangesNoName()
     QVERIFY(rig.sent().isEmpty());
     QVERIFY(!w.InternalNames());
     QCOMPARE(rig.combo("cbxBank")->currentIndex(), 0);
+}
+
+// A device that takes nothing in time: the send says so, and closing it
+// (the user chooses another device) gives up on the block it still holds.
+// That failure goes with the device: a send to the device chosen next
+// reaches it and renames its slot.
+void TestVoices::lateSendFailureStaysWithItsDevice()
+{
+    Rig rig;
+    const int stalled = rig.device.devices().output;
+    const int other = rig.platform.addOutputDevice(QStringLiteral("Synth B"));
+    TfmVLDump &w = rig.open();
+    QVERIFY(w.VLManager1()->LoadVoice(SimulatedVl70m::makeVoice("Mad Tube", 5, 0)));
+    w.UpdateVoiceControls(true);
+    rig.choose("cbxSendBank", TfmVLDump::SendInternal);
+    rig.choose("cbxSendPatch", 1);
+
+    rig.platform.setStalled(stalled, true);
+    rig.platform.setResetWaitMs(10);
+    QTest::mouseClick(rig.child<QPushButton>("btnExport"), Qt::LeftButton);
+    QVERIFY(rig.choose("cbxMidiOut", QStringLiteral("Synth B")));
+    const QString late = QStringLiteral("The MIDI output device did not take the data in time.");
+    QCOMPARE(rig.prompts.errors().size(), 2);
+    for (const QString &error : rig.prompts.errors())
+        QVERIFY2(error.startsWith(late), qPrintable(error));
+    rig.platform.setStalled(stalled, false);
+
+    QVERIFY(rig.choose("cbxMidiOut", QStringLiteral("Synth B")));
+    QTest::mouseClick(rig.child<QPushButton>("btnExport"), Qt::LeftButton);
+    QVERIFY2(rig.prompts.errors().size() == 2, qPrintable(rig.prompts.errors().mid(2).join(u'|')));
+    const QList<QByteArray> received = rig.platform.received(other);
+    QVERIFY(!received.isEmpty());
+    QCOMPARE(received.first().size(), VoiceDump::InternalLength);
+    QCOMPARE(w.InternalNames()->at(1), QStringLiteral("2: Mad Tube"));
 }
 
 QTEST_MAIN(TestVoices)
