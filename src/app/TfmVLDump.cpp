@@ -879,16 +879,17 @@ void TfmVLDump::openVoiceFile(const QString &fileName)
         opened = bank ? std::move(*voice) : DumpFile::Read(fileName);
     }
 
-    const bool loaded = m_manager->LoadVoice(opened);
     // Only a voice the manager took is held, so "Save" never writes bytes
-    // that "Send" would not send.
-    VoiceData = loaded ? opened : QByteArray();
-    if (!loaded) {
+    // that "Send" would not send. A refused file changes nothing: the manager
+    // keeps its voice, and so does the window.
+    if (!m_manager->LoadVoice(opened)) {
         const QString text = QStringLiteral("This is not a valid voice for VL70-m");
         m_prompts.message(this, QMessageBox::Critical, QStringLiteral("Error"),
                           m_translation ? m_translation->Translate(text) : text, QMessageBox::Ok);
+        return;
     }
-    UpdateVoiceControls(loaded);
+    VoiceData = opened;
+    UpdateVoiceControls(true);
 }
 
 std::optional<QByteArray> TfmVLDump::pickBankVoice(const QString &fileName, bool *isBank)
