@@ -147,8 +147,7 @@ void MidiStreamParser::handOut(const SysExHandler &handler)
     // for the next message, so that a stream of them costs one allocation
     // each.
     const qsizetype size = m_sysEx.size();
-    const qsizetype piece =
-        m_options.blockLimit == 0 ? size : qsizetype(m_options.blockLimit);
+    const qsizetype piece = m_options.blockLimit == 0 ? size : qsizetype(m_options.blockLimit);
     if (handler) {
         for (qsizetype at = 0; at < size; at += piece)
             handler(QByteArray(m_sysEx.constData() + at, qMin(piece, size - at)));
