@@ -139,7 +139,12 @@ std::unique_ptr<QProgressDialog> progressWindow(QWidget *owner, const QString &o
                                                 const QString &title, const QString &label,
                                                 const QString &stop, int maximum)
 {
-    auto progress = std::make_unique<QProgressDialog>(label, stop, 0, maximum, owner);
+    auto progress = std::make_unique<QProgressDialog>(label, QString(), 0, maximum, owner);
+    // Stop takes no focus: a stray Space or Enter must not end a long run.
+    auto *stopButton = new QPushButton(stop, progress.get());
+    stopButton->setFocusPolicy(Qt::NoFocus);
+    stopButton->setAutoDefault(false);
+    progress->setCancelButton(stopButton);
     progress->setObjectName(objectName);
     progress->setWindowTitle(title);
     progress->setWindowModality(Qt::WindowModal);
@@ -320,10 +325,12 @@ void TfmVLDump::FormCreate()
     ShowDeviceLists();
     // 6 - 8.
     LoadSlotNames();
-    ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
+    ShowInputUsable();
     cbxBankSelect();
-    // 9. Some interfaces want their input open from the start.
-    if (ui->cbxMidiIn->currentText().contains(kOpenAtStartMarker, Qt::CaseSensitive))
+    // 9. Some interfaces want their input open from the start; one that is
+    // remembered but not plugged in is opened when it comes back.
+    if (!m_manager->MidiIn()->DeviceAbsent()
+        && ui->cbxMidiIn->currentText().contains(kOpenAtStartMarker, Qt::CaseSensitive))
         m_manager->MidiIn()->Open(false);
 }
 
@@ -346,7 +353,14 @@ void TfmVLDump::RefreshDeviceLists()
     // An open input whose device is back (plugged in again) takes from it.
     m_manager->MidiIn()->reconnect();
     ShowDeviceLists();
-    ui->btnImport->setEnabled(ui->cbxMidiIn->count() > 0);
+    ShowInputUsable();
+}
+
+void TfmVLDump::ShowInputUsable()
+{
+    // A greyed row of a device not plugged in gets no voice.
+    const TMidiCorvoIn &input = *m_manager->MidiIn();
+    ui->btnImport->setEnabled(!input.DeviceNames().isEmpty() && !input.DeviceAbsent());
 }
 
 void TfmVLDump::ShowDeviceLists()
@@ -605,20 +619,35 @@ void TfmVLDump::btnExportClick()
     else
         m_manager->SendToInternal(slot);
     m_sleeper.sleep(kSendWaitMs);
-    if (!(custom ? m_customNames : m_internalNames)) {
-        // The patch list shows the bank before its first slot is renamed.
+    // The dump was delivered: the slot holds the voice now, whatever becomes
+    // of the patch select that follows.
+    const bool listWasBuiltIn = !(custom ? m_customNames : m_internalNames);
+    renameSlot(bank, slot, m_manager->VoiceName());
+    try {
+        if (listWasBuiltIn) {
+            // The patch list shows the bank before it ends on the slot.
+            ui->cbxBank->setCurrentIndex(bank);
+            cbxBankSelect();
+        }
+        m_sleeper.sleep(kSendWaitMs);
+        // The patch list shows the new name, and the instrument ends on the
+        // slot just written.
         ui->cbxBank->setCurrentIndex(bank);
         cbxBankSelect();
+        ui->cbxPatch->setCurrentIndex(slot - 1);
+        SelectPatch();
+    } catch (const VentaroError &error) {
+        ui->cbxBank->setCurrentIndex(bank);
+        showPatchList();
+        ui->cbxPatch->setCurrentIndex(slot - 1);
+        const auto translate = TranslationService::Translator(m_translation);
+        const auto form = custom ? VoiceDump::Form::Custom : VoiceDump::Form::Internal;
+        throw VentaroError(
+            translate(QStringLiteral("The voice was written to %1, but the instrument could not "
+                                     "be switched to it."))
+                .arg(translate(BankSendPlan::PlaceText(form, slot)))
+            + QLatin1Char('\n') + error.text());
     }
-    renameSlot(bank, slot, m_manager->VoiceName());
-
-    m_sleeper.sleep(kSendWaitMs);
-    // The patch list shows the new name, and the instrument ends on the slot
-    // just written.
-    ui->cbxBank->setCurrentIndex(bank);
-    cbxBankSelect();
-    ui->cbxPatch->setCurrentIndex(slot - 1);
-    SelectPatch();
 }
 
 void TfmVLDump::renameSlot(int bank, int slot, const QString &name)
@@ -818,18 +847,39 @@ void TfmVLDump::btnBackupClick()
         report += QLatin1Char('\n') + translate(QStringLiteral("Stopped before the end."));
     if (!result.failure.isEmpty())
         report += QLatin1Char('\n') + translate(result.failure.section(QLatin1Char('\n'), 0, 0));
-    const QString fileName = m_saveDialog->Execute(
-        m_prompts, this, QStringLiteral("VL70-m backup.") + m_saveDialog->DefaultExt());
-    if (fileName.isEmpty()) {
-        report += QLatin1Char('\n') + translate(QStringLiteral("Nothing was saved."));
-    } else {
-        DumpFile::Write(fileName, result.bank);
-        report +=
-            QLatin1Char('\n')
-            + translate(QStringLiteral("Saved to %1")).arg(QDir::toNativeSeparators(fileName));
-    }
+    report += QLatin1Char('\n') + SaveBackup(result.bank, result.fetched);
     m_prompts.message(this, QMessageBox::Information,
                       translate(QStringLiteral("Back Up the Instrument")), report, QMessageBox::Ok);
+}
+
+QString TfmVLDump::SaveBackup(const QByteArray &bank, int voices)
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    const QString title = translate(QStringLiteral("Back Up the Instrument"));
+    // The voices exist nowhere else yet: a cancelled dialog or a failed
+    // write asks before they are dropped.
+    for (;;) {
+        const QString fileName = m_saveDialog->Execute(
+            m_prompts, this, QStringLiteral("VL70-m backup.") + m_saveDialog->DefaultExt());
+        QString problem;
+        if (!fileName.isEmpty()) {
+            try {
+                DumpFile::Write(fileName, bank);
+                return translate(QStringLiteral("Saved to %1"))
+                    .arg(QDir::toNativeSeparators(fileName));
+            } catch (const VentaroError &error) {
+                problem = error.text() + QLatin1Char('\n');
+            }
+        }
+        const QString question =
+            problem
+            + translate(QStringLiteral("The %1 voices fetched are not saved. Save them now?"))
+                  .arg(voices);
+        if (m_prompts.message(this, QMessageBox::Warning, title, question,
+                              QMessageBox::Save | QMessageBox::Discard)
+            != QMessageBox::Save)
+            return translate(QStringLiteral("Nothing was saved."));
+    }
 }
 
 void TfmVLDump::createFileDialogs()

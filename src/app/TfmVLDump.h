@@ -89,6 +89,7 @@ public:
     void RefreshDeviceLists();
     // Both port lists as the ports last listed their devices.
     void ShowDeviceLists();
+    void ShowInputUsable();
     // The platform saw devices come or go: both lists are filled anew, unless
     // one is dropped down (it is refilled when it drops down next).
     void DevicesChanged();
@@ -124,6 +125,8 @@ public:
     // one bank file, with a progress window that can stop it and a report of
     // the slots that did not answer.
     void btnBackupClick();
+    // Saves a backup's bank where the user says; the report's last line.
+    QString SaveBackup(const QByteArray &bank, int voices);
     // Dump files.
     void btnOpenClick();
     void btnSaveClick();

@@ -1,5 +1,7 @@
 #include "TMIDIKeys.h"
 
+#include "MidiDeviceChoice.h"
+
 namespace {
 
 constexpr int maxDataByte = MidiBytes::DataMask;
@@ -43,8 +45,18 @@ void TMIDIKeys::setMIDIDevice(int device)
         return;
     closePort();
     m_midiDevice = device;
+    const QStringList names = outputNames();
+    m_midiPortName = device >= 0 && device < names.size() ? names[device] : QString();
+}
+
+QStringList TMIDIKeys::outputNames() const
+{
+    // Named as the window's output list names them, twins apart.
+    QStringList names;
     const int count = m_platform ? m_platform->outDeviceCount() : 0;
-    m_midiPortName = device >= 0 && device < count ? m_platform->outDeviceName(device) : QString();
+    for (int id = 0; id < count; ++id)
+        names << m_platform->outDeviceName(id);
+    return MidiDeviceChoice::DistinctNames(names);
 }
 
 void TMIDIKeys::closePort()
@@ -74,11 +86,7 @@ void TMIDIKeys::OpenPort()
     // come and go, and a number of an older list may name another one.
     int device = m_midiDevice;
     if (device >= 0) {
-        const int count = m_platform->outDeviceCount();
-        device = -1;
-        for (int id = 0; id < count && device < 0; ++id)
-            if (m_platform->outDeviceName(id) == m_midiPortName)
-                device = id;
+        device = outputNames().indexOf(m_midiPortName);
         if (device < 0)
             return; // not connected now
     }

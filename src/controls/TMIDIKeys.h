@@ -56,6 +56,7 @@ public:
 
 private:
     void closePort();
+    QStringList outputNames() const;
     void send(quint8 status, int note, int velocity);
 
     MidiPlatform *m_platform;

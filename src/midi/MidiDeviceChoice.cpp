@@ -7,6 +7,13 @@ namespace {
 const char *const InValueName = "In";
 const char *const OutValueName = "Out";
 const char *const MidiSubKey = "\\Midi";
+// "NAME (2)": how a later device of the same name is shown.
+const char *const OccurrenceFormat = "%1 (%2)";
+
+bool listed(const QStringList &names, const QString &name)
+{
+    return names.contains(name, Qt::CaseInsensitive);
+}
 
 } // namespace
 
@@ -19,6 +26,27 @@ MidiDeviceChoice::MidiDeviceChoice(const MidiPlatform *platform, bool input,
     m_names = List();
 }
 
+QStringList MidiDeviceChoice::DistinctNames(const QStringList &platformNames)
+{
+    QStringList names;
+    for (int id = 0; id < platformNames.size(); ++id) {
+        const QString &name = platformNames[id];
+        if (!listed(names, name)) {
+            names << name;
+            continue;
+        }
+        // Skips numbers that another device's own name already holds.
+        QString numbered;
+        for (int occurrence = 2;; ++occurrence) {
+            numbered = QString::fromLatin1(OccurrenceFormat).arg(name).arg(occurrence);
+            if (!listed(names, numbered) && !listed(platformNames.mid(id + 1), numbered))
+                break;
+        }
+        names << numbered;
+    }
+    return names;
+}
+
 QStringList MidiDeviceChoice::List() const
 {
     // The count takes the platform's list anew; the names are read from it.
@@ -26,7 +54,7 @@ QStringList MidiDeviceChoice::List() const
     const int count = m_input ? m_platform->inDeviceCount() : m_platform->outDeviceCount();
     for (int id = 0; id < count; ++id)
         names << (m_input ? m_platform->inDeviceName(id) : m_platform->outDeviceName(id));
-    return names;
+    return DistinctNames(names);
 }
 
 void MidiDeviceChoice::Refresh()

@@ -15,9 +15,16 @@
 // follows the name. A chosen name that is not listed stays chosen (the
 // device may come back), with index -1. Names are matched without regard to
 // case. Opening, closing and errors stay with the port.
+//
+// Devices of one name (two identical interfaces) are listed apart: the
+// second is "NAME (2)", the third "NAME (3)", in the platform's order, so
+// each can be chosen, remembered and found again by its name.
 class MidiDeviceChoice
 {
 public:
+    // The platform's names, each later occurrence of a name numbered.
+    static QStringList DistinctNames(const QStringList &platformNames);
+
     // Lists the input (or output) devices; ID -1, no name, no key name.
     // The platform must outlive the choice.
     MidiDeviceChoice(const MidiPlatform *platform, bool input, const RegRoot &settings);

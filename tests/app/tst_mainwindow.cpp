@@ -56,6 +56,8 @@ private slots:
     void rememberedPorts();
     void inputOpenedAtStart_data();
     void inputOpenedAtStart();
+    void twinDevices_data();
+    void twinDevices();
     void choosePorts();
     void portOpenFailure_data();
     void portOpenFailure();
@@ -195,25 +197,63 @@ void MainWindowTest::rememberedPorts()
 
 void MainWindowTest::inputOpenedAtStart_data()
 {
-    addColumns<QString, bool>("name", "opened");
-    QTest::newRow("CBX") << "USB CBX-K1" << true;
-    QTest::newRow("lower case") << "usb cbx" << false;
-    QTest::newRow("other") << "USB MIDI" << false;
+    addColumns<QString, bool, bool>("name", "listed", "opened");
+    QTest::newRow("CBX") << "USB CBX-K1" << true << true;
+    QTest::newRow("lower case") << "usb cbx" << true << false;
+    QTest::newRow("other") << "USB MIDI" << true << false;
+    // Remembered but unplugged: shown greyed, not opened, no error box, and
+    // its row offers no voice to get.
+    QTest::newRow("CBX absent") << "USB CBX-K1" << false << false;
 }
 
 void MainWindowTest::inputOpenedAtStart()
 {
     QFETCH(QString, name);
+    QFETCH(bool, listed);
     QFETCH(bool, opened);
     MainWindowRig rig;
-    rig.platform.addDevicePair(name);
+    if (listed)
+        rig.platform.addDevicePair(name);
     WriteRegString(rig.settings, kMidiKey, QStringLiteral("In"), name);
     TfmVLDump &w = rig.open();
     QCOMPARE(rig.platform.openCount(true, 0), opened ? 1 : 0);
     QCOMPARE(w.VLManager1()->MidiIn()->State(),
              opened ? TMidiCorvoIn::Opened : TMidiCorvoIn::Closed);
     QCOMPARE(rig.platform.openCount(false, 0), 0);
+    QVERIFY(rig.prompts.shown.isEmpty());
+    QCOMPARE(rig.child<QPushButton>("btnImport")->isEnabled(), listed);
     QVERIFY(rig.sent().isEmpty());
+}
+
+void MainWindowTest::twinDevices_data()
+{
+    addColumns<QString, int>("remembered", "row");
+    QTest::newRow("first") << "Twin" << 0;
+    QTest::newRow("second") << "twin (2)" << 1;
+}
+
+// Two identical interfaces: both are listed apart, each opens its own
+// device and is found again by the name it was remembered under.
+void MainWindowTest::twinDevices()
+{
+    QFETCH(QString, remembered);
+    QFETCH(int, row);
+    MainWindowRig rig;
+    rig.platform.addDevicePair(QStringLiteral("Twin"));
+    rig.platform.addDevicePair(QStringLiteral("Twin"));
+    WriteRegString(rig.settings, kMidiKey, QStringLiteral("Out"), remembered);
+    TfmVLDump &w = rig.open();
+    const QStringList rows{QStringLiteral("Twin"), QStringLiteral("Twin (2)")};
+    QCOMPARE(rig.rows("cbxMidiOut"), rows);
+    QCOMPARE(rig.combo("cbxMidiOut")->currentIndex(), row);
+    const int other = 1 - row;
+    rig.choose("cbxMidiIn", other);
+    rig.choose("cbxMidiOut", other);
+    QCOMPARE(rig.platform.openCount(true, other), 1);
+    QCOMPARE(rig.platform.openCount(false, other), 1);
+    QCOMPARE(rig.platform.openCount(false, row), 0);
+    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("Out"), {}), rows[other]);
+    QCOMPARE(w.VLManager1()->MidiOut()->DeviceName(), rows[other]);
 }
 
 void MainWindowTest::choosePorts()

@@ -73,9 +73,15 @@ void TestMidiOut::restoresSavedChoice_data()
     QTest::newRow("gone") << two << QStringLiteral("Old Synth") << -1
                           << QStringLiteral("Old Synth");
     QTest::newRow("none saved") << two << QString() << -1 << QString();
+    // Two devices of one name are listed apart, each found by its own name.
+    const QStringList twins{QStringLiteral("Same"), QStringLiteral("Same")};
     QTest::newRow("first of two equal")
-        << QStringList{QStringLiteral("Same"), QStringLiteral("Same")} << QStringLiteral("same")
-        << 0 << QStringLiteral("same");
+        << twins << QStringLiteral("same") << 0 << QStringLiteral("same");
+    QTest::newRow("second of two equal")
+        << twins << QStringLiteral("Same (2)") << 1 << QStringLiteral("Same (2)");
+    QTest::newRow("a name that holds the number")
+        << QStringList{QStringLiteral("Same"), QStringLiteral("Same"), QStringLiteral("Same (2)")}
+        << QStringLiteral("Same (3)") << 1 << QStringLiteral("Same (3)");
     QTest::newRow("no devices") << QStringList{} << QStringLiteral("Synth A") << -1
                                 << QStringLiteral("Synth A");
 }
@@ -91,7 +97,9 @@ void TestMidiOut::restoresSavedChoice()
     if (!saved.isEmpty())
         f.save(QStringLiteral("Out"), saved);
     TMidiCorvoOut port(nullptr, Key, &f.midi, f.settings);
-    QCOMPARE(port.DeviceNames(), devices);
+    QCOMPARE(port.DeviceNames().size(), devices.size());
+    if (deviceId >= 0)
+        QCOMPARE(port.DeviceNames().at(deviceId).compare(deviceName, Qt::CaseInsensitive), 0);
     QCOMPARE(port.DeviceID(), deviceId);
     QCOMPARE(port.DeviceName(), deviceName);
     QVERIFY(!port.IsOpen());

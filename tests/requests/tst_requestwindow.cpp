@@ -17,6 +17,8 @@
 
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
 
 using namespace JackTestSupport;
 
@@ -168,44 +170,73 @@ void TestRequestWindow::askForCurrentVoice()
 
 void TestRequestWindow::backup_data()
 {
-    // report: what the window reports, or the error box's start
-    addColumns<QStringList, int, QString>("simulator", "fetched", "report");
-    QTest::newRow("all seventy") << QStringList{} << 70 << "Voices fetched: 70 of 70.";
+    // report: what the window reports, or the error box's start; afterCancel:
+    // the answer once the save dialog was cancelled (NoButton: not cancelled)
+    addColumns<QStringList, int, QString, QMessageBox::StandardButton>("simulator", "fetched",
+                                                                       "report", "afterCancel");
+    const QStringList twenty{QStringLiteral("--answer-limit"), QString::number(6 * 2 + 14)};
+    QTest::newRow("all seventy") << QStringList{} << 70 << "Voices fetched: 70 of 70."
+                                 << QMessageBox::NoButton;
     QTest::newRow("stops after twenty voices")
-        << QStringList{QStringLiteral("--answer-limit"), QString::number(6 * 2 + 14)} << 20
-        << "Voices fetched: 20 of 70.\nNot answered: Internal 15-64";
-    QTest::newRow("does not answer")
-        << QStringList{QStringLiteral("--no-answer")} << 0 << "The instrument did not answer.";
+        << twenty << 20 << "Voices fetched: 20 of 70.\nNot answered: Internal 15-64"
+        << QMessageBox::NoButton;
+    QTest::newRow("save cancelled, then saved")
+        << twenty << 20 << "Voices fetched: 20 of 70." << QMessageBox::Save;
+    QTest::newRow("save cancelled, voices discarded")
+        << twenty << 0 << "Voices fetched: 20 of 70." << QMessageBox::Discard;
+    QTest::newRow("does not answer") << QStringList{QStringLiteral("--no-answer")} << 0
+                                     << "The instrument did not answer." << QMessageBox::NoButton;
 }
 
 // One action backs up the instrument loaded with a real bank: the file is
 // its six custom voices and that bank, device number aside; the slots that
-// did not answer are reported and nothing half-received is kept.
+// did not answer are reported and nothing half-received is kept. A key that
+// lands on the progress window does not stop it, and a cancelled save asks
+// before the voices are dropped.
 void TestRequestWindow::backup()
 {
     QFETCH(QStringList, simulator);
     QFETCH(int, fetched);
     QFETCH(QString, report);
+    QFETCH(QMessageBox::StandardButton, afterCancel);
     Session session(m_work, "backup");
     QVERIFY2(session.start(QStringList{QStringLiteral("--bank"), BankFile} + simulator),
              qPrintable(session.error));
     Program &program = *session.program;
     QVERIFY(program.choose("cbxMidiIn", outputName()));
     const QString saved = m_work.filePath(QStringLiteral("backup-%1.syx").arg(fetched));
+    if (afterCancel != QMessageBox::NoButton) {
+        program.prompts.saveAnswers << QString();
+        program.prompts.messageAnswers << afterCancel;
+    }
     program.prompts.saveAnswers << saved;
+    QTimer::singleShot(300, program.window.get(), [&program] {
+        if (auto *progress = program.window->findChild<QWidget *>(QStringLiteral("BackupProgress")))
+            QTest::keyClick(progress->focusWidget() ? progress->focusWidget() : progress,
+                            Qt::Key_Space);
+    });
     program.window->actBackup()->trigger();
+    if (afterCancel != QMessageBox::NoButton) {
+        QCOMPARE(program.prompts.messages().size(), 2);
+        QVERIFY2(program.prompts.messages().first().contains(
+                     QLatin1String("The 20 voices fetched are not saved")),
+                 qPrintable(program.prompts.messages().first()));
+        QCOMPARE(program.prompts.messages().last().endsWith(QLatin1String("Nothing was saved.")),
+                 afterCancel == QMessageBox::Discard);
+    }
     if (fetched == 0) {
+        QVERIFY(!QFile::exists(saved));
+        if (afterCancel != QMessageBox::NoButton)
+            return;
         QCOMPARE(program.prompts.errors().size(), 1);
         QVERIFY2(program.prompts.errors().first().startsWith(report),
                  qPrintable(program.prompts.errors().first()));
-        QVERIFY(!QFile::exists(saved));
         QCOMPARE(program.prompts.texts(ScriptedPrompts::Kind::SaveFile).size(), 0);
         return;
     }
     QCOMPARE(program.prompts.errors(), QStringList());
-    QCOMPARE(program.prompts.messages().size(), 1);
-    QVERIFY2(program.prompts.messages().first().startsWith(report),
-             qPrintable(program.prompts.messages().first()));
+    QVERIFY2(program.prompts.messages().last().startsWith(report),
+             qPrintable(program.prompts.messages().last()));
     const QByteArray file = fileBytes(saved);
     const VoiceBank bank = VoiceBank::Parse(file);
     QCOMPARE(bank.skipped, 0);

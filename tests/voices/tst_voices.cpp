@@ -128,6 +128,7 @@ private slots:
     void send();
     void sendThatCannotOpenChangesNoName();
     void lateSendFailureStaysWithItsDevice();
+    void refusedPatchSelectKeepsTheSlotName();
 };
 
 void TestVoices::getActiveVoice_data()
@@ -396,6 +397,27 @@ void TestVoices::lateSendFailureStaysWithItsDevice()
     QVERIFY(!received.isEmpty());
     QCOMPARE(received.first().size(), VoiceDump::InternalLength);
     QCOMPARE(w.InternalNames()->at(1), QStringLiteral("2: Mad Tube"));
+}
+
+// The dump reached the slot but the patch select after it was refused: the
+// slot shows its new name and the error says the voice was written.
+void TestVoices::refusedPatchSelectKeepsTheSlotName()
+{
+    Rig rig;
+    TfmVLDump &w = rig.open();
+    QVERIFY(w.VLManager1()->LoadVoice(SimulatedVl70m::makeVoice("Mad Tube", 5, 0)));
+    w.UpdateVoiceControls(true);
+    rig.choose("cbxSendBank", TfmVLDump::SendInternal);
+    rig.choose("cbxSendPatch", 1);
+    rig.platform.failNext(MidiPlatform::Call::OutShortMessage, MidiPlatform::DeviceGone);
+    QTest::mouseClick(rig.child<QPushButton>("btnExport"), Qt::LeftButton);
+    QCOMPARE(rig.prompts.errors().size(), 1);
+    QVERIFY2(rig.prompts.errors().first().startsWith(
+                 QLatin1String("The voice was written to Internal 2, but")),
+             qPrintable(rig.prompts.errors().first()));
+    QCOMPARE(nameIn(rig.sim().internalSlot(2), VoiceDump::DataOffset), QStringLiteral("Mad Tube"));
+    QCOMPARE(w.InternalNames()->at(1), QStringLiteral("2: Mad Tube"));
+    QCOMPARE(rig.combo("cbxPatch")->currentText(), QStringLiteral("2: Mad Tube"));
 }
 
 QTEST_MAIN(TestVoices)
