@@ -805,7 +805,7 @@ void TfmVLDump::btnBackupClick()
                              EventWait::For(milliseconds);
                              return !progress.wasCanceled();
                          },
-                         m_manager->DeviceID());
+                         m_manager->DeviceID(), m_sleeper);
     TMidiCorvoIn *input = m_manager->MidiIn();
     input->OnSysexReceived = [&fetcher](QObject *, const quint8 *data, qint32 len) {
         if (data)

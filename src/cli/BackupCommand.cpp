@@ -11,6 +11,7 @@
 #include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "StoppableWait.h"
+#include "SystemSleeper.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "VentaroError.h"
@@ -29,21 +30,25 @@ const QString SaveOption = QStringLiteral("save");
 
 BackupCommand::Options BackupCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(
-        words,
-        {{InOption, true}, {OutOption, true}, {SaveOption, true}, {DeviceNumberOption::Name, true}},
-        0);
+    const CommandArguments arguments = CommandArguments::Parse(words,
+                                                               {{InOption, true},
+                                                                {OutOption, true},
+                                                                {SaveOption, true},
+                                                                {DeviceNumberOption::Name, true},
+                                                                {OutputFile::ForceOption, false}},
+                                                               0);
     Options options;
     options.inPort = arguments.required(Name, InOption, CommandDevices::PortValue);
     options.outPort = arguments.required(Name, OutOption, CommandDevices::PortValue);
     options.file = arguments.required(Name, SaveOption, QStringLiteral("FILE"));
     options.deviceId = DeviceNumberOption::Parse(arguments);
+    options.replace = arguments.has(OutputFile::ForceOption);
     return options;
 }
 
 int BackupCommand::Run(const Options &options, CommandContext &context)
 {
-    OutputFile::CheckWritable(options.file);
+    OutputFile::CheckWritable(options.file, options.replace);
     CommandDevices devices(context);
     TMidiCorvoIn &input = devices.input(options.inPort);
     TMidiCorvoOut &output = devices.output(options.outPort);
@@ -51,9 +56,10 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
     StoppableWait wait;
     VoiceFetcher fetcher([&](const QByteArray &request) { devices.manager.SendSysEx(request); },
                          [&](int milliseconds) { return wait(milliseconds); },
-                         devices.deviceId(options.deviceId));
+                         devices.deviceId(options.deviceId), devices.midi.sleeper());
     // Any message may be the block awaited: the fetcher looks at once
-    // instead of at the end of its wait step.
+    // instead of at the end of its wait step, and reads the clock for the
+    // time left.
     input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
         if (!data || length <= 0)
             return;
@@ -99,11 +105,12 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
         context.say(QStringLiteral("Stopped before the end."));
     if (!result.failure.isEmpty())
         context.say(result.failure);
-    if (context.errIsTerminal)
-        context.err << QStringLiteral("%1 of %2 voices saved to %3\n")
-                           .arg(result.fetched)
-                           .arg(places.size())
-                           .arg(QDir::toNativeSeparators(options.file));
+    const QString count =
+        result.fetched == places.size()
+            ? OutputFile::VoiceCount(result.fetched)
+            : QStringLiteral("%1 of %2 voices").arg(result.fetched).arg(places.size());
+    context.err
+        << QStringLiteral("%1 saved to %2\n").arg(count, QDir::toNativeSeparators(options.file));
     context.err.flush();
     return result.fetched == places.size() ? int(CommandLine::Success) : int(CommandLine::Failure);
 }

@@ -25,6 +25,7 @@ public:
         QString outPort;
         QString file;
         std::optional<quint8> deviceId; // 0-based; none: the stored one
+        bool replace = false;           // --force: FILE may exist
     };
 
     // Raises UsageError for arguments this command cannot take.

@@ -81,6 +81,7 @@ int CommandArguments::Number(const QString &what, const QString &text, int min, 
                              .arg(what)
                              .arg(min)
                              .arg(max)
-                             .arg(text));
+                             .arg(text),
+                         UsageError::Kind::Value);
     return int(number);
 }

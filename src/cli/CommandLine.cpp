@@ -12,6 +12,8 @@
 #include "VoicesCommand.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -71,6 +73,28 @@ bool isHelp(const QString &word)
     return word == HelpOption || word == ShortHelpOption;
 }
 
+// A plain lower-case word: a command's name, or a mistyped one.
+bool isCommandWord(const QString &word)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[a-z][a-z-]*$"));
+    return pattern.match(word).hasMatch();
+}
+
+// The options the toolkit takes for the window (-style fusion, --platform
+// offscreen, -reverse, ...), with one dash or two, a value after "=" or not.
+bool isToolkitOption(const QString &word)
+{
+    static const QStringList names =
+        QStringLiteral(
+            "platform platformpluginpath platformtheme plugin qwindowgeometry qwindowicon "
+            "qwindowtitle reverse session style stylesheet widgetcount display geometry title name "
+            "visual ncols cmap nograb dograb sync fontengine qmljsdebugger testability")
+            .split(QLatin1Char(' '));
+    QString name = word.startsWith(QLatin1String("--")) ? word.mid(2) : word.mid(1);
+    name = name.section(QLatin1Char('='), 0, 0);
+    return word.startsWith(QLatin1Char('-')) && names.contains(name);
+}
+
 bool isStandardErrorTerminal()
 {
 #ifdef Q_OS_WIN
@@ -97,9 +121,12 @@ bool CommandLine::IsCommand(const QStringList &arguments)
     const QString &first = arguments.at(1);
     if (CommandNames().contains(first) || isHelp(first) || first == VersionOption)
         return true;
-    // A mistyped subcommand, unless a file of that name is there to open.
-    static const QRegularExpression word(QStringLiteral("^[a-z][a-z-]*$"));
-    return word.match(first).hasMatch() && !QFileInfo::exists(first);
+    // The window takes a file that is there and the toolkit's options;
+    // anything else is wrong usage or a file it cannot open, said on the
+    // command line rather than with an empty window.
+    if (first.startsWith(QLatin1Char('-')))
+        return !isToolkitOption(first);
+    return !QFileInfo(first).isFile();
 }
 
 CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
@@ -131,7 +158,19 @@ CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
     }
     if (first.isEmpty())
         throw UsageError(QStringLiteral("no command given"));
-    throw UsageError(QStringLiteral("unknown command \"%1\"").arg(first));
+    if (first.startsWith(QLatin1Char('-')))
+        throw UsageError(QStringLiteral("unknown option \"%1\"").arg(first));
+    const QFileInfo file(first);
+    if (isCommandWord(first) && !file.exists())
+        throw UsageError(QStringLiteral("unknown command \"%1\"").arg(first));
+    const QString shown = QDir::toNativeSeparators(first);
+    if (file.isDir())
+        throw VentaroError(QStringLiteral("%1 is a folder, not a voice file").arg(shown));
+    QFile opened(first);
+    if (!opened.open(QIODevice::ReadOnly))
+        throw VentaroError(
+            QStringLiteral("Cannot open file \"%1\": %2").arg(shown, opened.errorString()));
+    throw VentaroError(QStringLiteral("%1 is not a file").arg(shown));
 }
 
 int CommandLine::Run(const QStringList &arguments, CommandContext &context)
@@ -140,8 +179,10 @@ int CommandLine::Run(const QStringList &arguments, CommandContext &context)
         return Prepare(arguments)(context);
     } catch (const UsageError &e) {
         context.say(e.text());
-        context.err << '\n' << UsageText();
-        context.err.flush();
+        if (e.showsUsage()) {
+            context.err << '\n' << UsageText();
+            context.err.flush();
+        }
         return WrongUsage;
     } catch (const VentaroError &e) {
         context.say(e.text());
@@ -159,8 +200,9 @@ QString CommandLine::UsageText()
         "  ventaro send FILE --out PORT [--voice N | --all] [--to current|custom:S|internal:S]\n"
         "               [--device D] [--gap MS]\n"
         "  ventaro receive --in PORT --save FILE [--count N] [--timeout SECONDS] [--device D]\n"
+        "                  [--force]\n"
         "  ventaro find\n"
-        "  ventaro backup --in PORT --out PORT --save FILE [--device D]\n"
+        "  ventaro backup --in PORT --out PORT --save FILE [--device D] [--force]\n"
         "  ventaro --help | --version\n"
         "\n"
         "Without a command Ventaro opens its window (and FILE in it, as Open File... would).\n"
@@ -199,6 +241,7 @@ QString CommandLine::UsageText()
         "  --device D  the instrument's device number as its display shows it, 1..16\n"
         "              (default: the one the window keeps); blocks of other devices are\n"
         "              not taken.\n"
+        "  --force     lets receive and backup replace a FILE that exists.\n"
         "\n"
         "Exit status: 0 done, 1 error (one line on standard error), 2 wrong usage.\n"
         "The command line reads the window's settings and never changes them.\n"

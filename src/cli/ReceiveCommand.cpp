@@ -35,7 +35,8 @@ ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
                                                                 {SaveOption, true},
                                                                 {CountOption, true},
                                                                 {TimeoutOption, true},
-                                                                {DeviceNumberOption::Name, true}},
+                                                                {DeviceNumberOption::Name, true},
+                                                                {OutputFile::ForceOption, false}},
                                                                0);
     Options options;
     options.port = arguments.required(Name, InOption, CommandDevices::PortValue);
@@ -45,12 +46,13 @@ ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
     if (arguments.has(TimeoutOption))
         options.timeoutSeconds = arguments.number(TimeoutOption, 1, MaxTimeoutSeconds, 1);
     options.deviceId = DeviceNumberOption::Parse(arguments);
+    options.replace = arguments.has(OutputFile::ForceOption);
     return options;
 }
 
 int ReceiveCommand::Run(const Options &options, CommandContext &context)
 {
-    OutputFile::CheckWritable(options.file);
+    OutputFile::CheckWritable(options.file, options.replace);
     CommandDevices devices(context);
     TMidiCorvoIn &port = devices.input(options.port);
     VoiceCollector collector(devices.deviceId(options.deviceId));
@@ -91,6 +93,9 @@ int ReceiveCommand::Run(const Options &options, CommandContext &context)
         port.OnSysexReceived = nullptr;
         throw;
     }
+    context.err << QStringLiteral(
+        "Waiting: dump the voice from the instrument's panel (UTIL, ENTER, ENTER)...\n");
+    context.err.flush();
     progress();
     deviceCheck.start(DeviceCheckMs);
     if (options.timeoutSeconds)
@@ -114,9 +119,9 @@ int ReceiveCommand::Run(const Options &options, CommandContext &context)
                                : failure);
     if (!failure.isEmpty())
         context.say(failure);
-    if (context.errIsTerminal)
-        context.err << QStringLiteral("%1 voices saved to %2\n")
-                           .arg(received)
-                           .arg(QDir::toNativeSeparators(options.file));
+    context.err << QStringLiteral("%1 saved to %2\n")
+                       .arg(OutputFile::VoiceCount(received),
+                            QDir::toNativeSeparators(options.file));
+    context.err.flush();
     return 0;
 }

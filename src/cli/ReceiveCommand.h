@@ -29,6 +29,7 @@ public:
         std::optional<int> count;
         std::optional<int> timeoutSeconds;
         std::optional<quint8> deviceId; // 0-based; none: the stored one
+        bool replace = false;           // --force: FILE may exist
     };
 
     // Raises UsageError for arguments this command cannot take.

@@ -6,6 +6,8 @@
 #include "CommandContext.h"
 #include "CommandDevices.h"
 #include "DeviceNumberOption.h"
+#include "InstrumentBackup.h"
+#include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "SystemSleeper.h"
 #include "TMidiCorvoOut.h"
@@ -42,7 +44,8 @@ SendCommand::Destination SendCommand::ParseDestination(const QString &text)
                                                          : VoiceDump::Form::Full;
     if (separator < 0 || form == VoiceDump::Form::Full)
         throw UsageError(
-            QStringLiteral("--to must be current, custom:S or internal:S, not \"%1\"").arg(text));
+            QStringLiteral("--to must be current, custom:S or internal:S, not \"%1\"").arg(text),
+            UsageError::Kind::Value);
     return {form,
             CommandArguments::Number(QStringLiteral("the slot of --to %1").arg(kind),
                                      text.mid(separator + 1), 1, BankSendPlan::SlotCount(form))};
@@ -125,7 +128,13 @@ int SendCommand::Run(const Options &options, CommandContext &context)
         throw VentaroError(
             e.text() + QStringLiteral("\nvoices sent: %1 of %2").arg(sent).arg(plan.steps.size()));
     }
-    context.progress(QStringLiteral("Voices sent: %1 of %2\n").arg(sent).arg(plan.steps.size()));
+    context.progress(QString());
+    QList<InstrumentBackup::Slot> places;
+    for (const BankSendPlan::Step &step : plan.steps)
+        places.append({step.to, step.slot});
+    context.err << QStringLiteral("%1 sent to %2\n")
+                       .arg(OutputFile::VoiceCount(sent), InstrumentBackup::PlacesText(places));
+    context.err.flush();
     // Nothing was played, so nothing is silenced: closing the port would
     // set every channel's controllers to their defaults, changing the
     // instrument's mix behind a send of voices.

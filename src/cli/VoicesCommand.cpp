@@ -95,7 +95,8 @@ int VoicesCommand::Run(const QString &fileName, CommandContext &context)
     for (qsizetype i = 0; i < listing.lines.size(); ++i)
         context.out << LineText(int(i + 1), listing.lines[i]) << '\n';
     context.out.flush();
-    if (listing.skipped > 0)
+    // A file of no voice at all is said in one line, the error's.
+    if (listing.skipped > 0 && !listing.lines.isEmpty())
         context.say(QStringLiteral("%1 part(s) skipped, no whole voice\n%2")
                         .arg(listing.skipped)
                         .arg(QDir::toNativeSeparators(fileName)));

@@ -29,7 +29,7 @@ TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts, 
     : QDialog(parent), ui(std::make_unique<Ui::TfmMidiIn>()), m_prompts(prompts),
       m_translation(translation),
       m_guard(prompts, this, TranslationService::Translator(translation)), m_stream(stream),
-      m_manager(manager)
+      m_manager(manager), m_clock(sleeper)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -186,7 +186,7 @@ void TfmMidiIn::btnAskClick()
                              EventWait::For(milliseconds);
                              return !m_closed;
                          },
-                         m_manager->DeviceID());
+                         m_manager->DeviceID(), m_clock);
     m_fetcher = &fetcher;
     VoiceFetcher::Result result;
     try {

@@ -104,6 +104,7 @@ private:
     TMidiCorvoIn *m_port = nullptr;
     QByteArray *m_stream;
     TVLManager *m_manager;
+    const Sleeper &m_clock; // times "Ask the Instrument"'s answers
     // Where this window's first accepted block begins in the stream.
     qsizetype m_streamStart = 0;
     bool m_attached = false;

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -110,8 +111,12 @@ int main(int argc, char *argv[])
         QStringLiteral("answer-limit"),
         QStringLiteral("Answer only the first N requests (each dump block asked for counts)."),
         QStringLiteral("N"));
+    const QCommandLineOption silentBankOption(
+        QStringLiteral("silent-bank"),
+        QStringLiteral("Answer no dump request for the slots of this bank: custom or internal."),
+        QStringLiteral("bank"));
     parser.addOptions({deviceOption, intervalOption, nameOption, apiOption, bankOption,
-                       answerDelayOption, noAnswerOption, answerLimitOption});
+                       answerDelayOption, noAnswerOption, answerLimitOption, silentBankOption});
     parser.process(app);
 
     int device = FirstDeviceNumber;
@@ -142,6 +147,18 @@ int main(int argc, char *argv[])
         printError(QStringLiteral("the answer limit must be a number of requests, 0 or more."));
         return BadOptions;
     }
+    std::optional<VoiceDump::Form> silentBank;
+    if (parser.isSet(silentBankOption)) {
+        const QString bank = parser.value(silentBankOption);
+        if (bank == QLatin1String("custom"))
+            silentBank = VoiceDump::Form::Custom;
+        else if (bank == QLatin1String("internal"))
+            silentBank = VoiceDump::Form::Internal;
+        else {
+            printError(QStringLiteral("the silent bank must be custom or internal."));
+            return BadOptions;
+        }
+    }
     RtMidiPlatform::Backend backend = RtMidiBackend::fromEnvironment();
     if (parser.isSet(apiOption)) {
         backend = RtMidiBackend::fromName(parser.value(apiOption));
@@ -160,6 +177,8 @@ int main(int argc, char *argv[])
     simulator.setAnswerDelayMs(answerDelay);
     simulator.setAnswering(!parser.isSet(noAnswerOption));
     simulator.setAnswerLimit(answerLimit);
+    if (silentBank)
+        simulator.setBankSilent(*silentBank, true);
     // Said after the ready line, which stays the first.
     QString bankLine;
     if (parser.isSet(bankOption)) {

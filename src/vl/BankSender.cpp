@@ -39,12 +39,14 @@ BankSender::Result BankSender::Run(const VoiceBank &bank, const BankSendPlan &pl
             return result;
         }
         const QByteArray message = BankSendPlan::Message(bank.voices[step.voice], step, deviceId);
-        const qint64 startNs = m_sleeper.nowNs();
         m_send(message);
+        // Paced from when the voice was handed over, not from when it was
+        // given: opening the port or a busy MIDI system may hold it.
+        const qint64 leftNs = m_sleeper.nowNs();
         ++result.sent;
         if (events.sent)
             events.sent(i);
-        nextStartNs = startNs + WireTimeNs(message.size()) + m_gapMs * NsPerMs;
+        nextStartNs = leftNs + WireTimeNs(message.size()) + m_gapMs * NsPerMs;
     }
     // The last voice is on the cable until its wire time has passed.
     if (!plan.steps.isEmpty())

@@ -12,7 +12,8 @@ class Sleeper;
 // Sends the voices of a bank one after another as a plan says, paced so
 // that an instrument behind a MIDI cable is never overrun: a voice starts
 // no earlier than the previous one's wire time (its bytes at the cable's
-// 3125 bytes a second) plus a gap after the previous one started.
+// 3125 bytes a second) plus a gap after the previous one was handed over
+// (the send returned).
 //
 // Stopping is possible only between voices: a voice handed over is always
 // handed over whole. A send that fails raises (the caller's send function

@@ -21,9 +21,11 @@ InstrumentBackup::Result InstrumentBackup::Run(VoiceFetcher &fetcher, const Star
     const QList<Slot> places = Slots();
     int missesInARow = 0;
     for (int i = 0; i < places.size(); ++i) {
+        if (i > 0 && places[i].form != places[i - 1].form)
+            missesInARow = 0; // a bank of its own: asked afresh
         if (missesInARow >= MissesInARow) {
-            result.missed.append(places.mid(i));
-            break;
+            result.missed.append(places[i]); // not asked: the bank stayed silent
+            continue;
         }
         if (starting && !starting(i)) {
             result.stopped = true;

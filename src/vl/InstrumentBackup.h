@@ -11,8 +11,10 @@
 // Backs up the instrument's voices by request: the six Custom and the
 // sixty-four Internal places, in that order, into one bank (the voices' bytes
 // as received, whole voices only). A slot that does not answer is noted and
-// the next one asked; once MissesInARow places in a row have not answered the
-// instrument is taken to be gone or silent, and the rest is noted unasked.
+// the next one asked; once MissesInARow places of a bank in a row have not
+// answered, the rest of that bank is noted unasked and the next bank is
+// asked: an instrument that is silent for one bank (or gone) costs two
+// answer times per bank, and the other bank is still backed up.
 class InstrumentBackup
 {
 public:

@@ -22,7 +22,6 @@ constexpr int SentWaitMs = 1000;
 
 QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Starting &starting)
 {
-    QList<Found> found;
     // Ports of their own that remember nothing: the user's choice of
     // devices stays as it is.
     QTemporaryDir scratch;
@@ -30,23 +29,22 @@ QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Sta
     const QStringList inputs = TMidiCorvoIn(nullptr, &m_platform, settings).DeviceNames();
     const QStringList outputs = TMidiCorvoOut(nullptr, &m_platform, settings).DeviceNames();
 
-    QString asking; // the output device asked last
+    // A reply belongs to the output asked while it is heard; one heard
+    // between two questions belongs to none.
+    QString asking;
+    QList<Found> heard;
     std::vector<std::unique_ptr<TMidiCorvoIn>> listening;
     for (const QString &input : inputs) {
         auto port = std::make_unique<TMidiCorvoIn>(nullptr, &m_platform, settings);
         port->setDeviceName(input);
-        port->OnSysexReceived = [&found, &asking, input](QObject *, const quint8 *data,
+        port->OnSysexReceived = [&heard, &asking, input](QObject *, const quint8 *data,
                                                          qint32 len) {
             if (!data || asking.isEmpty())
                 return;
             const std::optional<int> device =
                 InstrumentRequests::ReadIdentityReply(QByteArrayView(data, len));
-            if (!device)
-                return;
-            for (const Found &known : found)
-                if (known.input == input && known.output == asking && known.deviceNumber == *device)
-                    return;
-            found.append({input, asking, *device});
+            if (device && !heard.contains(Found{input, asking, *device}))
+                heard.append({input, asking, *device});
         };
         try {
             port->Open(true);
@@ -57,31 +55,61 @@ QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Sta
     }
 
     const QByteArray request = InstrumentRequests::IdentityRequest();
-    for (int i = 0; i < outputs.size(); ++i) {
-        if (starting && !starting(i, int(outputs.size()), outputs[i]))
-            break;
+    // Asks `output` and listens for the answer time; false when stopped.
+    const auto ask = [&](const QString &output) {
+        // What came since the last answer time is handed over first, and
+        // heard by no one.
+        if (!wait(0))
+            return false;
         TMidiCorvoOut out(nullptr, &m_platform, settings);
-        out.setDeviceName(outputs[i]);
+        out.setDeviceName(output);
         bool asked = false;
+        bool goOn = true;
+        asking = output;
         try {
             out.Open();
             asked = out.SendLongMessage(request) == MidiPlatform::NoError
                     && out.WaitSent(SentWaitMs) == MidiPlatform::NoError;
         } catch (const VentaroError &) {
         }
-        if (!asked)
-            continue;
-        asking = outputs[i];
-        bool goOn = true;
-        for (int waited = 0; goOn && waited < AnswerWaitMs; waited += WaitStepMs)
-            goOn = wait(WaitStepMs);
+        if (asked) {
+            for (int waited = 0; goOn && waited < AnswerWaitMs; waited += WaitStepMs)
+                goOn = wait(WaitStepMs);
+        }
         asking.clear();
         try {
             out.Close();
         } catch (const VentaroError &) {
         }
-        if (!goOn)
+        return goOn;
+    };
+
+    bool goOn = true;
+    for (int i = 0; goOn && i < outputs.size(); ++i) {
+        if (starting && !starting(i, int(outputs.size()), outputs[i]))
+            goOn = false;
+        else
+            goOn = ask(outputs[i]);
+    }
+    // A slow instrument's late reply may have been heard under the next
+    // output. Each output that was answered is asked again once the line
+    // has been quiet for an answer time, and only what answers it again is
+    // kept.
+    const QList<Found> candidates = heard;
+    QStringList answered;
+    for (const Found &candidate : candidates)
+        if (!answered.contains(candidate.output))
+            answered << candidate.output;
+    QList<Found> found;
+    for (const QString &output : answered) {
+        for (int waited = 0; goOn && waited < AnswerWaitMs; waited += WaitStepMs)
+            goOn = wait(WaitStepMs);
+        heard.clear();
+        if (!goOn || !ask(output))
             break;
+        for (const Found &candidate : candidates)
+            if (candidate.output == output && heard.contains(candidate))
+                found.append(candidate);
     }
     for (const auto &port : listening) {
         try {

@@ -9,10 +9,12 @@ class MidiPlatform;
 
 // Finds the instrument on its own: the identity request goes out on every
 // output device, one at a time, while every input device listens; each
-// identity reply of this instrument that comes back within the answer time
-// names an input, the output just asked and the device number the
-// instrument reported. A device that cannot be opened, or answers nothing,
-// is passed over.
+// identity reply of this instrument that comes back within that output's
+// answer time names an input, the output asked and the device number the
+// instrument reported. Since a slow instrument's reply may come in the next
+// output's answer time, every output that was answered is asked once more,
+// alone, after a quiet answer time, and kept only when the same reply comes
+// again. A device that cannot be opened, or answers nothing, is passed over.
 class InstrumentFinder
 {
 public:
@@ -23,6 +25,8 @@ public:
         QString input;
         QString output;
         int deviceNumber; // 0..15, as sent; shown as 1..16
+
+        bool operator==(const Found &) const = default;
     };
 
     // Lets input arrive for up to `milliseconds`; false stops the search.

@@ -458,15 +458,19 @@ void SimulatedVl70m::handleDumpRequest(const QByteArray &message, Outgoing &out)
                              .arg(hex(message, InstrumentRequests::RequestAddressOffset, 3));
     const int memory = address[2];
     QByteArray block;
+    VoiceDump::Form bank = VoiceDump::Form::Full;
     if (address[0] == VoiceDump::CustomBlockAAddressHigh && address[1] == 0
         && memory < VoiceDump::CustomSlotCount) {
         block = customBlocks(memory + 1).front();
+        bank = VoiceDump::Form::Custom;
     } else if (address[0] == VoiceDump::CustomBlockBAddressHigh && address[1] == 0
                && memory < VoiceDump::CustomSlotCount) {
         block = customBlocks(memory + 1).back();
+        bank = VoiceDump::Form::Custom;
     } else if (address[0] == VoiceDump::InternalAddressHigh && address[1] == 0
                && memory < VoiceDump::InternalSlotCount) {
         block = internalBlock(memory + 1);
+        bank = VoiceDump::Form::Internal;
     } else {
         for (std::size_t i = 0; i < VoiceDump::FullBlocks.size(); ++i)
             if (VoiceDump::FullBlocks[i].address == address)
@@ -474,6 +478,10 @@ void SimulatedVl70m::handleDumpRequest(const QByteArray &message, Outgoing &out)
     }
     if (block.isEmpty()) {
         ignore(what + QStringLiteral(": no such block"));
+        return;
+    }
+    if (m_silentBanks.contains(bank)) {
+        record(what + QStringLiteral(": not answered (the bank is kept silent)"));
         return;
     }
     if (answerRequest(what, out))
@@ -647,6 +655,14 @@ void SimulatedVl70m::setAnswerLimit(int answers)
     std::lock_guard lock(m_mutex);
     m_answerLimit = answers;
     m_answers = 0;
+}
+
+void SimulatedVl70m::setBankSilent(VoiceDump::Form bank, bool silent)
+{
+    std::lock_guard lock(m_mutex);
+    m_silentBanks.removeAll(bank);
+    if (silent)
+        m_silentBanks.append(bank);
 }
 
 QByteArray SimulatedVl70m::editBuffer() const

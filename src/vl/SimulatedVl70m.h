@@ -73,6 +73,10 @@ public:
     // After this many answers no request is answered any more; negative:
     // no limit.
     void setAnswerLimit(int answers);
+    // Whether dump requests for one bank's slots (Custom or Internal) go
+    // unanswered, as an instrument that keeps a bank to itself; the other
+    // requests are answered as set above.
+    void setBankSilent(VoiceDump::Form bank, bool silent);
 
     QByteArray editBuffer() const;
     // 1-based; an empty array for a slot that does not exist.
@@ -150,6 +154,7 @@ private:
     int m_answerDelayMs = 0;
     bool m_answering = true;
     int m_answerLimit = -1;
+    QList<VoiceDump::Form> m_silentBanks;
     int m_answers = 0;
     QByteArray m_editBuffer;
     QList<QByteArray> m_custom;

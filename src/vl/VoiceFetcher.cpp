@@ -1,17 +1,21 @@
 #include "VoiceFetcher.h"
 
+#include "Sleeper.h"
+
 #include <utility>
 
 namespace {
 
 // Longest single wait, so that a stop is seen soon.
 constexpr int WaitStepMs = 10;
+constexpr qint64 NsPerMs = 1000000;
 
 } // namespace
 
-VoiceFetcher::VoiceFetcher(Send send, Wait wait, int deviceNumber, int answerTimeoutMs)
+VoiceFetcher::VoiceFetcher(Send send, Wait wait, int deviceNumber, const Sleeper &clock,
+                           int answerTimeoutMs)
     : m_send(std::move(send)), m_wait(std::move(wait)), m_deviceNumber(deviceNumber),
-      m_answerTimeoutMs(answerTimeoutMs)
+      m_clock(clock), m_answerTimeoutMs(answerTimeoutMs)
 {
 }
 
@@ -36,11 +40,13 @@ VoiceFetcher::Result VoiceFetcher::Fetch(VoiceDump::Form form, int slot)
             m_awaited.reset();
             throw;
         }
-        // The waits themselves measure the answer time: each lasts its
-        // milliseconds unless stopped.
-        for (int waited = 0; m_answer.isEmpty() && waited < m_answerTimeoutMs;
-             waited += WaitStepMs) {
-            if (!m_wait(WaitStepMs)) {
+        // By the clock: a wait that other input ended early counts for
+        // what it lasted.
+        const qint64 deadlineNs = m_clock.nowNs() + m_answerTimeoutMs * NsPerMs;
+        for (qint64 leftNs = deadlineNs - m_clock.nowNs(); m_answer.isEmpty() && leftNs > 0;
+             leftNs = deadlineNs - m_clock.nowNs()) {
+            const qint64 leftMs = (leftNs + NsPerMs - 1) / NsPerMs;
+            if (!m_wait(int(qMin<qint64>(leftMs, WaitStepMs)))) {
                 m_awaited.reset();
                 result.outcome = Outcome::Stopped;
                 return result;

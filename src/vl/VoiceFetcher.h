@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class Sleeper;
+
 // Fetches voices by asking the instrument for them block by block (bulk
 // dump requests), without the user at its panel. Each request goes out
 // once the previous block has arrived; a block that does not come within
@@ -17,7 +19,8 @@
 //
 // The caller feeds every SysEx message from the input to Take(); the
 // fetcher waits through `wait`, which lets those messages arrive (the
-// window's event loop) and says whether to go on.
+// window's event loop) and says whether to go on. A wait may end early
+// (other traffic on the input): the answer time is read from the clock.
 class VoiceFetcher
 {
 public:
@@ -43,7 +46,9 @@ public:
     // Lets input arrive for up to `milliseconds`; false stops the fetch.
     using Wait = std::function<bool(int milliseconds)>;
 
-    VoiceFetcher(Send send, Wait wait, int deviceNumber, int answerTimeoutMs = AnswerTimeoutMs);
+    // The clock must outlive the fetcher.
+    VoiceFetcher(Send send, Wait wait, int deviceNumber, const Sleeper &clock,
+                 int answerTimeoutMs = AnswerTimeoutMs);
 
     // One SysEx message from the input.
     void Take(QByteArrayView message);
@@ -55,6 +60,7 @@ private:
     Send m_send;
     Wait m_wait;
     int m_deviceNumber;
+    const Sleeper &m_clock;
     int m_answerTimeoutMs;
     // The block awaited, and what arrived for it.
     std::optional<InstrumentRequests::BlockOf> m_awaited;

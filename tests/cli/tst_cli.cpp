@@ -47,6 +47,8 @@ void TestCli::initTestCase()
     // Cut inside the last voice.
     writeFile(path(QStringLiteral("cut.syx")), bank.first(bank.size() - 100));
     writeFile(path(QStringLiteral("junk.syx")), QByteArray(500, '\x11'));
+    writeFile(path(QStringLiteral("picture.png")),
+              QByteArray::fromHex("89504e470d0a1a0a0000000d49484452") + QByteArray(300, '\xf0'));
     writeFile(path(QStringLiteral("voices.LIB")),
               CliFiles::library({"Flute   ", "Oboe", "Cut"}, 1));
 }
@@ -61,11 +63,17 @@ void TestCli::isCommand_data()
     QTest::newRow("-h") << QStringList{QStringLiteral("-h")} << true;
     QTest::newRow("version") << QStringList{QStringLiteral("--version")} << true;
     QTest::newRow("mistyped") << QStringList{QStringLiteral("porst")} << true;
-    QTest::newRow("./ports") << QStringList{QStringLiteral("./ports")} << false;
-    QTest::newRow("a file") << QStringList{QStringLiteral("song.syx")} << false;
-    QTest::newRow("capital") << QStringList{QStringLiteral("Ports")} << false;
+    QTest::newRow("a file") << QStringList{path(QStringLiteral("mixed.syx"))} << false;
+    // The window is not opened for a file it cannot open: the command line
+    // says why.
+    QTest::newRow("no such file") << QStringList{QStringLiteral("song.syx")} << true;
+    QTest::newRow("capital, no such file") << QStringList{QStringLiteral("Ports")} << true;
+    QTest::newRow("a folder") << QStringList{m_dir.path()} << true;
     QTest::newRow("toolkit option")
         << QStringList{QStringLiteral("-style"), QStringLiteral("fusion")} << false;
+    QTest::newRow("toolkit option, two dashes")
+        << QStringList{QStringLiteral("--platform=offscreen")} << false;
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")} << true;
 }
 
 void TestCli::isCommand()
@@ -127,8 +135,9 @@ void TestCli::voices_data()
                              << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
                                     + path(QStringLiteral("voices.LIB"));
     QTest::newRow("no voice") << path(QStringLiteral("junk.syx")) << 1 << QStringList{}
-                              << QStringLiteral("ventaro: 1 part(s) skipped, no whole voice: ")
-                                     + path(QStringLiteral("junk.syx"));
+                              << QString();
+    QTest::newRow("a picture") << path(QStringLiteral("picture.png")) << 1 << QStringList{}
+                               << QString();
 }
 
 void TestCli::voices()
@@ -266,10 +275,9 @@ void TestCli::wrongUsage_data()
                                     << QStringLiteral("unknown option \"--count\"");
     QTest::newRow("find with words") << QStringList{QStringLiteral("find"), QStringLiteral("all")}
                                      << 2 << QStringLiteral("unexpected argument \"all\"");
-    QTest::newRow("backup no such input") << backup({}) << 1
-                                          << QStringLiteral("The MIDI input device is not "
-                                                            "connected: ")
-                                                 + port;
+    QTest::newRow("backup no such input")
+        << backup({}) << 1
+        << QStringLiteral("There is no MIDI input named \"%1\"; the inputs are: ").arg(port);
     QTest::newRow("file missing") << QStringList{QStringLiteral("send"),
                                                  path(QStringLiteral("none.syx")), out, port}
                                   << 1 << QStringLiteral("Cannot open file");
@@ -286,9 +294,40 @@ void TestCli::wrongUsage_data()
     // No JACK server runs: only the simulated instrument is there.
     QTest::newRow("no such output")
         << QStringList{QStringLiteral("send"), bank, out, QStringLiteral("No Such Port")} << 1
-        << QStringLiteral("The MIDI output device is not connected: No Such Port");
+        << QStringLiteral("There is no MIDI output named \"No Such Port\"; the outputs are: "
+                          "\"Simulated VL70-m\"");
     QTest::newRow("no such input")
-        << receive({}) << 1 << QStringLiteral("The MIDI input device is not connected: ") + port;
+        << receive({}) << 1
+        << QStringLiteral("There is no MIDI input named \"%1\"; the inputs are: "
+                          "\"Simulated VL70-m\"")
+               .arg(port);
+    QTest::newRow("receive into a file that exists")
+        << QStringList{QStringLiteral("receive"), QStringLiteral("--in"), port,
+                       QStringLiteral("--save"), path(QStringLiteral("mixed.syx"))}
+        << 1
+        << path(QStringLiteral("mixed.syx"))
+               + QStringLiteral(" already exists (add --force "
+                                "to replace it)");
+    QTest::newRow("backup into a file that exists")
+        << QStringList{QStringLiteral("backup"),
+                       QStringLiteral("--in"),
+                       port,
+                       QStringLiteral("--out"),
+                       port,
+                       QStringLiteral("--save"),
+                       path(QStringLiteral("mixed.syx"))}
+        << 1 << QStringLiteral("already exists (add --force to replace it)");
+    QTest::newRow("no such file for the window")
+        << QStringList{path(QStringLiteral("missing.syx"))} << 1
+        << QStringLiteral("Cannot open file \"%1\": No such file or directory")
+               .arg(path(QStringLiteral("missing.syx")));
+    QTest::newRow("voices of a folder") << QStringList{QStringLiteral("voices"), m_dir.path()} << 1
+                                        << QStringLiteral("Cannot open file");
+    QTest::newRow("a folder for the window")
+        << QStringList{m_dir.path()} << 1
+        << m_dir.path() + QStringLiteral(" is a folder, not a voice file");
+    QTest::newRow("an option of no one") << QStringList{QStringLiteral("--bogus")} << 2
+                                         << QStringLiteral("unknown option \"--bogus\"");
     QTest::newRow("folder missing")
         << QStringList{QStringLiteral("receive"), QStringLiteral("--in"), port,
                        QStringLiteral("--save"), path(QStringLiteral("none/got.syx"))}
@@ -309,8 +348,9 @@ void TestCli::wrongUsage()
     // No JACK server runs: neither libjack nor RtMidi says so on the way.
     for (const QString &noise : {QStringLiteral("jack"), QStringLiteral("server")})
         QVERIFY2(!run.err.contains(noise, Qt::CaseInsensitive), qPrintable(run.err));
-    // Wrong usage shows how to use it; an error does not.
-    QCOMPARE(run.err.contains(QLatin1String("\nUsage:\n")), exitCode == 2);
+    // Wrong usage shows how to use it; a wrong value and an error do not.
+    QCOMPARE(run.err.contains(QLatin1String("\nUsage:\n")),
+             exitCode == 2 && !errors.first().contains(QLatin1String(" must be ")));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("got.syx"))));
     // The command line never writes the window's settings, not even the folder.
     QCOMPARE(QDir(m_config).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
@@ -327,8 +367,7 @@ void TestCli::commandBeatsFileOfItsName()
     const CliRun run = CliRun::finish(process);
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
     QCOMPARE(run.out, QStringLiteral("in\tSimulated VL70-m\nout\tSimulated VL70-m\n"));
-    const QString dotted = QStringLiteral("./ports");
-    QVERIFY(!CommandLine::IsCommand({QStringLiteral("ventaro"), dotted}));
+    QVERIFY(!CommandLine::IsCommand({QStringLiteral("ventaro"), path(QStringLiteral("ports"))}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

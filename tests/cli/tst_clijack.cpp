@@ -45,6 +45,14 @@ const QString ProbeName = QStringLiteral("cli-probe");
 
 } // namespace
 
+namespace {
+
+// What `receive` says once it listens.
+const QString WaitingLine =
+    QStringLiteral("Waiting: dump the voice from the instrument's panel (UTIL, ENTER, ENTER)...\n");
+
+} // namespace
+
 class TestCliJack : public QObject
 {
     Q_OBJECT
@@ -200,7 +208,8 @@ void TestCliJack::sendOneVoiceLandsWhole()
          QStringLiteral("internal:9"), QStringLiteral("--device"), QString::number(DeviceNumber)},
         env());
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
-    QCOMPARE(run.err, QString()); // no progress line off a terminal
+    // No progress line off a terminal: only what was done.
+    QCOMPARE(run.err, QStringLiteral("1 voice sent to Internal 9\n"));
     const QString written =
         QStringLiteral("Internal slot 9: block at 40 00 08 written (voice \"%1\")")
             .arg(bank.voices[1].name);
@@ -238,6 +247,7 @@ void TestCliJack::sendAllBytesExact()
                                 QStringLiteral("--gap=0"), QStringLiteral("--out")};
     CliRun run = CliRun::run(arguments + QStringList{m_probe->inputName()}, env());
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
+    QCOMPARE(run.err, QStringLiteral("3 voices sent to Internal 5, Custom 2, Current\n"));
     QByteArray got;
     QTRY_VERIFY_WITH_TIMEOUT((got += joined(m_probe->take())).size() >= expected.size(), WaitMs);
     QCOMPARE(got, expected);
@@ -356,6 +366,7 @@ void TestCliJack::receiveSkipsForeignBlocks()
 
     const CliRun run = CliRun::finish(process);
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
+    QCOMPARE(run.err, WaitingLine + QStringLiteral("3 voices saved to %1\n").arg(saved));
     const QByteArray file = fileBytes(saved);
     QCOMPARE(file, joined(dumped));
     const VoiceBank back = VoiceBank::Parse(file);
@@ -369,12 +380,15 @@ void TestCliJack::receiveSkipsForeignBlocks()
     QCOMPARE(back.voices[2].form, VoiceDump::Form::Full);
 }
 
-// SIGINT (Ctrl+C) saves the voices that came and succeeds.
+// SIGINT (Ctrl+C) saves the voices that came and succeeds; --force lets it
+// replace a file.
 void TestCliJack::receiveSavesWhatCameOnSignal()
 {
     const QString saved = path(QStringLiteral("interrupted.syx"));
+    writeFile(saved, QByteArray("older"));
     QProcess process;
-    QVERIFY(startReceive(process, {QStringLiteral("--save"), saved, QStringLiteral("--device=3")}));
+    QVERIFY(startReceive(process, {QStringLiteral("--save"), saved, QStringLiteral("--device=3"),
+                                   QStringLiteral("--force")}));
     QVERIFY(press({SimPanel::Util, SimPanel::SelectPlus, SimPanel::SelectPlus, SimPanel::ValuePlus,
                    SimPanel::Enter, SimPanel::Enter}));
     const QList<QByteArray> dumped = simulatorDumps(1);
@@ -384,21 +398,31 @@ void TestCliJack::receiveSavesWhatCameOnSignal()
     const CliRun run = CliRun::finish(process, WaitMs);
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
     QCOMPARE(fileBytes(saved), dumped.first());
+    QCOMPARE(run.err, WaitingLine + QStringLiteral("1 voice saved to %1\n").arg(saved));
 }
 
+// Nothing came: nothing is written, and a file that was there, replaced
+// only by voices (--force), is kept as it was.
 void TestCliJack::receiveTimesOutEmpty()
 {
     const QString saved = path(QStringLiteral("nothing.syx"));
-    QElapsedTimer timer;
-    timer.start();
-    const CliRun run = CliRun::run({QStringLiteral("receive"), QStringLiteral("--in"), outputName(),
-                                    QStringLiteral("--save"), saved, QStringLiteral("--timeout=1")},
-                                   env());
-    QVERIFY2(run.exitCode == 1, qPrintable(run.report()));
-    QVERIFY(timer.elapsed() >= 1000);
-    QCOMPARE(run.ownErrors(),
-             QStringList{QStringLiteral("ventaro: No whole voice arrived: nothing was saved.")});
+    const QString kept = path(QStringLiteral("kept.syx"));
+    writeFile(kept, QByteArray("a backup"));
+    for (const QString &file : {saved, kept}) {
+        QElapsedTimer timer;
+        timer.start();
+        const CliRun run = CliRun::run({QStringLiteral("receive"), QStringLiteral("--in"),
+                                        outputName(), QStringLiteral("--save"), file,
+                                        QStringLiteral("--timeout=1"), QStringLiteral("--force")},
+                                       env());
+        QVERIFY2(run.exitCode == 1, qPrintable(run.report()));
+        QVERIFY(timer.elapsed() >= 1000);
+        QCOMPARE(run.ownErrors(), QStringList{QStringLiteral(
+                                      "ventaro: No whole voice arrived: nothing was saved.")});
+        QVERIFY(run.err.startsWith(WaitingLine));
+    }
     QVERIFY(!QFileInfo::exists(saved));
+    QCOMPARE(fileBytes(kept), QByteArray("a backup"));
 }
 
 // Two of the program's processes open JACK clients of the same names at

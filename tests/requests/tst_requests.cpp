@@ -22,27 +22,38 @@ namespace {
 using Form = VoiceDump::Form;
 
 // The simulated instrument wired straight to a fetcher: every request goes
-// in, every answer comes back at once.
+// in, every answer comes back at once, or `answerAfterMs` later. Each wait
+// moves the clock by what it asked, or by `wakeAfterMs` when other traffic
+// on the input would end it sooner.
 struct Bench
 {
     VirtualSleeper clock;
     SimulatedVl70m instrument{clock};
     QList<QByteArray> answers;
     int waits = 0;
+    int answerAfterMs = 0;
+    int wakeAfterMs = 0;
+    QList<std::pair<qint64, QByteArray>> pending; // answers and when they arrive
     std::unique_ptr<VoiceFetcher> fetcher;
 
     explicit Bench(int askedDevice = 0)
     {
         fetcher = std::make_unique<VoiceFetcher>(
             [this](const QByteArray &request) { instrument.receive(request); },
-            [this](int) {
+            [this](int milliseconds) {
                 ++waits;
+                clock.advanceMs(wakeAfterMs > 0 ? qMin(milliseconds, wakeAfterMs) : milliseconds);
+                while (!pending.isEmpty() && pending.first().first <= clock.nowNs())
+                    fetcher->Take(pending.takeFirst().second);
                 return true;
             },
-            askedDevice);
+            askedDevice, clock);
         instrument.setSender([this](const QByteArray &message) {
             answers << message;
-            fetcher->Take(message);
+            if (answerAfterMs > 0)
+                pending.append({clock.nowNs() + qint64(answerAfterMs) * 1000000, message});
+            else
+                fetcher->Take(message);
         });
     }
     // What the panel's dump-out sends for the buttons pressed.
@@ -70,8 +81,12 @@ private slots:
     void fetchEqualsPanelDump();
     void unansweredRequests_data();
     void unansweredRequests();
+    void answerTimeByTheClock_data();
+    void answerTimeByTheClock();
     void backupEqualsBank();
+    void backupStopsWhenAnswersStop_data();
     void backupStopsWhenAnswersStop();
+    void backupStoppedByTheUser();
     void placesText();
 };
 
@@ -203,6 +218,42 @@ void TestRequests::unansweredRequests()
                  std::optional<int>(instrumentDevice));
 }
 
+void TestRequests::answerTimeByTheClock_data()
+{
+    // wakeAfterMs: other input ends each wait after that long (0: none);
+    // answerAfterMs: -1, no answer
+    addColumns<int, int, bool>("wakeAfterMs", "answerAfterMs", "whole");
+    QTest::newRow("quiet input, answer in 250 ms") << 0 << 250 << true;
+    QTest::newRow("SysEx every 2 ms, answer in 250 ms") << 2 << 250 << true;
+    QTest::newRow("SysEx every 2 ms, answer in 990 ms") << 2 << 990 << true;
+    QTest::newRow("SysEx every 2 ms, no answer") << 2 << -1 << false;
+    QTest::newRow("SysEx every 3 ms, answer too late") << 3 << 1010 << false;
+}
+
+// Other traffic on the input ends the fetcher's waits early; the answer
+// time is still a second by the clock, neither shorter nor longer.
+void TestRequests::answerTimeByTheClock()
+{
+    QFETCH(int, wakeAfterMs);
+    QFETCH(int, answerAfterMs);
+    QFETCH(bool, whole);
+    Bench bench(0);
+    bench.wakeAfterMs = wakeAfterMs;
+    bench.answerAfterMs = answerAfterMs;
+    bench.instrument.setAnswering(answerAfterMs >= 0);
+    const qint64 begin = bench.clock.nowNs();
+    const VoiceFetcher::Result fetched = bench.fetcher->Fetch(Form::Internal, 7);
+    const qint64 tookMs = (bench.clock.nowNs() - begin) / 1000000;
+    QCOMPARE(fetched.outcome,
+             whole ? VoiceFetcher::Outcome::Whole : VoiceFetcher::Outcome::NotAnswered);
+    if (whole) {
+        QVERIFY2(tookMs >= answerAfterMs && tookMs < answerAfterMs + 10,
+                 qPrintable(QString::number(tookMs)));
+    } else {
+        QCOMPARE(tookMs, qint64(VoiceFetcher::AnswerTimeoutMs));
+    }
+}
+
 // A backup of an instrument holding a real bank is that bank, device
 // number aside, after its six custom voices.
 void TestRequests::backupEqualsBank()
@@ -229,21 +280,47 @@ void TestRequests::backupEqualsBank()
     QCOMPARE(withoutSeals(result.bank), withoutSeals(custom + file));
 }
 
-// An instrument that stops answering after 20 voices: those 20 are kept,
-// two more are asked in vain, the rest is not asked.
+void TestRequests::backupStopsWhenAnswersStop_data()
+{
+    // silentBanks: banks whose dump requests go unanswered; unanswered:
+    // voices asked in vain (a block each, each waited for in full)
+    addColumns<int, QList<int>, int, QString, int>("answerLimit", "silentBanks", "fetched",
+                                                   "missed", "unanswered");
+    // Each custom voice is two requests: 6 x 2 + 14 answers make 20 voices.
+    QTest::newRow("stops after twenty voices")
+        << 6 * 2 + 14 << QList<int>{} << 20 << "Internal 15-64" << 2;
+    QTest::newRow("Custom kept silent")
+        << -1 << QList<int>{int(Form::Custom)} << 64 << "Custom 1-6" << 2;
+    QTest::newRow("Internal kept silent")
+        << -1 << QList<int>{int(Form::Internal)} << 6 << "Internal 1-64" << 2;
+    QTest::newRow("both kept silent") << -1 << QList<int>{int(Form::Custom), int(Form::Internal)}
+                                      << 0 << "Custom 1-6, Internal 1-64" << 4;
+}
+
+// Two slots in a row without an answer end their bank, not the backup: the
+// voices of the other bank are still kept, and what did not answer is named.
 void TestRequests::backupStopsWhenAnswersStop()
 {
+    QFETCH(int, answerLimit);
+    QFETCH(QList<int>, silentBanks);
+    QFETCH(int, fetched);
+    QFETCH(QString, missed);
+    QFETCH(int, unanswered);
     Bench bench(0);
-    bench.instrument.setAnswerLimit(6 * 2 + 14); // six custom voices, fourteen internal
+    bench.instrument.setAnswerLimit(answerLimit);
+    for (const int bank : silentBanks)
+        bench.instrument.setBankSilent(Form(bank), true);
     const InstrumentBackup::Result result = InstrumentBackup::Run(*bench.fetcher);
-    QCOMPARE(result.fetched, 20);
-    QCOMPARE(result.missed.size(), 50);
-    QCOMPARE(InstrumentBackup::PlacesText(result.missed), QStringLiteral("Internal 15-64"));
-    QCOMPARE(VoiceBank::Parse(result.bank).voices.size(), 20);
-    // Two voices asked in vain, a block each, each waited for in full.
-    QCOMPARE(bench.waits, 2 * VoiceFetcher::AnswerTimeoutMs / 10);
+    QCOMPARE(result.fetched, fetched);
+    QCOMPARE(result.missed.size(), 70 - fetched);
+    QCOMPARE(InstrumentBackup::PlacesText(result.missed), missed);
+    QCOMPARE(VoiceBank::Parse(result.bank).voices.size(), fetched);
+    QCOMPARE(bench.waits, unanswered * VoiceFetcher::AnswerTimeoutMs / 10);
+}
 
-    // Stopped by the user before the third slot.
+// Stopped by the user before the third slot.
+void TestRequests::backupStoppedByTheUser()
+{
     Bench stopped(0);
     const InstrumentBackup::Result early =
         InstrumentBackup::Run(*stopped.fetcher, [](int index) { return index < 2; });
