@@ -54,10 +54,10 @@ MidiPlatform::Result MidiTap::outOpen(MidiHandle *handle, int deviceId, MidiCall
 
 MidiPlatform::Result MidiTap::outShortMessage(MidiHandle handle, quint32 message)
 {
-    const Result result = m_inner.outShortMessage(handle, message);
-    if (result == NoError && m_log.load(std::memory_order_relaxed))
+    // Recorded before it goes: an answer may come back before the call returns.
+    if (m_log.load(std::memory_order_relaxed))
         record(MidiLog::Direction::Out, outName(handle), MidiBytes::unpack(message));
-    return result;
+    return m_inner.outShortMessage(handle, message);
 }
 
 MidiPlatform::Result MidiTap::outPrepareHeader(MidiHandle handle, MidiHeader *header)
@@ -72,15 +72,12 @@ MidiPlatform::Result MidiTap::outUnprepareHeader(MidiHandle handle, MidiHeader *
 
 MidiPlatform::Result MidiTap::outLongMessage(MidiHandle handle, MidiHeader *header)
 {
-    // Taken before the platform has the block: its Done may free it at once.
-    QByteArray bytes;
+    // Recorded before the platform has the block: an answer may come back
+    // (and the block be freed) before the call returns.
     if (header && m_log.load(std::memory_order_relaxed))
-        bytes = QByteArray(reinterpret_cast<const char *>(header->data.data()),
-                           qsizetype(header->data.size()));
-    const Result result = m_inner.outLongMessage(handle, header);
-    if (result == NoError && !bytes.isEmpty())
-        record(MidiLog::Direction::Out, outName(handle), bytes);
-    return result;
+        record(MidiLog::Direction::Out, outName(handle),
+               QByteArrayView(header->data.data(), qsizetype(header->data.size())));
+    return m_inner.outLongMessage(handle, header);
 }
 
 MidiPlatform::Result MidiTap::outReset(MidiHandle handle)

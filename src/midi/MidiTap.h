@@ -8,7 +8,7 @@
 #include <mutex>
 
 // A platform in front of another that shows a MidiLog every message going
-// out through it and every message coming in, on every device opened
+// out through it (as it is handed over, refused or not) and every message coming in, on every device opened
 // through it, with the device's name. Everything else goes through
 // unchanged: handles, headers, notifications. Without a log attached a
 // message costs one pointer test.
