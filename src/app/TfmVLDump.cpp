@@ -25,6 +25,7 @@
 #include "TfmBankVoices.h"
 #include "TfmFoundInstruments.h"
 #include "TfmLibVoices.h"
+#include "TfmMidiLog.h"
 #include "TfmMidiIn.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
@@ -194,6 +195,10 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
     m_actGetVoices->setObjectName(QStringLiteral("actGetVoices"));
     m_actBackup = more->addAction(QStringLiteral("Back Up the Instrument..."));
     m_actBackup->setObjectName(QStringLiteral("actBackup"));
+    m_actMidiLog = more->addAction(QStringLiteral("MIDI Log..."));
+    m_actMidiLog->setObjectName(QStringLiteral("actMidiLog"));
+    m_actMidiLog->setVisible(services.midiTap != nullptr);
+    m_midiTap = services.midiTap;
     ui->btnMore->setMenu(more);
     // Until an output device is chosen, its list says where to find one.
     ui->cbxMidiOut->setPlaceholderText(translated(QStringLiteral("Not chosen: see ...")));
@@ -256,6 +261,7 @@ void TfmVLDump::connectHandlers()
             guarded<bool>(&TfmVLDump::btnGetVoicesClick));
     connect(m_actFind, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnFindClick));
     connect(m_actBackup, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnBackupClick));
+    connect(m_actMidiLog, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnMidiLogClick));
     connect(ui->cbxSendBank, &QComboBox::activated, this,
             guarded<int>(&TfmVLDump::cbxSendBankSelect));
     connect(ui->btnExport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnExportClick));
@@ -648,6 +654,32 @@ void TfmVLDump::btnExportClick()
                 .arg(translate(BankSendPlan::PlaceText(form, slot)))
             + QLatin1Char('\n') + error.text());
     }
+}
+
+void TfmVLDump::btnMidiLogClick()
+{
+    if (!m_midiTap)
+        return;
+    if (!m_midiLog) {
+        const auto patchName = [this](int bankRow, int patch) -> QString {
+            if (bankRow < 0 || bankRow >= VoiceCatalogue::kBankCount)
+                return {};
+            const auto bank = VoiceCatalogue::Bank(bankRow);
+            const std::optional<QStringList> &slotNames =
+                bank == VoiceCatalogue::Custom ? m_customNames : m_internalNames;
+            if (bank >= VoiceCatalogue::Custom && slotNames) // "N: name" rows
+                return slotNames->value(patch).section(QStringLiteral(": "), 1);
+            const auto prom = VoiceCatalogue::PromType(qMax(ui->cbxProm->currentIndex(), 0));
+            return VoiceCatalogue::builtInNames(prom, bank).value(patch);
+        };
+        m_midiLog = new TfmMidiLog(
+            TfmMidiLog::Services{*m_midiTap, m_prompts, [this] { return int(m_manager->DeviceID()); },
+                                 patchName, TranslationService::Translator(m_translation)},
+            this);
+    }
+    m_midiLog->show();
+    m_midiLog->raise();
+    m_midiLog->activateWindow();
 }
 
 void TfmVLDump::renameSlot(int bank, int slot, const QString &name)

@@ -16,6 +16,8 @@
 class FrontPanelRemote;
 class FileDialog;
 class MidiPlatform;
+class MidiTap;
+class TfmMidiLog;
 class Prompts;
 class Sleeper;
 class TMIDIKeys;
@@ -55,6 +57,8 @@ public:
         RegRoot settings;
         QString slotFolder;
         TranslationService *translation = nullptr;
+        // The tap `platform` goes through, for the MIDI log (none: no log).
+        MidiTap *midiTap = nullptr;
     };
 
     // Builds the window and runs FormCreate; no MIDI message is sent.
@@ -73,6 +77,9 @@ public:
     QAction *actGetVoices() const { return m_actGetVoices; }
     QAction *actFind() const { return m_actFind; }
     QAction *actBackup() const { return m_actBackup; }
+    QAction *actMidiLog() const { return m_actMidiLog; }
+    // The MIDI log window, once it was opened.
+    TfmMidiLog *midiLog() const { return m_midiLog; }
     // Rows of cbxSendBank: where a held voice goes.
     enum SendDestination { SendCurrent = 0, SendCustom = 1, SendInternal = 2 };
     // The slot name lists: none, or exactly 6 and 64 entries.
@@ -127,6 +134,8 @@ public:
     void btnBackupClick();
     // Saves a backup's bank where the user says; the report's last line.
     QString SaveBackup(const QByteArray &bank, int voices);
+    // Shows the MIDI log window (made the first time).
+    void btnMidiLogClick();
     // Dump files.
     void btnOpenClick();
     void btnSaveClick();
@@ -189,6 +198,9 @@ private:
     QAction *m_actGetVoices = nullptr;
     QAction *m_actFind = nullptr;
     QAction *m_actBackup = nullptr;
+    QAction *m_actMidiLog = nullptr;
+    MidiTap *m_midiTap = nullptr;
+    TfmMidiLog *m_midiLog = nullptr;
 
     // Bytes of the voice now held, exactly as obtained.
     QByteArray VoiceData;

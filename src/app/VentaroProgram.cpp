@@ -63,7 +63,8 @@ VentaroProgram::VentaroProgram(QApplication &app)
     }
     m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{m_midi->platform(), *m_prompts,
                                                                m_midi->sleeper(), settings,
-                                                               slotFolder, m_translation.get()});
+                                                               slotFolder, m_translation.get(),
+                                                               &m_midi->tap()});
 }
 
 SimulatedVl70mDevice &VentaroProgram::simulator()

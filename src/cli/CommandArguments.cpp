@@ -36,7 +36,7 @@ CommandArguments CommandArguments::Parse(const QStringList &words, const QList<O
                                          [&](const Option &o) { return o.name == name; });
         if (option == options.end())
             throw UsageError(QStringLiteral("unknown option \"--%1\"").arg(name));
-        if (result.has(name))
+        if (result.has(name) && !option->repeats)
             throw UsageError(QStringLiteral("--%1 is given twice").arg(name));
         QString value;
         if (!option->takesValue) {
@@ -50,6 +50,7 @@ CommandArguments CommandArguments::Parse(const QStringList &words, const QList<O
             throw UsageError(QStringLiteral("--%1 needs a value").arg(name));
         }
         result.m_values.insert(name, value);
+        result.m_repeated[name] << value;
     }
     return result;
 }

@@ -16,6 +16,7 @@ public:
     {
         QString name; // without the leading "--"
         bool takesValue = true;
+        bool repeats = false; // may be given more than once
     };
 
     // Raises UsageError for an unknown option, an option without its value,
@@ -28,6 +29,8 @@ public:
 
     bool has(const QString &name) const { return m_values.contains(name); }
     QString value(const QString &name) const { return m_values.value(name); }
+    // Every value of an option that repeats, in the order given.
+    QStringList values(const QString &name) const { return m_repeated.value(name); }
 
     // The option's value; UsageError "<command> needs --<name> <what>" when
     // it is missing or empty.
@@ -41,4 +44,5 @@ public:
 
 private:
     QMap<QString, QString> m_values;
+    QMap<QString, QStringList> m_repeated;
 };

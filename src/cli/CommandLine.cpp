@@ -3,6 +3,7 @@
 #include "BackupCommand.h"
 #include "CommandContext.h"
 #include "FindCommand.h"
+#include "MonitorCommand.h"
 #include "PortsCommand.h"
 #include "ProgramMidi.h"
 #include "ReceiveCommand.h"
@@ -64,6 +65,7 @@ const QList<Subcommand> &subcommands()
     static const QList<Subcommand> table{
         subcommand<PortsCommand>(),   subcommand<VoicesCommand>(), subcommand<SendCommand>(),
         subcommand<ReceiveCommand>(), subcommand<FindCommand>(),   subcommand<BackupCommand>(),
+        subcommand<MonitorCommand>(),
     };
     return table;
 }
@@ -203,6 +205,7 @@ QString CommandLine::UsageText()
         "                  [--force]\n"
         "  ventaro find\n"
         "  ventaro backup --in PORT --out PORT --save FILE [--device D] [--force]\n"
+        "  ventaro monitor [--in PORT]... [--count N] [--timeout SECONDS] [--device D]\n"
         "  ventaro --help | --version\n"
         "\n"
         "Without a command Ventaro opens its window (and FILE in it, as Open File... would).\n"
@@ -237,6 +240,10 @@ QString CommandLine::UsageText()
         "           FILE; the slots that did not answer are named on standard error.\n"
         "           Ctrl+C stops and saves what came. Exits 0 when all 70 came; when\n"
         "           none came nothing is written.\n"
+        "  monitor  Prints every MIDI message that arrives on the input devices PORT\n"
+        "           (every input device when no --in is given), one line each: time in\n"
+        "           ms, \"in\", device, length, what it means and its bytes in hex,\n"
+        "           separated by tabs. Stops after N messages, after SECONDS or on Ctrl+C.\n"
         "\n"
         "  --device D  the instrument's device number as its display shows it, 1..16\n"
         "              (default: the one the window keeps); blocks of other devices are\n"

@@ -2,6 +2,7 @@
 
 #include "JoinedMidiPlatform.h"
 #include "LoopbackMidi.h"
+#include "MidiTap.h"
 #include "RtMidiPlatform.h"
 #include "SimulatedVl70mDevice.h"
 #include "SystemSleeper.h"
@@ -22,11 +23,12 @@ ProgramMidi::ProgramMidi() : m_sleeper(std::make_unique<SystemSleeper>())
     m_simulatorPlatform->setRecording(false);
     m_instrument = std::make_unique<SimulatedVl70mDevice>(*m_simulatorPlatform, *m_sleeper);
     m_platform = std::make_unique<JoinedMidiPlatform>(*m_machine, *m_simulatorPlatform);
+    m_tap = std::make_unique<MidiTap>(*m_platform);
 }
 
 ProgramMidi::~ProgramMidi() = default;
 
 MidiPlatform &ProgramMidi::platform()
 {
-    return *m_platform;
+    return *m_tap;
 }

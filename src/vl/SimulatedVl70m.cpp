@@ -22,8 +22,6 @@ constexpr std::array<quint8, 4> IdentityVersion = {0x01, 0x00, 0x00, 0x00};
 constexpr int BankCount = P::BankCount;
 constexpr std::array<int, BankCount> ProgramsInBank = {128, 128, VoiceDump::CustomSlotCount,
                                                        VoiceDump::InternalSlotCount};
-constexpr std::array<const char *, BankCount> BankNames = {"Preset 1", "Preset 2", "Custom",
-                                                           "Internal"};
 
 // How the instrument reads what it receives: every call holds whole
 // messages, no running status, and anything cut short is noted.
@@ -535,7 +533,7 @@ void SimulatedVl70m::handleProgramChange(int program)
         return;
     }
     const auto b = static_cast<std::size_t>(bank);
-    const QString bankName = QString::fromLatin1(BankNames[b]);
+    const QString bankName = QString::fromLatin1(P::BankNames[b]);
     if (program >= ProgramsInBank[b]) {
         ignore(QStringLiteral("program change %1: %2 has %3 voices")
                    .arg(program)

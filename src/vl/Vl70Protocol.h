@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <array>
+
 // The instrument's messages besides its voice dumps (VoiceDump) and the
 // requests it answers (InstrumentRequests): the parameter change that
 // presses a front-panel switch, and the bank select that picks a patch.
@@ -30,4 +32,6 @@ struct Vl70Protocol
     static constexpr quint8 BankSelectLsb = 32;
     static constexpr quint8 BankMsbBase = 33;
     static constexpr int BankCount = 4; // Preset 1, Preset 2, Custom, Internal
+    static constexpr std::array<const char *, BankCount> BankNames = {"Preset 1", "Preset 2",
+                                                                      "Custom", "Internal"};
 };
