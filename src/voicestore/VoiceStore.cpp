@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcessEnvironment>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -289,16 +290,20 @@ VoiceStore::Counts VoiceStore::record(const QByteArray &voiceBytes, const VoiceS
     return record({{bank.voices.first(), source}});
 }
 
-QList<StoredVoice> VoiceStore::list(const VoiceFilter &filter) const
+namespace {
+
+// The filter as SQL conditions on the voices `v`, joined by AND, with the
+// values they bind in order.
+QString conditionsOf(const VoiceFilter &filter, QVariantList &values)
 {
     QStringList conditions;
-    QVariantList values;
     const QString needle = SearchText::Fold(filter.search.trimmed());
     if (needle.size() >= TrigramLength) {
         conditions << QStringLiteral(
             "v.id IN (SELECT rowid FROM voice_search WHERE voice_search MATCH ?)");
         values << phrase(needle);
     } else if (!needle.isEmpty()) {
+        // Read from the index that also gives the order, not from the rows.
         conditions << QStringLiteral("instr(v.search, ?) > 0");
         values << needle;
     }
@@ -316,21 +321,33 @@ QList<StoredVoice> VoiceStore::list(const VoiceFilter &filter) const
         conditions << QStringLiteral("v.id IN (SELECT voice_id FROM sources WHERE kind = ?)");
         values << VoiceSource::KindText(*filter.sourceKind);
     }
-    const QString sql =
+    return conditions.isEmpty() ? QStringLiteral("1") : conditions.join(QStringLiteral(" AND "));
+}
+
+} // namespace
+
+QSqlQuery VoiceStore::select(const QString &sql, const QVariantList &values) const
+{
+    QSqlQuery query = LibrarySql::Prepare(m_db, sql);
+    query.setForwardOnly(true);
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values[i]);
+    LibrarySql::Exec(m_db, query);
+    return query;
+}
+
+QList<StoredVoice> VoiceStore::rowsWhere(const QString &condition, const QVariantList &values) const
+{
+    QSqlQuery query = select(
         QStringLiteral("SELECT v.id, v.form, v.name, v.first_met, v.last_met, v.favourite, v.note,"
                        " (SELECT group_concat(tag, char(10)) FROM"
                        "  (SELECT tag FROM tags WHERE voice_id = v.id ORDER BY tag)),"
                        " s.kind, s.file, s.position, s.device, s.slot, s.met"
                        " FROM voices v LEFT JOIN sources s"
                        "  ON s.id = (SELECT min(id) FROM sources WHERE voice_id = v.id)"
-                       " %1 ORDER BY v.name, v.id")
-            .arg(conditions.isEmpty() ? QString()
-                                      : QStringLiteral("WHERE ") + conditions.join(" AND "));
-    QSqlQuery query = LibrarySql::Prepare(m_db, sql);
-    query.setForwardOnly(true);
-    for (qsizetype i = 0; i < values.size(); ++i)
-        query.bindValue(int(i), values[i]);
-    LibrarySql::Exec(m_db, query);
+                       " WHERE %1 ORDER BY v.name, v.id")
+            .arg(condition),
+        values);
     QList<StoredVoice> voices;
     while (query.next()) {
         StoredVoice voice;
@@ -347,6 +364,46 @@ QList<StoredVoice> VoiceStore::list(const VoiceFilter &filter) const
         voices << voice;
     }
     return voices;
+}
+
+QList<StoredVoice> VoiceStore::list(const VoiceFilter &filter) const
+{
+    QVariantList values;
+    const QString condition = conditionsOf(filter, values);
+    return rowsWhere(condition, values);
+}
+
+QList<qint64> VoiceStore::find(const VoiceFilter &filter) const
+{
+    QVariantList values;
+    const QString condition = conditionsOf(filter, values);
+    QSqlQuery query = select(
+        QStringLiteral("SELECT v.id FROM voices v WHERE %1 ORDER BY v.name, v.id").arg(condition),
+        values);
+    QList<qint64> ids;
+    while (query.next())
+        ids << query.value(0).toLongLong();
+    return ids;
+}
+
+QList<StoredVoice> VoiceStore::rows(const QList<qint64> &ids) const
+{
+    if (ids.isEmpty())
+        return {};
+    // Whole numbers only, so they are written into the statement.
+    QStringList numbers;
+    for (const qint64 id : ids)
+        numbers << QString::number(id);
+    const QList<StoredVoice> found =
+        rowsWhere(QStringLiteral("v.id IN (%1)").arg(numbers.join(QLatin1Char(','))), {});
+    QHash<qint64, qsizetype> at;
+    for (qsizetype i = 0; i < found.size(); ++i)
+        at.insert(found[i].id, i);
+    QList<StoredVoice> ordered;
+    for (const qint64 id : ids)
+        if (at.contains(id))
+            ordered << found[at.value(id)];
+    return ordered;
 }
 
 std::optional<StoredVoice> VoiceStore::voice(qint64 id) const

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
@@ -74,6 +75,12 @@ public:
     // The voices the filter lets through, by name then id; without bytes,
     // with their first source.
     QList<StoredVoice> list(const VoiceFilter &filter = {}) const;
+    // The same voices' ids alone: what a table needs at each keystroke, its
+    // rows read by rows() as they come into view.
+    QList<qint64> find(const VoiceFilter &filter) const;
+    // The voices of `ids` as list() gives them, in the order of `ids`; ids
+    // no longer in the library are left out.
+    QList<StoredVoice> rows(const QList<qint64> &ids) const;
     // A voice with its bytes and every source, or nothing.
     std::optional<StoredVoice> voice(qint64 id) const;
     int count() const;
@@ -95,6 +102,8 @@ private:
     void close();
     void requireVoice(qint64 id) const;
     void refreshSearchText(qint64 id);
+    QSqlQuery select(const QString &sql, const QVariantList &values) const;
+    QList<StoredVoice> rowsWhere(const QString &condition, const QVariantList &values) const;
     // Runs `sql` (value first, then the voice's id) on a voice that must be
     // there; `searched`: the change is to a text the search looks in.
     void change(qint64 id, const QString &sql, const QVariant &value, bool searched);

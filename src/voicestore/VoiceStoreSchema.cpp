@@ -22,7 +22,6 @@ void version1(const QSqlDatabase &db)
              " last_met INTEGER NOT NULL,"
              " favourite INTEGER NOT NULL DEFAULT 0,"
              " note TEXT NOT NULL DEFAULT '')",
-             "CREATE INDEX voices_name ON voices(name)",
              // Columns that do not apply hold '' / 0 / -1, so that one met
              // again in the same place is one row (NULLs never compare equal).
              "CREATE TABLE sources ("
@@ -66,8 +65,11 @@ void version2(const QSqlDatabase &db)
         LibrarySql::Exec(db, update);
     }
     // Trigrams find a part of a word in a moment on any number of voices;
-    // the index holds no copy of the texts (content=voices).
+    // the index holds no copy of the texts (content=voices). A needle too
+    // short for trigrams is looked for in the ordering index, which holds
+    // the texts and gives the table's order without reading the voices.
     for (const char *sql : {
+             "CREATE INDEX voices_order ON voices(name, id, search)",
              "CREATE VIRTUAL TABLE voice_search USING fts5(search, tokenize='trigram', "
              "content='voices', content_rowid='id')",
              "CREATE TRIGGER voices_search_insert AFTER INSERT ON voices BEGIN"

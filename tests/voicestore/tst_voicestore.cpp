@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -362,6 +363,12 @@ void TestVoiceStore::searchAndFilters()
     QCOMPARE(store.tags(), QStringList{QStringLiteral("Soufflé")});
 
     QCOMPARE(names(store.list(filter)), found);
+    // A table's way: the ids, then the rows in the order asked.
+    QList<qint64> shown = store.find(filter);
+    QCOMPARE(names(store.rows(shown)), found);
+    std::reverse(shown.begin(), shown.end());
+    std::reverse(found.begin(), found.end());
+    QCOMPARE(names(store.rows(shown)), found);
 }
 
 void TestVoiceStore::exportByteExact()
