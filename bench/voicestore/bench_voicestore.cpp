@@ -2,10 +2,12 @@
 // library, the same files again (nothing new), and searching a library of
 // 50,000 voices as a user types (ms per keystroke). Prints figures; never
 // fails on time.
+#include "TestData.h"
 #include "VoiceImporter.h"
 #include "VoiceStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,12 +30,6 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
-}
-
-QByteArray readBank()
-{
-    QFile file(QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Voice `index` of the real bank, marked `mark`, its name's last three
@@ -66,11 +62,7 @@ double msSince(const QElapsedTimer &timer)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QByteArray bank = readBank();
-    if (bank.isEmpty()) {
-        std::fprintf(stderr, "cannot read the bank\n");
-        return 1;
-    }
+    const QByteArray bank = readTestData("Prog-A-1.syx");
     QTemporaryDir dir;
     for (int i = 0; i < BankFiles; ++i) {
         QFile file(dir.filePath(QStringLiteral("banks/bank%1.syx").arg(i)));
