@@ -13,6 +13,7 @@
 #include "VoiceLibraryModel.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +79,8 @@ class VoiceLibraryTest : public QObject
 private slots:
     void keepsVoicesOpenedAndSent();
     void keepingTurnedOff();
+    void damagedLibrary_data();
+    void damagedLibrary();
     void libraryWindowImportsSearchesAndSends();
 };
 
@@ -120,6 +123,51 @@ void VoiceLibraryTest::keepingTurnedOff()
     QCOMPARE(rig.store().count(), 0);
     // The setting is kept for the next run.
     QVERIFY(!LibraryKeeper(rig.keeper.fileName(), rig.settings, rig.prompts).keepsVoices());
+}
+
+// A file that is no library: asked once whether to set it aside; the file
+// is never deleted, and the window's own flow goes on either way.
+void VoiceLibraryTest::damagedLibrary_data()
+{
+    QTest::addColumn<bool>("setAside");
+    QTest::newRow("set aside") << true;
+    QTest::newRow("kept as it is") << false;
+}
+
+void VoiceLibraryTest::damagedLibrary()
+{
+    QFETCH(bool, setAside);
+    Rig rig;
+    const QByteArray damaged(4096, 'x');
+    rig.writeFile(QStringLiteral("library.sqlite"), damaged);
+    TfmVLDump &w = rig.openWithLibrary();
+    rig.writeFile(QStringLiteral("one.syx"), bankVoice(3));
+    rig.writeFile(QStringLiteral("two.syx"), bankVoice(4));
+    rig.prompts.messageAnswers << (setAside ? QMessageBox::Yes : QMessageBox::No);
+
+    rig.openFile(QStringLiteral("one.syx"));
+    rig.openFile(QStringLiteral("two.syx"));
+    QCOMPARE(w.voiceData(), bankVoice(4));
+    const QStringList asides = QDir(rig.dir.path())
+                                   .entryList({QStringLiteral("library.sqlite.damaged-*")});
+    if (setAside) {
+        QCOMPARE(asides.size(), 1);
+        QCOMPARE(rig.readFile(asides.first()), damaged);
+        QCOMPARE(rig.store().count(), 2);
+        QCOMPARE(w.lblKept()->text(), QStringLiteral("Kept in the library: ")
+                                          + VoiceBank::Read(BankFile).voices.at(4).name.trimmed());
+    } else {
+        QCOMPARE(asides.size(), 0);
+        QCOMPARE(rig.readFile(QStringLiteral("library.sqlite")), damaged);
+        QCOMPARE(w.lblKept()->text(), QString());
+        QVERIFY(!w.actLibrary()->isEnabled() || !rig.keeper.store(nullptr));
+    }
+    // The question came once, not once a file.
+    int asked = 0;
+    for (const QString &text : rig.prompts.messages())
+        asked += text.contains(QStringLiteral("Set this file aside")) ? 1 : 0;
+    QCOMPARE(asked, 1);
+    QCOMPARE(rig.prompts.errors(), QStringList());
 }
 
 void VoiceLibraryTest::libraryWindowImportsSearchesAndSends()
