@@ -12,7 +12,7 @@ struct MainWindowRig : LoopbackRig, MainWindowControls
     TfmVLDump &open(TranslationService *translation = nullptr, LibraryKeeper *library = nullptr)
     {
         window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
-            platform, prompts, sleeper, settings, dir.path(), translation, library});
+            platform, prompts, sleeper, settings, dir.path(), translation, nullptr, library});
         return *window;
     }
 };
