@@ -26,9 +26,9 @@
 #include "TfmBankVoices.h"
 #include "TfmFoundInstruments.h"
 #include "TfmLibVoices.h"
+#include "TfmMidiIn.h"
 #include "TfmMidiLog.h"
 #include "TfmVoiceLibrary.h"
-#include "TfmMidiIn.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
@@ -705,8 +705,9 @@ void TfmVLDump::btnMidiLogClick()
             return VoiceCatalogue::builtInNames(prom, bank).value(patch);
         };
         m_midiLog = new TfmMidiLog(
-            TfmMidiLog::Services{*m_midiTap, m_prompts, [this] { return int(m_manager->DeviceID()); },
-                                 patchName, TranslationService::Translator(m_translation)},
+            TfmMidiLog::Services{*m_midiTap, m_prompts,
+                                 [this] { return int(m_manager->DeviceID()); }, patchName,
+                                 TranslationService::Translator(m_translation)},
             this);
     }
     m_midiLog->show();
@@ -812,8 +813,20 @@ void TfmVLDump::btnGetVoicesClick()
         source.kind = VoiceSource::Kind::Panel;
         source.slot = voice.slot;
         keepVoices({voice}, source);
+        nameHeldSlot(voice);
     };
     window.execute();
+    showPatchList();
+}
+
+void TfmVLDump::nameHeldSlot(const VoiceBank::Voice &voice)
+{
+    // A voice that came from a slot is what that slot holds now: the patch
+    // list names it.
+    if (voice.form == VoiceDump::Form::Custom)
+        renameSlot(VoiceCatalogue::Custom, voice.slot, voice.name);
+    else if (voice.form == VoiceDump::Form::Internal)
+        renameSlot(VoiceCatalogue::Internal, voice.slot, voice.name);
 }
 
 void TfmVLDump::btnFindClick()
@@ -923,7 +936,9 @@ void TfmVLDump::btnBackupClick()
         for (const VoiceBank::Voice &voice : VoiceBank::Parse(result.bank).voices) {
             source.slot = voice.slot;
             met.append({voice, source});
+            nameHeldSlot(voice);
         }
+        showPatchList();
         if (m_library)
             showKept(m_library->keep(met, this));
     }

@@ -204,6 +204,7 @@ private:
     // Writes "slot: name" into the slot name list of a bank (Custom or
     // Internal), starting the list from the built-in names.
     void renameSlot(int bank, int slot, const QString &name);
+    void nameHeldSlot(const VoiceBank::Voice &voice);
 
     std::unique_ptr<Ui::TfmVLDump> ui;
     MidiPlatform &m_platform;

@@ -252,6 +252,9 @@ void TestBankWindow::collectsPanelDumpsIntoBank()
              qPrintable(listed[0]));
     QVERIFY2(listed[1].endsWith(QLatin1String("Internal 3")), qPrintable(listed[1]));
     QVERIFY2(listed[2].endsWith(QLatin1String("Current")), qPrintable(listed[2]));
+    // The slots the voices came from are named after them in the patch list.
+    QVERIFY(program.window->InternalNames());
+    QCOMPARE(program.window->InternalNames()->at(2), QStringLiteral("3: ") + m_bank.voices[2].name);
     const VoiceBank back = VoiceBank::Parse(fileBytes(saved));
     QCOMPARE(back.skipped, 0);
     QCOMPARE(back.voices.size(), 3);

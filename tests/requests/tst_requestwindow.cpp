@@ -245,6 +245,15 @@ void TestRequestWindow::backup()
     const QByteArray custom = file.left(VoiceDump::CustomSlotCount * VoiceDump::CustomLength);
     QCOMPARE(withoutSeals(file.mid(custom.size())),
              withoutSeals(fileBytes(BankFile).left(internals * VoiceDump::InternalLength)));
+    // The patch lists name what the slots hold now.
+    for (const VoiceBank::Voice &voice : bank.voices) {
+        const bool isCustom = voice.form == VoiceDump::Form::Custom;
+        const auto &names =
+            isCustom ? program.window->CustomNames() : program.window->InternalNames();
+        QVERIFY(names);
+        QCOMPARE(names->at(voice.slot - 1),
+                 QStringLiteral("%1: %2").arg(voice.slot).arg(voice.name));
+    }
 }
 
 QTEST_MAIN(TestRequestWindow)
