@@ -411,6 +411,7 @@ void TestVoices::refusedPatchSelectKeepsTheSlotName()
     rig.choose("cbxSendPatch", 1);
     rig.platform.failNext(MidiPlatform::Call::OutShortMessage, MidiPlatform::DeviceGone);
     QTest::mouseClick(rig.child<QPushButton>("btnExport"), Qt::LeftButton);
+    rig.device.waitUntilIdle();
     QCOMPARE(rig.prompts.errors().size(), 1);
     QVERIFY2(rig.prompts.errors().first().startsWith(
                  QLatin1String("The voice was written to Internal 2, but")),
