@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs, only when some are missing.
 set -euo pipefail
 
-packages=(cmake g++ ninja-build pkg-config ccache qt6-base-dev qt6-base-dev-tools libgl-dev
+packages=(cmake g++ ninja-build pkg-config ccache qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
           librtmidi-dev libasound2-dev jackd2 libjack-jackd2-dev gettext qt6-translations-l10n
           xvfb xauth x11-utils imagemagick fonts-dejavu-extra
           librsvg2-bin desktop-file-utils appstream shared-mime-info man-db lintian dpkg-dev file

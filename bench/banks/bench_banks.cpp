@@ -103,7 +103,7 @@ BackupFigures measureBackup(const JackRig &server, const QTemporaryDir &folder)
                                      EventWait::For(milliseconds);
                                      return true;
                                  },
-                                 0);
+                                 0, clock);
             input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
                 if (data && length > 0)
                     fetcher.Take(QByteArrayView(data, length));

@@ -108,6 +108,10 @@ void TfmBankReceive::TakeMessage(const quint8 *data, qint32 len)
         m_list->addItem(QStringLiteral("%1: %2  %3")
                             .arg(i + 1, 2)
                             .arg(voices[i].name, TfmBankVoices::placeOf(voices[i], translate)));
+    if (OnVoiceReceived) {
+        for (qsizetype i = before; i < voices.size(); ++i)
+            OnVoiceReceived(voices[i]);
+    }
     if (voices.size() > before) {
         m_list->scrollToBottom();
         m_unsaved = true;

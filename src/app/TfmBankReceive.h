@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class FileDialog;
 class Prompts;
 class QLabel;
@@ -42,6 +44,9 @@ public:
     QListWidget *lstVoices() const { return m_list; }
     QPushButton *btnSave() const { return m_save; }
     QLabel *lblStatus() const { return m_status; }
+
+    // Called with each whole voice as it arrives.
+    std::function<void(const VoiceBank::Voice &)> OnVoiceReceived;
 
     // One SysEx message from the port, on the window thread.
     void TakeMessage(const quint8 *data, qint32 len);

@@ -10,6 +10,7 @@
 #include "FileDialog.h"
 #include "FrontPanelRemote.h"
 #include "InstrumentBackup.h"
+#include "LibraryKeeper.h"
 #include "MidiErrorText.h"
 #include "Prompts.h"
 #include "RegEdit.h"
@@ -26,11 +27,14 @@
 #include "TfmFoundInstruments.h"
 #include "TfmLibVoices.h"
 #include "TfmMidiLog.h"
+#include "TfmVoiceLibrary.h"
 #include "TfmMidiIn.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
 #include "VoiceDump.h"
+#include "VoiceImporter.h"
+#include "VoiceSource.h"
 
 #include <QAbstractItemView>
 #include <QBuffer>
@@ -40,6 +44,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -72,6 +77,9 @@ const QString kLibraryExtension = QStringLiteral("lib");
 // its ports, a server going down with all of them) to end before they are
 // taken anew.
 constexpr int kDevicesSettleMs = 250;
+// The line under the keyboard strip that says what was kept in the library.
+constexpr int kKeptLineTop = 308;
+constexpr int kKeptLineHeight = 16;
 // Follows the name of a remembered device that is not there now.
 const QString kNotConnected = QStringLiteral("(not connected)");
 
@@ -163,9 +171,16 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
       m_prompts(services.prompts), m_sleeper(services.sleeper), m_settings(services.settings),
       m_translation(services.translation),
       m_guard(services.prompts, this, TranslationService::Translator(services.translation)),
-      m_slotNames(services.slotFolder)
+      m_slotNames(services.slotFolder), m_library(services.library)
 {
     ui->setupUi(this);
+    // One line below everything laid out, so that no control moves.
+    m_kept = new QLabel(this);
+    m_kept->setObjectName(QStringLiteral("lblKept"));
+    m_kept->setGeometry(8, kKeptLineTop, width() - 16, kKeptLineHeight);
+    setMinimumHeight(kKeptLineTop + kKeptLineHeight);
+    setMaximumHeight(kKeptLineTop + kKeptLineHeight);
+    resize(width(), kKeptLineTop + kKeptLineHeight);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -199,6 +214,10 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
     m_actMidiLog->setObjectName(QStringLiteral("actMidiLog"));
     m_actMidiLog->setVisible(services.midiTap != nullptr);
     m_midiTap = services.midiTap;
+    if (m_library) {
+        m_actLibrary = more->addAction(QStringLiteral("Voice Library..."));
+        m_actLibrary->setObjectName(QStringLiteral("actLibrary"));
+    }
     ui->btnMore->setMenu(more);
     // Until an output device is chosen, its list says where to find one.
     ui->cbxMidiOut->setPlaceholderText(translated(QStringLiteral("Not chosen: see ...")));
@@ -262,6 +281,9 @@ void TfmVLDump::connectHandlers()
     connect(m_actFind, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnFindClick));
     connect(m_actBackup, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnBackupClick));
     connect(m_actMidiLog, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnMidiLogClick));
+    if (m_actLibrary)
+        connect(m_actLibrary, &QAction::triggered, this,
+                guarded<bool>(&TfmVLDump::btnLibraryClick));
     connect(ui->cbxSendBank, &QComboBox::activated, this,
             guarded<int>(&TfmVLDump::cbxSendBankSelect));
     connect(ui->btnExport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnExportClick));
@@ -549,6 +571,10 @@ void TfmVLDump::btnImportClick()
         // it into VoiceData. A port that cannot be opened ends the handler.
         TfmMidiIn importWindow(m_manager, &VoiceData, m_prompts, m_sleeper, m_translation, this);
         importWindow.execute();
+        // Kept even when the window was cancelled after the voice arrived.
+        VoiceSource source;
+        source.kind = importWindow.asked() ? VoiceSource::Kind::Fetched : VoiceSource::Kind::Panel;
+        keepVoice(VoiceData, source);
     }
     // A cancelled, incomplete or foreign dump is refused without a message.
     UpdateVoiceControls(m_manager->LoadVoice(VoiceData));
@@ -607,9 +633,13 @@ void TfmVLDump::cbxSendBankSelect()
 
 void TfmVLDump::btnExportClick()
 {
+    VoiceSource sent;
+    sent.kind = VoiceSource::Kind::Sent;
+    sent.device = m_manager->DeviceID();
     const int destination = ui->cbxSendBank->currentIndex();
     if (destination != SendCustom && destination != SendInternal) {
         m_manager->SendToCurrent();
+        keepVoice(VoiceData, sent);
         m_sleeper.sleep(kSendWaitMs);
         return;
     }
@@ -624,6 +654,8 @@ void TfmVLDump::btnExportClick()
         m_manager->SendToCustom(slot);
     else
         m_manager->SendToInternal(slot);
+    sent.slot = slot;
+    keepVoice(VoiceData, sent);
     m_sleeper.sleep(kSendWaitMs);
     // The dump was delivered: the slot holds the voice now, whatever becomes
     // of the patch select that follows.
@@ -719,6 +751,7 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     QProgressDialog &progress = *window;
 
     int sent = 0;
+    QList<VoiceStore::Met> sentVoices;
     BankSender::Events events;
     events.starting = [&](int i) {
         const BankSendPlan::Step &step = plan.steps[i];
@@ -733,6 +766,11 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     events.sent = [&](int i) {
         const BankSendPlan::Step &step = plan.steps[i];
         ++sent;
+        VoiceStore::Met met{bank.voices[step.voice], {}};
+        met.source.kind = VoiceSource::Kind::Sent;
+        met.source.device = m_manager->DeviceID();
+        met.source.slot = step.to == VoiceDump::Form::Full ? 0 : step.slot;
+        sentVoices.append(met);
         if (step.to != VoiceDump::Form::Full)
             renameSlot(step.to == VoiceDump::Form::Custom ? VoiceCatalogue::Custom
                                                           : VoiceCatalogue::Internal,
@@ -752,6 +790,8 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
         failure = e.text();
     }
     progress.close();
+    if (m_library)
+        showKept(m_library->keep(sentVoices, this));
     // What was sent is kept: the slots renamed so far reach their files now.
     SaveSlotNames();
     LoadSlotNames();
@@ -766,6 +806,13 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
 void TfmVLDump::btnGetVoicesClick()
 {
     TfmBankReceive window(m_manager, m_prompts, m_saveDialog, m_translation, this);
+    // Each voice is kept the moment it arrives, saved to a file or not.
+    window.OnVoiceReceived = [this](const VoiceBank::Voice &voice) {
+        VoiceSource source;
+        source.kind = VoiceSource::Kind::Panel;
+        source.slot = voice.slot;
+        keepVoices({voice}, source);
+    };
     window.execute();
 }
 
@@ -868,6 +915,18 @@ void TfmVLDump::btnBackupClick()
             throw VentaroError(translate(VoiceFetcher::NotAnsweredText));
         return;
     }
+    {
+        VoiceSource source;
+        source.kind = VoiceSource::Kind::Backup;
+        source.device = m_manager->DeviceID();
+        QList<VoiceStore::Met> met;
+        for (const VoiceBank::Voice &voice : VoiceBank::Parse(result.bank).voices) {
+            source.slot = voice.slot;
+            met.append({voice, source});
+        }
+        if (m_library)
+            showKept(m_library->keep(met, this));
+    }
     QString report = translate(QStringLiteral("Voices fetched: %1 of %2."))
                          .arg(result.fetched)
                          .arg(places.size());
@@ -945,6 +1004,8 @@ void TfmVLDump::OpenFile(const QString &fileName)
 
 void TfmVLDump::openVoiceFile(const QString &fileName)
 {
+    // Every voice of the file was met, whichever one the user picks.
+    keepFile(fileName);
     QByteArray opened;
     if (QFileInfo(fileName).suffix().toLower() == kLibraryExtension) {
         std::optional<QByteArray> voice = pickLibraryVoice(fileName);
@@ -1028,4 +1089,69 @@ void TfmVLDump::btnSaveClick()
     DumpFile::Write(fileName, VoiceData);
     setWindowTitle(QStringLiteral("Ventaro - ")
                    + QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()));
+}
+
+void TfmVLDump::keepVoices(const QList<VoiceBank::Voice> &voices, const VoiceSource &source)
+{
+    if (!m_library)
+        return;
+    QList<VoiceStore::Met> met;
+    for (const VoiceBank::Voice &voice : voices)
+        met.append({voice, source});
+    showKept(m_library->keep(met, this));
+}
+
+void TfmVLDump::keepVoice(const QByteArray &bytes, const VoiceSource &source)
+{
+    if (m_library && !bytes.isEmpty())
+        showKept(m_library->keep(bytes, source, this));
+}
+
+void TfmVLDump::keepFile(const QString &fileName)
+{
+    if (!m_library || !m_library->keepsVoices())
+        return;
+    QList<VoiceStore::Met> met;
+    try {
+        met = VoiceImporter::Read(fileName);
+    } catch (const VentaroError &) {
+        return; // no whole voice: opening it says what is wrong
+    }
+    showKept(m_library->keep(met, this));
+}
+
+void TfmVLDump::showKept(const QString &notice)
+{
+    if (!notice.isEmpty())
+        m_kept->setText(notice);
+}
+
+bool TfmVLDump::HoldVoice(const QByteArray &bytes)
+{
+    if (!m_manager->LoadVoice(bytes))
+        return false;
+    VoiceData = bytes;
+    UpdateVoiceControls(true);
+    return true;
+}
+
+void TfmVLDump::SendHeldVoice(int destination, int slot)
+{
+    // Only a full voice may choose; the others go to their own kind of slot.
+    if (!ui->cbxSendBank->isEnabled() && destination != ui->cbxSendBank->currentIndex())
+        throw VentaroError(translated(QStringLiteral("This voice cannot go there.")));
+    ui->cbxSendBank->setCurrentIndex(destination);
+    cbxSendBankSelect();
+    if (destination != SendCurrent)
+        ui->cbxSendPatch->setCurrentIndex(slot - 1);
+    btnExportClick();
+}
+
+void TfmVLDump::btnLibraryClick()
+{
+    VoiceStore *store = m_library ? m_library->store(this) : nullptr;
+    if (!store)
+        return;
+    TfmVoiceLibrary window(*m_library, *store, *this, m_prompts, m_translation, this);
+    m_prompts.execModal(&window);
 }

@@ -3,6 +3,7 @@
 #include "ErrorGuard.h"
 #include "RegRoot.h"
 #include "SlotNameStore.h"
+#include "VoiceBank.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -15,13 +16,15 @@
 
 class FrontPanelRemote;
 class FileDialog;
+class LibraryKeeper;
+class VoiceSource;
+class QLabel;
 class MidiPlatform;
 class MidiTap;
 class TfmMidiLog;
 class Prompts;
 class Sleeper;
 class TMIDIKeys;
-class VoiceBank;
 class TranslationService;
 class TVLManager;
 class QAction;
@@ -59,6 +62,9 @@ public:
         TranslationService *translation = nullptr;
         // The tap `platform` goes through, for the MIDI log (none: no log).
         MidiTap *midiTap = nullptr;
+        // The voice library every voice met is kept in; none: nothing kept
+        // and no "Voice Library..." in the menu.
+        LibraryKeeper *library = nullptr;
     };
 
     // Builds the window and runs FormCreate; no MIDI message is sent.
@@ -80,6 +86,9 @@ public:
     QAction *actMidiLog() const { return m_actMidiLog; }
     // The MIDI log window, once it was opened.
     TfmMidiLog *midiLog() const { return m_midiLog; }
+    QAction *actLibrary() const { return m_actLibrary; }
+    // The one line that says what was last kept in the library.
+    QLabel *lblKept() const { return m_kept; }
     // Rows of cbxSendBank: where a held voice goes.
     enum SendDestination { SendCurrent = 0, SendCustom = 1, SendInternal = 2 };
     // The slot name lists: none, or exactly 6 and 64 entries.
@@ -142,6 +151,14 @@ public:
     // Opens `fileName` as "Open File..." does once a file is chosen (the
     // program's FILE argument); errors show as the handlers' do.
     void OpenFile(const QString &fileName);
+    // The Voice Library window, modal over this one.
+    void btnLibraryClick();
+    // Makes `bytes` (one whole voice) the held voice, as opening a file
+    // does; false when the manager refuses them.
+    bool HoldVoice(const QByteArray &bytes);
+    // Sends the held voice where cbxSendBank and cbxSendPatch say, as
+    // "Send" does: `destination` a SendDestination, `slot` from 1.
+    void SendHeldVoice(int destination, int slot);
 
     // Notes of the keyboard strip, on MIDI channel 1 through the manager.
     void MIDIKeys1NoteOn(int note, int velocity);
@@ -178,6 +195,12 @@ private:
     // `isBank` stays false for any other file.
     std::optional<QByteArray> pickBankVoice(const QString &fileName, bool *isBank);
     QString translated(const QString &text) const;
+    // Keeps voices met in the library (when there is one and keeping is
+    // on) and says so in lblKept.
+    void keepVoices(const QList<VoiceBank::Voice> &voices, const VoiceSource &source);
+    void keepVoice(const QByteArray &bytes, const VoiceSource &source);
+    void keepFile(const QString &fileName);
+    void showKept(const QString &notice);
     // Writes "slot: name" into the slot name list of a bank (Custom or
     // Internal), starting the list from the built-in names.
     void renameSlot(int bank, int slot, const QString &name);
@@ -201,6 +224,9 @@ private:
     QAction *m_actMidiLog = nullptr;
     MidiTap *m_midiTap = nullptr;
     TfmMidiLog *m_midiLog = nullptr;
+    QAction *m_actLibrary = nullptr;
+    LibraryKeeper *m_library;
+    QLabel *m_kept = nullptr;
 
     // Bytes of the voice now held, exactly as obtained.
     QByteArray VoiceData;

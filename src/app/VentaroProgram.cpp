@@ -1,6 +1,7 @@
 #include "VentaroProgram.h"
 
 #include "CloseOnSignal.h"
+#include "LibraryKeeper.h"
 #include "ProgramMidi.h"
 #include "RegEdit.h"
 #include "RegRoot.h"
@@ -11,6 +12,7 @@
 #include "TranslationService.h"
 #include "VentaroError.h"
 #include "VoiceBank.h"
+#include "VoiceStore.h"
 #include "WidgetPrompts.h"
 
 #include <QApplication>
@@ -61,10 +63,12 @@ VentaroProgram::VentaroProgram(QApplication &app)
             m_prompts->showError(nullptr, e.text());
         }
     }
-    m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{m_midi->platform(), *m_prompts,
-                                                               m_midi->sleeper(), settings,
-                                                               slotFolder, m_translation.get(),
-                                                               &m_midi->tap()});
+    m_library = std::make_unique<LibraryKeeper>(
+        VoiceStore::DefaultPath(), settings, *m_prompts,
+        TranslationService::Translator(m_translation.get()));
+    m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
+        m_midi->platform(), *m_prompts, m_midi->sleeper(), settings, slotFolder,
+        m_translation.get(), &m_midi->tap(), m_library.get()});
 }
 
 SimulatedVl70mDevice &VentaroProgram::simulator()

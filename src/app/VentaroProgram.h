@@ -5,6 +5,7 @@
 #include <memory>
 
 class CloseOnSignal;
+class LibraryKeeper;
 class ProgramMidi;
 class SimulatedVl70mDevice;
 class TfmVLDump;
@@ -14,7 +15,8 @@ class QApplication;
 
 // Everything the program runs on, made in order and taken down in reverse:
 // the clock, the machine's MIDI devices joined with the simulated
-// instrument, the prompts, the translation service and the main window.
+// instrument, the prompts, the translation service, the voice library and
+// the main window.
 class VentaroProgram
 {
 public:
@@ -43,6 +45,8 @@ private:
     std::unique_ptr<ProgramMidi> m_midi;
     std::unique_ptr<WidgetPrompts> m_prompts;
     std::unique_ptr<TranslationService> m_translation;
+    // Opens the library file at its first use only: start-up never waits on it.
+    std::unique_ptr<LibraryKeeper> m_library;
     std::unique_ptr<TfmVLDump> m_window;
     // Made first, taken down first: a signal closes the window.
     std::unique_ptr<CloseOnSignal> m_closeOnSignal;

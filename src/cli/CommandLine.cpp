@@ -4,6 +4,7 @@
 #include "CommandContext.h"
 #include "FindCommand.h"
 #include "MonitorCommand.h"
+#include "LibraryCommand.h"
 #include "PortsCommand.h"
 #include "ProgramMidi.h"
 #include "ReceiveCommand.h"
@@ -66,6 +67,7 @@ const QList<Subcommand> &subcommands()
         subcommand<PortsCommand>(),   subcommand<VoicesCommand>(), subcommand<SendCommand>(),
         subcommand<ReceiveCommand>(), subcommand<FindCommand>(),   subcommand<BackupCommand>(),
         subcommand<MonitorCommand>(),
+        subcommand<LibraryCommand>(),
     };
     return table;
 }
@@ -206,6 +208,12 @@ QString CommandLine::UsageText()
         "  ventaro find\n"
         "  ventaro backup --in PORT --out PORT --save FILE [--device D] [--force]\n"
         "  ventaro monitor [--in PORT]... [--count N] [--timeout SECONDS] [--device D]\n"
+        "  ventaro library import PATH...\n"
+        "  ventaro library list [--search TEXT] [--form internal|custom|full] [--tag T]\n"
+        "                       [--favourite] [--source file|panel|fetched|backup|sent]\n"
+        "  ventaro library export ID... --save FILE [--search TEXT] [--force]\n"
+        "                         [--to custom:S|internal:S] [--device D]\n"
+        "  ventaro library show ID\n"
         "  ventaro --help | --version\n"
         "\n"
         "Without a command Ventaro opens its window (and FILE in it, as Open File... would).\n"
@@ -244,6 +252,17 @@ QString CommandLine::UsageText()
         "           (every input device when no --in is given), one line each: time in\n"
         "           ms, \"in\", device, length, what it means and its bytes in hex,\n"
         "           separated by tabs. Stops after N messages, after SECONDS or on Ctrl+C.\n"
+        "  library  The voice library, kept in the file VENTARO_LIBRARY names (default\n"
+        "           library.sqlite in the per-user data folder, Ventaro). import takes\n"
+        "           .syx and .lib files and folders (their .syx and .lib files at any\n"
+        "           depth), a line per refused file, then \"N new, K known, R refused\".\n"
+        "           list prints one voice a line: ID, form, name and where it was first\n"
+        "           met; --search looks in names, tags and notes, case and accents\n"
+        "           aside. export writes the voices named, and those --search finds,\n"
+        "           as one bank file, bytes as kept; --to and --device re-address them\n"
+        "           as send --all would. show prints the voice's name, form, tags, note\n"
+        "           and every place it was met. A library file that cannot be opened is\n"
+        "           left as it is; --set-aside renames it aside and starts a new one.\n"
         "\n"
         "  --device D  the instrument's device number as its display shows it, 1..16\n"
         "              (default: the one the window keeps); blocks of other devices are\n"

@@ -179,6 +179,7 @@ void TfmMidiIn::btnAskClick()
     // What arrived before from the panel is no part of the voice asked for.
     m_stream->truncate(m_streamStart);
     m_bytesRead = 0;
+    m_asked = true;
     ui->lblBytes->setText(QString::number(m_bytesRead));
     ui->btnAsk->setEnabled(false);
     VoiceFetcher fetcher([this](const QByteArray &request) { m_manager->SendSysEx(request); },
@@ -201,6 +202,7 @@ void TfmMidiIn::btnAskClick()
         return; // the voice completed the window, or the user closed it
     ui->btnAsk->setEnabled(true);
     if (result.outcome == VoiceFetcher::Outcome::NotAnswered) {
+        m_asked = false; // what comes now is from the panel
         const QString &text = VoiceFetcher::NotAnsweredText;
         m_prompts.message(this, QMessageBox::Information, windowTitle(),
                           m_translation ? m_translation->Translate(text) : text, QMessageBox::Ok);

@@ -66,6 +66,9 @@ public:
     FrontPanelRemote *remote() const { return m_remote; }
     // Whether the receive handler is attached to the port right now.
     bool isAttached() const { return m_attached; }
+    // Whether the voice in the stream was asked for ("Ask the Instrument")
+    // rather than dumped from the panel.
+    bool asked() const { return m_asked; }
 
     void FormCreate();
     // Takes the manager's input port, attaches the receive handler, opens
@@ -115,4 +118,5 @@ private:
     // The request in progress, if any; it sees every block that arrives.
     VoiceFetcher *m_fetcher = nullptr;
     bool m_closed = false;
+    bool m_asked = false;
 };

@@ -70,6 +70,7 @@ private slots:
     void receiveSkipsForeignBlocks();
     void receiveSavesWhatCameOnSignal();
     void receiveTimesOutEmpty();
+    void monitorDecodesWhatArrives();
     void clientsOpenedSideBySide();
 
 private:
@@ -82,9 +83,11 @@ private:
     bool press(std::initializer_list<int> buttons);
     // SysEx messages the simulator sends, once `count` have come.
     QList<QByteArray> simulatorDumps(int count);
-    // Starts `ventaro receive` and connects the probe's output to its input
-    // port, so that the probe's bytes reach it besides the simulator's.
-    bool startReceive(QProcess &process, const QStringList &more);
+    // Starts `ventaro receive` (or another listening command) and connects
+    // the probe's output to its input port, so that the probe's bytes reach
+    // it besides the simulator's.
+    bool startReceive(QProcess &process, const QStringList &more,
+                      const QString &command = QStringLiteral("receive"));
 
     QTemporaryDir m_work;
     QString m_config;
@@ -150,11 +153,10 @@ QList<QByteArray> TestCliJack::simulatorDumps(int count)
     return dumps;
 }
 
-bool TestCliJack::startReceive(QProcess &process, const QStringList &more)
+bool TestCliJack::startReceive(QProcess &process, const QStringList &more, const QString &command)
 {
-    CliRun::start(
-        process,
-        QStringList{QStringLiteral("receive"), QStringLiteral("--in"), outputName()} + more, env());
+    CliRun::start(process, QStringList{command, QStringLiteral("--in"), outputName()} + more,
+                  env());
     QStringList ports;
     QElapsedTimer timer;
     timer.start();
@@ -423,6 +425,39 @@ void TestCliJack::receiveTimesOutEmpty()
     }
     QVERIFY(!QFileInfo::exists(saved));
     QCOMPARE(fileBytes(kept), QByteArray("a backup"));
+}
+
+// `monitor` prints what arrives, one decoded line a message, and marks a
+// voice for another device number; it ends after --count messages.
+void TestCliJack::monitorDecodesWhatArrives()
+{
+    QProcess process;
+    QVERIFY(startReceive(process,
+                         {QStringLiteral("--count=3"), QStringLiteral("--timeout=20"),
+                          QStringLiteral("--device=%1").arg(DeviceNumber)},
+                         QStringLiteral("monitor")));
+    QByteArray foreign = VoiceBank::Read(CliFiles::InternalBank).voices[9].bytes;
+    foreign[VoiceDump::DeviceOffset] = char(DeviceId + 1);
+    QVERIFY(m_probe->send(foreign));
+    QVERIFY(m_probe->send(QByteArray::fromHex("904064")));
+    QVERIFY(m_probe->send(QByteArray::fromHex("804000")));
+    const CliRun run = CliRun::finish(process);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    const QStringList meanings{
+        QStringLiteral("Internal voice dump, slot 10, name \"%1\", device 4; not for this "
+                       "program's device number (device 4)")
+            .arg(VoiceBank::Read(CliFiles::InternalBank).voices[9].name),
+        QStringLiteral("Note on 64, velocity 100, channel 1"),
+        QStringLiteral("Note off 64, channel 1")};
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList columns = lines[i].split(QLatin1Char('\t'));
+        QCOMPARE(columns.size(), 6);
+        QCOMPARE(columns[1], QStringLiteral("in"));
+        QCOMPARE(columns[4], meanings[i]);
+    }
+    QCOMPARE(lines[1].section(QLatin1Char('\t'), 5), QStringLiteral("90 40 64"));
 }
 
 // Two of the program's processes open JACK clients of the same names at

@@ -9,10 +9,10 @@
 // rig goes, before anything it uses. Needs ventaro::app.
 struct MainWindowRig : LoopbackRig, MainWindowControls
 {
-    TfmVLDump &open(TranslationService *translation = nullptr)
+    TfmVLDump &open(TranslationService *translation = nullptr, LibraryKeeper *library = nullptr)
     {
-        window = std::make_unique<TfmVLDump>(
-            TfmVLDump::Services{platform, prompts, sleeper, settings, dir.path(), translation});
+        window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
+            platform, prompts, sleeper, settings, dir.path(), translation, nullptr, library});
         return *window;
     }
 };

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The form in which the library compares texts when searching: case folded
+// and accents taken off ("Éclat" and "eclat" meet), so that a search finds a
+// voice however its name, tags or note were typed.
+class SearchText
+{
+public:
+    static QString Fold(const QString &text);
+    // What a voice is found by: its name, tags and note, folded, one a line.
+    static QString OfVoice(const QString &name, const QStringList &tags, const QString &note);
+};
