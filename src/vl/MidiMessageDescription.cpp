@@ -2,7 +2,7 @@
 
 #include "InstrumentRequests.h"
 #include "MidiBytes.h"
-#include "SimPanel.h"
+#include "PanelButtons.h"
 #include "VoiceConversion.h"
 #include "VoiceDump.h"
 #include "Vl70Protocol.h"
@@ -151,7 +151,7 @@ MidiMessageDescription::describeSysEx(QByteArrayView message,
                         ? tr("Remote switch %1 (%2) released")
                         : tr("Remote switch %1 (%2) pressed"))
                        .arg(button)
-                       .arg(SimPanel::buttonName(button));
+                       .arg(PanelButtons::buttonName(button));
         } else if (group == P::ParameterChangeGroup) {
             text = tr("Parameter change, %1 bytes").arg(size);
         } else {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "PanelButtons.h"
+
 #include <QString>
 
-// The front panel of the simulated instrument: fifteen buttons and the one
-// menu the program drives remotely, the dump-out page of UTIL.
+// The front panel of the simulated instrument: the fifteen buttons
+// (PanelButtons) and the one menu the program drives remotely, the dump-out
+// page of UTIL.
 //
 // UTIL opens the dump-out page with CURRENT chosen. SELECT -/+ step the
 // choice between CURRENT, CUSTOM and INTERNAL; VALUE -/+ step the slot of a
@@ -11,29 +14,9 @@
 // second starts the dump-out and goes back to the page. EXIT steps back
 // (confirmation to page, page to play mode); any other button leaves the
 // page.
-class SimPanel
+class SimPanel : public PanelButtons
 {
 public:
-    // Switch numbers: the buttons counted down each column, left column first.
-    enum Button {
-        Play = 0,
-        Util = 1,
-        Mode = 2,
-        Edit = 3,
-        Effect = 4,
-        Breath = 5,
-        MidiWx = 6,
-        Enter = 7,
-        Exit = 8,
-        PartMinus = 9,
-        SelectMinus = 10,
-        ValueMinus = 11,
-        PartPlus = 12,
-        SelectPlus = 13,
-        ValuePlus = 14,
-    };
-    static constexpr int ButtonCount = 15;
-
     enum class Page { Play, DumpOut, DumpOutConfirm, Other };
     enum class Target { Current, Custom, Internal };
 
@@ -56,8 +39,6 @@ public:
     int slot() const { return m_slot; }
     // What the display would show, for the log.
     QString display() const;
-
-    static QString buttonName(int button);
 
 private:
     void step(int delta);

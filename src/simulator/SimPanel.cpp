@@ -5,11 +5,6 @@
 
 namespace {
 
-const std::array<const char *, SimPanel::ButtonCount> buttonNames = {
-    "PLAY", "UTIL",   "MODE",     "EDIT",    "EFFECT", "BREATH",   "MIDI/WX", "ENTER",
-    "EXIT", "PART -", "SELECT -", "VALUE -", "PART +", "SELECT +", "VALUE +",
-};
-
 constexpr std::array<SimPanel::Target, 3> targets = {
     SimPanel::Target::Current,
     SimPanel::Target::Custom,
@@ -17,13 +12,6 @@ constexpr std::array<SimPanel::Target, 3> targets = {
 };
 
 } // namespace
-
-QString SimPanel::buttonName(int button)
-{
-    if (button < 0 || button >= ButtonCount)
-        return QStringLiteral("switch %1").arg(button);
-    return QString::fromLatin1(buttonNames[static_cast<std::size_t>(button)]);
-}
 
 SimPanel::Action SimPanel::press(int button)
 {
