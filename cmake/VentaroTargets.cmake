@@ -40,22 +40,15 @@ function(ventaro_library name)
     VENTARO_VERSION="${PROJECT_VERSION}")
 endfunction()
 
-# ventaro_forbid_link(<module> TARGETS <targets>... [COMPILE] [REASON <text>])
+# ventaro_forbid_link(<module> TARGETS <targets>...)
 # Stops the configuration when one of the targets links <module> (e.g.
 # Qt6::Widgets), directly or through any library it links: the layers below
-# the windows must stay usable without a display. COMPILE: only when the
-# module reaches the target's compilation (its own links, and what the
-# libraries below pass on to their users' compilation, not their private
-# links), for a library that others may link but not build against.
+# the windows must stay usable without a display.
 function(ventaro_forbid_link module)
-  cmake_parse_arguments(ARG "COMPILE" "REASON" "TARGETS" ${ARGN})
-  if(NOT ARG_REASON)
-    set(ARG_REASON "only the window libraries may.")
-  endif()
+  cmake_parse_arguments(ARG "" "" "TARGETS" ${ARGN})
   foreach(top IN LISTS ARG_TARGETS)
     set(queue ${top})
     set(seen)
-    set(properties LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
     while(queue)
       list(POP_FRONT queue target)
       if(target IN_LIST seen OR NOT TARGET ${target})
@@ -67,23 +60,17 @@ function(ventaro_forbid_link module)
         set(target ${real})
       endif()
       set(links)
-      foreach(property IN LISTS properties)
+      foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
         get_target_property(value ${target} ${property})
         if(value)
           list(APPEND links ${value})
         endif()
       endforeach()
-      if(ARG_COMPILE)
-        # Below the target, only what a library passes on to its users.
-        set(properties INTERFACE_LINK_LIBRARIES)
-      endif()
       foreach(link IN LISTS links)
-        if(ARG_COMPILE AND link MATCHES "^\\$<LINK_ONLY:")
-          continue()
-        endif()
         string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
         if(link STREQUAL module)
-          message(FATAL_ERROR "${top} links ${module} (through ${target}); ${ARG_REASON}")
+          message(FATAL_ERROR "${top} links ${module} (through ${target}); "
+                              "only the window libraries may.")
         endif()
         if(link MATCHES "^ventaro")
           list(APPEND queue ${link})

@@ -2,8 +2,6 @@
 
 #include "Sleeper.h"
 
-#include <RtMidi.h>
-
 namespace {
 
 constexpr qint64 NsPerMs = 1000000;
@@ -18,8 +16,6 @@ MidiStreamParser::Options RtMidiInDevice::parsing(std::size_t blockLimit)
 }
 
 RtMidiInDevice::RtMidiInDevice(Sleeper &clock) : clock(clock) {}
-
-RtMidiInDevice::~RtMidiInDevice() = default;
 
 qint64 RtMidiInDevice::sinceStartMs() const
 {

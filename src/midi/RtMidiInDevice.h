@@ -6,12 +6,13 @@
 #include "RtMidiAlsaWatch.h"
 #include "RtMidiJackWatch.h"
 
+#include <RtMidi.h>
+
 #include <cstddef>
 #include <memory>
 #include <mutex>
 #include <vector>
 
-class RtMidiIn;
 class Sleeper;
 
 // One open input device of RtMidiPlatform: its RtMidi client, what watches
@@ -42,7 +43,6 @@ public:
     static MidiStreamParser::Options parsing(std::size_t blockLimit = InputBufferBytes);
 
     explicit RtMidiInDevice(Sleeper &clock);
-    ~RtMidiInDevice();
 
     std::recursive_mutex mutex;
     Sleeper &clock;

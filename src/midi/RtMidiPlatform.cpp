@@ -6,7 +6,6 @@
 #include "RtMidiInDevice.h"
 #include "RtMidiJackWatch.h"
 #include "RtMidiOutDevice.h"
-#include "RtMidiReaper.h"
 #include "Sleeper.h"
 
 #include <RtMidi.h>
@@ -31,18 +30,6 @@ RtMidiPlatform::RtMidiPlatform(Sleeper &clock, Backend backend, const QString &c
     : m_clock(clock), m_backend(RtMidiBackend::resolve(backend, clientName)),
       m_clientName(clientName.toStdString())
 {
-    m_reaper = std::make_unique<RtMidiReaper>(
-        [this] {
-            RtMidiReaper::OpenDevices devices;
-            std::lock_guard lock(m_mutex);
-            for (const auto &[handle, device] : m_outs)
-                devices.outs.emplace_back(handle, device);
-            for (const auto &[handle, device] : m_ins)
-                devices.ins.push_back(device);
-            return devices;
-        },
-        // Blocks still queued are handed back as not sent.
-        [this](MidiHandle handle) { m_queue->flush(handle, 0, DeviceGone); });
     m_queue = std::make_unique<MidiSendQueue>(
         [this](const MidiSendQueue::Item &item) { return transmit(item); });
 }
@@ -63,11 +50,14 @@ RtMidiPlatform::~RtMidiPlatform()
         device->closed = true;
     }
     setDevicesChanged({});
-    if (m_deviceWatch && !m_deviceWatch->alive())
-        m_reaper->buryWatch(std::move(m_deviceWatch));
+    if (m_deviceWatch && !m_deviceWatch->alive()) {
+        RtMidiReaper::Remains remains;
+        remains.watch = std::move(m_deviceWatch);
+        m_reaper.bury(std::move(remains));
+    }
     m_deviceWatch.reset();
     // Clients of a dead server are closed before any other.
-    m_reaper->finish();
+    m_reaper.finish();
     for (auto &[handle, device] : outs)
         device->silence();
 }
@@ -82,7 +72,7 @@ QStringList RtMidiPlatform::listPorts(bool input) const
     // would have libjack free them under the reaper, which then crashes.
     // Their server is gone, and its devices with it; the next listing sees
     // whatever runs by then.
-    if (!m_reaper->settle(ReapWaitMs, m_deviceWatch))
+    if (!const_cast<RtMidiPlatform *>(this)->settle(ReapWaitMs))
         return {};
     watchDevices();
     // No JACK server answered the watch: RtMidi would only say so on
@@ -112,20 +102,22 @@ std::unique_ptr<Midi> RtMidiPlatform::openClient() const
 
 void RtMidiPlatform::watchDevices() const
 {
+    auto *self = const_cast<RtMidiPlatform *>(this);
     if (m_backend == Backend::Alsa && !m_alsaWatch) {
-        m_alsaWatch = std::make_unique<RtMidiAlsaWatch>([this] { devicesChanged(); });
+        m_alsaWatch = std::make_unique<RtMidiAlsaWatch>([self] { self->devicesChanged(); });
         if (!m_alsaWatch->alive())
             m_alsaWatch.reset();
     }
     if (m_backend != Backend::Jack || m_deviceWatch)
         return;
     m_deviceWatch = std::make_unique<RtMidiJackWatch>(
-        m_clientName + DevicesSuffix, [this] { devicesChanged(); }, [this] { devicesChanged(); });
+        m_clientName + DevicesSuffix, [self] { self->devicesChanged(); },
+        [self] { self->devicesChanged(); });
     if (!m_deviceWatch->alive())
         m_deviceWatch.reset(); // no server: tried again at the next listing
 }
 
-void RtMidiPlatform::devicesChanged() const
+void RtMidiPlatform::devicesChanged()
 {
     std::lock_guard lock(m_changedMutex);
     if (m_devicesChanged)
@@ -162,7 +154,7 @@ MidiPlatform::Result RtMidiPlatform::target(bool input, MidiHandle *handle, int 
         return NoDeviceChosen;
     // Clients of a server that ended a moment ago are still being closed:
     // a new one must not be opened meanwhile, and the device is surely gone.
-    if (!m_reaper->settle(0, m_deviceWatch))
+    if (!settle(0))
         return DeviceGone;
     std::lock_guard lock(m_mutex);
     const QStringList &names = input ? m_inNames : m_outNames;
@@ -224,8 +216,7 @@ MidiPlatform::Result RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
                     std::lock_guard lock(relay->mutex);
                     if (relay->notifier)
                         QMetaObject::invokeMethod(
-                            relay->notifier, [this] { m_reaper->sweep(m_deviceWatch); },
-                            Qt::QueuedConnection);
+                            relay->notifier, [this] { sweep(); }, Qt::QueuedConnection);
                 });
             if (!device->watch->alive()) {
                 device->silence();
@@ -361,13 +352,7 @@ MidiPlatform::Result RtMidiPlatform::outClose(MidiHandle handle)
     }
     // Out of the queue first, so that no Done of it comes after the Close.
     m_queue->removeHandle(handle);
-    const MidiCallback callback = device->callback;
-    m_reaper->letGo(std::move(device));
-    if (callback) {
-        MidiNotification close;
-        close.kind = MidiNotification::Close;
-        callback(close);
-    }
+    let(std::move(device));
     return NoError;
 }
 
@@ -387,6 +372,128 @@ MidiPlatform::Result RtMidiPlatform::outState(MidiHandle handle) const
     const bool serverRuns =
         m_backend != Backend::Jack || (m_deviceWatch && m_deviceWatch->serverAnswers());
     return portWent && serverRuns ? NotConnected : DeviceGone;
+}
+
+bool RtMidiPlatform::settle(int waitMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        sweep();
+        if (!m_reaper.busy())
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        // The others may hear of the end while these close: swept again.
+        m_reaper.waitIdle(int(left.count()));
+    }
+}
+
+void RtMidiPlatform::sweep()
+{
+    // libjack frees the clients of a server that has ended as soon as this
+    // process opens a new client, and closing them after that crashes: they
+    // are closed here, before anything new is opened. All of this program's
+    // clients live on the one server, so the first of them told of its end
+    // speaks for all: each is told on a thread of its own, and one not told
+    // yet must not be left open while a listing opens a new client.
+    // The ports keep their handles: the next send fails at once, without a
+    // new client (which would have to wait for these to close), and the
+    // port lets it go.
+    std::vector<std::pair<MidiHandle, std::shared_ptr<RtMidiOutDevice>>> outs;
+    std::vector<std::shared_ptr<RtMidiInDevice>> ins;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto &[handle, device] : m_outs)
+            outs.emplace_back(handle, device);
+        for (const auto &[handle, device] : m_ins)
+            ins.push_back(device);
+    }
+    // One watch to ask the server, should none have heard of its end. Only
+    // this thread takes a watch away from its device, so it stays valid.
+    RtMidiJackWatch *ask = m_deviceWatch.get();
+    bool serverEnded = m_deviceWatch && !m_deviceWatch->alive();
+    const auto look = [&](RtMidiJackWatch *watch) {
+        serverEnded = serverEnded || (watch && !watch->alive());
+        ask = ask ? ask : watch;
+    };
+    for (auto &[handle, device] : outs) {
+        std::lock_guard sending(device->sending);
+        look(device->watch.get());
+    }
+    for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
+        std::lock_guard deviceLock(device->mutex);
+        look(device->watch.get());
+    }
+    // JACK may tell the watches late: the server is asked (one client speaks
+    // for all, they live on the one server; none open, none to free).
+    serverEnded = serverEnded || (ask && !ask->serverAnswers());
+
+    if (serverEnded && m_deviceWatch) {
+        RtMidiReaper::Remains remains;
+        remains.watch = std::move(m_deviceWatch);
+        m_reaper.bury(std::move(remains));
+    }
+    for (auto &[handle, device] : outs) {
+        RtMidiReaper::Remains remains;
+        {
+            std::lock_guard sending(device->sending);
+            // A device that went from a server still running goes too.
+            if (!device->out || !(serverEnded ? bool(device->watch) : device->gone()))
+                continue;
+            if (!serverEnded && device->portWent())
+                device->portLost = true;
+            device->failed = true;
+            remains.out = std::move(device->out);
+            remains.watch = std::move(device->watch);
+        }
+        // Blocks still queued are handed back as not sent.
+        m_queue->flush(handle, 0, DeviceGone);
+        remains.keep = device;
+        m_reaper.bury(std::move(remains));
+    }
+    if (!serverEnded)
+        return;
+    for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
+        RtMidiReaper::Remains remains;
+        {
+            std::lock_guard deviceLock(device->mutex);
+            if (!device->in || !device->watch)
+                continue;
+            remains.in = std::move(device->in);
+            remains.watch = std::move(device->watch);
+        }
+        remains.keep = device;
+        m_reaper.bury(std::move(remains));
+    }
+}
+
+void RtMidiPlatform::let(std::shared_ptr<RtMidiOutDevice> device)
+{
+    RtMidiReaper::Remains remains;
+    {
+        // Waits for a message of it being sent.
+        std::lock_guard sending(device->sending);
+        device->closed = true;
+        if (device->gone()) {
+            remains.out = std::move(device->out);
+            remains.watch = std::move(device->watch);
+        }
+    }
+    device->silence();
+    const MidiCallback callback = device->callback;
+    if (remains.out || remains.watch) {
+        // RtMidi waits a second for a JACK server that has ended: not here.
+        remains.keep = device;
+        m_reaper.bury(std::move(remains));
+    }
+    device.reset();
+    if (callback) {
+        MidiNotification close;
+        close.kind = MidiNotification::Close;
+        callback(close);
+    }
 }
 
 MidiPlatform::Result RtMidiPlatform::transmit(const MidiSendQueue::Item &item)

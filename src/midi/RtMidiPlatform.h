@@ -4,6 +4,7 @@
 #include "MidiSendQueue.h"
 #include "RtMidiAlsaWatch.h"
 #include "RtMidiBackend.h"
+#include "RtMidiReaper.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +18,6 @@
 class RtMidiInDevice;
 class RtMidiJackWatch;
 class RtMidiOutDevice;
-class RtMidiReaper;
 class RtMidi;
 class Sleeper;
 
@@ -115,7 +115,7 @@ private:
     std::unique_ptr<Midi> openClient() const;
     // The client that tells of ports coming and going, made when missing.
     void watchDevices() const;
-    void devicesChanged() const;
+    void devicesChanged();
     int apiCode() const { return RtMidiBackend::rtMidiApi(m_backend); }
     // What every open checks first (the handle, the number, clients still
     // being closed); the listed name and which of that name it is.
@@ -125,6 +125,18 @@ private:
     std::shared_ptr<RtMidiOutDevice> outDevice(MidiHandle handle) const;
     std::shared_ptr<RtMidiInDevice> inDevice(MidiHandle handle) const;
     Result transmit(const MidiSendQueue::Item &item);
+    // Hands the JACK clients of devices whose server has ended to the
+    // reaper; their handles stay, and every call on them fails DeviceGone
+    // at once until the port closes them.
+    void sweep();
+    // What comes before a new client is opened: sweeps, and waits at most
+    // waitMs until the reaper has closed what it has. False while it still
+    // closes (nothing may be opened then).
+    bool settle(int waitMs);
+    // Lets a device go that nobody sends through any more, then tells its
+    // port it is closed. One on a dead server goes to the reaper,
+    // since RtMidi waits a second to close it.
+    void let(std::shared_ptr<RtMidiOutDevice> device);
 
     Sleeper &m_clock;
     Backend m_backend;
@@ -138,10 +150,9 @@ private:
     std::map<MidiHandle, std::shared_ptr<RtMidiOutDevice>> m_outs;
     std::map<MidiHandle, std::shared_ptr<RtMidiInDevice>> m_ins;
     MidiHandle m_nextHandle = 1;
-    // Sweeps the devices of a dead server and closes their clients.
-    std::unique_ptr<RtMidiReaper> m_reaper;
+    RtMidiReaper m_reaper;
     // Held while the handler runs, so a replaced handler is surely done.
-    mutable std::mutex m_changedMutex;
+    std::mutex m_changedMutex;
     std::function<void()> m_devicesChanged;                 // guarded by m_changedMutex
     mutable std::unique_ptr<RtMidiJackWatch> m_deviceWatch; // window thread only
     mutable std::unique_ptr<RtMidiAlsaWatch> m_alsaWatch;   // made at the first listing
