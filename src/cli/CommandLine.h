@@ -28,7 +28,9 @@ public:
 
     // Whether `arguments` (the program's name first) are for the command line.
     static bool IsCommand(const QStringList &arguments);
-    // The subcommand the arguments ask for, parsed; raises UsageError.
+    // The subcommand the arguments ask for, parsed; raises UsageError, or
+    // VentaroError for a first word that is a folder or a file that cannot
+    // be read (no command, no voice to open).
     static Invocation Prepare(const QStringList &arguments);
     // Prepares and runs; a usage error prints the usage text on standard
     // error (status 2), an error its one line (status 1).

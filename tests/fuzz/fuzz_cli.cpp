@@ -70,6 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         parsed = true;
     } catch (const UsageError &e) {
         FUZZ_CHECK(!e.text().isEmpty());
+    } catch (const VentaroError &e) {
+        // A first word that names no command and no readable file.
+        FUZZ_CHECK(!isCommand || !CommandLine::CommandNames().contains(arguments.at(1)));
+        FUZZ_CHECK(!e.text().isEmpty());
     }
     // What the command line took, each command's own parser takes alike,
     // help asked for inside a command aside.
