@@ -91,7 +91,7 @@ TfmVoiceLibrary::TfmVoiceLibrary(LibraryKeeper &keeper, VoiceStore &store, TfmVL
     const std::pair<VoiceSource::Kind, const char *> kinds[] = {
         {VoiceSource::Kind::File, "Files"},           {VoiceSource::Kind::Panel, "From the panel"},
         {VoiceSource::Kind::Fetched, "Asked for"},    {VoiceSource::Kind::Backup, "Backup"},
-        {VoiceSource::Kind::Sent, "Sent"}};
+        {VoiceSource::Kind::Sent, "Sent"},           {VoiceSource::Kind::Held, "Kept before a write"}};
     for (const auto &[kind, text] : kinds)
         m_sourceKind->addItem(translated(QString::fromLatin1(text)), int(kind));
     m_favourites = named(new QCheckBox(translated(QStringLiteral("Favourites")), this),

@@ -191,6 +191,12 @@ QString VoiceLibraryModel::SourceText(const VoiceSource &source, VoiceDump::Form
     case VoiceSource::Kind::Sent:
         text = translate(QStringLiteral("Sent"));
         break;
+    case VoiceSource::Kind::Held:
+        // Kept just before the slot was written over.
+        return translate(QStringLiteral("Held by %1 of device %2 until %3"))
+            .arg(translate(BankSendPlan::PlaceText(form, source.slot)))
+            .arg(source.device + 1)
+            .arg(QLocale().toString(source.when, QLocale::ShortFormat));
     }
     if (source.slot > 0)
         text += QLatin1Char(' ') + translate(BankSendPlan::PlaceText(form, source.slot));

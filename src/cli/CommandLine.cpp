@@ -210,7 +210,7 @@ QString CommandLine::UsageText()
         "  ventaro monitor [--in PORT]... [--count N] [--timeout SECONDS] [--device D]\n"
         "  ventaro library import PATH...\n"
         "  ventaro library list [--search TEXT] [--form internal|custom|full] [--tag T]\n"
-        "                       [--favourite] [--source file|panel|fetched|backup|sent]\n"
+        "                       [--favourite] [--source file|panel|fetched|backup|sent|held]\n"
         "  ventaro library export ID... --save FILE [--search TEXT] [--force]\n"
         "                         [--to custom:S|internal:S] [--device D]\n"
         "  ventaro library show ID\n"

@@ -220,8 +220,8 @@ LibraryCommand::Options LibraryCommand::Parse(const QStringList &words)
         if (arguments.has(SourceOption)) {
             options.filter.sourceKind = VoiceSource::KindFromText(arguments.value(SourceOption));
             if (!options.filter.sourceKind)
-                throw UsageError(QStringLiteral("--source must be file, panel, fetched, backup "
-                                                "or sent, not \"%1\"")
+                throw UsageError(QStringLiteral("--source must be file, panel, fetched, backup, "
+                                                "sent or held, not \"%1\"")
                                      .arg(arguments.value(SourceOption)));
         }
         options.setAside = arguments.has(SetAsideOption);

@@ -5,12 +5,13 @@
 
 namespace {
 
-constexpr std::array<std::pair<VoiceSource::Kind, const char *>, 5> KindWords{{
+constexpr std::array<std::pair<VoiceSource::Kind, const char *>, 6> KindWords{{
     {VoiceSource::Kind::File, "file"},
     {VoiceSource::Kind::Panel, "panel"},
     {VoiceSource::Kind::Fetched, "fetched"},
     {VoiceSource::Kind::Backup, "backup"},
     {VoiceSource::Kind::Sent, "sent"},
+    {VoiceSource::Kind::Held, "held"},
 }};
 
 } // namespace

@@ -7,11 +7,12 @@
 
 // Where and how the library met a voice: in a file (path and the voice's
 // number in it), received from the instrument's panel, fetched from a slot,
-// backed up, or sent to a slot.
+// backed up, sent to a slot, or held by a slot just before it was written
+// over (kept so that the write can be undone).
 class VoiceSource
 {
 public:
-    enum class Kind { File, Panel, Fetched, Backup, Sent };
+    enum class Kind { File, Panel, Fetched, Backup, Sent, Held };
 
     Kind kind = Kind::File;
     QString file;     // File: the file's path, absolute
@@ -20,7 +21,7 @@ public:
     int slot = 0;     // the slot of the voice's form, from 1; 0 for none (current voice)
     QDateTime when;   // filled by the store when recorded
 
-    // "file", "panel", "fetched", "backup", "sent": the words the library
+    // "file", "panel", "fetched", "backup", "sent", "held": the words the library
     // file and the command line use.
     static QString KindText(Kind kind);
     static std::optional<Kind> KindFromText(const QString &text);

@@ -2,6 +2,7 @@
 
 #include "LibrarySql.h"
 #include "SearchText.h"
+#include "SqlTransaction.h"
 #include "UnreadableLibraryError.h"
 #include "VentaroError.h"
 #include "VoiceIdentity.h"
@@ -86,32 +87,6 @@ const QString SourceColumns = QStringLiteral("kind, file, position, device, slot
 
 } // namespace
 
-// A write transaction taken at once (BEGIN IMMEDIATE), so that two writers
-// queue on the busy timeout instead of one failing when it upgrades a read
-// lock. Rolled back unless committed.
-class VoiceStore::Transaction
-{
-public:
-    explicit Transaction(const QSqlDatabase &db) : m_db(db)
-    {
-        LibrarySql::Exec(m_db, QStringLiteral("BEGIN IMMEDIATE"));
-    }
-    ~Transaction()
-    {
-        if (!m_committed)
-            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
-    }
-    void commit()
-    {
-        LibrarySql::Exec(m_db, QStringLiteral("COMMIT"));
-        m_committed = true;
-    }
-
-private:
-    QSqlDatabase m_db;
-    bool m_committed = false;
-};
-
 QString VoiceStore::DefaultPath()
 {
     const QString named = QProcessEnvironment::systemEnvironment().value(PathVariable);
@@ -186,7 +161,7 @@ void VoiceStore::open()
     LibrarySql::Exec(m_db, QStringLiteral("PRAGMA foreign_keys = ON"));
 
     if (checkVersion() < VoiceStoreSchema::CurrentVersion()) {
-        Transaction transaction(m_db);
+        SqlTransaction transaction(m_db);
         // Another program may have brought it up to date meanwhile.
         if (checkVersion() < VoiceStoreSchema::CurrentVersion()) {
             VoiceStoreSchema::MigrateTo(m_db, VoiceStoreSchema::CurrentVersion());
@@ -224,7 +199,7 @@ QString VoiceStore::SetAside(const QString &fileName)
 VoiceStore::Counts VoiceStore::record(const QList<Met> &voices)
 {
     Counts counts;
-    Transaction transaction(m_db);
+    SqlTransaction transaction(m_db);
     QSqlQuery find =
         LibrarySql::Prepare(m_db, QStringLiteral("SELECT id FROM voices WHERE identity = ?"));
     QSqlQuery add = LibrarySql::Prepare(
@@ -479,7 +454,7 @@ void VoiceStore::refreshSearchText(qint64 id)
 
 void VoiceStore::change(qint64 id, const QString &sql, const QVariant &value, bool searched)
 {
-    Transaction transaction(m_db);
+    SqlTransaction transaction(m_db);
     requireVoice(id);
     QSqlQuery query = LibrarySql::Prepare(m_db, sql);
     query.bindValue(0, value);
@@ -518,7 +493,7 @@ void VoiceStore::setNote(qint64 id, const QString &note)
 
 void VoiceStore::remove(const QList<qint64> &ids)
 {
-    Transaction transaction(m_db);
+    SqlTransaction transaction(m_db);
     QSqlQuery query = LibrarySql::Prepare(m_db, QStringLiteral("DELETE FROM voices WHERE id = ?"));
     for (const qint64 id : ids) {
         requireVoice(id);

@@ -96,7 +96,8 @@ public:
     void remove(const QList<qint64> &ids);
 
 private:
-    class Transaction;
+    // The history of writes shares the file and its connection.
+    friend class WriteHistory;
 
     void open();
     void close();

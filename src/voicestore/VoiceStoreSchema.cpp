@@ -86,11 +86,43 @@ void version2(const QSqlDatabase &db)
         LibrarySql::Exec(db, QLatin1String(sql));
 }
 
+void version3(const QSqlDatabase &db)
+{
+    // Every write to the instrument and, per place written, what it held
+    // before (kept as a voice of the library) and what became of the write.
+    // A write whose program was killed stays 'unfinished'.
+    for (const char *sql : {
+             "CREATE TABLE writes ("
+             " id INTEGER PRIMARY KEY,"
+             " kind TEXT NOT NULL,"
+             " device INTEGER NOT NULL,"
+             " started INTEGER NOT NULL,"
+             " finished INTEGER NOT NULL DEFAULT 0,"
+             " state TEXT NOT NULL DEFAULT 'unfinished',"
+             " restores INTEGER NOT NULL DEFAULT 0,"
+             " failure TEXT NOT NULL DEFAULT '')",
+             "CREATE TABLE write_places ("
+             " write_id INTEGER NOT NULL REFERENCES writes(id) ON DELETE CASCADE,"
+             " position INTEGER NOT NULL,"
+             " form INTEGER NOT NULL,"
+             " slot INTEGER NOT NULL,"
+             " name TEXT NOT NULL,"
+             " voice_id INTEGER REFERENCES voices(id) ON DELETE SET NULL,"
+             " kept_id INTEGER REFERENCES voices(id) ON DELETE SET NULL,"
+             " not_kept TEXT NOT NULL DEFAULT '',"
+             " state TEXT NOT NULL DEFAULT 'pending',"
+             " PRIMARY KEY (write_id, position)) WITHOUT ROWID",
+             "CREATE INDEX write_places_kept ON write_places(kept_id)",
+             "CREATE INDEX write_places_voice ON write_places(voice_id)",
+         })
+        LibrarySql::Exec(db, QLatin1String(sql));
+}
+
 } // namespace
 
 const QList<VoiceStoreSchema::Step> &VoiceStoreSchema::Steps()
 {
-    static const QList<Step> steps{version1, version2};
+    static const QList<Step> steps{version1, version2, version3};
     return steps;
 }
 

@@ -13,6 +13,7 @@
 // Version 1: voices (one row per voice identity, bytes as first met),
 // sources (where each was met), tags.
 // Version 2: the folded search text of each voice and its trigram index.
+// Version 3: the history of writes to the instrument (writes, write_places).
 class VoiceStoreSchema
 {
 public:

@@ -250,8 +250,8 @@ void TestCliLibrary::wrongUsage_data()
     QTest::newRow("unknown form") << QStringList{"list", "--form", "big"}
                                   << "--form must be internal, custom or full, not \"big\"";
     QTest::newRow("unknown source") << QStringList{"list", "--source", "radio"}
-                                    << "--source must be file, panel, fetched, backup or sent, "
-                                       "not \"radio\"";
+                                    << "--source must be file, panel, fetched, backup, sent or "
+                                       "held, not \"radio\"";
 }
 
 void TestCliLibrary::wrongUsage()

@@ -1,0 +1,22 @@
+#include "SqlTransaction.h"
+
+#include "LibrarySql.h"
+
+#include <QSqlQuery>
+
+SqlTransaction::SqlTransaction(const QSqlDatabase &db) : m_db(db)
+{
+    LibrarySql::Exec(m_db, QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+SqlTransaction::~SqlTransaction()
+{
+    if (!m_committed)
+        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+}
+
+void SqlTransaction::commit()
+{
+    LibrarySql::Exec(m_db, QStringLiteral("COMMIT"));
+    m_committed = true;
+}
