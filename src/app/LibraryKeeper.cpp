@@ -35,6 +35,16 @@ void LibraryKeeper::setKeepsVoices(bool keep)
     WriteRegInteger(m_settings, keyPath(), KeepValue, keep ? 1 : 0);
 }
 
+bool LibraryKeeper::keepsSlots() const
+{
+    return ReadRegInteger(m_settings, keyPath(), KeepSlotsValue, 1) != 0;
+}
+
+void LibraryKeeper::setKeepsSlots(bool keep)
+{
+    WriteRegInteger(m_settings, keyPath(), KeepSlotsValue, keep ? 1 : 0);
+}
+
 VoiceStore *LibraryKeeper::store(QWidget *parent)
 {
     if (m_store || m_gaveUp)

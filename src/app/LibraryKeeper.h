@@ -33,6 +33,11 @@ public:
     bool keepsVoices() const;
     void setKeepsVoices(bool keep);
 
+    // Whether what a slot holds is kept before it is written over (the
+    // setting; on by default, off for a one-way cable).
+    bool keepsSlots() const;
+    void setKeepsSlots(bool keep);
+
     // The library, opened at the first call; null when it cannot be opened
     // (the user was told, with `parent` as the message's owner).
     VoiceStore *store(QWidget *parent);
@@ -47,6 +52,7 @@ public:
 
     static inline const QString SettingsKey = QStringLiteral("VL70-m\\Library");
     static inline const QString KeepValue = QStringLiteral("Keep");
+    static inline const QString KeepSlotsValue = QStringLiteral("KeepSlots");
 
 private:
     QString noticeFor(const QList<VoiceStore::Met> &voices) const;

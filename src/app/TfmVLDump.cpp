@@ -5,10 +5,12 @@
 #include "BankSender.h"
 #include "ButtonGlyphs.h"
 #include "DeviceComboBox.h"
+#include "DialogParts.h"
 #include "DumpFile.h"
 #include "EventWait.h"
 #include "FileDialog.h"
 #include "FrontPanelRemote.h"
+#include "GuardedWriteRun.h"
 #include "InstrumentBackup.h"
 #include "LibraryKeeper.h"
 #include "MidiErrorText.h"
@@ -35,6 +37,7 @@
 #include "VoiceDump.h"
 #include "VoiceImporter.h"
 #include "VoiceSource.h"
+#include "WriteHistory.h"
 
 #include <QAbstractItemView>
 #include <QBuffer>
@@ -46,6 +49,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressDialog>
@@ -144,26 +148,6 @@ int storedRow(qint32 value, int last)
 
 // The window-modal progress window of a long run, shown at once, kept up
 // to the end (the run closes it) and stoppable by its button.
-std::unique_ptr<QProgressDialog> progressWindow(QWidget *owner, const QString &objectName,
-                                                const QString &title, const QString &label,
-                                                const QString &stop, int maximum)
-{
-    auto progress = std::make_unique<QProgressDialog>(label, QString(), 0, maximum, owner);
-    // Stop takes no focus: a stray Space or Enter must not end a long run.
-    auto *stopButton = new QPushButton(stop, progress.get());
-    stopButton->setFocusPolicy(Qt::NoFocus);
-    stopButton->setAutoDefault(false);
-    progress->setCancelButton(stopButton);
-    progress->setObjectName(objectName);
-    progress->setWindowTitle(title);
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setMinimumDuration(0);
-    progress->setAutoClose(false);
-    progress->setAutoReset(false);
-    progress->setValue(0);
-    return progress;
-}
-
 } // namespace
 
 TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
@@ -217,6 +201,13 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
     if (m_library) {
         m_actLibrary = more->addAction(QStringLiteral("Voice Library..."));
         m_actLibrary->setObjectName(QStringLiteral("actLibrary"));
+        m_actUndoWrite = more->addAction(QStringLiteral("Undo Last Write..."));
+        m_actUndoWrite->setObjectName(QStringLiteral("actUndoWrite"));
+        m_actKeepSlots = more->addAction(
+            QStringLiteral("Keep what a slot holds before writing over it"));
+        m_actKeepSlots->setObjectName(QStringLiteral("actKeepSlots"));
+        m_actKeepSlots->setCheckable(true);
+        m_actKeepSlots->setChecked(m_library->keepsSlots());
     }
     ui->btnMore->setMenu(more);
     // Until an output device is chosen, its list says where to find one.
@@ -257,6 +248,12 @@ void TfmVLDump::DevicesChanged()
 {
     if (ui->cbxMidiIn->view()->isVisible() || ui->cbxMidiOut->view()->isVisible())
         return;
+    // Not under a write: listing opens MIDI clients, and a write that fails
+    // because its MIDI system is ending must not have them opened meanwhile.
+    if (m_writing) {
+        m_refreshTimer->start();
+        return;
+    }
     m_guard.run([this] { RefreshDeviceLists(); });
 }
 
@@ -284,6 +281,12 @@ void TfmVLDump::connectHandlers()
     if (m_actLibrary)
         connect(m_actLibrary, &QAction::triggered, this,
                 guarded<bool>(&TfmVLDump::btnLibraryClick));
+    if (m_actUndoWrite)
+        connect(m_actUndoWrite, &QAction::triggered, this,
+                guarded<bool>(&TfmVLDump::UndoLastWrite));
+    if (m_actKeepSlots)
+        connect(m_actKeepSlots, &QAction::toggled, this,
+                [this](bool keep) { m_library->setKeepsSlots(keep); });
     connect(ui->cbxSendBank, &QComboBox::activated, this,
             guarded<int>(&TfmVLDump::cbxSendBankSelect));
     connect(ui->btnExport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnExportClick));
@@ -633,30 +636,57 @@ void TfmVLDump::cbxSendBankSelect()
 
 void TfmVLDump::btnExportClick()
 {
-    VoiceSource sent;
-    sent.kind = VoiceSource::Kind::Sent;
-    sent.device = m_manager->DeviceID();
+    const auto translate = TranslationService::Translator(m_translation);
     const int destination = ui->cbxSendBank->currentIndex();
-    if (destination != SendCustom && destination != SendInternal) {
-        m_manager->SendToCurrent();
-        keepVoice(VoiceData, sent);
-        m_sleeper.sleep(kSendWaitMs);
-        return;
-    }
-    const int slot = ui->cbxSendPatch->currentIndex() + 1;
-    if (slot < 1)
+    const bool toSlot = destination == SendCustom || destination == SendInternal;
+    const int slot = toSlot ? ui->cbxSendPatch->currentIndex() + 1 : 0;
+    if (toSlot && slot < 1)
         return; // no slot chosen: nothing to send
     const bool custom = destination == SendCustom;
-    const VoiceCatalogue::Bank bank = custom ? VoiceCatalogue::Custom : VoiceCatalogue::Internal;
+    const VoiceDump::Form form = !toSlot ? VoiceDump::Form::Full
+                                 : custom ? VoiceDump::Form::Custom
+                                          : VoiceDump::Form::Internal;
 
-    // A port that cannot be opened ends the handler here, names untouched.
-    if (custom)
-        m_manager->SendToCustom(slot);
-    else
-        m_manager->SendToInternal(slot);
-    sent.slot = slot;
-    keepVoice(VoiceData, sent);
+    // The voice as the window holds it, so that the library knows it as the
+    // same voice as the file's; the bytes that leave are the manager's own.
+    VoiceBank held = VoiceBank::Parse(VoiceData);
+    if (held.voices.size() != 1)
+        held.voices = {{VoiceDump::Form::Full, 0, m_manager->VoiceName(), m_manager->Dump()}};
+    BankSendPlan plan;
+    plan.steps.append({0, form, slot});
+    const BankSender::Send writeVoice = [this, form, slot](const QByteArray &) {
+        // The manager's own send: its slot number and header follow.
+        if (form == VoiceDump::Form::Full)
+            m_manager->SendToCurrent();
+        else if (form == VoiceDump::Form::Custom)
+            m_manager->SendToCustom(slot);
+        else
+            m_manager->SendToInternal(slot);
+    };
+    GuardedWriteRun write(writeServices(), this);
+    m_writing = true;
+    const auto written = qScopeGuard([this] { m_writing = false; });
+    const GuardedWrite::Result result =
+        write.run(held, plan, WriteRecord::Kind::Send, translate(QStringLiteral("Send")),
+                  QStringLiteral("SendProgress"), BankSender::DefaultGapMs, 0, writeVoice);
+    const WriteRecord::PlaceState state = result.places.value(0).state;
+    const bool reached =
+        state == WriteRecord::PlaceState::Written || state == WriteRecord::PlaceState::Verified;
+    if (!reached) {
+        // A port that cannot be opened ends the handler here, names untouched.
+        if (!result.failure.isEmpty())
+            throw VentaroError(translate(result.failure));
+        if (state == WriteRecord::PlaceState::NotTaken)
+            throw VentaroError(write.notTakenText(result));
+        return; // stopped, or skipped by the user
+    }
+    if (m_library && !m_library->keepsVoices())
+        m_kept->clear();
+    showKept(write.report(held, plan, result));
     m_sleeper.sleep(kSendWaitMs);
+    if (!toSlot)
+        return;
+    const VoiceCatalogue::Bank bank = custom ? VoiceCatalogue::Custom : VoiceCatalogue::Internal;
     // The dump was delivered: the slot holds the voice now, whatever becomes
     // of the patch select that follows.
     const bool listWasBuiltIn = !(custom ? m_customNames : m_internalNames);
@@ -678,14 +708,18 @@ void TfmVLDump::btnExportClick()
         ui->cbxBank->setCurrentIndex(bank);
         showPatchList();
         ui->cbxPatch->setCurrentIndex(slot - 1);
-        const auto translate = TranslationService::Translator(m_translation);
-        const auto form = custom ? VoiceDump::Form::Custom : VoiceDump::Form::Internal;
         throw VentaroError(
             translate(QStringLiteral("The voice was written to %1, but the instrument could not "
                                      "be switched to it."))
                 .arg(translate(BankSendPlan::PlaceText(form, slot)))
             + QLatin1Char('\n') + error.text());
     }
+}
+
+GuardedWriteRun::Services TfmVLDump::writeServices()
+{
+    return {*m_manager, m_prompts, m_sleeper, m_library,
+            TranslationService::Translator(m_translation)};
 }
 
 void TfmVLDump::btnMidiLogClick()
@@ -744,64 +778,50 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     const BankSendPlan plan = BankSendPlan::Make(bank, where.options(), translate);
     if (plan.steps.isEmpty())
         return;
+    writeBank(bank, plan, WriteRecord::Kind::SendAll, translate(QStringLiteral("Send all voices")),
+              QStringLiteral("SendAllProgress"), where.gapMs());
+}
 
-    const auto window = progressWindow(this, QStringLiteral("SendAllProgress"),
-                                       translate(QStringLiteral("Send all voices")),
-                                       translate(QStringLiteral("Sending voices...")),
-                                       translate(QStringLiteral("Stop")), int(plan.steps.size()));
-    QProgressDialog &progress = *window;
-
-    int sent = 0;
-    QList<VoiceStore::Met> sentVoices;
-    BankSender::Events events;
-    events.starting = [&](int i) {
+void TfmVLDump::writeBank(const VoiceBank &bank, const BankSendPlan &plan, WriteRecord::Kind kind,
+                          const QString &title, const QString &objectName, int gapMs,
+                          qint64 restores)
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    GuardedWriteRun write(writeServices(), this);
+    m_writing = true;
+    auto written = qScopeGuard([this] { m_writing = false; });
+    const GuardedWrite::Result result = write.run(bank, plan, kind, title, objectName, gapMs, restores);
+    written.dismiss();
+    m_writing = false;
+    int reached = 0;
+    for (int i = 0; i < plan.steps.size(); ++i) {
         const BankSendPlan::Step &step = plan.steps[i];
-        const VoiceBank::Voice &voice = bank.voices[step.voice];
-        progress.setLabelText(
-            translate(QStringLiteral("Voice %1 of %2: %3 to %4"))
-                .arg(i + 1)
-                .arg(plan.steps.size())
-                .arg(voice.name.trimmed(), translate(BankSendPlan::PlaceText(step.to, step.slot))));
-        return !progress.wasCanceled();
-    };
-    events.sent = [&](int i) {
-        const BankSendPlan::Step &step = plan.steps[i];
-        ++sent;
-        VoiceStore::Met met{bank.voices[step.voice], {}};
-        met.source.kind = VoiceSource::Kind::Sent;
-        met.source.device = m_manager->DeviceID();
-        met.source.slot = step.to == VoiceDump::Form::Full ? 0 : step.slot;
-        sentVoices.append(met);
+        const WriteRecord::PlaceState state = result.places[i].state;
+        if (state != WriteRecord::PlaceState::Written
+            && state != WriteRecord::PlaceState::Verified)
+            continue;
+        ++reached;
+        // Only a slot that holds the voice (as far as can be known) is renamed.
         if (step.to != VoiceDump::Form::Full)
             renameSlot(step.to == VoiceDump::Form::Custom ? VoiceCatalogue::Custom
                                                           : VoiceCatalogue::Internal,
                        step.slot, bank.voices[step.voice].name);
-        progress.setValue(sent);
-    };
-    events.keepGoing = [&] {
-        QCoreApplication::processEvents();
-        return !progress.wasCanceled();
-    };
-    BankSender sender([this](const QByteArray &message) { m_manager->SendSysEx(message); },
-                      m_sleeper, where.gapMs());
-    QString failure;
-    try {
-        sender.Run(bank, plan, m_manager->DeviceID(), events);
-    } catch (const VentaroError &e) {
-        failure = e.text();
     }
-    progress.close();
-    if (m_library)
-        showKept(m_library->keep(sentVoices, this));
+    showKept(write.report(bank, plan, result));
     // What was sent is kept: the slots renamed so far reach their files now.
     SaveSlotNames();
     LoadSlotNames();
     // The patch list shows the new names; nothing more is sent.
     showPatchList();
-    if (!failure.isEmpty())
+    QStringList problems;
+    if (!result.failure.isEmpty())
+        problems << translate(result.failure);
+    if (const QString notTaken = write.notTakenText(result); !notTaken.isEmpty())
+        problems << notTaken;
+    if (!problems.isEmpty())
         throw VentaroError(
-            translate(failure) + QLatin1Char('\n')
-            + translate(QStringLiteral("Voices sent: %1 of %2.")).arg(sent).arg(plan.steps.size()));
+            problems.join(QLatin1Char('\n')) + QLatin1Char('\n')
+            + translate(QStringLiteral("Voices sent: %1 of %2.")).arg(reached).arg(plan.steps.size()));
 }
 
 void TfmVLDump::btnGetVoicesClick()
@@ -832,7 +852,7 @@ void TfmVLDump::nameHeldSlot(const VoiceBank::Voice &voice)
 void TfmVLDump::btnFindClick()
 {
     const auto translate = TranslationService::Translator(m_translation);
-    const auto window = progressWindow(this, QStringLiteral("FindProgress"),
+    const auto window = DialogParts::progressWindow(this, QStringLiteral("FindProgress"),
                                        translate(QStringLiteral("Find the Instrument")),
                                        translate(QStringLiteral("Looking for the instrument...")),
                                        translate(QStringLiteral("Stop")), 0);
@@ -886,7 +906,7 @@ void TfmVLDump::btnBackupClick()
 {
     const auto translate = TranslationService::Translator(m_translation);
     const QList<InstrumentBackup::Slot> places = InstrumentBackup::Slots();
-    const auto window = progressWindow(
+    const auto window = DialogParts::progressWindow(
         this, QStringLiteral("BackupProgress"), translate(QStringLiteral("Back Up the Instrument")),
         translate(QStringLiteral("Asking the instrument for its voices...")),
         translate(QStringLiteral("Stop")), int(places.size()));
@@ -1160,6 +1180,48 @@ void TfmVLDump::SendHeldVoice(int destination, int slot)
     if (destination != SendCurrent)
         ui->cbxSendPatch->setCurrentIndex(slot - 1);
     btnExportClick();
+}
+
+void TfmVLDump::UndoLastWrite()
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    const QString title = translate(QStringLiteral("Undo Last Write"));
+    VoiceStore *store = m_library ? m_library->store(this) : nullptr;
+    if (!store)
+        return;
+    const std::optional<WriteRecord> last = WriteHistory(*store).lastRestorable();
+    if (!last) {
+        m_prompts.message(this, QMessageBox::Information, title,
+                          translate(QStringLiteral("No write kept what it wrote over.")),
+                          QMessageBox::Ok);
+        return;
+    }
+    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(*last, *store);
+    // Said before anything is written: what goes back where.
+    QStringList lines;
+    for (const BankSendPlan::Step &step : restore.plan.steps)
+        lines << translate(QStringLiteral("%1 to %2"))
+                     .arg(restore.bank.voices[step.voice].name.trimmed(),
+                          translate(BankSendPlan::PlaceText(step.to, step.slot)));
+    constexpr int Shown = 8;
+    QString text =
+        translate(QStringLiteral("Put back what the write of %1 replaced (device %2)?"))
+            .arg(QLocale().toString(last->started, QLocale::ShortFormat))
+            .arg(last->device + 1)
+        + QLatin1Char('\n') + lines.mid(0, Shown).join(QLatin1Char('\n'));
+    if (lines.size() > Shown)
+        text += QLatin1Char('\n')
+                + translate(QStringLiteral("... and %1 more")).arg(lines.size() - Shown);
+    if (m_prompts.message(this, QMessageBox::Question, title, text,
+                          QMessageBox::Ok | QMessageBox::Cancel)
+        != QMessageBox::Ok)
+        return;
+    if (m_manager->DeviceID() != last->device) {
+        ui->cbxDevNo->setCurrentIndex(last->device);
+        cbxDevNoSelect();
+    }
+    writeBank(restore.bank, restore.plan, WriteRecord::Kind::Restore, title,
+              QStringLiteral("RestoreProgress"), BankSender::StoredGapMs(m_settings), last->id);
 }
 
 void TfmVLDump::btnLibraryClick()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ErrorGuard.h"
+#include "GuardedWriteRun.h"
 #include "RegRoot.h"
 #include "SlotNameStore.h"
 #include "VoiceBank.h"
@@ -87,6 +88,7 @@ public:
     // The MIDI log window, once it was opened.
     TfmMidiLog *midiLog() const { return m_midiLog; }
     QAction *actLibrary() const { return m_actLibrary; }
+    QAction *actUndoWrite() const { return m_actUndoWrite; }
     // The one line that says what was last kept in the library.
     QLabel *lblKept() const { return m_kept; }
     // Rows of cbxSendBank: where a held voice goes.
@@ -153,6 +155,9 @@ public:
     void OpenFile(const QString &fileName);
     // The Voice Library window, modal over this one.
     void btnLibraryClick();
+    // Writes back what the newest write that kept anything replaced, after
+    // saying what goes where.
+    void UndoLastWrite();
     // Makes `bytes` (one whole voice) the held voice, as opening a file
     // does; false when the manager refuses them.
     bool HoldVoice(const QByteArray &bytes);
@@ -204,6 +209,12 @@ private:
     // Writes "slot: name" into the slot name list of a bank (Custom or
     // Internal), starting the list from the built-in names.
     void renameSlot(int bank, int slot, const QString &name);
+    // Writes voices of a bank where the plan says, keeping what the slots
+    // held; renames the slots reached and says what became of it.
+    void writeBank(const VoiceBank &bank, const BankSendPlan &plan, WriteRecord::Kind kind,
+                   const QString &title, const QString &objectName,
+                   int gapMs = BankSender::DefaultGapMs, qint64 restores = 0);
+    GuardedWriteRun::Services writeServices();
     void nameHeldSlot(const VoiceBank::Voice &voice);
 
     std::unique_ptr<Ui::TfmVLDump> ui;
@@ -215,6 +226,7 @@ private:
     ErrorGuard m_guard;
     SlotNameStore m_slotNames;
     TVLManager *m_manager = nullptr;
+    bool m_writing = false; // a write to the instrument runs
     TMIDIKeys *MIDIKeys1 = nullptr;
     FileDialog *m_openDialog = nullptr;
     FileDialog *m_saveDialog = nullptr;
@@ -226,6 +238,8 @@ private:
     MidiTap *m_midiTap = nullptr;
     TfmMidiLog *m_midiLog = nullptr;
     QAction *m_actLibrary = nullptr;
+    QAction *m_actUndoWrite = nullptr;
+    QAction *m_actKeepSlots = nullptr;
     LibraryKeeper *m_library;
     QLabel *m_kept = nullptr;
 

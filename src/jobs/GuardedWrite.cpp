@@ -161,6 +161,10 @@ bool GuardedWrite::keep(const BankSendPlan &plan, quint8 deviceId, const Events 
                 result.stopped = true;
                 return false;
             }
+            const auto kept = qScopeGuard([&events, k] {
+                if (events.done)
+                    events.done(Phase::Keeping, k);
+            });
             if (fetched.outcome != VoiceFetcher::Outcome::Whole) {
                 note(i, NotKept::NoAnswer);
                 continue;
@@ -220,8 +224,21 @@ void GuardedWrite::write(const VoiceBank &bank, const BankSendPlan &plan, quint8
                               .ids.value(0);
         }
         setState(result, i, PlaceState::Written, voiceId);
+        if (events.done)
+            events.done(Phase::Writing, k);
     };
     sending.keepGoing = [this] { return m_io.wait(0); };
+    if (toWrite.steps.size() == 1) {
+        // One voice has nothing to be paced against: it leaves at once.
+        if (!sending.starting(0)) {
+            result.stopped = true;
+            return;
+        }
+        m_io.send(BankSendPlan::Message(bank.voices[toWrite.steps[0].voice], toWrite.steps[0],
+                                        deviceId));
+        sending.sent(0);
+        return;
+    }
     BankSender sender(m_io.send, m_io.sleeper, m_settings.gapMs);
     if (sender.Run(bank, toWrite, deviceId, sending).stopped)
         result.stopped = true;
@@ -263,6 +280,8 @@ void GuardedWrite::verify(const VoiceBank &bank, const BankSendPlan &plan, quint
                           && VoiceIdentity::DataBytes(step.to, fetched.bytes)
                                  == VoiceIdentity::DataBytes(step.to, sent);
         setState(result, i, same ? PlaceState::Verified : PlaceState::NotTaken);
+        if (events.done)
+            events.done(Phase::Verifying, k);
     }
 }
 

@@ -66,6 +66,8 @@ public:
         // false stops the run.
         std::function<bool(Phase phase, int index, int count, const BankSendPlan::Step &step)>
             starting;
+        // After each slot of a phase, its `index` done.
+        std::function<void(Phase phase, int index)> done;
         // A slot whose voice could not be kept (never for KeepingOff); no
         // handler: written over. Asked once every answer of the keeping is in.
         std::function<Choice(const BankSendPlan::Step &step, NotKept why)> unkept;

@@ -67,6 +67,11 @@ void TMidiCorvoOut::setDeviceName(const QString &value)
         m_choice.setName(QString());
 }
 
+int TMidiCorvoOut::DeviceState() const
+{
+    return m_isOpen ? m_platform->outState(m_handle) : MidiPlatform::NoError;
+}
+
 void TMidiCorvoOut::Open()
 {
     // Its device went away while the MIDI system runs (unplugged, its client

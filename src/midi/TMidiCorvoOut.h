@@ -68,6 +68,9 @@ public:
     void Loaded();
 
     bool IsOpen() const { return m_isOpen; }
+    // While open: the platform's word on its device (NoError, NotConnected
+    // once its port went, DeviceGone once its MIDI system ended). Closed: NoError.
+    int DeviceState() const;
     int DeviceID() const { return m_choice.ID(); }
     void setDeviceID(int value);
     // The devices as last listed (at creation, at each Open, at RefreshDevices).

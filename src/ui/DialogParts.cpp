@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QListWidget>
+#include <QProgressDialog>
+#include <QPushButton>
 
 QDialogButtonBox *DialogParts::buttonRow(QDialog *dialog, QDialogButtonBox::StandardButtons buttons)
 {
@@ -28,4 +30,25 @@ int DialogParts::selectedRow(const QListWidget *list)
 {
     const QList<QListWidgetItem *> selected = list->selectedItems();
     return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+std::unique_ptr<QProgressDialog> DialogParts::progressWindow(QWidget *owner,
+                                                             const QString &objectName,
+                                                             const QString &title,
+                                                             const QString &label,
+                                                             const QString &stop, int maximum)
+{
+    auto progress = std::make_unique<QProgressDialog>(label, QString(), 0, maximum, owner);
+    auto *stopButton = new QPushButton(stop, progress.get());
+    stopButton->setFocusPolicy(Qt::NoFocus);
+    stopButton->setAutoDefault(false);
+    progress->setCancelButton(stopButton);
+    progress->setObjectName(objectName);
+    progress->setWindowTitle(title);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setValue(0);
+    return progress;
 }

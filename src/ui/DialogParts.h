@@ -4,8 +4,12 @@
 #include <QSize>
 #include <QStringList>
 
+#include <memory>
+
 class QDialog;
 class QListWidget;
+class QProgressDialog;
+class QWidget;
 
 // Pieces the program's own small windows are built from, so that they all
 // behave alike.
@@ -21,4 +25,12 @@ public:
                                    const QStringList &rows, QSize minimum);
     // The row of a single-selection list's chosen item; -1 when none.
     static int selectedRow(const QListWidget *list);
+    // The progress window of a long run, window-modal over `owner`, shown at
+    // once, with a Stop button that takes no focus (a stray Space or Enter
+    // must not end the run; Escape still does). `maximum` 0: busy.
+    static std::unique_ptr<QProgressDialog> progressWindow(QWidget *owner,
+                                                           const QString &objectName,
+                                                           const QString &title,
+                                                           const QString &label,
+                                                           const QString &stop, int maximum);
 };

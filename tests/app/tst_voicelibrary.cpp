@@ -11,6 +11,7 @@
 #include "TfmVoiceLibrary.h"
 #include "VoiceBank.h"
 #include "VoiceLibraryModel.h"
+#include "WriteHistory.h"
 
 #include <QAction>
 #include <QDir>
@@ -101,13 +102,35 @@ void VoiceLibraryTest::keepsVoicesOpenedAndSent()
     QCOMPARE(stored.sources.first().file, rig.path(QStringLiteral("one.syx")));
     QCOMPARE(stored.sources.first().position, 1);
 
-    // Sent to Internal slot 9: the same voice, one source more.
+    // Sent to Internal slot 9: the same voice, one source more, and the
+    // voice slot 9 held before is kept beside it.
+    const QByteArray before = rig.instrument.instrument().internalSlot(9);
     rig.choose("cbxSendPatch", 8);
     rig.click("btnExport");
     rig.settle();
     QCOMPARE(rig.instrument.instrument().internalSlot(9).mid(9, 163), voice.bytes.mid(9, 163));
     QCOMPARE(rig.sourceKinds(voice.name.trimmed()), (QStringList{"file 6", "sent 9"}));
-    QCOMPARE(rig.store().count(), 1);
+    QCOMPARE(rig.store().count(), 2);
+    VoiceFilter heldBySlots;
+    heldBySlots.sourceKind = VoiceSource::Kind::Held;
+    const QList<StoredVoice> held = rig.store().list(heldBySlots);
+    QCOMPARE(held.size(), 1);
+    QCOMPARE(rig.store().voice(held.first().id)->bytes.mid(9, 163), before.mid(9, 163));
+    QVERIFY2(w.lblKept()->text().endsWith(QStringLiteral("to Internal 9, verified")),
+             qPrintable(w.lblKept()->text()));
+
+    // "Undo Last Write" says what goes back where, then puts the old voice
+    // back; the restore is itself in the history.
+    w.actUndoWrite()->trigger();
+    rig.settle();
+    QVERIFY2(rig.prompts.messages().last().contains(QStringLiteral("to Internal 9")),
+             qPrintable(rig.prompts.messages().last()));
+    QCOMPARE(rig.instrument.instrument().internalSlot(9).mid(9, 163), before.mid(9, 163));
+    const QList<WriteRecord> writes = WriteHistory(rig.store()).list();
+    QCOMPARE(writes.size(), 2);
+    QCOMPARE(writes.first().kind, WriteRecord::Kind::Restore);
+    QCOMPARE(writes.first().restores, writes.last().id);
+    QCOMPARE(writes.first().count(WriteRecord::PlaceState::Verified), 1);
     QCOMPARE(rig.prompts.errors(), QStringList());
 }
 
@@ -212,7 +235,8 @@ void VoiceLibraryTest::libraryWindowImportsSearchesAndSends()
     // The simulated instrument holds it; the main window holds and keeps it.
     QCOMPARE(rig.instrument.instrument().editBuffer(), devil);
     QCOMPARE(w.voiceData(), devil);
-    QCOMPARE(w.lblKept()->text(), QStringLiteral("Kept in the library: Devil"));
+    // The line under the keyboard says what became of the send.
+    QCOMPARE(w.lblKept()->text(), QStringLiteral("Sent \"Devil\" to the current voice"));
     QCOMPARE(rig.sourceKinds(QStringLiteral("devil")), (QStringList{"file 0", "sent 0"}));
     QCOMPARE(rig.store().count(), 65);
     QCOMPARE(rig.prompts.errors(), QStringList());

@@ -53,7 +53,8 @@ QStringList expectedWrites(const VoiceBank &bank, int count)
     return writes;
 }
 
-// While the progress window is up, `act` runs once it shows `atValue` voices sent.
+// While the progress window is up, `act` runs once it shows `atValue` voices
+// sent (after what the slots hold was asked for).
 QTimer *whenProgressReaches(Program &program, int atValue,
                             std::function<void(QProgressDialog *)> act)
 {
@@ -62,7 +63,8 @@ QTimer *whenProgressReaches(Program &program, int atValue,
     QObject::connect(timer, &QTimer::timeout, timer, [=, &program] {
         auto *progress =
             program.window->findChild<QProgressDialog *>(QStringLiteral("SendAllProgress"));
-        if (progress && progress->value() >= atValue) {
+        if (progress && progress->labelText().startsWith(QLatin1String("Voice "))
+            && progress->value() >= atValue) {
             timer->stop();
             act(progress);
         }

@@ -1,0 +1,243 @@
+#include "GuardedWriteRun.h"
+
+#include "DialogParts.h"
+#include "EventWait.h"
+#include "InstrumentRequests.h"
+#include "LibraryKeeper.h"
+#include "Prompts.h"
+#include "MidiPlatform.h"
+#include "TMidiCorvoIn.h"
+#include "TMidiCorvoOut.h"
+#include "TVLManager.h"
+#include "VentaroError.h"
+
+#include <QProgressDialog>
+#include <QScopeGuard>
+
+namespace {
+
+bool isSlot(const BankSendPlan::Step &step)
+{
+    return step.to != VoiceDump::Form::Full;
+}
+
+} // namespace
+
+GuardedWriteRun::GuardedWriteRun(const Services &services, QWidget *owner)
+    : m_services(services), m_owner(owner)
+{
+}
+
+GuardedWrite::Result GuardedWriteRun::run(const VoiceBank &bank, const BankSendPlan &plan,
+                                          WriteRecord::Kind kind, const QString &title,
+                                          const QString &objectName, int gapMs, qint64 restores,
+                                          const BankSender::Send &writeVoice)
+{
+    const TextTranslation &translate = m_services.translate;
+    TVLManager &manager = m_services.manager;
+    LibraryKeeper *keeper = m_services.library;
+    int slotSteps = 0;
+    for (const BankSendPlan::Step &step : plan.steps)
+        slotSteps += isSlot(step) ? 1 : 0;
+    // An output whose MIDI system ended fails the write at its first byte:
+    // nothing is asked through the input then (opening anything on a MIDI
+    // system that is ending is what must not happen).
+    const bool outputGone = manager.MidiOut()->DeviceState() == MidiPlatform::DeviceGone;
+    const bool guarded = keeper && slotSteps > 0 && !outputGone;
+
+    GuardedWrite::Settings settings;
+    settings.gapMs = gapMs;
+    settings.keep = guarded && keeper->keepsSlots();
+    settings.verify = guarded;
+    settings.recordWritten = keeper && keeper->keepsVoices();
+    VoiceStore *store = keeper ? keeper->store(m_owner) : nullptr;
+
+    std::unique_ptr<QProgressDialog> progress;
+    // One voice takes a moment: no window for it.
+    if (plan.steps.size() > 1)
+        progress = DialogParts::progressWindow(m_owner, objectName, title,
+                                               QString(), translate(QStringLiteral("Stop")),
+                                               int(plan.steps.size()));
+    const auto stopped = [&progress] { return progress && progress->wasCanceled(); };
+
+    // The input listens while the slots are asked for what they hold and
+    // read back; a device that cannot be opened leaves nothing to ask with.
+    GuardedWrite *writer = nullptr;
+    TMidiCorvoIn *input = manager.MidiIn();
+    bool listening = false;
+    const bool wasClosed = input->State() == TMidiCorvoIn::Closed;
+    if (guarded && (settings.keep || settings.verify)) {
+        input->OnSysexReceived = [&writer](QObject *, const quint8 *data, qint32 len) {
+            if (data && writer)
+                writer->Take(QByteArrayView(data, len));
+        };
+        try {
+            // An open port whose device went away is not opened afresh here:
+            // its MIDI system may be ending, and the write fails on its own.
+            if (input->State() == TMidiCorvoIn::Opened)
+                input->Start();
+            else
+                input->Open(true);
+            listening = input->State() == TMidiCorvoIn::Started;
+        } catch (const VentaroError &) {
+            listening = false;
+        }
+    }
+    // The port is left as it was found: a port opened only for this write
+    // is closed again, so that no client of it outlives the write.
+    const auto letGo = qScopeGuard([input, guarded, wasClosed] {
+        if (!guarded)
+            return;
+        try {
+            if (wasClosed)
+                input->Close();
+            else
+                input->Stop();
+        } catch (const std::exception &) {
+        }
+        input->OnSysexReceived = nullptr;
+    });
+
+    const BankSender::Send send = [&](const QByteArray &message) {
+        if (writeVoice && !InstrumentRequests::ReadDumpRequest(message))
+            writeVoice(message);
+        else
+            manager.SendSysEx(message);
+    };
+    GuardedWrite::Io io{send,
+                        [&](int milliseconds) {
+                            EventWait::For(milliseconds);
+                            return !stopped();
+                        },
+                        m_services.sleeper, listening};
+    GuardedWrite guardedWrite(io, store, settings);
+    writer = &guardedWrite;
+
+    m_forAll.reset();
+    GuardedWrite::Events events;
+    events.starting = [&](GuardedWrite::Phase phase, int index, int count,
+                          const BankSendPlan::Step &step) {
+        if (!progress)
+            return true;
+        progress->setMaximum(count);
+        progress->setValue(index);
+        switch (phase) {
+        case GuardedWrite::Phase::Keeping:
+            progress->setLabelText(translate(QStringLiteral("Keeping what the slots hold: %1 of %2"))
+                                       .arg(index + 1)
+                                       .arg(count));
+            break;
+        case GuardedWrite::Phase::Writing:
+            progress->setLabelText(translate(QStringLiteral("Voice %1 of %2: %3 to %4"))
+                                       .arg(index + 1)
+                                       .arg(count)
+                                       .arg(bank.voices[step.voice].name.trimmed(),
+                                            translate(BankSendPlan::PlaceText(step.to, step.slot))));
+            break;
+        case GuardedWrite::Phase::Verifying:
+            progress->setLabelText(
+                translate(QStringLiteral("Checking what the slots took: %1 of %2"))
+                    .arg(index + 1)
+                    .arg(count));
+            break;
+        }
+        EventWait::For(0);
+        return !stopped();
+    };
+    events.done = [&](GuardedWrite::Phase, int index) {
+        if (progress)
+            progress->setValue(index + 1);
+    };
+    events.unkept = [&](const BankSendPlan::Step &step, GuardedWrite::NotKept why) {
+        return ask(step, why, slotSteps);
+    };
+    const GuardedWrite::Result result =
+        guardedWrite.Run(bank, plan, manager.DeviceID(), kind, restores, events);
+    writer = nullptr;
+    if (progress)
+        progress->close();
+    return result;
+}
+
+GuardedWrite::Choice GuardedWriteRun::ask(const BankSendPlan::Step &step,
+                                          GuardedWrite::NotKept why, int slotCount)
+{
+    if (m_forAll)
+        return *m_forAll;
+    const TextTranslation &translate = m_services.translate;
+    const QString place = translate(BankSendPlan::PlaceText(step.to, step.slot));
+    QString text = translate(GuardedWrite::UnkeptQuestion).arg(place);
+    if (why == GuardedWrite::NotKept::NoInput)
+        text = translate(QStringLiteral("No MIDI input is chosen, so what %1 holds cannot be "
+                                        "kept. Write over it anyway?"))
+                   .arg(place);
+    else if (why == GuardedWrite::NotKept::NoLibrary)
+        text = translate(QStringLiteral("The voice library cannot be opened, so what %1 holds "
+                                        "cannot be kept. Write over it anyway?"))
+                   .arg(place);
+    QMessageBox::StandardButtons buttons =
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    if (slotCount > 1)
+        buttons |= QMessageBox::YesToAll | QMessageBox::NoToAll;
+    switch (m_services.prompts.message(m_owner, QMessageBox::Warning,
+                                       translate(QStringLiteral("Keep What the Slot Holds")), text,
+                                       buttons)) {
+    case QMessageBox::YesToAll:
+        m_forAll = GuardedWrite::Choice::Write;
+        return GuardedWrite::Choice::Write;
+    case QMessageBox::Yes:
+        return GuardedWrite::Choice::Write;
+    case QMessageBox::NoToAll:
+        m_forAll = GuardedWrite::Choice::Skip;
+        return GuardedWrite::Choice::Skip;
+    case QMessageBox::No:
+        return GuardedWrite::Choice::Skip;
+    default:
+        return GuardedWrite::Choice::Cancel;
+    }
+}
+
+QString GuardedWriteRun::notTakenText(const GuardedWrite::Result &result) const
+{
+    const QList<InstrumentBackup::Slot> notTaken =
+        result.placesIn(WriteRecord::PlaceState::NotTaken);
+    if (notTaken.isEmpty())
+        return {};
+    return m_services.translate(GuardedWrite::NotTakenText)
+        .arg(InstrumentBackup::PlacesText(notTaken))
+        .arg(m_services.manager.DeviceID() + 1);
+}
+
+QString GuardedWriteRun::report(const VoiceBank &bank, const BankSendPlan &plan,
+                                const GuardedWrite::Result &result) const
+{
+    const TextTranslation &translate = m_services.translate;
+    const int verified = result.count(WriteRecord::PlaceState::Verified);
+    const int written = result.count(WriteRecord::PlaceState::Written) + verified;
+    if (written == 0)
+        return {};
+    QList<InstrumentBackup::Slot> places;
+    QString name;
+    for (int i = 0; i < plan.steps.size(); ++i) {
+        const WriteRecord::PlaceState state = result.places[i].state;
+        if (state == WriteRecord::PlaceState::Written
+            || state == WriteRecord::PlaceState::Verified) {
+            places.append({plan.steps[i].to, plan.steps[i].slot});
+            name = bank.voices[plan.steps[i].voice].name.trimmed();
+        }
+    }
+    const QString where = places.size() == 1 && places.first().form == VoiceDump::Form::Full
+                              ? translate(QStringLiteral("the current voice"))
+                              : InstrumentBackup::PlacesText(places);
+    QString line = written == 1 ? translate(QStringLiteral("Sent \"%1\" to %2")).arg(name, where)
+                                : translate(QStringLiteral("%1 voices sent to %2"))
+                                      .arg(written)
+                                      .arg(where);
+    if (verified == written)
+        line += translate(QStringLiteral(", verified"));
+    else if (verified > 0)
+        line += translate(QStringLiteral(", %1 verified")).arg(verified);
+    else if (!result.places.isEmpty() && places.first().form != VoiceDump::Form::Full)
+        line += translate(QStringLiteral(", not verified"));
+    return line;
+}
