@@ -4,6 +4,7 @@
 #include "CommandContext.h"
 #include "FindCommand.h"
 #include "MonitorCommand.h"
+#include "HistoryCommand.h"
 #include "LibraryCommand.h"
 #include "PortsCommand.h"
 #include "ProgramMidi.h"
@@ -67,7 +68,7 @@ const QList<Subcommand> &subcommands()
         subcommand<PortsCommand>(),   subcommand<VoicesCommand>(), subcommand<SendCommand>(),
         subcommand<ReceiveCommand>(), subcommand<FindCommand>(),   subcommand<BackupCommand>(),
         subcommand<MonitorCommand>(),
-        subcommand<LibraryCommand>(),
+        subcommand<LibraryCommand>(), subcommand<HistoryCommand>(),
     };
     return table;
 }
@@ -214,6 +215,7 @@ QString CommandLine::UsageText()
         "  ventaro library export ID... --save FILE [--search TEXT] [--force]\n"
         "                         [--to custom:S|internal:S] [--device D]\n"
         "  ventaro library show ID\n"
+        "  ventaro history [--count N]\n"
         "  ventaro --help | --version\n"
         "\n"
         "Without a command Ventaro opens its window (and FILE in it, as Open File... would).\n"
@@ -263,6 +265,11 @@ QString CommandLine::UsageText()
         "           as send --all would. show prints the voice's name, form, tags, note\n"
         "           and every place it was met. A library file that cannot be opened is\n"
         "           left as it is; --set-aside renames it aside and starts a new one.\n"
+        "  history  The writes to the instrument the voice library keeps (the window's\n"
+        "           Send, Send all and Undo), newest first, the N newest with --count, one\n"
+        "           a line: ID, time, device number, kind, places, how many were written\n"
+        "           and verified, how many old voices were kept (or why not) and how it\n"
+        "           ended (completed, stopped, failed, unfinished), separated by tabs.\n"
         "\n"
         "  --device D  the instrument's device number as its display shows it, 1..16\n"
         "              (default: the one the window keeps); blocks of other devices are\n"

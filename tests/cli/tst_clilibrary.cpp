@@ -10,6 +10,7 @@
 #include "TestData.h"
 #include "VoiceBank.h"
 #include "VoiceStore.h"
+#include "WriteHistory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -55,6 +56,7 @@ private slots:
     void damagedLibraryKeptAndSetAside();
     void wrongUsage_data();
     void wrongUsage();
+    void historyListsWrites();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -262,6 +264,40 @@ void TestCliLibrary::wrongUsage()
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.ownErrors(), QStringList{QStringLiteral("ventaro: ") + error});
     QVERIFY(!QFileInfo::exists(library()));
+}
+
+// The writes the history keeps, newest first, one a line; --count limits them.
+void TestCliLibrary::historyListsWrites()
+{
+    {
+        VoiceStore store(library());
+        const qint64 kept =
+            store.record(VoiceBank::Parse(m_bank).voices.value(4).bytes, VoiceSource{}).ids.value(0);
+        WriteHistory history(store);
+        QList<WriteRecord::Place> places(3);
+        for (int i = 0; i < 3; ++i)
+            places[i].slot = 5 + i;
+        const qint64 first = history.begin(WriteRecord::Kind::SendAll, 0, places);
+        history.setKept(first, 0, kept);
+        history.setKept(first, 1, 0, QStringLiteral("no answer"));
+        history.setPlaceState(first, 0, WriteRecord::PlaceState::Verified);
+        history.setPlaceState(first, 1, WriteRecord::PlaceState::Written);
+        history.finish(first, WriteRecord::State::Stopped);
+        history.begin(WriteRecord::Kind::Restore, 2, places.mid(0, 1), first);
+    }
+    const auto history = [this](const QStringList &arguments) {
+        return CliRun::run(QStringList{QStringLiteral("history")} + arguments, env());
+    };
+    const CliRun all = history({});
+    QVERIFY2(all.exitCode == 0, qPrintable(all.report()));
+    const QStringList rows = lines(all.out);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[1].section(u'\t', 2),
+             QStringLiteral("1\tsend-all\tInternal 5-7\t2 of 3 written, 1 verified\t"
+                            "1 kept, not kept: no answer\tstopped"));
+    QCOMPARE(rows[0].section(u'\t', 2, 3), QStringLiteral("3\trestore"));
+    QVERIFY2(rows[0].endsWith(QStringLiteral("\tunfinished (restores 1)")), qPrintable(rows[0]));
+    QCOMPARE(lines(history({QStringLiteral("--count"), QStringLiteral("1")}).out).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestCliLibrary)
