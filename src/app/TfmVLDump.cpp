@@ -628,10 +628,29 @@ void TfmVLDump::cbxSendBankSelect()
     const int slotCount = destination == SendCustom     ? VoiceDump::CustomSlotCount
                           : destination == SendInternal ? VoiceDump::InternalSlotCount
                                                         : 0;
+    // Each slot with the voice it holds as far as the patch list knows.
+    QStringList rows;
+    if (toSlot) {
+        const VoiceCatalogue::Bank bank =
+            destination == SendCustom ? VoiceCatalogue::Custom : VoiceCatalogue::Internal;
+        const std::optional<QStringList> &names =
+            bank == VoiceCatalogue::Custom ? m_customNames : m_internalNames;
+        rows = names ? *names
+                     : VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(
+                           VoiceCatalogue::PromType(qMax(ui->cbxProm->currentIndex(), 0)), bank));
+    }
     for (int slot = 1; slot <= slotCount; ++slot)
-        ui->cbxSendPatch->addItem(QString::number(slot));
-    if (toSlot && slotCount > 0)
-        ui->cbxSendPatch->setCurrentIndex(0);
+        ui->cbxSendPatch->addItem(rows.value(slot - 1, QString::number(slot)));
+    if (toSlot && slotCount > 0) {
+        // A voice that came from a slot of this kind goes back there unless
+        // the user says otherwise.
+        const quint8 kind = m_manager->SourceKind();
+        const bool ownKind =
+            (kind == TVLManager::SourceCustom && destination == SendCustom)
+            || (kind == TVLManager::SourceInternal && destination == SendInternal);
+        const int own = m_manager->SlotNumber();
+        ui->cbxSendPatch->setCurrentIndex(ownKind && own >= 1 && own <= slotCount ? own - 1 : 0);
+    }
 }
 
 void TfmVLDump::btnExportClick()
