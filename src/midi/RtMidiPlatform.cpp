@@ -165,6 +165,15 @@ MidiPlatform::Result RtMidiPlatform::target(bool input, MidiHandle *handle, int 
     return NoError;
 }
 
+bool RtMidiPlatform::connectionTakes(RtMidiJackWatch &watch)
+{
+    // JACK drops what passes before a new connection takes effect, so a few
+    // cycles are waited for. A server too busy to run them in time is busy,
+    // not gone: the port stays while the server still answers. (The device
+    // is not listed yet, so no sweep asks this watch meanwhile.)
+    return watch.waitPeriods(ConnectPeriods, SendWaitMs) || watch.serverAnswers();
+}
+
 RtMidiAlsaWatch::Address RtMidiPlatform::followAlsa(RtMidi &midi, int port) const
 {
     const RtMidiAlsaWatch::Address address =
@@ -240,8 +249,7 @@ MidiPlatform::Result RtMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
         Result code = NoError;
         if (!device->out->isPortOpen())
             code = DriverError;
-        // JACK drops what is sent before the new connection takes effect.
-        else if (device->watch && !device->watch->waitPeriods(ConnectPeriods, SendWaitMs))
+        else if (device->watch && !connectionTakes(*device->watch))
             code = DeviceGone;
         if (code != NoError) {
             device->silence();
@@ -561,8 +569,7 @@ MidiPlatform::Result RtMidiPlatform::inOpen(MidiHandle *handle, int deviceId, Mi
         device->in->openPort(unsigned(port), InputPortName);
         if (!device->in->isPortOpen())
             return DriverError;
-        // JACK drops what arrives before the new connection takes effect.
-        if (device->watch && !device->watch->waitPeriods(ConnectPeriods, SendWaitMs))
+        if (device->watch && !connectionTakes(*device->watch))
             return DeviceGone;
     } catch (const RtMidiError &) {
         return DriverError;

@@ -122,6 +122,8 @@ private:
     Result target(bool input, MidiHandle *handle, int deviceId, QString *name, int *occurrence);
     // Has the ALSA watch follow port `port` of `midi`; its address.
     RtMidiAlsaWatch::Address followAlsa(RtMidi &midi, int port) const;
+    // A new JACK connection carries: its cycles ran, or the server is busy.
+    static bool connectionTakes(RtMidiJackWatch &watch);
     std::shared_ptr<RtMidiOutDevice> outDevice(MidiHandle handle) const;
     std::shared_ptr<RtMidiInDevice> inDevice(MidiHandle handle) const;
     Result transmit(const MidiSendQueue::Item &item);

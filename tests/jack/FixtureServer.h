@@ -45,11 +45,12 @@ struct FixtureServer
     // platform goes first: a platform keeps a client on its server, and one
     // process talks to one server at a time, as the program does. Null, and
     // why in `error`, when it did not start.
-    std::unique_ptr<JackRig> startOwn(const QString &name)
+    std::unique_ptr<JackRig> startOwn(const QString &name, JackRig::Period period = {})
     {
         platform.reset();
         auto own = std::make_unique<JackRig>(qEnvironmentVariable(JackTestSupport::RigVariable)
                                              + QLatin1Char('/') + name);
+        own->setPeriod(period);
         if (!own->start(QStringLiteral(VENTARO_SIMULATOR), {}, &error))
             return nullptr;
         return own;

@@ -22,11 +22,7 @@ constexpr const char *ReadyPrefix = "ready:";
 const QStringList JackdArguments = {QStringLiteral("--no-realtime"),
                                     QStringLiteral("--sync"),
                                     QStringLiteral("-d"),
-                                    QStringLiteral("dummy"),
-                                    QStringLiteral("-r"),
-                                    QStringLiteral("48000"),
-                                    QStringLiteral("-p"),
-                                    QStringLiteral("256")};
+                                    QStringLiteral("dummy")};
 
 std::atomic<int> serversStarted{0};
 
@@ -152,7 +148,9 @@ bool JackRig::startServer(QString *error, const QString &name)
 
     QProcess server;
     server.setProgram(jackd);
-    server.setArguments(QStringList{QStringLiteral("-n"), m_serverName} + JackdArguments);
+    server.setArguments(QStringList{QStringLiteral("-n"), m_serverName} + JackdArguments
+                        + QStringList{QStringLiteral("-r"), QString::number(m_period.rate),
+                                      QStringLiteral("-p"), QString::number(m_period.frames)});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // No D-Bus device reservation: there is no session bus in CI.
     environment.insert(QStringLiteral("JACK_NO_AUDIO_RESERVATION"), QStringLiteral("1"));

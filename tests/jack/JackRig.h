@@ -60,6 +60,16 @@ public:
     bool start(const QString &simulator, const QStringList &arguments, QString *error,
                const QString &name = QString());
 
+    // The sample rate and frames per cycle of the servers started.
+    struct Period
+    {
+        int rate = 48000;
+        int frames = 256;
+    };
+    // A server a second a cycle: one too busy to run its cycles in time.
+    static constexpr Period SlowPeriod{8000, 8192};
+    void setPeriod(Period period) { m_period = period; }
+
     // Sends a signal to the server alone (SIGKILL: it dies without a word).
     void signalServer(int signal);
     // Stops the simulator, then the server, each by its PID; removes what
@@ -94,6 +104,7 @@ private:
     QString m_serverName;
     qint64 m_serverPid = 0;
     qint64 m_simulatorPid = 0;
+    Period m_period;
     bool m_killed = false;
     bool m_joined = false;
     QString m_outputFile; // of the process being launched

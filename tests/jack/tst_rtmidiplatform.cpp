@@ -37,6 +37,7 @@ private slots:
     void shortMessagesArriveInOrder();
     void fragmentsArriveAsWholeBlocks();
     void deadServerIsNoticed();
+    void busyServerKeepsNewPorts();
     void listingWhileDeadClientsCloseOpensNone();
     void serverEndHeardLateOpensNone_data();
     void serverEndHeardLateOpensNone();
@@ -143,6 +144,27 @@ void TestRtMidiPlatform::fragmentsArriveAsWholeBlocks()
     QCOMPARE(blocks, (QList<QByteArray>{QByteArray::fromHex("f0431057000e0c0d0f7ff7"),
                                         QByteArray::fromHex("f0431057f7")}));
     QCOMPARE(client.shortMessages(), (QList<quint32>{0xF8, 0xFE}));
+}
+
+// A server running its cycles slower than a new connection is waited for
+// (here a second a period) is busy, not gone: the simulator's ports and ours
+// open, and a message crosses.
+void TestRtMidiPlatform::busyServerKeepsNewPorts()
+{
+    const std::unique_ptr<JackRig> busy =
+        m_server.startOwn(QStringLiteral("busy"), JackRig::SlowPeriod);
+    QVERIFY2(busy, qPrintable(m_server.error));
+    {
+        const std::unique_ptr<RtMidiPlatform> platform = m_server.makePlatform();
+        JackClient client(*platform);
+        QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
+        QCOMPARE(client.openIn(outputName()), int(MidiPlatform::NoError));
+        const int logged = int(busy->simulatorLines().size());
+        QCOMPARE(client.sendShort(0x0005C0), int(MidiPlatform::NoError));
+        QVERIFY(waitForLog(*busy, logged, QStringLiteral("program change")).size() == 1);
+    }
+    busy->stop();
+    m_server.openPlatform();
 }
 
 // The server dies under open ports: the next send fails within a second,
