@@ -10,6 +10,7 @@
 
 #include <QAtomicInteger>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 #include <QVariant>
 
 namespace {
@@ -149,8 +151,7 @@ void VoiceStore::open()
         return version;
     };
     checkVersion();
-    const QString journal =
-        LibrarySql::Value(m_db, QStringLiteral("PRAGMA journal_mode = WAL")).toString();
+    const QString journal = walMode();
     if (journal.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
         throw VentaroError(QStringLiteral("The voice library \"%1\" cannot be shared between "
                                           "programs (journal mode %2).")
@@ -167,6 +168,22 @@ void VoiceStore::open()
             VoiceStoreSchema::MigrateTo(m_db, VoiceStoreSchema::CurrentVersion());
             transaction.commit();
         }
+    }
+}
+
+QString VoiceStore::walMode()
+{
+    // Turning a new file to WAL takes a lock SQLite does not wait for (the
+    // busy timeout does not apply): a second program opening the same new
+    // library at that moment tries again for as long.
+    const QDeadlineTimer deadline(BusyTimeoutMs);
+    for (;;) {
+        QSqlQuery query(m_db);
+        if (query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && query.next())
+            return query.value(0).toString();
+        if (deadline.hasExpired() || query.lastError().nativeErrorCode() != BusyCode)
+            LibrarySql::Fail(m_db, query.lastError());
+        QThread::msleep(BusyRetryMs);
     }
 }
 

@@ -27,6 +27,8 @@ class VoiceStore
 {
 public:
     static constexpr int BusyTimeoutMs = 5000;
+    static constexpr int BusyRetryMs = 10;
+    static inline const QString BusyCode = QStringLiteral("5"); // SQLite's SQLITE_BUSY
     static inline const QString FileName = QStringLiteral("library.sqlite");
     static inline const QString PathVariable = QStringLiteral("VENTARO_LIBRARY");
 
@@ -100,6 +102,7 @@ private:
     friend class WriteHistory;
 
     void open();
+    QString walMode(); // the journal mode after asking for WAL
     void close();
     void requireVoice(qint64 id) const;
     void refreshSearchText(qint64 id);
