@@ -10,6 +10,7 @@
 #include "TMidiCorvoOut.h"
 #include "TVLManager.h"
 #include "VentaroError.h"
+#include "WriteReport.h"
 
 #include <QProgressDialog>
 #include <QScopeGuard>
@@ -121,26 +122,7 @@ GuardedWrite::Result GuardedWriteRun::run(const VoiceBank &bank, const BankSendP
             return true;
         progress->setMaximum(count);
         progress->setValue(index);
-        switch (phase) {
-        case GuardedWrite::Phase::Keeping:
-            progress->setLabelText(translate(QStringLiteral("Keeping what the slots hold: %1 of %2"))
-                                       .arg(index + 1)
-                                       .arg(count));
-            break;
-        case GuardedWrite::Phase::Writing:
-            progress->setLabelText(translate(QStringLiteral("Voice %1 of %2: %3 to %4"))
-                                       .arg(index + 1)
-                                       .arg(count)
-                                       .arg(bank.voices[step.voice].name.trimmed(),
-                                            translate(BankSendPlan::PlaceText(step.to, step.slot))));
-            break;
-        case GuardedWrite::Phase::Verifying:
-            progress->setLabelText(
-                translate(QStringLiteral("Checking what the slots took: %1 of %2"))
-                    .arg(index + 1)
-                    .arg(count));
-            break;
-        }
+        progress->setLabelText(WriteReport::Progress(phase, index, count, bank, step, translate));
         EventWait::For(0);
         return !stopped();
     };
@@ -199,45 +181,11 @@ GuardedWrite::Choice GuardedWriteRun::ask(const BankSendPlan::Step &step,
 
 QString GuardedWriteRun::notTakenText(const GuardedWrite::Result &result) const
 {
-    const QList<InstrumentBackup::Slot> notTaken =
-        result.placesIn(WriteRecord::PlaceState::NotTaken);
-    if (notTaken.isEmpty())
-        return {};
-    return m_services.translate(GuardedWrite::NotTakenText)
-        .arg(InstrumentBackup::PlacesText(notTaken))
-        .arg(m_services.manager.DeviceID() + 1);
+    return WriteReport::NotTaken(result, m_services.manager.DeviceID(), m_services.translate);
 }
 
 QString GuardedWriteRun::report(const VoiceBank &bank, const BankSendPlan &plan,
                                 const GuardedWrite::Result &result) const
 {
-    const TextTranslation &translate = m_services.translate;
-    const int verified = result.count(WriteRecord::PlaceState::Verified);
-    const int written = result.count(WriteRecord::PlaceState::Written) + verified;
-    if (written == 0)
-        return {};
-    QList<InstrumentBackup::Slot> places;
-    QString name;
-    for (int i = 0; i < plan.steps.size(); ++i) {
-        const WriteRecord::PlaceState state = result.places[i].state;
-        if (state == WriteRecord::PlaceState::Written
-            || state == WriteRecord::PlaceState::Verified) {
-            places.append({plan.steps[i].to, plan.steps[i].slot});
-            name = bank.voices[plan.steps[i].voice].name.trimmed();
-        }
-    }
-    const QString where = places.size() == 1 && places.first().form == VoiceDump::Form::Full
-                              ? translate(QStringLiteral("the current voice"))
-                              : InstrumentBackup::PlacesText(places);
-    QString line = written == 1 ? translate(QStringLiteral("Sent \"%1\" to %2")).arg(name, where)
-                                : translate(QStringLiteral("%1 voices sent to %2"))
-                                      .arg(written)
-                                      .arg(where);
-    if (verified == written)
-        line += translate(QStringLiteral(", verified"));
-    else if (verified > 0)
-        line += translate(QStringLiteral(", %1 verified")).arg(verified);
-    else if (!result.places.isEmpty() && places.first().form != VoiceDump::Form::Full)
-        line += translate(QStringLiteral(", not verified"));
-    return line;
+    return WriteReport::Line(bank, plan, result, m_services.translate);
 }

@@ -8,6 +8,7 @@
 #include "DeviceNumberOption.h"
 #include "DumpFile.h"
 #include "InstrumentBackup.h"
+#include "ListeningInput.h"
 #include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "StoppableWait.h"
@@ -57,27 +58,11 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
     VoiceFetcher fetcher([&](const QByteArray &request) { devices.manager.SendSysEx(request); },
                          [&](int milliseconds) { return wait(milliseconds); },
                          devices.deviceId(options.deviceId), devices.midi.sleeper());
-    // Any message may be the block awaited: the fetcher looks at once
-    // instead of at the end of its wait step, and reads the clock for the
-    // time left.
-    input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
-        if (!data || length <= 0)
-            return;
-        fetcher.Take(QByteArrayView(data, length));
-        wait.Wake();
-    };
-    const auto letGo = qScopeGuard([&] {
-        try {
-            input.Stop();
-        } catch (const VentaroError &) {
-            // What came is saved all the same.
-        }
-        input.OnSysexReceived = nullptr;
-        // Nothing was played: closing the output would reset every
-        // channel's controllers behind a backup.
-        output.DeviceLost();
-    });
-    input.Open(true);
+    // Nothing was played: closing the output would reset every channel's
+    // controllers behind a backup.
+    const auto leaveOutput = qScopeGuard([&output] { output.DeviceLost(); });
+    const ListeningInput listening(input, wait,
+                                   [&fetcher](QByteArrayView message) { fetcher.Take(message); });
 
     const QList<InstrumentBackup::Slot> places = InstrumentBackup::Slots();
     const InstrumentBackup::Result result = InstrumentBackup::Run(fetcher, [&](int index) {

@@ -9,6 +9,7 @@
 #include "PortsCommand.h"
 #include "ProgramMidi.h"
 #include "ReceiveCommand.h"
+#include "RestoreCommand.h"
 #include "SendCommand.h"
 #include "UsageError.h"
 #include "VentaroError.h"
@@ -68,7 +69,7 @@ const QList<Subcommand> &subcommands()
         subcommand<PortsCommand>(),   subcommand<VoicesCommand>(), subcommand<SendCommand>(),
         subcommand<ReceiveCommand>(), subcommand<FindCommand>(),   subcommand<BackupCommand>(),
         subcommand<MonitorCommand>(),
-        subcommand<LibraryCommand>(), subcommand<HistoryCommand>(),
+        subcommand<LibraryCommand>(), subcommand<HistoryCommand>(), subcommand<RestoreCommand>(),
     };
     return table;
 }
@@ -203,7 +204,7 @@ QString CommandLine::UsageText()
         "  ventaro ports\n"
         "  ventaro voices FILE\n"
         "  ventaro send FILE --out PORT [--voice N | --all] [--to current|custom:S|internal:S]\n"
-        "               [--device D] [--gap MS]\n"
+        "               [--device D] [--gap MS] [--in PORT] [--no-keep] [--no-verify]\n"
         "  ventaro receive --in PORT --save FILE [--count N] [--timeout SECONDS] [--device D]\n"
         "                  [--force]\n"
         "  ventaro find\n"
@@ -216,6 +217,8 @@ QString CommandLine::UsageText()
         "                         [--to custom:S|internal:S] [--device D]\n"
         "  ventaro library show ID\n"
         "  ventaro history [--count N]\n"
+        "  ventaro restore ID --out PORT [--in PORT] [--device D] [--gap MS] [--no-keep]\n"
+        "                  [--no-verify]\n"
         "  ventaro --help | --version\n"
         "\n"
         "Without a command Ventaro opens its window (and FILE in it, as Open File... would).\n"
@@ -234,8 +237,14 @@ QString CommandLine::UsageText()
         "           internal voice only to an Internal slot (1..64): a voice that cannot\n"
         "           go where asked is an error before anything is sent. Voices are paced\n"
         "           for a MIDI cable: 3125 bytes a second and a gap of MS milliseconds\n"
-        "           (0..10000, default the window's, 100). Exits 0 once every voice left\n"
-        "           whole.\n"
+        "           (0..10000, default the window's, 100). With --in (the input from the\n"
+        "           same instrument), each slot is first asked for the voice it holds,\n"
+        "           which the voice library keeps (see history and restore), and read\n"
+        "           back after the write; a slot that does not answer stops the send\n"
+        "           before anything is written. Without --in, or with --no-keep, slots\n"
+        "           are written over and standard error says which were not kept;\n"
+        "           --no-verify skips the reading back. Exits 0 once every voice left\n"
+        "           whole (and, with --in, every slot read back holds its voice).\n"
         "  receive  Waits on the input device PORT for voices dumped from the\n"
         "           instrument's panel (UTIL, DUMPOUT, choose the voice, ENTER twice) and\n"
         "           writes the whole voices, bytes as received, to FILE when N voices came,\n"
@@ -265,11 +274,16 @@ QString CommandLine::UsageText()
         "           as send --all would. show prints the voice's name, form, tags, note\n"
         "           and every place it was met. A library file that cannot be opened is\n"
         "           left as it is; --set-aside renames it aside and starts a new one.\n"
-        "  history  The writes to the instrument the voice library keeps (the window's\n"
-        "           Send, Send all and Undo), newest first, the N newest with --count, one\n"
-        "           a line: ID, time, device number, kind, places, how many were written\n"
-        "           and verified, how many old voices were kept (or why not) and how it\n"
-        "           ended (completed, stopped, failed, unfinished), separated by tabs.\n"
+        "  history  The writes to the instrument the voice library keeps (send, restore,\n"
+        "           the window's Send, Send all and Undo), newest first, the N newest with\n"
+        "           --count, one a line: ID, time, device number, kind, places, how many\n"
+        "           were written and verified, how many old voices were kept (or why not)\n"
+        "           and how it ended (completed, stopped, failed, unfinished), separated\n"
+        "           by tabs.\n"
+        "  restore  Writes back the voices write ID kept (see history), each to the slot\n"
+        "           it came from, on the device number of that write unless --device\n"
+        "           says; kept and read back with --in, as send does, and itself an\n"
+        "           entry of the history.\n"
         "\n"
         "  --device D  the instrument's device number as its display shows it, 1..16\n"
         "              (default: the one the window keeps); blocks of other devices are\n"

@@ -1,16 +1,9 @@
 #include "SendCommand.h"
 
 #include "BankSendPlan.h"
-#include "BankSender.h"
 #include "CommandArguments.h"
 #include "CommandContext.h"
-#include "CommandDevices.h"
-#include "DeviceNumberOption.h"
-#include "InstrumentBackup.h"
-#include "OutputFile.h"
-#include "ProgramMidi.h"
-#include "SystemSleeper.h"
-#include "TMidiCorvoOut.h"
+#include "CommandWrite.h"
 #include "UsageError.h"
 #include "VentaroError.h"
 #include "VoiceBank.h"
@@ -19,11 +12,9 @@
 
 namespace {
 
-const QString OutOption = QStringLiteral("out");
 const QString VoiceOption = QStringLiteral("voice");
 const QString AllOption = QStringLiteral("all");
 const QString ToOption = QStringLiteral("to");
-const QString GapOption = QStringLiteral("gap");
 const QString CurrentPlace = QStringLiteral("current");
 const QString CustomPlace = QStringLiteral("custom");
 const QString InternalPlace = QStringLiteral("internal");
@@ -53,28 +44,24 @@ SendCommand::Destination SendCommand::ParseDestination(const QString &text)
 
 SendCommand::Options SendCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(words,
-                                                               {{OutOption, true},
-                                                                {VoiceOption, true},
-                                                                {AllOption, false},
-                                                                {ToOption, true},
-                                                                {DeviceNumberOption::Name, true},
-                                                                {GapOption, true}},
-                                                               1);
+    const CommandArguments arguments =
+        CommandArguments::Parse(words,
+                                CommandWrite::OptionList()
+                                    + QList<CommandArguments::Option>{{VoiceOption, true},
+                                                                      {AllOption, false},
+                                                                      {ToOption, true}},
+                                1);
     Options options;
     if (arguments.positionals.isEmpty())
         throw UsageError(QStringLiteral("send needs a FILE"));
     options.file = arguments.positionals.first();
-    options.port = arguments.required(Name, OutOption, CommandDevices::PortValue);
+    options.write = CommandWrite::Read(arguments, QLatin1String(Name));
     if (arguments.has(VoiceOption) && arguments.has(AllOption))
         throw UsageError(QStringLiteral("--voice and --all cannot go together"));
     options.voice = arguments.number(VoiceOption, 1, MaxVoiceNumber, 1);
     options.all = arguments.has(AllOption);
     if (arguments.has(ToOption))
         options.to = ParseDestination(arguments.value(ToOption));
-    options.deviceId = DeviceNumberOption::Parse(arguments);
-    if (arguments.has(GapOption))
-        options.gapMs = arguments.number(GapOption, 0, BankSender::MaxGapMs, 0);
     return options;
 }
 
@@ -102,42 +89,7 @@ int SendCommand::Run(const Options &options, CommandContext &context)
         where.onlyVoice = options.voice - 1;
     const BankSendPlan plan = BankSendPlan::Make(bank, where);
 
-    CommandDevices devices(context);
-    TMidiCorvoOut &port = devices.output(options.port);
-    const quint8 deviceId = devices.deviceId(options.deviceId);
-    const int gapMs = options.gapMs.value_or(BankSender::StoredGapMs(context.settings));
-
-    BankSender::Events events;
-    events.starting = [&](int i) {
-        const BankSendPlan::Step &step = plan.steps[i];
-        context.progress(QStringLiteral("Voice %1 of %2: %3 to %4")
-                             .arg(i + 1)
-                             .arg(plan.steps.size())
-                             .arg(bank.voices[step.voice].name.trimmed(),
-                                  BankSendPlan::PlaceText(step.to, step.slot)));
-        return true;
-    };
-    BankSender sender([&](const QByteArray &message) { devices.manager.SendSysEx(message); },
-                      devices.midi.sleeper(), gapMs);
-    int sent = 0;
-    events.sent = [&](int) { ++sent; };
-    try {
-        sender.Run(bank, plan, deviceId, events);
-    } catch (const VentaroError &e) {
-        context.progress(QString());
-        throw VentaroError(
-            e.text() + QStringLiteral("\nvoices sent: %1 of %2").arg(sent).arg(plan.steps.size()));
-    }
-    context.progress(QString());
-    QList<InstrumentBackup::Slot> places;
-    for (const BankSendPlan::Step &step : plan.steps)
-        places.append({step.to, step.slot});
-    context.err << QStringLiteral("%1 sent to %2\n")
-                       .arg(OutputFile::VoiceCount(sent), InstrumentBackup::PlacesText(places));
-    context.err.flush();
-    // Nothing was played, so nothing is silenced: closing the port would
-    // set every channel's controllers to their defaults, changing the
-    // instrument's mix behind a send of voices.
-    port.DeviceLost();
-    return 0;
+    return CommandWrite::Run(bank, plan,
+                             options.all ? WriteRecord::Kind::SendAll : WriteRecord::Kind::Send, 0,
+                             nullptr, options.write, context);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandWrite.h"
 #include "VoiceDump.h"
 
 #include <QString>
@@ -10,12 +11,14 @@
 struct CommandContext;
 
 // `ventaro send FILE --out PORT [--voice N | --all] [--to current|custom:S|
-// internal:S] [--device D] [--gap MS]`: sends voices of a file to an output
-// device as "Send all..." does (BankSendPlan, BankSender): each voice to the
-// slot it came from (a full voice to the current voice), or one after
-// another from a chosen slot, paced for a MIDI cable. Where each voice goes
-// is settled before the first byte leaves, so a voice that cannot go where
-// asked sends nothing. Returns once the last voice's wire time has passed.
+// internal:S] [--device D] [--gap MS] [--in PORT] [--no-keep] [--no-verify]`:
+// sends voices of a file to an output device as "Send all..." does: each
+// voice to the slot it came from (a full voice to the current voice), or one
+// after another from a chosen slot, paced for a MIDI cable; with an input,
+// what the slots held is kept first and the slots are read back
+// (CommandWrite). Where each voice goes is settled before the first byte
+// leaves, so a voice that cannot go where asked sends nothing. Returns once
+// the last voice's wire time has passed.
 class SendCommand
 {
 public:
@@ -30,12 +33,10 @@ public:
     struct Options
     {
         QString file;
-        QString port;
         int voice = 1; // 1-based
         bool all = false;
-        std::optional<Destination> to;  // none: each voice's own slot
-        std::optional<quint8> deviceId; // 0-based; none: the stored one
-        std::optional<int> gapMs;       // none: the stored one
+        std::optional<Destination> to; // none: each voice's own slot
+        CommandWrite::Options write;   // ports, device number, pacing, keeping
     };
 
     // Raises UsageError for arguments this command cannot take.

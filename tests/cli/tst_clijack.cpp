@@ -210,8 +210,11 @@ void TestCliJack::sendOneVoiceLandsWhole()
          QStringLiteral("internal:9"), QStringLiteral("--device"), QString::number(DeviceNumber)},
         env());
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
-    // No progress line off a terminal: only what was done.
-    QCOMPARE(run.err, QStringLiteral("1 voice sent to Internal 9\n"));
+    // No progress line off a terminal: only what was done, and that without
+    // an input nothing was kept nor read back.
+    QCOMPARE(run.err, QStringLiteral("ventaro: Not kept: Internal 9 (no input)\nSent \"%1\" to "
+                                     "Internal 9, not verified\n")
+                          .arg(bank.voices[1].name.trimmed()));
     const QString written =
         QStringLiteral("Internal slot 9: block at 40 00 08 written (voice \"%1\")")
             .arg(bank.voices[1].name);
@@ -249,7 +252,8 @@ void TestCliJack::sendAllBytesExact()
                                 QStringLiteral("--gap=0"), QStringLiteral("--out")};
     CliRun run = CliRun::run(arguments + QStringList{m_probe->inputName()}, env());
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
-    QCOMPARE(run.err, QStringLiteral("3 voices sent to Internal 5, Custom 2, Current\n"));
+    QCOMPARE(run.err, QStringLiteral("ventaro: Not kept: Internal 5, Custom 2 (no input)\n3 voices "
+                                     "sent to Internal 5, Custom 2, Current, not verified\n"));
     QByteArray got;
     QTRY_VERIFY_WITH_TIMEOUT((got += joined(m_probe->take())).size() >= expected.size(), WaitMs);
     QCOMPARE(got, expected);

@@ -1,0 +1,43 @@
+#include "RestoreCommand.h"
+
+#include "CommandArguments.h"
+#include "UsageError.h"
+#include "VentaroError.h"
+#include "VoiceStore.h"
+#include "WriteHistory.h"
+
+namespace {
+
+// The history's entries are numbered from 1 by the library file.
+constexpr int MaxId = 2147483647;
+
+} // namespace
+
+RestoreCommand::Options RestoreCommand::Parse(const QStringList &words)
+{
+    const CommandArguments arguments =
+        CommandArguments::Parse(words, CommandWrite::OptionList(), 1);
+    if (arguments.positionals.isEmpty())
+        throw UsageError(QStringLiteral("restore needs the ID of a write (see \"ventaro history\")"));
+    Options options;
+    options.id = CommandArguments::Number(QStringLiteral("the ID"), arguments.positionals.first(),
+                                          1, MaxId);
+    options.write = CommandWrite::Read(arguments, QLatin1String(Name));
+    return options;
+}
+
+int RestoreCommand::Run(const Options &options, CommandContext &context)
+{
+    VoiceStore store(VoiceStore::DefaultPath());
+    const std::optional<WriteRecord> record = WriteHistory(store).entry(options.id);
+    if (!record)
+        throw VentaroError(QStringLiteral("There is no write %1 in the history (see \"ventaro "
+                                          "history\").")
+                               .arg(options.id));
+    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(*record, store);
+    CommandWrite::Options write = options.write;
+    if (!write.deviceId)
+        write.deviceId = quint8(record->device);
+    return CommandWrite::Run(restore.bank, restore.plan, WriteRecord::Kind::Restore, record->id,
+                             &store, write, context);
+}

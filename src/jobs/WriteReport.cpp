@@ -1,0 +1,103 @@
+#include "WriteReport.h"
+
+#include <QMap>
+
+namespace {
+
+using PlaceState = WriteRecord::PlaceState;
+
+bool written(PlaceState state)
+{
+    return state == PlaceState::Written || state == PlaceState::Verified;
+}
+
+} // namespace
+
+QString WriteReport::Progress(GuardedWrite::Phase phase, int index, int count,
+                              const VoiceBank &bank, const BankSendPlan::Step &step,
+                              const TextTranslation &translate)
+{
+    switch (phase) {
+    case GuardedWrite::Phase::Keeping:
+        return textIn(translate, QStringLiteral("Keeping what the slots hold: %1 of %2"))
+            .arg(index + 1)
+            .arg(count);
+    case GuardedWrite::Phase::Writing:
+        return textIn(translate, QStringLiteral("Voice %1 of %2: %3 to %4"))
+            .arg(index + 1)
+            .arg(count)
+            .arg(bank.voices[step.voice].name.trimmed(),
+                 textIn(translate, BankSendPlan::PlaceText(step.to, step.slot)));
+    case GuardedWrite::Phase::Verifying:
+        return textIn(translate, QStringLiteral("Checking what the slots took: %1 of %2"))
+            .arg(index + 1)
+            .arg(count);
+    }
+    return {};
+}
+
+QString WriteReport::Line(const VoiceBank &bank, const BankSendPlan &plan,
+                          const GuardedWrite::Result &result, const TextTranslation &translate)
+{
+    const int verified = result.count(PlaceState::Verified);
+    const int count = result.count(PlaceState::Written) + verified;
+    if (count == 0)
+        return {};
+    QList<InstrumentBackup::Slot> places;
+    QString name;
+    for (int i = 0; i < plan.steps.size(); ++i) {
+        if (written(result.places[i].state)) {
+            places.append({plan.steps[i].to, plan.steps[i].slot});
+            name = bank.voices[plan.steps[i].voice].name.trimmed();
+        }
+    }
+    const QString where = places.size() == 1 && places.first().form == VoiceDump::Form::Full
+                              ? textIn(translate, QStringLiteral("the current voice"))
+                              : InstrumentBackup::PlacesText(places);
+    QString line = count == 1
+                       ? textIn(translate, QStringLiteral("Sent \"%1\" to %2")).arg(name, where)
+                       : textIn(translate, QStringLiteral("%1 voices sent to %2"))
+                             .arg(count)
+                             .arg(where);
+    if (verified == count)
+        line += textIn(translate, QStringLiteral(", verified"));
+    else if (verified > 0)
+        line += textIn(translate, QStringLiteral(", %1 verified")).arg(verified);
+    else if (places.first().form != VoiceDump::Form::Full)
+        line += textIn(translate, QStringLiteral(", not verified"));
+    return line;
+}
+
+QString WriteReport::NotTaken(const GuardedWrite::Result &result, quint8 deviceId,
+                              const TextTranslation &translate)
+{
+    const QList<InstrumentBackup::Slot> notTaken = result.placesIn(PlaceState::NotTaken);
+    if (notTaken.isEmpty())
+        return {};
+    return textIn(translate, GuardedWrite::NotTakenText)
+        .arg(InstrumentBackup::PlacesText(notTaken))
+        .arg(deviceId + 1);
+}
+
+QString WriteReport::NotKept(const GuardedWrite::Result &result)
+{
+    // Places by reason, in the order the reasons first come.
+    QStringList reasons;
+    QMap<QString, QList<InstrumentBackup::Slot>> places;
+    for (const WriteRecord::Place &place : result.places) {
+        if (place.form == VoiceDump::Form::Full || place.keptId != 0 || place.notKept.isEmpty()
+            || place.notKept == GuardedWrite::NotKeptText(GuardedWrite::NotKept::KeepingOff)
+            || !(written(place.state) || place.state == PlaceState::NotTaken))
+            continue;
+        if (!reasons.contains(place.notKept))
+            reasons << place.notKept;
+        places[place.notKept].append({place.form, place.slot});
+    }
+    QStringList parts;
+    for (const QString &reason : std::as_const(reasons))
+        parts << QStringLiteral("%1 (%2)").arg(InstrumentBackup::PlacesText(places[reason]),
+                                                reason);
+    if (parts.isEmpty())
+        return {};
+    return QStringLiteral("Not kept: %1").arg(parts.join(QStringLiteral("; ")));
+}
