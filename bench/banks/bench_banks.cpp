@@ -1,12 +1,13 @@
 // Banks: listing the voices of a 1 MiB bank, then "Send all" of the 64
 // internal voices of a real bank to the standalone simulator over a private
 // JACK server, against the pacing configured (wire time at 3125 bytes/s
-// plus the gap); then a backup by request of the 70 voices of a simulator
+// plus the gap), and the same kept and read back (GuardedWrite); then a backup by request of the 70 voices of a simulator
 // loaded with the same bank, against the wire time of those requests and
 // answers on a MIDI cable. Prints figures; never fails on time.
 
 #include "BankSender.h"
 #include "EventWait.h"
+#include "GuardedWrite.h"
 #include "InstrumentBackup.h"
 #include "InstrumentRequests.h"
 #include "JackBenchRig.h"
@@ -21,6 +22,7 @@
 #include "TVLManager.h"
 #include "VoiceBank.h"
 #include "VoiceFetcher.h"
+#include "VoiceStore.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -127,6 +129,65 @@ BackupFigures measureBackup(const JackRig &server, const QTemporaryDir &folder)
     return figures;
 }
 
+// "Send all" as the window and `ventaro send --in` run it: what every slot
+// holds kept in a library first, the voices written, every slot read back.
+struct GuardedFigures
+{
+    std::vector<double> totalMs;
+    std::vector<double> writingMs; // first voice out to the last one's wire time
+    int verified = 64;
+};
+
+GuardedFigures measureGuarded(TVLManager &manager, Sleeper &clock, const VoiceBank &bank,
+                              const BankSendPlan &plan, const QTemporaryDir &folder)
+{
+    GuardedFigures figures;
+    TMidiCorvoIn &input = *manager.MidiIn();
+    input.setDeviceName(JackTestSupport::outputName());
+    VoiceStore store(folder.filePath(QStringLiteral("library.sqlite")));
+    StoppableWait wait;
+    GuardedWrite *writer = nullptr;
+    input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
+        if (data && length > 0 && writer)
+            writer->Take(QByteArrayView(data, length));
+        wait.Wake();
+    };
+    input.Open(true);
+    GuardedWrite::Settings settings;
+    settings.gapMs = GapMs;
+    for (int round = 0; round < SendRounds; ++round) {
+        const GuardedWrite::Io io{[&](const QByteArray &message) { manager.SendSysEx(message); },
+                                  [&](int milliseconds) { return wait(milliseconds); }, clock,
+                                  true};
+        GuardedWrite write(io, &store, settings);
+        writer = &write;
+        QElapsedTimer timer;
+        timer.start();
+        qint64 writingFrom = 0;
+        qint64 writingTo = 0;
+        GuardedWrite::Events events;
+        events.starting = [&](GuardedWrite::Phase phase, int index, int, const BankSendPlan::Step &) {
+            if (phase == GuardedWrite::Phase::Writing && index == 0)
+                writingFrom = timer.nsecsElapsed();
+            return true;
+        };
+        events.done = [&](GuardedWrite::Phase phase, int) {
+            if (phase == GuardedWrite::Phase::Writing)
+                writingTo = timer.nsecsElapsed();
+        };
+        const GuardedWrite::Result result =
+            write.Run(bank, plan, 0, WriteRecord::Kind::SendAll, 0, events);
+        figures.totalMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+        figures.writingMs.push_back(double(writingTo - writingFrom) / 1e6);
+        figures.verified =
+            std::min(figures.verified, result.count(WriteRecord::PlaceState::Verified));
+        writer = nullptr;
+    }
+    input.Stop();
+    input.OnSysexReceived = nullptr;
+    return figures;
+}
+
 void printBackup(const BackupFigures &figures)
 {
     if (figures.windowMs.empty()) {
@@ -205,6 +266,7 @@ int main(int argc, char *argv[])
     const double wireOnlyMs =
         double(plan.steps.size()) * double(BankSender::WireTimeNs(VoiceDump::InternalLength)) / 1e6;
     std::vector<double> sendMs;
+    GuardedFigures guarded;
     {
         SystemSleeper clock;
         RtMidiPlatform platform(clock, RtMidiPlatform::Backend::Jack,
@@ -231,6 +293,7 @@ int main(int argc, char *argv[])
             if (!landed)
                 std::printf("round %d: the last voice did not reach the simulator\n", round + 1);
         }
+        guarded = measureGuarded(manager, clock, voicesOfBank, plan, folder);
         manager.CloseOutput();
     }
     const BackupFigures backup = measureBackup(rig, folder);
@@ -241,6 +304,12 @@ int main(int argc, char *argv[])
                 static_cast<long long>(plan.steps.size()), GapMs, took, SendRounds, configuredMs,
                 took / configuredMs);
     std::printf("wire-time limit alone (64 x 55.68 ms on a MIDI cable): %.1f ms\n", wireOnlyMs);
+    const double guardedTook = median(guarded.totalMs);
+    std::printf("the same kept first and read back after (%d of 64 verified in the worst round): "
+                "%.1f ms (median of %d), ratio to the plain send %.3f; its writing alone %.1f ms, "
+                "ratio to the pacing configured %.4f\n",
+                guarded.verified, guardedTook, SendRounds, guardedTook / took,
+                median(guarded.writingMs), median(guarded.writingMs) / configuredMs);
     printBackup(backup);
     return 0;
 }
