@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 VoiceDump::Form formOfKind(int row)
@@ -28,8 +30,8 @@ void limitSlot(QSpinBox *slot, VoiceDump::Form to)
 } // namespace
 
 TfmBankSend::TfmBankSend(int voiceCount, int fullVoices, int gapMs, const Translate &translate,
-                         QWidget *owner)
-    : QDialog(owner)
+                         QWidget *owner, Describe describe)
+    : QDialog(owner), m_describe(std::move(describe))
 {
     setObjectName(QStringLiteral("TfmBankSend"));
     setWindowTitle(textIn(translate, QStringLiteral("Send all voices")));
@@ -84,6 +86,15 @@ TfmBankSend::TfmBankSend(int voiceCount, int fullVoices, int gapMs, const Transl
 
     auto *buttons = DialogParts::buttonRow(this, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(textIn(translate, QStringLiteral("Send")));
+    m_replaced = new QLabel(this);
+    m_replaced->setObjectName(QStringLiteral("lblReplaced"));
+    m_replaced->setVisible(bool(m_describe));
+    if (m_describe) {
+        QPushButton *backUp = buttons->addButton(
+            textIn(translate, QStringLiteral("Back Up First...")), QDialogButtonBox::ActionRole);
+        backUp->setObjectName(QStringLiteral("btnBackUpFirst"));
+        connect(backUp, &QPushButton::clicked, this, [this] { done(BackUpFirst); });
+    }
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(count);
@@ -91,6 +102,7 @@ TfmBankSend::TfmBankSend(int voiceCount, int fullVoices, int gapMs, const Transl
     layout->addLayout(fullRow);
     layout->addLayout(consecutiveRow);
     layout->addLayout(gapRow);
+    layout->addWidget(m_replaced);
     layout->addWidget(buttons);
 
     m_ownSlots->setChecked(true);
@@ -98,6 +110,8 @@ TfmBankSend::TfmBankSend(int voiceCount, int fullVoices, int gapMs, const Transl
         connect(choice, &QRadioButton::toggled, this, &TfmBankSend::updateControls);
     connect(m_fullTo, &QComboBox::currentIndexChanged, this, &TfmBankSend::updateControls);
     connect(m_kind, &QComboBox::currentIndexChanged, this, &TfmBankSend::updateControls);
+    for (QSpinBox *slot : {m_fullSlot, m_firstSlot})
+        connect(slot, &QSpinBox::valueChanged, this, &TfmBankSend::updateControls);
     updateControls();
 }
 
@@ -111,6 +125,8 @@ void TfmBankSend::updateControls()
     m_kind->setEnabled(!own);
     m_firstSlot->setEnabled(!own);
     limitSlot(m_firstSlot, formOfKind(m_kind->currentIndex()));
+    if (m_describe)
+        m_replaced->setText(m_describe(options()));
 }
 
 BankSendPlan::Options TfmBankSend::options() const

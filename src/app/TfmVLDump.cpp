@@ -750,10 +750,8 @@ void TfmVLDump::btnMidiLogClick()
             if (bankRow < 0 || bankRow >= VoiceCatalogue::kBankCount)
                 return {};
             const auto bank = VoiceCatalogue::Bank(bankRow);
-            const std::optional<QStringList> &slotNames =
-                bank == VoiceCatalogue::Custom ? m_customNames : m_internalNames;
-            if (bank >= VoiceCatalogue::Custom && slotNames) // "N: name" rows
-                return slotNames->value(patch).section(QStringLiteral(": "), 1);
+            if (bank >= VoiceCatalogue::Custom)
+                return heldName(bank, patch + 1).name;
             const auto prom = VoiceCatalogue::PromType(qMax(ui->cbxProm->currentIndex(), 0));
             return VoiceCatalogue::builtInNames(prom, bank).value(patch);
         };
@@ -782,6 +780,60 @@ void TfmVLDump::renameSlot(int bank, int slot, const QString &name)
         (*names)[slot - 1] = QString::number(slot) + QStringLiteral(": ") + name;
 }
 
+TfmVLDump::HeldName TfmVLDump::heldName(int bank, int slot) const
+{
+    const std::optional<QStringList> &names =
+        bank == VoiceCatalogue::Custom ? m_customNames : m_internalNames;
+    if (names) // "N: name" rows
+        return {names->value(slot - 1).section(QStringLiteral(": "), 1), true};
+    const auto prom = VoiceCatalogue::PromType(qMax(ui->cbxProm->currentIndex(), 0));
+    return {VoiceCatalogue::builtInNames(prom, VoiceCatalogue::Bank(bank)).value(slot - 1), false};
+}
+
+QString TfmVLDump::replacedText(const VoiceBank &bank, const BankSendPlan::Options &options) const
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    BankSendPlan plan;
+    try {
+        plan = BankSendPlan::Make(bank, options, translate);
+    } catch (const VentaroError &error) {
+        return error.text(); // what stands in the way, before Send is pressed
+    }
+    constexpr int Shown = 4;
+    QStringList named;
+    int replaced = 0;
+    bool factoryNames = false;
+    for (const BankSendPlan::Step &step : plan.steps) {
+        if (step.to == VoiceDump::Form::Full)
+            continue;
+        if (++replaced > Shown)
+            continue;
+        const HeldName held = heldName(
+            step.to == VoiceDump::Form::Custom ? VoiceCatalogue::Custom : VoiceCatalogue::Internal,
+            step.slot);
+        factoryNames = factoryNames || !held.confirmed;
+        named << translate(QStringLiteral("%1 (%2)"))
+                     .arg(translate(BankSendPlan::PlaceText(step.to, step.slot)),
+                          held.name.trimmed() + (held.confirmed ? QString() : QStringLiteral("*")));
+    }
+    if (replaced == 0)
+        return translate(QStringLiteral("No voice of the instrument's slots is replaced."));
+    QString text = translate(QStringLiteral("Replaces %1 voices of the instrument: %2"))
+                       .arg(replaced)
+                       .arg(named.join(QStringLiteral(", ")));
+    if (replaced > Shown)
+        text += translate(QStringLiteral(" and %1 more")).arg(replaced - Shown);
+    if (factoryNames)
+        text += QLatin1Char('\n')
+                + translate(QStringLiteral("* the factory's name: the instrument never said it "
+                                           "holds it."));
+    text += QLatin1Char('\n')
+            + (m_library && m_library->keepsSlots()
+                   ? translate(QStringLiteral("What they hold is kept in the voice library first."))
+                   : translate(QStringLiteral("Keeping is off: what they hold is not kept.")));
+    return text;
+}
+
 void TfmVLDump::SendAllVoices(const VoiceBank &bank)
 {
     const auto translate = TranslationService::Translator(m_translation);
@@ -789,8 +841,18 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     for (const VoiceBank::Voice &voice : bank.voices)
         fullVoices += voice.form == VoiceDump::Form::Full ? 1 : 0;
     TfmBankSend where(bank.voices.size(), fullVoices, BankSender::StoredGapMs(m_settings),
-                      translate, this);
-    if (m_prompts.execModal(&where) != QDialog::Accepted)
+                      translate, this,
+                      [this, &bank](const BankSendPlan::Options &options) {
+                          return replacedText(bank, options);
+                      });
+    int answer = m_prompts.execModal(&where);
+    while (answer == TfmBankSend::BackUpFirst) {
+        // The window comes back with the names the backup read.
+        btnBackupClick();
+        where.refresh();
+        answer = m_prompts.execModal(&where);
+    }
+    if (answer != QDialog::Accepted)
         return;
     BankSender::StoreGapMs(m_settings, where.gapMs());
     // A voice that cannot go where asked stops everything before the first byte.

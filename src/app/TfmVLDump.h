@@ -216,6 +216,17 @@ private:
                    int gapMs = BankSender::DefaultGapMs, qint64 restores = 0);
     GuardedWriteRun::Services writeServices();
     void nameHeldSlot(const VoiceBank::Voice &voice);
+    // The name of the voice a Custom or Internal slot (1-based) holds as far
+    // as the program knows: from the slot name files, else the factory's,
+    // which the instrument never confirmed.
+    struct HeldName
+    {
+        QString name;
+        bool confirmed = false;
+    };
+    HeldName heldName(int bank, int slot) const;
+    // What "Send all" with these options replaces, for its window.
+    QString replacedText(const VoiceBank &bank, const BankSendPlan::Options &options) const;
 
     std::unique_ptr<Ui::TfmVLDump> ui;
     MidiPlatform &m_platform;

@@ -17,12 +17,15 @@
 
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QLabel>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTimer>
 
 #include <csignal>
+#include <utility>
 
 using namespace JackTestSupport;
 
@@ -87,8 +90,10 @@ private slots:
     void collectsPanelDumpsIntoBank();
 
 private:
-    // The bank picker's "Send all..." with each voice to its own slot.
-    void sendAll(Program &program);
+    // The bank picker's "Send all..." with each voice to its own slot;
+    // what its window says it replaces goes to `replaced`, and with
+    // `backUpFirst` its "Back Up First..." is pressed once.
+    void sendAll(Program &program, QStringList *replaced = nullptr, bool backUpFirst = false);
     QTemporaryDir m_work;
     VoiceBank m_bank; // the bank file the cases send and the simulator holds
 };
@@ -99,14 +104,20 @@ void TestBankWindow::initTestCase()
     m_bank = VoiceBank::Read(BankFile);
 }
 
-void TestBankWindow::sendAll(Program &program)
+void TestBankWindow::sendAll(Program &program, QStringList *replaced, bool backUpFirst)
 {
-    program.prompts.onModal = [](QDialog *dialog) {
+    program.prompts.onModal = [replaced, backUpFirst](QDialog *dialog) mutable {
         if (auto *picker = qobject_cast<TfmBankVoices *>(dialog)) {
             picker->btnSendAll()->click();
             return picker->result();
         }
         if (auto *where = qobject_cast<TfmBankSend *>(dialog)) {
+            if (replaced)
+                *replaced << where->lblReplaced()->text();
+            if (std::exchange(backUpFirst, false)) {
+                where->findChild<QPushButton *>(QStringLiteral("btnBackUpFirst"))->click();
+                return where->result();
+            }
             where->edtGap()->setValue(GapMs);
             return int(QDialog::Accepted);
         }
@@ -116,19 +127,35 @@ void TestBankWindow::sendAll(Program &program)
     program.click("btnOpen");
 }
 
-// All 64 voices land in their slots, in order, each renamed in the slot
-// name list and its file; no voice starts before the previous one's wire
-// time and the gap have passed.
+// Its window says which voices "Send all" replaces, the factory's names
+// marked until a backup first reads the instrument's own. All 64 voices
+// land in their slots, in order, each renamed in the slot name list and its
+// file; no voice starts before the previous one's wire time and the gap
+// have passed.
 void TestBankWindow::sendAllFillsInternalSlots()
 {
     Session session(m_work, "bank-all");
-    QVERIFY2(session.start(), qPrintable(session.error));
+    QVERIFY2(session.start({QStringLiteral("--bank"), BankFile}), qPrintable(session.error));
     Program &program = *session.program;
+    QVERIFY(program.choose("cbxMidiIn", outputName()));
 
+    QStringList replaced;
     QElapsedTimer elapsed;
     elapsed.start();
-    sendAll(program);
+    sendAll(program, &replaced, true);
     const qint64 tookMs = elapsed.elapsed();
+    QCOMPARE(replaced.size(), 2);
+    QVERIFY2(replaced[0].startsWith(QLatin1String("Replaces 64 voices of the instrument: Internal "
+                                                  "1 ("))
+                 && replaced[0].contains(QLatin1String("*), Internal 2 ("))
+                 && replaced[0].contains(QLatin1String(" and 60 more\n* the factory's name")),
+             qPrintable(replaced[0]));
+    QVERIFY2(replaced[1].startsWith(QStringLiteral("Replaces 64 voices of the instrument: Internal "
+                                                   "1 (%1), Internal 2 (%2)")
+                                        .arg(m_bank.voices[0].name.trimmed(),
+                                             m_bank.voices[1].name.trimmed()))
+                 && !replaced[1].contains(u'*'),
+             qPrintable(replaced[1]));
     QCOMPARE(program.prompts.errors(), QStringList());
     QVERIFY2(QTest::qWaitFor([&] { return internalWrites(session.rig).size() >= 64; }, WaitMs),
              qPrintable(session.rig.simulatorLines().mid(0, 5).join(u'\n')));
