@@ -31,6 +31,7 @@
 #include "TfmMidiIn.h"
 #include "TfmMidiLog.h"
 #include "TfmVoiceLibrary.h"
+#include "TfmWriteHistory.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
 #include "VoiceCatalogue.h"
@@ -203,6 +204,8 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
         m_actLibrary->setObjectName(QStringLiteral("actLibrary"));
         m_actUndoWrite = more->addAction(QStringLiteral("Undo Last Write..."));
         m_actUndoWrite->setObjectName(QStringLiteral("actUndoWrite"));
+        m_actHistory = more->addAction(QStringLiteral("Write History..."));
+        m_actHistory->setObjectName(QStringLiteral("actHistory"));
         m_actKeepSlots = more->addAction(
             QStringLiteral("Keep what a slot holds before writing over it"));
         m_actKeepSlots->setObjectName(QStringLiteral("actKeepSlots"));
@@ -284,6 +287,9 @@ void TfmVLDump::connectHandlers()
     if (m_actUndoWrite)
         connect(m_actUndoWrite, &QAction::triggered, this,
                 guarded<bool>(&TfmVLDump::UndoLastWrite));
+    if (m_actHistory)
+        connect(m_actHistory, &QAction::triggered, this,
+                guarded<bool>(&TfmVLDump::ShowWriteHistory));
     if (m_actKeepSlots)
         connect(m_actKeepSlots, &QAction::toggled, this,
                 [this](bool keep) { m_library->setKeepsSlots(keep); });
@@ -1277,7 +1283,16 @@ void TfmVLDump::UndoLastWrite()
                           QMessageBox::Ok);
         return;
     }
-    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(*last, *store);
+    restoreWrite(*last, title);
+}
+
+void TfmVLDump::restoreWrite(const WriteRecord &record, const QString &title)
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    VoiceStore *store = m_library ? m_library->store(this) : nullptr;
+    if (!store)
+        return;
+    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(record, *store);
     // Said before anything is written: what goes back where.
     QStringList lines;
     for (const BankSendPlan::Step &step : restore.plan.steps)
@@ -1287,8 +1302,8 @@ void TfmVLDump::UndoLastWrite()
     constexpr int Shown = 8;
     QString text =
         translate(QStringLiteral("Put back what the write of %1 replaced (device %2)?"))
-            .arg(QLocale().toString(last->started, QLocale::ShortFormat))
-            .arg(last->device + 1)
+            .arg(QLocale().toString(record.started, QLocale::ShortFormat))
+            .arg(record.device + 1)
         + QLatin1Char('\n') + lines.mid(0, Shown).join(QLatin1Char('\n'));
     if (lines.size() > Shown)
         text += QLatin1Char('\n')
@@ -1297,12 +1312,31 @@ void TfmVLDump::UndoLastWrite()
                           QMessageBox::Ok | QMessageBox::Cancel)
         != QMessageBox::Ok)
         return;
-    if (m_manager->DeviceID() != last->device) {
-        ui->cbxDevNo->setCurrentIndex(last->device);
+    if (m_manager->DeviceID() != record.device) {
+        ui->cbxDevNo->setCurrentIndex(record.device);
         cbxDevNoSelect();
     }
     writeBank(restore.bank, restore.plan, WriteRecord::Kind::Restore, title,
-              QStringLiteral("RestoreProgress"), BankSender::StoredGapMs(m_settings), last->id);
+              QStringLiteral("RestoreProgress"), BankSender::StoredGapMs(m_settings), record.id);
+}
+
+void TfmVLDump::ShowWriteHistory()
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    VoiceStore *store = m_library ? m_library->store(this) : nullptr;
+    if (!store)
+        return;
+    TfmWriteHistory::Actions actions;
+    actions.restore = [this, translate](const WriteRecord &record) {
+        m_guard.run([&] { restoreWrite(record, translate(QStringLiteral("Restore"))); });
+    };
+    actions.showLibrary = [this, store] {
+        TfmVoiceLibrary window(*m_library, *store, *this, m_prompts, m_translation, this);
+        window.showSource(VoiceSource::Kind::Held);
+        m_prompts.execModal(&window);
+    };
+    TfmWriteHistory window(*store, actions, translate, this);
+    m_prompts.execModal(&window);
 }
 
 void TfmVLDump::btnLibraryClick()

@@ -89,6 +89,7 @@ public:
     TfmMidiLog *midiLog() const { return m_midiLog; }
     QAction *actLibrary() const { return m_actLibrary; }
     QAction *actUndoWrite() const { return m_actUndoWrite; }
+    QAction *actHistory() const { return m_actHistory; }
     // The one line that says what was last kept in the library.
     QLabel *lblKept() const { return m_kept; }
     // Rows of cbxSendBank: where a held voice goes.
@@ -158,6 +159,7 @@ public:
     // Writes back what the newest write that kept anything replaced, after
     // saying what goes where.
     void UndoLastWrite();
+    void ShowWriteHistory();
     // Makes `bytes` (one whole voice) the held voice, as opening a file
     // does; false when the manager refuses them.
     bool HoldVoice(const QByteArray &bytes);
@@ -225,6 +227,8 @@ private:
         bool confirmed = false;
     };
     HeldName heldName(int bank, int slot) const;
+    // Writes back what `record` kept, after saying what goes where.
+    void restoreWrite(const WriteRecord &record, const QString &title);
     // What "Send all" with these options replaces, for its window.
     QString replacedText(const VoiceBank &bank, const BankSendPlan::Options &options) const;
 
@@ -250,6 +254,7 @@ private:
     TfmMidiLog *m_midiLog = nullptr;
     QAction *m_actLibrary = nullptr;
     QAction *m_actUndoWrite = nullptr;
+    QAction *m_actHistory = nullptr;
     QAction *m_actKeepSlots = nullptr;
     LibraryKeeper *m_library;
     QLabel *m_kept = nullptr;

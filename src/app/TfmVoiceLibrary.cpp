@@ -252,6 +252,12 @@ void TfmVoiceLibrary::fillTags()
     m_tag->setCurrentIndex(qMax(row, 0));
 }
 
+void TfmVoiceLibrary::showSource(VoiceSource::Kind kind)
+{
+    m_sourceKind->setCurrentIndex(m_sourceKind->findData(int(kind)));
+    applyFilter();
+}
+
 void TfmVoiceLibrary::applyFilter()
 {
     VoiceFilter filter;

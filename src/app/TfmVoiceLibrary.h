@@ -2,6 +2,7 @@
 
 #include "ErrorGuard.h"
 #include "VoiceImporter.h"
+#include "VoiceSource.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -50,6 +51,8 @@ public:
     QLineEdit *edtSearch() const { return m_search; }
     QListWidget *lstSources() const { return m_sources; }
     QProgressBar *prgImport() const { return m_progress; }
+    // Lists only the voices met in sources of this kind.
+    void showSource(VoiceSource::Kind kind);
     // Whether an import is running.
     bool importing() const { return m_worker != nullptr; }
 

@@ -101,3 +101,47 @@ QString WriteReport::NotKept(const GuardedWrite::Result &result)
         return {};
     return QStringLiteral("Not kept: %1").arg(parts.join(QStringLiteral("; ")));
 }
+
+QString WriteReport::PlacesOf(const WriteRecord &record)
+{
+    QList<InstrumentBackup::Slot> places;
+    for (const WriteRecord::Place &place : record.places)
+        places.append({place.form, place.slot});
+    return InstrumentBackup::PlacesText(places);
+}
+
+QString WriteReport::WrittenOf(const WriteRecord &record, const TextTranslation &translate)
+{
+    QString text = textIn(translate, QStringLiteral("%1 of %2 written"))
+                       .arg(record.writtenCount())
+                       .arg(record.places.size());
+    if (const int verified = record.count(PlaceState::Verified); verified > 0)
+        text += textIn(translate, QStringLiteral(", %1 verified")).arg(verified);
+    if (const int notTaken = record.count(PlaceState::NotTaken); notTaken > 0)
+        text += textIn(translate, QStringLiteral(", %1 not taken")).arg(notTaken);
+    return text;
+}
+
+QString WriteReport::KeptOf(const WriteRecord &record, const TextTranslation &translate)
+{
+    int kept = 0;
+    QStringList why;
+    for (const WriteRecord::Place &place : record.places) {
+        kept += place.keptId != 0 ? 1 : 0;
+        const QString reason = textIn(translate, place.notKept);
+        if (place.keptId == 0 && !place.notKept.isEmpty() && !why.contains(reason))
+            why << reason;
+    }
+    QString text = textIn(translate, QStringLiteral("%1 kept")).arg(kept);
+    if (!why.isEmpty())
+        text += textIn(translate, QStringLiteral(", not kept: ")) + why.join(QStringLiteral(", "));
+    return text;
+}
+
+QString WriteReport::StateOf(const WriteRecord &record, const TextTranslation &translate)
+{
+    QString state = textIn(translate, WriteRecord::StateText(record.state));
+    if (record.kind == WriteRecord::Kind::Restore && record.restores != 0)
+        state += textIn(translate, QStringLiteral(" (restores %1)")).arg(record.restores);
+    return state;
+}

@@ -25,4 +25,13 @@ public:
     // when every slot reached was kept or keeping is off. The window asks
     // before writing over a slot not kept; the command line says it after.
     static QString NotKept(const GuardedWrite::Result &result);
+
+    // A write of the history as the history window and `ventaro history`
+    // list it: its places ("Internal 1-64"), what was written ("3 of 3
+    // written, 3 verified"), what was kept ("3 kept", "0 kept, not kept: no
+    // input") and how it ended ("completed (restores 2)").
+    static QString PlacesOf(const WriteRecord &record);
+    static QString WrittenOf(const WriteRecord &record, const TextTranslation &translate = {});
+    static QString KeptOf(const WriteRecord &record, const TextTranslation &translate = {});
+    static QString StateOf(const WriteRecord &record, const TextTranslation &translate = {});
 };

@@ -9,6 +9,7 @@
 #include "SimulatedVl70m.h"
 #include "SimulatedVl70mDevice.h"
 #include "TfmVoiceLibrary.h"
+#include "TfmWriteHistory.h"
 #include "VoiceBank.h"
 #include "VoiceLibraryModel.h"
 #include "WriteHistory.h"
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -131,6 +133,35 @@ void VoiceLibraryTest::keepsVoicesOpenedAndSent()
     QCOMPARE(writes.first().kind, WriteRecord::Kind::Restore);
     QCOMPARE(writes.first().restores, writes.last().id);
     QCOMPARE(writes.first().count(WriteRecord::PlaceState::Verified), 1);
+
+    // The history window lists both, newest first; its "Restore..." puts
+    // back what the send kept, and "Show in Library" lists the voices kept
+    // before writes.
+    QStringList rows;
+    int keptVoices = -1;
+    rig.prompts.onModal = [&](QDialog *dialog) {
+        if (auto *history = qobject_cast<TfmWriteHistory *>(dialog)) {
+            QTableWidget *table = history->tblWrites();
+            for (int row = 0; row < table->rowCount(); ++row)
+                rows << table->item(row, TfmWriteHistory::Kind)->text() + u' '
+                            + table->item(row, TfmWriteHistory::Kept)->text();
+            table->selectRow(1);
+            history->btnRestore()->click();
+            history->btnShowInLibrary()->click();
+            return int(QDialog::Accepted);
+        }
+        if (auto *library = qobject_cast<TfmVoiceLibrary *>(dialog))
+            keptVoices = library->model()->rowCount();
+        return int(QDialog::Accepted);
+    };
+    w.actHistory()->trigger();
+    rig.settle();
+    QCOMPARE(rows, (QStringList{QStringLiteral("restore 1 kept"), QStringLiteral("send 1 kept")}));
+    QCOMPARE(rig.instrument.instrument().internalSlot(9).mid(9, 163), before.mid(9, 163));
+    const QList<WriteRecord> after = WriteHistory(rig.store()).list();
+    QCOMPARE(after.size(), 3);
+    QCOMPARE(after.first().restores, writes.last().id);
+    QCOMPARE(keptVoices, 2);
     QCOMPARE(rig.prompts.errors(), QStringList());
 }
 
