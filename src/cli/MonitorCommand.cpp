@@ -11,10 +11,12 @@
 #include "MidiTap.h"
 #include "ProgramMidi.h"
 #include "TMidiCorvoIn.h"
+#include "TMidiCorvoOut.h"
 #include "UsageError.h"
 #include "VentaroError.h"
 
 #include <QEventLoop>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -26,7 +28,10 @@ namespace {
 const QString InOption = QStringLiteral("in");
 const QString CountOption = QStringLiteral("count");
 const QString TimeoutOption = QStringLiteral("timeout");
+const QString OutTooOption = QStringLiteral("out-too");
 constexpr int MsPerSecond = 1000;
+// How often the ports connected into the output devices are looked at again.
+constexpr int FollowMs = 1000;
 
 } // namespace
 
@@ -36,6 +41,7 @@ MonitorCommand::Options MonitorCommand::Parse(const QStringList &words)
                                                                {{InOption, true, true},
                                                                 {CountOption, true},
                                                                 {TimeoutOption, true},
+                                                                {OutTooOption, false},
                                                                 {DeviceNumberOption::Name, true}},
                                                                0);
     Options options;
@@ -50,6 +56,7 @@ MonitorCommand::Options MonitorCommand::Parse(const QStringList &words)
     if (arguments.has(TimeoutOption))
         options.timeoutSeconds = arguments.number(TimeoutOption, 1, MaxTimeoutSeconds, 1);
     options.deviceId = DeviceNumberOption::Parse(arguments);
+    options.outToo = arguments.has(OutTooOption);
     return options;
 }
 
@@ -71,6 +78,7 @@ int MonitorCommand::Run(const Options &options, CommandContext &context)
     MidiTap &tap = devices.midi.tap();
     tap.setLog(&log);
     std::vector<std::unique_ptr<TMidiCorvoIn>> ports;
+    QStringList opened;
     const auto stop = [&] {
         tap.setLog(nullptr);
         for (const auto &port : ports) {
@@ -80,20 +88,63 @@ int MonitorCommand::Run(const Options &options, CommandContext &context)
             }
         }
     };
-    for (const QString &name : options.ports.isEmpty() ? listed : options.ports) {
+    // Raises VentaroError when the port cannot be opened.
+    const auto listen = [&](const QString &name) {
         auto port = std::make_unique<TMidiCorvoIn>(nullptr, &platform, settings);
+        port->setDeviceName(name);
+        port->Open(true);
+        ports.push_back(std::move(port));
+        opened << name;
+    };
+    const QStringList shownIn = options.ports.isEmpty() ? listed : options.ports;
+    for (const QString &name : shownIn) {
         try {
-            port->setDeviceName(name);
-            port->Open(true);
+            listen(name);
         } catch (const VentaroError &e) {
             if (!options.ports.isEmpty()) {
                 stop();
                 throw;
             }
             context.say(e.text()); // every input asked for: listens on the others
-            continue;
         }
-        ports.push_back(std::move(port));
+    }
+
+    // What other programs send to each output device is heard on the ports
+    // connected into it, each listened on as an input of its own (listening
+    // takes nothing from the connection). Looked at again as connections
+    // come and go.
+    QHash<QString, QStringList> feeds; // a source port: the output devices it feeds
+    const auto followOutputs = [&] {
+        TMidiCorvoOut(nullptr, &platform, settings).RefreshDevices();
+        QHash<QString, QStringList> now;
+        for (int i = 0; i < platform.outDeviceCount(); ++i) {
+            const std::optional<QStringList> sources = platform.outDeviceSources(i);
+            if (!sources)
+                throw VentaroError(QStringLiteral(
+                    "--out-too is not available on this MIDI system: only JACK tells which "
+                    "programs send to a device."));
+            for (const QString &source : *sources)
+                now[source] << platform.outDeviceName(i);
+        }
+        for (auto it = now.cbegin(); it != now.cend(); ++it) {
+            if (opened.contains(it.key()))
+                continue;
+            try {
+                TMidiCorvoIn(nullptr, &platform, settings).RefreshDevices();
+                listen(it.key());
+            } catch (const VentaroError &e) {
+                context.say(e.text());
+            }
+        }
+        feeds = now;
+    };
+    if (options.outToo) {
+        try {
+            followOutputs();
+        } catch (const VentaroError &) {
+            stop();
+            throw;
+        }
     }
     if (ports.empty()) {
         stop();
@@ -104,15 +155,27 @@ int MonitorCommand::Run(const Options &options, CommandContext &context)
     MidiMessageDescription description;
     quint64 last = 0;
     int printed = 0;
+    const auto line = [&](const MidiLog::Entry &entry) {
+        if (options.count && printed >= *options.count)
+            return;
+        context.out << MidiMessageDescription::tabLine(entry, description.describe(entry).text)
+                    << '\n';
+        ++printed;
+    };
     const auto print = [&] {
         const MidiLog::Batch batch = log.since(last);
         for (const MidiLog::Entry &entry : batch.entries) {
             last = entry.serial;
-            if (options.count && printed >= *options.count)
-                break;
-            context.out << MidiMessageDescription::tabLine(entry, description.describe(entry).text)
-                        << '\n';
-            ++printed;
+            if (shownIn.contains(entry.port))
+                line(entry);
+            // A message from a port connected into an output device went
+            // out to that device too.
+            for (const QString &output : feeds.value(entry.port)) {
+                MidiLog::Entry sent = entry;
+                sent.direction = MidiLog::Direction::Out;
+                sent.port = output;
+                line(sent);
+            }
         }
         context.out.flush();
         if (options.count && printed >= *options.count)
@@ -121,6 +184,16 @@ int MonitorCommand::Run(const Options &options, CommandContext &context)
     QTimer printing;
     QObject::connect(&printing, &QTimer::timeout, &loop, print);
     printing.start(PrintMs);
+    QTimer following;
+    QObject::connect(&following, &QTimer::timeout, &loop, [&] {
+        try {
+            followOutputs();
+        } catch (const VentaroError &e) {
+            context.say(e.text());
+        }
+    });
+    if (options.outToo)
+        following.start(FollowMs);
     QTimer timeout;
     timeout.setSingleShot(true);
     QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);

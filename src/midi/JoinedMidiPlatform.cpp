@@ -81,6 +81,13 @@ QString JoinedMidiPlatform::outDeviceName(int deviceId) const
     return platform && device >= 0 ? platform->outDeviceName(device) : QString();
 }
 
+std::optional<QStringList> JoinedMidiPlatform::outDeviceSources(int deviceId) const
+{
+    // A member's inputs keep their names in the joined list.
+    const auto [platform, device] = locate(deviceId, false);
+    return platform && device >= 0 ? platform->outDeviceSources(device) : QStringList();
+}
+
 MidiPlatform::Result JoinedMidiPlatform::outOpen(MidiHandle *handle, int deviceId,
                                                  MidiCallback callback)
 {

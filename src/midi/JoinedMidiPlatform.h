@@ -50,6 +50,7 @@ public:
 
     // Both platforms' changes reach the one handler.
     void setDevicesChanged(std::function<void()> handler) override;
+    std::optional<QStringList> outDeviceSources(int deviceId) const override;
     std::optional<QString> errorText(int code, bool isInput) const override;
 
 private:

@@ -114,6 +114,8 @@ public:
     // MidiPlatform
     int outDeviceCount() const override;
     QString outDeviceName(int deviceId) const override;
+    // No other program sends to the loopback's devices.
+    std::optional<QStringList> outDeviceSources(int) const override { return QStringList(); }
     Result outOpen(MidiHandle *handle, int deviceId, MidiCallback callback) override;
     Result outShortMessage(MidiHandle handle, quint32 message) override;
     Result outPrepareHeader(MidiHandle handle, MidiHeader *header) override;

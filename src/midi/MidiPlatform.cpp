@@ -115,6 +115,11 @@ MidiPlatform::Result MidiPlatform::inState(MidiHandle) const
     return NoError;
 }
 
+std::optional<QStringList> MidiPlatform::outDeviceSources(int) const
+{
+    return std::nullopt;
+}
+
 std::optional<QString> MidiPlatform::errorText(int code, bool isInput) const
 {
     return standardErrorText(code, isInput);

@@ -4,6 +4,7 @@
 #include "MidiNotification.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -134,6 +135,11 @@ public:
     // before; empty sets none. Once this returns, the handler it replaced
     // is not running and never runs again.
     virtual void setDevicesChanged(std::function<void()> handler);
+
+    // The input devices (named as inDeviceName names them) whose messages go
+    // into output device `deviceId`: what other programs send to it. Nothing
+    // when this MIDI system cannot tell.
+    virtual std::optional<QStringList> outDeviceSources(int deviceId) const;
 
     // The text of a result code; nothing for a code that is not listed.
     virtual std::optional<QString> errorText(int code, bool isInput) const;

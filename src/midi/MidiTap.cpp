@@ -171,6 +171,11 @@ void MidiTap::setDevicesChanged(std::function<void()> handler)
     m_inner.setDevicesChanged(std::move(handler));
 }
 
+std::optional<QStringList> MidiTap::outDeviceSources(int deviceId) const
+{
+    return m_inner.outDeviceSources(deviceId);
+}
+
 std::optional<QString> MidiTap::errorText(int code, bool isInput) const
 {
     return m_inner.errorText(code, isInput);

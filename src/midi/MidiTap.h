@@ -48,6 +48,7 @@ public:
     Result inState(MidiHandle handle) const override;
 
     void setDevicesChanged(std::function<void()> handler) override;
+    std::optional<QStringList> outDeviceSources(int deviceId) const override;
     std::optional<QString> errorText(int code, bool isInput) const override;
 
 private:

@@ -66,6 +66,7 @@ bool RtMidiJackWatch::serverAnswers()
 #ifdef VENTARO_JACK_WATCH
     if (!m_client || !m_alive)
         return false;
+    std::lock_guard asking(m_asking);
     // Any request the server must answer; this one changes nothing.
     char *uuid = jack_get_uuid_for_client_name(m_client, jack_get_client_name(m_client));
     if (!uuid) {
@@ -75,6 +76,24 @@ bool RtMidiJackWatch::serverAnswers()
     jack_free(uuid);
 #endif
     return m_alive.load();
+}
+
+std::vector<std::string> RtMidiJackWatch::connectionsOf([[maybe_unused]] const std::string &portName)
+{
+    std::vector<std::string> names;
+#ifdef VENTARO_JACK_WATCH
+    if (!m_client || !m_alive)
+        return names;
+    std::lock_guard asking(m_asking);
+    jack_port_t *port = jack_port_by_name(m_client, portName.c_str());
+    if (!port)
+        return names;
+    const char **connected = jack_port_get_all_connections(m_client, port);
+    for (const char **name = connected; name && *name; ++name)
+        names.emplace_back(*name);
+    jack_free(connected);
+#endif
+    return names;
 }
 
 int RtMidiJackWatch::onProcess(unsigned int, void *self)

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 struct _jack_client;
 struct _jack_port;
@@ -47,7 +49,12 @@ public:
     // the watch of the end some time after libjack itself knows (long
     // after, on a loaded machine), and a client opened in between has
     // libjack free this one under whoever closes it: this finds out at once.
+    // Safe from any thread: one question at a time goes to the server.
     bool serverAnswers();
+
+    // The full names of the ports connected to port `portName` (none when
+    // there is no such port or the server has ended).
+    std::vector<std::string> connectionsOf(const std::string &portName);
 
     // The full JACK name of the port to watch ("client:port"); gone at once
     // when no port of that name is registered now.
@@ -67,16 +74,19 @@ public:
     // period after the connection took effect. False when the server ended
     // or stalled.
     bool waitPeriods(unsigned long periods, int timeoutMs);
-
-private:
+    // The periods the server has run since the watch began.
+    unsigned long period() const { return m_periods.load(); }
     // Polls until the server has run up to `period`; false when it ended or
     // timeoutMs passed first.
     bool waitUntilPeriod(unsigned long period, int timeoutMs) const;
+
+private:
     static int onProcess(unsigned int frames, void *self);
     static void onShutdown(void *self);
     static void onRegistration(unsigned int port, int registered, void *self);
 
     _jack_client *m_client = nullptr;
+    std::mutex m_asking; // the sender's and the sweep's questions, one at a time
     std::function<void()> m_ended;
     std::function<void()> m_portsChanged;
     std::atomic<_jack_port *> m_watched{nullptr};

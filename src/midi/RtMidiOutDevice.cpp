@@ -27,6 +27,19 @@ bool RtMidiOutDevice::portWent()
     return portLost || (watch && watch->portGone()) || (alsa && alsa->gone(address));
 }
 
+bool RtMidiOutDevice::patiently(const std::function<bool()> &wait)
+{
+    // A server that still answers is busy, not gone: its cycles are waited
+    // for a while longer; one that does not answer has ended.
+    for (int waitedMs = 0;; waitedMs += RtMidiPlatform::SendWaitMs) {
+        if (wait())
+            return true;
+        if (waitedMs + RtMidiPlatform::SendWaitMs >= RtMidiPlatform::BusyServerMs
+            || !watch->serverAnswers())
+            return false;
+    }
+}
+
 MidiPlatform::Result RtMidiOutDevice::send(const QByteArray &bytes, bool block)
 {
     std::lock_guard lock(sending);
@@ -34,7 +47,9 @@ MidiPlatform::Result RtMidiOutDevice::send(const QByteArray &bytes, bool block)
         return MidiPlatform::InvalidHandle;
     if (gone())
         return MidiPlatform::DeviceGone;
-    if (watch && !watch->waitForRoom(std::size_t(bytes.size()), RtMidiPlatform::SendWaitMs)) {
+    if (watch && !patiently([&] {
+            return watch->waitForRoom(std::size_t(bytes.size()), RtMidiPlatform::SendWaitMs);
+        })) {
         failed = true;
         return MidiPlatform::DeviceGone;
     }
@@ -51,8 +66,10 @@ MidiPlatform::Result RtMidiOutDevice::send(const QByteArray &bytes, bool block)
     // from RtMidi's ring buffer into the port in the next period. A server
     // that ended a moment ago still takes the ring buffer's bytes, and only
     // a period that never comes tells it.
-    if (!failed && block && watch
-        && !watch->waitPeriods(RtMidiPlatform::TakenPeriods, RtMidiPlatform::SendWaitMs))
-        failed = true;
+    if (!failed && block && watch) {
+        const unsigned long taken = watch->period() + RtMidiPlatform::TakenPeriods;
+        failed = !patiently(
+            [&] { return watch->waitUntilPeriod(taken, RtMidiPlatform::SendWaitMs); });
+    }
     return failed ? MidiPlatform::DeviceGone : MidiPlatform::NoError;
 }

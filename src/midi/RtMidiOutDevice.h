@@ -11,6 +11,7 @@
 #include <RtMidi.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -59,4 +60,7 @@ public:
     // Hands one message to RtMidi (on the sender thread); a SysEx block
     // counts as sent only once the JACK server has taken it.
     MidiPlatform::Result send(const QByteArray &bytes, bool block);
+    // Runs a wait for the JACK server's cycles again while the server still
+    // answers, up to RtMidiPlatform::BusyServerMs in all.
+    bool patiently(const std::function<bool()> &wait);
 };

@@ -117,6 +117,20 @@ void RtMidiPlatform::watchDevices() const
         m_deviceWatch.reset(); // no server: tried again at the next listing
 }
 
+std::optional<QStringList> RtMidiPlatform::outDeviceSources(int deviceId) const
+{
+    if (m_backend != Backend::Jack)
+        return std::nullopt;
+    const QString name = outDeviceName(deviceId);
+    watchDevices();
+    if (name.isEmpty() || !m_deviceWatch)
+        return QStringList();
+    QStringList sources;
+    for (const std::string &port : m_deviceWatch->connectionsOf(name.toStdString()))
+        sources << QString::fromStdString(port);
+    return sources;
+}
+
 void RtMidiPlatform::devicesChanged()
 {
     std::lock_guard lock(m_changedMutex);

@@ -56,8 +56,12 @@ public:
 
     // How long outReset waits for a handle's messages to leave.
     static constexpr int ResetWaitMs = 1000;
-    // How long a send waits for a JACK server that takes nothing.
+    // How long a send waits for a JACK server that takes nothing before it
+    // asks the server whether it is still there.
     static constexpr int SendWaitMs = 1000;
+    // How long in all a send waits for a server that still answers but runs
+    // no cycle (one too loaded to keep time).
+    static constexpr int BusyServerMs = 10000;
     // JACK periods to wait after connecting a port before it carries.
     static constexpr unsigned long ConnectPeriods = 3;
     // JACK periods after which a SysEx block handed to RtMidi has surely
@@ -106,6 +110,8 @@ public:
     // devices coming and going: JACK's port registration and the server's
     // end, ALSA's announce port.
     void setDevicesChanged(std::function<void()> handler) override;
+    // On JACK: the ports connected into the output device's port.
+    std::optional<QStringList> outDeviceSources(int deviceId) const override;
 
 private:
     QStringList listPorts(bool input) const;

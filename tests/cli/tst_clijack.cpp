@@ -71,6 +71,7 @@ private slots:
     void receiveSavesWhatCameOnSignal();
     void receiveTimesOutEmpty();
     void monitorDecodesWhatArrives();
+    void monitorOutTooShowsWhatOthersSend();
     void clientsOpenedSideBySide();
 
 private:
@@ -465,6 +466,32 @@ void TestCliJack::monitorDecodesWhatArrives()
         QCOMPARE(columns[4], meanings[i]);
     }
     QCOMPARE(lines[1].section(QLatin1Char('\t'), 5), QStringLiteral("90 40 64"));
+}
+
+// With --out-too, what a program that is not ours sends to the
+// instrument's input is printed as "out" to that device, heard on the
+// probe's port connected into it.
+void TestCliJack::monitorOutTooShowsWhatOthersSend()
+{
+    QProcess process;
+    CliRun::start(process,
+                  {QStringLiteral("monitor"), QStringLiteral("--in"), outputName(),
+                   QStringLiteral("--out-too"), QStringLiteral("--count=2"),
+                   QStringLiteral("--timeout=20")},
+                  env());
+    // Its own port on the simulator's output, and one on the probe's.
+    QTRY_VERIFY_WITH_TIMEOUT(m_probe->ports(QStringLiteral("^Ventaro"), true).size() == 2, WaitMs);
+    QTest::qWait(300);
+    QVERIFY(m_probe->send(QByteArray::fromHex("904064")));
+    QVERIFY(m_probe->send(QByteArray::fromHex("804000")));
+    const CliRun run = CliRun::finish(process);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].section(QLatin1Char('\t'), 1),
+             QStringLiteral("out\t%1\t3\tNote on 64, velocity 100, channel 1\t90 40 64")
+                 .arg(inputName()));
+    QCOMPARE(lines[1].section(QLatin1Char('\t'), 1, 2), QStringLiteral("out\t") + inputName());
 }
 
 // Two of the program's processes open JACK clients of the same names at

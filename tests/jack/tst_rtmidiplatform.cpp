@@ -162,6 +162,15 @@ void TestRtMidiPlatform::busyServerKeepsNewPorts()
         const int logged = int(busy->simulatorLines().size());
         QCOMPARE(client.sendShort(0x0005C0), int(MidiPlatform::NoError));
         QVERIFY(waitForLog(*busy, logged, QStringLiteral("program change")).size() == 1);
+        // A SysEx block counts as sent once the server took it, two of these
+        // slow cycles later: taken, and the port stays.
+        QCOMPARE(client.sendLong(remoteSwitch(SimPanel::Util, true)), int(MidiPlatform::NoError));
+        QVERIFY(client.waitDone(3 * RtMidiPlatform::BusyServerMs));
+        QCOMPARE(client.sendShort(0x0006C0), int(MidiPlatform::NoError));
+        const QStringList later = waitForLog(*busy, logged + 1, QStringLiteral("program change"),
+                                             RtMidiPlatform::BusyServerMs);
+        QVERIFY2(later.join(u'\n').contains(QLatin1String("program change")),
+                 qPrintable(later.join(u'\n')));
     }
     busy->stop();
     m_server.openPlatform();
