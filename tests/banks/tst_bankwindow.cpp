@@ -15,6 +15,7 @@
 #include "TfmBankVoices.h"
 #include "VoiceBank.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QLabel>
@@ -33,6 +34,8 @@ namespace {
 
 constexpr int GapMs = 20;
 const QString BankFile = QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx");
+// What the simulator holds before a write, where a case needs to know.
+const QString OldBankFile = QStringLiteral(VENTARO_DATA_DIR "/VL70-A-1.syx");
 
 // Internal slots the simulator logged as written, with the voice names, in order.
 QStringList internalWrites(const JackRig &rig)
@@ -171,12 +174,16 @@ void TestBankWindow::sendAllFillsInternalSlots()
 }
 
 // "Stop" in the progress window ends the run between voices: exactly the
-// voices before it were sent and renamed.
+// voices before it were sent and renamed. "Undo Last Write" then puts back
+// what those ten slots held (kept before the first voice left) and leaves
+// the others alone.
 void TestBankWindow::stopAfterTen()
 {
     Session session(m_work, "bank-stop");
-    QVERIFY2(session.start(), qPrintable(session.error));
+    QVERIFY2(session.start({QStringLiteral("--bank"), OldBankFile}, true),
+             qPrintable(session.error));
     Program &program = *session.program;
+    QVERIFY(program.choose("cbxMidiIn", outputName()));
     const QStringList builtIn = [&] {
         QStringList rows;
         QComboBox *patches = program.combo("cbxPatch");
@@ -195,6 +202,15 @@ void TestBankWindow::stopAfterTen()
     const QStringList names = program.window->InternalNames().value();
     QCOMPARE(names.mid(0, 10), expectedWrites(m_bank, 10));
     QCOMPARE(names.mid(10), builtIn.mid(10));
+
+    // Undo puts back the ten voices the slots held, and writes nothing else.
+    program.window->actUndoWrite()->trigger();
+    QCOMPARE(program.prompts.errors(), QStringList());
+    QTest::qWait(300);
+    const QStringList writes = internalWrites(session.rig);
+    QCOMPARE(writes.mid(10), expectedWrites(VoiceBank::Read(OldBankFile), 10));
+    QCOMPARE(program.window->InternalNames()->mid(0, 10),
+             expectedWrites(VoiceBank::Read(OldBankFile), 10));
 }
 
 // The server killed after twenty voices: the error box says the device is

@@ -10,6 +10,7 @@
 #include "JackRig.h"
 #include "JackTestSupport.h"
 #include "JoinedMidiPlatform.h"
+#include "LibraryKeeper.h"
 #include "LoopbackMidi.h"
 #include "MainWindowControls.h"
 #include "RegRoot.h"
@@ -39,6 +40,7 @@ struct Program : MainWindowControls
     ScriptedPrompts prompts;
     QTemporaryDir dir;
     RegRoot settings = RegRoot::iniFile(dir.filePath(QStringLiteral("settings.ini")));
+    std::unique_ptr<LibraryKeeper> library; // none: writes neither kept nor read back
 
     explicit Program(RtMidiPlatform::Backend backend = RtMidiPlatform::Backend::Jack)
     {
@@ -59,7 +61,8 @@ struct Program : MainWindowControls
     TfmVLDump &open()
     {
         window = std::make_unique<TfmVLDump>(
-            TfmVLDump::Services{*platform, prompts, sleeper, settings, dir.path(), nullptr});
+            TfmVLDump::Services{*platform, prompts, sleeper, settings, dir.path(), nullptr, nullptr,
+                                library.get()});
         window->show();
         return *window;
     }
@@ -136,11 +139,17 @@ struct Session : OwnServer
     std::unique_ptr<Program> program;
 
     using OwnServer::OwnServer;
-    bool start(const QStringList &arguments = {})
+    // With `withLibrary`, a voice library of the program's own keeps what
+    // writes replace, as the program's does.
+    bool start(const QStringList &arguments = {}, bool withLibrary = false)
     {
         if (!OwnServer::start(arguments))
             return false;
         program = std::make_unique<Program>();
+        if (withLibrary)
+            program->library = std::make_unique<LibraryKeeper>(
+                program->dir.filePath(QStringLiteral("library.sqlite")), program->settings,
+                program->prompts);
         program->open();
         if (program->choose("cbxMidiOut", JackTestSupport::inputName()))
             return true;
