@@ -47,6 +47,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -505,11 +506,25 @@ void TfmVLDump::showPatchList()
                                                   : bank == VoiceCatalogue::Internal
                                                       ? &m_internalNames
                                                       : nullptr;
-    if (slotNames && slotNames->has_value())
+    if (slotNames && slotNames->has_value()) {
         ui->cbxPatch->addItems(**slotNames);
-    else
+    } else {
         ui->cbxPatch->addItems(
             VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(prom, bank)));
+        // A slot of the user's shown with the factory's name: the instrument
+        // never said it holds that voice, and the list says so.
+        if (slotNames) {
+            QFont unconfirmed = ui->cbxPatch->font();
+            unconfirmed.setItalic(true);
+            const QString why = TranslationService::Translator(m_translation)(
+                QStringLiteral("The factory's name: the instrument has not said what this slot "
+                               "holds (Back Up the Instrument reads it)."));
+            for (int row = 0; row < ui->cbxPatch->count(); ++row) {
+                ui->cbxPatch->setItemData(row, unconfirmed, Qt::FontRole);
+                ui->cbxPatch->setItemData(row, why, Qt::ToolTipRole);
+            }
+        }
+    }
 
     ui->cbxPatch->setCurrentIndex(remembered >= 0 && remembered < ui->cbxPatch->count() ? remembered
                                                                                         : 0);

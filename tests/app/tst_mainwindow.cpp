@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QFont>
 #include <QTest>
 
 #include <memory>
@@ -342,6 +343,16 @@ void MainWindowTest::bankChangeKeepsOrResetsRow()
     for (int i = 1; i < sent.size(); ++i)
         gapsMs << (sent.at(i).timeNs - sent.at(i - 1).timeNs) / 1000000;
     QCOMPARE(gapsMs, (QList<qint64>{0, 0, 150, 0, 0, 150, 0, 0, 0, 0, 0, 150, 0, 0}));
+
+    // The user's slots with factory names are marked as never confirmed;
+    // the factory's own banks are what they say.
+    const auto italic = [&rig](int row) {
+        return rig.combo("cbxPatch")->itemData(row, Qt::FontRole).value<QFont>().italic();
+    };
+    rig.choose("cbxBank", VoiceCatalogue::Internal);
+    QVERIFY(italic(0) && italic(63));
+    rig.choose("cbxBank", VoiceCatalogue::Preset2);
+    QVERIFY(!italic(0));
 }
 
 void MainWindowTest::promChange()
