@@ -53,6 +53,9 @@ public:
     static inline const QString SettingsKey = QStringLiteral("VL70-m\\Library");
     static inline const QString KeepValue = QStringLiteral("Keep");
     static inline const QString KeepSlotsValue = QStringLiteral("KeepSlots");
+    // The Internal slot voices are tried in, once the user agreed to one.
+    static inline const QString TrySlotValue = QStringLiteral("TrySlot");
+    static constexpr int DefaultTrySlot = 64;
 
 private:
     QString noticeFor(const QList<VoiceStore::Met> &voices) const;

@@ -16,7 +16,8 @@ constexpr int ListHeight = 320;
 
 } // namespace
 
-TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, QWidget *owner)
+TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, QWidget *owner,
+                             Try tryVoice)
     : QDialog(owner)
 {
     setObjectName(QStringLiteral("TfmBankVoices"));
@@ -47,6 +48,18 @@ TfmBankVoices::TfmBankVoices(const VoiceBank &bank, const Translate &translate, 
                                    QDialogButtonBox::ActionRole);
     m_sendAll->setObjectName(QStringLiteral("btnSendAll"));
     connect(m_sendAll, &QPushButton::clicked, this, [this] { done(SendAllResult); });
+    if (tryVoice) {
+        m_try = buttons->addButton(textIn(translate, QStringLiteral("Try")),
+                                   QDialogButtonBox::ActionRole);
+        m_try->setObjectName(QStringLiteral("btnTry"));
+        m_try->setToolTip(textIn(translate, QStringLiteral(
+            "Writes the voice to the scratch slot and selects it, so that it can be played; what "
+            "the slot held goes back when this list closes.")));
+        connect(m_try, &QPushButton::clicked, this, [this, tryVoice = std::move(tryVoice)] {
+            if (const int row = selectedIndex(); row >= 0)
+                tryVoice(row);
+        });
+    }
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(m_skipped);

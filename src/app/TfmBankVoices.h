@@ -18,6 +18,8 @@ class QPushButton;
 // what in the file was no whole voice, if anything. OK (or a double-click
 // on a row) takes the selected row; Cancel, Escape and the close box take
 // none; "Send all..." closes with SendAllResult, the caller then sends them.
+// Where the caller lets voices be tried, "Try" hands it the selected voice
+// and the window stays open.
 class TfmBankVoices : public QDialog
 {
     Q_OBJECT
@@ -27,12 +29,17 @@ public:
     // The window's result when the user chose to send every voice.
     static constexpr int SendAllResult = 2;
 
+    // Tries the voice of this row (none: no "Try" button).
+    using Try = std::function<void(int row)>;
+
     // The bank is copied into the rows; `translate` may be empty.
-    TfmBankVoices(const VoiceBank &bank, const Translate &translate, QWidget *owner = nullptr);
+    TfmBankVoices(const VoiceBank &bank, const Translate &translate, QWidget *owner = nullptr,
+                  Try tryVoice = {});
 
     QListWidget *lstVoices() const { return m_list; }
     QLabel *lblSkipped() const { return m_skipped; }
     QPushButton *btnSendAll() const { return m_sendAll; }
+    QPushButton *btnTry() const { return m_try; }
     // Row of the selected voice, -1 when none is selected.
     int selectedIndex() const;
 
@@ -43,4 +50,5 @@ private:
     QListWidget *m_list = nullptr;
     QLabel *m_skipped = nullptr;
     QPushButton *m_sendAll = nullptr;
+    QPushButton *m_try = nullptr;
 };

@@ -886,13 +886,15 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
 
 void TfmVLDump::writeBank(const VoiceBank &bank, const BankSendPlan &plan, WriteRecord::Kind kind,
                           const QString &title, const QString &objectName, int gapMs,
-                          qint64 restores)
+                          qint64 restores, qint64 *entry)
 {
     const auto translate = TranslationService::Translator(m_translation);
     GuardedWriteRun write(writeServices(), this);
     m_writing = true;
     auto written = qScopeGuard([this] { m_writing = false; });
     const GuardedWrite::Result result = write.run(bank, plan, kind, title, objectName, gapMs, restores);
+    if (entry)
+        *entry = result.entry;
     written.dismiss();
     m_writing = false;
     int reached = 0;
@@ -1184,8 +1186,15 @@ std::optional<QByteArray> TfmVLDump::pickBankVoice(const QString &fileName, bool
     if (bank.voices.size() < 2)
         return std::nullopt;
     *isBank = true;
-    TfmBankVoices picker(bank, TranslationService::Translator(m_translation), this);
+    TfmBankVoices::Try tryRow;
+    if (m_library)
+        tryRow = [this, &bank](int row) {
+            m_guard.run([this, &bank, row] { tryVoice(bank.voices[row]); });
+        };
+    TfmBankVoices picker(bank, TranslationService::Translator(m_translation), this, tryRow);
     const int result = m_prompts.execModal(&picker);
+    // Whatever the choice, the scratch slot gets back what it held.
+    m_guard.run([this] { endTry(); });
     if (result == TfmBankVoices::SendAllResult) {
         SendAllVoices(bank);
         return std::nullopt;
@@ -1333,6 +1342,62 @@ void TfmVLDump::restoreWrite(const WriteRecord &record, const QString &title)
     }
     writeBank(restore.bank, restore.plan, WriteRecord::Kind::Restore, title,
               QStringLiteral("RestoreProgress"), BankSender::StoredGapMs(m_settings), record.id);
+}
+
+void TfmVLDump::tryVoice(const VoiceBank::Voice &voice)
+{
+    const auto translate = TranslationService::Translator(m_translation);
+    const QString title = translate(QStringLiteral("Try"));
+    if (voice.form != VoiceDump::Form::Internal)
+        throw VentaroError(translate(QStringLiteral(
+            "Only an internal voice can be tried: it goes to an Internal slot.")));
+    const QString key = RegSettingsRoot + LibraryKeeper::SettingsKey;
+    int slot = ReadRegInteger(m_settings, key, LibraryKeeper::TrySlotValue, 0);
+    if (slot < 1 || slot > VoiceDump::InternalSlotCount) {
+        // Chosen once: the first try says where voices go.
+        slot = LibraryKeeper::DefaultTrySlot;
+        if (m_prompts.message(
+                this, QMessageBox::Question, title,
+                translate(QStringLiteral("Voices are tried in %1: what it holds is kept first "
+                                         "and put back when the list closes. Try voices there?"))
+                    .arg(translate(BankSendPlan::PlaceText(VoiceDump::Form::Internal, slot))),
+                QMessageBox::Ok | QMessageBox::Cancel)
+            != QMessageBox::Ok)
+            return;
+        WriteRegInteger(m_settings, key, LibraryKeeper::TrySlotValue, slot);
+    }
+    VoiceBank tried;
+    tried.voices.append(voice);
+    BankSendPlan plan;
+    plan.steps.append({0, VoiceDump::Form::Internal, slot});
+    qint64 entry = 0;
+    const auto remember = qScopeGuard([this, &entry] {
+        // Only the first try kept what the slot held before trying began.
+        if (m_tryEntry == 0)
+            m_tryEntry = entry;
+    });
+    writeBank(tried, plan, WriteRecord::Kind::Try, title, QStringLiteral("TryProgress"),
+              BankSender::DefaultGapMs, 0, &entry);
+    // The instrument plays the slot just written.
+    ui->cbxBank->setCurrentIndex(VoiceCatalogue::Internal);
+    cbxBankSelect();
+    ui->cbxPatch->setCurrentIndex(slot - 1);
+    SelectPatch();
+}
+
+void TfmVLDump::endTry()
+{
+    const qint64 tried = std::exchange(m_tryEntry, 0);
+    VoiceStore *store = m_library && tried != 0 ? m_library->store(this) : nullptr;
+    if (!store)
+        return;
+    const std::optional<WriteRecord> record = WriteHistory(*store).entry(tried);
+    if (!record || record->restorable().isEmpty())
+        return; // nothing was kept: the user chose to write over the slot
+    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(*record, *store);
+    writeBank(restore.bank, restore.plan, WriteRecord::Kind::TryBack,
+              TranslationService::Translator(m_translation)(QStringLiteral("Try")),
+              QStringLiteral("TryBackProgress"), BankSender::DefaultGapMs, tried);
 }
 
 void TfmVLDump::ShowWriteHistory()

@@ -213,9 +213,17 @@ private:
     void renameSlot(int bank, int slot, const QString &name);
     // Writes voices of a bank where the plan says, keeping what the slots
     // held; renames the slots reached and says what became of it.
+    // `entry` (when given) gets the history's entry of the write, even when
+    // it raises.
     void writeBank(const VoiceBank &bank, const BankSendPlan &plan, WriteRecord::Kind kind,
                    const QString &title, const QString &objectName,
-                   int gapMs = BankSender::DefaultGapMs, qint64 restores = 0);
+                   int gapMs = BankSender::DefaultGapMs, qint64 restores = 0,
+                   qint64 *entry = nullptr);
+    // "Try": writes an internal voice to the scratch slot (kept first, as
+    // every write), and selects it; endTry puts back what the slot held
+    // before the first try.
+    void tryVoice(const VoiceBank::Voice &voice);
+    void endTry();
     GuardedWriteRun::Services writeServices();
     void nameHeldSlot(const VoiceBank::Voice &voice);
     // The name of the voice a Custom or Internal slot (1-based) holds as far
@@ -255,6 +263,7 @@ private:
     QAction *m_actLibrary = nullptr;
     QAction *m_actUndoWrite = nullptr;
     QAction *m_actHistory = nullptr;
+    qint64 m_tryEntry = 0; // the first try since the slot was last put back
     QAction *m_actKeepSlots = nullptr;
     LibraryKeeper *m_library;
     QLabel *m_kept = nullptr;

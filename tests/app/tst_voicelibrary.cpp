@@ -8,6 +8,7 @@
 #include "MainWindowRig.h"
 #include "SimulatedVl70m.h"
 #include "SimulatedVl70mDevice.h"
+#include "TfmBankVoices.h"
 #include "TfmVoiceLibrary.h"
 #include "TfmWriteHistory.h"
 #include "VoiceBank.h"
@@ -82,6 +83,7 @@ class VoiceLibraryTest : public QObject
 private slots:
     void keepsVoicesOpenedAndSent();
     void keepingTurnedOff();
+    void triedVoicesLeaveTheSlotAsItWas();
     void damagedLibrary_data();
     void damagedLibrary();
     void libraryWindowImportsSearchesAndSends();
@@ -163,6 +165,41 @@ void VoiceLibraryTest::keepsVoicesOpenedAndSent()
     QCOMPARE(after.first().restores, writes.last().id);
     QCOMPARE(keptVoices, 2);
     QCOMPARE(rig.prompts.errors(), QStringList());
+}
+
+// "Try" in a bank's voice list writes the voice to the scratch slot (asked
+// once, Internal 64) and selects it; a second try replaces it; closing the
+// list puts back what the slot held before the first.
+void VoiceLibraryTest::triedVoicesLeaveTheSlotAsItWas()
+{
+    Rig rig;
+    rig.openWithLibrary();
+    const QByteArray before = rig.instrument.instrument().internalSlot(64);
+    const VoiceBank bank = VoiceBank::Read(BankFile);
+    QByteArray whileTrying;
+    rig.prompts.onModal = [&](QDialog *dialog) {
+        auto *picker = qobject_cast<TfmBankVoices *>(dialog);
+        if (!picker)
+            return int(QDialog::Rejected);
+        for (const int row : {6, 7}) {
+            picker->lstVoices()->setCurrentRow(row);
+            picker->btnTry()->click();
+            rig.settle();
+            whileTrying = rig.instrument.instrument().internalSlot(64);
+        }
+        return int(QDialog::Rejected);
+    };
+    rig.prompts.openAnswers << BankFile;
+    rig.click("btnOpen");
+    rig.settle();
+    QCOMPARE(rig.prompts.errors(), QStringList());
+    QCOMPARE(whileTrying.mid(9, 163), bank.voices[7].bytes.mid(9, 163));
+    QCOMPARE(rig.instrument.instrument().internalSlot(64).mid(9, 163), before.mid(9, 163));
+    QStringList kinds;
+    for (const WriteRecord &write : WriteHistory(rig.store()).list())
+        kinds << WriteRecord::KindText(write.kind);
+    QCOMPARE(kinds, (QStringList{QStringLiteral("try-back"), QStringLiteral("try"),
+                                 QStringLiteral("try")}));
 }
 
 void VoiceLibraryTest::keepingTurnedOff()
