@@ -66,7 +66,7 @@ namespace {
 const QString kDeviceKey = QStringLiteral("VL70-m");
 const QString kMidiKeySuffix = QStringLiteral("\\Midi");
 const QString kIdValue = QStringLiteral("ID");
-const QString kPromValue = QStringLiteral("Prom");
+const QString kPromValue = VoiceCatalogue::PromSettingValue;
 constexpr int kLastDeviceRow = 15;
 constexpr int kLastPromRow = VoiceCatalogue::kPromTypeCount - 1;
 // Spacing after the patch list is filled, so that a bank select and program
@@ -1189,12 +1189,12 @@ std::optional<QByteArray> TfmVLDump::pickBankVoice(const QString &fileName, bool
     TfmBankVoices::Try tryRow;
     if (m_library)
         tryRow = [this, &bank](int row) {
-            m_guard.run([this, &bank, row] { tryVoice(bank.voices[row]); });
+            m_guard.run([this, &bank, row] { TryVoice(bank.voices[row]); });
         };
     TfmBankVoices picker(bank, TranslationService::Translator(m_translation), this, tryRow);
     const int result = m_prompts.execModal(&picker);
     // Whatever the choice, the scratch slot gets back what it held.
-    m_guard.run([this] { endTry(); });
+    m_guard.run([this] { EndTry(); });
     if (result == TfmBankVoices::SendAllResult) {
         SendAllVoices(bank);
         return std::nullopt;
@@ -1344,7 +1344,7 @@ void TfmVLDump::restoreWrite(const WriteRecord &record, const QString &title)
               QStringLiteral("RestoreProgress"), BankSender::StoredGapMs(m_settings), record.id);
 }
 
-void TfmVLDump::tryVoice(const VoiceBank::Voice &voice)
+void TfmVLDump::TryVoice(const VoiceBank::Voice &voice)
 {
     const auto translate = TranslationService::Translator(m_translation);
     const QString title = translate(QStringLiteral("Try"));
@@ -1385,7 +1385,7 @@ void TfmVLDump::tryVoice(const VoiceBank::Voice &voice)
     SelectPatch();
 }
 
-void TfmVLDump::endTry()
+void TfmVLDump::EndTry()
 {
     const qint64 tried = std::exchange(m_tryEntry, 0);
     VoiceStore *store = m_library && tried != 0 ? m_library->store(this) : nullptr;

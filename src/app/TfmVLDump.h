@@ -166,6 +166,11 @@ public:
     // Sends the held voice where cbxSendBank and cbxSendPatch say, as
     // "Send" does: `destination` a SendDestination, `slot` from 1.
     void SendHeldVoice(int destination, int slot);
+    // "Try": writes an internal voice to the scratch slot (kept first, as
+    // every write) and selects it; EndTry puts back what the slot held
+    // before the first try (a list of voices calls it when it closes).
+    void TryVoice(const VoiceBank::Voice &voice);
+    void EndTry();
 
     // Notes of the keyboard strip, on MIDI channel 1 through the manager.
     void MIDIKeys1NoteOn(int note, int velocity);
@@ -219,11 +224,7 @@ private:
                    const QString &title, const QString &objectName,
                    int gapMs = BankSender::DefaultGapMs, qint64 restores = 0,
                    qint64 *entry = nullptr);
-    // "Try": writes an internal voice to the scratch slot (kept first, as
-    // every write), and selects it; endTry puts back what the slot held
-    // before the first try.
-    void tryVoice(const VoiceBank::Voice &voice);
-    void endTry();
+
     GuardedWriteRun::Services writeServices();
     void nameHeldSlot(const VoiceBank::Voice &voice);
     // The name of the voice a Custom or Internal slot (1-based) holds as far

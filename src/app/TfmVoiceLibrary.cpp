@@ -8,6 +8,7 @@
 #include "TfmVLDump.h"
 #include "TranslationService.h"
 #include "VentaroError.h"
+#include "VoiceBank.h"
 #include "VoiceLibraryModel.h"
 #include "VoiceStore.h"
 
@@ -132,6 +133,10 @@ TfmVoiceLibrary::TfmVoiceLibrary(LibraryKeeper &keeper, VoiceStore &store, TfmVL
     m_slot = named(new QSpinBox(this), "spnSlot");
     m_slot->setRange(1, VoiceDump::InternalSlotCount);
     QPushButton *sendSlot = button(this, "btnSendSlot", translated(QStringLiteral("Send to Slot")));
+    QPushButton *tryIt = button(this, "btnTry", translated(QStringLiteral("Try")));
+    tryIt->setToolTip(translated(QStringLiteral(
+        "Writes the voice to the scratch slot and selects it, so that it can be played; what "
+        "the slot held goes back when this list closes.")));
     QPushButton *open = button(this, "btnOpen", translated(QStringLiteral("Open")));
     QPushButton *exportBank = button(this, "btnExport", translated(QStringLiteral("Export...")));
     QPushButton *favourite =
@@ -139,7 +144,7 @@ TfmVoiceLibrary::TfmVoiceLibrary(LibraryKeeper &keeper, VoiceStore &store, TfmVL
     QPushButton *remove = button(this, "btnDelete", translated(QStringLiteral("Delete...")));
     auto *sends = new QHBoxLayout;
     for (QWidget *w : std::initializer_list<QWidget *>{sendCurrent, m_slotBank, m_slot, sendSlot,
-                                                       open, exportBank, favourite, remove})
+                                                       tryIt, open, exportBank, favourite, remove})
         sends->addWidget(w);
     sends->addStretch();
 
@@ -204,6 +209,7 @@ TfmVoiceLibrary::TfmVoiceLibrary(LibraryKeeper &keeper, VoiceStore &store, TfmVL
     connect(m_model, &QAbstractItemModel::modelReset, this, run(&TfmVoiceLibrary::showCurrent));
     connect(sendCurrent, &QPushButton::clicked, this, run(&TfmVoiceLibrary::btnSendCurrentClick));
     connect(sendSlot, &QPushButton::clicked, this, run(&TfmVoiceLibrary::btnSendSlotClick));
+    connect(tryIt, &QPushButton::clicked, this, run(&TfmVoiceLibrary::btnTryClick));
     connect(open, &QPushButton::clicked, this, run(&TfmVoiceLibrary::btnOpenClick));
     connect(exportBank, &QPushButton::clicked, this, run(&TfmVoiceLibrary::btnExportClick));
     connect(favourite, &QPushButton::clicked, this, run(&TfmVoiceLibrary::btnFavouriteClick));
@@ -522,10 +528,19 @@ void TfmVoiceLibrary::showImportEnd(const VoiceImporter::Summary &summary, const
     emit importFinished();
 }
 
+void TfmVoiceLibrary::btnTryClick()
+{
+    const VoiceBank voices = VoiceBank::Parse(currentBytes());
+    if (!voices.voices.isEmpty())
+        m_main.TryVoice(voices.voices.first());
+}
+
 void TfmVoiceLibrary::done(int result)
 {
     // An import stops at its next file; what it kept stays kept.
     waitForImport();
+    // The scratch slot gets back what it held before the first try.
+    m_guard.run([this] { m_main.EndTry(); });
     QDialog::done(result);
 }
 

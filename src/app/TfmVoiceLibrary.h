@@ -61,6 +61,7 @@ public:
     void showCurrent();
     void btnSendCurrentClick();
     void btnSendSlotClick();
+    void btnTryClick();
     void btnOpenClick();
     void btnExportClick();
     void btnAddTagClick();

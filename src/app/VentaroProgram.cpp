@@ -40,9 +40,7 @@ VentaroProgram::VentaroProgram(QApplication &app)
     const QString simulatorBank = qEnvironmentVariable(SimulatorBankVariable);
     m_prompts = std::make_unique<WidgetPrompts>();
 
-    const QString slotFolder = SlotNameStore::chooseFolder(
-        QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const QString slotFolder = SlotNameStore::programFolder();
     m_translation->setErrorReporter(
         [prompts = m_prompts.get()](const QString &text) { prompts->showError(nullptr, text); });
     const RegRoot settings = RegRoot::currentUser();

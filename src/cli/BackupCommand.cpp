@@ -5,6 +5,7 @@
 #include "CommandContext.h"
 #include "CommandDevices.h"
 #include "CommandLine.h"
+#include "CommandSlotNames.h"
 #include "DeviceNumberOption.h"
 #include "DumpFile.h"
 #include "InstrumentBackup.h"
@@ -83,6 +84,8 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
                                           "--device (see \"ventaro find\"): nothing was saved."));
     }
     DumpFile::Write(options.file, result.bank);
+    CommandSlotNames::Rename(context, devices.deviceId(options.deviceId) + 1,
+                             VoiceBank::Parse(result.bank).voices);
     if (!result.missed.isEmpty())
         context.say(
             QStringLiteral("Not answered: %1").arg(InstrumentBackup::PlacesText(result.missed)));

@@ -3,6 +3,7 @@
 #include "CommandContext.h"
 #include "CommandDevices.h"
 #include "CommandLine.h"
+#include "CommandSlotNames.h"
 #include "DeviceNumberOption.h"
 #include "ListeningInput.h"
 #include "ProgramMidi.h"
@@ -129,6 +130,20 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
     const GuardedWrite::Result result = write.Run(bank, plan, deviceId, kind, restores, events);
     writer = nullptr;
     context.progress(QString());
+
+    // The slots that took a voice (as far as can be known) are named after it.
+    QList<VoiceBank::Voice> reachedVoices;
+    for (int i = 0; i < plan.steps.size(); ++i) {
+        const WriteRecord::PlaceState state = result.places[i].state;
+        if (state != WriteRecord::PlaceState::Written
+            && state != WriteRecord::PlaceState::Verified)
+            continue;
+        VoiceBank::Voice voice = bank.voices[plan.steps[i].voice];
+        voice.form = plan.steps[i].to;
+        voice.slot = plan.steps[i].slot;
+        reachedVoices.append(voice);
+    }
+    CommandSlotNames::Rename(context, deviceId + 1, reachedVoices);
 
     if (refused)
         throw VentaroError(QStringLiteral("The instrument did not say what %1 holds, so it cannot "

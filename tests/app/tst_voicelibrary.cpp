@@ -169,11 +169,12 @@ void VoiceLibraryTest::keepsVoicesOpenedAndSent()
 
 // "Try" in a bank's voice list writes the voice to the scratch slot (asked
 // once, Internal 64) and selects it; a second try replaces it; closing the
-// list puts back what the slot held before the first.
+// list puts back what the slot held before the first. The Voice Library
+// window tries voices the same way.
 void VoiceLibraryTest::triedVoicesLeaveTheSlotAsItWas()
 {
     Rig rig;
-    rig.openWithLibrary();
+    TfmVLDump &w = rig.openWithLibrary();
     const QByteArray before = rig.instrument.instrument().internalSlot(64);
     const VoiceBank bank = VoiceBank::Read(BankFile);
     QByteArray whileTrying;
@@ -200,6 +201,25 @@ void VoiceLibraryTest::triedVoicesLeaveTheSlotAsItWas()
         kinds << WriteRecord::KindText(write.kind);
     QCOMPARE(kinds, (QStringList{QStringLiteral("try-back"), QStringLiteral("try"),
                                  QStringLiteral("try")}));
+
+    // The same from the Voice Library window, until it closes.
+    rig.prompts.onModal = [&](QDialog *dialog) {
+        auto *library = qobject_cast<TfmVoiceLibrary *>(dialog);
+        if (!library)
+            return int(QDialog::Rejected);
+        library->edtSearch()->setText(bank.voices[7].name.trimmed());
+        library->tblVoices()->setCurrentIndex(library->model()->index(0, 0));
+        library->findChild<QPushButton *>(QStringLiteral("btnTry"))->click();
+        rig.settle();
+        whileTrying = rig.instrument.instrument().internalSlot(64);
+        library->done(QDialog::Rejected);
+        return int(QDialog::Rejected);
+    };
+    w.actLibrary()->trigger();
+    rig.settle();
+    QCOMPARE(rig.prompts.errors(), QStringList());
+    QCOMPARE(whileTrying.mid(9, 163), bank.voices[7].bytes.mid(9, 163));
+    QCOMPARE(rig.instrument.instrument().internalSlot(64).mid(9, 163), before.mid(9, 163));
 }
 
 void VoiceLibraryTest::keepingTurnedOff()

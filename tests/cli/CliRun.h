@@ -19,9 +19,9 @@ struct CliRun
     QString err;
 
     // What the child sees: no display of any kind, settings under
-    // `configHome` and the voice library beside it ("-data"), so that a test
-    // can see the settings folder left alone, the JACK server `server`
-    // (none: nothing to reach).
+    // `configHome`, the voice library and slot names beside it ("-data"), so
+    // that a test can see the settings folder left alone, the JACK server
+    // `server` (none: nothing to reach).
     static QProcessEnvironment environment(const QString &configHome, const QString &server)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -30,6 +30,7 @@ struct CliRun
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
         env.insert(QStringLiteral("XDG_DATA_HOME"), configHome + QStringLiteral("-data"));
         env.remove(QStringLiteral("VENTARO_LIBRARY"));
+        env.insert(QStringLiteral("VENTARO_SLOT_NAMES"), configHome + QStringLiteral("-data/slots"));
         env.insert(QStringLiteral("VENTARO_MIDI_API"), QStringLiteral("jack"));
         env.insert(QStringLiteral("JACK_NO_START_SERVER"), QStringLiteral("1"));
         env.insert(QStringLiteral("JACK_DEFAULT_SERVER"),

@@ -10,7 +10,9 @@
 #include "CliRun.h"
 #include "DataColumns.h"
 #include "JackRig.h"
+#include "SlotNameStore.h"
 #include "StandInInstrument.h"
+#include "VoiceBank.h"
 #include "VoiceStore.h"
 #include "WriteHistory.h"
 
@@ -53,6 +55,12 @@ private:
     QString library() const
     {
         return m_config + QStringLiteral("-data/Ventaro/") + VoiceStore::FileName;
+    }
+    // The patch list's name of Internal `slot`, as the window would read it.
+    QString slotName(int slot) const
+    {
+        const SlotNameStore names(m_config + QStringLiteral("-data/slots"));
+        return names.load(VoiceCatalogue::Internal, DeviceId + 1).value_or(QStringList()).value(slot - 1);
     }
 
     QTemporaryDir m_work;
@@ -112,6 +120,8 @@ void TestCliKeep::keepVerifyRestore()
     QVERIFY2(sent.err.contains(QStringLiteral("\"ventaro restore 1\"")), qPrintable(sent.err));
     QCOMPARE(StandInInstrument::dataOf(m_instrument->slot(Slot)),
              StandInInstrument::dataOf(sentVoice()));
+    const VoiceBank sentBank = VoiceBank::Parse(sentVoice());
+    QCOMPARE(slotName(Slot), QStringLiteral("5: ") + sentBank.voices.value(0).name);
     {
         VoiceStore store(library());
         const std::optional<WriteRecord> entry = WriteHistory(store).entry(1);
@@ -135,6 +145,7 @@ void TestCliKeep::keepVerifyRestore()
     QVERIFY2(restored.exitCode == 0, qPrintable(restored.report()));
     QCOMPARE(StandInInstrument::dataOf(m_instrument->slot(Slot)),
              StandInInstrument::dataOf(held));
+    QCOMPARE(slotName(Slot), QStringLiteral("5: ") + VoiceBank::Parse(held).voices.value(0).name);
     listed = run({QStringLiteral("history"), QStringLiteral("--count=1")});
     columns = listed.out.trimmed().split(u'\t');
     QCOMPARE(columns.value(0), QStringLiteral("2"));

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include "RegRoot.h"
 #include "Vl70Protocol.h"
 
 #include <array>
@@ -38,6 +39,11 @@ public:
     // "N: name": N from 1, without padding; the name exactly as given.
     static QString patchEntry(int number, const QString &name);
     static QStringList patchEntries(const QStringList &names);
+
+    // The PROM type the window keeps in the settings ("Prom" under the
+    // device manager's key), Yamaha when none or an unknown one is kept.
+    static inline const QString PromSettingValue = QStringLiteral("Prom");
+    static PromType StoredProm(const RegRoot &settings);
 
     // Bank select MSB, bank select LSB and program change for a patch row
     // (0-based) of a bank, always on MIDI channel 1.

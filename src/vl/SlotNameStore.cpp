@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <QCoreApplication>
 
 namespace {
 
@@ -130,4 +132,27 @@ QByteArray SlotNameStore::joinLines(const QStringList &names)
         bytes += kLineEnd;
     }
     return bytes;
+}
+
+QString SlotNameStore::programFolder()
+{
+    if (const QString named = qEnvironmentVariable(FolderVariable); !named.isEmpty()) {
+        QDir().mkpath(named);
+        return named;
+    }
+    return chooseFolder(QCoreApplication::applicationDirPath(),
+                        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+void SlotNameStore::rename(VoiceCatalogue::Bank bank, int deviceNumber,
+                           const QList<std::pair<int, QString>> &renamed,
+                           VoiceCatalogue::PromType prom) const
+{
+    QStringList rows = load(bank, deviceNumber)
+                           .value_or(VoiceCatalogue::patchEntries(
+                               VoiceCatalogue::builtInNames(prom, bank)));
+    for (const auto &[slot, name] : renamed)
+        if (slot >= 1 && slot <= rows.size())
+            rows[slot - 1] = QString::number(slot) + QStringLiteral(": ") + name;
+    save(bank, deviceNumber, rows);
 }

@@ -1,6 +1,8 @@
 #include "VoiceCatalogue.h"
 
 #include "MidiBytes.h"
+#include "RegEdit.h"
+#include "TVLManager.h"
 #include "VoiceNameTables.h"
 
 #include <span>
@@ -94,4 +96,11 @@ std::array<VoiceCatalogue::ShortMessage, 3> VoiceCatalogue::patchSelectMessages(
         {ControlChange, Vl70Protocol::BankSelectLsb, row},
         {ProgramChange, static_cast<quint8>(patchRow & MidiBytes::DataMask), 0},
     }};
+}
+
+VoiceCatalogue::PromType VoiceCatalogue::StoredProm(const RegRoot &settings)
+{
+    const int stored = ReadRegInteger(settings, RegSettingsRoot + TVLManager::RegKeyName,
+                                      PromSettingValue, Yamaha);
+    return stored >= Yamaha && stored <= WindList ? PromType(stored) : Yamaha;
 }
