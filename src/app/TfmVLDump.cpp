@@ -1378,9 +1378,9 @@ void TfmVLDump::TryVoice(const VoiceBank::Voice &voice)
     });
     writeBank(tried, plan, WriteRecord::Kind::Try, title, QStringLiteral("TryProgress"),
               BankSender::DefaultGapMs, 0, &entry);
-    // The instrument plays the slot just written.
+    // The instrument plays the slot just written, selected once.
     ui->cbxBank->setCurrentIndex(VoiceCatalogue::Internal);
-    cbxBankSelect();
+    showPatchList();
     ui->cbxPatch->setCurrentIndex(slot - 1);
     SelectPatch();
 }

@@ -161,7 +161,7 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
                                  .arg(plan.steps.size()));
     if (const QString line = WriteReport::Line(bank, plan, result); !line.isEmpty())
         context.err << line << '\n';
-    if (result.kept > 0)
+    if (result.kept > 0 && reached > 0)
         context.err << QStringLiteral("What was written over is kept: \"ventaro restore %1\" "
                                       "puts it back\n")
                            .arg(result.entry);
