@@ -25,10 +25,12 @@ constexpr int HighestDeviceId = DeviceNumberOption::Highest - DeviceNumberOption
 void checkSend(const QStringList &words)
 {
     const SendCommand::Options options = SendCommand::Parse(words);
-    FUZZ_CHECK(!options.port.isEmpty());
+    const CommandWrite::Options &write = options.write;
+    FUZZ_CHECK(!write.outPort.isEmpty());
+    FUZZ_CHECK(!write.inPort || !write.inPort->isEmpty());
     FUZZ_CHECK(options.voice >= 1);
-    FUZZ_CHECK(!options.deviceId || *options.deviceId <= HighestDeviceId);
-    FUZZ_CHECK(!options.gapMs || (*options.gapMs >= 0 && *options.gapMs <= BankSender::MaxGapMs));
+    FUZZ_CHECK(!write.deviceId || *write.deviceId <= HighestDeviceId);
+    FUZZ_CHECK(!write.gapMs || (*write.gapMs >= 0 && *write.gapMs <= BankSender::MaxGapMs));
     if (options.to) {
         const int slotCount = BankSendPlan::SlotCount(options.to->to);
         FUZZ_CHECK(slotCount == 0 ? options.to->slot == 0
