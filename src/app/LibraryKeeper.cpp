@@ -4,6 +4,7 @@
 #include "RegEdit.h"
 #include "UnreadableLibraryError.h"
 #include "VentaroError.h"
+#include "VoiceDump.h"
 
 #include <QDir>
 
@@ -43,6 +44,18 @@ bool LibraryKeeper::keepsSlots() const
 void LibraryKeeper::setKeepsSlots(bool keep)
 {
     WriteRegInteger(m_settings, keyPath(), KeepSlotsValue, keep ? 1 : 0);
+}
+
+std::optional<int> LibraryKeeper::trySlot() const
+{
+    const int slot = ReadRegInteger(m_settings, keyPath(), TrySlotValue, 0);
+    return slot >= 1 && slot <= VoiceDump::InternalSlotCount ? std::optional<int>(slot)
+                                                             : std::nullopt;
+}
+
+void LibraryKeeper::setTrySlot(int slot)
+{
+    WriteRegInteger(m_settings, keyPath(), TrySlotValue, slot);
 }
 
 VoiceStore *LibraryKeeper::store(QWidget *parent)

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <optional>
+
 #include <memory>
 
 class Prompts;
@@ -37,6 +39,9 @@ public:
     // setting; on by default, off for a one-way cable).
     bool keepsSlots() const;
     void setKeepsSlots(bool keep);
+    // The Internal slot voices are tried in; none until the user agreed to one.
+    std::optional<int> trySlot() const;
+    void setTrySlot(int slot);
 
     // The library, opened at the first call; null when it cannot be opened
     // (the user was told, with `parent` as the message's owner).

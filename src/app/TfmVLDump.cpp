@@ -66,7 +66,6 @@ namespace {
 const QString kDeviceKey = QStringLiteral("VL70-m");
 const QString kMidiKeySuffix = QStringLiteral("\\Midi");
 const QString kIdValue = QStringLiteral("ID");
-const QString kPromValue = VoiceCatalogue::PromSettingValue;
 constexpr int kLastDeviceRow = 15;
 constexpr int kLastPromRow = VoiceCatalogue::kPromTypeCount - 1;
 // Spacing after the patch list is filled, so that a bank select and program
@@ -358,7 +357,7 @@ void TfmVLDump::FormCreate()
     ui->cbxDevNo->setCurrentIndex(
         storedRow(ReadRegInteger(m_settings, midiSettingsKey(), kIdValue, 0), kLastDeviceRow));
     ui->cbxProm->setCurrentIndex(
-        storedRow(ReadRegInteger(m_settings, settingsKey(), kPromValue, 0), kLastPromRow));
+        storedRow(ReadRegInteger(m_settings, settingsKey(), VoiceCatalogue::PromSettingValue, 0), kLastPromRow));
     // 4, 5. The ports' devices, the remembered ones selected.
     ShowDeviceLists();
     // 6 - 8.
@@ -479,7 +478,7 @@ void TfmVLDump::FormMouseUp()
 void TfmVLDump::cbxPromSelect()
 {
     if (isVisible())
-        WriteRegInteger(m_settings, settingsKey(), kPromValue, ui->cbxProm->currentIndex());
+        WriteRegInteger(m_settings, settingsKey(), VoiceCatalogue::PromSettingValue, ui->cbxProm->currentIndex());
     cbxBankSelect();
 }
 
@@ -798,7 +797,7 @@ void TfmVLDump::renameSlot(int bank, int slot, const QString &name)
             VoiceCatalogue::PromType(qMax(promRow, 0)), VoiceCatalogue::Bank(bank)));
     }
     if (slot >= 1 && slot <= names->size())
-        (*names)[slot - 1] = QString::number(slot) + QStringLiteral(": ") + name;
+        (*names)[slot - 1] = VoiceCatalogue::patchEntry(slot, name);
 }
 
 TfmVLDump::HeldName TfmVLDump::heldName(int bank, int slot) const
@@ -1351,9 +1350,10 @@ void TfmVLDump::TryVoice(const VoiceBank::Voice &voice)
     if (voice.form != VoiceDump::Form::Internal)
         throw VentaroError(translate(QStringLiteral(
             "Only an internal voice can be tried: it goes to an Internal slot.")));
-    const QString key = RegSettingsRoot + LibraryKeeper::SettingsKey;
-    int slot = ReadRegInteger(m_settings, key, LibraryKeeper::TrySlotValue, 0);
-    if (slot < 1 || slot > VoiceDump::InternalSlotCount) {
+    if (!m_library)
+        return;
+    int slot = m_library->trySlot().value_or(0);
+    if (slot == 0) {
         // Chosen once: the first try says where voices go.
         slot = LibraryKeeper::DefaultTrySlot;
         if (m_prompts.message(
@@ -1364,7 +1364,7 @@ void TfmVLDump::TryVoice(const VoiceBank::Voice &voice)
                 QMessageBox::Ok | QMessageBox::Cancel)
             != QMessageBox::Ok)
             return;
-        WriteRegInteger(m_settings, key, LibraryKeeper::TrySlotValue, slot);
+        m_library->setTrySlot(slot);
     }
     VoiceBank tried;
     tried.voices.append(voice);

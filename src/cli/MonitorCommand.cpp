@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -126,11 +127,13 @@ int MonitorCommand::Run(const Options &options, CommandContext &context)
             for (const QString &source : *sources)
                 now[source] << platform.outDeviceName(i);
         }
+        bool listed = false;
         for (auto it = now.cbegin(); it != now.cend(); ++it) {
             if (opened.contains(it.key()))
                 continue;
             try {
-                TMidiCorvoIn(nullptr, &platform, settings).RefreshDevices();
+                if (!std::exchange(listed, true))
+                    TMidiCorvoIn(nullptr, &platform, settings).RefreshDevices();
                 listen(it.key());
             } catch (const VentaroError &e) {
                 context.say(e.text());

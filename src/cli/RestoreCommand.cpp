@@ -6,10 +6,12 @@
 #include "VoiceStore.h"
 #include "WriteHistory.h"
 
+#include <limits>
+
 namespace {
 
 // The history's entries are numbered from 1 by the library file.
-constexpr int MaxId = 2147483647;
+constexpr int MaxId = std::numeric_limits<int>::max();
 
 } // namespace
 

@@ -153,6 +153,6 @@ void SlotNameStore::rename(VoiceCatalogue::Bank bank, int deviceNumber,
                                VoiceCatalogue::builtInNames(prom, bank)));
     for (const auto &[slot, name] : renamed)
         if (slot >= 1 && slot <= rows.size())
-            rows[slot - 1] = QString::number(slot) + QStringLiteral(": ") + name;
+            rows[slot - 1] = VoiceCatalogue::patchEntry(slot, name);
     save(bank, deviceNumber, rows);
 }
