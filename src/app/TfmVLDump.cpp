@@ -2,6 +2,7 @@
 
 #include "ui_TfmVLDump.h"
 
+#include "BackupJob.h"
 #include "BankSender.h"
 #include "ButtonGlyphs.h"
 #include "DeviceComboBox.h"
@@ -978,8 +979,7 @@ void TfmVLDump::btnFindClick()
         if (!stopped)
             m_prompts.message(
                 this, QMessageBox::Information, translate(QStringLiteral("Find the Instrument")),
-                translate(QStringLiteral("No instrument answered on any MIDI device. Check that it "
-                                         "is connected and switched on.")),
+                translate(InstrumentFinder::NoAnswerText),
                 QMessageBox::Ok);
         return;
     }
@@ -1015,34 +1015,20 @@ void TfmVLDump::btnBackupClick()
         translate(QStringLiteral("Stop")), int(places.size()));
     QProgressDialog &progress = *window;
 
-    VoiceFetcher fetcher([this](const QByteArray &request) { m_manager->SendSysEx(request); },
-                         [&](int milliseconds) {
-                             EventWait::For(milliseconds);
-                             return !progress.wasCanceled();
-                         },
-                         m_manager->DeviceID(), m_sleeper);
-    TMidiCorvoIn *input = m_manager->MidiIn();
-    input->OnSysexReceived = [&fetcher](QObject *, const quint8 *data, qint32 len) {
-        if (data)
-            fetcher.Take(QByteArrayView(data, len));
-    };
-    const auto letGo = qScopeGuard([input] {
-        try {
-            input->Stop();
-        } catch (const std::exception &) {
-        }
-        input->OnSysexReceived = nullptr;
-    });
-    input->Open(true);
-    const InstrumentBackup::Result result = InstrumentBackup::Run(fetcher, [&](int index) {
-        progress.setValue(index);
-        progress.setLabelText(
-            translate(QStringLiteral("Voice %1 of %2: %3"))
-                .arg(index + 1)
-                .arg(places.size())
-                .arg(translate(BankSendPlan::PlaceText(places[index].form, places[index].slot))));
-        return !progress.wasCanceled();
-    });
+    const BackupJob::Io io{[this](const QByteArray &request) { m_manager->SendSysEx(request); },
+                           [&](int milliseconds) {
+                               EventWait::For(milliseconds);
+                               return !progress.wasCanceled();
+                           },
+                           m_sleeper, *m_manager->MidiIn(), {}};
+    const InstrumentBackup::Result result = BackupJob::Run(
+        io, m_manager->DeviceID(),
+        [&](int index, int, const QString &text) {
+            progress.setValue(index);
+            progress.setLabelText(text);
+            return !progress.wasCanceled();
+        },
+        translate);
     progress.close();
     if (result.fetched == 0) {
         if (!result.failure.isEmpty())
@@ -1068,12 +1054,8 @@ void TfmVLDump::btnBackupClick()
     QString report = translate(QStringLiteral("Voices fetched: %1 of %2."))
                          .arg(result.fetched)
                          .arg(places.size());
-    if (!result.missed.isEmpty())
-        report += QLatin1Char('\n')
-                  + translate(QStringLiteral("Not answered: %1"))
-                        .arg(InstrumentBackup::PlacesText(result.missed));
-    if (result.stopped)
-        report += QLatin1Char('\n') + translate(QStringLiteral("Stopped before the end."));
+    for (const QString &line : BackupJob::Lines(result, translate))
+        report += QLatin1Char('\n') + line;
     if (!result.failure.isEmpty())
         report += QLatin1Char('\n') + translate(result.failure.section(QLatin1Char('\n'), 0, 0));
     report += QLatin1Char('\n') + SaveBackup(result.bank, result.fetched);

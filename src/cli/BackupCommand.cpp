@@ -1,6 +1,6 @@
 #include "BackupCommand.h"
 
-#include "BankSendPlan.h"
+#include "BackupJob.h"
 #include "CommandArguments.h"
 #include "CommandContext.h"
 #include "CommandDevices.h"
@@ -9,15 +9,12 @@
 #include "DeviceNumberOption.h"
 #include "DumpFile.h"
 #include "InstrumentBackup.h"
-#include "ListeningInput.h"
 #include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "StoppableWait.h"
 #include "SystemSleeper.h"
-#include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "VentaroError.h"
-#include "VoiceFetcher.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -56,24 +53,19 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
     TMidiCorvoOut &output = devices.output(options.outPort);
 
     StoppableWait wait;
-    VoiceFetcher fetcher([&](const QByteArray &request) { devices.manager.SendSysEx(request); },
-                         [&](int milliseconds) { return wait(milliseconds); },
-                         devices.deviceId(options.deviceId), devices.midi.sleeper());
     // Nothing was played: closing the output would reset every channel's
     // controllers behind a backup.
     const auto leaveOutput = qScopeGuard([&output] { output.DeviceLost(); });
-    const ListeningInput listening(input, wait,
-                                   [&fetcher](QByteArrayView message) { fetcher.Take(message); });
-
-    const QList<InstrumentBackup::Slot> places = InstrumentBackup::Slots();
-    const InstrumentBackup::Result result = InstrumentBackup::Run(fetcher, [&](int index) {
-        context.progress(QStringLiteral("Voice %1 of %2: %3")
-                             .arg(index + 1)
-                             .arg(places.size())
-                             .arg(BankSendPlan::PlaceText(places[index].form, places[index].slot)));
-        return !wait.stopped();
-    });
+    const BackupJob::Io io{[&](const QByteArray &request) { devices.manager.SendSysEx(request); },
+                           [&](int milliseconds) { return wait(milliseconds); },
+                           devices.midi.sleeper(), input, [&wait] { wait.Wake(); }};
+    const InstrumentBackup::Result result = BackupJob::Run(
+        io, devices.deviceId(options.deviceId), [&](int, int, const QString &text) {
+            context.progress(text);
+            return !wait.stopped();
+        });
     context.progress(QString());
+    const int places = int(InstrumentBackup::Slots().size());
 
     if (result.fetched == 0) {
         if (!result.failure.isEmpty())
@@ -86,19 +78,16 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
     DumpFile::Write(options.file, result.bank);
     CommandSlotNames::Rename(context, devices.deviceId(options.deviceId) + 1,
                              VoiceBank::Parse(result.bank).voices);
-    if (!result.missed.isEmpty())
-        context.say(
-            QStringLiteral("Not answered: %1").arg(InstrumentBackup::PlacesText(result.missed)));
-    if (result.stopped)
-        context.say(QStringLiteral("Stopped before the end."));
+    for (const QString &line : BackupJob::Lines(result))
+        context.say(line);
     if (!result.failure.isEmpty())
         context.say(result.failure);
     const QString count =
-        result.fetched == places.size()
+        result.fetched == places
             ? OutputFile::VoiceCount(result.fetched)
-            : QStringLiteral("%1 of %2 voices").arg(result.fetched).arg(places.size());
+            : QStringLiteral("%1 of %2 voices").arg(result.fetched).arg(places);
     context.err
         << QStringLiteral("%1 saved to %2\n").arg(count, QDir::toNativeSeparators(options.file));
     context.err.flush();
-    return result.fetched == places.size() ? int(CommandLine::Success) : int(CommandLine::Failure);
+    return result.fetched == places ? int(CommandLine::Success) : int(CommandLine::Failure);
 }

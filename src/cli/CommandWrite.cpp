@@ -103,10 +103,13 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
     GuardedWrite *writer = nullptr;
     std::optional<ListeningInput> listening;
     if (input && toSlots && (options.keep || options.verify))
-        listening.emplace(*input, wait, [&writer](QByteArrayView message) {
-            if (writer)
-                writer->Take(message);
-        });
+        listening.emplace(
+            *input,
+            [&writer](QByteArrayView message) {
+                if (writer)
+                    writer->Take(message);
+            },
+            [&wait] { wait.Wake(); });
     const GuardedWrite::Io io{
         [&](const QByteArray &message) { devices.manager.SendSysEx(message); },
         [&](int milliseconds) { return wait(milliseconds); }, devices.midi.sleeper(),

@@ -31,7 +31,6 @@ int FindCommand::Run(CommandContext &context)
     if (found.isEmpty())
         throw VentaroError(wait.stopped()
                                ? QStringLiteral("Stopped before any instrument answered.")
-                               : QStringLiteral("No instrument answered on any MIDI device. Check "
-                                                "that it is connected and switched on."));
+                               : InstrumentFinder::NoAnswerText);
     return 0;
 }

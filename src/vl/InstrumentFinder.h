@@ -19,6 +19,9 @@ class InstrumentFinder
 {
 public:
     static constexpr int AnswerWaitMs = 300;
+    // What the window and the command line say when nothing answered.
+    static inline const QString NoAnswerText = QStringLiteral(
+        "No instrument answered on any MIDI device. Check that it is connected and switched on.");
 
     struct Found
     {

@@ -1,18 +1,19 @@
 #include "ListeningInput.h"
 
-#include "StoppableWait.h"
 #include "TMidiCorvoIn.h"
-#include "VentaroError.h"
 
-ListeningInput::ListeningInput(TMidiCorvoIn &input, StoppableWait &wait, Take take)
+#include <exception>
+
+ListeningInput::ListeningInput(TMidiCorvoIn &input, Take take, std::function<void()> arrived)
     : m_input(input)
 {
-    m_input.OnSysexReceived = [&wait, take = std::move(take)](QObject *, const quint8 *data,
-                                                               qint32 length) {
+    m_input.OnSysexReceived = [take = std::move(take), arrived = std::move(arrived)](
+                                  QObject *, const quint8 *data, qint32 length) {
         if (!data || length <= 0)
             return;
         take(QByteArrayView(data, length));
-        wait.Wake();
+        if (arrived)
+            arrived();
     };
     try {
         m_input.Open(true);
@@ -31,8 +32,8 @@ void ListeningInput::letGo()
 {
     try {
         m_input.Stop();
-    } catch (const VentaroError &) {
-        // What came is the command's all the same.
+    } catch (const std::exception &) {
+        // What came is the asker's all the same.
     }
     m_input.OnSysexReceived = nullptr;
 }
