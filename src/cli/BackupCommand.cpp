@@ -1,7 +1,6 @@
 #include "BackupCommand.h"
 
 #include "BackupJob.h"
-#include "CommandArguments.h"
 #include "CommandContext.h"
 #include "CommandDevices.h"
 #include "CommandLine.h"
@@ -12,6 +11,7 @@
 #include "OutputFile.h"
 #include "ProgramMidi.h"
 #include "StoppableWait.h"
+#include "SubcommandWords.h"
 #include "SystemSleeper.h"
 #include "TMidiCorvoOut.h"
 #include "VentaroError.h"
@@ -29,13 +29,13 @@ const QString SaveOption = QStringLiteral("save");
 
 BackupCommand::Options BackupCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(words,
-                                                               {{InOption, true},
-                                                                {OutOption, true},
-                                                                {SaveOption, true},
-                                                                {DeviceNumberOption::Name, true},
-                                                                {OutputFile::ForceOption, false}},
-                                                               0);
+    const SubcommandWords arguments = SubcommandWords::read(words,
+                                                            {{InOption, true},
+                                                             {OutOption, true},
+                                                             {SaveOption, true},
+                                                             {DeviceNumberOption::Name, true},
+                                                             {OutputFile::ForceOption, false}},
+                                                            0);
     Options options;
     options.inPort = arguments.required(Name, InOption, CommandDevices::PortValue);
     options.outPort = arguments.required(Name, OutOption, CommandDevices::PortValue);

@@ -15,6 +15,7 @@
 #include "VentaroError.h"
 #include "VoicesCommand.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -36,8 +37,7 @@
 namespace {
 
 const QString HelpOption = QStringLiteral("--help");
-const QString ShortHelpOption = QStringLiteral("-h");
-const QString VersionOption = QStringLiteral("--version");
+const QString OptionsEnd = QStringLiteral("--");
 
 struct Subcommand
 {
@@ -74,9 +74,30 @@ const QList<Subcommand> &subcommands()
     return table;
 }
 
+// What a word asks of the command line itself, read by a first
+// QCommandLineParser that knows only its own options; another word is a
+// subcommand's name or for the window.
+enum class Asked { Nothing, Help, Version };
+
+Asked asked(const QString &word)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({help, version});
+    if (!parser.parse({QString(), word}) || parser.optionNames().size() != 1)
+        return Asked::Nothing;
+    // The parser takes "--h" and "-hh" too: ours are spelt as the usage text spells them.
+    const QString name = parser.optionNames().first();
+    if (word != (name.size() == 1 ? QStringLiteral("-") : OptionsEnd) + name)
+        return Asked::Nothing;
+    return parser.isSet(version) ? Asked::Version : Asked::Help;
+}
+
 bool isHelp(const QString &word)
 {
-    return word == HelpOption || word == ShortHelpOption;
+    return asked(word) == Asked::Help;
 }
 
 // A plain lower-case word: a command's name, or a mistyped one.
@@ -125,7 +146,7 @@ bool CommandLine::IsCommand(const QStringList &arguments)
     if (arguments.size() < 2)
         return false;
     const QString &first = arguments.at(1);
-    if (CommandNames().contains(first) || isHelp(first) || first == VersionOption)
+    if (CommandNames().contains(first) || asked(first) != Asked::Nothing)
         return true;
     // The window takes a file that is there and the toolkit's options;
     // anything else is wrong usage or a file it cannot open, said on the
@@ -139,11 +160,11 @@ CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
 {
     const QString first = arguments.value(1);
     const QStringList words = arguments.mid(2);
-    if (isHelp(first) || first == VersionOption) {
+    if (const Asked question = asked(first); question != Asked::Nothing) {
         if (!words.isEmpty())
             throw UsageError(QStringLiteral("%1 takes nothing after it").arg(first));
         const QString text =
-            first == VersionOption
+            question == Asked::Version
                 ? QStringLiteral("ventaro %1\n").arg(QStringLiteral(VENTARO_VERSION))
                 : UsageText();
         return [text](CommandContext &context) {
@@ -156,7 +177,7 @@ CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
         if (first != QLatin1String(command.name))
             continue;
         // "ventaro send --help" is asked for help, not a send.
-        const qsizetype end = words.indexOf(QStringLiteral("--"));
+        const qsizetype end = words.indexOf(OptionsEnd);
         const QStringList options = end < 0 ? words : words.first(end);
         if (std::any_of(options.begin(), options.end(), isHelp))
             return Prepare({arguments.value(0), HelpOption});

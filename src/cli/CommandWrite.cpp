@@ -41,13 +41,13 @@ QList<InstrumentBackup::Slot> unanswered(const GuardedWrite::Result &result)
 
 } // namespace
 
-QList<CommandArguments::Option> CommandWrite::OptionList()
+QList<SubcommandWords::Option> CommandWrite::OptionList()
 {
     return {{OutOption, true},     {InOption, true},        {DeviceNumberOption::Name, true},
             {GapOption, true},     {NoKeepOption, false},   {NoVerifyOption, false}};
 }
 
-CommandWrite::Options CommandWrite::Read(const CommandArguments &arguments, const QString &command)
+CommandWrite::Options CommandWrite::Read(const SubcommandWords &arguments, const QString &command)
 {
     Options options;
     options.outPort = arguments.required(command, OutOption, CommandDevices::PortValue);

@@ -2,7 +2,7 @@
 
 #include "GuardedWrite.h"
 
-#include "CommandArguments.h"
+#include "SubcommandWords.h"
 
 #include <QString>
 
@@ -32,9 +32,9 @@ public:
 
     // The options every write takes: --out, --in, --device, --gap,
     // --no-keep and --no-verify.
-    static QList<CommandArguments::Option> OptionList();
+    static QList<SubcommandWords::Option> OptionList();
     // Reads them; raises UsageError naming `command` for a missing --out.
-    static Options Read(const CommandArguments &arguments, const QString &command);
+    static Options Read(const SubcommandWords &arguments, const QString &command);
 
     // Writes the plan and says what became of it; returns the exit status.
     // Without `store` the voice library at its usual place is opened once

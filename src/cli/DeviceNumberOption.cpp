@@ -1,8 +1,8 @@
 #include "DeviceNumberOption.h"
 
-#include "CommandArguments.h"
+#include "SubcommandWords.h"
 
-std::optional<quint8> DeviceNumberOption::Parse(const CommandArguments &arguments)
+std::optional<quint8> DeviceNumberOption::Parse(const SubcommandWords &arguments)
 {
     if (!arguments.has(Name))
         return std::nullopt;

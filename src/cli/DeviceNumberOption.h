@@ -4,7 +4,7 @@
 
 #include <optional>
 
-class CommandArguments;
+class SubcommandWords;
 
 // `--device D`: the instrument's device number as its display shows it,
 // 1..16; what the messages carry is one less.
@@ -17,5 +17,5 @@ public:
 
     // The 0-based device number given, none when the option is absent;
     // raises UsageError for anything outside 1..16.
-    static std::optional<quint8> Parse(const CommandArguments &arguments);
+    static std::optional<quint8> Parse(const SubcommandWords &arguments);
 };

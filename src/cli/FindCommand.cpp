@@ -1,15 +1,15 @@
 #include "FindCommand.h"
 
-#include "CommandArguments.h"
 #include "CommandContext.h"
 #include "InstrumentFinder.h"
 #include "ProgramMidi.h"
 #include "StoppableWait.h"
+#include "SubcommandWords.h"
 #include "VentaroError.h"
 
 void FindCommand::Parse(const QStringList &words)
 {
-    CommandArguments::Parse(words, {}, 0);
+    SubcommandWords::read(words, {}, 0);
 }
 
 int FindCommand::Run(CommandContext &context)

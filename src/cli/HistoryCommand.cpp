@@ -1,7 +1,7 @@
 #include "HistoryCommand.h"
 
-#include "CommandArguments.h"
 #include "CommandContext.h"
+#include "SubcommandWords.h"
 #include "UsageError.h"
 #include "VoiceStore.h"
 #include "WriteHistory.h"
@@ -15,7 +15,7 @@ const QString CountOption = QStringLiteral("count");
 
 HistoryCommand::Options HistoryCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(words, {{CountOption, true}}, 0);
+    const SubcommandWords arguments = SubcommandWords::read(words, {{CountOption, true}}, 0);
     Options options;
     options.count = arguments.number(CountOption, 1, MaxCount, 0);
     return options;

@@ -1,10 +1,10 @@
 #include "LibraryCommand.h"
 
 #include "BankExport.h"
-#include "CommandArguments.h"
 #include "CommandContext.h"
 #include "DeviceNumberOption.h"
 #include "DumpFile.h"
+#include "SubcommandWords.h"
 #include "UnreadableLibraryError.h"
 #include "UsageError.h"
 #include "VoiceImporter.h"
@@ -39,8 +39,8 @@ const QString NoValue = QStringLiteral("-");
 
 qint64 parseId(const QString &text)
 {
-    return CommandArguments::Number(QStringLiteral("a voice ID"), text, 1,
-                                    std::numeric_limits<int>::max());
+    return SubcommandWords::wholeNumber(QStringLiteral("a voice ID"), text, 1,
+                                        std::numeric_limits<int>::max());
 }
 
 VoiceDump::Form parseForm(const QString &text)
@@ -193,24 +193,23 @@ LibraryCommand::Options LibraryCommand::Parse(const QStringList &words)
     Options options;
     const QString action = words.value(0);
     const QStringList rest = words.mid(1);
-    const CommandArguments::Option setAside{SetAsideOption, false};
+    const SubcommandWords::Option setAside{SetAsideOption, false};
     if (action == ImportAction) {
-        const CommandArguments arguments =
-            CommandArguments::Parse(rest, {setAside}, ManyPositionals);
-        if (arguments.positionals.isEmpty())
+        const SubcommandWords arguments = SubcommandWords::read(rest, {setAside}, ManyPositionals);
+        if (arguments.positionals().isEmpty())
             throw UsageError(QStringLiteral("library import needs a PATH"));
         options.action = Action::Import;
-        options.paths = arguments.positionals;
+        options.paths = arguments.positionals();
         options.setAside = arguments.has(SetAsideOption);
     } else if (action == ListAction) {
-        const CommandArguments arguments = CommandArguments::Parse(rest,
-                                                                   {{SearchOption, true},
-                                                                    {FormOption, true},
-                                                                    {TagOption, true},
-                                                                    {FavouriteOption, false},
-                                                                    {SourceOption, true},
-                                                                    setAside},
-                                                                   0);
+        const SubcommandWords arguments = SubcommandWords::read(rest,
+                                                                {{SearchOption, true},
+                                                                 {FormOption, true},
+                                                                 {TagOption, true},
+                                                                 {FavouriteOption, false},
+                                                                 {SourceOption, true},
+                                                                 setAside},
+                                                                0);
         options.action = Action::List;
         options.filter.search = arguments.value(SearchOption);
         if (arguments.has(FormOption))
@@ -226,17 +225,17 @@ LibraryCommand::Options LibraryCommand::Parse(const QStringList &words)
         }
         options.setAside = arguments.has(SetAsideOption);
     } else if (action == ExportAction) {
-        const CommandArguments arguments =
-            CommandArguments::Parse(rest,
-                                    {{SaveOption, true},
-                                     {SearchOption, true},
-                                     {ForceOption, false},
-                                     {ToOption, true},
-                                     {DeviceNumberOption::Name, true},
-                                     setAside},
-                                    ManyPositionals);
+        const SubcommandWords arguments =
+            SubcommandWords::read(rest,
+                                  {{SaveOption, true},
+                                   {SearchOption, true},
+                                   {ForceOption, false},
+                                   {ToOption, true},
+                                   {DeviceNumberOption::Name, true},
+                                   setAside},
+                                  ManyPositionals);
         options.action = Action::Export;
-        for (const QString &word : arguments.positionals)
+        for (const QString &word : arguments.positionals())
             options.ids << parseId(word);
         options.filter.search = arguments.value(SearchOption);
         if (options.ids.isEmpty() && options.filter.search.isEmpty())
@@ -252,11 +251,11 @@ LibraryCommand::Options LibraryCommand::Parse(const QStringList &words)
         options.deviceId = DeviceNumberOption::Parse(arguments);
         options.setAside = arguments.has(SetAsideOption);
     } else if (action == ShowAction) {
-        const CommandArguments arguments = CommandArguments::Parse(rest, {setAside}, 1);
-        if (arguments.positionals.isEmpty())
+        const SubcommandWords arguments = SubcommandWords::read(rest, {setAside}, 1);
+        if (arguments.positionals().isEmpty())
             throw UsageError(QStringLiteral("library show needs an ID"));
         options.action = Action::Show;
-        options.ids << parseId(arguments.positionals.first());
+        options.ids << parseId(arguments.positionals().first());
         options.setAside = arguments.has(SetAsideOption);
     } else if (action.isEmpty()) {
         throw UsageError(QStringLiteral("library needs import, list, export or show"));

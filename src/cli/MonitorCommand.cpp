@@ -1,7 +1,6 @@
 #include "MonitorCommand.h"
 
 #include "CloseOnSignal.h"
-#include "CommandArguments.h"
 #include "CommandContext.h"
 #include "CommandDevices.h"
 #include "DeviceNumberOption.h"
@@ -10,6 +9,7 @@
 #include "MidiMessageDescription.h"
 #include "MidiTap.h"
 #include "ProgramMidi.h"
+#include "SubcommandWords.h"
 #include "TMidiCorvoIn.h"
 #include "TMidiCorvoOut.h"
 #include "UsageError.h"
@@ -38,13 +38,13 @@ constexpr int FollowMs = 1000;
 
 MonitorCommand::Options MonitorCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(words,
-                                                               {{InOption, true, true},
-                                                                {CountOption, true},
-                                                                {TimeoutOption, true},
-                                                                {OutTooOption, false},
-                                                                {DeviceNumberOption::Name, true}},
-                                                               0);
+    const SubcommandWords arguments = SubcommandWords::read(words,
+                                                            {{InOption, true, true},
+                                                             {CountOption, true},
+                                                             {TimeoutOption, true},
+                                                             {OutTooOption, false},
+                                                             {DeviceNumberOption::Name, true}},
+                                                            0);
     Options options;
     for (const QString &port : arguments.values(InOption)) {
         if (port.isEmpty())

@@ -1,13 +1,13 @@
 #include "PortsCommand.h"
 
-#include "CommandArguments.h"
 #include "CommandContext.h"
 #include "MidiDeviceChoice.h"
 #include "ProgramMidi.h"
+#include "SubcommandWords.h"
 
 void PortsCommand::Parse(const QStringList &words)
 {
-    CommandArguments::Parse(words, {}, 0);
+    SubcommandWords::read(words, {}, 0);
 }
 
 int PortsCommand::Run(CommandContext &context)

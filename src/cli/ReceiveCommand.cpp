@@ -1,7 +1,6 @@
 #include "ReceiveCommand.h"
 
 #include "CloseOnSignal.h"
-#include "CommandArguments.h"
 #include "CommandContext.h"
 #include "CommandDevices.h"
 #include "DeviceNumberOption.h"
@@ -9,6 +8,7 @@
 #include "MidiErrorText.h"
 #include "OutputFile.h"
 #include "ProgramMidi.h"
+#include "SubcommandWords.h"
 #include "TMidiCorvoIn.h"
 #include "VentaroError.h"
 #include "VoiceCollector.h"
@@ -30,14 +30,14 @@ constexpr int MaxCount = 100000;
 
 ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(words,
-                                                               {{InOption, true},
-                                                                {SaveOption, true},
-                                                                {CountOption, true},
-                                                                {TimeoutOption, true},
-                                                                {DeviceNumberOption::Name, true},
-                                                                {OutputFile::ForceOption, false}},
-                                                               0);
+    const SubcommandWords arguments = SubcommandWords::read(words,
+                                                            {{InOption, true},
+                                                             {SaveOption, true},
+                                                             {CountOption, true},
+                                                             {TimeoutOption, true},
+                                                             {DeviceNumberOption::Name, true},
+                                                             {OutputFile::ForceOption, false}},
+                                                            0);
     Options options;
     options.port = arguments.required(Name, InOption, CommandDevices::PortValue);
     options.file = arguments.required(Name, SaveOption, QStringLiteral("FILE"));

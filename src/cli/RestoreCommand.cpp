@@ -1,6 +1,6 @@
 #include "RestoreCommand.h"
 
-#include "CommandArguments.h"
+#include "SubcommandWords.h"
 #include "UsageError.h"
 #include "VentaroError.h"
 #include "VoiceStore.h"
@@ -17,13 +17,12 @@ constexpr int MaxId = std::numeric_limits<int>::max();
 
 RestoreCommand::Options RestoreCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments =
-        CommandArguments::Parse(words, CommandWrite::OptionList(), 1);
-    if (arguments.positionals.isEmpty())
+    const SubcommandWords arguments = SubcommandWords::read(words, CommandWrite::OptionList(), 1);
+    if (arguments.positionals().isEmpty())
         throw UsageError(QStringLiteral("restore needs the ID of a write (see \"ventaro history\")"));
     Options options;
-    options.id = CommandArguments::Number(QStringLiteral("the ID"), arguments.positionals.first(),
-                                          1, MaxId);
+    options.id = SubcommandWords::wholeNumber(QStringLiteral("the ID"),
+                                              arguments.positionals().first(), 1, MaxId);
     options.write = CommandWrite::Read(arguments, QLatin1String(Name));
     return options;
 }

@@ -1,9 +1,9 @@
 #include "SendCommand.h"
 
 #include "BankSendPlan.h"
-#include "CommandArguments.h"
 #include "CommandContext.h"
 #include "CommandWrite.h"
+#include "SubcommandWords.h"
 #include "UsageError.h"
 #include "VentaroError.h"
 #include "VoiceBank.h"
@@ -37,24 +37,24 @@ SendCommand::Destination SendCommand::ParseDestination(const QString &text)
         throw UsageError(
             QStringLiteral("--to must be current, custom:S or internal:S, not \"%1\"").arg(text),
             UsageError::Kind::Value);
-    return {form,
-            CommandArguments::Number(QStringLiteral("the slot of --to %1").arg(kind),
-                                     text.mid(separator + 1), 1, BankSendPlan::SlotCount(form))};
+    return {form, SubcommandWords::wholeNumber(QStringLiteral("the slot of --to %1").arg(kind),
+                                               text.mid(separator + 1), 1,
+                                               BankSendPlan::SlotCount(form))};
 }
 
 SendCommand::Options SendCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments =
-        CommandArguments::Parse(words,
-                                CommandWrite::OptionList()
-                                    + QList<CommandArguments::Option>{{VoiceOption, true},
-                                                                      {AllOption, false},
-                                                                      {ToOption, true}},
-                                1);
+    const SubcommandWords arguments =
+        SubcommandWords::read(words,
+                              CommandWrite::OptionList()
+                                  + QList<SubcommandWords::Option>{{VoiceOption, true},
+                                                                   {AllOption, false},
+                                                                   {ToOption, true}},
+                              1);
     Options options;
-    if (arguments.positionals.isEmpty())
+    if (arguments.positionals().isEmpty())
         throw UsageError(QStringLiteral("send needs a FILE"));
-    options.file = arguments.positionals.first();
+    options.file = arguments.positionals().first();
     options.write = CommandWrite::Read(arguments, QLatin1String(Name));
     if (arguments.has(VoiceOption) && arguments.has(AllOption))
         throw UsageError(QStringLiteral("--voice and --all cannot go together"));

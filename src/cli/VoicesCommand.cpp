@@ -1,7 +1,7 @@
 #include "VoicesCommand.h"
 
-#include "CommandArguments.h"
 #include "CommandContext.h"
+#include "SubcommandWords.h"
 #include "TVlLibReader.h"
 #include "UsageError.h"
 #include "VentaroError.h"
@@ -83,10 +83,10 @@ QString VoicesCommand::LineText(int number, const Line &line)
 
 QString VoicesCommand::Parse(const QStringList &words)
 {
-    const CommandArguments arguments = CommandArguments::Parse(words, {}, 1);
-    if (arguments.positionals.isEmpty())
+    const SubcommandWords arguments = SubcommandWords::read(words, {}, 1);
+    if (arguments.positionals().isEmpty())
         throw UsageError(QStringLiteral("voices needs a FILE"));
-    return arguments.positionals.first();
+    return arguments.positionals().first();
 }
 
 int VoicesCommand::Run(const QString &fileName, CommandContext &context)

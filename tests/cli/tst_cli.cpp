@@ -202,6 +202,11 @@ void TestCli::wrongUsage_data()
         << send({QStringLiteral("--fast")}) << 2 << QStringLiteral("unknown option \"--fast\"");
     QTest::newRow("option twice") << send({QStringLiteral("--gap=1"), QStringLiteral("--gap=2")})
                                   << 2 << QStringLiteral("--gap is given twice");
+    QTest::newRow("one dash") << send({QStringLiteral("-gap"), QStringLiteral("5")}) << 2
+                              << QStringLiteral("unknown option \"-gap\"");
+    QTest::newRow("first wrong word")
+        << send({QStringLiteral("--all=1"), QStringLiteral("--fast"), QStringLiteral("--all")})
+        << 2 << QStringLiteral("--all takes no value");
     QTest::newRow("--voice 0") << send({QStringLiteral("--voice"), QStringLiteral("0")}) << 2
                                << QStringLiteral("--voice must be a whole number from 1");
     QTest::newRow("--voice +3") << send({QStringLiteral("--voice"), QStringLiteral("+3")}) << 2
@@ -328,6 +333,8 @@ void TestCli::wrongUsage_data()
         << m_dir.path() + QStringLiteral(" is a folder, not a voice file");
     QTest::newRow("an option of no one") << QStringList{QStringLiteral("--bogus")} << 2
                                          << QStringLiteral("unknown option \"--bogus\"");
+    QTest::newRow("--h") << QStringList{QStringLiteral("--h")} << 2
+                         << QStringLiteral("unknown option \"--h\"");
     QTest::newRow("folder missing")
         << QStringList{QStringLiteral("receive"), QStringLiteral("--in"), port,
                        QStringLiteral("--save"), path(QStringLiteral("none/got.syx"))}
