@@ -1,5 +1,6 @@
 #include "DataColumns.h"
 #include "MidiStreamParser.h"
+#include "ParserTranscript.h"
 #include "RtMidiInDevice.h"
 
 #include <QByteArray>
@@ -10,25 +11,16 @@
 
 using Deliveries = QList<QByteArray>;
 
-// What the parser handed out, in order: short messages as "S:<hex>",
-// blocks as "X:<hex>" and, when asked, faults as "F:<hex>".
+// What the parser handed out, in order (ParserTranscript.h); faults, when
+// asked, as "F:<hex>".
 static QStringList run(const Deliveries &deliveries, std::size_t limit = 65536,
                        bool withFaults = false)
 {
     MidiStreamParser parser(RtMidiInDevice::parsing(limit));
     QStringList out;
-    MidiStreamParser::Handlers handlers;
-    handlers.onShort = [&](quint32 message) {
-        out << QStringLiteral("S:%1").arg(message, 6, 16, QLatin1Char('0'));
-    };
-    handlers.onSysEx = [&](const QByteArray &block) {
-        out << QStringLiteral("X:") + QString::fromLatin1(block.toHex());
-    };
-    if (withFaults) {
-        handlers.onFault = [&](MidiStreamParser::Fault, const QByteArray &bytes) {
-            out << QStringLiteral("F:") + QString::fromLatin1(bytes.toHex());
-        };
-    }
+    const MidiStreamParser::Handlers handlers =
+        transcribing(out, withFaults ? [](MidiStreamParser::Fault) { return QStringLiteral("F"); }
+                                     : std::function<QString(MidiStreamParser::Fault)>());
     for (const QByteArray &delivery : deliveries)
         parser.feed(delivery, handlers);
     return out;
