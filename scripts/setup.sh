@@ -6,7 +6,7 @@ packages=(cmake g++ ninja-build pkg-config ccache qt6-base-dev qt6-base-dev-tool
           librtmidi-dev libasound2-dev jackd2 libjack-jackd2-dev gettext qt6-translations-l10n
           xvfb xauth x11-utils imagemagick fonts-dejavu-extra
           librsvg2-bin desktop-file-utils appstream shared-mime-info man-db lintian dpkg-dev file
-          clang libclang-rt-dev)
+          clang libclang-rt-dev clang-tidy clang-tools)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,6 +9,8 @@ jobs=$(nproc)
 
 echo "== build"
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVENTARO_WERROR=ON
+echo "== names"
+bash scripts/naming.sh build
 echo "== tests"
 (cd build && ctest --output-on-failure -j "$jobs" "$@")
 

@@ -98,24 +98,24 @@ BackupFigures measureBackup(const JackRig &server, const QTemporaryDir &folder)
         input.setDeviceName(name + QStringLiteral(" OUT:MIDI"));
         StoppableWait stoppable;
         for (const bool window : {true, false}) {
-            VoiceFetcher fetcher([&](const QByteArray &request) { manager.SendSysEx(request); },
+            VoiceFetcher fetcher([&](const QByteArray &request) { manager.sendSysEx(request); },
                                  [&](int milliseconds) {
                                      if (!window)
                                          return stoppable(milliseconds);
-                                     EventWait::For(milliseconds);
+                                     EventWait::forMs(milliseconds);
                                      return true;
                                  },
                                  0, clock);
             input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
                 if (data && length > 0)
-                    fetcher.Take(QByteArrayView(data, length));
-                stoppable.Wake();
+                    fetcher.take(QByteArrayView(data, length));
+                stoppable.wake();
             };
             input.Open(true);
             for (int round = 0; round < BackupRounds; ++round) {
                 QElapsedTimer timer;
                 timer.start();
-                const InstrumentBackup::Result result = InstrumentBackup::Run(fetcher);
+                const InstrumentBackup::Result result = InstrumentBackup::run(fetcher);
                 (window ? figures.windowMs : figures.commandLineMs)
                     .push_back(double(timer.nsecsElapsed()) / 1e6);
                 figures.fetched = std::min(figures.fetched, result.fetched);
@@ -149,14 +149,14 @@ GuardedFigures measureGuarded(TVLManager &manager, Sleeper &clock, const VoiceBa
     GuardedWrite *writer = nullptr;
     input.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
         if (data && length > 0 && writer)
-            writer->Take(QByteArrayView(data, length));
-        wait.Wake();
+            writer->take(QByteArrayView(data, length));
+        wait.wake();
     };
     input.Open(true);
     GuardedWrite::Settings settings;
     settings.gapMs = GapMs;
     for (int round = 0; round < SendRounds; ++round) {
-        const GuardedWrite::Io io{[&](const QByteArray &message) { manager.SendSysEx(message); },
+        const GuardedWrite::Io io{[&](const QByteArray &message) { manager.sendSysEx(message); },
                                   [&](int milliseconds) { return wait(milliseconds); }, clock,
                                   true};
         GuardedWrite write(io, &store, settings);
@@ -176,7 +176,7 @@ GuardedFigures measureGuarded(TVLManager &manager, Sleeper &clock, const VoiceBa
                 writingTo = timer.nsecsElapsed();
         };
         const GuardedWrite::Result result =
-            write.Run(bank, plan, 0, WriteRecord::Kind::SendAll, 0, events);
+            write.run(bank, plan, 0, WriteRecord::Kind::SendAll, 0, events);
         figures.totalMs.push_back(double(timer.nsecsElapsed()) / 1e6);
         figures.writingMs.push_back(double(writingTo - writingFrom) / 1e6);
         figures.verified =
@@ -200,7 +200,7 @@ void printBackup(const BackupFigures &figures)
     const qint64 bytes = qint64(requests) * InstrumentRequests::DumpRequestLength
                          + qint64(VoiceDump::CustomSlotCount) * VoiceDump::CustomLength
                          + qint64(VoiceDump::InternalSlotCount) * VoiceDump::InternalLength;
-    const double wireMs = double(BankSender::WireTimeNs(int(bytes))) / 1e6;
+    const double wireMs = double(BankSender::wireTimeNs(int(bytes))) / 1e6;
     const double window = median(figures.windowMs);
     const double commandLine = median(figures.commandLineMs);
     std::printf("backup of 70 voices by request over JACK (%d whole in the worst round), median "
@@ -239,10 +239,10 @@ int main(int argc, char *argv[])
     for (int round = 0; round < ListRounds; ++round) {
         QElapsedTimer timer;
         timer.start();
-        voices = VoiceBank::Read(largeFile).voices.size();
+        voices = VoiceBank::read(largeFile).voices.size();
         listMs.push_back(double(timer.nsecsElapsed()) / 1e6);
         timer.restart();
-        voices = VoiceBank::Parse(large).voices.size();
+        voices = VoiceBank::parse(large).voices.size();
         parseMs.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     std::printf("list a %lld-byte bank (%lld voices, file in the page cache): %.2f ms "
@@ -256,15 +256,15 @@ int main(int argc, char *argv[])
         return JackBenchRig::exitStatus();
     JackRig &rig = server.rig;
 
-    const VoiceBank voicesOfBank = VoiceBank::Parse(bank);
-    const BankSendPlan plan = BankSendPlan::Make(voicesOfBank, {});
+    const VoiceBank voicesOfBank = VoiceBank::parse(bank);
+    const BankSendPlan plan = BankSendPlan::make(voicesOfBank, {});
     // What the pacing asks for: every voice's wire time, a gap after each
     // but the last.
     const double configuredMs =
-        double(plan.steps.size()) * double(BankSender::WireTimeNs(VoiceDump::InternalLength)) / 1e6
+        double(plan.steps.size()) * double(BankSender::wireTimeNs(VoiceDump::InternalLength)) / 1e6
         + double(plan.steps.size() - 1) * GapMs;
     const double wireOnlyMs =
-        double(plan.steps.size()) * double(BankSender::WireTimeNs(VoiceDump::InternalLength)) / 1e6;
+        double(plan.steps.size()) * double(BankSender::wireTimeNs(VoiceDump::InternalLength)) / 1e6;
     std::vector<double> sendMs;
     GuardedFigures guarded;
     {
@@ -274,14 +274,14 @@ int main(int argc, char *argv[])
         const RegRoot settings = RegRoot::iniFile(folder.filePath(QStringLiteral("settings.ini")));
         TVLManager manager(nullptr, &platform, settings);
         manager.MidiOut()->setDeviceName(JackTestSupport::inputName());
-        BankSender sender([&](const QByteArray &message) { manager.SendSysEx(message); }, clock,
+        BankSender sender([&](const QByteArray &message) { manager.sendSysEx(message); }, clock,
                           GapMs);
         const QString last = QStringLiteral("Internal slot 64: block at 40 00 3F written");
         for (int round = 0; round < SendRounds; ++round) {
             const int logged = int(rig.simulatorLines().size());
             QElapsedTimer timer;
             timer.start();
-            sender.Run(voicesOfBank, plan, 0);
+            sender.run(voicesOfBank, plan, 0);
             sendMs.push_back(double(timer.nsecsElapsed()) / 1e6);
             bool landed = false;
             while (!landed && timer.elapsed() < sendMs.back() + TimeoutMs) {

@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QString port = QStringLiteral("Machine port");
     const QByteArray note("\x90\x3c\x64", 3);
-    const QByteArray block = VoiceDump::BuildInternalDump(1, QByteArray(VoiceDump::InternalCount, 0), 0);
+    const QByteArray block = VoiceDump::buildInternalDump(1, QByteArray(VoiceDump::InternalCount, 0), 0);
 
     const auto recordAll = [&](const QByteArray &message) {
         return bestMs([&] {

@@ -16,7 +16,7 @@
 
 namespace {
 
-volatile int g_sink = 0;
+volatile int gSink = 0;
 
 // Best of several timed batches, in nanoseconds per call.
 double bestNsPerCall(int calls, const std::function<void()> &work)
@@ -48,9 +48,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
 
-    QByteArray dump = VoiceDump::EmptyFullDump(0);
-    const QByteArray internal = VoiceDump::BuildInternalDump(5, randomBytes(163), 0);
-    const QByteArray custom = VoiceDump::BuildCustomDump(2, randomBytes(163), randomBytes(1387), 0);
+    QByteArray dump = VoiceDump::emptyFullDump(0);
+    const QByteArray internal = VoiceDump::buildInternalDump(5, randomBytes(163), 0);
+    const QByteArray custom = VoiceDump::buildCustomDump(2, randomBytes(163), randomBytes(1387), 0);
     const QByteArray full = dump;
 
     std::printf("voice form conversion (accept, load into the working dump, build for sending)\n");
@@ -58,20 +58,20 @@ int main(int argc, char **argv)
         int slot = 0;
         if (VoiceDump::IsVoiceStream(internal)
             && VoiceConversion::InternalToDump(internal, dump, slot))
-            g_sink = g_sink + VoiceConversion::DumpToInternal(dump, slot, 1).size();
+            gSink = gSink + VoiceConversion::DumpToInternal(dump, slot, 1).size();
     });
     std::printf("  internal (174 bytes):  %8.1f ns/voice\n", internalNs);
     const double customNs = bestNsPerCall(100000, [&] {
         int slot = 0;
         if (VoiceDump::IsVoiceStream(custom) && VoiceConversion::CustomToDump(custom, dump, slot))
-            g_sink = g_sink + VoiceConversion::DumpToCustom(dump, slot, 1).size();
+            gSink = gSink + VoiceConversion::DumpToCustom(dump, slot, 1).size();
     });
     std::printf("  custom (1572 bytes):   %8.1f ns/voice\n", customNs);
     const double fullNs = bestNsPerCall(100000, [&] {
         if (VoiceDump::IsVoiceStream(full)) {
             std::copy(full.begin(), full.end(), dump.begin());
             VoiceDump::SealDump(dump, 1);
-            g_sink = g_sink + QByteArray(dump).size();
+            gSink = gSink + QByteArray(dump).size();
         }
     });
     std::printf("  full (1808 bytes):     %8.1f ns/voice\n", fullNs);
@@ -93,14 +93,14 @@ int main(int argc, char **argv)
     const double openNs = bestNsPerCall(200, [&] {
         TVlLibReader reader;
         if (reader.OpenLibrary(path))
-            g_sink = g_sink + reader.VoiceNames().size();
+            gSink = gSink + reader.VoiceNames().size();
     });
     std::printf("library of 255 voices (file in the page cache)\n");
     std::printf("  open and list:         %8.3f ms/library\n", openNs / 1e6);
     TVlLibReader reader;
     reader.OpenLibrary(path);
     const double getNs =
-        bestNsPerCall(10000, [&] { g_sink = g_sink + int(reader.GetVoice(254)->size()); });
+        bestNsPerCall(10000, [&] { gSink = gSink + int(reader.GetVoice(254)->size()); });
     std::printf("  get one voice:         %8.1f ns/voice\n", getNs);
     return 0;
 }

@@ -102,14 +102,14 @@ int main(int argc, char *argv[])
     for (int mark = 0; mark * voicesPerBank < LibraryVoices; ++mark) {
         QList<VoiceStore::Met> voices;
         for (int i = 0; i < voicesPerBank; ++i)
-            voices.append({VoiceBank::Parse(voiceOf(bank, i, mark)).voices.first(), {}});
+            voices.append({VoiceBank::parse(voiceOf(bank, i, mark)).voices.first(), {}});
         store.record(voices);
     }
     std::printf("library of %d voices filled in %.0f ms\n", store.count(), msSince(filling));
 
     // Per keystroke: the ids in table order, then the first screenful of
     // rows; separately, the whole listing the command line prints.
-    constexpr int ScreenRows = 40;
+    constexpr int screenRows = 40;
     VoiceFilter filter;
     for (const char *typed : {"t", "tp", "tpt", "tpt0", "lead", "zzz"}) {
         filter.search = QLatin1String(typed);
@@ -120,7 +120,7 @@ int main(int argc, char *argv[])
             QElapsedTimer timer;
             timer.start();
             const QList<qint64> ids = store.find(filter);
-            store.rows(ids.first(std::min<qsizetype>(ids.size(), ScreenRows)));
+            store.rows(ids.first(std::min<qsizetype>(ids.size(), screenRows)));
             keystroke.push_back(msSince(timer));
             found = ids.size();
             timer.restart();
@@ -129,7 +129,7 @@ int main(int argc, char *argv[])
         }
         std::printf("search \"%s\" in %d voices: %.2f ms a keystroke (%lld found, first %d rows "
                     "read); whole listing %.1f ms\n",
-                    typed, store.count(), median(keystroke), qlonglong(found), ScreenRows,
+                    typed, store.count(), median(keystroke), qlonglong(found), screenRows,
                     median(listing));
     }
 
@@ -140,13 +140,13 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         VoiceLibraryModel model(store, {});
-        for (int row = 0; row < ScreenRows && row < model.rowCount(); ++row) {
+        for (int row = 0; row < screenRows && row < model.rowCount(); ++row) {
             for (int column = 0; column < VoiceLibraryModel::ColumnCount; ++column)
                 model.index(row, column).data();
         }
         opening.push_back(msSince(timer));
     }
     std::printf("library window's table on %d voices: %.1f ms to open (first %d rows shown)\n",
-                store.count(), median(opening), ScreenRows);
+                store.count(), median(opening), screenRows);
     return 0;
 }

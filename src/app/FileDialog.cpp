@@ -9,8 +9,8 @@
 
 namespace {
 
-const QString kQtFilterSeparator = QStringLiteral(";;");
-const QString kAnyFile = QStringLiteral("*");
+const QString QtFilterSeparator = QStringLiteral(";;");
+const QString AnyFile = QStringLiteral("*");
 
 // The patterns of one filter entry, blank-separated as Qt wants them.
 QString patternList(const QString &patterns)
@@ -21,7 +21,7 @@ QString patternList(const QString &patterns)
         if (!trimmed.isEmpty())
             list << trimmed;
     }
-    return list.isEmpty() ? kAnyFile : list.join(QLatin1Char(' '));
+    return list.isEmpty() ? AnyFile : list.join(QLatin1Char(' '));
 }
 
 // Whether `description` ends with exactly these patterns in parentheses.
@@ -44,9 +44,9 @@ FileDialog::FileDialog(Kind kind, const QString &title, const QString &filter,
 {
 }
 
-QString FileDialog::Execute(Prompts &prompts, QWidget *parent, const QString &proposed) const
+QString FileDialog::execute(Prompts &prompts, QWidget *parent, const QString &proposed) const
 {
-    const QString filter = QtFilter(m_filter);
+    const QString filter = qtFilter(m_filter);
     if (m_kind == Kind::Open)
         return prompts.openFileName(parent, m_title, QString(), filter);
 
@@ -55,7 +55,7 @@ QString FileDialog::Execute(Prompts &prompts, QWidget *parent, const QString &pr
         const QString chosen = prompts.saveFileName(parent, m_title, offer, filter);
         if (chosen.isEmpty())
             return chosen;
-        const QString named = WithDefaultExt(chosen, m_defaultExt);
+        const QString named = withDefaultExt(chosen, m_defaultExt);
         // The dialog asked about the name typed; a name it never saw must
         // not replace a file unasked.
         if (named == chosen || !QFileInfo::exists(named))
@@ -70,7 +70,7 @@ QString FileDialog::Execute(Prompts &prompts, QWidget *parent, const QString &pr
     }
 }
 
-QString FileDialog::QtFilter(const QString &filter)
+QString FileDialog::qtFilter(const QString &filter)
 {
     const QStringList parts = filter.split(FilterSeparator);
     QStringList entries;
@@ -87,10 +87,10 @@ QString FileDialog::QtFilter(const QString &filter)
         else
             entries << QStringLiteral("%1 (%2)").arg(description, patterns);
     }
-    return entries.join(kQtFilterSeparator);
+    return entries.join(QtFilterSeparator);
 }
 
-QString FileDialog::WithDefaultExt(const QString &fileName, const QString &extension)
+QString FileDialog::withDefaultExt(const QString &fileName, const QString &extension)
 {
     if (fileName.isEmpty() || extension.isEmpty() || !QFileInfo(fileName).suffix().isEmpty())
         return fileName;

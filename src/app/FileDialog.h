@@ -40,17 +40,17 @@ public:
     // without extension gets the default one; when a file of that name exists
     // already, the user is asked whether to replace it, and "No" shows the
     // dialog again.
-    QString Execute(Prompts &prompts, QWidget *parent, const QString &proposed = QString()) const;
+    QString execute(Prompts &prompts, QWidget *parent, const QString &proposed = QString()) const;
 
     // "SysEx Files (*.syx)|*.syx|All (*.*)|*.*" gives
     // "SysEx Files (*.syx);;All (*.*)". A description that does not already
     // end with its patterns in parentheses gets them appended, since Qt
     // filters by those parentheses; ";"-separated patterns become blank-
     // separated; a description without pattern filters nothing out.
-    static QString QtFilter(const QString &filter);
+    static QString qtFilter(const QString &filter);
     // `fileName` with "." + `extension` appended when its last path part has
     // no extension of its own.
-    static QString WithDefaultExt(const QString &fileName, const QString &extension);
+    static QString withDefaultExt(const QString &fileName, const QString &extension);
 
 private:
     Kind m_kind;

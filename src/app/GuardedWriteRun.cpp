@@ -43,7 +43,7 @@ GuardedWrite::Result GuardedWriteRun::run(const VoiceBank &bank, const BankSendP
     // An output whose MIDI system ended fails the write at its first byte:
     // nothing is asked through the input then (opening anything on a MIDI
     // system that is ending is what must not happen).
-    const bool outputGone = manager.MidiOut()->DeviceState() == MidiPlatform::DeviceGone;
+    const bool outputGone = manager.MidiOut()->deviceState() == MidiPlatform::DeviceGone;
     const bool guarded = keeper && slotSteps > 0 && !outputGone;
 
     GuardedWrite::Settings settings;
@@ -70,7 +70,7 @@ GuardedWrite::Result GuardedWriteRun::run(const VoiceBank &bank, const BankSendP
     if (guarded && (settings.keep || settings.verify)) {
         input->OnSysexReceived = [&writer](QObject *, const quint8 *data, qint32 len) {
             if (data && writer)
-                writer->Take(QByteArrayView(data, len));
+                writer->take(QByteArrayView(data, len));
         };
         try {
             // An open port whose device went away is not opened afresh here:
@@ -100,14 +100,14 @@ GuardedWrite::Result GuardedWriteRun::run(const VoiceBank &bank, const BankSendP
     });
 
     const BankSender::Send send = [&](const QByteArray &message) {
-        if (writeVoice && !InstrumentRequests::ReadDumpRequest(message))
+        if (writeVoice && !InstrumentRequests::readDumpRequest(message))
             writeVoice(message);
         else
-            manager.SendSysEx(message);
+            manager.sendSysEx(message);
     };
     GuardedWrite::Io io{send,
                         [&](int milliseconds) {
-                            EventWait::For(milliseconds);
+                            EventWait::forMs(milliseconds);
                             return !stopped();
                         },
                         m_services.sleeper, listening};
@@ -122,8 +122,8 @@ GuardedWrite::Result GuardedWriteRun::run(const VoiceBank &bank, const BankSendP
             return true;
         progress->setMaximum(count);
         progress->setValue(index);
-        progress->setLabelText(WriteReport::Progress(phase, index, count, bank, step, translate));
-        EventWait::For(0);
+        progress->setLabelText(WriteReport::progress(phase, index, count, bank, step, translate));
+        EventWait::forMs(0);
         return !stopped();
     };
     events.done = [&](GuardedWrite::Phase, int index) {
@@ -134,7 +134,7 @@ GuardedWrite::Result GuardedWriteRun::run(const VoiceBank &bank, const BankSendP
         return ask(step, why, slotSteps);
     };
     const GuardedWrite::Result result =
-        guardedWrite.Run(bank, plan, manager.DeviceID(), kind, restores, events);
+        guardedWrite.run(bank, plan, manager.DeviceID(), kind, restores, events);
     writer = nullptr;
     if (progress)
         progress->close();
@@ -147,7 +147,7 @@ GuardedWrite::Choice GuardedWriteRun::ask(const BankSendPlan::Step &step,
     if (m_forAll)
         return *m_forAll;
     const TextTranslation &translate = m_services.translate;
-    const QString place = translate(BankSendPlan::PlaceText(step.to, step.slot));
+    const QString place = translate(BankSendPlan::placeText(step.to, step.slot));
     QString text = translate(GuardedWrite::UnkeptQuestion).arg(place);
     if (why == GuardedWrite::NotKept::NoInput)
         text = translate(QStringLiteral("No MIDI input is chosen, so what %1 holds cannot be "
@@ -181,11 +181,11 @@ GuardedWrite::Choice GuardedWriteRun::ask(const BankSendPlan::Step &step,
 
 QString GuardedWriteRun::notTakenText(const GuardedWrite::Result &result) const
 {
-    return WriteReport::NotTaken(result, m_services.manager.DeviceID(), m_services.translate);
+    return WriteReport::notTaken(result, m_services.manager.DeviceID(), m_services.translate);
 }
 
 QString GuardedWriteRun::report(const VoiceBank &bank, const BankSendPlan &plan,
                                 const GuardedWrite::Result &result) const
 {
-    return WriteReport::Line(bank, plan, result, m_services.translate);
+    return WriteReport::line(bank, plan, result, m_services.translate);
 }

@@ -76,7 +76,7 @@ VoiceStore *LibraryKeeper::store(QWidget *parent)
             QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes) {
             try {
-                const QString aside = VoiceStore::SetAside(m_fileName);
+                const QString aside = VoiceStore::setAside(m_fileName);
                 m_store = std::make_unique<VoiceStore>(m_fileName);
                 m_prompts.message(parent, QMessageBox::Information, title,
                                   m_translate(QStringLiteral("The old file was kept as %1"))
@@ -116,7 +116,7 @@ QString LibraryKeeper::keep(const QList<VoiceStore::Met> &voices, QWidget *paren
 QString LibraryKeeper::keep(const QByteArray &voiceBytes, const VoiceSource &source,
                             QWidget *parent)
 {
-    const VoiceBank bank = VoiceBank::Parse(voiceBytes);
+    const VoiceBank bank = VoiceBank::parse(voiceBytes);
     if (bank.voices.size() != 1 || bank.skipped != 0)
         return {};
     return keep({VoiceStore::Met{bank.voices.first(), source}}, parent);

@@ -21,7 +21,7 @@ namespace {
 
 constexpr int ListWidth = 320;
 constexpr int ListHeight = 260;
-const QString kBankFileName = QStringLiteral("Voices");
+const QString BankFileName = QStringLiteral("Voices");
 
 } // namespace
 
@@ -29,7 +29,7 @@ TfmBankReceive::TfmBankReceive(TVLManager *manager, Prompts &prompts, FileDialog
                                TranslationService *translation, QWidget *parent)
     : QDialog(parent), m_manager(manager), m_prompts(prompts), m_saveDialog(saveDialog),
       m_translation(translation),
-      m_guard(prompts, this, TranslationService::Translator(translation)),
+      m_guard(prompts, this, TranslationService::translator(translation)),
       m_collector(manager->DeviceID())
 {
     setObjectName(QStringLiteral("TfmBankReceive"));
@@ -70,7 +70,7 @@ int TfmBankReceive::execute()
 {
     m_port = m_manager->MidiIn();
     m_port->OnSysexReceived = [this](QObject *, const quint8 *data, qint32 len) {
-        m_guard.run([&] { TakeMessage(data, len); });
+        m_guard.run([&] { takeMessage(data, len); });
     };
     try {
         m_port->Open(true);
@@ -95,22 +95,22 @@ void TfmBankReceive::detach()
     m_port = nullptr;
 }
 
-void TfmBankReceive::TakeMessage(const quint8 *data, qint32 len)
+void TfmBankReceive::takeMessage(const quint8 *data, qint32 len)
 {
     if (!data || len <= 0)
         return;
     const qsizetype before = m_collector.voices().size();
-    if (!m_collector.Take(QByteArrayView(data, len)))
+    if (!m_collector.take(QByteArrayView(data, len)))
         return;
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     const QList<VoiceBank::Voice> &voices = m_collector.voices();
     for (qsizetype i = before; i < voices.size(); ++i)
         m_list->addItem(QStringLiteral("%1: %2  %3")
                             .arg(i + 1, 2)
                             .arg(voices[i].name, TfmBankVoices::placeOf(voices[i], translate)));
-    if (OnVoiceReceived) {
+    if (onVoiceReceived) {
         for (qsizetype i = before; i < voices.size(); ++i)
-            OnVoiceReceived(voices[i]);
+            onVoiceReceived(voices[i]);
     }
     if (voices.size() > before) {
         m_list->scrollToBottom();
@@ -128,11 +128,11 @@ void TfmBankReceive::btnSaveClick()
     if (m_collector.voices().isEmpty())
         return;
     // The dialog asks before it replaces an existing file.
-    const QString fileName = m_saveDialog->Execute(
-        m_prompts, this, kBankFileName + QLatin1Char('.') + m_saveDialog->DefaultExt());
+    const QString fileName = m_saveDialog->execute(
+        m_prompts, this, BankFileName + QLatin1Char('.') + m_saveDialog->DefaultExt());
     if (fileName.isEmpty())
         return;
-    DumpFile::Write(fileName, m_collector.BankBytes());
+    DumpFile::write(fileName, m_collector.bankBytes());
     m_unsaved = false;
     m_status->setText(translated(QStringLiteral("%1 voices saved to %2"))
                           .arg(m_collector.voices().size())
@@ -155,5 +155,5 @@ void TfmBankReceive::done(int result)
 
 QString TfmBankReceive::translated(const QString &text) const
 {
-    return TranslationService::Translator(m_translation)(text);
+    return TranslationService::translator(m_translation)(text);
 }

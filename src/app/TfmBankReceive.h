@@ -46,10 +46,10 @@ public:
     QLabel *lblStatus() const { return m_status; }
 
     // Called with each whole voice as it arrives.
-    std::function<void(const VoiceBank::Voice &)> OnVoiceReceived;
+    std::function<void(const VoiceBank::Voice &)> onVoiceReceived;
 
     // One SysEx message from the port, on the window thread.
-    void TakeMessage(const quint8 *data, qint32 len);
+    void takeMessage(const quint8 *data, qint32 len);
     void btnSaveClick();
     void done(int result) override;
 

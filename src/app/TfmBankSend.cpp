@@ -24,7 +24,7 @@ VoiceDump::Form formOfKind(int row)
 
 void limitSlot(QSpinBox *slot, VoiceDump::Form to)
 {
-    slot->setMaximum(qMax(1, BankSendPlan::SlotCount(to)));
+    slot->setMaximum(qMax(1, BankSendPlan::slotCount(to)));
 }
 
 } // namespace

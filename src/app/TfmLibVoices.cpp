@@ -13,9 +13,9 @@
 #include <QStyle>
 
 TfmLibVoices::TfmLibVoices(QWidget *owner)
-    : QDialog(owner), ui(std::make_unique<Ui::TfmLibVoices>())
+    : QDialog(owner), m_ui(std::make_unique<Ui::TfmLibVoices>())
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     // Small caption with a close box, not resizable.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -31,17 +31,17 @@ TfmLibVoices::TfmLibVoices(QWidget *owner)
     listFont.setFixedPitch(true);
     listFont.setBold(true);
     listFont.setPixelSize(ListFontPixels);
-    ui->lstVoices->setFont(listFont);
-    QPalette listPalette = ui->lstVoices->palette();
+    m_ui->lstVoices->setFont(listFont);
+    QPalette listPalette = m_ui->lstVoices->palette();
     listPalette.setColor(QPalette::Base, QColor(ListRed, ListGreen, ListBlue));
-    ui->lstVoices->setPalette(listPalette);
-    ui->lstVoices->setItemDelegate(new TfmLibVoicesRowDelegate(ItemHeight, ui->lstVoices));
+    m_ui->lstVoices->setPalette(listPalette);
+    m_ui->lstVoices->setItemDelegate(new TfmLibVoicesRowDelegate(ItemHeight, m_ui->lstVoices));
 
-    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    ui->BitBtn1->setAutoDefault(true);
-    ui->BitBtn1->setDefault(true);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui->lstVoices, &QListWidget::itemDoubleClicked, this,
+    m_ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    m_ui->BitBtn1->setAutoDefault(true);
+    m_ui->BitBtn1->setDefault(true);
+    connect(m_ui->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->lstVoices, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *) { lstVoicesDblClick(); });
 }
 
@@ -49,13 +49,13 @@ TfmLibVoices::~TfmLibVoices() = default;
 
 QListWidget *TfmLibVoices::lstVoices() const
 {
-    return ui->lstVoices;
+    return m_ui->lstVoices;
 }
 
 int TfmLibVoices::selectedIndex() const
 {
-    const QList<QListWidgetItem *> selected = ui->lstVoices->selectedItems();
-    return selected.isEmpty() ? -1 : ui->lstVoices->row(selected.first());
+    const QList<QListWidgetItem *> selected = m_ui->lstVoices->selectedItems();
+    return selected.isEmpty() ? -1 : m_ui->lstVoices->row(selected.first());
 }
 
 void TfmLibVoices::lstVoicesDblClick()

@@ -48,5 +48,5 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    std::unique_ptr<Ui::TfmLibVoices> ui;
+    std::unique_ptr<Ui::TfmLibVoices> m_ui;
 };

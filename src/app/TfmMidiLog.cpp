@@ -232,9 +232,9 @@ void TfmMidiLog::saveFile(const QString &title, const QString &filter, const QSt
     ErrorGuard guard(m_services.prompts, this);
     guard.run([&] {
         const FileDialog dialog(FileDialog::Kind::Save, title, filter, ext, nullptr);
-        const QString name = dialog.Execute(m_services.prompts, this);
+        const QString name = dialog.execute(m_services.prompts, this);
         if (!name.isEmpty())
-            DumpFile::Write(name, bytes);
+            DumpFile::write(name, bytes);
     });
 }
 

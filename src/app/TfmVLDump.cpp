@@ -64,30 +64,30 @@
 
 namespace {
 
-const QString kDeviceKey = QStringLiteral("VL70-m");
-const QString kMidiKeySuffix = QStringLiteral("\\Midi");
-const QString kIdValue = QStringLiteral("ID");
-constexpr int kLastDeviceRow = 15;
-constexpr int kLastPromRow = VoiceCatalogue::kPromTypeCount - 1;
+const QString DeviceKey = QStringLiteral("VL70-m");
+const QString MidiKeySuffix = QStringLiteral("\\Midi");
+const QString IdValue = QStringLiteral("ID");
+constexpr int LastDeviceRow = 15;
+constexpr int LastPromRow = VoiceCatalogue::PromTypeCount - 1;
 // Spacing after the patch list is filled, so that a bank select and program
 // change never follow another message too closely.
-constexpr int kPatchWaitMs = 150;
+constexpr int PatchWaitMs = 150;
 // Spacing after a voice dump, before the next message.
-constexpr int kSendWaitMs = 150;
+constexpr int SendWaitMs = 150;
 // An input device whose name holds this is opened at start-up.
-const QString kOpenAtStartMarker = QStringLiteral("CBX");
-const QColor kWhiteKeys(205, 255, 149);
+const QString OpenAtStartMarker = QStringLiteral("CBX");
+const QColor WhiteKeys(205, 255, 149);
 // Files of this extension (any case of letters) are voice libraries.
-const QString kLibraryExtension = QStringLiteral("lib");
+const QString LibraryExtension = QStringLiteral("lib");
 // How long the device lists wait for a burst of changes (a client bringing
 // its ports, a server going down with all of them) to end before they are
 // taken anew.
-constexpr int kDevicesSettleMs = 250;
+constexpr int DevicesSettleMs = 250;
 // The line under the keyboard strip that says what was kept in the library.
-constexpr int kKeptLineTop = 308;
-constexpr int kKeptLineHeight = 16;
+constexpr int KeptLineTop = 308;
+constexpr int KeptLineHeight = 16;
 // Follows the name of a remembered device that is not there now.
-const QString kNotConnected = QStringLiteral("(not connected)");
+const QString NotConnected = QStringLiteral("(not connected)");
 
 // The rows of a port's list: its devices as last listed, each row holding
 // the device's name, the chosen one selected. A chosen device that is not
@@ -100,7 +100,7 @@ void fillDeviceRows(QComboBox *box, const Port &port, const QString &notConnecte
     box->clear();
     for (const QString &name : port.DeviceNames())
         box->addItem(name, name);
-    if (port.DeviceAbsent()) {
+    if (port.deviceAbsent()) {
         box->addItem(port.DeviceName() + QLatin1Char(' ') + notConnected, port.DeviceName());
         box->setItemData(box->count() - 1, box->palette().brush(QPalette::Disabled, QPalette::Text),
                          Qt::ForegroundRole);
@@ -120,11 +120,11 @@ bool chooseDeviceRow(QComboBox *box, Port &port, bool input)
         return false;
     const QString name = box->itemData(row).toString();
     if (name.compare(port.DeviceName(), Qt::CaseInsensitive) != 0) {
-        port.RefreshDevices();
+        port.refreshDevices();
         const int id = port.DeviceNames().indexOf(name);
         if (id < 0)
             throw VentaroError(
-                MidiPortErrorMessage(MidiPlatform::NotConnected, input, name, nullptr));
+                midiPortErrorMessage(MidiPlatform::NotConnected, input, name, nullptr));
         port.setDeviceID(id);
     }
     return true;
@@ -132,11 +132,11 @@ bool chooseDeviceRow(QComboBox *box, Port &port, bool input)
 
 QString settingsKey()
 {
-    return RegSettingsRoot + kDeviceKey;
+    return RegSettingsRoot + DeviceKey;
 }
 QString midiSettingsKey()
 {
-    return settingsKey() + kMidiKeySuffix;
+    return settingsKey() + MidiKeySuffix;
 }
 
 // A stored row: above `last` falls back to row 0; a negative one selects
@@ -153,42 +153,42 @@ int storedRow(qint32 value, int last)
 } // namespace
 
 TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TfmVLDump>()), m_platform(services.platform),
+    : QWidget(parent), m_ui(std::make_unique<Ui::TfmVLDump>()), m_platform(services.platform),
       m_prompts(services.prompts), m_sleeper(services.sleeper), m_settings(services.settings),
       m_translation(services.translation),
-      m_guard(services.prompts, this, TranslationService::Translator(services.translation)),
+      m_guard(services.prompts, this, TranslationService::translator(services.translation)),
       m_slotNames(services.slotFolder), m_library(services.library)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     // One line below everything laid out, so that no control moves.
     m_kept = new QLabel(this);
     m_kept->setObjectName(QStringLiteral("lblKept"));
-    m_kept->setGeometry(8, kKeptLineTop, width() - 16, kKeptLineHeight);
-    setMinimumHeight(kKeptLineTop + kKeptLineHeight);
-    setMaximumHeight(kKeptLineTop + kKeptLineHeight);
-    resize(width(), kKeptLineTop + kKeptLineHeight);
+    m_kept->setGeometry(8, KeptLineTop, width() - 16, KeptLineHeight);
+    setMinimumHeight(KeptLineTop + KeptLineHeight);
+    setMaximumHeight(KeptLineTop + KeptLineHeight);
+    resize(width(), KeptLineTop + KeptLineHeight);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
     setWindowTitle(initialCaption());
     setWindowIcon(ButtonGlyphs::icon(ButtonGlyphs::Window));
-    ui->btnOpen->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Open));
-    ui->btnSave->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Save));
-    ui->btnImport->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Import));
-    ui->btnExport->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Send));
-    ui->BitBtn1->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Close));
+    m_ui->btnOpen->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Open));
+    m_ui->btnSave->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Save));
+    m_ui->btnImport->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Import));
+    m_ui->btnExport->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Send));
+    m_ui->BitBtn1->setIcon(ButtonGlyphs::icon(ButtonGlyphs::Close));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
     m_manager = new TVLManager(this, &services.platform, m_settings);
     m_manager->setObjectName(QStringLiteral("VLManager1"));
     createFileDialogs();
-    m_remote = new FrontPanelRemote(ui->pnlRemote, m_manager, m_sleeper, m_guard,
+    m_remote = new FrontPanelRemote(m_ui->pnlRemote, m_manager, m_sleeper, m_guard,
                                     FrontPanelRemote::MainWindowTiming);
 
     placeKeyboard(services.platform);
-    auto *more = new QMenu(ui->btnMore);
+    auto *more = new QMenu(m_ui->btnMore);
     more->setObjectName(QStringLiteral("mnuMore"));
     m_actFind = more->addAction(QStringLiteral("Find the Instrument..."));
     m_actFind->setObjectName(QStringLiteral("actFind"));
@@ -213,23 +213,23 @@ TfmVLDump::TfmVLDump(const Services &services, QWidget *parent)
         m_actKeepSlots->setCheckable(true);
         m_actKeepSlots->setChecked(m_library->keepsSlots());
     }
-    ui->btnMore->setMenu(more);
+    m_ui->btnMore->setMenu(more);
     // Until an output device is chosen, its list says where to find one.
-    ui->cbxMidiOut->setPlaceholderText(translated(QStringLiteral("Not chosen: see ...")));
-    ui->cbxMidiOut->setToolTip(translated(
+    m_ui->cbxMidiOut->setPlaceholderText(translated(QStringLiteral("Not chosen: see ...")));
+    m_ui->cbxMidiOut->setToolTip(translated(
         QStringLiteral("The device the instrument's MIDI IN is connected to. \"...\" > \"Find the "
                        "Instrument...\" looks for it on every device.")));
     // The button is too narrow for its text and the menu arrow both.
-    ui->btnMore->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    m_ui->btnMore->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     connectHandlers();
     m_guard.run([this] { FormCreate(); });
-    ui->btnOpen->setFocus();
+    m_ui->btnOpen->setFocus();
     // Devices that come and go show in the lists at once; the platform calls
     // on a thread of its own, a burst of changes makes one refresh.
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setSingleShot(true);
-    m_refreshTimer->setInterval(kDevicesSettleMs);
-    connect(m_refreshTimer, &QTimer::timeout, this, &TfmVLDump::DevicesChanged);
+    m_refreshTimer->setInterval(DevicesSettleMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, &TfmVLDump::devicesChanged);
     m_platform.setDevicesChanged([this] {
         if (!m_refreshQueued.exchange(true))
             QMetaObject::invokeMethod(
@@ -248,9 +248,9 @@ TfmVLDump::~TfmVLDump()
     m_platform.setDevicesChanged({});
 }
 
-void TfmVLDump::DevicesChanged()
+void TfmVLDump::devicesChanged()
 {
-    if (ui->cbxMidiIn->view()->isVisible() || ui->cbxMidiOut->view()->isVisible())
+    if (m_ui->cbxMidiIn->view()->isVisible() || m_ui->cbxMidiOut->view()->isVisible())
         return;
     // Not under a write: listing opens MIDI clients, and a write that fails
     // because its MIDI system is ending must not have them opened meanwhile.
@@ -258,7 +258,7 @@ void TfmVLDump::DevicesChanged()
         m_refreshTimer->start();
         return;
     }
-    m_guard.run([this] { RefreshDeviceLists(); });
+    m_guard.run([this] { refreshDeviceLists(); });
 }
 
 QString TfmVLDump::initialCaption()
@@ -269,14 +269,14 @@ QString TfmVLDump::initialCaption()
 void TfmVLDump::connectHandlers()
 {
     // The device lists show the machine as it is when the user opens them.
-    for (DeviceComboBox *box : {ui->cbxMidiIn, ui->cbxMidiOut})
-        box->OnPopup = [this] { m_guard.run([this] { RefreshDeviceLists(); }); };
-    connect(ui->cbxMidiIn, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxMidiInSelect));
-    connect(ui->cbxMidiOut, &QComboBox::activated, this,
+    for (DeviceComboBox *box : {m_ui->cbxMidiIn, m_ui->cbxMidiOut})
+        box->onPopup = [this] { m_guard.run([this] { refreshDeviceLists(); }); };
+    connect(m_ui->cbxMidiIn, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxMidiInSelect));
+    connect(m_ui->cbxMidiOut, &QComboBox::activated, this,
             guarded<int>(&TfmVLDump::cbxMidiOutSelect));
-    connect(ui->cbxDevNo, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxDevNoSelect));
-    connect(ui->cbxProm, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxPromSelect));
-    connect(ui->cbxBank, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxBankSelect));
+    connect(m_ui->cbxDevNo, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxDevNoSelect));
+    connect(m_ui->cbxProm, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxPromSelect));
+    connect(m_ui->cbxBank, &QComboBox::activated, this, guarded<int>(&TfmVLDump::cbxBankSelect));
     connect(m_actGetVoices, &QAction::triggered, this,
             guarded<bool>(&TfmVLDump::btnGetVoicesClick));
     connect(m_actFind, &QAction::triggered, this, guarded<bool>(&TfmVLDump::btnFindClick));
@@ -287,35 +287,35 @@ void TfmVLDump::connectHandlers()
                 guarded<bool>(&TfmVLDump::btnLibraryClick));
     if (m_actUndoWrite)
         connect(m_actUndoWrite, &QAction::triggered, this,
-                guarded<bool>(&TfmVLDump::UndoLastWrite));
+                guarded<bool>(&TfmVLDump::undoLastWrite));
     if (m_actHistory)
         connect(m_actHistory, &QAction::triggered, this,
-                guarded<bool>(&TfmVLDump::ShowWriteHistory));
+                guarded<bool>(&TfmVLDump::showWriteHistory));
     if (m_actKeepSlots)
         connect(m_actKeepSlots, &QAction::toggled, this,
                 [this](bool keep) { m_library->setKeepsSlots(keep); });
-    connect(ui->cbxSendBank, &QComboBox::activated, this,
+    connect(m_ui->cbxSendBank, &QComboBox::activated, this,
             guarded<int>(&TfmVLDump::cbxSendBankSelect));
-    connect(ui->btnExport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnExportClick));
-    connect(ui->btnImport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnImportClick));
-    connect(ui->btnOpen, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnOpenClick));
-    connect(ui->btnSave, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnSaveClick));
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->btnExport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnExportClick));
+    connect(m_ui->btnImport, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnImportClick));
+    connect(m_ui->btnOpen, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnOpenClick));
+    connect(m_ui->btnSave, &QPushButton::clicked, this, guarded<bool>(&TfmVLDump::btnSaveClick));
+    connect(m_ui->BitBtn1, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void TfmVLDump::placeKeyboard(MidiPlatform &platform)
 {
     // The layout keeps the strip's place; the control needs the platform.
-    QWidget *place = ui->MIDIKeys1;
+    QWidget *place = m_ui->MIDIKeys1;
     MIDIKeys1 = new TMIDIKeys(&platform, this);
     MIDIKeys1->setGeometry(place->geometry());
     MIDIKeys1->setToolTip(place->toolTip());
     MIDIKeys1->setBlackBrush(Qt::black);
-    MIDIKeys1->setWhiteBrush(kWhiteKeys);
+    MIDIKeys1->setWhiteBrush(WhiteKeys);
     MIDIKeys1->setShowHint(true);
-    MIDIKeys1->setMIDIDevice(TMIDIKeys::defaultDevice);
+    MIDIKeys1->setMIDIDevice(TMIDIKeys::DefaultDevice);
     delete place;
-    ui->MIDIKeys1 = nullptr;
+    m_ui->MIDIKeys1 = nullptr;
     MIDIKeys1->setObjectName(QStringLiteral("MIDIKeys1"));
     // The window's handlers replace the control's own output.
     MIDIKeys1->OnNoteOn = [this](QObject *, int note, int velocity) {
@@ -332,92 +332,92 @@ void TfmVLDump::placeKeyboard(MidiPlatform &platform)
 
 void TfmVLDump::MIDIKeys1NoteOn(int note, int velocity)
 {
-    m_manager->SendShortMessage(TMIDIKeys::noteOnStatus, quint8(note), quint8(velocity));
+    m_manager->SendShortMessage(TMIDIKeys::NoteOnStatus, quint8(note), quint8(velocity));
 }
 
 void TfmVLDump::MIDIKeys1NoteOff(int note, int velocity)
 {
-    m_manager->SendShortMessage(TMIDIKeys::noteOffStatus, quint8(note), quint8(velocity));
+    m_manager->SendShortMessage(TMIDIKeys::NoteOffStatus, quint8(note), quint8(velocity));
 }
 
 void TfmVLDump::bindPatchSelect()
 {
     m_patchSelect =
-        connect(ui->cbxPatch, &QComboBox::activated, this, guarded<int>(&TfmVLDump::SelectPatch));
+        connect(m_ui->cbxPatch, &QComboBox::activated, this, guarded<int>(&TfmVLDump::SelectPatch));
 }
 
 void TfmVLDump::FormCreate()
 {
     // 1. Translate every text but the lists' rows.
     if (m_translation) {
-        if (!m_translation->isIgnored(ui->cbxProm))
+        if (!m_translation->isIgnored(m_ui->cbxProm))
             m_translation->IgnoreClassGlobally(QComboBox::staticMetaObject);
         m_translation->TranslateWindow(this);
     }
     // 2, 3. Device number and PROM type as stored.
-    ui->cbxDevNo->setCurrentIndex(
-        storedRow(ReadRegInteger(m_settings, midiSettingsKey(), kIdValue, 0), kLastDeviceRow));
-    ui->cbxProm->setCurrentIndex(
-        storedRow(ReadRegInteger(m_settings, settingsKey(), VoiceCatalogue::PromSettingValue, 0), kLastPromRow));
+    m_ui->cbxDevNo->setCurrentIndex(
+        storedRow(ReadRegInteger(m_settings, midiSettingsKey(), IdValue, 0), LastDeviceRow));
+    m_ui->cbxProm->setCurrentIndex(
+        storedRow(ReadRegInteger(m_settings, settingsKey(), VoiceCatalogue::PromSettingValue, 0), LastPromRow));
     // 4, 5. The ports' devices, the remembered ones selected.
-    ShowDeviceLists();
+    showDeviceLists();
     // 6 - 8.
     LoadSlotNames();
-    ShowInputUsable();
+    showInputUsable();
     cbxBankSelect();
     // 9. Some interfaces want their input open from the start; one that is
     // remembered but not plugged in is opened when it comes back.
-    if (!m_manager->MidiIn()->DeviceAbsent()
-        && ui->cbxMidiIn->currentText().contains(kOpenAtStartMarker, Qt::CaseSensitive))
+    if (!m_manager->MidiIn()->deviceAbsent()
+        && m_ui->cbxMidiIn->currentText().contains(OpenAtStartMarker, Qt::CaseSensitive))
         m_manager->MidiIn()->Open(false);
 }
 
 void TfmVLDump::cbxMidiInSelect()
 {
-    if (chooseDeviceRow(ui->cbxMidiIn, *m_manager->MidiIn(), true))
+    if (chooseDeviceRow(m_ui->cbxMidiIn, *m_manager->MidiIn(), true))
         m_manager->MidiIn()->Open(false);
 }
 
 void TfmVLDump::cbxMidiOutSelect()
 {
-    if (chooseDeviceRow(ui->cbxMidiOut, *m_manager->MidiOut(), false))
+    if (chooseDeviceRow(m_ui->cbxMidiOut, *m_manager->MidiOut(), false))
         m_manager->MidiOut()->Open();
 }
 
-void TfmVLDump::RefreshDeviceLists()
+void TfmVLDump::refreshDeviceLists()
 {
-    m_manager->MidiIn()->RefreshDevices();
-    m_manager->MidiOut()->RefreshDevices();
+    m_manager->MidiIn()->refreshDevices();
+    m_manager->MidiOut()->refreshDevices();
     // An open input whose device is back (plugged in again) takes from it.
     m_manager->MidiIn()->reconnect();
-    ShowDeviceLists();
-    ShowInputUsable();
+    showDeviceLists();
+    showInputUsable();
 }
 
-void TfmVLDump::ShowInputUsable()
+void TfmVLDump::showInputUsable()
 {
     // A greyed row of a device not plugged in gets no voice.
     const TMidiCorvoIn &input = *m_manager->MidiIn();
-    ui->btnImport->setEnabled(!input.DeviceNames().isEmpty() && !input.DeviceAbsent());
+    m_ui->btnImport->setEnabled(!input.DeviceNames().isEmpty() && !input.deviceAbsent());
 }
 
-void TfmVLDump::ShowDeviceLists()
+void TfmVLDump::showDeviceLists()
 {
-    fillDeviceRows(ui->cbxMidiIn, *m_manager->MidiIn(), translated(kNotConnected));
-    fillDeviceRows(ui->cbxMidiOut, *m_manager->MidiOut(), translated(kNotConnected));
+    fillDeviceRows(m_ui->cbxMidiIn, *m_manager->MidiIn(), translated(NotConnected));
+    fillDeviceRows(m_ui->cbxMidiOut, *m_manager->MidiOut(), translated(NotConnected));
 }
 
 void TfmVLDump::cbxDevNoSelect()
 {
-    const int row = ui->cbxDevNo->currentIndex();
+    const int row = m_ui->cbxDevNo->currentIndex();
     if (row < 0)
         return;
-    WriteRegInteger(m_settings, midiSettingsKey(), kIdValue, row);
+    WriteRegInteger(m_settings, midiSettingsKey(), IdValue, row);
     if (row != m_manager->DeviceID())
         SaveSlotNames();
     m_manager->setDeviceID(quint8(row));
     LoadSlotNames();
-    const int bank = ui->cbxBank->currentIndex();
+    const int bank = m_ui->cbxBank->currentIndex();
     if (bank == VoiceCatalogue::Custom || bank == VoiceCatalogue::Internal)
         cbxBankSelect();
 }
@@ -443,7 +443,7 @@ void TfmVLDump::closeEvent(QCloseEvent *event)
 
 bool TfmVLDump::isAboutArea(const QWidget *widget) const
 {
-    return widget == nullptr || widget == ui->GroupBox4 || widget == ui->GroupBox1;
+    return widget == nullptr || widget == m_ui->GroupBox4 || widget == m_ui->GroupBox1;
 }
 
 void TfmVLDump::mousePressEvent(QMouseEvent *event)
@@ -479,7 +479,7 @@ void TfmVLDump::FormMouseUp()
 void TfmVLDump::cbxPromSelect()
 {
     if (isVisible())
-        WriteRegInteger(m_settings, settingsKey(), VoiceCatalogue::PromSettingValue, ui->cbxProm->currentIndex());
+        WriteRegInteger(m_settings, settingsKey(), VoiceCatalogue::PromSettingValue, m_ui->cbxProm->currentIndex());
     cbxBankSelect();
 }
 
@@ -489,52 +489,52 @@ void TfmVLDump::cbxBankSelect()
     // Before the window is shown nothing is sent, so nothing needs spacing.
     if (isVisible()) {
         SelectPatch();
-        m_sleeper.sleep(kPatchWaitMs);
+        m_sleeper.sleep(PatchWaitMs);
     }
 }
 
 void TfmVLDump::showPatchList()
 {
-    const int remembered = ui->cbxPatch->currentIndex();
+    const int remembered = m_ui->cbxPatch->currentIndex();
     disconnect(m_patchSelect);
-    ui->cbxPatch->clear();
+    m_ui->cbxPatch->clear();
 
-    const auto bank = VoiceCatalogue::Bank(qMax(ui->cbxBank->currentIndex(), 0));
-    const int promRow = ui->cbxProm->currentIndex();
+    const auto bank = VoiceCatalogue::Bank(qMax(m_ui->cbxBank->currentIndex(), 0));
+    const int promRow = m_ui->cbxProm->currentIndex();
     const auto prom = VoiceCatalogue::PromType(promRow < 0 ? 0 : promRow);
     const std::optional<QStringList> *slotNames = bank == VoiceCatalogue::Custom ? &m_customNames
                                                   : bank == VoiceCatalogue::Internal
                                                       ? &m_internalNames
                                                       : nullptr;
     if (slotNames && slotNames->has_value()) {
-        ui->cbxPatch->addItems(**slotNames);
+        m_ui->cbxPatch->addItems(**slotNames);
     } else {
-        ui->cbxPatch->addItems(
+        m_ui->cbxPatch->addItems(
             VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(prom, bank)));
         // A slot of the user's shown with the factory's name: the instrument
         // never said it holds that voice, and the list says so.
         if (slotNames) {
-            QFont unconfirmed = ui->cbxPatch->font();
+            QFont unconfirmed = m_ui->cbxPatch->font();
             unconfirmed.setItalic(true);
-            const QString why = TranslationService::Translator(m_translation)(
+            const QString why = TranslationService::translator(m_translation)(
                 QStringLiteral("The factory's name: the instrument has not said what this slot "
                                "holds (Back Up the Instrument reads it)."));
-            for (int row = 0; row < ui->cbxPatch->count(); ++row) {
-                ui->cbxPatch->setItemData(row, unconfirmed, Qt::FontRole);
-                ui->cbxPatch->setItemData(row, why, Qt::ToolTipRole);
+            for (int row = 0; row < m_ui->cbxPatch->count(); ++row) {
+                m_ui->cbxPatch->setItemData(row, unconfirmed, Qt::FontRole);
+                m_ui->cbxPatch->setItemData(row, why, Qt::ToolTipRole);
             }
         }
     }
 
-    ui->cbxPatch->setCurrentIndex(remembered >= 0 && remembered < ui->cbxPatch->count() ? remembered
+    m_ui->cbxPatch->setCurrentIndex(remembered >= 0 && remembered < m_ui->cbxPatch->count() ? remembered
                                                                                         : 0);
     bindPatchSelect();
 }
 
 void TfmVLDump::SelectPatch()
 {
-    const auto bank = VoiceCatalogue::Bank(qMax(ui->cbxBank->currentIndex(), 0));
-    const int row = ui->cbxPatch->currentIndex();
+    const auto bank = VoiceCatalogue::Bank(qMax(m_ui->cbxBank->currentIndex(), 0));
+    const int row = m_ui->cbxPatch->currentIndex();
     if (row < 0)
         return;
     for (const auto &m : VoiceCatalogue::patchSelectMessages(bank, row))
@@ -544,7 +544,7 @@ void TfmVLDump::SelectPatch()
 void TfmVLDump::LoadSlotNames()
 {
     // The device number as shown; none shown counts as device number 1.
-    const int deviceNumber = qMax(ui->cbxDevNo->currentIndex(), 0) + 1;
+    const int deviceNumber = qMax(m_ui->cbxDevNo->currentIndex(), 0) + 1;
     QStringList unreadable;
     const auto load = [&](VoiceCatalogue::Bank bank, std::optional<QStringList> &names) {
         names.reset();
@@ -582,7 +582,7 @@ void TfmVLDump::SaveSlotNames()
 
 QString TfmVLDump::translated(const QString &text) const
 {
-    return TranslationService::Translator(m_translation)(text);
+    return TranslationService::translator(m_translation)(text);
 }
 
 void TfmVLDump::btnImportClick()
@@ -608,33 +608,33 @@ void TfmVLDump::UpdateVoiceControls(bool loaded)
 {
     if (!loaded) {
         setWindowTitle(initialCaption());
-        ui->btnSave->setText(translated(QStringLiteral("Save File as...")));
-        ui->btnExport->setEnabled(false);
-        ui->btnSave->setEnabled(false);
-        ui->lblDest->setText(QStringLiteral("Destination: "));
+        m_ui->btnSave->setText(translated(QStringLiteral("Save File as...")));
+        m_ui->btnExport->setEnabled(false);
+        m_ui->btnSave->setEnabled(false);
+        m_ui->lblDest->setText(QStringLiteral("Destination: "));
         return;
     }
     // The name as stored, trailing blanks included.
     const QString name = m_manager->VoiceName();
-    ui->btnExport->setEnabled(true);
-    ui->btnSave->setEnabled(true);
-    ui->btnSave->setText(translated(QStringLiteral("Save ")) + name + QStringLiteral("..."));
+    m_ui->btnExport->setEnabled(true);
+    m_ui->btnSave->setEnabled(true);
+    m_ui->btnSave->setText(translated(QStringLiteral("Save ")) + name + QStringLiteral("..."));
     setWindowTitle(QStringLiteral("Ventaro - ") + name);
-    ui->lblDest->setText(QStringLiteral("Destination \"") + name + QStringLiteral("\": "));
+    m_ui->lblDest->setText(QStringLiteral("Destination \"") + name + QStringLiteral("\": "));
     // A full voice may go anywhere; a custom or internal one only to its own
     // kind of slot.
     switch (m_manager->SourceKind()) {
     case TVLManager::SourceFull:
-        ui->cbxSendBank->setEnabled(true);
-        ui->cbxSendBank->setCurrentIndex(SendCurrent);
+        m_ui->cbxSendBank->setEnabled(true);
+        m_ui->cbxSendBank->setCurrentIndex(SendCurrent);
         break;
     case TVLManager::SourceCustom:
-        ui->cbxSendBank->setEnabled(false);
-        ui->cbxSendBank->setCurrentIndex(SendCustom);
+        m_ui->cbxSendBank->setEnabled(false);
+        m_ui->cbxSendBank->setCurrentIndex(SendCustom);
         break;
     default:
-        ui->cbxSendBank->setEnabled(false);
-        ui->cbxSendBank->setCurrentIndex(SendInternal);
+        m_ui->cbxSendBank->setEnabled(false);
+        m_ui->cbxSendBank->setCurrentIndex(SendInternal);
         break;
     }
     cbxSendBankSelect();
@@ -642,10 +642,10 @@ void TfmVLDump::UpdateVoiceControls(bool loaded)
 
 void TfmVLDump::cbxSendBankSelect()
 {
-    ui->cbxSendPatch->clear();
-    const int destination = ui->cbxSendBank->currentIndex();
+    m_ui->cbxSendPatch->clear();
+    const int destination = m_ui->cbxSendBank->currentIndex();
     const bool toSlot = destination != SendCurrent;
-    ui->cbxSendPatch->setEnabled(toSlot);
+    m_ui->cbxSendPatch->setEnabled(toSlot);
     const int slotCount = destination == SendCustom     ? VoiceDump::CustomSlotCount
                           : destination == SendInternal ? VoiceDump::InternalSlotCount
                                                         : 0;
@@ -658,10 +658,10 @@ void TfmVLDump::cbxSendBankSelect()
             bank == VoiceCatalogue::Custom ? m_customNames : m_internalNames;
         rows = names ? *names
                      : VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(
-                           VoiceCatalogue::PromType(qMax(ui->cbxProm->currentIndex(), 0)), bank));
+                           VoiceCatalogue::PromType(qMax(m_ui->cbxProm->currentIndex(), 0)), bank));
     }
     for (int slot = 1; slot <= slotCount; ++slot)
-        ui->cbxSendPatch->addItem(rows.value(slot - 1, QString::number(slot)));
+        m_ui->cbxSendPatch->addItem(rows.value(slot - 1, QString::number(slot)));
     if (toSlot && slotCount > 0) {
         // A voice that came from a slot of this kind goes back there unless
         // the user says otherwise.
@@ -670,16 +670,16 @@ void TfmVLDump::cbxSendBankSelect()
             (kind == TVLManager::SourceCustom && destination == SendCustom)
             || (kind == TVLManager::SourceInternal && destination == SendInternal);
         const int own = m_manager->SlotNumber();
-        ui->cbxSendPatch->setCurrentIndex(ownKind && own >= 1 && own <= slotCount ? own - 1 : 0);
+        m_ui->cbxSendPatch->setCurrentIndex(ownKind && own >= 1 && own <= slotCount ? own - 1 : 0);
     }
 }
 
 void TfmVLDump::btnExportClick()
 {
-    const auto translate = TranslationService::Translator(m_translation);
-    const int destination = ui->cbxSendBank->currentIndex();
+    const auto translate = TranslationService::translator(m_translation);
+    const int destination = m_ui->cbxSendBank->currentIndex();
     const bool toSlot = destination == SendCustom || destination == SendInternal;
-    const int slot = toSlot ? ui->cbxSendPatch->currentIndex() + 1 : 0;
+    const int slot = toSlot ? m_ui->cbxSendPatch->currentIndex() + 1 : 0;
     if (toSlot && slot < 1)
         return; // no slot chosen: nothing to send
     const bool custom = destination == SendCustom;
@@ -689,7 +689,7 @@ void TfmVLDump::btnExportClick()
 
     // The voice as the window holds it, so that the library knows it as the
     // same voice as the file's; the bytes that leave are the manager's own.
-    VoiceBank held = VoiceBank::Parse(VoiceData);
+    VoiceBank held = VoiceBank::parse(VoiceData);
     if (held.voices.size() != 1)
         held.voices = {{VoiceDump::Form::Full, 0, m_manager->VoiceName(), m_manager->Dump()}};
     BankSendPlan plan;
@@ -723,7 +723,7 @@ void TfmVLDump::btnExportClick()
     if (m_library && !m_library->keepsVoices())
         m_kept->clear();
     showKept(write.report(held, plan, result));
-    m_sleeper.sleep(kSendWaitMs);
+    m_sleeper.sleep(SendWaitMs);
     if (!toSlot)
         return;
     const VoiceCatalogue::Bank bank = custom ? VoiceCatalogue::Custom : VoiceCatalogue::Internal;
@@ -734,24 +734,24 @@ void TfmVLDump::btnExportClick()
     try {
         if (listWasBuiltIn) {
             // The patch list shows the bank before it ends on the slot.
-            ui->cbxBank->setCurrentIndex(bank);
+            m_ui->cbxBank->setCurrentIndex(bank);
             cbxBankSelect();
         }
-        m_sleeper.sleep(kSendWaitMs);
+        m_sleeper.sleep(SendWaitMs);
         // The patch list shows the new name, and the instrument ends on the
         // slot just written.
-        ui->cbxBank->setCurrentIndex(bank);
+        m_ui->cbxBank->setCurrentIndex(bank);
         cbxBankSelect();
-        ui->cbxPatch->setCurrentIndex(slot - 1);
+        m_ui->cbxPatch->setCurrentIndex(slot - 1);
         SelectPatch();
     } catch (const VentaroError &error) {
-        ui->cbxBank->setCurrentIndex(bank);
+        m_ui->cbxBank->setCurrentIndex(bank);
         showPatchList();
-        ui->cbxPatch->setCurrentIndex(slot - 1);
+        m_ui->cbxPatch->setCurrentIndex(slot - 1);
         throw VentaroError(
             translate(QStringLiteral("The voice was written to %1, but the instrument could not "
                                      "be switched to it."))
-                .arg(translate(BankSendPlan::PlaceText(form, slot)))
+                .arg(translate(BankSendPlan::placeText(form, slot)))
             + QLatin1Char('\n') + error.text());
     }
 }
@@ -759,7 +759,7 @@ void TfmVLDump::btnExportClick()
 GuardedWriteRun::Services TfmVLDump::writeServices()
 {
     return {*m_manager, m_prompts, m_sleeper, m_library,
-            TranslationService::Translator(m_translation)};
+            TranslationService::translator(m_translation)};
 }
 
 void TfmVLDump::btnMidiLogClick()
@@ -768,18 +768,18 @@ void TfmVLDump::btnMidiLogClick()
         return;
     if (!m_midiLog) {
         const auto patchName = [this](int bankRow, int patch) -> QString {
-            if (bankRow < 0 || bankRow >= VoiceCatalogue::kBankCount)
+            if (bankRow < 0 || bankRow >= VoiceCatalogue::BankCount)
                 return {};
             const auto bank = VoiceCatalogue::Bank(bankRow);
             if (bank >= VoiceCatalogue::Custom)
                 return heldName(bank, patch + 1).name;
-            const auto prom = VoiceCatalogue::PromType(qMax(ui->cbxProm->currentIndex(), 0));
+            const auto prom = VoiceCatalogue::PromType(qMax(m_ui->cbxProm->currentIndex(), 0));
             return VoiceCatalogue::builtInNames(prom, bank).value(patch);
         };
         m_midiLog = new TfmMidiLog(
             TfmMidiLog::Services{*m_midiTap, m_prompts,
                                  [this] { return int(m_manager->DeviceID()); }, patchName,
-                                 TranslationService::Translator(m_translation)},
+                                 TranslationService::translator(m_translation)},
             this);
     }
     m_midiLog->show();
@@ -793,7 +793,7 @@ void TfmVLDump::renameSlot(int bank, int slot, const QString &name)
         bank == VoiceCatalogue::Custom ? m_customNames : m_internalNames;
     if (!names) {
         // The list starts as the built-in names the patch list shows.
-        const int promRow = ui->cbxProm->currentIndex();
+        const int promRow = m_ui->cbxProm->currentIndex();
         names = VoiceCatalogue::patchEntries(VoiceCatalogue::builtInNames(
             VoiceCatalogue::PromType(qMax(promRow, 0)), VoiceCatalogue::Bank(bank)));
     }
@@ -807,34 +807,34 @@ TfmVLDump::HeldName TfmVLDump::heldName(int bank, int slot) const
         bank == VoiceCatalogue::Custom ? m_customNames : m_internalNames;
     if (names) // "N: name" rows
         return {names->value(slot - 1).section(QStringLiteral(": "), 1), true};
-    const auto prom = VoiceCatalogue::PromType(qMax(ui->cbxProm->currentIndex(), 0));
+    const auto prom = VoiceCatalogue::PromType(qMax(m_ui->cbxProm->currentIndex(), 0));
     return {VoiceCatalogue::builtInNames(prom, VoiceCatalogue::Bank(bank)).value(slot - 1), false};
 }
 
 QString TfmVLDump::replacedText(const VoiceBank &bank, const BankSendPlan::Options &options) const
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     BankSendPlan plan;
     try {
-        plan = BankSendPlan::Make(bank, options, translate);
+        plan = BankSendPlan::make(bank, options, translate);
     } catch (const VentaroError &error) {
         return error.text(); // what stands in the way, before Send is pressed
     }
-    constexpr int Shown = 4;
+    constexpr int shown = 4;
     QStringList named;
     int replaced = 0;
     bool factoryNames = false;
     for (const BankSendPlan::Step &step : plan.steps) {
         if (step.to == VoiceDump::Form::Full)
             continue;
-        if (++replaced > Shown)
+        if (++replaced > shown)
             continue;
         const HeldName held = heldName(
             step.to == VoiceDump::Form::Custom ? VoiceCatalogue::Custom : VoiceCatalogue::Internal,
             step.slot);
         factoryNames = factoryNames || !held.confirmed;
         named << translate(QStringLiteral("%1 (%2)"))
-                     .arg(translate(BankSendPlan::PlaceText(step.to, step.slot)),
+                     .arg(translate(BankSendPlan::placeText(step.to, step.slot)),
                           held.name.trimmed() + (held.confirmed ? QString() : QStringLiteral("*")));
     }
     if (replaced == 0)
@@ -842,8 +842,8 @@ QString TfmVLDump::replacedText(const VoiceBank &bank, const BankSendPlan::Optio
     QString text = translate(QStringLiteral("Replaces %1 voices of the instrument: %2"))
                        .arg(replaced)
                        .arg(named.join(QStringLiteral(", ")));
-    if (replaced > Shown)
-        text += translate(QStringLiteral(" and %1 more")).arg(replaced - Shown);
+    if (replaced > shown)
+        text += translate(QStringLiteral(" and %1 more")).arg(replaced - shown);
     if (factoryNames)
         text += QLatin1Char('\n')
                 + translate(QStringLiteral("* the factory's name: the instrument never said it "
@@ -855,13 +855,13 @@ QString TfmVLDump::replacedText(const VoiceBank &bank, const BankSendPlan::Optio
     return text;
 }
 
-void TfmVLDump::SendAllVoices(const VoiceBank &bank)
+void TfmVLDump::sendAllVoices(const VoiceBank &bank)
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     int fullVoices = 0;
     for (const VoiceBank::Voice &voice : bank.voices)
         fullVoices += voice.form == VoiceDump::Form::Full ? 1 : 0;
-    TfmBankSend where(bank.voices.size(), fullVoices, BankSender::StoredGapMs(m_settings),
+    TfmBankSend where(bank.voices.size(), fullVoices, BankSender::storedGapMs(m_settings),
                       translate, this,
                       [this, &bank](const BankSendPlan::Options &options) {
                           return replacedText(bank, options);
@@ -875,9 +875,9 @@ void TfmVLDump::SendAllVoices(const VoiceBank &bank)
     }
     if (answer != QDialog::Accepted)
         return;
-    BankSender::StoreGapMs(m_settings, where.gapMs());
+    BankSender::storeGapMs(m_settings, where.gapMs());
     // A voice that cannot go where asked stops everything before the first byte.
-    const BankSendPlan plan = BankSendPlan::Make(bank, where.options(), translate);
+    const BankSendPlan plan = BankSendPlan::make(bank, where.options(), translate);
     if (plan.steps.isEmpty())
         return;
     writeBank(bank, plan, WriteRecord::Kind::SendAll, translate(QStringLiteral("Send all voices")),
@@ -888,7 +888,7 @@ void TfmVLDump::writeBank(const VoiceBank &bank, const BankSendPlan &plan, Write
                           const QString &title, const QString &objectName, int gapMs,
                           qint64 restores, qint64 *entry)
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     GuardedWriteRun write(writeServices(), this);
     m_writing = true;
     auto written = qScopeGuard([this] { m_writing = false; });
@@ -932,7 +932,7 @@ void TfmVLDump::btnGetVoicesClick()
 {
     TfmBankReceive window(m_manager, m_prompts, m_saveDialog, m_translation, this);
     // Each voice is kept the moment it arrives, saved to a file or not.
-    window.OnVoiceReceived = [this](const VoiceBank::Voice &voice) {
+    window.onVoiceReceived = [this](const VoiceBank::Voice &voice) {
         VoiceSource source;
         source.kind = VoiceSource::Kind::Panel;
         source.slot = voice.slot;
@@ -955,16 +955,16 @@ void TfmVLDump::nameHeldSlot(const VoiceBank::Voice &voice)
 
 void TfmVLDump::btnFindClick()
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     const auto window = DialogParts::progressWindow(this, QStringLiteral("FindProgress"),
                                        translate(QStringLiteral("Find the Instrument")),
                                        translate(QStringLiteral("Looking for the instrument...")),
                                        translate(QStringLiteral("Stop")), 0);
     QProgressDialog &progress = *window;
     InstrumentFinder finder(m_platform);
-    const QList<InstrumentFinder::Found> found = finder.Run(
+    const QList<InstrumentFinder::Found> found = finder.run(
         [&](int milliseconds) {
-            EventWait::For(milliseconds);
+            EventWait::forMs(milliseconds);
             return !progress.wasCanceled();
         },
         [&](int index, int count, const QString &output) {
@@ -990,38 +990,38 @@ void TfmVLDump::btnFindClick()
         return;
     // As if the user had chosen each in its list.
     const InstrumentFinder::Found &chosen = found[row];
-    RefreshDeviceLists();
+    refreshDeviceLists();
     const auto choose = [](QComboBox *box, const QString &name) {
         const int index = box->findText(name);
         if (index >= 0)
             box->setCurrentIndex(index);
         return index >= 0;
     };
-    if (choose(ui->cbxMidiIn, chosen.input))
+    if (choose(m_ui->cbxMidiIn, chosen.input))
         cbxMidiInSelect();
-    if (choose(ui->cbxMidiOut, chosen.output))
+    if (choose(m_ui->cbxMidiOut, chosen.output))
         cbxMidiOutSelect();
-    ui->cbxDevNo->setCurrentIndex(chosen.deviceNumber);
+    m_ui->cbxDevNo->setCurrentIndex(chosen.deviceNumber);
     cbxDevNoSelect();
 }
 
 void TfmVLDump::btnBackupClick()
 {
-    const auto translate = TranslationService::Translator(m_translation);
-    const QList<InstrumentBackup::Slot> places = InstrumentBackup::Slots();
+    const auto translate = TranslationService::translator(m_translation);
+    const QList<InstrumentBackup::Slot> places = InstrumentBackup::allSlots();
     const auto window = DialogParts::progressWindow(
         this, QStringLiteral("BackupProgress"), translate(QStringLiteral("Back Up the Instrument")),
         translate(QStringLiteral("Asking the instrument for its voices...")),
         translate(QStringLiteral("Stop")), int(places.size()));
     QProgressDialog &progress = *window;
 
-    const BackupJob::Io io{[this](const QByteArray &request) { m_manager->SendSysEx(request); },
+    const BackupJob::Io io{[this](const QByteArray &request) { m_manager->sendSysEx(request); },
                            [&](int milliseconds) {
-                               EventWait::For(milliseconds);
+                               EventWait::forMs(milliseconds);
                                return !progress.wasCanceled();
                            },
                            m_sleeper, *m_manager->MidiIn(), {}};
-    const InstrumentBackup::Result result = BackupJob::Run(
+    const InstrumentBackup::Result result = BackupJob::run(
         io, m_manager->DeviceID(),
         [&](int index, int, const QString &text) {
             progress.setValue(index);
@@ -1042,7 +1042,7 @@ void TfmVLDump::btnBackupClick()
         source.kind = VoiceSource::Kind::Backup;
         source.device = m_manager->DeviceID();
         QList<VoiceStore::Met> met;
-        for (const VoiceBank::Voice &voice : VoiceBank::Parse(result.bank).voices) {
+        for (const VoiceBank::Voice &voice : VoiceBank::parse(result.bank).voices) {
             source.slot = voice.slot;
             met.append({voice, source});
             nameHeldSlot(voice);
@@ -1054,28 +1054,28 @@ void TfmVLDump::btnBackupClick()
     QString report = translate(QStringLiteral("Voices fetched: %1 of %2."))
                          .arg(result.fetched)
                          .arg(places.size());
-    for (const QString &line : BackupJob::Lines(result, translate))
+    for (const QString &line : BackupJob::lines(result, translate))
         report += QLatin1Char('\n') + line;
     if (!result.failure.isEmpty())
         report += QLatin1Char('\n') + translate(result.failure.section(QLatin1Char('\n'), 0, 0));
-    report += QLatin1Char('\n') + SaveBackup(result.bank, result.fetched);
+    report += QLatin1Char('\n') + saveBackup(result.bank, result.fetched);
     m_prompts.message(this, QMessageBox::Information,
                       translate(QStringLiteral("Back Up the Instrument")), report, QMessageBox::Ok);
 }
 
-QString TfmVLDump::SaveBackup(const QByteArray &bank, int voices)
+QString TfmVLDump::saveBackup(const QByteArray &bank, int voices)
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     const QString title = translate(QStringLiteral("Back Up the Instrument"));
     // The voices exist nowhere else yet: a cancelled dialog or a failed
     // write asks before they are dropped.
     for (;;) {
-        const QString fileName = m_saveDialog->Execute(
+        const QString fileName = m_saveDialog->execute(
             m_prompts, this, QStringLiteral("VL70-m backup.") + m_saveDialog->DefaultExt());
         QString problem;
         if (!fileName.isEmpty()) {
             try {
-                DumpFile::Write(fileName, bank);
+                DumpFile::write(fileName, bank);
                 return translate(QStringLiteral("Saved to %1"))
                     .arg(QDir::toNativeSeparators(fileName));
             } catch (const VentaroError &error) {
@@ -1111,13 +1111,13 @@ void TfmVLDump::btnOpenClick()
     // The voice held stays held until another file has been read: a
     // cancelled dialog, a refused library, a picker closed without a choice
     // or an unreadable file leave it, and what "Save" writes, as they were.
-    const QString fileName = m_openDialog->Execute(m_prompts, this);
+    const QString fileName = m_openDialog->execute(m_prompts, this);
     if (fileName.isEmpty())
         return;
     openVoiceFile(fileName);
 }
 
-void TfmVLDump::OpenFile(const QString &fileName)
+void TfmVLDump::openFile(const QString &fileName)
 {
     m_guard.run([&] { openVoiceFile(fileName); });
 }
@@ -1127,7 +1127,7 @@ void TfmVLDump::openVoiceFile(const QString &fileName)
     // Every voice of the file was met, whichever one the user picks.
     keepFile(fileName);
     QByteArray opened;
-    if (QFileInfo(fileName).suffix().toLower() == kLibraryExtension) {
+    if (QFileInfo(fileName).suffix().toLower() == LibraryExtension) {
         std::optional<QByteArray> voice = pickLibraryVoice(fileName);
         if (!voice)
             return;
@@ -1139,7 +1139,7 @@ void TfmVLDump::openVoiceFile(const QString &fileName)
         std::optional<QByteArray> voice = pickBankVoice(fileName, &bank);
         if (bank && !voice)
             return;
-        opened = bank ? std::move(*voice) : DumpFile::Read(fileName);
+        opened = bank ? std::move(*voice) : DumpFile::read(fileName);
     }
 
     // Only a voice the manager took is held, so "Save" never writes bytes
@@ -1160,7 +1160,7 @@ std::optional<QByteArray> TfmVLDump::pickBankVoice(const QString &fileName, bool
     *isBank = false;
     VoiceBank bank;
     try {
-        bank = VoiceBank::Read(fileName);
+        bank = VoiceBank::read(fileName);
     } catch (const VentaroError &) {
         return std::nullopt; // too large or unreadable: read as one voice says why
     }
@@ -1170,14 +1170,14 @@ std::optional<QByteArray> TfmVLDump::pickBankVoice(const QString &fileName, bool
     TfmBankVoices::Try tryRow;
     if (m_library)
         tryRow = [this, &bank](int row) {
-            m_guard.run([this, &bank, row] { TryVoice(bank.voices[row]); });
+            m_guard.run([this, &bank, row] { tryVoice(bank.voices[row]); });
         };
-    TfmBankVoices picker(bank, TranslationService::Translator(m_translation), this, tryRow);
+    TfmBankVoices picker(bank, TranslationService::translator(m_translation), this, tryRow);
     const int result = m_prompts.execModal(&picker);
     // Whatever the choice, the scratch slot gets back what it held.
-    m_guard.run([this] { EndTry(); });
+    m_guard.run([this] { endTry(); });
     if (result == TfmBankVoices::SendAllResult) {
-        SendAllVoices(bank);
+        sendAllVoices(bank);
         return std::nullopt;
     }
     const int row = picker.selectedIndex();
@@ -1207,13 +1207,13 @@ void TfmVLDump::btnSaveClick()
     // Nothing is written unless a voice is held.
     if (VoiceData.isEmpty())
         return;
-    const QString fileName = m_saveDialog->Execute(
+    const QString fileName = m_saveDialog->execute(
         m_prompts, this,
-        DumpFile::ProposedName(m_manager->VoiceName(), m_saveDialog->DefaultExt()));
+        DumpFile::proposedName(m_manager->VoiceName(), m_saveDialog->DefaultExt()));
     if (fileName.isEmpty())
         return;
     // A failed write raises before the caption changes; the old file stays.
-    DumpFile::Write(fileName, VoiceData);
+    DumpFile::write(fileName, VoiceData);
     setWindowTitle(QStringLiteral("Ventaro - ")
                    + QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()));
 }
@@ -1240,7 +1240,7 @@ void TfmVLDump::keepFile(const QString &fileName)
         return;
     QList<VoiceStore::Met> met;
     try {
-        met = VoiceImporter::Read(fileName);
+        met = VoiceImporter::read(fileName);
     } catch (const VentaroError &) {
         return; // no whole voice: opening it says what is wrong
     }
@@ -1253,7 +1253,7 @@ void TfmVLDump::showKept(const QString &notice)
         m_kept->setText(notice);
 }
 
-bool TfmVLDump::HoldVoice(const QByteArray &bytes)
+bool TfmVLDump::holdVoice(const QByteArray &bytes)
 {
     if (!m_manager->LoadVoice(bytes))
         return false;
@@ -1262,21 +1262,21 @@ bool TfmVLDump::HoldVoice(const QByteArray &bytes)
     return true;
 }
 
-void TfmVLDump::SendHeldVoice(int destination, int slot)
+void TfmVLDump::sendHeldVoice(int destination, int slot)
 {
     // Only a full voice may choose; the others go to their own kind of slot.
-    if (!ui->cbxSendBank->isEnabled() && destination != ui->cbxSendBank->currentIndex())
+    if (!m_ui->cbxSendBank->isEnabled() && destination != m_ui->cbxSendBank->currentIndex())
         throw VentaroError(translated(QStringLiteral("This voice cannot go there.")));
-    ui->cbxSendBank->setCurrentIndex(destination);
+    m_ui->cbxSendBank->setCurrentIndex(destination);
     cbxSendBankSelect();
     if (destination != SendCurrent)
-        ui->cbxSendPatch->setCurrentIndex(slot - 1);
+        m_ui->cbxSendPatch->setCurrentIndex(slot - 1);
     btnExportClick();
 }
 
-void TfmVLDump::UndoLastWrite()
+void TfmVLDump::undoLastWrite()
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     const QString title = translate(QStringLiteral("Undo Last Write"));
     VoiceStore *store = m_library ? m_library->store(this) : nullptr;
     if (!store)
@@ -1293,41 +1293,41 @@ void TfmVLDump::UndoLastWrite()
 
 void TfmVLDump::restoreWrite(const WriteRecord &record, const QString &title)
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     VoiceStore *store = m_library ? m_library->store(this) : nullptr;
     if (!store)
         return;
-    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(record, *store);
+    const GuardedWrite::Restore restore = GuardedWrite::restoreOf(record, *store);
     // Said before anything is written: what goes back where.
     QStringList lines;
     for (const BankSendPlan::Step &step : restore.plan.steps)
         lines << translate(QStringLiteral("%1 to %2"))
                      .arg(restore.bank.voices[step.voice].name.trimmed(),
-                          translate(BankSendPlan::PlaceText(step.to, step.slot)));
-    constexpr int Shown = 8;
+                          translate(BankSendPlan::placeText(step.to, step.slot)));
+    constexpr int shown = 8;
     QString text =
         translate(QStringLiteral("Put back what the write of %1 replaced (device %2)?"))
             .arg(QLocale().toString(record.started, QLocale::ShortFormat))
             .arg(record.device + 1)
-        + QLatin1Char('\n') + lines.mid(0, Shown).join(QLatin1Char('\n'));
-    if (lines.size() > Shown)
+        + QLatin1Char('\n') + lines.mid(0, shown).join(QLatin1Char('\n'));
+    if (lines.size() > shown)
         text += QLatin1Char('\n')
-                + translate(QStringLiteral("... and %1 more")).arg(lines.size() - Shown);
+                + translate(QStringLiteral("... and %1 more")).arg(lines.size() - shown);
     if (m_prompts.message(this, QMessageBox::Question, title, text,
                           QMessageBox::Ok | QMessageBox::Cancel)
         != QMessageBox::Ok)
         return;
     if (m_manager->DeviceID() != record.device) {
-        ui->cbxDevNo->setCurrentIndex(record.device);
+        m_ui->cbxDevNo->setCurrentIndex(record.device);
         cbxDevNoSelect();
     }
     writeBank(restore.bank, restore.plan, WriteRecord::Kind::Restore, title,
-              QStringLiteral("RestoreProgress"), BankSender::StoredGapMs(m_settings), record.id);
+              QStringLiteral("RestoreProgress"), BankSender::storedGapMs(m_settings), record.id);
 }
 
-void TfmVLDump::TryVoice(const VoiceBank::Voice &voice)
+void TfmVLDump::tryVoice(const VoiceBank::Voice &voice)
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     const QString title = translate(QStringLiteral("Try"));
     if (voice.form != VoiceDump::Form::Internal)
         throw VentaroError(translate(QStringLiteral(
@@ -1342,7 +1342,7 @@ void TfmVLDump::TryVoice(const VoiceBank::Voice &voice)
                 this, QMessageBox::Question, title,
                 translate(QStringLiteral("Voices are tried in %1: what it holds is kept first "
                                          "and put back when the list closes. Try voices there?"))
-                    .arg(translate(BankSendPlan::PlaceText(VoiceDump::Form::Internal, slot))),
+                    .arg(translate(BankSendPlan::placeText(VoiceDump::Form::Internal, slot))),
                 QMessageBox::Ok | QMessageBox::Cancel)
             != QMessageBox::Ok)
             return;
@@ -1361,13 +1361,13 @@ void TfmVLDump::TryVoice(const VoiceBank::Voice &voice)
     writeBank(tried, plan, WriteRecord::Kind::Try, title, QStringLiteral("TryProgress"),
               BankSender::DefaultGapMs, 0, &entry);
     // The instrument plays the slot just written, selected once.
-    ui->cbxBank->setCurrentIndex(VoiceCatalogue::Internal);
+    m_ui->cbxBank->setCurrentIndex(VoiceCatalogue::Internal);
     showPatchList();
-    ui->cbxPatch->setCurrentIndex(slot - 1);
+    m_ui->cbxPatch->setCurrentIndex(slot - 1);
     SelectPatch();
 }
 
-void TfmVLDump::EndTry()
+void TfmVLDump::endTry()
 {
     const qint64 tried = std::exchange(m_tryEntry, 0);
     VoiceStore *store = m_library && tried != 0 ? m_library->store(this) : nullptr;
@@ -1376,15 +1376,15 @@ void TfmVLDump::EndTry()
     const std::optional<WriteRecord> record = WriteHistory(*store).entry(tried);
     if (!record || record->restorable().isEmpty())
         return; // nothing was kept: the user chose to write over the slot
-    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(*record, *store);
+    const GuardedWrite::Restore restore = GuardedWrite::restoreOf(*record, *store);
     writeBank(restore.bank, restore.plan, WriteRecord::Kind::TryBack,
-              TranslationService::Translator(m_translation)(QStringLiteral("Try")),
+              TranslationService::translator(m_translation)(QStringLiteral("Try")),
               QStringLiteral("TryBackProgress"), BankSender::DefaultGapMs, tried);
 }
 
-void TfmVLDump::ShowWriteHistory()
+void TfmVLDump::showWriteHistory()
 {
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     VoiceStore *store = m_library ? m_library->store(this) : nullptr;
     if (!store)
         return;

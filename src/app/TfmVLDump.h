@@ -105,13 +105,13 @@ public:
     void cbxMidiOutSelect();
     // Lists the MIDI devices anew in both port lists, the chosen ones kept
     // selected by name (run whenever a list drops down).
-    void RefreshDeviceLists();
+    void refreshDeviceLists();
     // Both port lists as the ports last listed their devices.
-    void ShowDeviceLists();
-    void ShowInputUsable();
+    void showDeviceLists();
+    void showInputUsable();
     // The platform saw devices come or go: both lists are filled anew, unless
     // one is dropped down (it is refilled when it drops down next).
-    void DevicesChanged();
+    void devicesChanged();
     void cbxDevNoSelect();
     void FormCloseQuery();
     void FormClose();
@@ -133,7 +133,7 @@ public:
     // progress window that can stop the run between voices. Each slot is
     // renamed once its voice left whole; an error ends the run and says how
     // many voices were sent. The slot names are saved afterwards.
-    void SendAllVoices(const VoiceBank &bank);
+    void sendAllVoices(const VoiceBank &bank);
     // Collecting voices the instrument dumps one after another into a bank file.
     void btnGetVoicesClick();
     // Looks for the instrument on every device (identity request) and, for
@@ -145,7 +145,7 @@ public:
     // the slots that did not answer.
     void btnBackupClick();
     // Saves a backup's bank where the user says; the report's last line.
-    QString SaveBackup(const QByteArray &bank, int voices);
+    QString saveBackup(const QByteArray &bank, int voices);
     // Shows the MIDI log window (made the first time).
     void btnMidiLogClick();
     // Dump files.
@@ -153,24 +153,24 @@ public:
     void btnSaveClick();
     // Opens `fileName` as "Open File..." does once a file is chosen (the
     // program's FILE argument); errors show as the handlers' do.
-    void OpenFile(const QString &fileName);
+    void openFile(const QString &fileName);
     // The Voice Library window, modal over this one.
     void btnLibraryClick();
     // Writes back what the newest write that kept anything replaced, after
     // saying what goes where.
-    void UndoLastWrite();
-    void ShowWriteHistory();
+    void undoLastWrite();
+    void showWriteHistory();
     // Makes `bytes` (one whole voice) the held voice, as opening a file
     // does; false when the manager refuses them.
-    bool HoldVoice(const QByteArray &bytes);
+    bool holdVoice(const QByteArray &bytes);
     // Sends the held voice where cbxSendBank and cbxSendPatch say, as
     // "Send" does: `destination` a SendDestination, `slot` from 1.
-    void SendHeldVoice(int destination, int slot);
+    void sendHeldVoice(int destination, int slot);
     // "Try": writes an internal voice to the scratch slot (kept first, as
     // every write) and selects it; EndTry puts back what the slot held
     // before the first try (a list of voices calls it when it closes).
-    void TryVoice(const VoiceBank::Voice &voice);
-    void EndTry();
+    void tryVoice(const VoiceBank::Voice &voice);
+    void endTry();
 
     // Notes of the keyboard strip, on MIDI channel 1 through the manager.
     void MIDIKeys1NoteOn(int note, int velocity);
@@ -241,7 +241,7 @@ private:
     // What "Send all" with these options replaces, for its window.
     QString replacedText(const VoiceBank &bank, const BankSendPlan::Options &options) const;
 
-    std::unique_ptr<Ui::TfmVLDump> ui;
+    std::unique_ptr<Ui::TfmVLDump> m_ui;
     MidiPlatform &m_platform;
     Prompts &m_prompts;
     Sleeper &m_sleeper;

@@ -36,7 +36,7 @@
 namespace {
 
 // Refused files named in the summary before "and N more".
-constexpr int kRefusalsNamed = 10;
+constexpr int RefusalsNamed = 10;
 
 QPushButton *button(QWidget *owner, const char *name, const QString &text)
 {
@@ -60,13 +60,13 @@ TfmVoiceLibrary::TfmVoiceLibrary(LibraryKeeper &keeper, VoiceStore &store, TfmVL
                                  QWidget *parent)
     : QDialog(parent), m_keeper(keeper), m_store(store), m_main(mainWindow), m_prompts(prompts),
       m_translation(translation),
-      m_guard(prompts, this, TranslationService::Translator(translation))
+      m_guard(prompts, this, TranslationService::translator(translation))
 {
     setObjectName(QStringLiteral("TfmVoiceLibrary"));
     setWindowTitle(translated(QStringLiteral("Voice Library")));
     setAcceptDrops(true);
     resize(760, 520);
-    const auto translate = TranslationService::Translator(translation);
+    const auto translate = TranslationService::translator(translation);
 
     m_importDialog = new FileDialog(
         FileDialog::Kind::Open, translated(QStringLiteral("Import into the library")),
@@ -85,7 +85,7 @@ TfmVoiceLibrary::TfmVoiceLibrary(LibraryKeeper &keeper, VoiceStore &store, TfmVL
     m_form->addItem(translated(QStringLiteral("All forms")));
     for (VoiceDump::Form form :
          {VoiceDump::Form::Internal, VoiceDump::Form::Custom, VoiceDump::Form::Full})
-        m_form->addItem(VoiceLibraryModel::FormText(form, translate), int(form));
+        m_form->addItem(VoiceLibraryModel::formText(form, translate), int(form));
     m_tag = named(new QComboBox(this), "cbxTag");
     m_sourceKind = named(new QComboBox(this), "cbxSource");
     m_sourceKind->addItem(translated(QStringLiteral("All sources")));
@@ -245,7 +245,7 @@ TfmVoiceLibrary::~TfmVoiceLibrary()
 
 QString TfmVoiceLibrary::translated(const QString &text) const
 {
-    return TranslationService::Translator(m_translation)(text);
+    return TranslationService::translator(m_translation)(text);
 }
 
 void TfmVoiceLibrary::fillTags()
@@ -292,9 +292,9 @@ void TfmVoiceLibrary::showCurrent()
     const std::optional<StoredVoice> voice = m_store.voice(m_model->idAt(current.row()));
     if (!voice)
         return;
-    const auto translate = TranslationService::Translator(m_translation);
+    const auto translate = TranslationService::translator(m_translation);
     for (const VoiceSource &source : voice->sources) {
-        QString line = VoiceLibraryModel::SourceText(source, voice->form, translate);
+        QString line = VoiceLibraryModel::sourceText(source, voice->form, translate);
         if (source.kind == VoiceSource::Kind::File)
             line = QDir::toNativeSeparators(source.file) + QStringLiteral(" #")
                    + QString::number(source.position);
@@ -332,7 +332,7 @@ QByteArray TfmVoiceLibrary::currentBytes() const
 
 void TfmVoiceLibrary::holdInMain(const QByteArray &bytes)
 {
-    if (!m_main.HoldVoice(bytes))
+    if (!m_main.holdVoice(bytes))
         throw VentaroError(translated(QStringLiteral("This is not a valid voice for VL70-m")));
 }
 
@@ -343,13 +343,13 @@ void TfmVoiceLibrary::btnSendCurrentClick()
         throw VentaroError(
             translated(QStringLiteral("Only a full voice can be sent to the current voice.")));
     holdInMain(currentBytes());
-    m_main.SendHeldVoice(TfmVLDump::SendCurrent, 0);
+    m_main.sendHeldVoice(TfmVLDump::SendCurrent, 0);
 }
 
 void TfmVoiceLibrary::btnSendSlotClick()
 {
     holdInMain(currentBytes());
-    m_main.SendHeldVoice(m_slotBank->currentData().toInt(), m_slot->value());
+    m_main.sendHeldVoice(m_slotBank->currentData().toInt(), m_slot->value());
 }
 
 void TfmVoiceLibrary::btnOpenClick()
@@ -368,12 +368,12 @@ void TfmVoiceLibrary::btnExportClick()
         if (std::optional<StoredVoice> voice = m_store.voice(id))
             voices.append(*voice);
     }
-    const QByteArray bytes = BankExport::Bytes(voices);
-    const QString fileName = m_exportDialog->Execute(
+    const QByteArray bytes = BankExport::bytes(voices);
+    const QString fileName = m_exportDialog->execute(
         m_prompts, this, QStringLiteral("Library.") + m_exportDialog->DefaultExt());
     if (fileName.isEmpty())
         return;
-    DumpFile::Write(fileName, bytes);
+    DumpFile::write(fileName, bytes);
 }
 
 void TfmVoiceLibrary::btnAddTagClick()
@@ -435,7 +435,7 @@ void TfmVoiceLibrary::btnDeleteClick()
 
 void TfmVoiceLibrary::btnImportFilesClick()
 {
-    const QString fileName = m_importDialog->Execute(m_prompts, this);
+    const QString fileName = m_importDialog->execute(m_prompts, this);
     if (!fileName.isEmpty())
         importPaths({fileName});
 }
@@ -517,12 +517,12 @@ void TfmVoiceLibrary::showImportEnd(const VoiceImporter::Summary &summary, const
                 .arg(summary.refused.size());
     if (summary.stopped)
         text += QLatin1Char('\n') + translated(QStringLiteral("Stopped before the end."));
-    for (qsizetype i = 0; i < summary.refused.size() && i < kRefusalsNamed; ++i)
+    for (qsizetype i = 0; i < summary.refused.size() && i < RefusalsNamed; ++i)
         text += QLatin1Char('\n') + QDir::toNativeSeparators(summary.refused[i].file)
                 + QStringLiteral(": ") + translated(summary.refused[i].reason);
-    if (summary.refused.size() > kRefusalsNamed)
+    if (summary.refused.size() > RefusalsNamed)
         text += QLatin1Char('\n')
-                + translated(QStringLiteral("and %1 more")).arg(summary.refused.size() - kRefusalsNamed);
+                + translated(QStringLiteral("and %1 more")).arg(summary.refused.size() - RefusalsNamed);
     m_prompts.message(this, failure.isEmpty() ? QMessageBox::Information : QMessageBox::Critical,
                       windowTitle(), text, QMessageBox::Ok);
     emit importFinished();
@@ -530,9 +530,9 @@ void TfmVoiceLibrary::showImportEnd(const VoiceImporter::Summary &summary, const
 
 void TfmVoiceLibrary::btnTryClick()
 {
-    const VoiceBank voices = VoiceBank::Parse(currentBytes());
+    const VoiceBank voices = VoiceBank::parse(currentBytes());
     if (!voices.voices.isEmpty())
-        m_main.TryVoice(voices.voices.first());
+        m_main.tryVoice(voices.voices.first());
 }
 
 void TfmVoiceLibrary::done(int result)
@@ -540,7 +540,7 @@ void TfmVoiceLibrary::done(int result)
     // An import stops at its next file; what it kept stays kept.
     waitForImport();
     // The scratch slot gets back what it held before the first try.
-    m_guard.run([this] { m_main.EndTry(); });
+    m_guard.run([this] { m_main.endTry(); });
     QDialog::done(result);
 }
 

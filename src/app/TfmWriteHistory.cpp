@@ -64,11 +64,11 @@ void TfmWriteHistory::reload()
         const QStringList cells{
             QLocale().toString(record.started, QLocale::ShortFormat),
             QString::number(record.device + 1),
-            textIn(m_translate, WriteRecord::KindText(record.kind)),
-            WriteReport::PlacesOf(record),
-            WriteReport::WrittenOf(record, m_translate),
-            WriteReport::KeptOf(record, m_translate),
-            WriteReport::StateOf(record, m_translate)};
+            textIn(m_translate, WriteRecord::kindText(record.kind)),
+            WriteReport::placesOf(record),
+            WriteReport::writtenOf(record, m_translate),
+            WriteReport::keptOf(record, m_translate),
+            WriteReport::stateOf(record, m_translate)};
         for (int column = 0; column < ColumnCount; ++column)
             m_table->setItem(row, column, new QTableWidgetItem(cells[column]));
     }

@@ -44,7 +44,7 @@ VentaroProgram::VentaroProgram(QApplication &app)
     m_translation->setErrorReporter(
         [prompts = m_prompts.get()](const QString &text) { prompts->showError(nullptr, text); });
     const RegRoot settings = RegRoot::currentUser();
-    if (RegFileUnreadable(settings)) {
+    if (regFileUnreadable(settings)) {
         // Told once: every read then gives the defaults and nothing is written.
         const QString text = QStringLiteral(
             "The settings file cannot be read: Ventaro starts with its defaults and leaves "
@@ -56,14 +56,14 @@ VentaroProgram::VentaroProgram(QApplication &app)
         // The simulated instrument's slots from a bank file, for trying banks
         // without the instrument; a file that cannot be read is said once.
         try {
-            m_midi->simulator().instrument().loadBank(VoiceBank::Read(simulatorBank));
+            m_midi->simulator().instrument().loadBank(VoiceBank::read(simulatorBank));
         } catch (const VentaroError &e) {
             m_prompts->showError(nullptr, e.text());
         }
     }
     m_library = std::make_unique<LibraryKeeper>(
-        VoiceStore::DefaultPath(), settings, *m_prompts,
-        TranslationService::Translator(m_translation.get()));
+        VoiceStore::defaultPath(), settings, *m_prompts,
+        TranslationService::translator(m_translation.get()));
     m_window = std::make_unique<TfmVLDump>(TfmVLDump::Services{
         m_midi->platform(), *m_prompts, m_midi->sleeper(), settings, slotFolder,
         m_translation.get(), &m_midi->tap(), m_library.get()});
@@ -90,7 +90,7 @@ void VentaroProgram::openFileArgument(const QStringList &arguments)
         if (!QFileInfo(path).isFile())
             continue;
         QTimer::singleShot(0, m_window.get(),
-                           [window = m_window.get(), path] { window->OpenFile(path); });
+                           [window = m_window.get(), path] { window->openFile(path); });
         return;
     }
 }

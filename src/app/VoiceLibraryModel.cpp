@@ -11,8 +11,8 @@
 namespace {
 
 // Pages kept in memory before the cache starts again: a few screens' worth.
-constexpr int kCachedPages = 50;
-const QString kFavouriteMark = QStringLiteral("\u2605");
+constexpr int CachedPages = 50;
+const QString FavouriteMark = QStringLiteral("\u2605");
 
 } // namespace
 
@@ -58,7 +58,7 @@ void VoiceLibraryModel::findIds()
         case Form:
             return int(v.form);
         case FirstSource:
-            return v.sources.isEmpty() ? QString() : SourceText(v.sources.first(), v.form, m_translate);
+            return v.sources.isEmpty() ? QString() : sourceText(v.sources.first(), v.form, m_translate);
         case Tags:
             return v.tags.join(QLatin1Char(' '));
         case Favourite:
@@ -82,7 +82,7 @@ const QList<StoredVoice> &VoiceLibraryModel::page(int index) const
     auto found = m_pages.constFind(index);
     if (found != m_pages.constEnd())
         return *found;
-    if (m_pages.size() >= kCachedPages)
+    if (m_pages.size() >= CachedPages)
         m_pages.clear();
     QList<StoredVoice> rows = m_store.rows(m_ids.mid(qsizetype(index) * PageSize, PageSize));
     return *m_pages.insert(index, rows);
@@ -119,17 +119,17 @@ QVariant VoiceLibraryModel::data(const QModelIndex &index, int role) const
     case Name:
         return v.name;
     case Form:
-        return FormText(v.form, m_translate);
+        return formText(v.form, m_translate);
     case FirstSource:
         if (v.sources.isEmpty())
             return {};
         if (role == Qt::ToolTipRole && v.sources.first().kind == VoiceSource::Kind::File)
             return v.sources.first().file;
-        return SourceText(v.sources.first(), v.form, m_translate);
+        return sourceText(v.sources.first(), v.form, m_translate);
     case Tags:
         return v.tags.join(QStringLiteral(", "));
     case Favourite:
-        return v.favourite ? kFavouriteMark : QString();
+        return v.favourite ? FavouriteMark : QString();
     case LastMet:
         return QLocale().toString(v.lastMet.toLocalTime(), QLocale::ShortFormat);
     default:
@@ -157,7 +157,7 @@ void VoiceLibraryModel::sort(int column, Qt::SortOrder order)
     refresh();
 }
 
-QString VoiceLibraryModel::FormText(VoiceDump::Form form, const TextTranslation &translate)
+QString VoiceLibraryModel::formText(VoiceDump::Form form, const TextTranslation &translate)
 {
     switch (form) {
     case VoiceDump::Form::Full:
@@ -169,7 +169,7 @@ QString VoiceLibraryModel::FormText(VoiceDump::Form form, const TextTranslation 
     }
 }
 
-QString VoiceLibraryModel::SourceText(const VoiceSource &source, VoiceDump::Form form,
+QString VoiceLibraryModel::sourceText(const VoiceSource &source, VoiceDump::Form form,
                                       const TextTranslation &translate)
 {
     QString text;
@@ -194,12 +194,12 @@ QString VoiceLibraryModel::SourceText(const VoiceSource &source, VoiceDump::Form
     case VoiceSource::Kind::Held:
         // Kept just before the slot was written over.
         return translate(QStringLiteral("Held by %1 of device %2 until %3"))
-            .arg(translate(BankSendPlan::PlaceText(form, source.slot)))
+            .arg(translate(BankSendPlan::placeText(form, source.slot)))
             .arg(source.device + 1)
             .arg(QLocale().toString(source.when, QLocale::ShortFormat));
     }
     if (source.slot > 0)
-        text += QLatin1Char(' ') + translate(BankSendPlan::PlaceText(form, source.slot));
+        text += QLatin1Char(' ') + translate(BankSendPlan::placeText(form, source.slot));
     else if (source.kind == VoiceSource::Kind::Sent)
         text += QLatin1Char(' ') + translate(QStringLiteral("to the current voice"));
     return text;

@@ -41,8 +41,8 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // Texts the table and the sources list show.
-    static QString FormText(VoiceDump::Form form, const TextTranslation &translate);
-    static QString SourceText(const VoiceSource &source, VoiceDump::Form form,
+    static QString formText(VoiceDump::Form form, const TextTranslation &translate);
+    static QString sourceText(const VoiceSource &source, VoiceDump::Form form,
                               const TextTranslation &translate);
 
 private:

@@ -10,8 +10,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (CommandLine::IsCommand(arguments))
-        return CommandLine::Main(argc, argv);
+    if (CommandLine::isCommand(arguments))
+        return CommandLine::main(argc, argv);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ventaro"));

@@ -3,7 +3,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-void EventWait::For(int milliseconds)
+void EventWait::forMs(int milliseconds)
 {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);

@@ -7,5 +7,5 @@ class EventWait
 {
 public:
     // Runs the calling thread's event loop for `milliseconds`.
-    static void For(int milliseconds);
+    static void forMs(int milliseconds);
 };

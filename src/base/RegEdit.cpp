@@ -54,7 +54,7 @@ bool writeValue(const RegRoot &root, const QString &path, const QString &name,
                 const QVariant &value)
 {
     const std::optional<QString> key = settingsKey(path, name);
-    if (!key || RegFileUnreadable(root))
+    if (!key || regFileUnreadable(root))
         return false;
     std::unique_ptr<QSettings> settings = root.openSettings();
     if (!settings->isWritable())
@@ -67,7 +67,7 @@ bool writeValue(const RegRoot &root, const QString &path, const QString &name,
 QVariant readValue(const RegRoot &root, const QString &path, const QString &name)
 {
     const std::optional<QString> key = settingsKey(path, name);
-    if (!key || RegFileUnreadable(root))
+    if (!key || regFileUnreadable(root))
         return QVariant();
     std::unique_ptr<QSettings> settings = root.openSettings();
     if (settings->status() != QSettings::NoError)
@@ -86,7 +86,7 @@ std::optional<qint32> fitIn32Bits(qint64 number)
 
 } // namespace
 
-bool RegFileUnreadable(const RegRoot &root)
+bool regFileUnreadable(const RegRoot &root)
 {
     const QString fileName = root.settingsFileName();
     if (fileName.isEmpty())

@@ -26,7 +26,7 @@ inline const QString RegSettingsRoot = QStringLiteral("Software\\Tervalinduna\\"
 // comment), or is larger than any settings file of the program. Such a file
 // reads as empty at every read and is never written, so nothing in it is
 // lost and no read depends on which was first.
-bool RegFileUnreadable(const RegRoot &root);
+bool regFileUnreadable(const RegRoot &root);
 
 bool WriteRegString(const RegRoot &root, const QString &path, const QString &name,
                     const QString &value);

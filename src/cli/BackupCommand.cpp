@@ -27,7 +27,7 @@ const QString SaveOption = QStringLiteral("save");
 
 } // namespace
 
-BackupCommand::Options BackupCommand::Parse(const QStringList &words)
+BackupCommand::Options BackupCommand::parse(const QStringList &words)
 {
     const SubcommandWords arguments = SubcommandWords::read(words,
                                                             {{InOption, true},
@@ -40,14 +40,14 @@ BackupCommand::Options BackupCommand::Parse(const QStringList &words)
     options.inPort = arguments.required(Name, InOption, CommandDevices::PortValue);
     options.outPort = arguments.required(Name, OutOption, CommandDevices::PortValue);
     options.file = arguments.required(Name, SaveOption, QStringLiteral("FILE"));
-    options.deviceId = DeviceNumberOption::Parse(arguments);
+    options.deviceId = DeviceNumberOption::parse(arguments);
     options.replace = arguments.has(OutputFile::ForceOption);
     return options;
 }
 
-int BackupCommand::Run(const Options &options, CommandContext &context)
+int BackupCommand::run(const Options &options, CommandContext &context)
 {
-    OutputFile::CheckWritable(options.file, options.replace);
+    OutputFile::checkWritable(options.file, options.replace);
     CommandDevices devices(context);
     TMidiCorvoIn &input = devices.input(options.inPort);
     TMidiCorvoOut &output = devices.output(options.outPort);
@@ -55,17 +55,17 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
     StoppableWait wait;
     // Nothing was played: closing the output would reset every channel's
     // controllers behind a backup.
-    const auto leaveOutput = qScopeGuard([&output] { output.DeviceLost(); });
-    const BackupJob::Io io{[&](const QByteArray &request) { devices.manager.SendSysEx(request); },
+    const auto leaveOutput = qScopeGuard([&output] { output.deviceLost(); });
+    const BackupJob::Io io{[&](const QByteArray &request) { devices.manager.sendSysEx(request); },
                            [&](int milliseconds) { return wait(milliseconds); },
-                           devices.midi.sleeper(), input, [&wait] { wait.Wake(); }};
-    const InstrumentBackup::Result result = BackupJob::Run(
+                           devices.midi.sleeper(), input, [&wait] { wait.wake(); }};
+    const InstrumentBackup::Result result = BackupJob::run(
         io, devices.deviceId(options.deviceId), [&](int, int, const QString &text) {
             context.progress(text);
             return !wait.stopped();
         });
     context.progress(QString());
-    const int places = int(InstrumentBackup::Slots().size());
+    const int places = int(InstrumentBackup::allSlots().size());
 
     if (result.fetched == 0) {
         if (!result.failure.isEmpty())
@@ -75,10 +75,10 @@ int BackupCommand::Run(const Options &options, CommandContext &context)
         throw VentaroError(QStringLiteral("The instrument did not answer. Check --in, --out and "
                                           "--device (see \"ventaro find\"): nothing was saved."));
     }
-    DumpFile::Write(options.file, result.bank);
-    CommandSlotNames::Rename(context, devices.deviceId(options.deviceId) + 1,
-                             VoiceBank::Parse(result.bank).voices);
-    for (const QString &line : BackupJob::Lines(result))
+    DumpFile::write(options.file, result.bank);
+    CommandSlotNames::rename(context, devices.deviceId(options.deviceId) + 1,
+                             VoiceBank::parse(result.bank).voices);
+    for (const QString &line : BackupJob::lines(result))
         context.say(line);
     if (!result.failure.isEmpty())
         context.say(result.failure);

@@ -29,7 +29,7 @@ public:
     };
 
     // Raises UsageError for arguments this command cannot take.
-    static Options Parse(const QStringList &words);
+    static Options parse(const QStringList &words);
     // Raises VentaroError when a port cannot be used or nothing came.
-    static int Run(const Options &options, CommandContext &context);
+    static int run(const Options &options, CommandContext &context);
 };

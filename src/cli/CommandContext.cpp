@@ -4,7 +4,7 @@
 
 void CommandContext::say(const QString &text) const
 {
-    err << QStringLiteral("ventaro: ") << OneLine(text) << '\n';
+    err << QStringLiteral("ventaro: ") << oneLine(text) << '\n';
     err.flush();
 }
 
@@ -16,7 +16,7 @@ void CommandContext::progress(const QString &text) const
     err.flush();
 }
 
-QString CommandContext::OneLine(const QString &text)
+QString CommandContext::oneLine(const QString &text)
 {
     QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (lines.isEmpty())

@@ -28,5 +28,5 @@ struct CommandContext
     // On a terminal only: `text` over the previous progress text, cleared to
     // the line's end (an empty text clears it).
     void progress(const QString &text) const;
-    static QString OneLine(const QString &text);
+    static QString oneLine(const QString &text);
 };

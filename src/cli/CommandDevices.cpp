@@ -12,7 +12,7 @@ template <typename Port>
 Port &choose(Port &port, const QString &name, bool input)
 {
     port.setRegKeyName(QString());
-    port.RefreshDevices();
+    port.refreshDevices();
     const QStringList names = port.DeviceNames();
     if (!names.contains(name, Qt::CaseInsensitive)) {
         // Said with the names there are, so a mistyped name or an input

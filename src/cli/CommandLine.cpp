@@ -51,13 +51,13 @@ template <typename Command>
 Subcommand subcommand()
 {
     return {Command::Name, [](const QStringList &words) -> CommandLine::Invocation {
-                if constexpr (std::is_void_v<decltype(Command::Parse(words))>) {
-                    Command::Parse(words);
-                    return [](CommandContext &context) { return Command::Run(context); };
+                if constexpr (std::is_void_v<decltype(Command::parse(words))>) {
+                    Command::parse(words);
+                    return [](CommandContext &context) { return Command::run(context); };
                 } else {
-                    const auto options = Command::Parse(words);
+                    const auto options = Command::parse(words);
                     return [options](CommandContext &context) {
-                        return Command::Run(options, context);
+                        return Command::run(options, context);
                     };
                 }
             }};
@@ -133,7 +133,7 @@ bool isStandardErrorTerminal()
 
 } // namespace
 
-QStringList CommandLine::CommandNames()
+QStringList CommandLine::commandNames()
 {
     QStringList names;
     for (const Subcommand &command : subcommands())
@@ -141,12 +141,12 @@ QStringList CommandLine::CommandNames()
     return names;
 }
 
-bool CommandLine::IsCommand(const QStringList &arguments)
+bool CommandLine::isCommand(const QStringList &arguments)
 {
     if (arguments.size() < 2)
         return false;
     const QString &first = arguments.at(1);
-    if (CommandNames().contains(first) || asked(first) != Asked::Nothing)
+    if (commandNames().contains(first) || asked(first) != Asked::Nothing)
         return true;
     // The window takes a file that is there and the toolkit's options;
     // anything else is wrong usage or a file it cannot open, said on the
@@ -156,7 +156,7 @@ bool CommandLine::IsCommand(const QStringList &arguments)
     return !QFileInfo(first).isFile();
 }
 
-CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
+CommandLine::Invocation CommandLine::prepare(const QStringList &arguments)
 {
     const QString first = arguments.value(1);
     const QStringList words = arguments.mid(2);
@@ -166,7 +166,7 @@ CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
         const QString text =
             question == Asked::Version
                 ? QStringLiteral("ventaro %1\n").arg(QStringLiteral(VENTARO_VERSION))
-                : UsageText();
+                : usageText();
         return [text](CommandContext &context) {
             context.out << text;
             context.out.flush();
@@ -180,7 +180,7 @@ CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
         const qsizetype end = words.indexOf(OptionsEnd);
         const QStringList options = end < 0 ? words : words.first(end);
         if (std::any_of(options.begin(), options.end(), isHelp))
-            return Prepare({arguments.value(0), HelpOption});
+            return prepare({arguments.value(0), HelpOption});
         return command.prepare(words);
     }
     if (first.isEmpty())
@@ -200,14 +200,14 @@ CommandLine::Invocation CommandLine::Prepare(const QStringList &arguments)
     throw VentaroError(QStringLiteral("%1 is not a file").arg(shown));
 }
 
-int CommandLine::Run(const QStringList &arguments, CommandContext &context)
+int CommandLine::run(const QStringList &arguments, CommandContext &context)
 {
     try {
-        return Prepare(arguments)(context);
+        return prepare(arguments)(context);
     } catch (const UsageError &e) {
         context.say(e.text());
         if (e.showsUsage()) {
-            context.err << '\n' << UsageText();
+            context.err << '\n' << usageText();
             context.err.flush();
         }
         return WrongUsage;
@@ -217,7 +217,7 @@ int CommandLine::Run(const QStringList &arguments, CommandContext &context)
     }
 }
 
-QString CommandLine::UsageText()
+QString CommandLine::usageText()
 {
     return QStringLiteral(
         "Usage:\n"
@@ -320,7 +320,7 @@ QString CommandLine::UsageText()
         "A file named like a command is opened in the window as ./NAME.\n");
 }
 
-int CommandLine::Main(int argc, char *argv[])
+int CommandLine::main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Ventaro"));
@@ -334,5 +334,5 @@ int CommandLine::Main(int argc, char *argv[])
                                    midi = std::make_unique<ProgramMidi>();
                                return *midi;
                            }};
-    return Run(QCoreApplication::arguments(), context);
+    return run(QCoreApplication::arguments(), context);
 }

@@ -27,20 +27,20 @@ public:
     using Invocation = std::function<int(CommandContext &context)>;
 
     // Whether `arguments` (the program's name first) are for the command line.
-    static bool IsCommand(const QStringList &arguments);
+    static bool isCommand(const QStringList &arguments);
     // The subcommand the arguments ask for, parsed; raises UsageError, or
     // VentaroError for a first word that is a folder or a file that cannot
     // be read (no command, no voice to open).
-    static Invocation Prepare(const QStringList &arguments);
+    static Invocation prepare(const QStringList &arguments);
     // Prepares and runs; a usage error prints the usage text on standard
     // error (status 2), an error its one line (status 1).
-    static int Run(const QStringList &arguments, CommandContext &context);
+    static int run(const QStringList &arguments, CommandContext &context);
     // What --help prints.
-    static QString UsageText();
-    static QStringList CommandNames();
+    static QString usageText();
+    static QStringList commandNames();
 
     // The program's entry for the command line: the application object
     // without a display, the process's streams and settings, the MIDI
     // devices when a subcommand needs them. Returns the exit status.
-    static int Main(int argc, char *argv[]);
+    static int main(int argc, char *argv[]);
 };

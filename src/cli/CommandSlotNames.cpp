@@ -4,7 +4,7 @@
 #include "SlotNameStore.h"
 #include "VentaroError.h"
 
-void CommandSlotNames::Rename(CommandContext &context, int deviceNumber,
+void CommandSlotNames::rename(CommandContext &context, int deviceNumber,
                               const QList<VoiceBank::Voice> &voices)
 {
     QList<std::pair<int, QString>> custom;
@@ -16,7 +16,7 @@ void CommandSlotNames::Rename(CommandContext &context, int deviceNumber,
             internal.append({voice.slot, voice.name});
     }
     const SlotNameStore store(SlotNameStore::programFolder());
-    const VoiceCatalogue::PromType prom = VoiceCatalogue::StoredProm(context.settings);
+    const VoiceCatalogue::PromType prom = VoiceCatalogue::storedProm(context.settings);
     try {
         if (!custom.isEmpty())
             store.rename(VoiceCatalogue::Custom, deviceNumber, custom, prom);

@@ -14,6 +14,6 @@ class CommandSlotNames
 {
 public:
     // Each Custom or Internal voice names its slot; other voices are passed over.
-    static void Rename(CommandContext &context, int deviceNumber,
+    static void rename(CommandContext &context, int deviceNumber,
                        const QList<VoiceBank::Voice> &voices);
 };

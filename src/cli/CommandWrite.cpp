@@ -31,7 +31,7 @@ const QString NotKeptEnd = QStringLiteral("Nothing was written (--no-keep writes
 
 QList<InstrumentBackup::Slot> unanswered(const GuardedWrite::Result &result)
 {
-    const QString noAnswer = GuardedWrite::NotKeptText(GuardedWrite::NotKept::NoAnswer);
+    const QString noAnswer = GuardedWrite::notKeptText(GuardedWrite::NotKept::NoAnswer);
     QList<InstrumentBackup::Slot> places;
     for (const WriteRecord::Place &place : result.places)
         if (place.notKept == noAnswer)
@@ -41,19 +41,19 @@ QList<InstrumentBackup::Slot> unanswered(const GuardedWrite::Result &result)
 
 } // namespace
 
-QList<SubcommandWords::Option> CommandWrite::OptionList()
+QList<SubcommandWords::Option> CommandWrite::optionList()
 {
     return {{OutOption, true},     {InOption, true},        {DeviceNumberOption::Name, true},
             {GapOption, true},     {NoKeepOption, false},   {NoVerifyOption, false}};
 }
 
-CommandWrite::Options CommandWrite::Read(const SubcommandWords &arguments, const QString &command)
+CommandWrite::Options CommandWrite::read(const SubcommandWords &arguments, const QString &command)
 {
     Options options;
     options.outPort = arguments.required(command, OutOption, CommandDevices::PortValue);
     if (arguments.has(InOption))
         options.inPort = arguments.required(command, InOption, CommandDevices::PortValue);
-    options.deviceId = DeviceNumberOption::Parse(arguments);
+    options.deviceId = DeviceNumberOption::parse(arguments);
     if (arguments.has(GapOption))
         options.gapMs = arguments.number(GapOption, 0, BankSender::MaxGapMs, 0);
     options.keep = !arguments.has(NoKeepOption);
@@ -61,7 +61,7 @@ CommandWrite::Options CommandWrite::Read(const SubcommandWords &arguments, const
     return options;
 }
 
-int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteRecord::Kind kind,
+int CommandWrite::run(const VoiceBank &bank, const BankSendPlan &plan, WriteRecord::Kind kind,
                       qint64 restores, VoiceStore *store, const Options &options,
                       CommandContext &context)
 {
@@ -77,7 +77,7 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
     QString libraryProblem;
     if (!store) {
         try {
-            opened = std::make_unique<VoiceStore>(VoiceStore::DefaultPath());
+            opened = std::make_unique<VoiceStore>(VoiceStore::defaultPath());
             store = opened.get();
         } catch (const VentaroError &error) {
             libraryProblem = error.text();
@@ -93,12 +93,12 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
     settings.verify = options.verify;
     // The library keeps what was written over; what is written is in its file.
     settings.recordWritten = false;
-    settings.gapMs = options.gapMs.value_or(BankSender::StoredGapMs(context.settings));
+    settings.gapMs = options.gapMs.value_or(BankSender::storedGapMs(context.settings));
 
     // Nothing was played, so nothing is silenced: closing the port would
     // set every channel's controllers to their defaults, changing the
     // instrument's mix behind a write of voices.
-    const auto leaveOutput = qScopeGuard([&port] { port.DeviceLost(); });
+    const auto leaveOutput = qScopeGuard([&port] { port.deviceLost(); });
     StoppableWait wait;
     GuardedWrite *writer = nullptr;
     std::optional<ListeningInput> listening;
@@ -107,11 +107,11 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
             *input,
             [&writer](QByteArrayView message) {
                 if (writer)
-                    writer->Take(message);
+                    writer->take(message);
             },
-            [&wait] { wait.Wake(); });
+            [&wait] { wait.wake(); });
     const GuardedWrite::Io io{
-        [&](const QByteArray &message) { devices.manager.SendSysEx(message); },
+        [&](const QByteArray &message) { devices.manager.sendSysEx(message); },
         [&](int milliseconds) { return wait(milliseconds); }, devices.midi.sleeper(),
         listening.has_value()};
     GuardedWrite write(io, store, settings);
@@ -121,7 +121,7 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
     GuardedWrite::Events events;
     events.starting = [&](GuardedWrite::Phase phase, int index, int count,
                           const BankSendPlan::Step &step) {
-        context.progress(WriteReport::Progress(phase, index, count, bank, step));
+        context.progress(WriteReport::progress(phase, index, count, bank, step));
         return !wait.stopped();
     };
     events.unkept = [&refused](const BankSendPlan::Step &, GuardedWrite::NotKept why) {
@@ -130,7 +130,7 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
         refused = true;
         return GuardedWrite::Choice::Cancel;
     };
-    const GuardedWrite::Result result = write.Run(bank, plan, deviceId, kind, restores, events);
+    const GuardedWrite::Result result = write.run(bank, plan, deviceId, kind, restores, events);
     writer = nullptr;
     context.progress(QString());
 
@@ -146,14 +146,14 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
         voice.slot = plan.steps[i].slot;
         reachedVoices.append(voice);
     }
-    CommandSlotNames::Rename(context, deviceId + 1, reachedVoices);
+    CommandSlotNames::rename(context, deviceId + 1, reachedVoices);
 
     if (refused)
         throw VentaroError(QStringLiteral("The instrument did not say what %1 holds, so it cannot "
                                           "be kept. ")
-                               .arg(InstrumentBackup::PlacesText(unanswered(result)))
+                               .arg(InstrumentBackup::placesText(unanswered(result)))
                            + NotKeptEnd);
-    if (const QString notKept = WriteReport::NotKept(result); !notKept.isEmpty())
+    if (const QString notKept = WriteReport::notKept(result); !notKept.isEmpty())
         context.say(notKept);
     const int reached = result.count(WriteRecord::PlaceState::Written)
                         + result.count(WriteRecord::PlaceState::Verified);
@@ -162,7 +162,7 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
                            + QStringLiteral("\nvoices sent: %1 of %2")
                                  .arg(reached)
                                  .arg(plan.steps.size()));
-    if (const QString line = WriteReport::Line(bank, plan, result); !line.isEmpty())
+    if (const QString line = WriteReport::line(bank, plan, result); !line.isEmpty())
         context.err << line << '\n';
     if (result.kept > 0 && reached > 0)
         context.err << QStringLiteral("What was written over is kept: \"ventaro restore %1\" "
@@ -173,7 +173,7 @@ int CommandWrite::Run(const VoiceBank &bank, const BankSendPlan &plan, WriteReco
         context.say(QStringLiteral("Stopped before the end."));
         return CommandLine::Failure;
     }
-    if (const QString notTaken = WriteReport::NotTaken(result, deviceId); !notTaken.isEmpty()) {
+    if (const QString notTaken = WriteReport::notTaken(result, deviceId); !notTaken.isEmpty()) {
         context.say(notTaken);
         return CommandLine::Failure;
     }

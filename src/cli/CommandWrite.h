@@ -32,16 +32,16 @@ public:
 
     // The options every write takes: --out, --in, --device, --gap,
     // --no-keep and --no-verify.
-    static QList<SubcommandWords::Option> OptionList();
+    static QList<SubcommandWords::Option> optionList();
     // Reads them; raises UsageError naming `command` for a missing --out.
-    static Options Read(const SubcommandWords &arguments, const QString &command);
+    static Options read(const SubcommandWords &arguments, const QString &command);
 
     // Writes the plan and says what became of it; returns the exit status.
     // Without `store` the voice library at its usual place is opened once
     // the ports are found. Raises VentaroError when nothing could be
     // written: a port, the library needed for keeping, a slot not kept, a
     // failure at the start.
-    static int Run(const VoiceBank &bank, const BankSendPlan &plan, WriteRecord::Kind kind,
+    static int run(const VoiceBank &bank, const BankSendPlan &plan, WriteRecord::Kind kind,
                    qint64 restores, VoiceStore *store, const Options &options,
                    CommandContext &context);
 };

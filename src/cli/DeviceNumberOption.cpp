@@ -2,7 +2,7 @@
 
 #include "SubcommandWords.h"
 
-std::optional<quint8> DeviceNumberOption::Parse(const SubcommandWords &arguments)
+std::optional<quint8> DeviceNumberOption::parse(const SubcommandWords &arguments)
 {
     if (!arguments.has(Name))
         return std::nullopt;

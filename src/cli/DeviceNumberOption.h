@@ -17,5 +17,5 @@ public:
 
     // The 0-based device number given, none when the option is absent;
     // raises UsageError for anything outside 1..16.
-    static std::optional<quint8> Parse(const SubcommandWords &arguments);
+    static std::optional<quint8> parse(const SubcommandWords &arguments);
 };

@@ -7,17 +7,17 @@
 #include "SubcommandWords.h"
 #include "VentaroError.h"
 
-void FindCommand::Parse(const QStringList &words)
+void FindCommand::parse(const QStringList &words)
 {
     SubcommandWords::read(words, {}, 0);
 }
 
-int FindCommand::Run(CommandContext &context)
+int FindCommand::run(CommandContext &context)
 {
     ProgramMidi &midi = context.midi();
     StoppableWait wait;
     InstrumentFinder finder(midi.platform());
-    const QList<InstrumentFinder::Found> found = finder.Run(
+    const QList<InstrumentFinder::Found> found = finder.run(
         [&](int milliseconds) { return wait(milliseconds); },
         [&](int index, int count, const QString &output) {
             context.progress(

@@ -16,6 +16,6 @@ public:
     static constexpr const char *Name = "find";
 
     // Raises UsageError for any argument.
-    static void Parse(const QStringList &words);
-    static int Run(CommandContext &context);
+    static void parse(const QStringList &words);
+    static int run(CommandContext &context);
 };

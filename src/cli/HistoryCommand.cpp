@@ -13,7 +13,7 @@ const QString CountOption = QStringLiteral("count");
 
 } // namespace
 
-HistoryCommand::Options HistoryCommand::Parse(const QStringList &words)
+HistoryCommand::Options HistoryCommand::parse(const QStringList &words)
 {
     const SubcommandWords arguments = SubcommandWords::read(words, {{CountOption, true}}, 0);
     Options options;
@@ -21,18 +21,18 @@ HistoryCommand::Options HistoryCommand::Parse(const QStringList &words)
     return options;
 }
 
-int HistoryCommand::Run(const Options &options, CommandContext &context)
+int HistoryCommand::run(const Options &options, CommandContext &context)
 {
-    VoiceStore store(VoiceStore::DefaultPath());
+    VoiceStore store(VoiceStore::defaultPath());
     for (const WriteRecord &record : WriteHistory(store).list(options.count)) {
         context.out << QStringList{QString::number(record.id),
                                    record.started.toString(Qt::ISODate),
                                    QString::number(record.device + 1),
-                                   WriteRecord::KindText(record.kind),
-                                   WriteReport::PlacesOf(record),
-                                   WriteReport::WrittenOf(record),
-                                   WriteReport::KeptOf(record),
-                                   WriteReport::StateOf(record)}
+                                   WriteRecord::kindText(record.kind),
+                                   WriteReport::placesOf(record),
+                                   WriteReport::writtenOf(record),
+                                   WriteReport::keptOf(record),
+                                   WriteReport::stateOf(record)}
                            .join(QLatin1Char('\t'))
                     << '\n';
     }

@@ -22,6 +22,6 @@ public:
     };
 
     // Raises UsageError for arguments this command cannot take.
-    static Options Parse(const QStringList &words);
-    static int Run(const Options &options, CommandContext &context);
+    static Options parse(const QStringList &words);
+    static int run(const Options &options, CommandContext &context);
 };

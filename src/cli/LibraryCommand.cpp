@@ -47,7 +47,7 @@ VoiceDump::Form parseForm(const QString &text)
 {
     for (const VoiceDump::Form form :
          {VoiceDump::Form::Internal, VoiceDump::Form::Custom, VoiceDump::Form::Full})
-        if (text == VoicesCommand::FormText(form))
+        if (text == VoicesCommand::formText(form))
             return form;
     throw UsageError(
         QStringLiteral("--form must be internal, custom or full, not \"%1\"").arg(text));
@@ -56,7 +56,7 @@ VoiceDump::Form parseForm(const QString &text)
 std::unique_ptr<VoiceStore> openStore(const LibraryCommand::Options &options,
                                       CommandContext &context)
 {
-    const QString fileName = VoiceStore::DefaultPath();
+    const QString fileName = VoiceStore::defaultPath();
     try {
         return std::make_unique<VoiceStore>(fileName);
     } catch (const UnreadableLibraryError &error) {
@@ -65,7 +65,7 @@ std::unique_ptr<VoiceStore> openStore(const LibraryCommand::Options &options,
                                + QStringLiteral("\n--set-aside renames it aside and starts a "
                                                 "new library"));
     }
-    const QString aside = VoiceStore::SetAside(fileName);
+    const QString aside = VoiceStore::setAside(fileName);
     context.say(QStringLiteral("The voice library was set aside as \"%1\"; a new library is "
                                "started.")
                     .arg(QDir::toNativeSeparators(aside)));
@@ -102,7 +102,7 @@ int runImport(const LibraryCommand::Options &options, VoiceStore &store, Command
     for (const VoiceImporter::Refusal &refusal : summary.refused)
         context.out << QStringLiteral("refused\t%1\t%2\n")
                            .arg(QDir::toNativeSeparators(refusal.file),
-                                CommandContext::OneLine(refusal.reason));
+                                CommandContext::oneLine(refusal.reason));
     context.out << summary.text() << '\n';
     context.out.flush();
     // Refused files stop nothing; only an import where nothing was taken fails.
@@ -113,7 +113,7 @@ int runImport(const LibraryCommand::Options &options, VoiceStore &store, Command
 int runList(const LibraryCommand::Options &options, VoiceStore &store, CommandContext &context)
 {
     for (const StoredVoice &voice : store.list(options.filter))
-        context.out << LibraryCommand::LineText(voice) << '\n';
+        context.out << LibraryCommand::lineText(voice) << '\n';
     context.out.flush();
     return 0;
 }
@@ -145,13 +145,13 @@ int runExport(const LibraryCommand::Options &options, VoiceStore &store, Command
         } else {
             where.fullVoicesTo = VoiceDump::Form::Full;
         }
-        bytes = BankExport::Bytes(voices, where, options.deviceId.value_or(0));
+        bytes = BankExport::bytes(voices, where, options.deviceId.value_or(0));
     } else {
-        bytes = BankExport::Bytes(voices);
+        bytes = BankExport::bytes(voices);
     }
-    DumpFile::Write(options.save, bytes);
+    DumpFile::write(options.save, bytes);
     for (const StoredVoice &voice : voices)
-        context.out << LibraryCommand::LineText(voice) << '\n';
+        context.out << LibraryCommand::lineText(voice) << '\n';
     context.out.flush();
     return 0;
 }
@@ -165,7 +165,7 @@ int runShow(const LibraryCommand::Options &options, VoiceStore &store, CommandCo
     const auto time = [](const QDateTime &when) { return when.toString(Qt::ISODate); };
     field("id", QString::number(voice.id));
     field("name", voice.name.trimmed());
-    field("form", VoicesCommand::FormText(voice.form));
+    field("form", VoicesCommand::formText(voice.form));
     field("favourite", voice.favourite ? QStringLiteral("yes") : QStringLiteral("no"));
     field("tags", voice.tags.join(QStringLiteral(", ")));
     field("note", voice.note);
@@ -174,12 +174,12 @@ int runShow(const LibraryCommand::Options &options, VoiceStore &store, CommandCo
     // A source: kind, file, position, device number 1..16, slot, when.
     for (const VoiceSource &source : voice.sources)
         context.out << QStringLiteral("source\t%1\t%2\t%3\t%4\t%5\t%6\n")
-                           .arg(VoiceSource::KindText(source.kind),
+                           .arg(VoiceSource::kindText(source.kind),
                                 source.file.isEmpty() ? NoValue
                                                       : QDir::toNativeSeparators(source.file),
                                 source.position > 0 ? QString::number(source.position) : NoValue,
                                 QString::number(source.device + DeviceNumberOption::Lowest),
-                                source.slot > 0 ? BankSendPlan::PlaceText(voice.form, source.slot)
+                                source.slot > 0 ? BankSendPlan::placeText(voice.form, source.slot)
                                                 : NoValue,
                                 time(source.when));
     context.out.flush();
@@ -188,7 +188,7 @@ int runShow(const LibraryCommand::Options &options, VoiceStore &store, CommandCo
 
 } // namespace
 
-LibraryCommand::Options LibraryCommand::Parse(const QStringList &words)
+LibraryCommand::Options LibraryCommand::parse(const QStringList &words)
 {
     Options options;
     const QString action = words.value(0);
@@ -217,7 +217,7 @@ LibraryCommand::Options LibraryCommand::Parse(const QStringList &words)
         options.filter.tag = arguments.value(TagOption);
         options.filter.favouritesOnly = arguments.has(FavouriteOption);
         if (arguments.has(SourceOption)) {
-            options.filter.sourceKind = VoiceSource::KindFromText(arguments.value(SourceOption));
+            options.filter.sourceKind = VoiceSource::kindFromText(arguments.value(SourceOption));
             if (!options.filter.sourceKind)
                 throw UsageError(QStringLiteral("--source must be file, panel, fetched, backup, "
                                                 "sent or held, not \"%1\"")
@@ -244,11 +244,11 @@ LibraryCommand::Options LibraryCommand::Parse(const QStringList &words)
                                           QStringLiteral("FILE"));
         options.force = arguments.has(ForceOption);
         if (arguments.has(ToOption)) {
-            options.to = SendCommand::ParseDestination(arguments.value(ToOption));
+            options.to = SendCommand::parseDestination(arguments.value(ToOption));
             if (options.to->to == VoiceDump::Form::Full)
                 throw UsageError(QStringLiteral("--to must be custom:S or internal:S for a bank"));
         }
-        options.deviceId = DeviceNumberOption::Parse(arguments);
+        options.deviceId = DeviceNumberOption::parse(arguments);
         options.setAside = arguments.has(SetAsideOption);
     } else if (action == ShowAction) {
         const SubcommandWords arguments = SubcommandWords::read(rest, {setAside}, 1);
@@ -265,7 +265,7 @@ LibraryCommand::Options LibraryCommand::Parse(const QStringList &words)
     return options;
 }
 
-int LibraryCommand::Run(const Options &options, CommandContext &context)
+int LibraryCommand::run(const Options &options, CommandContext &context)
 {
     const std::unique_ptr<VoiceStore> store = openStore(options, context);
     switch (options.action) {
@@ -281,23 +281,23 @@ int LibraryCommand::Run(const Options &options, CommandContext &context)
     return runShow(options, *store, context);
 }
 
-QString LibraryCommand::SourceText(const VoiceSource &source, VoiceDump::Form form)
+QString LibraryCommand::sourceText(const VoiceSource &source, VoiceDump::Form form)
 {
     if (source.kind == VoiceSource::Kind::File)
         return QDir::toNativeSeparators(source.file);
-    QString text = VoiceSource::KindText(source.kind);
+    QString text = VoiceSource::kindText(source.kind);
     if (source.slot > 0)
-        text += QLatin1Char(' ') + BankSendPlan::PlaceText(form, source.slot);
+        text += QLatin1Char(' ') + BankSendPlan::placeText(form, source.slot);
     return text;
 }
 
-QString LibraryCommand::LineText(const StoredVoice &voice)
+QString LibraryCommand::lineText(const StoredVoice &voice)
 {
     QString name = voice.name;
     while (name.endsWith(QLatin1Char(' ')))
         name.chop(1);
     return QStringLiteral("%1\t%2\t%3\t%4")
         .arg(voice.id)
-        .arg(VoicesCommand::FormText(voice.form), oneLine(name),
-             voice.sources.isEmpty() ? NoValue : SourceText(voice.sources.first(), voice.form));
+        .arg(VoicesCommand::formText(voice.form), oneLine(name),
+             voice.sources.isEmpty() ? NoValue : sourceText(voice.sources.first(), voice.form));
 }

@@ -50,13 +50,13 @@ public:
     };
 
     // Raises UsageError for arguments this command cannot take.
-    static Options Parse(const QStringList &words);
-    static int Run(const Options &options, CommandContext &context);
+    static Options parse(const QStringList &words);
+    static int run(const Options &options, CommandContext &context);
 
     // "1\tinternal\tIgneous\t/data/Prog-A-1.syx" (the name without its
     // trailing blanks).
-    static QString LineText(const StoredVoice &voice);
+    static QString lineText(const StoredVoice &voice);
     // Where a voice was met, in words: the file's path for a file, else the
     // kind and the slot ("fetched Internal 12", "panel").
-    static QString SourceText(const VoiceSource &source, VoiceDump::Form form);
+    static QString sourceText(const VoiceSource &source, VoiceDump::Form form);
 };

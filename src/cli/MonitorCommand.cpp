@@ -36,7 +36,7 @@ constexpr int FollowMs = 1000;
 
 } // namespace
 
-MonitorCommand::Options MonitorCommand::Parse(const QStringList &words)
+MonitorCommand::Options MonitorCommand::parse(const QStringList &words)
 {
     const SubcommandWords arguments = SubcommandWords::read(words,
                                                             {{InOption, true, true},
@@ -56,12 +56,12 @@ MonitorCommand::Options MonitorCommand::Parse(const QStringList &words)
         options.count = arguments.number(CountOption, 1, MaxCount, 1);
     if (arguments.has(TimeoutOption))
         options.timeoutSeconds = arguments.number(TimeoutOption, 1, MaxTimeoutSeconds, 1);
-    options.deviceId = DeviceNumberOption::Parse(arguments);
+    options.deviceId = DeviceNumberOption::parse(arguments);
     options.outToo = arguments.has(OutTooOption);
     return options;
 }
 
-int MonitorCommand::Run(const Options &options, CommandContext &context)
+int MonitorCommand::run(const Options &options, CommandContext &context)
 {
     CommandDevices devices(context);
     MidiPlatform &platform = devices.midi.platform();
@@ -72,7 +72,7 @@ int MonitorCommand::Run(const Options &options, CommandContext &context)
     for (const QString &name : options.ports)
         if (!listed.contains(name, Qt::CaseInsensitive))
             throw VentaroError(
-                MidiPortErrorMessage(MidiPlatform::NotConnected, true, name, &platform));
+                midiPortErrorMessage(MidiPlatform::NotConnected, true, name, &platform));
 
     MidiLog log;
     log.setDeviceNumber(devices.deviceId(options.deviceId));
@@ -116,7 +116,7 @@ int MonitorCommand::Run(const Options &options, CommandContext &context)
     // come and go.
     QHash<QString, QStringList> feeds; // a source port: the output devices it feeds
     const auto followOutputs = [&] {
-        TMidiCorvoOut(nullptr, &platform, settings).RefreshDevices();
+        TMidiCorvoOut(nullptr, &platform, settings).refreshDevices();
         QHash<QString, QStringList> now;
         for (int i = 0; i < platform.outDeviceCount(); ++i) {
             const std::optional<QStringList> sources = platform.outDeviceSources(i);
@@ -133,7 +133,7 @@ int MonitorCommand::Run(const Options &options, CommandContext &context)
                 continue;
             try {
                 if (!std::exchange(listed, true))
-                    TMidiCorvoIn(nullptr, &platform, settings).RefreshDevices();
+                    TMidiCorvoIn(nullptr, &platform, settings).refreshDevices();
                 listen(it.key());
             } catch (const VentaroError &e) {
                 context.say(e.text());

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-void OutputFile::CheckWritable(const QString &fileName, bool replace)
+void OutputFile::checkWritable(const QString &fileName, bool replace)
 {
     if (!replace && QFileInfo::exists(fileName))
         throw VentaroError(QStringLiteral("%1 already exists (add --%2 to replace it)")

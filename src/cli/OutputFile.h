@@ -13,7 +13,7 @@ public:
     // backup is not lost to a one-voice receive), or when it cannot be
     // written ("Cannot create file ..."), so a command fails before it asks
     // or waits for anything. Leaves no file behind.
-    static void CheckWritable(const QString &fileName, bool replace);
+    static void checkWritable(const QString &fileName, bool replace);
     // "1 voice", "2 voices": the count in a command's closing line.
     static QString VoiceCount(qsizetype count);
 };

@@ -5,18 +5,18 @@
 #include "ProgramMidi.h"
 #include "SubcommandWords.h"
 
-void PortsCommand::Parse(const QStringList &words)
+void PortsCommand::parse(const QStringList &words)
 {
     SubcommandWords::read(words, {}, 0);
 }
 
-int PortsCommand::Run(CommandContext &context)
+int PortsCommand::run(CommandContext &context)
 {
     ProgramMidi &midi = context.midi();
     // The lists the ports take, so the names are the window's.
     for (const bool input : {true, false}) {
         const MidiDeviceChoice devices(&midi.platform(), input, context.settings);
-        for (const QString &name : devices.Names())
+        for (const QString &name : devices.names())
             context.out << (input ? "in\t" : "out\t") << name << '\n';
     }
     context.out.flush();

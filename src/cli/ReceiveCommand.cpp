@@ -28,7 +28,7 @@ constexpr int MaxCount = 100000;
 
 } // namespace
 
-ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
+ReceiveCommand::Options ReceiveCommand::parse(const QStringList &words)
 {
     const SubcommandWords arguments = SubcommandWords::read(words,
                                                             {{InOption, true},
@@ -45,14 +45,14 @@ ReceiveCommand::Options ReceiveCommand::Parse(const QStringList &words)
         options.count = arguments.number(CountOption, 1, MaxCount, 1);
     if (arguments.has(TimeoutOption))
         options.timeoutSeconds = arguments.number(TimeoutOption, 1, MaxTimeoutSeconds, 1);
-    options.deviceId = DeviceNumberOption::Parse(arguments);
+    options.deviceId = DeviceNumberOption::parse(arguments);
     options.replace = arguments.has(OutputFile::ForceOption);
     return options;
 }
 
-int ReceiveCommand::Run(const Options &options, CommandContext &context)
+int ReceiveCommand::run(const Options &options, CommandContext &context)
 {
-    OutputFile::CheckWritable(options.file, options.replace);
+    OutputFile::checkWritable(options.file, options.replace);
     CommandDevices devices(context);
     TMidiCorvoIn &port = devices.input(options.port);
     VoiceCollector collector(devices.deviceId(options.deviceId));
@@ -69,7 +69,7 @@ int ReceiveCommand::Run(const Options &options, CommandContext &context)
         context.err.flush();
     };
     port.OnSysexReceived = [&](QObject *, const quint8 *data, qint32 length) {
-        if (!data || length <= 0 || !collector.Take(QByteArrayView(data, length)))
+        if (!data || length <= 0 || !collector.take(QByteArrayView(data, length)))
             return;
         progress();
         if (options.count && collector.voices().size() >= *options.count)
@@ -78,10 +78,10 @@ int ReceiveCommand::Run(const Options &options, CommandContext &context)
     CloseOnSignal interrupted([&] { loop.quit(); });
     QTimer deviceCheck;
     QObject::connect(&deviceCheck, &QTimer::timeout, &loop, [&] {
-        const int state = port.DeviceState();
+        const int state = port.deviceState();
         if (state == MidiPlatform::NoError)
             return;
-        failure = MidiPortErrorMessage(state, true, options.port, &devices.midi.platform());
+        failure = midiPortErrorMessage(state, true, options.port, &devices.midi.platform());
         loop.quit();
     });
     QTimer timeout;
@@ -112,7 +112,7 @@ int ReceiveCommand::Run(const Options &options, CommandContext &context)
 
     const qsizetype received = collector.voices().size();
     if (received > 0)
-        DumpFile::Write(options.file, collector.BankBytes());
+        DumpFile::write(options.file, collector.bankBytes());
     if (received == 0)
         throw VentaroError(failure.isEmpty()
                                ? QStringLiteral("No whole voice arrived: nothing was saved.")

@@ -33,7 +33,7 @@ public:
     };
 
     // Raises UsageError for arguments this command cannot take.
-    static Options Parse(const QStringList &words);
+    static Options parse(const QStringList &words);
     // Needs a running application object for the event loop.
-    static int Run(const Options &options, CommandContext &context);
+    static int run(const Options &options, CommandContext &context);
 };

@@ -15,30 +15,30 @@ constexpr int MaxId = std::numeric_limits<int>::max();
 
 } // namespace
 
-RestoreCommand::Options RestoreCommand::Parse(const QStringList &words)
+RestoreCommand::Options RestoreCommand::parse(const QStringList &words)
 {
-    const SubcommandWords arguments = SubcommandWords::read(words, CommandWrite::OptionList(), 1);
+    const SubcommandWords arguments = SubcommandWords::read(words, CommandWrite::optionList(), 1);
     if (arguments.positionals().isEmpty())
         throw UsageError(QStringLiteral("restore needs the ID of a write (see \"ventaro history\")"));
     Options options;
     options.id = SubcommandWords::wholeNumber(QStringLiteral("the ID"),
                                               arguments.positionals().first(), 1, MaxId);
-    options.write = CommandWrite::Read(arguments, QLatin1String(Name));
+    options.write = CommandWrite::read(arguments, QLatin1String(Name));
     return options;
 }
 
-int RestoreCommand::Run(const Options &options, CommandContext &context)
+int RestoreCommand::run(const Options &options, CommandContext &context)
 {
-    VoiceStore store(VoiceStore::DefaultPath());
+    VoiceStore store(VoiceStore::defaultPath());
     const std::optional<WriteRecord> record = WriteHistory(store).entry(options.id);
     if (!record)
         throw VentaroError(QStringLiteral("There is no write %1 in the history (see \"ventaro "
                                           "history\").")
                                .arg(options.id));
-    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(*record, store);
+    const GuardedWrite::Restore restore = GuardedWrite::restoreOf(*record, store);
     CommandWrite::Options write = options.write;
     if (!write.deviceId)
         write.deviceId = quint8(record->device);
-    return CommandWrite::Run(restore.bank, restore.plan, WriteRecord::Kind::Restore, record->id,
+    return CommandWrite::run(restore.bank, restore.plan, WriteRecord::Kind::Restore, record->id,
                              &store, write, context);
 }

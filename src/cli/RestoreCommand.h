@@ -23,7 +23,7 @@ public:
     };
 
     // Raises UsageError for arguments this command cannot take.
-    static Options Parse(const QStringList &words);
+    static Options parse(const QStringList &words);
     // Raises VentaroError for an unknown entry or one with nothing to put back.
-    static int Run(const Options &options, CommandContext &context);
+    static int run(const Options &options, CommandContext &context);
 };

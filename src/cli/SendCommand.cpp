@@ -24,7 +24,7 @@ constexpr int MaxVoiceNumber = int(VoiceBank::MaxFileBytes / VoiceDump::Internal
 
 } // namespace
 
-SendCommand::Destination SendCommand::ParseDestination(const QString &text)
+SendCommand::Destination SendCommand::parseDestination(const QString &text)
 {
     if (text == CurrentPlace)
         return {};
@@ -39,14 +39,14 @@ SendCommand::Destination SendCommand::ParseDestination(const QString &text)
             UsageError::Kind::Value);
     return {form, SubcommandWords::wholeNumber(QStringLiteral("the slot of --to %1").arg(kind),
                                                text.mid(separator + 1), 1,
-                                               BankSendPlan::SlotCount(form))};
+                                               BankSendPlan::slotCount(form))};
 }
 
-SendCommand::Options SendCommand::Parse(const QStringList &words)
+SendCommand::Options SendCommand::parse(const QStringList &words)
 {
     const SubcommandWords arguments =
         SubcommandWords::read(words,
-                              CommandWrite::OptionList()
+                              CommandWrite::optionList()
                                   + QList<SubcommandWords::Option>{{VoiceOption, true},
                                                                    {AllOption, false},
                                                                    {ToOption, true}},
@@ -55,20 +55,20 @@ SendCommand::Options SendCommand::Parse(const QStringList &words)
     if (arguments.positionals().isEmpty())
         throw UsageError(QStringLiteral("send needs a FILE"));
     options.file = arguments.positionals().first();
-    options.write = CommandWrite::Read(arguments, QLatin1String(Name));
+    options.write = CommandWrite::read(arguments, QLatin1String(Name));
     if (arguments.has(VoiceOption) && arguments.has(AllOption))
         throw UsageError(QStringLiteral("--voice and --all cannot go together"));
     options.voice = arguments.number(VoiceOption, 1, MaxVoiceNumber, 1);
     options.all = arguments.has(AllOption);
     if (arguments.has(ToOption))
-        options.to = ParseDestination(arguments.value(ToOption));
+        options.to = parseDestination(arguments.value(ToOption));
     return options;
 }
 
-int SendCommand::Run(const Options &options, CommandContext &context)
+int SendCommand::run(const Options &options, CommandContext &context)
 {
     // Everything that can stop the send is looked at before the first byte.
-    const VoiceBank bank = VoiceBank::Read(options.file);
+    const VoiceBank bank = VoiceBank::read(options.file);
     const QString shownFile = QDir::toNativeSeparators(options.file);
     if (bank.voices.isEmpty())
         throw VentaroError(QStringLiteral("This is not a valid voice for VL70-m\n") + shownFile);
@@ -87,9 +87,9 @@ int SendCommand::Run(const Options &options, CommandContext &context)
     }
     if (!options.all)
         where.onlyVoice = options.voice - 1;
-    const BankSendPlan plan = BankSendPlan::Make(bank, where);
+    const BankSendPlan plan = BankSendPlan::make(bank, where);
 
-    return CommandWrite::Run(bank, plan,
+    return CommandWrite::run(bank, plan,
                              options.all ? WriteRecord::Kind::SendAll : WriteRecord::Kind::Send, 0,
                              nullptr, options.write, context);
 }

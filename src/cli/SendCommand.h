@@ -40,10 +40,10 @@ public:
     };
 
     // Raises UsageError for arguments this command cannot take.
-    static Options Parse(const QStringList &words);
+    static Options parse(const QStringList &words);
     // "current", "custom:S" (1..6), "internal:S" (1..64); raises UsageError.
-    static Destination ParseDestination(const QString &text);
+    static Destination parseDestination(const QString &text);
     // Raises VentaroError (the window's texts) when the file, the device or
     // the plan stands in the way, or a voice does not leave whole.
-    static int Run(const Options &options, CommandContext &context);
+    static int run(const Options &options, CommandContext &context);
 };

@@ -5,7 +5,7 @@
 StoppableWait::StoppableWait()
     : m_signal([this] {
           m_stopped = true;
-          Wake();
+          wake();
       })
 {
 }
@@ -25,7 +25,7 @@ bool StoppableWait::operator()(int milliseconds)
     return !m_stopped;
 }
 
-void StoppableWait::Wake()
+void StoppableWait::wake()
 {
     if (m_loop)
         m_loop->quit();

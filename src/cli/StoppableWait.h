@@ -18,7 +18,7 @@ public:
 
     // False once stopped.
     bool operator()(int milliseconds);
-    void Wake();
+    void wake();
     bool stopped() const { return m_stopped; }
 
 private:

@@ -35,7 +35,7 @@ VoicesCommand::Listing readLibrary(const QString &fileName)
     for (int i = 0; i < reader.VoiceCount(); ++i) {
         // A library keeps no slot; its voices come as custom voice dumps.
         const std::optional<VoiceDump::Form> form =
-            VoiceDump::FormOf(reader.GetVoice(i)->readAll());
+            VoiceDump::formOf(reader.GetVoice(i)->readAll());
         if (!form) {
             ++listing.skipped; // cut short by the end of the file
             continue;
@@ -48,11 +48,11 @@ VoicesCommand::Listing readLibrary(const QString &fileName)
 
 } // namespace
 
-VoicesCommand::Listing VoicesCommand::Read(const QString &fileName)
+VoicesCommand::Listing VoicesCommand::read(const QString &fileName)
 {
     if (QFileInfo(fileName).suffix().toLower() == LibraryExtension)
         return readLibrary(fileName);
-    const VoiceBank bank = VoiceBank::Read(fileName);
+    const VoiceBank bank = VoiceBank::read(fileName);
     Listing listing;
     listing.skipped = bank.skipped;
     for (const VoiceBank::Voice &voice : bank.voices)
@@ -60,7 +60,7 @@ VoicesCommand::Listing VoicesCommand::Read(const QString &fileName)
     return listing;
 }
 
-QString VoicesCommand::FormText(VoiceDump::Form form)
+QString VoicesCommand::formText(VoiceDump::Form form)
 {
     switch (form) {
     case VoiceDump::Form::Internal:
@@ -73,15 +73,15 @@ QString VoicesCommand::FormText(VoiceDump::Form form)
     return QStringLiteral("full");
 }
 
-QString VoicesCommand::LineText(int number, const Line &line)
+QString VoicesCommand::lineText(int number, const Line &line)
 {
     return QStringLiteral("%1\t%2\t%3\t%4")
         .arg(number)
-        .arg(FormText(line.form), line.slot > 0 ? QString::number(line.slot) : QStringLiteral("-"),
+        .arg(formText(line.form), line.slot > 0 ? QString::number(line.slot) : QStringLiteral("-"),
              line.name);
 }
 
-QString VoicesCommand::Parse(const QStringList &words)
+QString VoicesCommand::parse(const QStringList &words)
 {
     const SubcommandWords arguments = SubcommandWords::read(words, {}, 1);
     if (arguments.positionals().isEmpty())
@@ -89,11 +89,11 @@ QString VoicesCommand::Parse(const QStringList &words)
     return arguments.positionals().first();
 }
 
-int VoicesCommand::Run(const QString &fileName, CommandContext &context)
+int VoicesCommand::run(const QString &fileName, CommandContext &context)
 {
-    const Listing listing = Read(fileName);
+    const Listing listing = read(fileName);
     for (qsizetype i = 0; i < listing.lines.size(); ++i)
-        context.out << LineText(int(i + 1), listing.lines[i]) << '\n';
+        context.out << lineText(int(i + 1), listing.lines[i]) << '\n';
     context.out.flush();
     // A file of no voice at all is said in one line, the error's.
     if (listing.skipped > 0 && !listing.lines.isEmpty())

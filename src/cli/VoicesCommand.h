@@ -32,13 +32,13 @@ public:
     };
 
     // The file's voices; raises VentaroError when it cannot be read.
-    static Listing Read(const QString &fileName);
+    static Listing read(const QString &fileName);
     // "1\tinternal\t12\tIgneous".
-    static QString LineText(int number, const Line &line);
+    static QString lineText(int number, const Line &line);
     // "internal", "custom", "full".
-    static QString FormText(VoiceDump::Form form);
+    static QString formText(VoiceDump::Form form);
 
     // Raises UsageError unless exactly one FILE is given.
-    static QString Parse(const QStringList &words);
-    static int Run(const QString &fileName, CommandContext &context);
+    static QString parse(const QStringList &words);
+    static int run(const QString &fileName, CommandContext &context);
 };

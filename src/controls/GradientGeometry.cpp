@@ -18,10 +18,10 @@ GradientGeometry::Table GradientGeometry::colorTable(quint32 from, quint32 to)
     std::array<double, 3> step{};
     for (std::size_t c = 0; c < shifts.size(); ++c) {
         start[c] = channel(from, shifts[c]);
-        step[c] = (channel(to, shifts[c]) - channel(from, shifts[c])) / double(steps);
+        step[c] = (channel(to, shifts[c]) - channel(from, shifts[c])) / double(Steps);
     }
     Table table{};
-    for (int i = 0; i < steps; ++i) {
+    for (int i = 0; i < Steps; ++i) {
         quint32 packed = 0;
         for (std::size_t c = 0; c < shifts.size(); ++c) {
             // Truncation toward zero, as the integer conversion does.
@@ -70,13 +70,13 @@ int GradientGeometry::bandEntry(TDirection direction, int band)
 {
     if (!mirrored(direction))
         return band;
-    constexpr int half = steps / 2;
-    return band < half ? 2 * band + 1 : 2 * (steps - 1) - 2 * band;
+    constexpr int half = Steps / 2;
+    return band < half ? 2 * band + 1 : 2 * (Steps - 1) - 2 * band;
 }
 
 std::pair<int, int> GradientGeometry::bandSpan(int band, int extent)
 {
-    return {mulDiv(band, extent, steps), mulDiv(band + 1, extent, steps)};
+    return {mulDiv(band, extent, Steps), mulDiv(band + 1, extent, Steps)};
 }
 
 int GradientGeometry::mulDiv(int a, int b, int c)

@@ -23,8 +23,8 @@ enum TDirection : quint8 {
 class GradientGeometry
 {
 public:
-    static constexpr int steps = 100;
-    using Table = std::array<quint32, steps>;
+    static constexpr int Steps = 100;
+    using Table = std::array<quint32, Steps>;
 
     // Entry 0 is from exactly; each channel then moves (to - from) / 100 per
     // entry, truncated, so entry 99 stops one step short of to.

@@ -5,7 +5,7 @@
 namespace {
 
 // Keeps every product of the note arithmetic inside 32 bits.
-constexpr int maxOctave = 1000000;
+constexpr int MaxOctave = 1000000;
 
 void addIfNotEmpty(QList<QRect> &rects, int x, int y, int w, int h)
 {
@@ -17,9 +17,9 @@ void addIfNotEmpty(QList<QRect> &rects, int x, int y, int w, int h)
 
 KeyboardGeometry::KeyboardGeometry(TKeyboardOrientation orientation, int noteWidth, int baseOctave,
                                    int width, int height, bool velocityMode)
-    : m_orientation(orientation), m_noteWidth(qBound(1, noteWidth, maxExtent)),
-      m_baseOctave(qBound(-maxOctave, baseOctave, maxOctave)), m_width(qBound(0, width, maxExtent)),
-      m_height(qBound(0, height, maxExtent)), m_velocityMode(velocityMode)
+    : m_orientation(orientation), m_noteWidth(qBound(1, noteWidth, MaxExtent)),
+      m_baseOctave(qBound(-MaxOctave, baseOctave, MaxOctave)), m_width(qBound(0, width, MaxExtent)),
+      m_height(qBound(0, height, MaxExtent)), m_velocityMode(velocityMode)
 {
 }
 
@@ -66,27 +66,27 @@ KeyboardGeometry::Hit KeyboardGeometry::noteAt(int x, int y) const
     const int h = halfWidth();
     const int k = along / nw;
     const int r = along % nw;
-    const int octave = k / whiteKeysPerOctave;
-    int w = k % whiteKeysPerOctave;
+    const int octave = k / WhiteKeysPerOctave;
+    int w = k % WhiteKeysPerOctave;
     const int p = previousWhite(w);
 
     bool black = false;
     if (across < blackKeyLength()) {
-        if (hasBlackKeyAfter[w] && r >= nw - h + blackKeyOffset[w]) {
+        if (HasBlackKeyAfter[w] && r >= nw - h + BlackKeyOffset[w]) {
             black = true;
-        } else if (hasBlackKeyAfter[p] && r < blackKeyWidth() - h + blackKeyOffset[p]) {
+        } else if (HasBlackKeyAfter[p] && r < blackKeyWidth() - h + BlackKeyOffset[p]) {
             black = true;
             w = p; // p is never the B before a C, so the octave stays
         }
     }
 
     Hit hit;
-    hit.note = (m_baseOctave + octave) * semitonesPerOctave + whiteSemitone(w) + (black ? 1 : 0);
+    hit.note = (m_baseOctave + octave) * SemitonesPerOctave + whiteSemitone(w) + (black ? 1 : 0);
     if (!m_velocityMode) {
-        hit.velocity = maxVelocity;
+        hit.velocity = MaxVelocity;
     } else {
         const int depth = black ? blackKeyLength() : keyLength();
-        hit.velocity = depth > 0 ? int(qint64(across) * maxVelocity / depth) : 0;
+        hit.velocity = depth > 0 ? int(qint64(across) * MaxVelocity / depth) : 0;
     }
     return hit;
 }
@@ -97,14 +97,14 @@ QList<QRect> KeyboardGeometry::highlightRects(int note) const
     const qint64 rel = qint64(note) - qint64(firstNote());
     if (rel < 0)
         return rects;
-    const qint64 octave = rel / semitonesPerOctave;
-    const int s = int(rel % semitonesPerOctave);
+    const qint64 octave = rel / SemitonesPerOctave;
+    const int s = int(rel % SemitonesPerOctave);
     const int t = s >= 5 ? s + 1 : s;
     const int w = t / 2;
     const bool black = t % 2 == 1;
     const int p = previousWhite(w);
 
-    const qint64 start = (whiteKeysPerOctave * octave + w) * qint64(m_noteWidth);
+    const qint64 start = (WhiteKeysPerOctave * octave + w) * qint64(m_noteWidth);
     if (start >= keyboardLength())
         return rects; // beyond the far edge: nothing visible to invert
 
@@ -118,8 +118,8 @@ QList<QRect> KeyboardGeometry::highlightRects(int note) const
     const bool upperBeforeOnly = w == 2 || w == 6; // E, B
 
     if (m_orientation == kbHorizontal) {
-        const int bx = pos + nw - h + blackKeyOffset[w];
-        const int px = pos - h + blackKeyOffset[p];
+        const int bx = pos + nw - h + BlackKeyOffset[w];
+        const int px = pos - h + BlackKeyOffset[p];
         if (black) {
             addIfNotEmpty(rects, bx + 1, 1, bkw - 2, bkl - 2);
             return rects;
@@ -135,8 +135,8 @@ QList<QRect> KeyboardGeometry::highlightRects(int note) const
     }
 
     const int top = m_height - pos - nw;
-    const int bt = top - h - 1 - blackKeyOffset[w];
-    const int pt = top + nw - h - 1 - blackKeyOffset[p];
+    const int bt = top - h - 1 - BlackKeyOffset[w];
+    const int pt = top + nw - h - 1 - BlackKeyOffset[p];
     if (black) {
         addIfNotEmpty(rects, 1, bt + 1, bkl - 2, bkw - 2);
         return rects;
@@ -168,19 +168,19 @@ KeyboardGeometry::Drawing KeyboardGeometry::drawing() const
         for (qint64 x = nw; x - h - 1 < length; x += nw) {
             if (x < length && kl > 0)
                 d.separators.append(QLine(int(x), 0, int(x), kl - 1));
-            const qint64 start = x - h + blackKeyOffset[w];
-            if (hasBlackKeyAfter[w] && bkl > 0 && start < length)
+            const qint64 start = x - h + BlackKeyOffset[w];
+            if (HasBlackKeyAfter[w] && bkl > 0 && start < length)
                 d.blackKeys.append(QRect(int(start), 0, bkw, bkl));
-            w = (w + 1) % whiteKeysPerOctave;
+            w = (w + 1) % WhiteKeysPerOctave;
         }
     } else {
         for (qint64 y = qint64(length) - nw - 1; y + h + 1 > 0; y -= nw) {
             if (y > 0 && kl > 0)
                 d.separators.append(QLine(0, int(y), kl - 1, int(y)));
-            const qint64 top = y - h - blackKeyOffset[w];
-            if (hasBlackKeyAfter[w] && bkl > 0 && top + bkw > 0)
+            const qint64 top = y - h - BlackKeyOffset[w];
+            if (HasBlackKeyAfter[w] && bkl > 0 && top + bkw > 0)
                 d.blackKeys.append(QRect(0, int(top), bkl, bkw));
-            w = (w + 1) % whiteKeysPerOctave;
+            w = (w + 1) % WhiteKeysPerOctave;
         }
     }
     return d;

@@ -32,18 +32,18 @@ public:
         QList<QRect> blackKeys;
     };
 
-    static constexpr int whiteKeysPerOctave = 7;
-    static constexpr int semitonesPerOctave = 12;
-    static constexpr int maxVelocity = 127;
-    static constexpr int highestNote = 127;
+    static constexpr int WhiteKeysPerOctave = 7;
+    static constexpr int SemitonesPerOctave = 12;
+    static constexpr int MaxVelocity = 127;
+    static constexpr int HighestNote = 127;
     // Largest size and note width taken; larger values are clamped (a widget
     // is never larger).
-    static constexpr int maxExtent = (1 << 24) - 1;
+    static constexpr int MaxExtent = (1 << 24) - 1;
     // Shift of the black key that follows each white key (C..B), in pixels
     // toward higher notes.
-    static constexpr std::array<int, whiteKeysPerOctave> blackKeyOffset{-1, 1, 0, -1, 0, 1, 0};
+    static constexpr std::array<int, WhiteKeysPerOctave> BlackKeyOffset{-1, 1, 0, -1, 0, 1, 0};
     // Which white keys (C..B) have a black key after them.
-    static constexpr std::array<bool, whiteKeysPerOctave> hasBlackKeyAfter{true, true, false, true,
+    static constexpr std::array<bool, WhiteKeysPerOctave> HasBlackKeyAfter{true, true, false, true,
                                                                            true, true, false};
 
     KeyboardGeometry(TKeyboardOrientation orientation, int noteWidth, int baseOctave, int width,
@@ -56,7 +56,7 @@ public:
     // Always odd, so a black key has a middle pixel.
     int blackKeyWidth() const;
     int halfWidth() const;
-    int firstNote() const { return m_baseOctave * semitonesPerOctave; }
+    int firstNote() const { return m_baseOctave * SemitonesPerOctave; }
 
     // The key under a point of the control. The note may lie outside 0..127,
     // and is -1 for a point before the first key.
@@ -72,7 +72,7 @@ public:
     static int whiteSemitone(int w);
 
 private:
-    static int previousWhite(int w) { return w == 0 ? whiteKeysPerOctave - 1 : w - 1; }
+    static int previousWhite(int w) { return w == 0 ? WhiteKeysPerOctave - 1 : w - 1; }
 
     TKeyboardOrientation m_orientation;
     int m_noteWidth;

@@ -5,9 +5,9 @@
 // project has addresses of its own; change them here only.
 struct ProjectContact
 {
-    static constexpr const char *name = "Ventaro";
-    static constexpr const char *webUrl = "https://ventaro.example.org/";
-    static constexpr const char *webLabel = "ventaro.example.org";
-    static constexpr const char *email = "ventaro@example.org";
-    static constexpr const char *authorLine = "Ventaro team, 2026";
+    static constexpr const char *Name = "Ventaro";
+    static constexpr const char *WebUrl = "https://ventaro.example.org/";
+    static constexpr const char *WebLabel = "ventaro.example.org";
+    static constexpr const char *Email = "ventaro@example.org";
+    static constexpr const char *AuthorLine = "Ventaro team, 2026";
 };

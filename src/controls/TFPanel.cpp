@@ -5,8 +5,8 @@
 
 namespace {
 
-const QColor bevelLight(255, 255, 255);
-const QColor bevelDark(128, 128, 128);
+const QColor BevelLight(255, 255, 255);
+const QColor BevelDark(128, 128, 128);
 
 // A horizontal or vertical line from a up to, not including, b.
 void lineTo(QPainter &painter, int x1, int y1, int x2, int y2)
@@ -120,7 +120,7 @@ void TFPanel::setColor3D(const QColor &color)
 
 void TFPanel::setShadowSize(int size)
 {
-    m_shadowSize = qBound(0, size, maxShadowSize);
+    m_shadowSize = qBound(0, size, MaxShadowSize);
     setTextStyle(tsShadow);
 }
 
@@ -151,7 +151,7 @@ void TFPanel::paintEvent(QPaintEvent *)
     if (GradientGeometry::hasBands(m_direction)) {
         const bool rows = GradientGeometry::horizontalBands(m_direction);
         const int extent = rows ? height() : width();
-        for (int band = 0; band < GradientGeometry::steps; ++band) {
+        for (int band = 0; band < GradientGeometry::Steps; ++band) {
             const auto [first, last] = GradientGeometry::bandSpan(band, extent);
             if (last <= first)
                 continue;
@@ -169,44 +169,46 @@ void TFPanel::paintEvent(QPaintEvent *)
 
 void TFPanel::paintBevels(QPainter &painter) const
 {
-    const int W = width();
-    const int H = height();
+    const int panelWidth = width();
+    const int panelHeight = height();
     int w = 1;
-    if (m_bevelOuter != bvNone) {
-        const QColor first = m_bevelOuter == bvRaised ? bevelLight : bevelDark;
-        const QColor second = m_bevelOuter == bvRaised ? bevelDark : bevelLight;
+    if (m_bevelOuter != BvNone) {
+        const QColor first = m_bevelOuter == BvRaised ? BevelLight : BevelDark;
+        const QColor second = m_bevelOuter == BvRaised ? BevelDark : BevelLight;
         for (int i = 0; i < m_bevelWidth; ++i) {
             painter.setPen(first);
-            lineTo(painter, i, i, W, i);
-            lineTo(painter, i, i, i, H);
+            lineTo(painter, i, i, panelWidth, i);
+            lineTo(painter, i, i, i, panelHeight);
             painter.setPen(second);
-            lineTo(painter, i, H - 1 - i, W - i, H - 1 - i);
-            lineTo(painter, W - 1 - i, H - 1 - i, W - 1 - i, i);
+            lineTo(painter, i, panelHeight - 1 - i, panelWidth - i, panelHeight - 1 - i);
+            lineTo(painter, panelWidth - 1 - i, panelHeight - 1 - i, panelWidth - 1 - i, i);
         }
         w = m_bevelWidth;
     }
     w += m_borderWidth;
-    if (m_bevelInner != bvNone) {
-        const QColor first = m_bevelInner == bvRaised ? bevelLight : bevelDark;
-        const QColor second = m_bevelInner == bvRaised ? bevelDark : bevelLight;
+    if (m_bevelInner != BvNone) {
+        const QColor first = m_bevelInner == BvRaised ? BevelLight : BevelDark;
+        const QColor second = m_bevelInner == BvRaised ? BevelDark : BevelLight;
         for (int i = 0; i < m_bevelWidth; ++i) {
             painter.setPen(first);
-            lineTo(painter, w + i, w + i, W - w - i, w + i);
-            lineTo(painter, w + i, w + i, w + i, H - w - i);
+            lineTo(painter, w + i, w + i, panelWidth - w - i, w + i);
+            lineTo(painter, w + i, w + i, w + i, panelHeight - w - i);
             painter.setPen(second);
-            lineTo(painter, w + i, H - w - i - 1, W - w - i, H - w - i - 1);
-            lineTo(painter, W - w - i - 1, H - w - i - 1, W - w - i - 1, w + i);
+            lineTo(painter, w + i, panelHeight - w - i - 1, panelWidth - w - i,
+                   panelHeight - w - i - 1);
+            lineTo(painter, panelWidth - w - i - 1, panelHeight - w - i - 1, panelWidth - w - i - 1,
+                   w + i);
         }
     }
-    if (m_ctl3D && m_bevelInner != bvNone) {
-        const int a = m_bevelOuter != bvNone ? m_bevelWidth - 1 : 0;
+    if (m_ctl3D && m_bevelInner != BvNone) {
+        const int a = m_bevelOuter != BvNone ? m_bevelWidth - 1 : 0;
         painter.setPen(m_color);
         painter.setBrush(Qt::NoBrush);
         for (int i = 1; i <= m_borderWidth; ++i) {
             const int left = a + i;
             const int top = a + i;
-            const int right = W - i - a;  // excluded
-            const int bottom = H - i - a; // excluded
+            const int right = panelWidth - i - a;   // excluded
+            const int bottom = panelHeight - i - a; // excluded
             if (right - left >= 1 && bottom - top >= 1)
                 painter.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
         }
@@ -244,8 +246,8 @@ void TFPanel::paintCaption(QPainter &painter) const
         for (int k = 1; k <= m_shadowSize; ++k)
             draw(k, k, m_colorShadow);
     } else if (m_textStyle == ts3D) {
-        draw(emboss, emboss, m_colorShadow);
-        draw(-emboss, -emboss, m_color3D);
+        draw(Emboss, Emboss, m_colorShadow);
+        draw(-Emboss, -Emboss, m_color3D);
     }
     draw(0, 0, palette().color(QPalette::WindowText));
 }

@@ -7,7 +7,7 @@
 
 enum TTextStyle : quint8 { tsShadow, tsNone, ts3D };
 enum TAlignmentVertical : quint8 { avTop, avCenter, avBottom };
-enum TPanelBevel : quint8 { bvNone, bvLowered, bvRaised, bvSpace };
+enum TPanelBevel : quint8 { BvNone, BvLowered, BvRaised, BvSpace };
 
 // A container panel painted with a two-colour gradient in one of eight
 // layouts, with bevels, a border and a caption that can carry a drop
@@ -35,8 +35,8 @@ class TFPanel : public QWidget
 
 public:
     // Pixels the ts3D copies are moved down-right (shadow) and up-left (highlight).
-    static constexpr int emboss = 1;
-    static constexpr int maxShadowSize = 255;
+    static constexpr int Emboss = 1;
+    static constexpr int MaxShadowSize = 255;
 
     explicit TFPanel(QWidget *parent = nullptr);
 
@@ -95,8 +95,8 @@ private:
     QString m_caption;
     QColor m_color;
     Qt::Alignment m_alignment = Qt::AlignHCenter;
-    TPanelBevel m_bevelInner = bvNone;
-    TPanelBevel m_bevelOuter = bvRaised;
+    TPanelBevel m_bevelInner = BvNone;
+    TPanelBevel m_bevelOuter = BvRaised;
     int m_bevelWidth = 1;
     int m_borderWidth = 0;
     bool m_ctl3D = true;

@@ -6,14 +6,14 @@
 
 namespace {
 
-constexpr int maxBaseOctave = 1000000;
+constexpr int MaxBaseOctave = 1000000;
 
 } // namespace
 
 TKeys::TKeys(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(defaultWidth, defaultHeight);
+    resize(DefaultWidth, DefaultHeight);
 }
 
 TKeys::~TKeys() = default;
@@ -28,7 +28,7 @@ void TKeys::setOrientation(TKeyboardOrientation orientation)
 
 void TKeys::setNoteWidth(int width)
 {
-    width = qBound(1, width, KeyboardGeometry::maxExtent);
+    width = qBound(1, width, KeyboardGeometry::MaxExtent);
     if (width == m_noteWidth)
         return;
     m_noteWidth = width;
@@ -37,7 +37,7 @@ void TKeys::setNoteWidth(int width)
 
 void TKeys::setBaseOctave(int octave)
 {
-    octave = qBound(-maxBaseOctave, octave, maxBaseOctave);
+    octave = qBound(-MaxBaseOctave, octave, MaxBaseOctave);
     if (octave == m_baseOctave)
         return;
     m_baseOctave = octave;
@@ -149,7 +149,7 @@ void TKeys::paintEvent(QPaintEvent *)
     if (m_inverted.none())
         return;
     painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-    for (int note = 0; note < noteCount; ++note) {
+    for (int note = 0; note < NoteCount; ++note) {
         if (!m_inverted.test(std::size_t(note)))
             continue;
         for (const QRect &r : g.highlightRects(note))

@@ -28,11 +28,11 @@ class TKeys : public QWidget
     Q_PROPERTY(bool VelocityMode READ VelocityMode WRITE setVelocityMode)
 
 public:
-    static constexpr int noteCount = 128;
-    static constexpr int defaultWidth = 200;
-    static constexpr int defaultHeight = 50;
-    static constexpr int defaultNoteWidth = 10;
-    static constexpr int defaultBaseOctave = 3;
+    static constexpr int NoteCount = 128;
+    static constexpr int DefaultWidth = 200;
+    static constexpr int DefaultHeight = 50;
+    static constexpr int DefaultNoteWidth = 10;
+    static constexpr int DefaultBaseOctave = 3;
 
     explicit TKeys(QWidget *parent = nullptr);
     ~TKeys() override;
@@ -86,12 +86,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
 
 private:
-    static bool isNote(int note) { return note >= 0 && note < noteCount; }
+    static bool isNote(int note) { return note >= 0 && note < NoteCount; }
     void updateKey(int note);
 
     TKeyboardOrientation m_orientation = kbHorizontal;
-    int m_noteWidth = defaultNoteWidth;
-    int m_baseOctave = defaultBaseOctave;
+    int m_noteWidth = DefaultNoteWidth;
+    int m_baseOctave = DefaultBaseOctave;
     QBrush m_blackBrush{Qt::black, Qt::SolidPattern};
     QBrush m_whiteBrush{Qt::white, Qt::SolidPattern};
     QPen m_pen{Qt::black};
@@ -100,7 +100,7 @@ private:
 
     // Keys drawn inverted; equal to the held keys unless InvertKey is called
     // on its own.
-    std::bitset<noteCount> m_inverted;
-    std::bitset<noteCount> m_pressedNotes;
+    std::bitset<NoteCount> m_inverted;
+    std::bitset<NoteCount> m_pressedNotes;
     int m_currentNote = -1;
 };

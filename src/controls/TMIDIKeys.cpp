@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int maxDataByte = MidiBytes::DataMask;
+constexpr int MaxDataByte = MidiBytes::DataMask;
 
 } // namespace
 
@@ -16,7 +16,7 @@ TMIDIKeys::TMIDIKeys(MidiPlatform *platform, QWidget *parent) : TKeys(parent), m
     OnNoteOff = [this](QObject *sender, int note, int velocity) {
         SendNoteOff(sender, note, velocity);
     };
-    m_midiDevice = defaultDevice;
+    m_midiDevice = DefaultDevice;
     m_midiPortName = QStringLiteral("Microsoft MIDI Mapper");
     m_midiChannel = 1;
 }
@@ -36,7 +36,7 @@ quint32 TMIDIKeys::noteMessage(quint8 status, int channel, int note, int velocit
 
 void TMIDIKeys::setMIDIChannel(int channel)
 {
-    m_midiChannel = qBound(1, channel, channelCount);
+    m_midiChannel = qBound(1, channel, ChannelCount);
 }
 
 void TMIDIKeys::setMIDIDevice(int device)
@@ -56,7 +56,7 @@ QStringList TMIDIKeys::outputNames() const
     const int count = m_platform ? m_platform->outDeviceCount() : 0;
     for (int id = 0; id < count; ++id)
         names << m_platform->outDeviceName(id);
-    return MidiDeviceChoice::DistinctNames(names);
+    return MidiDeviceChoice::distinctNames(names);
 }
 
 void TMIDIKeys::closePort()
@@ -67,7 +67,7 @@ void TMIDIKeys::closePort()
             if (m_sounding.test(i))
                 m_platform->outShortMessage(
                     PortHandle,
-                    noteMessage(noteOffStatus, int(i / noteCount) + 1, int(i % noteCount), 0));
+                    noteMessage(NoteOffStatus, int(i / NoteCount) + 1, int(i % NoteCount), 0));
         }
         m_platform->outReset(PortHandle);
         m_platform->outClose(PortHandle);
@@ -102,20 +102,20 @@ void TMIDIKeys::SendNoteOn(QObject *, int note, int velocity)
 {
     if (PortHandle == NoMidiHandle)
         OpenPort();
-    send(noteOnStatus, note, velocity);
+    send(NoteOnStatus, note, velocity);
 }
 
 void TMIDIKeys::SendNoteOff(QObject *, int note, int velocity)
 {
-    send(noteOffStatus, note, velocity);
+    send(NoteOffStatus, note, velocity);
 }
 
 void TMIDIKeys::send(quint8 status, int note, int velocity)
 {
     // A note or velocity beyond seven bits would put a status byte into the stream.
-    if (!m_midiPortOk || PortHandle == NoMidiHandle || note < 0 || note > maxDataByte)
+    if (!m_midiPortOk || PortHandle == NoMidiHandle || note < 0 || note > MaxDataByte)
         return;
-    velocity = qBound(0, velocity, maxDataByte);
+    velocity = qBound(0, velocity, MaxDataByte);
     const int code =
         m_platform->outShortMessage(PortHandle, noteMessage(status, m_midiChannel, note, velocity));
     if (code == MidiPlatform::DeviceGone) {
@@ -124,6 +124,6 @@ void TMIDIKeys::send(quint8 status, int note, int velocity)
     }
     if (code != MidiPlatform::NoError)
         return;
-    const std::size_t slot = std::size_t((m_midiChannel - 1) * noteCount + note);
-    m_sounding.set(slot, status == noteOnStatus && velocity > 0);
+    const std::size_t slot = std::size_t((m_midiChannel - 1) * NoteCount + note);
+    m_sounding.set(slot, status == NoteOnStatus && velocity > 0);
 }

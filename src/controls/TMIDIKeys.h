@@ -19,10 +19,10 @@ class TMIDIKeys : public TKeys
     Q_PROPERTY(bool MIDIPortOk READ MIDIPortOk)
 
 public:
-    static constexpr quint8 noteOnStatus = MidiBytes::NoteOn;
-    static constexpr quint8 noteOffStatus = MidiBytes::NoteOff;
-    static constexpr int channelCount = 16;
-    static constexpr int defaultDevice = -1;
+    static constexpr quint8 NoteOnStatus = MidiBytes::NoteOn;
+    static constexpr quint8 NoteOffStatus = MidiBytes::NoteOff;
+    static constexpr int ChannelCount = 16;
+    static constexpr int DefaultDevice = -1;
 
     // The platform is not owned and must outlive the control; without one
     // the control plays nothing.
@@ -61,10 +61,10 @@ private:
 
     MidiPlatform *m_platform;
     MidiHandle PortHandle = NoMidiHandle;
-    int m_midiDevice = defaultDevice;
+    int m_midiDevice = DefaultDevice;
     int m_midiChannel = 1;
     QString m_midiPortName;
     bool m_midiPortOk = false;
     // Notes this control left sounding, per channel, silenced when it closes.
-    std::bitset<channelCount * noteCount> m_sounding;
+    std::bitset<ChannelCount * NoteCount> m_sounding;
 };

@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr int versionParts = 4;
-constexpr int maxVersionPart = 0xFFFF;
+constexpr int VersionParts = 4;
+constexpr int MaxVersionPart = 0xFFFF;
 
 QFont pixelFont(const QString &family, int pixels, QFont::StyleHint hint = QFont::AnyStyle)
 {
@@ -50,26 +50,26 @@ TfmAbout::TfmAbout(const QString &version, QWidget *parent, WindowTranslator tra
 
 QUrl TfmAbout::webUrl()
 {
-    return QUrl(QString::fromLatin1(ProjectContact::webUrl));
+    return QUrl(QString::fromLatin1(ProjectContact::WebUrl));
 }
 
 QUrl TfmAbout::mailUrl()
 {
-    return QUrl(QStringLiteral("mailto:") + QString::fromLatin1(ProjectContact::email));
+    return QUrl(QStringLiteral("mailto:") + QString::fromLatin1(ProjectContact::Email));
 }
 
 void TfmAbout::buildLayout()
 {
     setObjectName(QStringLiteral("fmAbout"));
-    setWindowTitle(QString::fromLatin1(ProjectContact::name)
+    setWindowTitle(QString::fromLatin1(ProjectContact::Name)
                    + QStringLiteral(" = Voices in, voices out"));
-    setFixedSize(clientWidth, clientHeight);
+    setFixedSize(ClientWidth, ClientHeight);
     setFont(pixelFont(font().family(), 11));
 
     FPanel1 = new TFPanel(this);
     FPanel1->setObjectName(QStringLiteral("FPanel1"));
-    FPanel1->setGeometry(0, 0, clientWidth, clientHeight);
-    FPanel1->setBevelOuter(bvNone);
+    FPanel1->setGeometry(0, 0, ClientWidth, ClientHeight);
+    FPanel1->setBevelOuter(BvNone);
     FPanel1->setFont(pixelFont(QStringLiteral("Arial Black"), 11, QFont::SansSerif));
     FPanel1->setColorStart(QColor(0, 0, 0));
     FPanel1->setColorEnd(QColor(134, 134, 134));
@@ -91,7 +91,7 @@ void TfmAbout::buildLayout()
     Label2 = makeLabel(FPanel1, QRect(57, 80, 183, 19), authorFont, QColor(225, 225, 225));
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignCenter);
-    Label2->setText(QString::fromLatin1(ProjectContact::authorLine));
+    Label2->setText(QString::fromLatin1(ProjectContact::AuthorLine));
     Label2->setToolTip(QStringLiteral(
         "Your impressions about this software interest me:\nClick to send them to me ! "));
 
@@ -100,7 +100,7 @@ void TfmAbout::buildLayout()
     linkFont.setUnderline(true);
     Label1 = makeLabel(FPanel1, QRect(32, 112, 227, 23), linkFont, QColor(255, 128, 64));
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setText(QString::fromLatin1(ProjectContact::webLabel));
+    Label1->setText(QString::fromLatin1(ProjectContact::WebLabel));
     Label1->setToolTip(QStringLiteral("Visit the Ventaro project page"));
 
     // The hand belongs to the two links only, so it can never outlive them.
@@ -142,19 +142,19 @@ QString TfmAbout::versionText(const QString &version)
 {
     const QStringList parts = version.trimmed().split(QLatin1Char('.'));
     QList<int> numbers;
-    bool valid = !version.trimmed().isEmpty() && parts.size() <= versionParts;
+    bool valid = !version.trimmed().isEmpty() && parts.size() <= VersionParts;
     for (const QString &part : parts) {
         if (!valid)
             break;
         bool ok = false;
         const uint n = part.toUInt(&ok, 10);
         // Digits only: no sign, no blanks inside.
-        valid = ok && !part.isEmpty() && part.front().isDigit() && n <= maxVersionPart;
+        valid = ok && !part.isEmpty() && part.front().isDigit() && n <= MaxVersionPart;
         numbers.append(int(n));
     }
     if (!valid)
         return QStringLiteral("Version: unknown");
-    while (numbers.size() < versionParts)
+    while (numbers.size() < VersionParts)
         numbers.append(0);
     return QStringLiteral("Version: %1.%2.%3.%4")
         .arg(numbers[0])

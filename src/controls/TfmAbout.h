@@ -21,8 +21,8 @@ public:
     // Translates the window's texts in place.
     using WindowTranslator = std::function<void(QWidget *)>;
 
-    static constexpr int clientWidth = 290;
-    static constexpr int clientHeight = 199;
+    static constexpr int ClientWidth = 290;
+    static constexpr int ClientHeight = 199;
 
     // version is the program's version, "major.minor.release.build". Without
     // an opener, links go to the desktop's handler (QDesktopServices).

@@ -6,8 +6,8 @@
 class VentaroLogo
 {
 public:
-    static constexpr int width = 242;
-    static constexpr int height = 51;
+    static constexpr int Width = 242;
+    static constexpr int Height = 51;
 
     static QPixmap render();
 };

@@ -7,17 +7,17 @@
 namespace {
 
 // File layout, in 32-bit words of the file's own byte order.
-constexpr quint32 kMagic = 0x950412DEu;
-constexpr quint32 kMagicSwapped = 0xDE120495u;
-constexpr qint64 kOffsetMagic = 0;
-constexpr qint64 kOffsetRevision = 4;
-constexpr qint64 kOffsetCount = 8;
-constexpr qint64 kOffsetOriginals = 12;
-constexpr qint64 kOffsetTranslations = 16;
-constexpr qint64 kHeaderSize = 28;
-constexpr quint32 kHighestMajorRevision = 1;
-constexpr qint64 kDescriptorSize = 8; // length, then offset
-constexpr char kPluralSeparator = '\0';
+constexpr quint32 Magic = 0x950412DEu;
+constexpr quint32 MagicSwapped = 0xDE120495u;
+constexpr qint64 OffsetMagic = 0;
+constexpr qint64 OffsetRevision = 4;
+constexpr qint64 OffsetCount = 8;
+constexpr qint64 OffsetOriginals = 12;
+constexpr qint64 OffsetTranslations = 16;
+constexpr qint64 HeaderSize = 28;
+constexpr quint32 HighestMajorRevision = 1;
+constexpr qint64 DescriptorSize = 8; // length, then offset
+constexpr char PluralSeparator = '\0';
 
 class Reader
 {
@@ -58,36 +58,36 @@ private:
 // An identifier or translation up to its first plural separator.
 QByteArrayView singular(QByteArrayView s)
 {
-    const qsizetype end = s.indexOf(kPluralSeparator);
+    const qsizetype end = s.indexOf(PluralSeparator);
     return end < 0 ? s : s.first(end);
 }
 
 // How many bytes of entries a catalog may hold per byte of its file.
-constexpr qint64 kEntryBytesPerFileByte = 2;
+constexpr qint64 EntryBytesPerFileByte = 2;
 
 } // namespace
 
 std::optional<MoCatalog> MoCatalog::parse(QByteArrayView data)
 {
-    if (data.size() < kHeaderSize)
+    if (data.size() < HeaderSize)
         return std::nullopt;
 
-    const auto magic = Reader(data, false).word(kOffsetMagic);
-    if (magic != kMagic && magic != kMagicSwapped)
+    const auto magic = Reader(data, false).word(OffsetMagic);
+    if (magic != Magic && magic != MagicSwapped)
         return std::nullopt;
-    const bool bigEndian = magic == kMagicSwapped;
+    const bool bigEndian = magic == MagicSwapped;
     const Reader reader(data, bigEndian);
 
-    const quint32 revision = *reader.word(kOffsetRevision);
-    if ((revision >> 16) > kHighestMajorRevision)
+    const quint32 revision = *reader.word(OffsetRevision);
+    if ((revision >> 16) > HighestMajorRevision)
         return std::nullopt;
 
-    const qint64 count = *reader.word(kOffsetCount);
-    const qint64 originals = *reader.word(kOffsetOriginals);
-    const qint64 translations = *reader.word(kOffsetTranslations);
+    const qint64 count = *reader.word(OffsetCount);
+    const qint64 originals = *reader.word(OffsetOriginals);
+    const qint64 translations = *reader.word(OffsetTranslations);
     // Both tables must lie wholly inside the file before any entry is read,
     // which also bounds `count` by the file's size.
-    const qint64 tableSize = count * kDescriptorSize;
+    const qint64 tableSize = count * DescriptorSize;
     if (originals + tableSize > data.size() || translations + tableSize > data.size())
         return std::nullopt;
 
@@ -98,11 +98,11 @@ std::optional<MoCatalog> MoCatalog::parse(QByteArrayView data)
     // than the file. Entries pointing at shared bytes would make each copy
     // (and each hash of a key) cost again: past this bound the file is no
     // catalog, and reading stays linear in its size.
-    const qint64 byteBudget = kEntryBytesPerFileByte * data.size();
+    const qint64 byteBudget = EntryBytesPerFileByte * data.size();
     qint64 entryBytes = 0;
     for (qint64 i = 0; i < count; ++i) {
-        const auto original = reader.string(originals + i * kDescriptorSize);
-        const auto translation = reader.string(translations + i * kDescriptorSize);
+        const auto original = reader.string(originals + i * DescriptorSize);
+        const auto translation = reader.string(translations + i * DescriptorSize);
         if (!original || !translation)
             return std::nullopt;
         entryBytes += original->size() + translation->size();

@@ -17,18 +17,18 @@
 
 namespace {
 
-constexpr int kShortCodeLength = 2;
-constexpr char kCodeSetSeparator = '.';
-const QString kLocaleFolder = QStringLiteral("locale");
-const QString kMessagesFolder = QStringLiteral("LC_MESSAGES");
-const QString kCatalogSuffix = QStringLiteral(".mo");
-const QString kToolkitCatalogPrefix = QStringLiteral("qtbase_");
-const QString kToolkitCatalogSuffix = QStringLiteral(".qm");
-const QByteArray kObjectNameProperty("objectName");
+constexpr int ShortCodeLength = 2;
+constexpr char CodeSetSeparator = '.';
+const QString LocaleFolder = QStringLiteral("locale");
+const QString MessagesFolder = QStringLiteral("LC_MESSAGES");
+const QString CatalogSuffix = QStringLiteral(".mo");
+const QString ToolkitCatalogPrefix = QStringLiteral("qtbase_");
+const QString ToolkitCatalogSuffix = QStringLiteral(".qm");
+const QByteArray ObjectNameProperty("objectName");
 
 QString withoutCodeSet(QString code)
 {
-    const qsizetype dot = code.indexOf(QLatin1Char(kCodeSetSeparator));
+    const qsizetype dot = code.indexOf(QLatin1Char(CodeSetSeparator));
     if (dot >= 0)
         code.truncate(dot);
     return code;
@@ -43,15 +43,15 @@ QStringList candidateCodes(const QString &code)
     if (code.isEmpty() || code.contains(QLatin1Char('/')) || code.contains(QLatin1Char('\\')))
         return codes;
     codes << code;
-    if (code.size() > kShortCodeLength)
-        codes << code.left(kShortCodeLength);
+    if (code.size() > ShortCodeLength)
+        codes << code.left(ShortCodeLength);
     return codes;
 }
 
 QString catalogRelativePath(const QString &code, const QString &domain)
 {
-    return kLocaleFolder + QLatin1Char('/') + code + QLatin1Char('/') + kMessagesFolder
-           + QLatin1Char('/') + domain + kCatalogSuffix;
+    return LocaleFolder + QLatin1Char('/') + code + QLatin1Char('/') + MessagesFolder
+           + QLatin1Char('/') + domain + CatalogSuffix;
 }
 
 QString translateWith(const MoCatalog &catalog, const QString &text)
@@ -70,7 +70,7 @@ QString translateWith(const MoCatalog &catalog, const QString &text)
 
 } // namespace
 
-TranslationService::TranslationService(QObject *parent) : TranslationService(SystemSetup(), parent)
+TranslationService::TranslationService(QObject *parent) : TranslationService(systemSetup(), parent)
 {
 }
 
@@ -88,7 +88,7 @@ TranslationService::TranslationService(const Setup &setup, QObject *parent)
 
 TranslationService::~TranslationService() = default;
 
-QString TranslationService::LanguageCode(const QByteArray &langVariable, const LocaleSource &locale)
+QString TranslationService::languageCode(const QByteArray &langVariable, const LocaleSource &locale)
 {
     QString code = withoutCodeSet(QString::fromLocal8Bit(langVariable));
     if (!code.isEmpty())
@@ -98,14 +98,14 @@ QString TranslationService::LanguageCode(const QByteArray &langVariable, const L
     return code.isEmpty() ? QStringLiteral("C") : code;
 }
 
-QString TranslationService::SystemLanguageCode()
+QString TranslationService::systemLanguageCode()
 {
-    return LanguageCode(qgetenv("LANG"), [] { return QLocale::system().name(); });
+    return languageCode(qgetenv("LANG"), [] { return QLocale::system().name(); });
 }
 
-TranslationService::Setup TranslationService::SystemSetup()
+TranslationService::Setup TranslationService::systemSetup()
 {
-    return Setup{SystemLanguageCode(), QCoreApplication::applicationDirPath(), EmbeddedRoot,
+    return Setup{systemLanguageCode(), QCoreApplication::applicationDirPath(), EmbeddedRoot,
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
 }
 
@@ -156,7 +156,7 @@ void TranslationService::translateObject(QObject *object, const QString &domainN
     const QMetaObject *meta = object->metaObject();
     for (int i = 0; i < meta->propertyCount(); ++i) {
         const QMetaProperty property = meta->property(i);
-        if (!property.isWritable() || kObjectNameProperty == property.name())
+        if (!property.isWritable() || ObjectNameProperty == property.name())
             continue;
         const int type = property.typeId();
         if (type == QMetaType::QString) {
@@ -185,7 +185,7 @@ void TranslationService::translateObject(QObject *object, const QString &domainN
     }
 }
 
-std::function<QString(const QString &)> TranslationService::Translator(TranslationService *service)
+std::function<QString(const QString &)> TranslationService::translator(TranslationService *service)
 {
     return [service](const QString &text) { return service ? service->Translate(text) : text; };
 }
@@ -304,7 +304,7 @@ bool TranslationService::installToolkitTranslations(QCoreApplication &app)
     }
     const QDir folder(m_setup.toolkitCatalogs);
     for (const QString &code : candidateCodes(m_setup.languageCode)) {
-        const QString path = folder.filePath(kToolkitCatalogPrefix + code + kToolkitCatalogSuffix);
+        const QString path = folder.filePath(ToolkitCatalogPrefix + code + ToolkitCatalogSuffix);
         if (!QFileInfo::exists(path))
             continue;
         auto translator = std::make_unique<QTranslator>(this);

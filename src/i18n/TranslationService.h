@@ -58,10 +58,10 @@ public:
 
     // The language code: LANG up to its first "." when that leaves a code,
     // else the locale's "ll_CC", else "C".
-    static QString LanguageCode(const QByteArray &langVariable, const LocaleSource &locale);
+    static QString languageCode(const QByteArray &langVariable, const LocaleSource &locale);
     // LanguageCode() of this process's LANG and system locale.
-    static QString SystemLanguageCode();
-    static Setup SystemSetup();
+    static QString systemLanguageCode();
+    static Setup systemSetup();
 
     QString languageCode() const { return m_setup.languageCode; }
     QString currentDomain() const { return m_currentDomain; }
@@ -92,7 +92,7 @@ public:
     QString Translate(const QString &text);
     // Translate as a function for those that take one (the error guard, the
     // windows made in code); with no service, texts stay as they are.
-    static std::function<QString(const QString &)> Translator(TranslationService *service);
+    static std::function<QString(const QString &)> translator(TranslationService *service);
     QString translateInDomain(const QString &domain, const QString &text);
     // A resource string: the first resource-string domain that changes it.
     QString translateResourceString(const QString &text);

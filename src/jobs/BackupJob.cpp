@@ -3,32 +3,32 @@
 #include "BankSendPlan.h"
 #include "ListeningInput.h"
 
-InstrumentBackup::Result BackupJob::Run(const Io &io, quint8 deviceId, const Starting &starting,
+InstrumentBackup::Result BackupJob::run(const Io &io, quint8 deviceId, const Starting &starting,
                                         const TextTranslation &translate)
 {
     VoiceFetcher fetcher(io.send, io.wait, deviceId, io.sleeper);
     const ListeningInput listening(
-        io.input, [&fetcher](QByteArrayView message) { fetcher.Take(message); }, io.arrived);
-    const QList<InstrumentBackup::Slot> places = InstrumentBackup::Slots();
+        io.input, [&fetcher](QByteArrayView message) { fetcher.take(message); }, io.arrived);
+    const QList<InstrumentBackup::Slot> places = InstrumentBackup::allSlots();
     const int count = int(places.size());
-    return InstrumentBackup::Run(fetcher, [&](int index) {
+    return InstrumentBackup::run(fetcher, [&](int index) {
         const InstrumentBackup::Slot &place = places[index];
         const QString text = textIn(translate, QStringLiteral("Voice %1 of %2: %3"))
                                  .arg(index + 1)
                                  .arg(count)
                                  .arg(textIn(translate,
-                                             BankSendPlan::PlaceText(place.form, place.slot)));
+                                             BankSendPlan::placeText(place.form, place.slot)));
         return !starting || starting(index, count, text);
     });
 }
 
-QStringList BackupJob::Lines(const InstrumentBackup::Result &result,
+QStringList BackupJob::lines(const InstrumentBackup::Result &result,
                              const TextTranslation &translate)
 {
     QStringList lines;
     if (!result.missed.isEmpty())
         lines << textIn(translate, QStringLiteral("Not answered: %1"))
-                     .arg(InstrumentBackup::PlacesText(result.missed));
+                     .arg(InstrumentBackup::placesText(result.missed));
     if (result.stopped)
         lines << textIn(translate, QStringLiteral("Stopped before the end."));
     return lines;

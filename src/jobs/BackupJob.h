@@ -37,11 +37,11 @@ public:
 
     // Raises VentaroError when the input cannot be opened; a failure later
     // ends the run in the result's `failure`.
-    static InstrumentBackup::Result Run(const Io &io, quint8 deviceId, const Starting &starting,
+    static InstrumentBackup::Result run(const Io &io, quint8 deviceId, const Starting &starting,
                                         const TextTranslation &translate = {});
 
     // "Not answered: Custom 3, Internal 12-64" and "Stopped before the end.",
     // each when it applies (a failure is told by the front end).
-    static QStringList Lines(const InstrumentBackup::Result &result,
+    static QStringList lines(const InstrumentBackup::Result &result,
                              const TextTranslation &translate = {});
 };

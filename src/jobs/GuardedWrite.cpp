@@ -62,13 +62,13 @@ GuardedWrite::GuardedWrite(Io io, VoiceStore *store, Settings settings)
 {
 }
 
-void GuardedWrite::Take(QByteArrayView message)
+void GuardedWrite::take(QByteArrayView message)
 {
     if (m_fetcher)
-        m_fetcher->Take(message);
+        m_fetcher->take(message);
 }
 
-QString GuardedWrite::NotKeptText(NotKept why)
+QString GuardedWrite::notKeptText(NotKept why)
 {
     switch (why) {
     case NotKept::KeepingOff:
@@ -83,7 +83,7 @@ QString GuardedWrite::NotKeptText(NotKept why)
     return {};
 }
 
-GuardedWrite::Result GuardedWrite::Run(const VoiceBank &bank, const BankSendPlan &plan,
+GuardedWrite::Result GuardedWrite::run(const VoiceBank &bank, const BankSendPlan &plan,
                                        quint8 deviceId, WriteRecord::Kind kind, qint64 restores,
                                        const Events &events)
 {
@@ -132,7 +132,7 @@ bool GuardedWrite::keep(const BankSendPlan &plan, quint8 deviceId, const Events 
             slotSteps.append(i);
     QList<std::pair<int, NotKept>> unkept;
     const auto note = [&](int i, NotKept why) {
-        result.places[i].notKept = NotKeptText(why);
+        result.places[i].notKept = notKeptText(why);
         if (m_entry != 0)
             WriteHistory(*m_store).setKept(m_entry, i, 0, result.places[i].notKept);
         if (why != NotKept::KeepingOff)
@@ -156,7 +156,7 @@ bool GuardedWrite::keep(const BankSendPlan &plan, quint8 deviceId, const Events 
                 result.stopped = true;
                 return false;
             }
-            const VoiceFetcher::Result fetched = fetcher.Fetch(step.to, step.slot);
+            const VoiceFetcher::Result fetched = fetcher.fetch(step.to, step.slot);
             if (fetched.outcome == VoiceFetcher::Outcome::Stopped) {
                 result.stopped = true;
                 return false;
@@ -173,7 +173,7 @@ bool GuardedWrite::keep(const BankSendPlan &plan, quint8 deviceId, const Events 
                 fetched.bytes, placeSource(VoiceSource::Kind::Held, deviceId, step.slot));
             WriteRecord::Place &place = result.places[i];
             place.keptId = counts.ids.value(0);
-            place.keptName = VoiceBank::Parse(fetched.bytes).voices.value(0).name.trimmed();
+            place.keptName = VoiceBank::parse(fetched.bytes).voices.value(0).name.trimmed();
             ++result.kept;
             WriteHistory(*m_store).setKept(m_entry, i, place.keptId);
         }
@@ -215,7 +215,7 @@ void GuardedWrite::write(const VoiceBank &bank, const BankSendPlan &plan, quint8
             // As the place holds it: a full voice sent to a slot is a voice
             // of that slot's form.
             const VoiceBank written =
-                VoiceBank::Parse(BankSendPlan::Message(bank.voices[step.voice], step, deviceId));
+                VoiceBank::parse(BankSendPlan::message(bank.voices[step.voice], step, deviceId));
             if (!written.voices.isEmpty())
                 voiceId = m_store
                               ->record({{written.voices.first(),
@@ -234,13 +234,13 @@ void GuardedWrite::write(const VoiceBank &bank, const BankSendPlan &plan, quint8
             result.stopped = true;
             return;
         }
-        m_io.send(BankSendPlan::Message(bank.voices[toWrite.steps[0].voice], toWrite.steps[0],
+        m_io.send(BankSendPlan::message(bank.voices[toWrite.steps[0].voice], toWrite.steps[0],
                                         deviceId));
         sending.sent(0);
         return;
     }
     BankSender sender(m_io.send, m_io.sleeper, m_settings.gapMs);
-    if (sender.Run(bank, toWrite, deviceId, sending).stopped)
+    if (sender.run(bank, toWrite, deviceId, sending).stopped)
         result.stopped = true;
 }
 
@@ -270,15 +270,15 @@ void GuardedWrite::verify(const VoiceBank &bank, const BankSendPlan &plan, quint
             result.stopped = true;
             return;
         }
-        const VoiceFetcher::Result fetched = fetcher.Fetch(step.to, step.slot);
+        const VoiceFetcher::Result fetched = fetcher.fetch(step.to, step.slot);
         if (fetched.outcome == VoiceFetcher::Outcome::Stopped) {
             result.stopped = true;
             return;
         }
-        const QByteArray sent = BankSendPlan::Message(bank.voices[step.voice], step, deviceId);
+        const QByteArray sent = BankSendPlan::message(bank.voices[step.voice], step, deviceId);
         const bool same = fetched.outcome == VoiceFetcher::Outcome::Whole
-                          && VoiceIdentity::DataBytes(step.to, fetched.bytes)
-                                 == VoiceIdentity::DataBytes(step.to, sent);
+                          && VoiceIdentity::dataBytes(step.to, fetched.bytes)
+                                 == VoiceIdentity::dataBytes(step.to, sent);
         setState(result, i, same ? PlaceState::Verified : PlaceState::NotTaken);
         if (events.done)
             events.done(Phase::Verifying, k);
@@ -295,7 +295,7 @@ void GuardedWrite::setState(Result &result, int step, PlaceState state, qint64 v
         WriteHistory(*m_store).setPlaceState(m_entry, step, state, voiceId);
 }
 
-GuardedWrite::Restore GuardedWrite::RestoreOf(const WriteRecord &record, const VoiceStore &store)
+GuardedWrite::Restore GuardedWrite::restoreOf(const WriteRecord &record, const VoiceStore &store)
 {
     Restore restore;
     for (const WriteRecord::Place &place : record.restorable()) {

@@ -97,19 +97,19 @@ public:
     GuardedWrite(Io io, VoiceStore *store, Settings settings);
 
     // One SysEx message from the input.
-    void Take(QByteArrayView message);
+    void take(QByteArrayView message);
 
     // Raises nothing the MIDI system or library says: a failure ends the run
     // in `failure`, with what was done until then recorded.
-    Result Run(const VoiceBank &bank, const BankSendPlan &plan, quint8 deviceId,
+    Result run(const VoiceBank &bank, const BankSendPlan &plan, quint8 deviceId,
                WriteRecord::Kind kind, qint64 restores = 0, const Events &events = {});
 
     // What `record` wrote over and kept, to be written back; raises
     // VentaroError when nothing of it can be restored.
-    static Restore RestoreOf(const WriteRecord &record, const VoiceStore &store);
+    static Restore restoreOf(const WriteRecord &record, const VoiceStore &store);
 
     // "keeping is off", "no input", "no answer", "no library".
-    static QString NotKeptText(NotKept why);
+    static QString notKeptText(NotKept why);
 
     // The user's texts (untranslated; %1 a place, %2 a device number).
     static inline const QString UnkeptQuestion = QStringLiteral(

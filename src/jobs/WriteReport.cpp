@@ -13,7 +13,7 @@ bool written(PlaceState state)
 
 } // namespace
 
-QString WriteReport::Progress(GuardedWrite::Phase phase, int index, int count,
+QString WriteReport::progress(GuardedWrite::Phase phase, int index, int count,
                               const VoiceBank &bank, const BankSendPlan::Step &step,
                               const TextTranslation &translate)
 {
@@ -27,7 +27,7 @@ QString WriteReport::Progress(GuardedWrite::Phase phase, int index, int count,
             .arg(index + 1)
             .arg(count)
             .arg(bank.voices[step.voice].name.trimmed(),
-                 textIn(translate, BankSendPlan::PlaceText(step.to, step.slot)));
+                 textIn(translate, BankSendPlan::placeText(step.to, step.slot)));
     case GuardedWrite::Phase::Verifying:
         return textIn(translate, QStringLiteral("Checking what the slots took: %1 of %2"))
             .arg(index + 1)
@@ -36,7 +36,7 @@ QString WriteReport::Progress(GuardedWrite::Phase phase, int index, int count,
     return {};
 }
 
-QString WriteReport::Line(const VoiceBank &bank, const BankSendPlan &plan,
+QString WriteReport::line(const VoiceBank &bank, const BankSendPlan &plan,
                           const GuardedWrite::Result &result, const TextTranslation &translate)
 {
     const int verified = result.count(PlaceState::Verified);
@@ -53,7 +53,7 @@ QString WriteReport::Line(const VoiceBank &bank, const BankSendPlan &plan,
     }
     const QString where = places.size() == 1 && places.first().form == VoiceDump::Form::Full
                               ? textIn(translate, QStringLiteral("the current voice"))
-                              : InstrumentBackup::PlacesText(places);
+                              : InstrumentBackup::placesText(places);
     QString line = count == 1
                        ? textIn(translate, QStringLiteral("Sent \"%1\" to %2")).arg(name, where)
                        : textIn(translate, QStringLiteral("%1 voices sent to %2"))
@@ -68,25 +68,25 @@ QString WriteReport::Line(const VoiceBank &bank, const BankSendPlan &plan,
     return line;
 }
 
-QString WriteReport::NotTaken(const GuardedWrite::Result &result, quint8 deviceId,
+QString WriteReport::notTaken(const GuardedWrite::Result &result, quint8 deviceId,
                               const TextTranslation &translate)
 {
     const QList<InstrumentBackup::Slot> notTaken = result.placesIn(PlaceState::NotTaken);
     if (notTaken.isEmpty())
         return {};
     return textIn(translate, GuardedWrite::NotTakenText)
-        .arg(InstrumentBackup::PlacesText(notTaken))
+        .arg(InstrumentBackup::placesText(notTaken))
         .arg(deviceId + 1);
 }
 
-QString WriteReport::NotKept(const GuardedWrite::Result &result)
+QString WriteReport::notKept(const GuardedWrite::Result &result)
 {
     // Places by reason, in the order the reasons first come.
     QStringList reasons;
     QMap<QString, QList<InstrumentBackup::Slot>> places;
     for (const WriteRecord::Place &place : result.places) {
         if (place.form == VoiceDump::Form::Full || place.keptId != 0 || place.notKept.isEmpty()
-            || place.notKept == GuardedWrite::NotKeptText(GuardedWrite::NotKept::KeepingOff)
+            || place.notKept == GuardedWrite::notKeptText(GuardedWrite::NotKept::KeepingOff)
             || !(written(place.state) || place.state == PlaceState::NotTaken))
             continue;
         if (!reasons.contains(place.notKept))
@@ -95,22 +95,22 @@ QString WriteReport::NotKept(const GuardedWrite::Result &result)
     }
     QStringList parts;
     for (const QString &reason : std::as_const(reasons))
-        parts << QStringLiteral("%1 (%2)").arg(InstrumentBackup::PlacesText(places[reason]),
+        parts << QStringLiteral("%1 (%2)").arg(InstrumentBackup::placesText(places[reason]),
                                                 reason);
     if (parts.isEmpty())
         return {};
     return QStringLiteral("Not kept: %1").arg(parts.join(QStringLiteral("; ")));
 }
 
-QString WriteReport::PlacesOf(const WriteRecord &record)
+QString WriteReport::placesOf(const WriteRecord &record)
 {
     QList<InstrumentBackup::Slot> places;
     for (const WriteRecord::Place &place : record.places)
         places.append({place.form, place.slot});
-    return InstrumentBackup::PlacesText(places);
+    return InstrumentBackup::placesText(places);
 }
 
-QString WriteReport::WrittenOf(const WriteRecord &record, const TextTranslation &translate)
+QString WriteReport::writtenOf(const WriteRecord &record, const TextTranslation &translate)
 {
     QString text = textIn(translate, QStringLiteral("%1 of %2 written"))
                        .arg(record.writtenCount())
@@ -122,7 +122,7 @@ QString WriteReport::WrittenOf(const WriteRecord &record, const TextTranslation 
     return text;
 }
 
-QString WriteReport::KeptOf(const WriteRecord &record, const TextTranslation &translate)
+QString WriteReport::keptOf(const WriteRecord &record, const TextTranslation &translate)
 {
     int kept = 0;
     QStringList why;
@@ -138,9 +138,9 @@ QString WriteReport::KeptOf(const WriteRecord &record, const TextTranslation &tr
     return text;
 }
 
-QString WriteReport::StateOf(const WriteRecord &record, const TextTranslation &translate)
+QString WriteReport::stateOf(const WriteRecord &record, const TextTranslation &translate)
 {
-    QString state = textIn(translate, WriteRecord::StateText(record.state));
+    QString state = textIn(translate, WriteRecord::stateText(record.state));
     if (record.kind == WriteRecord::Kind::Restore && record.restores != 0)
         state += textIn(translate, QStringLiteral(" (restores %1)")).arg(record.restores);
     return state;

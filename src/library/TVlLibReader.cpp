@@ -51,7 +51,7 @@ QBuffer *TVlLibReader::GetVoice(int index)
         if (m_libStream->size() >= start + VoiceDataLength) {
             const QByteArrayView data(m_libStream->constData() + start, VoiceDataLength);
             m_voiceStream->setData(
-                VoiceDump::BuildCustomDump(1, data.first(VoiceDump::CustomBlockACount),
+                VoiceDump::buildCustomDump(1, data.first(VoiceDump::CustomBlockACount),
                                            data.sliced(VoiceDump::CustomBlockACount), 0));
         }
     }
@@ -97,5 +97,5 @@ QString TVlLibReader::nameAt(qsizetype offset) const
     const qsizetype zero = field.indexOf('\0');
     if (zero >= 0)
         field = field.first(zero);
-    return VoiceDump::TextFromBytes(field);
+    return VoiceDump::textFromBytes(field);
 }

@@ -23,10 +23,10 @@ MidiDeviceChoice::MidiDeviceChoice(const MidiPlatform *platform, bool input,
       m_valueName(QLatin1String(input ? InValueName : OutValueName))
 {
     Q_ASSERT(platform);
-    m_names = List();
+    m_names = list();
 }
 
-QStringList MidiDeviceChoice::DistinctNames(const QStringList &platformNames)
+QStringList MidiDeviceChoice::distinctNames(const QStringList &platformNames)
 {
     QStringList names;
     for (int id = 0; id < platformNames.size(); ++id) {
@@ -47,36 +47,36 @@ QStringList MidiDeviceChoice::DistinctNames(const QStringList &platformNames)
     return names;
 }
 
-QStringList MidiDeviceChoice::List() const
+QStringList MidiDeviceChoice::list() const
 {
     // The count takes the platform's list anew; the names are read from it.
     QStringList names;
     const int count = m_input ? m_platform->inDeviceCount() : m_platform->outDeviceCount();
     for (int id = 0; id < count; ++id)
         names << (m_input ? m_platform->inDeviceName(id) : m_platform->outDeviceName(id));
-    return DistinctNames(names);
+    return distinctNames(names);
 }
 
-void MidiDeviceChoice::Refresh()
+void MidiDeviceChoice::refresh()
 {
-    m_names = List();
-    m_id = IndexOf(m_name);
+    m_names = list();
+    m_id = indexOf(m_name);
 }
 
-bool MidiDeviceChoice::RefreshChosen()
+bool MidiDeviceChoice::refreshChosen()
 {
     if (m_name.isEmpty())
         return true;
-    Refresh();
-    return !IsAbsent();
+    refresh();
+    return !isAbsent();
 }
 
-QString MidiDeviceChoice::SettingsPath() const
+QString MidiDeviceChoice::settingsPath() const
 {
     return RegSettingsRoot + m_regKeyName + QLatin1String(MidiSubKey);
 }
 
-int MidiDeviceChoice::IndexOf(const QString &name) const
+int MidiDeviceChoice::indexOf(const QString &name) const
 {
     if (name.isEmpty())
         return -1;
@@ -86,22 +86,22 @@ int MidiDeviceChoice::IndexOf(const QString &name) const
     return -1;
 }
 
-void MidiDeviceChoice::Restore()
+void MidiDeviceChoice::restore()
 {
     if (m_regKeyName.isEmpty())
         return;
-    const QString saved = ReadRegString(m_settings, SettingsPath(), m_valueName, QString());
-    m_id = IndexOf(saved);
+    const QString saved = ReadRegString(m_settings, settingsPath(), m_valueName, QString());
+    m_id = indexOf(saved);
     // A name not listed now stays chosen: the device is opened once it is back.
     m_name = saved;
 }
 
-void MidiDeviceChoice::Choose(int id)
+void MidiDeviceChoice::choose(int id)
 {
-    Q_ASSERT(IsValidID(id));
+    Q_ASSERT(isValidId(id));
     m_id = id;
     m_name = id >= 0 ? m_names[id] : QString();
     // A port without a key name neither restores nor remembers its choice.
     if (m_id >= 0 && !m_regKeyName.isEmpty())
-        WriteRegString(m_settings, SettingsPath(), m_valueName, m_name);
+        WriteRegString(m_settings, settingsPath(), m_valueName, m_name);
 }

@@ -23,44 +23,44 @@ class MidiDeviceChoice
 {
 public:
     // The platform's names, each later occurrence of a name numbered.
-    static QStringList DistinctNames(const QStringList &platformNames);
+    static QStringList distinctNames(const QStringList &platformNames);
 
     // Lists the input (or output) devices; ID -1, no name, no key name.
     // The platform must outlive the choice.
     MidiDeviceChoice(const MidiPlatform *platform, bool input, const RegRoot &settings);
 
-    const QStringList &Names() const { return m_names; }
-    int ID() const { return m_id; }
-    const QString &Name() const { return m_name; }
+    const QStringList &names() const { return m_names; }
+    int id() const { return m_id; }
+    const QString &name() const { return m_name; }
     // The name alone, as given; the ID is left as it is.
     void setName(const QString &value) { m_name = value; }
     const QString &RegKeyName() const { return m_regKeyName; }
     void setRegKeyName(const QString &value) { m_regKeyName = value; }
 
     // Lists the devices anew; the chosen name keeps its place by name.
-    void Refresh();
+    void refresh();
     // Before an open: with a name chosen, lists the devices anew and tells
     // whether that name is listed now; with none, true (nothing to look up).
-    bool RefreshChosen();
+    bool refreshChosen();
     // A device is chosen by name but is not in the list.
-    bool IsAbsent() const { return !m_name.isEmpty() && m_id < 0; }
+    bool isAbsent() const { return !m_name.isEmpty() && m_id < 0; }
 
     // -1 (no device) or the index of a listed device.
-    bool IsValidID(int id) const { return id >= -1 && id < m_names.size(); }
+    bool isValidId(int id) const { return id >= -1 && id < m_names.size(); }
     // Index of the listed device of that name, any case; -1 for none or "".
-    int IndexOf(const QString &name) const;
+    int indexOf(const QString &name) const;
 
     // With a key name: the saved name, and its ID in the list (-1 while it is
     // not listed). Nothing is written.
-    void Restore();
+    void restore();
     // Takes a valid ID and the listed name for it (none for -1); a device
     // is remembered when there is a key name.
-    void Choose(int id);
+    void choose(int id);
 
 private:
-    QString SettingsPath() const;
+    QString settingsPath() const;
 
-    QStringList List() const;
+    QStringList list() const;
 
     const MidiPlatform *m_platform;
     bool m_input;

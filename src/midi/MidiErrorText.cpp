@@ -11,7 +11,7 @@ QString MidiErrorText(int code, bool isInput, const MidiPlatform *platform)
     return *text;
 }
 
-QString MidiPortErrorMessage(int code, bool isInput, const QString &deviceName,
+QString midiPortErrorMessage(int code, bool isInput, const QString &deviceName,
                              const MidiPlatform *platform)
 {
     return MidiErrorText(code, isInput, platform) + QLatin1Char('\n') + deviceName;

@@ -12,5 +12,5 @@ QString MidiErrorText(int code, bool isInput, const MidiPlatform *platform = nul
 
 // The message of an error a port raises: the code's text, a line break and
 // the port's device name (empty when none is chosen).
-QString MidiPortErrorMessage(int code, bool isInput, const QString &deviceName,
+QString midiPortErrorMessage(int code, bool isInput, const QString &deviceName,
                              const MidiPlatform *platform);

@@ -9,7 +9,7 @@ constexpr quint8 HighestDataByte = MidiBytes::DataMask;
 
 } // namespace
 
-std::optional<TEventData> TChannelFilter::Route(TEventData event) const
+std::optional<TEventData> TChannelFilter::route(TEventData event) const
 {
     if (event.status >= MidiBytes::FirstSystem)
         return event; // the output port drops it
@@ -28,9 +28,9 @@ std::optional<TEventData> TChannelFilter::Route(TEventData event) const
     return event;
 }
 
-void TChannelFilter::Process(const TEventData &event) const
+void TChannelFilter::process(const TEventData &event) const
 {
-    const std::optional<TEventData> routed = Route(event);
+    const std::optional<TEventData> routed = route(event);
     if (routed && outputPort)
         outputPort->SendShortMessage(*routed);
 }

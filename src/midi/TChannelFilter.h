@@ -24,7 +24,7 @@ struct TChannelFilter
     // What this route makes of a message whose channel bits are already
     // cleared; nothing when the result would carry a data byte of 80h or
     // more (a note transposed off the keyboard, a map entry above 127).
-    std::optional<TEventData> Route(TEventData event) const;
+    std::optional<TEventData> route(TEventData event) const;
     // Route, then send the result through outputPort.
-    void Process(const TEventData &event) const;
+    void process(const TEventData &event) const;
 };

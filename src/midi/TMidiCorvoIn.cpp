@@ -30,31 +30,31 @@ TMidiCorvoIn::~TMidiCorvoIn()
             // Close raises nothing itself; nobody is left to show it anyway.
         }
     }
-    DestroyHandoff();
-    FreeBuffers();
+    destroyHandoff();
+    freeBuffers();
 }
 
-void TMidiCorvoIn::RaiseError(MidiPlatform::Result code) const
+void TMidiCorvoIn::raiseError(MidiPlatform::Result code) const
 {
-    throw VentaroError(MidiPortErrorMessage(code, true, m_choice.Name(), m_platform));
+    throw VentaroError(midiPortErrorMessage(code, true, m_choice.name(), m_platform));
 }
 
 void TMidiCorvoIn::Loaded()
 {
-    m_choice.Restore();
+    m_choice.restore();
 }
 
 void TMidiCorvoIn::setDeviceID(int value)
 {
-    if (value == m_choice.ID())
+    if (value == m_choice.id())
         return;
-    if (!m_choice.IsValidID(value))
+    if (!m_choice.isValidId(value))
         throw VentaroError(
-            MidiPortErrorMessage(MidiPlatform::BadDeviceId, true, QString(), m_platform));
+            midiPortErrorMessage(MidiPlatform::BadDeviceId, true, QString(), m_platform));
     const TMidiInState remembered = m_state;
     if (remembered != Closed)
         Close();
-    m_choice.Choose(value);
+    m_choice.choose(value);
     if (remembered == Opened)
         Open(false);
     else if (remembered == Started)
@@ -64,7 +64,7 @@ void TMidiCorvoIn::setDeviceID(int value)
 void TMidiCorvoIn::setDeviceName(const QString &value)
 {
     m_choice.setName(value);
-    const int index = m_choice.IndexOf(value);
+    const int index = m_choice.indexOf(value);
     setDeviceID(index);
     if (index == -1)
         m_choice.setName(QString());
@@ -99,14 +99,14 @@ void TMidiCorvoIn::Open(bool StartNow)
     if (m_state == Started)
         return; // already running on its device
     // The name decides, on the list as it is now; never another device.
-    if (!m_choice.RefreshChosen())
-        RaiseError(MidiPlatform::NotConnected);
+    if (!m_choice.refreshChosen())
+        raiseError(MidiPlatform::NotConnected);
     MidiHandle handle = NoMidiHandle;
     const MidiPlatform::Result code = m_platform->inOpen(
-        &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
+        &handle, m_choice.id(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
     if (code != MidiPlatform::NoError) {
         m_handle = NoMidiHandle;
-        RaiseError(code);
+        raiseError(code);
     }
     m_handle = handle;
     if (StartNow)
@@ -125,7 +125,7 @@ void TMidiCorvoIn::Start()
     }
     const MidiPlatform::Result code = m_platform->inStart(m_handle);
     if (code != MidiPlatform::NoError) {
-        DestroyHandoff();
+        destroyHandoff();
         if (code == MidiPlatform::DeviceGone) {
             // Nothing will ever come from it: let the handle go, so that the
             // next Open looks the device up again by name.
@@ -133,7 +133,7 @@ void TMidiCorvoIn::Start()
             m_handle = NoMidiHandle;
             m_state = Closed;
         }
-        RaiseError(code);
+        raiseError(code);
     }
     try {
         for (int i = 0; i < SysExBufferCount; ++i)
@@ -142,8 +142,8 @@ void TMidiCorvoIn::Start()
         // Input does not keep running without its buffers: undo the start.
         m_platform->inStop(m_handle);
         m_platform->inReset(m_handle);
-        DestroyHandoff();
-        FreeBuffers();
+        destroyHandoff();
+        freeBuffers();
         throw;
     }
     m_state = Started;
@@ -154,22 +154,22 @@ void TMidiCorvoIn::AddSysExBuffer()
     auto owned = std::make_unique<MidiHeader>();
     owned->data.resize(SysExBufferSize);
     owned->flags = 0;
-    owned->user = m_choice.ID();
+    owned->user = m_choice.id();
     MidiHeader *header = owned.get();
     MidiPlatform::Result code = m_platform->inPrepareHeader(m_handle, header);
     if (code != MidiPlatform::NoError)
-        RaiseError(code);
+        raiseError(code);
     // Owned before it is queued: the platform may hand it back at once.
     m_buffers.push_back(std::move(owned));
     code = m_platform->inAddBuffer(m_handle, header);
     if (code != MidiPlatform::NoError) {
         m_platform->inUnprepareHeader(m_handle, header);
         m_buffers.pop_back();
-        RaiseError(code);
+        raiseError(code);
     }
 }
 
-int TMidiCorvoIn::DeviceState() const
+int TMidiCorvoIn::deviceState() const
 {
     if (m_state == Closed)
         return MidiPlatform::NoError;
@@ -183,8 +183,8 @@ void TMidiCorvoIn::Stop()
     m_platform->inStop(m_handle);
     m_platform->inReset(m_handle);
     m_state = Opened;
-    DestroyHandoff();
-    FreeBuffers();
+    destroyHandoff();
+    freeBuffers();
 }
 
 void TMidiCorvoIn::Close()
@@ -200,7 +200,7 @@ void TMidiCorvoIn::Close()
 
 bool TMidiCorvoIn::reconnect()
 {
-    if (m_state == Closed || m_choice.IsAbsent() || DeviceState() != MidiPlatform::DeviceGone)
+    if (m_state == Closed || m_choice.isAbsent() || deviceState() != MidiPlatform::DeviceGone)
         return false;
     const bool started = m_state == Started;
     try {
@@ -212,7 +212,7 @@ bool TMidiCorvoIn::reconnect()
     return true;
 }
 
-void TMidiCorvoIn::DestroyHandoff()
+void TMidiCorvoIn::destroyHandoff()
 {
     QObject *handoff = nullptr;
     {
@@ -230,14 +230,14 @@ void TMidiCorvoIn::DestroyHandoff()
         delete handoff;
 }
 
-void TMidiCorvoIn::FreeBuffers()
+void TMidiCorvoIn::freeBuffers()
 {
     for (const std::unique_ptr<MidiHeader> &header : m_buffers)
         m_platform->inUnprepareHeader(m_handle, header.get());
     m_buffers.clear();
 }
 
-bool TMidiCorvoIn::OwnsBuffer(const MidiHeader *header) const
+bool TMidiCorvoIn::ownsBuffer(const MidiHeader *header) const
 {
     for (const std::unique_ptr<MidiHeader> &owned : m_buffers)
         if (owned.get() == header)
@@ -276,7 +276,7 @@ void TMidiCorvoIn::HandleDriverMessage(const MidiNotification &notification)
         if (QObject *handoff = m_handoff) {
             MidiHeader *header = notification.header;
             QMetaObject::invokeMethod(
-                handoff, [this, handoff, header] { DeliverSysEx(handoff, header); },
+                handoff, [this, handoff, header] { deliverSysEx(handoff, header); },
                 Qt::QueuedConnection);
         }
         break;
@@ -286,11 +286,11 @@ void TMidiCorvoIn::HandleDriverMessage(const MidiNotification &notification)
     }
 }
 
-void TMidiCorvoIn::DeliverSysEx(QObject *handoff, MidiHeader *header)
+void TMidiCorvoIn::deliverSysEx(QObject *handoff, MidiHeader *header)
 {
     auto current = [&] {
         std::lock_guard lock(m_handoffMutex);
-        return handoff == m_handoff && OwnsBuffer(header);
+        return handoff == m_handoff && ownsBuffer(header);
     };
     if (!current())
         return; // stopped since it was handed over

@@ -68,15 +68,15 @@ public:
 
     void Loaded();
 
-    int DeviceID() const { return m_choice.ID(); }
+    int DeviceID() const { return m_choice.id(); }
     void setDeviceID(int value);
     // The devices as last listed (at creation, at each open, at RefreshDevices).
-    QStringList DeviceNames() const { return m_choice.Names(); }
+    QStringList DeviceNames() const { return m_choice.names(); }
     // Lists the devices anew; the chosen name keeps its place by name.
-    void RefreshDevices() { m_choice.Refresh(); }
+    void refreshDevices() { m_choice.refresh(); }
     // A device is chosen by name but is not listed (not connected).
-    bool DeviceAbsent() const { return m_choice.IsAbsent(); }
-    QString DeviceName() const { return m_choice.Name(); }
+    bool deviceAbsent() const { return m_choice.isAbsent(); }
+    QString DeviceName() const { return m_choice.name(); }
     void setDeviceName(const QString &value);
     // Not owned; cleared when the filter is destroyed.
     TMidiFilter *MidiFilter() const { return m_filter; }
@@ -97,7 +97,7 @@ public:
     void Start();
     // While open: NoError as long as the device can deliver, DeviceGone once
     // it went away. Closed: NoError.
-    int DeviceState() const;
+    int deviceState() const;
     void Stop();
     void Close();
     // Open on a device that went away (DeviceState() is DeviceGone), while
@@ -109,15 +109,15 @@ public:
     void AddSysExBuffer();
 
     // Buffers the port owns now (queued or being delivered).
-    int BufferCount() const { return int(m_buffers.size()); }
+    int bufferCount() const { return int(m_buffers.size()); }
 
 private:
     void HandleDriverMessage(const MidiNotification &notification);
-    void DeliverSysEx(QObject *handoff, MidiHeader *header);
-    void DestroyHandoff();
-    void FreeBuffers();
-    bool OwnsBuffer(const MidiHeader *header) const;
-    [[noreturn]] void RaiseError(MidiPlatform::Result code) const;
+    void deliverSysEx(QObject *handoff, MidiHeader *header);
+    void destroyHandoff();
+    void freeBuffers();
+    bool ownsBuffer(const MidiHeader *header) const;
+    [[noreturn]] void raiseError(MidiPlatform::Result code) const;
 
     MidiPlatform *m_platform;
     MidiDeviceChoice m_choice;

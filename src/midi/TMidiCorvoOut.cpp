@@ -33,26 +33,26 @@ TMidiCorvoOut::~TMidiCorvoOut()
     m_pending.clear();
 }
 
-void TMidiCorvoOut::RaiseError(MidiPlatform::Result code) const
+void TMidiCorvoOut::raiseError(MidiPlatform::Result code) const
 {
-    throw VentaroError(MidiPortErrorMessage(code, false, m_choice.Name(), m_platform));
+    throw VentaroError(midiPortErrorMessage(code, false, m_choice.name(), m_platform));
 }
 
 void TMidiCorvoOut::Loaded()
 {
-    m_choice.Restore();
+    m_choice.restore();
 }
 
 void TMidiCorvoOut::setDeviceID(int value)
 {
-    if (value == m_choice.ID())
+    if (value == m_choice.id())
         return;
-    if (!m_choice.IsValidID(value))
+    if (!m_choice.isValidId(value))
         throw VentaroError(
-            MidiPortErrorMessage(MidiPlatform::BadDeviceId, false, QString(), m_platform));
+            midiPortErrorMessage(MidiPlatform::BadDeviceId, false, QString(), m_platform));
     const bool wasOpen = m_isOpen;
     Close();
-    m_choice.Choose(value);
+    m_choice.choose(value);
     m_lost = false;
     if (wasOpen)
         Open();
@@ -61,13 +61,13 @@ void TMidiCorvoOut::setDeviceID(int value)
 void TMidiCorvoOut::setDeviceName(const QString &value)
 {
     m_choice.setName(value);
-    const int index = m_choice.IndexOf(value);
+    const int index = m_choice.indexOf(value);
     setDeviceID(index);
     if (index == -1)
         m_choice.setName(QString());
 }
 
-int TMidiCorvoOut::DeviceState() const
+int TMidiCorvoOut::deviceState() const
 {
     return m_isOpen ? m_platform->outState(m_handle) : MidiPlatform::NoError;
 }
@@ -78,18 +78,18 @@ void TMidiCorvoOut::Open()
     // ended): the handle goes, and the device of that name is opened as it is
     // listed now. One plugged in again is reached at the first send.
     if (m_isOpen && m_platform->outState(m_handle) == MidiPlatform::NotConnected)
-        DeviceLost();
+        deviceLost();
     if (m_isOpen)
         return;
     // The name decides, on the list as it is now.
-    if (!m_choice.RefreshChosen())
-        RaiseError(m_lost ? MidiPlatform::DeviceGone : MidiPlatform::NotConnected);
+    if (!m_choice.refreshChosen())
+        raiseError(m_lost ? MidiPlatform::DeviceGone : MidiPlatform::NotConnected);
     MidiHandle handle = NoMidiHandle;
     const MidiPlatform::Result code = m_platform->outOpen(
-        &handle, m_choice.ID(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
+        &handle, m_choice.id(), [this](const MidiNotification &n) { HandleDriverMessage(n); });
     if (code != MidiPlatform::NoError) {
         m_handle = NoMidiHandle;
-        RaiseError(code);
+        raiseError(code);
     }
     m_handle = handle;
     m_isOpen = true;
@@ -114,19 +114,19 @@ void TMidiCorvoOut::Close()
         // raises nothing more for the blocks, so they can go.
         m_platform->outClose(handle);
         m_handle = NoMidiHandle;
-        ReleaseAllPending();
+        releaseAllPending();
         forgetSendFailure();
-        RaiseError(resetCode);
+        raiseError(resetCode);
     }
-    ReleaseAllPending();
+    releaseAllPending();
     const MidiPlatform::Result closeCode = m_platform->outClose(handle);
     m_handle = NoMidiHandle;
     forgetSendFailure();
     if (closeCode != MidiPlatform::NoError)
-        RaiseError(closeCode);
+        raiseError(closeCode);
 }
 
-void TMidiCorvoOut::DeviceLost()
+void TMidiCorvoOut::deviceLost()
 {
     m_lost = true;
     if (!m_isOpen)
@@ -136,7 +136,7 @@ void TMidiCorvoOut::DeviceLost()
     const auto closed = qScopeGuard([this] { m_closing = false; });
     const MidiHandle handle = m_handle;
     m_platform->outReset(handle);
-    ReleaseAllPending();
+    releaseAllPending();
     m_platform->outClose(handle);
     m_handle = NoMidiHandle;
     forgetSendFailure();
@@ -184,7 +184,7 @@ int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
         return MidiPlatform::InvalidParameter;
     auto owned = std::make_unique<MidiHeader>();
     owned->data.assign(data, data + length);
-    owned->user = m_choice.ID();
+    owned->user = m_choice.id();
     MidiHeader *header = owned.get();
     const MidiHandle handle = m_handle;
     m_platform->outPrepareHeader(handle, header);
@@ -196,7 +196,7 @@ int TMidiCorvoOut::SendLongMessage(const quint8 *data, int length)
     if (code == MidiPlatform::DeviceGone)
         m_lost = true;
     if (code != MidiPlatform::NoError)
-        ReleasePending(header); // the platform never took it
+        releasePending(header); // the platform never took it
     return code;
 }
 
@@ -238,7 +238,7 @@ void TMidiCorvoOut::ResetControllers()
     }
 }
 
-qint32 TMidiCorvoOut::HeldNotes(int channel, int note) const
+qint32 TMidiCorvoOut::heldNotes(int channel, int note) const
 {
     if (channel < 0 || channel >= ChannelCount || note < 0 || note >= NoteCount)
         return 0;
@@ -246,7 +246,7 @@ qint32 TMidiCorvoOut::HeldNotes(int channel, int note) const
     return m_heldNotes[channel][note];
 }
 
-qint32 TMidiCorvoOut::ControllerValue(int channel, int controller) const
+qint32 TMidiCorvoOut::controllerValue(int channel, int controller) const
 {
     if (channel < 0 || channel >= ChannelCount || controller < 0 || controller >= ControllerCount)
         return 0;
@@ -254,7 +254,7 @@ qint32 TMidiCorvoOut::ControllerValue(int channel, int controller) const
     return m_controllers[channel][controller];
 }
 
-int TMidiCorvoOut::WaitSent(int timeoutMs)
+int TMidiCorvoOut::waitSent(int timeoutMs)
 {
     std::unique_lock lock(m_pendingMutex);
     const bool allDone = m_pendingChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
@@ -268,13 +268,13 @@ int TMidiCorvoOut::WaitSent(int timeoutMs)
     return code;
 }
 
-int TMidiCorvoOut::PendingCount() const
+int TMidiCorvoOut::pendingCount() const
 {
     std::lock_guard lock(m_pendingMutex);
     return int(m_pending.size());
 }
 
-void TMidiCorvoOut::ReleasePending(MidiHeader *header, int result)
+void TMidiCorvoOut::releasePending(MidiHeader *header, int result)
 {
     std::lock_guard lock(m_pendingMutex);
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
@@ -295,7 +295,7 @@ void TMidiCorvoOut::forgetSendFailure()
     m_sendFailure = MidiPlatform::NoError;
 }
 
-void TMidiCorvoOut::ReleaseAllPending()
+void TMidiCorvoOut::releaseAllPending()
 {
     std::lock_guard lock(m_pendingMutex);
     if (!m_pending.empty() && m_sendFailure == MidiPlatform::NoError)
@@ -324,7 +324,7 @@ void TMidiCorvoOut::HandleDriverMessage(const MidiNotification &notification)
             OnStateChanged(this);
         break;
     case MidiNotification::Done:
-        ReleasePending(notification.header, notification.result);
+        releasePending(notification.header, notification.result);
         break;
     default:
         break;

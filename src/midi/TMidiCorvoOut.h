@@ -70,16 +70,16 @@ public:
     bool IsOpen() const { return m_isOpen; }
     // While open: the platform's word on its device (NoError, NotConnected
     // once its port went, DeviceGone once its MIDI system ended). Closed: NoError.
-    int DeviceState() const;
-    int DeviceID() const { return m_choice.ID(); }
+    int deviceState() const;
+    int DeviceID() const { return m_choice.id(); }
     void setDeviceID(int value);
     // The devices as last listed (at creation, at each Open, at RefreshDevices).
-    QStringList DeviceNames() const { return m_choice.Names(); }
+    QStringList DeviceNames() const { return m_choice.names(); }
     // Lists the devices anew; the chosen name keeps its place by name.
-    void RefreshDevices() { m_choice.Refresh(); }
+    void refreshDevices() { m_choice.refresh(); }
     // A device is chosen by name but is not listed (not connected).
-    bool DeviceAbsent() const { return m_choice.IsAbsent(); }
-    QString DeviceName() const { return m_choice.Name(); }
+    bool deviceAbsent() const { return m_choice.isAbsent(); }
+    QString DeviceName() const { return m_choice.name(); }
     void setDeviceName(const QString &value);
     QString RegKeyName() const { return m_choice.RegKeyName(); }
     void setRegKeyName(const QString &value) { m_choice.setRegKeyName(value); }
@@ -95,7 +95,7 @@ public:
     // The device went away (a send reported DeviceGone): lets its handle go
     // without the silencing passes, which nothing would hear, and forgets
     // the notes it held. The next Open looks the device up again by name.
-    void DeviceLost();
+    void deviceLost();
     // Drops status bytes from F0h up; otherwise sends, counts note-ons and
     // note-offs and keeps controller values whatever the platform answers.
     // Returns the platform's result (NoError for a dropped message).
@@ -111,25 +111,25 @@ public:
     // queued). A failure belongs to the device it happened on: closing or
     // opening the port forgets it (a block that failed after its wait gave
     // up was reported then as not sent in time).
-    int WaitSent(int timeoutMs);
+    int waitSent(int timeoutMs);
     void ReleaseHeldNotes();
     void ResetControllers();
 
     // Notes struck and not yet released, and the last controller values.
-    qint32 HeldNotes(int channel, int note) const;
-    qint32 ControllerValue(int channel, int controller) const;
+    qint32 heldNotes(int channel, int note) const;
+    qint32 controllerValue(int channel, int controller) const;
     // SysEx blocks handed to the platform and not yet reported done.
-    int PendingCount() const;
+    int pendingCount() const;
 
 private:
     void HandleDriverMessage(const MidiNotification &notification);
     // Releases a block the platform is done with; a result other than
     // NoError is kept for WaitSent.
-    void ReleasePending(MidiHeader *header, int result = MidiPlatform::NoError);
-    void ReleaseAllPending();
+    void releasePending(MidiHeader *header, int result = MidiPlatform::NoError);
+    void releaseAllPending();
     // The device the failure happened on is let go.
     void forgetSendFailure();
-    [[noreturn]] void RaiseError(MidiPlatform::Result code) const;
+    [[noreturn]] void raiseError(MidiPlatform::Result code) const;
 
     MidiPlatform *m_platform;
     MidiDeviceChoice m_choice;

@@ -4,19 +4,19 @@
 
 TMidiFilter::TMidiFilter(QObject *owner) : QObject(owner) {}
 
-void TMidiFilter::AddRoute(const TChannelFilter &route)
+void TMidiFilter::addRoute(const TChannelFilter &route)
 {
     std::lock_guard lock(m_mutex);
     m_routes.append(route);
 }
 
-void TMidiFilter::ClearRoutes()
+void TMidiFilter::clearRoutes()
 {
     std::lock_guard lock(m_mutex);
     m_routes.clear();
 }
 
-QList<TChannelFilter> TMidiFilter::Routes() const
+QList<TChannelFilter> TMidiFilter::routes() const
 {
     std::lock_guard lock(m_mutex);
     return m_routes;
@@ -26,6 +26,6 @@ void TMidiFilter::ProcessEvent(const TEventData &midiEvent)
 {
     TEventData event = midiEvent;
     event.status &= quint8(~MidiBytes::ChannelMask);
-    for (const TChannelFilter &route : Routes())
-        route.Process(event);
+    for (const TChannelFilter &route : routes())
+        route.process(event);
 }

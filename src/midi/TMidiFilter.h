@@ -19,9 +19,9 @@ class TMidiFilter : public QObject
 public:
     explicit TMidiFilter(QObject *owner = nullptr);
 
-    void AddRoute(const TChannelFilter &route);
-    void ClearRoutes();
-    QList<TChannelFilter> Routes() const;
+    void addRoute(const TChannelFilter &route);
+    void clearRoutes();
+    QList<TChannelFilter> routes() const;
 
     void ProcessEvent(const TEventData &midiEvent);
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-const char *const kTagProperty = "Tag";
+const char *const TagProperty = "Tag";
 
 } // namespace
 
@@ -36,7 +36,7 @@ FrontPanelRemote::FrontPanelRemote(QFrame *panel, TVLManager *manager, Sleeper &
         auto *label = new QLabel(panel);
         label->setObjectName(QString::fromLatin1(spot.name));
         label->setGeometry(spot.rect().translated(origin));
-        label->setProperty(kTagProperty, spot.tag);
+        label->setProperty(TagProperty, spot.tag);
         label->setToolTip(QString::fromLatin1(spot.hint));
         label->setCursor(Qt::PointingHandCursor);
         m_hotSpots[spot.tag] = label;
@@ -57,7 +57,7 @@ QLabel *FrontPanelRemote::hotSpot(int tag) const
 
 int FrontPanelRemote::tagOf(const QObject *label)
 {
-    const QVariant tag = label ? label->property(kTagProperty) : QVariant();
+    const QVariant tag = label ? label->property(TagProperty) : QVariant();
     return tag.isValid() ? tag.toInt() : -1;
 }
 

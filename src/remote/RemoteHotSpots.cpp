@@ -12,7 +12,7 @@ struct KeyTag
 };
 
 // Letters and Enter from anywhere; digits from the keypad only.
-constexpr std::array<KeyTag, 16> kKeys{{
+constexpr std::array<KeyTag, 16> Keys{{
     {Qt::Key_Return, false, 7},
     {Qt::Key_Enter, false, 7},
     {Qt::Key_4, true, 7},
@@ -38,7 +38,7 @@ int RemoteHotSpots::tagForKey(int key, Qt::KeyboardModifiers modifiers)
     if (!modifiers.testFlag(Qt::AltModifier))
         return -1;
     const bool fromKeypad = modifiers.testFlag(Qt::KeypadModifier);
-    for (const KeyTag &k : kKeys) {
+    for (const KeyTag &k : Keys) {
         if (k.key == key && (!k.keypad || fromKeypad))
             return k.tag;
     }

@@ -16,10 +16,10 @@ struct Glyph
     std::array<const char *, 5> rows;
 };
 
-constexpr int kGlyphHeight = 5;
-constexpr int kGlyphSpacing = 1;
+constexpr int GlyphHeight = 5;
+constexpr int GlyphSpacing = 1;
 
-constexpr std::array<Glyph, 29> kGlyphs{{
+constexpr std::array<Glyph, 29> Glyphs{{
     {'A', {".#.", "#.#", "###", "#.#", "#.#"}},
     {'B', {"##.", "#.#", "##.", "#.#", "##."}},
     {'C', {".##", "#..", "#..", "#..", ".##"}},
@@ -53,7 +53,7 @@ constexpr std::array<Glyph, 29> kGlyphs{{
 
 const Glyph *glyphOf(QChar c)
 {
-    for (const Glyph &g : kGlyphs) {
+    for (const Glyph &g : Glyphs) {
         if (QChar::fromLatin1(g.letter) == c)
             return &g;
     }
@@ -83,21 +83,21 @@ ButtonCaption captionOf(const RemoteHotSpots::HotSpot &spot)
     return {button.left(blank), button.mid(blank + 1)};
 }
 
-constexpr int kNameTop = 2;  // name's first row below the hot-spot's top
-constexpr int kCapTop = 9;   // cap's first row below the hot-spot's top
-constexpr int kCapInset = 2; // cap's margin inside the hot-spot, left and right
-constexpr int kCapBottomGap = 1;
-constexpr int kLightColumns = 2; // the two left columns have light caps
-constexpr int kTitleLeft = 4;
-constexpr int kTitleTop = 5;
-const QString kTitle = QStringLiteral("VL70-m");
+constexpr int NameTop = 2;  // name's first row below the hot-spot's top
+constexpr int CapTop = 9;   // cap's first row below the hot-spot's top
+constexpr int CapInset = 2; // cap's margin inside the hot-spot, left and right
+constexpr int CapBottomGap = 1;
+constexpr int LightColumns = 2; // the two left columns have light caps
+constexpr int TitleLeft = 4;
+constexpr int TitleTop = 5;
+const QString Title = QStringLiteral("VL70-m");
 
 } // namespace
 
 QRect RemotePicture::capRect(const QRect &hotSpot)
 {
-    return QRect(hotSpot.left() + kCapInset, hotSpot.top() + kCapTop,
-                 hotSpot.width() - 2 * kCapInset, hotSpot.height() - kCapTop - kCapBottomGap);
+    return QRect(hotSpot.left() + CapInset, hotSpot.top() + CapTop,
+                 hotSpot.width() - 2 * CapInset, hotSpot.height() - CapTop - CapBottomGap);
 }
 
 int RemotePicture::textWidth(const QString &text)
@@ -105,9 +105,9 @@ int RemotePicture::textWidth(const QString &text)
     int width = 0;
     for (const QChar c : text) {
         if (const Glyph *g = glyphOf(c))
-            width += glyphWidth(*g) + kGlyphSpacing;
+            width += glyphWidth(*g) + GlyphSpacing;
     }
-    return width > 0 ? width - kGlyphSpacing : 0;
+    return width > 0 ? width - GlyphSpacing : 0;
 }
 
 void RemotePicture::drawText(QImage &image, int left, int top, const QString &text,
@@ -119,14 +119,14 @@ void RemotePicture::drawText(QImage &image, int left, int top, const QString &te
         const Glyph *g = glyphOf(c);
         if (!g)
             continue;
-        for (int row = 0; row < kGlyphHeight; ++row) {
+        for (int row = 0; row < GlyphHeight; ++row) {
             for (int col = 0; g->rows[row][col] != '\0'; ++col) {
                 const QPoint p(x + col, top + row);
                 if (g->rows[row][col] == '#' && image.rect().contains(p))
                     image.setPixel(p, rgb);
             }
         }
-        x += glyphWidth(*g) + kGlyphSpacing;
+        x += glyphWidth(*g) + GlyphSpacing;
     }
 }
 
@@ -140,18 +140,18 @@ QImage RemotePicture::render()
         for (const RemoteHotSpots::HotSpot &spot : RemoteHotSpots::All) {
             const int column = spot.tag / RemoteHotSpots::Rows;
             const QRectF cap = QRectF(capRect(spot.rect())).adjusted(0.5, 0.5, -0.5, -0.5);
-            const QColor face = column < kLightColumns ? LightCap : DarkCap;
+            const QColor face = column < LightColumns ? LightCap : DarkCap;
             painter.setPen(face.darker(160));
             painter.setBrush(face);
             painter.drawRoundedRect(cap, 3, 3);
         }
     }
-    drawText(image, kTitleLeft, kTitleTop, kTitle, Lettering);
+    drawText(image, TitleLeft, TitleTop, Title, Lettering);
     for (const RemoteHotSpots::HotSpot &spot : RemoteHotSpots::All) {
         const QRect area = spot.rect();
         const ButtonCaption text = captionOf(spot);
         if (text.sign.isEmpty()) {
-            drawText(image, area.center().x() + 1 - textWidth(text.name) / 2, area.top() + kNameTop,
+            drawText(image, area.center().x() + 1 - textWidth(text.name) / 2, area.top() + NameTop,
                      text.name, Lettering);
         } else {
             // The minus column names the pair, centred over both columns.
@@ -159,12 +159,12 @@ QImage RemotePicture::render()
                 const RemoteHotSpots::HotSpot &plus =
                     RemoteHotSpots::All[spot.tag + RemoteHotSpots::Rows];
                 const int centre = (area.left() + plus.rect().right() + 1) / 2;
-                drawText(image, centre - textWidth(text.name) / 2, area.top() + kNameTop, text.name,
+                drawText(image, centre - textWidth(text.name) / 2, area.top() + NameTop, text.name,
                          Lettering);
             }
             const QRect cap = capRect(area);
             drawText(image, cap.center().x() + 1 - textWidth(text.sign) / 2,
-                     cap.center().y() - kGlyphHeight / 2, text.sign, Lettering);
+                     cap.center().y() - GlyphHeight / 2, text.sign, Lettering);
         }
     }
     return image;

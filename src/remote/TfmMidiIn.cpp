@@ -20,46 +20,46 @@
 
 namespace {
 
-const QColor kBackground(214, 194, 177);
+const QColor Background(214, 194, 177);
 
 } // namespace
 
 TfmMidiIn::TfmMidiIn(TVLManager *manager, QByteArray *stream, Prompts &prompts, Sleeper &sleeper,
                      TranslationService *translation, QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TfmMidiIn>()), m_prompts(prompts),
+    : QDialog(parent), m_ui(std::make_unique<Ui::TfmMidiIn>()), m_prompts(prompts),
       m_translation(translation),
-      m_guard(prompts, this, TranslationService::Translator(translation)), m_stream(stream),
+      m_guard(prompts, this, TranslationService::translator(translation)), m_stream(stream),
       m_manager(manager), m_clock(sleeper)
 {
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(size());
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kBackground);
+    palette.setColor(QPalette::Window, Background);
     setPalette(palette);
     setAutoFillBackground(true);
 
-    m_remote = new FrontPanelRemote(ui->pnlRemote, manager, sleeper, m_guard,
+    m_remote = new FrontPanelRemote(m_ui->pnlRemote, manager, sleeper, m_guard,
                                     FrontPanelRemote::ImportWindowTiming);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->btnAsk, &QPushButton::clicked, this,
+    connect(m_ui->BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->btnAsk, &QPushButton::clicked, this,
             [this] { m_guard.run([this] { btnAskClick(); }); });
     m_deviceCheck = new QTimer(this);
     m_deviceCheck->setInterval(DeviceCheckMs);
-    connect(m_deviceCheck, &QTimer::timeout, this, &TfmMidiIn::CheckDevice);
+    connect(m_deviceCheck, &QTimer::timeout, this, &TfmMidiIn::checkDevice);
     m_guard.run([this] { FormCreate(); });
 }
 
-void TfmMidiIn::CheckDevice()
+void TfmMidiIn::checkDevice()
 {
-    if (m_toldDeviceGone || !m_port || m_port->DeviceState() != MidiPlatform::DeviceGone)
+    if (m_toldDeviceGone || !m_port || m_port->deviceState() != MidiPlatform::DeviceGone)
         return;
     m_toldDeviceGone = true;
     m_deviceCheck->stop();
     m_guard.run([this] {
         throw VentaroError(
-            MidiPortErrorMessage(MidiPlatform::DeviceGone, true, m_port->DeviceName(), nullptr));
+            midiPortErrorMessage(MidiPlatform::DeviceGone, true, m_port->DeviceName(), nullptr));
     });
 }
 
@@ -160,12 +160,12 @@ void TfmMidiIn::MidiInputSyx1MidiInput(QObject *sender, const quint8 *data, qint
     if (!data || len < MinimumBlockLength)
         return;
     if (m_fetcher)
-        m_fetcher->Take(QByteArrayView(data, len));
+        m_fetcher->take(QByteArrayView(data, len));
     if (data[VoiceDump::DeviceOffset] != m_manager->DeviceID())
         return;
     m_stream->append(reinterpret_cast<const char *>(data), len);
     m_bytesRead += len;
-    ui->lblBytes->setText(QString::number(m_bytesRead));
+    m_ui->lblBytes->setText(QString::number(m_bytesRead));
     // `data` belongs to the port and goes away when it stops: closing is
     // the last thing done here.
     if (isComplete())
@@ -180,27 +180,27 @@ void TfmMidiIn::btnAskClick()
     m_stream->truncate(m_streamStart);
     m_bytesRead = 0;
     m_asked = true;
-    ui->lblBytes->setText(QString::number(m_bytesRead));
-    ui->btnAsk->setEnabled(false);
-    VoiceFetcher fetcher([this](const QByteArray &request) { m_manager->SendSysEx(request); },
+    m_ui->lblBytes->setText(QString::number(m_bytesRead));
+    m_ui->btnAsk->setEnabled(false);
+    VoiceFetcher fetcher([this](const QByteArray &request) { m_manager->sendSysEx(request); },
                          [this](int milliseconds) {
-                             EventWait::For(milliseconds);
+                             EventWait::forMs(milliseconds);
                              return !m_closed;
                          },
                          m_manager->DeviceID(), m_clock);
     m_fetcher = &fetcher;
     VoiceFetcher::Result result;
     try {
-        result = fetcher.Fetch(VoiceDump::Form::Full);
+        result = fetcher.fetch(VoiceDump::Form::Full);
     } catch (...) {
         m_fetcher = nullptr;
-        ui->btnAsk->setEnabled(true);
+        m_ui->btnAsk->setEnabled(true);
         throw;
     }
     m_fetcher = nullptr;
     if (m_closed)
         return; // the voice completed the window, or the user closed it
-    ui->btnAsk->setEnabled(true);
+    m_ui->btnAsk->setEnabled(true);
     if (result.outcome == VoiceFetcher::Outcome::NotAnswered) {
         m_asked = false; // what comes now is from the panel
         const QString &text = VoiceFetcher::NotAnsweredText;

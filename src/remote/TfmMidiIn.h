@@ -91,13 +91,13 @@ public:
     static constexpr int DeviceCheckMs = 250;
     // The input device went away while the window waits: the user is told
     // once, and the window stays open to be cancelled.
-    void CheckDevice();
+    void checkDevice();
 
 private:
     bool isComplete() const;
     void detach();
 
-    std::unique_ptr<Ui::TfmMidiIn> ui;
+    std::unique_ptr<Ui::TfmMidiIn> m_ui;
     Prompts &m_prompts;
     TranslationService *m_translation;
     ErrorGuard m_guard;

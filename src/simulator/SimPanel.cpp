@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<SimPanel::Target, 3> targets = {
+constexpr std::array<SimPanel::Target, 3> Targets = {
     SimPanel::Target::Current,
     SimPanel::Target::Custom,
     SimPanel::Target::Internal,
@@ -69,10 +69,10 @@ SimPanel::Action SimPanel::press(int button)
 
 void SimPanel::step(int delta)
 {
-    const auto at = std::find(targets.begin(), targets.end(), m_target) - targets.begin();
-    const auto next = std::clamp<long>(at + delta, 0, static_cast<long>(targets.size()) - 1);
+    const auto at = std::find(Targets.begin(), Targets.end(), m_target) - Targets.begin();
+    const auto next = std::clamp<long>(at + delta, 0, static_cast<long>(Targets.size()) - 1);
     if (next != at) {
-        m_target = targets[static_cast<std::size_t>(next)];
+        m_target = Targets[static_cast<std::size_t>(next)];
         m_slot = 1;
     }
 }

@@ -87,7 +87,7 @@ QByteArray customVoice(int slot, int deviceNumber)
     QByteArray dataA = name + drawBytes(draw, VoiceDump::CustomBlockACount - name.size());
     QByteArray dataB = elementName(name);
     dataB += drawBytes(draw, VoiceDump::CustomBlockBCount - dataB.size());
-    return VoiceDump::BuildCustomDump(slot, dataA, dataB, static_cast<quint8>(deviceNumber));
+    return VoiceDump::buildCustomDump(slot, dataA, dataB, static_cast<quint8>(deviceNumber));
 }
 
 QByteArray internalVoice(int slot, int deviceNumber)
@@ -95,7 +95,7 @@ QByteArray internalVoice(int slot, int deviceNumber)
     const QByteArray name = slotName("SimInt", slot, 2);
     ParameterDraw draw(InternalSeedBase + static_cast<quint32>(slot));
     const QByteArray data = name + drawBytes(draw, VoiceDump::InternalCount - name.size());
-    return VoiceDump::BuildInternalDump(slot, data, static_cast<quint8>(deviceNumber));
+    return VoiceDump::buildInternalDump(slot, data, static_cast<quint8>(deviceNumber));
 }
 
 QString hex(const QByteArray &bytes, int from, int count)
@@ -125,7 +125,7 @@ quint8 byteAt(const QByteArray &bytes, int offset)
 
 QString nameIn(const QByteArray &fullDump)
 {
-    return VoiceDump::TextFromBytes(
+    return VoiceDump::textFromBytes(
         QByteArrayView(fullDump).sliced(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength));
 }
 
@@ -143,7 +143,7 @@ SimulatedVl70m::SimulatedVl70m(Sleeper &clock)
 
 QByteArray SimulatedVl70m::makeVoice(const QByteArray &name, quint32 seed, int deviceNumber)
 {
-    QByteArray dump = VoiceDump::EmptyFullDump(static_cast<quint8>(deviceNumber));
+    QByteArray dump = VoiceDump::emptyFullDump(static_cast<quint8>(deviceNumber));
     ParameterDraw draw(seed);
     for (const VoiceDump::Block &block : VoiceDump::FullBlocks)
         dump.replace(block.start + VoiceDump::DataOffset, block.count,
@@ -193,10 +193,10 @@ void SimulatedVl70m::pressButton(int button)
 
 void SimulatedVl70m::handleSysEx(const QByteArray &message, Outgoing &out)
 {
-    if (InstrumentRequests::IsIdentityRequest(message, m_deviceNumber)) {
+    if (InstrumentRequests::isIdentityRequest(message, m_deviceNumber)) {
         if (answerRequest(QStringLiteral("identity request"), out))
             out.messages.push_back(
-                InstrumentRequests::IdentityReply(m_deviceNumber, IdentityVersion));
+                InstrumentRequests::identityReply(m_deviceNumber, IdentityVersion));
         return;
     }
     if (message.size() < VoiceDump::SysExHeaderLength + 1) {
@@ -254,7 +254,7 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
         return;
     }
     const int checksumOffset = block.size() - 2;
-    const quint8 checksum = VoiceDump::Checksum(QByteArrayView(block).sliced(
+    const quint8 checksum = VoiceDump::checksum(QByteArrayView(block).sliced(
         VoiceDump::CountHighOffset, checksumOffset - VoiceDump::CountHighOffset));
     if (checksum != byteAt(block, checksumOffset)) {
         ignore(QStringLiteral("dump block at %1: bad checksum (%2, expected %3)")
@@ -325,7 +325,7 @@ void SimulatedVl70m::handleBulkBlock(const QByteArray &block)
                    .arg(layout.custom ? QStringLiteral("Custom") : QStringLiteral("Internal"))
                    .arg(low + 1)
                    .arg(address)
-                   .arg(VoiceDump::TextFromBytes(QByteArrayView(slot).sliced(
+                   .arg(VoiceDump::textFromBytes(QByteArrayView(slot).sliced(
                        VoiceDump::DataOffset, VoiceDump::VoiceNameLength))));
         return;
     }
@@ -446,7 +446,7 @@ bool SimulatedVl70m::answerRequest(const QString &what, Outgoing &out)
 void SimulatedVl70m::handleDumpRequest(const QByteArray &message, Outgoing &out)
 {
     const std::optional<InstrumentRequests::DumpRequestOf> request =
-        InstrumentRequests::ReadDumpRequest(message);
+        InstrumentRequests::readDumpRequest(message);
     if (!request) {
         ignore(QStringLiteral("dump request of %1 bytes").arg(message.size()));
         return;

@@ -31,9 +31,9 @@ public:
 
     void sleep(int milliseconds) override
     {
-        static constexpr int StepMs = 10;
+        static constexpr int stepMs = 10;
         while (milliseconds > 0 && !stopping()) {
-            const int step = std::min(milliseconds, StepMs);
+            const int step = std::min(milliseconds, stepMs);
             m_clock.sleep(step);
             milliseconds -= step;
         }

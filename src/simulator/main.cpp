@@ -183,7 +183,7 @@ int main(int argc, char *argv[])
     QString bankLine;
     if (parser.isSet(bankOption)) {
         try {
-            const VoiceBank bank = VoiceBank::Read(parser.value(bankOption));
+            const VoiceBank bank = VoiceBank::read(parser.value(bankOption));
             const int put = simulator.loadBank(bank);
             bankLine = QStringLiteral("bank: %1 voices put into their slots, %2 parts skipped")
                            .arg(put)

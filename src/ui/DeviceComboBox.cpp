@@ -2,7 +2,7 @@
 
 void DeviceComboBox::showPopup()
 {
-    if (OnPopup)
-        OnPopup();
+    if (onPopup)
+        onPopup();
     QComboBox::showPopup();
 }

@@ -15,7 +15,7 @@ public:
     explicit DeviceComboBox(QWidget *parent = nullptr) : QComboBox(parent) {}
 
     // Runs just before the list drops down; it may refill the rows.
-    std::function<void()> OnPopup;
+    std::function<void()> onPopup;
 
     void showPopup() override;
 };

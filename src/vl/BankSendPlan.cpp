@@ -20,7 +20,7 @@ bool canGo(VoiceDump::Form voice, VoiceDump::Form to)
             : QStringLiteral("Voice %1 \"%2\" is an internal voice and cannot be sent to %3.");
     throw VentaroError(textIn(translate, text)
                            .arg(index + 1)
-                           .arg(voice.name.trimmed(), BankSendPlan::PlaceText(to, 0)));
+                           .arg(voice.name.trimmed(), BankSendPlan::placeText(to, 0)));
 }
 
 [[noreturn]] void pastLastSlot(const VoiceBank &bank, int index, VoiceDump::Form to, int slot,
@@ -29,12 +29,12 @@ bool canGo(VoiceDump::Form voice, VoiceDump::Form to)
     throw VentaroError(
         textIn(translate, QStringLiteral("Voice %1 \"%2\" would go to %3: there is no such slot."))
             .arg(index + 1)
-            .arg(bank.voices[index].name.trimmed(), BankSendPlan::PlaceText(to, slot)));
+            .arg(bank.voices[index].name.trimmed(), BankSendPlan::placeText(to, slot)));
 }
 
 } // namespace
 
-int BankSendPlan::SlotCount(VoiceDump::Form to)
+int BankSendPlan::slotCount(VoiceDump::Form to)
 {
     switch (to) {
     case VoiceDump::Form::Internal:
@@ -47,7 +47,7 @@ int BankSendPlan::SlotCount(VoiceDump::Form to)
     return 0;
 }
 
-QString BankSendPlan::PlaceText(VoiceDump::Form to, int slot)
+QString BankSendPlan::placeText(VoiceDump::Form to, int slot)
 {
     const QString number = slot > 0 ? QStringLiteral(" %1").arg(slot) : QString();
     switch (to) {
@@ -61,7 +61,7 @@ QString BankSendPlan::PlaceText(VoiceDump::Form to, int slot)
     return QStringLiteral("Current");
 }
 
-BankSendPlan BankSendPlan::Make(const VoiceBank &bank, const Options &options,
+BankSendPlan BankSendPlan::make(const VoiceBank &bank, const Options &options,
                                 const Translate &translate)
 {
     BankSendPlan plan;
@@ -71,7 +71,7 @@ BankSendPlan BankSendPlan::Make(const VoiceBank &bank, const Options &options,
             cannotGo(bank, index, to, translate);
         Step step{index, to, 0};
         if (to != VoiceDump::Form::Full) {
-            if (nextSlot < 1 || nextSlot > SlotCount(to))
+            if (nextSlot < 1 || nextSlot > slotCount(to))
                 pastLastSlot(bank, index, to, nextSlot, translate);
             step.slot = nextSlot++;
         }
@@ -97,12 +97,12 @@ BankSendPlan BankSendPlan::Make(const VoiceBank &bank, const Options &options,
     return plan;
 }
 
-QByteArray BankSendPlan::Message(const VoiceBank::Voice &voice, const Step &step, quint8 deviceId)
+QByteArray BankSendPlan::message(const VoiceBank::Voice &voice, const Step &step, quint8 deviceId)
 {
     // A voice of a slot fills an empty full dump, so that no byte of
     // another voice can come along.
     QByteArray dump =
-        voice.form == VoiceDump::Form::Full ? voice.bytes : VoiceDump::EmptyFullDump(deviceId);
+        voice.form == VoiceDump::Form::Full ? voice.bytes : VoiceDump::emptyFullDump(deviceId);
     int fromSlot = 0;
     switch (voice.form) {
     case VoiceDump::Form::Internal:

@@ -56,14 +56,14 @@ public:
     // The plan for `bank`; a voice that cannot go where asked, or voices
     // that run past the last slot, raise VentaroError naming the voice, its
     // text through `translate` (may be empty) before the names go in.
-    static BankSendPlan Make(const VoiceBank &bank, const Options &options,
+    static BankSendPlan make(const VoiceBank &bank, const Options &options,
                              const Translate &translate = {});
 
     // The bytes that put `voice` where `step` says, sealed for `deviceId`.
-    static QByteArray Message(const VoiceBank::Voice &voice, const Step &step, quint8 deviceId);
+    static QByteArray message(const VoiceBank::Voice &voice, const Step &step, quint8 deviceId);
 
     // "Internal 12", "Custom 3", "Current" (untranslated).
-    static QString PlaceText(VoiceDump::Form to, int slot);
+    static QString placeText(VoiceDump::Form to, int slot);
     // Slots of a kind: 64, 6, or 0 for the current voice.
-    static int SlotCount(VoiceDump::Form to);
+    static int slotCount(VoiceDump::Form to);
 };

@@ -22,12 +22,12 @@ BankSender::BankSender(Send send, Sleeper &sleeper, int gapMs)
 {
 }
 
-qint64 BankSender::WireTimeNs(qint64 bytes)
+qint64 BankSender::wireTimeNs(qint64 bytes)
 {
     return bytes * NsPerSecond / WireBytesPerSecond;
 }
 
-BankSender::Result BankSender::Run(const VoiceBank &bank, const BankSendPlan &plan, quint8 deviceId,
+BankSender::Result BankSender::run(const VoiceBank &bank, const BankSendPlan &plan, quint8 deviceId,
                                    const Events &events)
 {
     Result result;
@@ -38,7 +38,7 @@ BankSender::Result BankSender::Run(const VoiceBank &bank, const BankSendPlan &pl
             result.stopped = true;
             return result;
         }
-        const QByteArray message = BankSendPlan::Message(bank.voices[step.voice], step, deviceId);
+        const QByteArray message = BankSendPlan::message(bank.voices[step.voice], step, deviceId);
         m_send(message);
         // Paced from when the voice was handed over, not from when it was
         // given: opening the port or a busy MIDI system may hold it.
@@ -46,7 +46,7 @@ BankSender::Result BankSender::Run(const VoiceBank &bank, const BankSendPlan &pl
         ++result.sent;
         if (events.sent)
             events.sent(i);
-        nextStartNs = leftNs + WireTimeNs(message.size()) + m_gapMs * NsPerMs;
+        nextStartNs = leftNs + wireTimeNs(message.size()) + m_gapMs * NsPerMs;
     }
     // The last voice is on the cable until its wire time has passed.
     if (!plan.steps.isEmpty())
@@ -67,14 +67,14 @@ bool BankSender::waitUntil(qint64 deadlineNs, const Events &events)
     }
 }
 
-int BankSender::StoredGapMs(const RegRoot &settings)
+int BankSender::storedGapMs(const RegRoot &settings)
 {
     const qint32 stored =
         ReadRegInteger(settings, RegSettingsRoot + GapKeyName, GapValueName, DefaultGapMs);
     return stored < 0 || stored > MaxGapMs ? DefaultGapMs : stored;
 }
 
-void BankSender::StoreGapMs(const RegRoot &settings, int gapMs)
+void BankSender::storeGapMs(const RegRoot &settings, int gapMs)
 {
     WriteRegInteger(settings, RegSettingsRoot + GapKeyName, GapValueName, clampGap(gapMs));
 }

@@ -54,16 +54,16 @@ public:
 
     BankSender(Send send, Sleeper &sleeper, int gapMs = DefaultGapMs);
 
-    Result Run(const VoiceBank &bank, const BankSendPlan &plan, quint8 deviceId,
+    Result run(const VoiceBank &bank, const BankSendPlan &plan, quint8 deviceId,
                const Events &events = {});
 
     int gapMs() const { return m_gapMs; }
     // Time `bytes` take on a MIDI cable.
-    static qint64 WireTimeNs(qint64 bytes);
+    static qint64 wireTimeNs(qint64 bytes);
 
     // The stored gap, DefaultGapMs when none is stored or it is out of range.
-    static int StoredGapMs(const RegRoot &settings);
-    static void StoreGapMs(const RegRoot &settings, int gapMs);
+    static int storedGapMs(const RegRoot &settings);
+    static void storeGapMs(const RegRoot &settings, int gapMs);
 
 private:
     // Waits until `deadlineNs`; false when told to stop meanwhile.

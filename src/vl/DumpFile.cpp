@@ -13,12 +13,12 @@
 
 namespace {
 
-constexpr char16_t kFirstPrintable = 0x20;
-constexpr char16_t kDelete = 0x7F;
+constexpr char16_t FirstPrintable = 0x20;
+constexpr char16_t Delete = 0x7F;
 
 // Device names that Windows reserves whatever extension follows them; the
 // superscript digits are what voice-name bytes B9h, B2h and B3h read as.
-constexpr std::array<QStringView, 28> kReservedNames{
+constexpr std::array<QStringView, 28> ReservedNames{
     u"CON",       u"PRN",       u"AUX",  u"NUL",  u"COM1",      u"COM2",      u"COM3",
     u"COM4",      u"COM5",      u"COM6", u"COM7", u"COM8",      u"COM9",      u"COM\u00b9",
     u"COM\u00b2", u"COM\u00b3", u"LPT1", u"LPT2", u"LPT3",      u"LPT4",      u"LPT5",
@@ -27,7 +27,7 @@ constexpr std::array<QStringView, 28> kReservedNames{
 bool isForbidden(QChar c)
 {
     const char16_t u = c.unicode();
-    if (u < kFirstPrintable || u == kDelete)
+    if (u < FirstPrintable || u == Delete)
         return true;
     return std::find(std::begin(DumpFile::ForbiddenCharacters),
                      std::end(DumpFile::ForbiddenCharacters) - 1, u)
@@ -44,7 +44,7 @@ bool isReservedName(const QString &name)
         base = base.first(dot);
     while (!base.isEmpty() && base.back() == QLatin1Char(' '))
         base.chop(1);
-    return std::any_of(kReservedNames.begin(), kReservedNames.end(), [&](QStringView reserved) {
+    return std::any_of(ReservedNames.begin(), ReservedNames.end(), [&](QStringView reserved) {
         return base.compare(reserved, Qt::CaseInsensitive) == 0;
     });
 }
@@ -56,7 +56,7 @@ QString shown(const QString &fileName)
 
 } // namespace
 
-QByteArray DumpFile::Read(const QString &fileName)
+QByteArray DumpFile::read(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -79,7 +79,7 @@ QByteArray DumpFile::Read(const QString &fileName)
     return bytes;
 }
 
-void DumpFile::Write(const QString &fileName, const QByteArray &bytes)
+void DumpFile::write(const QString &fileName, const QByteArray &bytes)
 {
     // Unbuffered, so that a short write is seen here: a buffered save file
     // can take a write cut short by the system (a full disk, a size limit)
@@ -104,7 +104,7 @@ void DumpFile::Write(const QString &fileName, const QByteArray &bytes)
         fail();
 }
 
-QString DumpFile::ProposedName(const QString &voiceName, const QString &extension)
+QString DumpFile::proposedName(const QString &voiceName, const QString &extension)
 {
     QString name = voiceName;
     for (QChar &c : name) {

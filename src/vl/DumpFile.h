@@ -22,17 +22,17 @@ public:
     // The first ReadLimit bytes of the file (all of it when shorter). Throws
     // VentaroError with the system's text and the file name when the file
     // cannot be opened or read (a folder, a file gone, no permission).
-    static QByteArray Read(const QString &fileName);
+    static QByteArray read(const QString &fileName);
 
     // Writes `bytes` as the whole file, through a temporary file that
     // replaces the old one only when everything was written: a failed write
     // leaves any existing file as it was. Throws VentaroError with the
     // system's text and the file name.
-    static void Write(const QString &fileName, const QByteArray &bytes);
+    static void write(const QString &fileName, const QByteArray &bytes);
 
     // The file name offered for a voice: its name as stored (blanks kept)
     // and "." + `extension`, each character a file name cannot hold replaced
     // by Replacement, and a name that is a reserved device name on Windows
     // ("CON", "LPT1", ...) prefixed with it.
-    static QString ProposedName(const QString &voiceName, const QString &extension = Extension);
+    static QString proposedName(const QString &voiceName, const QString &extension = Extension);
 };

@@ -5,7 +5,7 @@
 
 #include <QStringList>
 
-QList<InstrumentBackup::Slot> InstrumentBackup::Slots()
+QList<InstrumentBackup::Slot> InstrumentBackup::allSlots()
 {
     QList<Slot> places;
     for (int slot = 1; slot <= VoiceDump::CustomSlotCount; ++slot)
@@ -15,10 +15,10 @@ QList<InstrumentBackup::Slot> InstrumentBackup::Slots()
     return places;
 }
 
-InstrumentBackup::Result InstrumentBackup::Run(VoiceFetcher &fetcher, const Starting &starting)
+InstrumentBackup::Result InstrumentBackup::run(VoiceFetcher &fetcher, const Starting &starting)
 {
     Result result;
-    const QList<Slot> places = Slots();
+    const QList<Slot> places = allSlots();
     int missesInARow = 0;
     for (int i = 0; i < places.size(); ++i) {
         if (i > 0 && places[i].form != places[i - 1].form)
@@ -33,7 +33,7 @@ InstrumentBackup::Result InstrumentBackup::Run(VoiceFetcher &fetcher, const Star
         }
         VoiceFetcher::Result voice;
         try {
-            voice = fetcher.Fetch(places[i].form, places[i].slot);
+            voice = fetcher.fetch(places[i].form, places[i].slot);
         } catch (const VentaroError &e) {
             result.failure = e.text();
             result.missed.append(places.mid(i));
@@ -55,7 +55,7 @@ InstrumentBackup::Result InstrumentBackup::Run(VoiceFetcher &fetcher, const Star
     return result;
 }
 
-QString InstrumentBackup::PlacesText(const QList<Slot> &places)
+QString InstrumentBackup::placesText(const QList<Slot> &places)
 {
     QStringList parts;
     for (qsizetype i = 0; i < places.size();) {
@@ -63,7 +63,7 @@ QString InstrumentBackup::PlacesText(const QList<Slot> &places)
         while (end + 1 < places.size() && places[end + 1].form == places[i].form
                && places[end + 1].slot == places[end].slot + 1)
             ++end;
-        QString part = BankSendPlan::PlaceText(places[i].form, places[i].slot);
+        QString part = BankSendPlan::placeText(places[i].form, places[i].slot);
         if (end > i)
             part += QStringLiteral("-%1").arg(places[end].slot);
         parts << part;

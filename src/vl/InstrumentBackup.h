@@ -35,16 +35,16 @@ public:
         QString failure;      // a request that could not be sent ended it
     };
 
-    // Before each slot (its index in Slots()); false stops the backup.
+    // Before each slot (its index in allSlots()); false stops the backup.
     using Starting = std::function<bool(int index)>;
 
     // Custom 1..6, then Internal 1..64.
-    static QList<Slot> Slots();
+    static QList<Slot> allSlots();
 
     // Voices fetched before a request could not be sent are kept: the
     // error's text ends the run in `failure`.
-    static Result Run(VoiceFetcher &fetcher, const Starting &starting = {});
+    static Result run(VoiceFetcher &fetcher, const Starting &starting = {});
 
     // "Custom 3, Internal 12-64": the places, runs joined.
-    static QString PlacesText(const QList<Slot> &places);
+    static QString placesText(const QList<Slot> &places);
 };

@@ -20,7 +20,7 @@ constexpr int SentWaitMs = 1000;
 
 } // namespace
 
-QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Starting &starting)
+QList<InstrumentFinder::Found> InstrumentFinder::run(const Wait &wait, const Starting &starting)
 {
     // Ports of their own that remember nothing: the user's choice of
     // devices stays as it is.
@@ -42,7 +42,7 @@ QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Sta
             if (!data || asking.isEmpty())
                 return;
             const std::optional<int> device =
-                InstrumentRequests::ReadIdentityReply(QByteArrayView(data, len));
+                InstrumentRequests::readIdentityReply(QByteArrayView(data, len));
             if (device && !heard.contains(Found{input, asking, *device}))
                 heard.append({input, asking, *device});
         };
@@ -54,7 +54,7 @@ QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Sta
         }
     }
 
-    const QByteArray request = InstrumentRequests::IdentityRequest();
+    const QByteArray request = InstrumentRequests::identityRequest();
     // Asks `output` and listens for the answer time; false when stopped.
     const auto ask = [&](const QString &output) {
         // What came since the last answer time is handed over first, and
@@ -69,7 +69,7 @@ QList<InstrumentFinder::Found> InstrumentFinder::Run(const Wait &wait, const Sta
         try {
             out.Open();
             asked = out.SendLongMessage(request) == MidiPlatform::NoError
-                    && out.WaitSent(SentWaitMs) == MidiPlatform::NoError;
+                    && out.waitSent(SentWaitMs) == MidiPlatform::NoError;
         } catch (const VentaroError &) {
         }
         if (asked) {

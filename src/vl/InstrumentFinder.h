@@ -41,7 +41,7 @@ public:
     explicit InstrumentFinder(MidiPlatform &platform) : m_platform(platform) {}
 
     // The instruments found, in the order the outputs are listed.
-    QList<Found> Run(const Wait &wait, const Starting &starting = {});
+    QList<Found> run(const Wait &wait, const Starting &starting = {});
 
 private:
     MidiPlatform &m_platform;

@@ -13,7 +13,7 @@ quint8 at(QByteArrayView message, int offset)
 
 } // namespace
 
-QByteArray InstrumentRequests::IdentityRequest()
+QByteArray InstrumentRequests::identityRequest()
 {
     const quint8 bytes[IdentityRequestLength] = {
         VoiceDump::SysExStart, UniversalNonRealTime, AllDevices,
@@ -21,7 +21,7 @@ QByteArray InstrumentRequests::IdentityRequest()
     return QByteArray(reinterpret_cast<const char *>(bytes), IdentityRequestLength);
 }
 
-bool InstrumentRequests::IsIdentityRequest(QByteArrayView message, int deviceNumber)
+bool InstrumentRequests::isIdentityRequest(QByteArrayView message, int deviceNumber)
 {
     return message.size() == IdentityRequestLength && at(message, 0) == VoiceDump::SysExStart
            && at(message, 1) == UniversalNonRealTime
@@ -30,7 +30,7 @@ bool InstrumentRequests::IsIdentityRequest(QByteArrayView message, int deviceNum
            && at(message, 5) == VoiceDump::SysExEnd;
 }
 
-QByteArray InstrumentRequests::IdentityReply(int deviceNumber, const std::array<quint8, 4> &version)
+QByteArray InstrumentRequests::identityReply(int deviceNumber, const std::array<quint8, 4> &version)
 {
     QByteArray reply;
     reply.reserve(IdentityReplyLength);
@@ -46,7 +46,7 @@ QByteArray InstrumentRequests::IdentityReply(int deviceNumber, const std::array<
     return reply;
 }
 
-std::optional<int> InstrumentRequests::ReadIdentityReply(QByteArrayView message)
+std::optional<int> InstrumentRequests::readIdentityReply(QByteArrayView message)
 {
     if (message.size() != IdentityReplyLength || at(message, 0) != VoiceDump::SysExStart
         || at(message, 1) != UniversalNonRealTime
@@ -61,7 +61,7 @@ std::optional<int> InstrumentRequests::ReadIdentityReply(QByteArrayView message)
     return at(message, IdentityDeviceOffset);
 }
 
-QByteArray InstrumentRequests::DumpRequest(int deviceNumber, const Address &address)
+QByteArray InstrumentRequests::dumpRequest(int deviceNumber, const Address &address)
 {
     const quint8 bytes[DumpRequestLength] = {
         VoiceDump::SysExStart,
@@ -77,7 +77,7 @@ QByteArray InstrumentRequests::DumpRequest(int deviceNumber, const Address &addr
 }
 
 std::optional<InstrumentRequests::DumpRequestOf>
-InstrumentRequests::ReadDumpRequest(QByteArrayView message)
+InstrumentRequests::readDumpRequest(QByteArrayView message)
 {
     if (message.size() != DumpRequestLength || at(message, 0) != VoiceDump::SysExStart
         || at(message, VoiceDump::ManufacturerOffset) != VoiceDump::ManufacturerId
@@ -94,7 +94,7 @@ InstrumentRequests::ReadDumpRequest(QByteArrayView message)
     return request;
 }
 
-QList<InstrumentRequests::BlockOf> InstrumentRequests::VoiceBlocks(VoiceDump::Form form, int slot)
+QList<InstrumentRequests::BlockOf> InstrumentRequests::voiceBlocks(VoiceDump::Form form, int slot)
 {
     QList<BlockOf> blocks;
     const quint8 memory = quint8(slot - 1);
@@ -119,7 +119,7 @@ QList<InstrumentRequests::BlockOf> InstrumentRequests::VoiceBlocks(VoiceDump::Fo
     return blocks;
 }
 
-bool InstrumentRequests::IsAnswer(QByteArrayView message, const BlockOf &block, int deviceNumber)
+bool InstrumentRequests::isAnswer(QByteArrayView message, const BlockOf &block, int deviceNumber)
 {
     return message.size() == block.length && at(message, 0) == VoiceDump::SysExStart
            && at(message, VoiceDump::ManufacturerOffset) == VoiceDump::ManufacturerId

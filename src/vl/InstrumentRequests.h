@@ -41,20 +41,20 @@ public:
     static constexpr int DumpRequestLength = 8;
     static constexpr int RequestAddressOffset = 4;
 
-    static QByteArray IdentityRequest();
-    static bool IsIdentityRequest(QByteArrayView message, int deviceNumber);
+    static QByteArray identityRequest();
+    static bool isIdentityRequest(QByteArrayView message, int deviceNumber);
     // The reply an instrument with `deviceNumber` (0..15) sends.
-    static QByteArray IdentityReply(int deviceNumber, const std::array<quint8, 4> &version);
+    static QByteArray identityReply(int deviceNumber, const std::array<quint8, 4> &version);
     // The device number (0..15) of an identity reply of this instrument.
-    static std::optional<int> ReadIdentityReply(QByteArrayView message);
+    static std::optional<int> readIdentityReply(QByteArrayView message);
 
-    static QByteArray DumpRequest(int deviceNumber, const Address &address);
+    static QByteArray dumpRequest(int deviceNumber, const Address &address);
     struct DumpRequestOf
     {
         int deviceNumber;
         Address address;
     };
-    static std::optional<DumpRequestOf> ReadDumpRequest(QByteArrayView message);
+    static std::optional<DumpRequestOf> readDumpRequest(QByteArrayView message);
 
     // A voice asked for block by block: the address and length of each block
     // of the current voice (the fifteen of the full dump), of Custom slot
@@ -65,8 +65,8 @@ public:
         Address address;
         int length;
     };
-    static QList<BlockOf> VoiceBlocks(VoiceDump::Form form, int slot);
+    static QList<BlockOf> voiceBlocks(VoiceDump::Form form, int slot);
     // Whether `message` is the dump block asked for: its address and length,
     // of this instrument, for `deviceNumber`.
-    static bool IsAnswer(QByteArrayView message, const BlockOf &block, int deviceNumber);
+    static bool isAnswer(QByteArrayView message, const BlockOf &block, int deviceNumber);
 };

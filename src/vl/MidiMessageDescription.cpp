@@ -121,7 +121,7 @@ MidiMessageDescription::describeSysEx(QByteArrayView message,
         const quint8 group = at(message, D::DeviceOffset) & P::GroupMask;
         if (group == P::BulkDumpGroup) {
             text = describeInstrumentBlock(message);
-        } else if (const auto request = R::ReadDumpRequest(message)) {
+        } else if (const auto request = R::readDumpRequest(message)) {
             const auto &a = request->address;
             const Place place = placeOf(a[0], a[1], a[2]);
             switch (place.kind) {
@@ -157,9 +157,9 @@ MidiMessageDescription::describeSysEx(QByteArrayView message,
         } else {
             text = tr("Instrument message, %1 bytes").arg(size);
         }
-    } else if (R::IsIdentityRequest(message, R::AllDevices)) {
+    } else if (R::isIdentityRequest(message, R::AllDevices)) {
         text = tr("Identity request to every device");
-    } else if (const auto replying = R::ReadIdentityReply(message)) {
+    } else if (const auto replying = R::readIdentityReply(message)) {
         device = *replying;
         text = tr("Identity reply: VL70-m");
     } else if (size == R::IdentityReplyLength && at(message, 1) == R::UniversalNonRealTime
@@ -213,13 +213,13 @@ QString MidiMessageDescription::describeInstrumentBlock(QByteArrayView message) 
     }
     if (place.nameOffset >= 0 && place.nameOffset + D::VoiceNameLength <= size)
         text += tr(", name \"%1\"")
-                    .arg(D::TextFromBytes(message.sliced(place.nameOffset, D::VoiceNameLength)));
+                    .arg(D::textFromBytes(message.sliced(place.nameOffset, D::VoiceNameLength)));
     if (size != count + D::BlockOverhead) {
         text += tr(", %1 bytes where its count says %2").arg(size).arg(count + D::BlockOverhead);
     } else {
         const QByteArrayView sealed =
             message.sliced(D::CountHighOffset, D::HeaderLength - D::CountHighOffset + count);
-        if (D::Checksum(sealed) != at(message, size - 2))
+        if (D::checksum(sealed) != at(message, size - 2))
             text += tr(", checksum wrong");
     }
     return text;

@@ -13,13 +13,13 @@
 
 namespace {
 
-const QString kCustomFile = QStringLiteral("custom.txt");
-const QString kInternalFile = QStringLiteral("internal.txt");
-const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
-constexpr char kCarriageReturn = '\r';
-constexpr char kLineFeed = '\n';
-constexpr char kBlank = ' ';
-constexpr char kUnmappable = '?';
+const QString CustomFile = QStringLiteral("custom.txt");
+const QString InternalFile = QStringLiteral("internal.txt");
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+constexpr char CarriageReturn = '\r';
+constexpr char LineFeed = '\n';
+constexpr char Blank = ' ';
+constexpr char Unmappable = '?';
 
 // The byte of each character that voice-name bytes decode to, so that a name
 // is written back with the bytes it was read from.
@@ -29,7 +29,7 @@ const QHash<char16_t, char> &nameBytes()
         QHash<char16_t, char> bytes;
         for (int b = 0; b < 256; ++b) {
             const char byte = char(b);
-            bytes.insert(VoiceDump::TextFromBytes(QByteArrayView(&byte, 1)).at(0).unicode(), byte);
+            bytes.insert(VoiceDump::textFromBytes(QByteArrayView(&byte, 1)).at(0).unicode(), byte);
         }
         return bytes;
     }();
@@ -42,14 +42,14 @@ QByteArray toNameBytes(const QString &text)
     QByteArray bytes;
     bytes.reserve(text.size());
     for (QChar c : text)
-        bytes += table.value(c.unicode(), kUnmappable);
+        bytes += table.value(c.unicode(), Unmappable);
     return bytes;
 }
 
 // Installing puts the program in <prefix>/bin and its menu entry in
 // <prefix>/share/applications; a portable copy or a build tree has no such
 // entry beside it.
-const QString kInstalledDesktopEntry = QStringLiteral("../share/applications/ventaro.desktop");
+const QString InstalledDesktopEntry = QStringLiteral("../share/applications/ventaro.desktop");
 
 } // namespace
 
@@ -57,7 +57,7 @@ SlotNameStore::SlotNameStore(QString folder) : m_folder(std::move(folder)) {}
 
 bool SlotNameStore::isInstalled(const QString &programFolder)
 {
-    return QFileInfo::exists(QDir(programFolder).filePath(kInstalledDesktopEntry));
+    return QFileInfo::exists(QDir(programFolder).filePath(InstalledDesktopEntry));
 }
 
 QString SlotNameStore::chooseFolder(const QString &programFolder, const QString &userDataFolder)
@@ -71,7 +71,7 @@ QString SlotNameStore::chooseFolder(const QString &programFolder, const QString 
 
 QString SlotNameStore::fileName(VoiceCatalogue::Bank bank, int deviceNumber)
 {
-    const QString &base = bank == VoiceCatalogue::Custom ? kCustomFile : kInternalFile;
+    const QString &base = bank == VoiceCatalogue::Custom ? CustomFile : InternalFile;
     if (deviceNumber >= 2)
         return QString::number(deviceNumber) + base;
     return base;
@@ -99,7 +99,7 @@ std::optional<QStringList> SlotNameStore::load(VoiceCatalogue::Bank bank, int de
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
     if (bytes.size() > MaxFileBytes)
         return std::nullopt;
-    QStringList names = VoiceDump::LinesFromBytes(bytes);
+    QStringList names = VoiceDump::linesFromBytes(bytes);
     if (names.size() != VoiceCatalogue::bankSize(bank))
         return std::nullopt;
     return names;
@@ -125,11 +125,11 @@ QByteArray SlotNameStore::joinLines(const QStringList &names)
     for (const QString &name : names) {
         QByteArray line = toNameBytes(name);
         for (char &c : line) {
-            if (c == kCarriageReturn || c == kLineFeed || c == '\0')
-                c = kBlank;
+            if (c == CarriageReturn || c == LineFeed || c == '\0')
+                c = Blank;
         }
         bytes += line;
-        bytes += kLineEnd;
+        bytes += LineEnd;
     }
     return bytes;
 }

@@ -72,12 +72,12 @@ void TVLManager::loadParamDoc(const QString &programFolder)
         // wrong length.
         const QByteArray text = readBounded(fileName, MaxDocFileBytes);
         if (text.size() <= MaxDocFileBytes)
-            m_paramDoc = VoiceDump::LinesFromBytes(text);
+            m_paramDoc = VoiceDump::linesFromBytes(text);
         if (m_paramDoc.size() != DocLineCount)
             m_paramDoc.clear();
     }
     if (m_paramDoc.isEmpty())
-        m_paramDoc = VoiceDump::LinesFromBytes(readBounded(DocResource, MaxDocFileBytes));
+        m_paramDoc = VoiceDump::linesFromBytes(readBounded(DocResource, MaxDocFileBytes));
 }
 
 void TVLManager::readDeviceId(const RegRoot &settings)
@@ -90,7 +90,7 @@ void TVLManager::readDeviceId(const RegRoot &settings)
 
 bool TVLManager::LoadVoice(const QByteArray &stream)
 {
-    const std::optional<VoiceDump::Form> form = VoiceDump::FormOf(stream);
+    const std::optional<VoiceDump::Form> form = VoiceDump::formOf(stream);
     if (!form)
         return false;
     switch (*form) {
@@ -110,7 +110,7 @@ bool TVLManager::LoadVoice(const QByteArray &stream)
         m_sourceKind = SourceFull;
         break;
     }
-    m_voiceName = VoiceDump::TextFromBytes(
+    m_voiceName = VoiceDump::textFromBytes(
         QByteArrayView(m_dump).sliced(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength));
     return true;
 }
@@ -137,7 +137,7 @@ void TVLManager::SendToInternal(int slot)
     sendLong(VoiceConversion::DumpToInternal(m_dump, m_slotNumber, m_deviceId));
 }
 
-void TVLManager::SendSysEx(const QByteArray &messages)
+void TVLManager::sendSysEx(const QByteArray &messages)
 {
     sendLong(messages);
 }
@@ -152,15 +152,15 @@ void TVLManager::SendShortMessage(quint8 status, quint8 data1, quint8 data2)
 
 void TVLManager::raiseSendError(int code)
 {
-    const QString message = MidiPortErrorMessage(code, false, m_midiOut->DeviceName(), m_platform);
+    const QString message = midiPortErrorMessage(code, false, m_midiOut->DeviceName(), m_platform);
     // Let a dead device go, so that the next send opens the device of that
     // name afresh, once it is back.
     if (code == MidiPlatform::DeviceGone)
-        m_midiOut->DeviceLost();
+        m_midiOut->deviceLost();
     throw VentaroError(message);
 }
 
-QByteArray TVLManager::RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber, bool release)
+QByteArray TVLManager::remoteSwitchMessage(quint8 deviceId, quint8 switchNumber, bool release)
 {
     using P = Vl70Protocol;
     const quint8 bytes[P::RemoteSwitchLength] = {
@@ -180,7 +180,7 @@ QByteArray TVLManager::RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber,
 void TVLManager::SendRemoteSwitch(quint8 switchNumber, bool release)
 {
     m_midiOut->Open();
-    submitLong(RemoteSwitchMessage(m_deviceId, switchNumber, release));
+    submitLong(remoteSwitchMessage(m_deviceId, switchNumber, release));
 }
 
 void TVLManager::CloseOutput()
@@ -201,7 +201,7 @@ void TVLManager::submitLong(const QByteArray &message)
     // let the caller go on as if the voice had been sent.
     int code = m_midiOut->SendLongMessage(message);
     if (code == MidiPlatform::NoError)
-        code = m_midiOut->WaitSent(SentWaitMs);
+        code = m_midiOut->waitSent(SentWaitMs);
     if (code != MidiPlatform::NoError)
         raiseSendError(code);
 }

@@ -103,7 +103,7 @@ public:
     // Opens the output and sends one or more whole SysEx messages as they
     // are (a voice of a bank, sealed by the caller); the working voice is
     // left as it is.
-    void SendSysEx(const QByteArray &messages);
+    void sendSysEx(const QByteArray &messages);
     // One short message, status byte unchanged; a message the MIDI system
     // refuses raises.
     void SendShortMessage(quint8 status, quint8 data1, quint8 data2);
@@ -113,7 +113,7 @@ public:
     void CloseOutput();
 
     // The remote switch message for a device number, switch and release flag.
-    static QByteArray RemoteSwitchMessage(quint8 deviceId, quint8 switchNumber, bool release);
+    static QByteArray remoteSwitchMessage(quint8 deviceId, quint8 switchNumber, bool release);
 
     TRequestComplete OnRequestComplete;
     TSysexProgress OnSysExProgress;

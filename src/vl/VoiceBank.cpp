@@ -102,13 +102,13 @@ int nameOffset(VoiceDump::Form form)
 
 QString nameOf(const VoiceBank::Voice &voice)
 {
-    return VoiceDump::TextFromBytes(
+    return VoiceDump::textFromBytes(
         QByteArrayView(voice.bytes).sliced(nameOffset(voice.form), VoiceDump::VoiceNameLength));
 }
 
 } // namespace
 
-VoiceBank VoiceBank::Parse(QByteArrayView bytes)
+VoiceBank VoiceBank::parse(QByteArrayView bytes)
 {
     VoiceBank bank;
     const QList<QByteArray> messages = splitMessages(bytes, bank.skipped);
@@ -165,7 +165,7 @@ VoiceBank VoiceBank::Parse(QByteArrayView bytes)
     return bank;
 }
 
-VoiceBank VoiceBank::Read(const QString &fileName)
+VoiceBank VoiceBank::read(const QString &fileName)
 {
     const QString shown = QDir::toNativeSeparators(fileName);
     QFile file(fileName);
@@ -184,5 +184,5 @@ VoiceBank VoiceBank::Read(const QString &fileName)
             QStringLiteral("Cannot read file \"%1\". %2").arg(shown, file.errorString()));
     if (bytes.size() > MaxFileBytes)
         throw tooLarge;
-    return Parse(bytes);
+    return parse(bytes);
 }

@@ -41,8 +41,8 @@ public:
     int skipped = 0;
 
     // The voices in `bytes`.
-    static VoiceBank Parse(QByteArrayView bytes);
+    static VoiceBank parse(QByteArrayView bytes);
     // The voices of a file; a file that cannot be read, or is larger than
     // MaxFileBytes, raises VentaroError with a text naming it.
-    static VoiceBank Read(const QString &fileName);
+    static VoiceBank read(const QString &fileName);
 };

@@ -53,20 +53,20 @@ QStringList VoiceCatalogue::builtInNames(PromType prom, Bank bank)
     QStringList names;
     switch (bank) {
     case Preset1:
-        names = toList(turbo ? std::span<const char *const>(kTurboPreset1) : kYamahaPreset1);
+        names = toList(turbo ? std::span<const char *const>(TurboPreset1) : YamahaPreset1);
         if (prom == WindList)
-            replaceRows(names, kWindListPreset1);
+            replaceRows(names, WindListPreset1);
         break;
     case Preset2:
-        names = toList(turbo ? std::span<const char *const>(kTurboPreset2) : kYamahaPreset2);
+        names = toList(turbo ? std::span<const char *const>(TurboPreset2) : YamahaPreset2);
         if (prom == WindList)
-            replaceRows(names, kWindListPreset2);
+            replaceRows(names, WindListPreset2);
         break;
     case Custom:
-        names = toList(turbo ? std::span<const char *const>(kTurboCustom) : kYamahaCustom);
+        names = toList(turbo ? std::span<const char *const>(TurboCustom) : YamahaCustom);
         break;
     case Internal:
-        names = toList(turbo ? std::span<const char *const>(kTurboInternal) : kYamahaInternal);
+        names = toList(turbo ? std::span<const char *const>(TurboInternal) : YamahaInternal);
         break;
     }
     return names;
@@ -98,7 +98,7 @@ std::array<VoiceCatalogue::ShortMessage, 3> VoiceCatalogue::patchSelectMessages(
     }};
 }
 
-VoiceCatalogue::PromType VoiceCatalogue::StoredProm(const RegRoot &settings)
+VoiceCatalogue::PromType VoiceCatalogue::storedProm(const RegRoot &settings)
 {
     const int stored = ReadRegInteger(settings, RegSettingsRoot + TVLManager::RegKeyName,
                                       PromSettingValue, Yamaha);

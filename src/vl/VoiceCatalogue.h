@@ -18,8 +18,8 @@ public:
     enum PromType { Yamaha = 0, TurboVL = 1, WindList = 2 };
     enum Bank { Preset1 = 0, Preset2 = 1, Custom = 2, Internal = 3 };
 
-    static constexpr int kPromTypeCount = 3;
-    static constexpr int kBankCount = Vl70Protocol::BankCount;
+    static constexpr int PromTypeCount = 3;
+    static constexpr int BankCount = Vl70Protocol::BankCount;
 
     // One channel message as handed to the device manager.
     struct ShortMessage
@@ -43,7 +43,7 @@ public:
     // The PROM type the window keeps in the settings ("Prom" under the
     // device manager's key), Yamaha when none or an unknown one is kept.
     static inline const QString PromSettingValue = QStringLiteral("Prom");
-    static PromType StoredProm(const RegRoot &settings);
+    static PromType storedProm(const RegRoot &settings);
 
     // Bank select MSB, bank select LSB and program change for a patch row
     // (0-based) of a bank, always on MIDI channel 1.

@@ -1,12 +1,12 @@
 #include "VoiceCollector.h"
 
-bool VoiceCollector::Take(QByteArrayView message)
+bool VoiceCollector::take(QByteArrayView message)
 {
     if (message.size() < MinimumBlockLength
         || quint8(message[VoiceDump::DeviceOffset]) != m_deviceId)
         return false;
     m_pending.append(message);
-    const VoiceBank found = VoiceBank::Parse(m_pending);
+    const VoiceBank found = VoiceBank::parse(m_pending);
     if (!found.voices.isEmpty()) {
         m_voices.append(found.voices);
         m_skipped += found.skipped;
@@ -15,7 +15,7 @@ bool VoiceCollector::Take(QByteArrayView message)
     return true;
 }
 
-QByteArray VoiceCollector::BankBytes() const
+QByteArray VoiceCollector::bankBytes() const
 {
     QByteArray bytes;
     for (const VoiceBank::Voice &voice : m_voices)

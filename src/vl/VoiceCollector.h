@@ -21,7 +21,7 @@ public:
 
     // One SysEx message from the input; true when it was kept. The voices
     // that it completed are appended to voices().
-    bool Take(QByteArrayView message);
+    bool take(QByteArrayView message);
 
     const QList<VoiceBank::Voice> &voices() const { return m_voices; }
     // Kept blocks that belong to no voice, counted as a bank counts them.
@@ -29,7 +29,7 @@ public:
     // Whether kept blocks wait for the rest of their voice.
     bool hasPartialVoice() const { return !m_pending.isEmpty(); }
     // The whole voices, their bytes as received, in order: a bank file.
-    QByteArray BankBytes() const;
+    QByteArray bankBytes() const;
 
 private:
     quint8 m_deviceId;

@@ -73,7 +73,7 @@ QByteArray VoiceConversion::DumpToCustom(QByteArrayView dump, int slotNumber, qu
         return {};
     std::array<char, VoiceDump::CustomBlockACount> dataA;
     gather(CustomRanges, dump.data(), VoiceDump::CustomDataAStart, dataA.data());
-    return VoiceDump::BuildCustomDump(
+    return VoiceDump::buildCustomDump(
         slotNumber, QByteArrayView(dataA.data(), dataA.size()),
         dump.sliced(CustomElementRange.dump, CustomElementRange.length), deviceId);
 }
@@ -93,6 +93,6 @@ QByteArray VoiceConversion::DumpToInternal(QByteArrayView dump, int slotNumber, 
         return {};
     std::array<char, VoiceDump::InternalCount> data;
     gather(InternalRanges, dump.data(), VoiceDump::InternalDataStart, data.data());
-    return VoiceDump::BuildInternalDump(slotNumber, QByteArrayView(data.data(), data.size()),
+    return VoiceDump::buildInternalDump(slotNumber, QByteArrayView(data.data(), data.size()),
                                         deviceId);
 }

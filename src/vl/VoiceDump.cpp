@@ -72,22 +72,22 @@ bool sealBlockAt(QByteArray &out, int blockStart, int count, quint8 deviceId)
 
 } // namespace
 
-quint8 VoiceDump::Checksum(QByteArrayView bytes)
+quint8 VoiceDump::checksum(QByteArrayView bytes)
 {
     // Eight bytes at a time: the bytes at even and odd positions are added
     // into four 16-bit lanes, which are folded into the total before they
     // could overflow (128 words add at most 128 x 510 to a lane).
-    constexpr quint64 EvenBytes = 0x00FF00FF00FF00FFull;
-    constexpr int WordsPerFold = 128;
+    constexpr quint64 evenBytes = 0x00FF00FF00FF00FFull;
+    constexpr int wordsPerFold = 128;
     const char *next = bytes.data();
     qsizetype left = bytes.size();
     quint64 sum = 0;
     while (left >= 8) {
         quint64 lanes = 0;
-        for (int word = 0; word < WordsPerFold && left >= 8; ++word, next += 8, left -= 8) {
+        for (int word = 0; word < wordsPerFold && left >= 8; ++word, next += 8, left -= 8) {
             quint64 bytes8;
             std::memcpy(&bytes8, next, sizeof bytes8);
-            lanes += (bytes8 & EvenBytes) + ((bytes8 >> 8) & EvenBytes);
+            lanes += (bytes8 & evenBytes) + ((bytes8 >> 8) & evenBytes);
         }
         for (int lane = 0; lane < 4; ++lane)
             sum += (lanes >> (16 * lane)) & 0xFFFF;
@@ -108,7 +108,7 @@ bool VoiceDump::SealBlock(QByteArray &buffer, int start, int end, quint8 deviceI
     bytes[headerStart + ManufacturerOffset] = char(ManufacturerId);
     bytes[headerStart + DeviceOffset] = char(deviceId & DeviceMask);
     bytes[headerStart + ModelOffset] = char(ModelId);
-    bytes[end + 1] = char(Checksum(QByteArrayView(bytes + start, end - start + 1)));
+    bytes[end + 1] = char(checksum(QByteArrayView(bytes + start, end - start + 1)));
     bytes[end + 2] = char(SysExEnd);
     return true;
 }
@@ -132,7 +132,7 @@ bool VoiceDump::IsVoiceStream(QByteArrayView bytes)
     return quint8(bytes[ModelOffset]) == ModelId;
 }
 
-std::optional<VoiceDump::Form> VoiceDump::FormOf(QByteArrayView bytes)
+std::optional<VoiceDump::Form> VoiceDump::formOf(QByteArrayView bytes)
 {
     if (!IsVoiceStream(bytes))
         return std::nullopt;
@@ -146,7 +146,7 @@ std::optional<VoiceDump::Form> VoiceDump::FormOf(QByteArrayView bytes)
     }
 }
 
-QByteArray VoiceDump::BuildCustomDump(int slot, QByteArrayView dataA, QByteArrayView dataB,
+QByteArray VoiceDump::buildCustomDump(int slot, QByteArrayView dataA, QByteArrayView dataB,
                                       quint8 deviceId)
 {
     if (dataA.size() != CustomBlockACount || dataB.size() != CustomBlockBCount)
@@ -164,7 +164,7 @@ QByteArray VoiceDump::BuildCustomDump(int slot, QByteArrayView dataA, QByteArray
     return out;
 }
 
-QByteArray VoiceDump::BuildInternalDump(int slot, QByteArrayView data, quint8 deviceId)
+QByteArray VoiceDump::buildInternalDump(int slot, QByteArrayView data, quint8 deviceId)
 {
     if (data.size() != InternalCount)
         return {};
@@ -177,7 +177,7 @@ QByteArray VoiceDump::BuildInternalDump(int slot, QByteArrayView data, quint8 de
     return out;
 }
 
-QByteArray VoiceDump::EmptyFullDump(quint8 deviceId)
+QByteArray VoiceDump::emptyFullDump(quint8 deviceId)
 {
     QByteArray dump(FullLength, '\0');
     for (const Block &block : FullBlocks)
@@ -187,27 +187,27 @@ QByteArray VoiceDump::EmptyFullDump(quint8 deviceId)
     return dump;
 }
 
-QStringList VoiceDump::LinesFromBytes(QByteArrayView bytes)
+QStringList VoiceDump::linesFromBytes(QByteArrayView bytes)
 {
-    constexpr char CarriageReturn = '\r';
-    constexpr char LineFeed = '\n';
+    constexpr char carriageReturn = '\r';
+    constexpr char lineFeed = '\n';
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes.at(i);
-        if (c != CarriageReturn && c != LineFeed)
+        if (c != carriageReturn && c != lineFeed)
             continue;
-        lines.append(TextFromBytes(bytes.sliced(start, i - start)));
-        if (c == CarriageReturn && i + 1 < bytes.size() && bytes.at(i + 1) == LineFeed)
+        lines.append(textFromBytes(bytes.sliced(start, i - start)));
+        if (c == carriageReturn && i + 1 < bytes.size() && bytes.at(i + 1) == lineFeed)
             ++i;
         start = i + 1;
     }
     if (start < bytes.size())
-        lines.append(TextFromBytes(bytes.sliced(start)));
+        lines.append(textFromBytes(bytes.sliced(start)));
     return lines;
 }
 
-QString VoiceDump::TextFromBytes(QByteArrayView bytes)
+QString VoiceDump::textFromBytes(QByteArrayView bytes)
 {
     QString text;
     text.reserve(bytes.size());

@@ -119,7 +119,7 @@ public:
 
     // Checksum of the given bytes (byte count, address and data of a block):
     // 128 - (sum mod 128), or 0 when the sum is a multiple of 128.
-    static quint8 Checksum(QByteArrayView bytes);
+    static quint8 checksum(QByteArrayView bytes);
 
     // Seals the block whose byte-count high byte is at `start` and whose last
     // data byte is at `end`: writes F0h 43h device 57h at start-4..start-1,
@@ -140,28 +140,28 @@ public:
 
     // The form of an accepted run (decided by its length alone), or nothing
     // when the run is not a voice.
-    static std::optional<Form> FormOf(QByteArrayView bytes);
+    static std::optional<Form> formOf(QByteArrayView bytes);
 
     // Builds a sealed custom voice dump for slot 1..6 from block A's 163 and
     // block B's 1387 data bytes. A slot outside 1..6 is taken as slot 1.
     // Returns an empty array when the data have the wrong lengths.
-    static QByteArray BuildCustomDump(int slot, QByteArrayView dataA, QByteArrayView dataB,
+    static QByteArray buildCustomDump(int slot, QByteArrayView dataA, QByteArrayView dataB,
                                       quint8 deviceId);
 
     // Builds a sealed internal voice dump for slot 1..64 from its 163 data
     // bytes. A slot outside 1..64 is taken as slot 1. Returns an empty array
     // when the data have the wrong length.
-    static QByteArray BuildInternalDump(int slot, QByteArrayView data, quint8 deviceId);
+    static QByteArray buildInternalDump(int slot, QByteArrayView data, quint8 deviceId);
 
     // A sealed full voice dump with every block's byte count and address in
     // place and all data bytes zero.
-    static QByteArray EmptyFullDump(quint8 deviceId);
+    static QByteArray emptyFullDump(quint8 deviceId);
 
     // Text of voice-name bytes, read as the Windows-1252 code page; every byte
     // gives one character, none is dropped.
-    static QString TextFromBytes(QByteArrayView bytes);
+    static QString textFromBytes(QByteArrayView bytes);
     // The lines of a text file in that code page, as text editors count
     // them: CR LF, CR or LF ends a line; a final break starts no further
     // line, an empty last line counts.
-    static QStringList LinesFromBytes(QByteArrayView bytes);
+    static QStringList linesFromBytes(QByteArrayView bytes);
 };

@@ -19,23 +19,23 @@ VoiceFetcher::VoiceFetcher(Send send, Wait wait, int deviceNumber, const Sleeper
 {
 }
 
-void VoiceFetcher::Take(QByteArrayView message)
+void VoiceFetcher::take(QByteArrayView message)
 {
     if (m_awaited && m_answer.isEmpty()
-        && InstrumentRequests::IsAnswer(message, *m_awaited, m_deviceNumber))
+        && InstrumentRequests::isAnswer(message, *m_awaited, m_deviceNumber))
         m_answer = message.toByteArray();
 }
 
-VoiceFetcher::Result VoiceFetcher::Fetch(VoiceDump::Form form, int slot)
+VoiceFetcher::Result VoiceFetcher::fetch(VoiceDump::Form form, int slot)
 {
     Result result;
-    const QList<InstrumentRequests::BlockOf> blocks = InstrumentRequests::VoiceBlocks(form, slot);
+    const QList<InstrumentRequests::BlockOf> blocks = InstrumentRequests::voiceBlocks(form, slot);
     QByteArray voice;
     for (const InstrumentRequests::BlockOf &block : blocks) {
         m_awaited = block;
         m_answer.clear();
         try {
-            m_send(InstrumentRequests::DumpRequest(m_deviceNumber, block.address));
+            m_send(InstrumentRequests::dumpRequest(m_deviceNumber, block.address));
         } catch (...) {
             m_awaited.reset();
             throw;

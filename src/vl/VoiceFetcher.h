@@ -51,10 +51,10 @@ public:
                  int answerTimeoutMs = AnswerTimeoutMs);
 
     // One SysEx message from the input.
-    void Take(QByteArrayView message);
+    void take(QByteArrayView message);
 
     // The current voice (Form::Full), Custom slot 1..6 or Internal slot 1..64.
-    Result Fetch(VoiceDump::Form form, int slot = 0);
+    Result fetch(VoiceDump::Form form, int slot = 0);
 
 private:
     Send m_send;

@@ -3,7 +3,7 @@
 namespace VoiceNameTables {
 
 // Yamaha PROM, bank Preset 1.
-const std::array<const char *, 128> kYamahaPreset1 = {
+const std::array<const char *, 128> YamahaPreset1 = {
     "Mad Tube", "VintgLd",  "SpaceZoo", "GuitHero", "StoneHng", "Whizzer",  "SimpleBa", "ClavBass",
     "SuperBas", "New Slap", "RockPigs", "Igneous",  "50 / 50",  "Cybastrg", "Wynth",    "BuzzSaw",
     "ZubZub",   "Blue",     "OsciLead", "SqrLead",  "Bigger",   "AnaSquid", "SharpSyn", "AnaWave",
@@ -23,7 +23,7 @@ const std::array<const char *, 128> kYamahaPreset1 = {
 };
 
 // Yamaha PROM, bank Preset 2 (row 59 is a question mark and a blank).
-const std::array<const char *, 128> kYamahaPreset2 = {
+const std::array<const char *, 128> YamahaPreset2 = {
     "Vento",    "Floboe",   "Sintax",   "Eastern",  "Trumpet!", "SoprSax!", "LiteAlto", "Trmbone!",
     "BtlFlute", "Air Sax",  "TenrSax!", "Coca",     "JetLpBow", "Viol Inn", "MuteCone", "BrethBow",
     "Trumpt!2", "FluglHr!", "Cornet",   "JzTrump",  "JzTrump2", "Flumpet",  "WXTrumpt", "MuteTp!",
@@ -43,12 +43,12 @@ const std::array<const char *, 128> kYamahaPreset2 = {
 };
 
 // Yamaha PROM, bank Custom.
-const std::array<const char *, 6> kYamahaCustom = {
+const std::array<const char *, 6> YamahaCustom = {
     "Jurassic", "Formula", "Waterphn", "SpcHorse", "DinoPerc", "Jason",
 };
 
 // Yamaha PROM, bank Internal.
-const std::array<const char *, 64> kYamahaInternal = {
+const std::array<const char *, 64> YamahaInternal = {
     "Air Sax",  "SoprSax!", "WahUpHp",  "LiteAlto", "AcoSynLd", "Nz Flute", "JzTrump",  "VintgLd",
     "TenorSub", "Trmbone!", "GuitHero", "PanPicol", "MuteTp!",  "YamaBotl", "Ophelia",  "CromHarp",
     "Andean",   "WX Oboe",  "WX Clari", "WXTrumpt", "WX Horn",  "WX J Gtr", "WX Shaku", "Grunge",
@@ -60,7 +60,7 @@ const std::array<const char *, 64> kYamahaInternal = {
 };
 
 // Turbo VL PROM, bank Preset 1.
-const std::array<const char *, 128> kTurboPreset1 = {
+const std::array<const char *, 128> TurboPreset1 = {
     "Trumpet",  "Maynard",  "Alpert",   "Chet Tpt", "Lead Tpt", "ClassTpt", "StrMtTpt", "CupMtTpt",
     "WahMtTpt", "WaTptCC4", "HrmMtTpt", "Mute Tpt", "Picc.Tpt", "Cornet",   "Flugel",   "Mangione",
     "Trombone", "Big Bone", "BriteTbn", "ValveTbn", "Jam Bone", "Bass Tbn", "BcktMtTb", "DorseyTb",
@@ -80,7 +80,7 @@ const std::array<const char *, 128> kTurboPreset1 = {
 };
 
 // Turbo VL PROM, bank Preset 2.
-const std::array<const char *, 128> kTurboPreset2 = {
+const std::array<const char *, 128> TurboPreset2 = {
     "Harmonca", "MouthHrp", "BluesHrm", "Stevie!",  "Toots!",   "Accordn.", "Concrtna", "Jazz B3",
     "Clavinet", "Funky",    "SteelDrm", "VL Drums", "Yangchin", "Asia Plk", "JapanPlk", "Tambura",
     "Sitar",    "ElecHarp", "SteelGtr", "AcGuitar", "Flamenco", "SpainGtr", "NylonGtr", "SwtNylGt",
@@ -100,12 +100,12 @@ const std::array<const char *, 128> kTurboPreset2 = {
 };
 
 // Turbo VL PROM, bank Custom.
-const std::array<const char *, 6> kTurboCustom = {
+const std::array<const char *, 6> TurboCustom = {
     "Nz Flute", "ClassFlt", "Real Flt", "AquaFlut", "SilvrFlt", "OakFlute",
 };
 
 // Turbo VL PROM, bank Internal.
-const std::array<const char *, 64> kTurboInternal = {
+const std::array<const char *, 64> TurboInternal = {
     "Trumpet",  "Maynard",  "Chet Tpt", "ClassTpt", "HrmMtTpt", "Mangione", "Trombone", "BriteTbn",
     "DorseyTb", "WX Horn",  "BriteHrn", "Tuba",     "KennyGee", "TraneSop", "Alto Sax", "Desmond",
     "NY Alto",  "NY Tenor", "TenorSax", "MBrecker", "RaspyTnr", "Getz Tnr", "JobimTnr", "TiteBari",
@@ -117,7 +117,7 @@ const std::array<const char *, 64> kTurboInternal = {
 };
 
 // WindList PROM: rows of the Yamaha Preset 1 table it replaces.
-const std::array<NameReplacement, 36> kWindListPreset1 = {{
+const std::array<NameReplacement, 36> WindListPreset1 = {{
     {3, "Hey! Ken"},   {5, "Tenor12"},   {19, "Licorice"}, {36, "JazzFlut"},  {40, "Andean"},
     {41, "Sumo"},      {42, "MutedMil"}, {43, "Sax:Teno"}, {44, "C Flute"},   {46, "LastTrp"},
     {47, "Tenor13"},   {48, "Brecker"},  {49, "BassClar"}, {50, "Blues Ha"},  {51, "Clarinet"},
@@ -129,7 +129,7 @@ const std::array<NameReplacement, 36> kWindListPreset1 = {{
 }};
 
 // WindList PROM: rows of the Yamaha Preset 2 table it replaces.
-const std::array<NameReplacement, 1> kWindListPreset2 = {{
+const std::array<NameReplacement, 1> WindListPreset2 = {{
     {63, "Dweller"},
 }};
 

@@ -14,19 +14,19 @@ struct NameReplacement
     const char *name;
 };
 
-extern const std::array<const char *, 128> kYamahaPreset1;
-extern const std::array<const char *, 128> kYamahaPreset2;
-extern const std::array<const char *, 6> kYamahaCustom;
-extern const std::array<const char *, 64> kYamahaInternal;
+extern const std::array<const char *, 128> YamahaPreset1;
+extern const std::array<const char *, 128> YamahaPreset2;
+extern const std::array<const char *, 6> YamahaCustom;
+extern const std::array<const char *, 64> YamahaInternal;
 
-extern const std::array<const char *, 128> kTurboPreset1;
-extern const std::array<const char *, 128> kTurboPreset2;
-extern const std::array<const char *, 6> kTurboCustom;
-extern const std::array<const char *, 64> kTurboInternal;
+extern const std::array<const char *, 128> TurboPreset1;
+extern const std::array<const char *, 128> TurboPreset2;
+extern const std::array<const char *, 6> TurboCustom;
+extern const std::array<const char *, 64> TurboInternal;
 
 // The WindList PROM has no tables of its own: it shows the Yamaha tables with
 // these rows replaced.
-extern const std::array<NameReplacement, 36> kWindListPreset1;
-extern const std::array<NameReplacement, 1> kWindListPreset2;
+extern const std::array<NameReplacement, 36> WindListPreset1;
+extern const std::array<NameReplacement, 1> WindListPreset2;
 
 } // namespace VoiceNameTables

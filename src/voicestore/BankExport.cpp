@@ -9,7 +9,7 @@ VoiceBank bankOf(const QList<StoredVoice> &voices)
 {
     VoiceBank bank;
     for (const StoredVoice &voice : voices) {
-        const VoiceBank parsed = VoiceBank::Parse(voice.bytes);
+        const VoiceBank parsed = VoiceBank::parse(voice.bytes);
         if (parsed.voices.size() != 1)
             throw VentaroError(QStringLiteral("The library holds no whole voice %1 (%2).")
                                    .arg(voice.id)
@@ -21,7 +21,7 @@ VoiceBank bankOf(const QList<StoredVoice> &voices)
 
 } // namespace
 
-QByteArray BankExport::Bytes(const QList<StoredVoice> &voices)
+QByteArray BankExport::bytes(const QList<StoredVoice> &voices)
 {
     QByteArray bytes;
     for (const VoiceBank::Voice &voice : bankOf(voices).voices)
@@ -29,13 +29,13 @@ QByteArray BankExport::Bytes(const QList<StoredVoice> &voices)
     return bytes;
 }
 
-QByteArray BankExport::Bytes(const QList<StoredVoice> &voices, const BankSendPlan::Options &where,
+QByteArray BankExport::bytes(const QList<StoredVoice> &voices, const BankSendPlan::Options &where,
                              quint8 deviceId)
 {
     const VoiceBank bank = bankOf(voices);
-    const BankSendPlan plan = BankSendPlan::Make(bank, where);
+    const BankSendPlan plan = BankSendPlan::make(bank, where);
     QByteArray bytes;
     for (const BankSendPlan::Step &step : plan.steps)
-        bytes += BankSendPlan::Message(bank.voices[step.voice], step, deviceId);
+        bytes += BankSendPlan::message(bank.voices[step.voice], step, deviceId);
     return bytes;
 }

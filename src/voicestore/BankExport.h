@@ -12,11 +12,11 @@ class BankExport
 public:
     // The voices' bytes as kept, laid end to end. A voice without its bytes
     // (from a listing) raises VentaroError.
-    static QByteArray Bytes(const QList<StoredVoice> &voices);
+    static QByteArray bytes(const QList<StoredVoice> &voices);
     // Each voice re-addressed where "Send all" would put it with `where` and
     // sealed for `deviceId` (BankSendPlan); a voice that cannot go there
     // raises VentaroError naming it. Full voices left out by the plan are
     // left out here too.
-    static QByteArray Bytes(const QList<StoredVoice> &voices, const BankSendPlan::Options &where,
+    static QByteArray bytes(const QList<StoredVoice> &voices, const BankSendPlan::Options &where,
                             quint8 deviceId);
 };

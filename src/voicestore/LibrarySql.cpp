@@ -14,48 +14,48 @@ const QString SqliteNotADatabase = QStringLiteral("26");
 
 } // namespace
 
-QString LibrarySql::DamagedText(const QString &fileName)
+QString LibrarySql::damagedText(const QString &fileName)
 {
     return QStringLiteral("The voice library \"%1\" is damaged or is not a voice library; it was "
                           "left as it is.")
         .arg(QDir::toNativeSeparators(fileName));
 }
 
-void LibrarySql::Fail(const QSqlDatabase &db, const QSqlError &error)
+void LibrarySql::fail(const QSqlDatabase &db, const QSqlError &error)
 {
     const QString code = error.nativeErrorCode();
     if (code == SqliteCorrupt || code == SqliteNotADatabase)
-        throw UnreadableLibraryError(DamagedText(db.databaseName()));
+        throw UnreadableLibraryError(damagedText(db.databaseName()));
     throw VentaroError(
         QStringLiteral("The voice library \"%1\" cannot be used: %2")
             .arg(QDir::toNativeSeparators(db.databaseName()),
                  error.databaseText().isEmpty() ? error.text() : error.databaseText()));
 }
 
-QSqlQuery LibrarySql::Prepare(const QSqlDatabase &db, const QString &sql)
+QSqlQuery LibrarySql::prepare(const QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery query(db);
     if (!query.prepare(sql))
-        Fail(db, query.lastError());
+        fail(db, query.lastError());
     return query;
 }
 
-void LibrarySql::Exec(const QSqlDatabase &db, QSqlQuery &query)
+void LibrarySql::exec(const QSqlDatabase &db, QSqlQuery &query)
 {
     if (!query.exec())
-        Fail(db, query.lastError());
+        fail(db, query.lastError());
 }
 
-QSqlQuery LibrarySql::Exec(const QSqlDatabase &db, const QString &sql)
+QSqlQuery LibrarySql::exec(const QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        Fail(db, query.lastError());
+        fail(db, query.lastError());
     return query;
 }
 
-QVariant LibrarySql::Value(const QSqlDatabase &db, const QString &sql)
+QVariant LibrarySql::value(const QSqlDatabase &db, const QString &sql)
 {
-    QSqlQuery query = Exec(db, sql);
+    QSqlQuery query = exec(db, sql);
     return query.next() ? query.value(0) : QVariant();
 }

@@ -10,13 +10,13 @@
 class LibrarySql
 {
 public:
-    static QSqlQuery Prepare(const QSqlDatabase &db, const QString &sql);
-    static void Exec(const QSqlDatabase &db, QSqlQuery &query);
-    static QSqlQuery Exec(const QSqlDatabase &db, const QString &sql);
+    static QSqlQuery prepare(const QSqlDatabase &db, const QString &sql);
+    static void exec(const QSqlDatabase &db, QSqlQuery &query);
+    static QSqlQuery exec(const QSqlDatabase &db, const QString &sql);
     // The first column of the first row of `sql`.
-    static QVariant Value(const QSqlDatabase &db, const QString &sql);
+    static QVariant value(const QSqlDatabase &db, const QString &sql);
 
     // "The voice library "<file>" is damaged or is not a voice library; it was left as it is."
-    static QString DamagedText(const QString &fileName);
-    [[noreturn]] static void Fail(const QSqlDatabase &db, const QSqlError &error);
+    static QString damagedText(const QString &fileName);
+    [[noreturn]] static void fail(const QSqlDatabase &db, const QSqlError &error);
 };

@@ -1,6 +1,6 @@
 #include "SearchText.h"
 
-QString SearchText::Fold(const QString &text)
+QString SearchText::fold(const QString &text)
 {
     // Decomposed, an accented letter is its base letter and combining marks.
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
@@ -12,10 +12,10 @@ QString SearchText::Fold(const QString &text)
     return folded.toCaseFolded();
 }
 
-QString SearchText::OfVoice(const QString &name, const QStringList &tags, const QString &note)
+QString SearchText::ofVoice(const QString &name, const QStringList &tags, const QString &note)
 {
     QStringList parts{name};
     parts += tags;
     parts << note;
-    return Fold(parts.join(QLatin1Char('\n')));
+    return fold(parts.join(QLatin1Char('\n')));
 }

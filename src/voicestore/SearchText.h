@@ -9,7 +9,7 @@
 class SearchText
 {
 public:
-    static QString Fold(const QString &text);
+    static QString fold(const QString &text);
     // What a voice is found by: its name, tags and note, folded, one a line.
-    static QString OfVoice(const QString &name, const QStringList &tags, const QString &note);
+    static QString ofVoice(const QString &name, const QStringList &tags, const QString &note);
 };

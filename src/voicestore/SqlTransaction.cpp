@@ -6,7 +6,7 @@
 
 SqlTransaction::SqlTransaction(const QSqlDatabase &db) : m_db(db)
 {
-    LibrarySql::Exec(m_db, QStringLiteral("BEGIN IMMEDIATE"));
+    LibrarySql::exec(m_db, QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 SqlTransaction::~SqlTransaction()
@@ -17,6 +17,6 @@ SqlTransaction::~SqlTransaction()
 
 void SqlTransaction::commit()
 {
-    LibrarySql::Exec(m_db, QStringLiteral("COMMIT"));
+    LibrarySql::exec(m_db, QStringLiteral("COMMIT"));
     m_committed = true;
 }

@@ -11,9 +11,9 @@ void appendData(QByteArray &out, QByteArrayView bytes, int blockStart, int count
 
 } // namespace
 
-QByteArray VoiceIdentity::DataBytes(VoiceDump::Form form, QByteArrayView bytes)
+QByteArray VoiceIdentity::dataBytes(VoiceDump::Form form, QByteArrayView bytes)
 {
-    if (VoiceDump::FormOf(bytes) != form)
+    if (VoiceDump::formOf(bytes) != form)
         return {};
     QByteArray data;
     switch (form) {
@@ -32,11 +32,11 @@ QByteArray VoiceIdentity::DataBytes(VoiceDump::Form form, QByteArrayView bytes)
     return data;
 }
 
-QByteArray VoiceIdentity::Key(VoiceDump::Form form, QByteArrayView bytes)
+QByteArray VoiceIdentity::key(VoiceDump::Form form, QByteArrayView bytes)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     const char formByte = char(form);
     hash.addData(QByteArrayView(&formByte, 1));
-    hash.addData(DataBytes(form, bytes));
+    hash.addData(dataBytes(form, bytes));
     return hash.result();
 }

@@ -15,7 +15,7 @@ public:
     // The data bytes of every block of a voice of `form`, in order (163 for
     // an internal voice, 1550 for a custom one, 1762 for a full one); empty
     // when `bytes` is not a whole voice of that form.
-    static QByteArray DataBytes(VoiceDump::Form form, QByteArrayView bytes);
+    static QByteArray dataBytes(VoiceDump::Form form, QByteArrayView bytes);
     // SHA-1 of the form and the data bytes: the library's key of a voice.
-    static QByteArray Key(VoiceDump::Form form, QByteArrayView bytes);
+    static QByteArray key(VoiceDump::Form form, QByteArrayView bytes);
 };

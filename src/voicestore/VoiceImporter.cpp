@@ -28,7 +28,7 @@ QList<VoiceStore::Met> readLibrary(const QString &fileName)
         throw VentaroError(QStringLiteral("This is not a valid voice library."));
     QList<VoiceStore::Met> voices;
     for (int i = 0; i < reader.VoiceCount(); ++i) {
-        const VoiceBank bank = VoiceBank::Parse(reader.GetVoice(i)->readAll());
+        const VoiceBank bank = VoiceBank::parse(reader.GetVoice(i)->readAll());
         if (bank.voices.size() != 1)
             continue; // cut short by the end of the file
         VoiceSource source;
@@ -49,7 +49,7 @@ QString VoiceImporter::Summary::text() const
 
 VoiceImporter::VoiceImporter(VoiceStore &store) : m_store(store) {}
 
-QStringList VoiceImporter::FilesIn(const QStringList &paths)
+QStringList VoiceImporter::filesIn(const QStringList &paths)
 {
     QStringList files;
     for (const QString &path : paths) {
@@ -72,13 +72,13 @@ QStringList VoiceImporter::FilesIn(const QStringList &paths)
     return files;
 }
 
-QList<VoiceStore::Met> VoiceImporter::Read(const QString &fileName)
+QList<VoiceStore::Met> VoiceImporter::read(const QString &fileName)
 {
     QList<VoiceStore::Met> voices;
     if (QFileInfo(fileName).suffix().toLower() == LibraryExtension) {
         voices = readLibrary(fileName);
     } else {
-        const VoiceBank bank = VoiceBank::Read(fileName);
+        const VoiceBank bank = VoiceBank::read(fileName);
         for (qsizetype i = 0; i < bank.voices.size(); ++i) {
             VoiceSource source;
             source.file = fileName;
@@ -95,13 +95,13 @@ QList<VoiceStore::Met> VoiceImporter::Read(const QString &fileName)
 VoiceImporter::Summary VoiceImporter::import(const QStringList &paths, const ProgressCall &progress)
 {
     Summary summary;
-    const QStringList files = FilesIn(paths);
+    const QStringList files = filesIn(paths);
     summary.files = int(files.size());
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString &file = files[i];
         QList<VoiceStore::Met> voices;
         try {
-            voices = Read(file);
+            voices = read(file);
         } catch (const VentaroError &error) {
             summary.refused.append({file, error.text()});
         }

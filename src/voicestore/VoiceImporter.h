@@ -53,10 +53,10 @@ public:
 
     // The files `paths` name: files as given, folders' ".syx" and ".lib"
     // files at any depth, each in name order; absolute paths.
-    static QStringList FilesIn(const QStringList &paths);
+    static QStringList filesIn(const QStringList &paths);
     // The whole voices of one file, each with its file source; raises
     // VentaroError when the file cannot be read or holds no whole voice.
-    static QList<VoiceStore::Met> Read(const QString &fileName);
+    static QList<VoiceStore::Met> read(const QString &fileName);
 
 private:
     VoiceStore &m_store;

@@ -16,7 +16,7 @@ constexpr std::array<std::pair<VoiceSource::Kind, const char *>, 6> KindWords{{
 
 } // namespace
 
-QString VoiceSource::KindText(Kind kind)
+QString VoiceSource::kindText(Kind kind)
 {
     for (const auto &[k, word] : KindWords)
         if (k == kind)
@@ -24,7 +24,7 @@ QString VoiceSource::KindText(Kind kind)
     return {};
 }
 
-std::optional<VoiceSource::Kind> VoiceSource::KindFromText(const QString &text)
+std::optional<VoiceSource::Kind> VoiceSource::kindFromText(const QString &text)
 {
     for (const auto &[k, word] : KindWords)
         if (text == QLatin1String(word))

@@ -23,6 +23,6 @@ public:
 
     // "file", "panel", "fetched", "backup", "sent", "held": the words the library
     // file and the command line use.
-    static QString KindText(Kind kind);
-    static std::optional<Kind> KindFromText(const QString &text);
+    static QString kindText(Kind kind);
+    static std::optional<Kind> kindFromText(const QString &text);
 };

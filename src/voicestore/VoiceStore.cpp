@@ -70,7 +70,7 @@ VoiceSource sourceFrom(const QSqlQuery &query, int first)
 {
     VoiceSource source;
     source.kind =
-        VoiceSource::KindFromText(query.value(first).toString()).value_or(VoiceSource::Kind::File);
+        VoiceSource::kindFromText(query.value(first).toString()).value_or(VoiceSource::Kind::File);
     source.file = query.value(first + 1).toString();
     source.position = query.value(first + 2).toInt();
     source.device = query.value(first + 3).toInt();
@@ -89,7 +89,7 @@ const QString SourceColumns = QStringLiteral("kind, file, position, device, slot
 
 } // namespace
 
-QString VoiceStore::DefaultPath()
+QString VoiceStore::defaultPath()
 {
     const QString named = QProcessEnvironment::systemEnvironment().value(PathVariable);
     if (!named.isEmpty())
@@ -122,7 +122,7 @@ void VoiceStore::open()
         throw VentaroError(
             QStringLiteral("The voice library \"%1\" is not a file.").arg(shown(m_fileName)));
     if (info.exists() && !looksLikeSqlite(m_fileName))
-        throw UnreadableLibraryError(LibrarySql::DamagedText(m_fileName));
+        throw UnreadableLibraryError(LibrarySql::damagedText(m_fileName));
     if (!info.exists() && !QDir().mkpath(info.absolutePath()))
         throw VentaroError(QStringLiteral("Cannot create the folder \"%1\" of the voice library.")
                                .arg(shown(info.absolutePath())));
@@ -134,20 +134,20 @@ void VoiceStore::open()
     m_db.setDatabaseName(m_fileName);
     m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
     if (!m_db.open())
-        LibrarySql::Fail(m_db, m_db.lastError());
+        LibrarySql::fail(m_db, m_db.lastError());
 
     // Reading the schema is where a damaged file shows itself.
-    LibrarySql::Value(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    LibrarySql::value(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
     const auto checkVersion = [this] {
-        const int version = VoiceStoreSchema::Version(m_db);
-        if (version > VoiceStoreSchema::CurrentVersion())
+        const int version = VoiceStoreSchema::version(m_db);
+        if (version > VoiceStoreSchema::currentVersion())
             throw UnreadableLibraryError(
                 QStringLiteral("The voice library \"%1\" was written by a newer version of "
                                "Ventaro (library version %2, this program knows up to %3); it "
                                "was left as it is.")
                     .arg(shown(m_fileName))
                     .arg(version)
-                    .arg(VoiceStoreSchema::CurrentVersion()));
+                    .arg(VoiceStoreSchema::currentVersion()));
         return version;
     };
     checkVersion();
@@ -158,14 +158,14 @@ void VoiceStore::open()
                                .arg(shown(m_fileName), journal));
     // In WAL mode a commit is durable against a killed program without a
     // sync per transaction.
-    LibrarySql::Exec(m_db, QStringLiteral("PRAGMA synchronous = NORMAL"));
-    LibrarySql::Exec(m_db, QStringLiteral("PRAGMA foreign_keys = ON"));
+    LibrarySql::exec(m_db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+    LibrarySql::exec(m_db, QStringLiteral("PRAGMA foreign_keys = ON"));
 
-    if (checkVersion() < VoiceStoreSchema::CurrentVersion()) {
+    if (checkVersion() < VoiceStoreSchema::currentVersion()) {
         SqlTransaction transaction(m_db);
         // Another program may have brought it up to date meanwhile.
-        if (checkVersion() < VoiceStoreSchema::CurrentVersion()) {
-            VoiceStoreSchema::MigrateTo(m_db, VoiceStoreSchema::CurrentVersion());
+        if (checkVersion() < VoiceStoreSchema::currentVersion()) {
+            VoiceStoreSchema::migrateTo(m_db, VoiceStoreSchema::currentVersion());
             transaction.commit();
         }
     }
@@ -182,7 +182,7 @@ QString VoiceStore::walMode()
         if (query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && query.next())
             return query.value(0).toString();
         if (deadline.hasExpired() || query.lastError().nativeErrorCode() != BusyCode)
-            LibrarySql::Fail(m_db, query.lastError());
+            LibrarySql::fail(m_db, query.lastError());
         QThread::msleep(BusyRetryMs);
     }
 }
@@ -196,7 +196,7 @@ void VoiceStore::close()
         QSqlDatabase::removeDatabase(m_connection);
 }
 
-QString VoiceStore::SetAside(const QString &fileName)
+QString VoiceStore::setAside(const QString &fileName)
 {
     const QString stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
@@ -218,13 +218,13 @@ VoiceStore::Counts VoiceStore::record(const QList<Met> &voices)
     Counts counts;
     SqlTransaction transaction(m_db);
     QSqlQuery find =
-        LibrarySql::Prepare(m_db, QStringLiteral("SELECT id FROM voices WHERE identity = ?"));
-    QSqlQuery add = LibrarySql::Prepare(
+        LibrarySql::prepare(m_db, QStringLiteral("SELECT id FROM voices WHERE identity = ?"));
+    QSqlQuery add = LibrarySql::prepare(
         m_db, QStringLiteral("INSERT INTO voices (form, name, identity, bytes, first_met, "
                              "last_met, search) VALUES (?, ?, ?, ?, ?, ?, ?)"));
     QSqlQuery touch =
-        LibrarySql::Prepare(m_db, QStringLiteral("UPDATE voices SET last_met = ? WHERE id = ?"));
-    QSqlQuery source = LibrarySql::Prepare(
+        LibrarySql::prepare(m_db, QStringLiteral("UPDATE voices SET last_met = ? WHERE id = ?"));
+    QSqlQuery source = LibrarySql::prepare(
         m_db, QStringLiteral("INSERT INTO sources (voice_id, %1) VALUES (?, ?, ?, ?, ?, ?, ?) "
                              "ON CONFLICT (voice_id, kind, file, position, device, slot) "
                              "DO UPDATE SET met = excluded.met")
@@ -232,17 +232,17 @@ VoiceStore::Counts VoiceStore::record(const QList<Met> &voices)
     const qint64 now = nowMs();
     for (const Met &met : voices) {
         const VoiceBank::Voice &voice = met.voice;
-        if (VoiceDump::FormOf(voice.bytes) != voice.form)
+        if (VoiceDump::formOf(voice.bytes) != voice.form)
             throw VentaroError(QStringLiteral("Not a whole voice: nothing was kept."));
-        const QByteArray key = VoiceIdentity::Key(voice.form, voice.bytes);
+        const QByteArray key = VoiceIdentity::key(voice.form, voice.bytes);
         find.bindValue(0, key);
-        LibrarySql::Exec(m_db, find);
+        LibrarySql::exec(m_db, find);
         qint64 id = 0;
         if (find.next()) {
             id = find.value(0).toLongLong();
             touch.bindValue(0, now);
             touch.bindValue(1, id);
-            LibrarySql::Exec(m_db, touch);
+            LibrarySql::exec(m_db, touch);
             ++counts.known;
         } else {
             add.bindValue(0, int(voice.form));
@@ -251,8 +251,8 @@ VoiceStore::Counts VoiceStore::record(const QList<Met> &voices)
             add.bindValue(3, voice.bytes);
             add.bindValue(4, now);
             add.bindValue(5, now);
-            add.bindValue(6, SearchText::OfVoice(voice.name, {}, {}));
-            LibrarySql::Exec(m_db, add);
+            add.bindValue(6, SearchText::ofVoice(voice.name, {}, {}));
+            LibrarySql::exec(m_db, add);
             id = add.lastInsertId().toLongLong();
             ++counts.added;
         }
@@ -261,13 +261,13 @@ VoiceStore::Counts VoiceStore::record(const QList<Met> &voices)
                                                   : quint8(voice.bytes.at(VoiceDump::DeviceOffset))
                                                         & VoiceDump::DeviceMask;
         source.bindValue(0, id);
-        source.bindValue(1, VoiceSource::KindText(met.source.kind));
+        source.bindValue(1, VoiceSource::kindText(met.source.kind));
         source.bindValue(2, notNull(met.source.file));
         source.bindValue(3, met.source.position);
         source.bindValue(4, device);
         source.bindValue(5, met.source.slot);
         source.bindValue(6, now);
-        LibrarySql::Exec(m_db, source);
+        LibrarySql::exec(m_db, source);
         counts.ids << id;
     }
     transaction.commit();
@@ -276,7 +276,7 @@ VoiceStore::Counts VoiceStore::record(const QList<Met> &voices)
 
 VoiceStore::Counts VoiceStore::record(const QByteArray &voiceBytes, const VoiceSource &source)
 {
-    const VoiceBank bank = VoiceBank::Parse(voiceBytes);
+    const VoiceBank bank = VoiceBank::parse(voiceBytes);
     if (bank.voices.size() != 1 || bank.skipped != 0)
         throw VentaroError(QStringLiteral("Not a whole voice: nothing was kept."));
     return record({{bank.voices.first(), source}});
@@ -289,7 +289,7 @@ namespace {
 QString conditionsOf(const VoiceFilter &filter, QVariantList &values)
 {
     QStringList conditions;
-    const QString needle = SearchText::Fold(filter.search.trimmed());
+    const QString needle = SearchText::fold(filter.search.trimmed());
     if (needle.size() >= TrigramLength) {
         conditions << QStringLiteral(
             "v.id IN (SELECT rowid FROM voice_search WHERE voice_search MATCH ?)");
@@ -311,7 +311,7 @@ QString conditionsOf(const VoiceFilter &filter, QVariantList &values)
         conditions << QStringLiteral("v.favourite <> 0");
     if (filter.sourceKind) {
         conditions << QStringLiteral("v.id IN (SELECT voice_id FROM sources WHERE kind = ?)");
-        values << VoiceSource::KindText(*filter.sourceKind);
+        values << VoiceSource::kindText(*filter.sourceKind);
     }
     return conditions.isEmpty() ? QStringLiteral("1") : conditions.join(QStringLiteral(" AND "));
 }
@@ -320,11 +320,11 @@ QString conditionsOf(const VoiceFilter &filter, QVariantList &values)
 
 QSqlQuery VoiceStore::select(const QString &sql, const QVariantList &values) const
 {
-    QSqlQuery query = LibrarySql::Prepare(m_db, sql);
+    QSqlQuery query = LibrarySql::prepare(m_db, sql);
     query.setForwardOnly(true);
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(int(i), values[i]);
-    LibrarySql::Exec(m_db, query);
+    LibrarySql::exec(m_db, query);
     return query;
 }
 
@@ -400,11 +400,11 @@ QList<StoredVoice> VoiceStore::rows(const QList<qint64> &ids) const
 
 std::optional<StoredVoice> VoiceStore::voice(qint64 id) const
 {
-    QSqlQuery query = LibrarySql::Prepare(
+    QSqlQuery query = LibrarySql::prepare(
         m_db, QStringLiteral("SELECT form, name, bytes, first_met, last_met, favourite, note "
                              "FROM voices WHERE id = ?"));
     query.bindValue(0, id);
-    LibrarySql::Exec(m_db, query);
+    LibrarySql::exec(m_db, query);
     if (!query.next())
         return std::nullopt;
     StoredVoice voice;
@@ -417,18 +417,18 @@ std::optional<StoredVoice> VoiceStore::voice(qint64 id) const
     voice.favourite = query.value(5).toBool();
     voice.note = query.value(6).toString();
 
-    QSqlQuery tags = LibrarySql::Prepare(
+    QSqlQuery tags = LibrarySql::prepare(
         m_db, QStringLiteral("SELECT tag FROM tags WHERE voice_id = ? ORDER BY tag"));
     tags.bindValue(0, id);
-    LibrarySql::Exec(m_db, tags);
+    LibrarySql::exec(m_db, tags);
     while (tags.next())
         voice.tags << tags.value(0).toString();
 
-    QSqlQuery sources = LibrarySql::Prepare(
+    QSqlQuery sources = LibrarySql::prepare(
         m_db,
         QStringLiteral("SELECT %1 FROM sources WHERE voice_id = ? ORDER BY id").arg(SourceColumns));
     sources.bindValue(0, id);
-    LibrarySql::Exec(m_db, sources);
+    LibrarySql::exec(m_db, sources);
     while (sources.next())
         voice.sources << sourceFrom(sources, 0);
     return voice;
@@ -436,13 +436,13 @@ std::optional<StoredVoice> VoiceStore::voice(qint64 id) const
 
 int VoiceStore::count() const
 {
-    return LibrarySql::Value(m_db, QStringLiteral("SELECT count(*) FROM voices")).toInt();
+    return LibrarySql::value(m_db, QStringLiteral("SELECT count(*) FROM voices")).toInt();
 }
 
 QStringList VoiceStore::tags() const
 {
     QSqlQuery query =
-        LibrarySql::Exec(m_db, QStringLiteral("SELECT DISTINCT tag FROM tags ORDER BY tag"));
+        LibrarySql::exec(m_db, QStringLiteral("SELECT DISTINCT tag FROM tags ORDER BY tag"));
     QStringList tags;
     while (query.next())
         tags << query.value(0).toString();
@@ -452,9 +452,9 @@ QStringList VoiceStore::tags() const
 void VoiceStore::requireVoice(qint64 id) const
 {
     QSqlQuery query =
-        LibrarySql::Prepare(m_db, QStringLiteral("SELECT 1 FROM voices WHERE id = ?"));
+        LibrarySql::prepare(m_db, QStringLiteral("SELECT 1 FROM voices WHERE id = ?"));
     query.bindValue(0, id);
-    LibrarySql::Exec(m_db, query);
+    LibrarySql::exec(m_db, query);
     if (!query.next())
         throw VentaroError(QStringLiteral("There is no voice %1 in the library.").arg(id));
 }
@@ -463,20 +463,20 @@ void VoiceStore::refreshSearchText(qint64 id)
 {
     const std::optional<StoredVoice> kept = voice(id);
     QSqlQuery query =
-        LibrarySql::Prepare(m_db, QStringLiteral("UPDATE voices SET search = ? WHERE id = ?"));
-    query.bindValue(0, SearchText::OfVoice(kept->name, kept->tags, kept->note));
+        LibrarySql::prepare(m_db, QStringLiteral("UPDATE voices SET search = ? WHERE id = ?"));
+    query.bindValue(0, SearchText::ofVoice(kept->name, kept->tags, kept->note));
     query.bindValue(1, id);
-    LibrarySql::Exec(m_db, query);
+    LibrarySql::exec(m_db, query);
 }
 
 void VoiceStore::change(qint64 id, const QString &sql, const QVariant &value, bool searched)
 {
     SqlTransaction transaction(m_db);
     requireVoice(id);
-    QSqlQuery query = LibrarySql::Prepare(m_db, sql);
+    QSqlQuery query = LibrarySql::prepare(m_db, sql);
     query.bindValue(0, value);
     query.bindValue(1, id);
-    LibrarySql::Exec(m_db, query);
+    LibrarySql::exec(m_db, query);
     if (searched)
         refreshSearchText(id);
     transaction.commit();
@@ -511,11 +511,11 @@ void VoiceStore::setNote(qint64 id, const QString &note)
 void VoiceStore::remove(const QList<qint64> &ids)
 {
     SqlTransaction transaction(m_db);
-    QSqlQuery query = LibrarySql::Prepare(m_db, QStringLiteral("DELETE FROM voices WHERE id = ?"));
+    QSqlQuery query = LibrarySql::prepare(m_db, QStringLiteral("DELETE FROM voices WHERE id = ?"));
     for (const qint64 id : ids) {
         requireVoice(id);
         query.bindValue(0, id);
-        LibrarySql::Exec(m_db, query);
+        LibrarySql::exec(m_db, query);
     }
     transaction.commit();
 }

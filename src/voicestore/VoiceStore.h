@@ -34,7 +34,7 @@ public:
 
     // The file named by VENTARO_LIBRARY, else library.sqlite in the
     // per-user data folder ($XDG_DATA_HOME/Ventaro).
-    static QString DefaultPath();
+    static QString defaultPath();
 
     // Opens the library, creating it (and its folder) when missing and
     // bringing an older file up to this version. A file that is not a
@@ -52,7 +52,7 @@ public:
     // "<file>.damaged-<date and time>" beside it, and returns that name. The
     // next VoiceStore on `fileName` starts a new library. Raises VentaroError
     // when the file cannot be renamed (it is then left as it was).
-    static QString SetAside(const QString &fileName);
+    static QString setAside(const QString &fileName);
 
     struct Met
     {

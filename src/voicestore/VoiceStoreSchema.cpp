@@ -41,28 +41,28 @@ void version1(const QSqlDatabase &db)
              " PRIMARY KEY (voice_id, tag)) WITHOUT ROWID",
              "CREATE INDEX tags_tag ON tags(tag)",
          })
-        LibrarySql::Exec(db, QLatin1String(sql));
+        LibrarySql::exec(db, QLatin1String(sql));
 }
 
 void version2(const QSqlDatabase &db)
 {
-    LibrarySql::Exec(db, QStringLiteral("ALTER TABLE voices ADD COLUMN search TEXT NOT NULL "
+    LibrarySql::exec(db, QStringLiteral("ALTER TABLE voices ADD COLUMN search TEXT NOT NULL "
                                         "DEFAULT ''"));
     // The folding is the program's (accents, Unicode case), so the texts of
     // the voices already kept are computed here.
-    QSqlQuery rows = LibrarySql::Exec(
+    QSqlQuery rows = LibrarySql::exec(
         db, QStringLiteral("SELECT id, name, note, (SELECT group_concat(tag, char(10)) FROM "
                            "(SELECT tag FROM tags WHERE voice_id = voices.id ORDER BY tag)) "
                            "FROM voices"));
     QSqlQuery update =
-        LibrarySql::Prepare(db, QStringLiteral("UPDATE voices SET search = ? WHERE id = ?"));
+        LibrarySql::prepare(db, QStringLiteral("UPDATE voices SET search = ? WHERE id = ?"));
     while (rows.next()) {
         const QStringList tags =
             rows.value(3).toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         update.bindValue(
-            0, SearchText::OfVoice(rows.value(1).toString(), tags, rows.value(2).toString()));
+            0, SearchText::ofVoice(rows.value(1).toString(), tags, rows.value(2).toString()));
         update.bindValue(1, rows.value(0));
-        LibrarySql::Exec(db, update);
+        LibrarySql::exec(db, update);
     }
     // Trigrams find a part of a word in a moment on any number of voices;
     // the index holds no copy of the texts (content=voices). A needle too
@@ -83,7 +83,7 @@ void version2(const QSqlDatabase &db)
              " INSERT INTO voice_search(rowid, search) VALUES (new.id, new.search); END",
              "INSERT INTO voice_search(voice_search) VALUES ('rebuild')",
          })
-        LibrarySql::Exec(db, QLatin1String(sql));
+        LibrarySql::exec(db, QLatin1String(sql));
 }
 
 void version3(const QSqlDatabase &db)
@@ -115,26 +115,26 @@ void version3(const QSqlDatabase &db)
              "CREATE INDEX write_places_kept ON write_places(kept_id)",
              "CREATE INDEX write_places_voice ON write_places(voice_id)",
          })
-        LibrarySql::Exec(db, QLatin1String(sql));
+        LibrarySql::exec(db, QLatin1String(sql));
 }
 
 } // namespace
 
-const QList<VoiceStoreSchema::Step> &VoiceStoreSchema::Steps()
+const QList<VoiceStoreSchema::Step> &VoiceStoreSchema::steps()
 {
     static const QList<Step> steps{version1, version2, version3};
     return steps;
 }
 
-int VoiceStoreSchema::Version(const QSqlDatabase &db)
+int VoiceStoreSchema::version(const QSqlDatabase &db)
 {
-    return LibrarySql::Value(db, QStringLiteral("PRAGMA user_version")).toInt();
+    return LibrarySql::value(db, QStringLiteral("PRAGMA user_version")).toInt();
 }
 
-void VoiceStoreSchema::MigrateTo(const QSqlDatabase &db, int version)
+void VoiceStoreSchema::migrateTo(const QSqlDatabase &db, int target)
 {
-    for (int from = Version(db); from < version && from < CurrentVersion(); ++from) {
-        Steps().at(from)(db);
-        LibrarySql::Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(from + 1));
+    for (int from = version(db); from < target && from < currentVersion(); ++from) {
+        steps().at(from)(db);
+        LibrarySql::exec(db, QStringLiteral("PRAGMA user_version = %1").arg(from + 1));
     }
 }

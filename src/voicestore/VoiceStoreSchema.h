@@ -20,11 +20,11 @@ public:
     using Step = std::function<void(const QSqlDatabase &db)>;
 
     // Step i takes a file from version i to version i + 1.
-    static const QList<Step> &Steps();
-    static int CurrentVersion() { return int(Steps().size()); }
+    static const QList<Step> &steps();
+    static int currentVersion() { return int(steps().size()); }
 
-    static int Version(const QSqlDatabase &db);
-    // Runs the steps from the file's version up to `version` (the caller
+    static int version(const QSqlDatabase &db);
+    // Runs the steps from the file's version up to `target` (the caller
     // holds a write transaction).
-    static void MigrateTo(const QSqlDatabase &db, int version);
+    static void migrateTo(const QSqlDatabase &db, int target);
 };

@@ -28,10 +28,10 @@ QVariant idOrNull(qint64 id)
 
 void run(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
 {
-    QSqlQuery query = LibrarySql::Prepare(db, sql);
+    QSqlQuery query = LibrarySql::prepare(db, sql);
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values[i]);
-    LibrarySql::Exec(db, query);
+    LibrarySql::exec(db, query);
 }
 
 } // namespace
@@ -43,16 +43,16 @@ qint64 WriteHistory::begin(WriteRecord::Kind kind, int device,
 {
     const QSqlDatabase &db = m_store.m_db;
     SqlTransaction transaction(db);
-    QSqlQuery write = LibrarySql::Prepare(
+    QSqlQuery write = LibrarySql::prepare(
         db, QStringLiteral("INSERT INTO writes (kind, device, started, restores) "
                            "VALUES (?, ?, ?, ?)"));
-    write.bindValue(0, WriteRecord::KindText(kind));
+    write.bindValue(0, WriteRecord::kindText(kind));
     write.bindValue(1, device);
     write.bindValue(2, nowMs());
     write.bindValue(3, restores);
-    LibrarySql::Exec(db, write);
+    LibrarySql::exec(db, write);
     const qint64 id = write.lastInsertId().toLongLong();
-    QSqlQuery place = LibrarySql::Prepare(
+    QSqlQuery place = LibrarySql::prepare(
         db, QStringLiteral("INSERT INTO write_places (write_id, position, form, slot, name) "
                            "VALUES (?, ?, ?, ?, ?)"));
     for (int i = 0; i < places.size(); ++i) {
@@ -61,7 +61,7 @@ qint64 WriteHistory::begin(WriteRecord::Kind kind, int device,
         place.bindValue(2, int(places[i].form));
         place.bindValue(3, places[i].slot);
         place.bindValue(4, notNull(places[i].name));
-        LibrarySql::Exec(db, place);
+        LibrarySql::exec(db, place);
     }
     transaction.commit();
     return id;
@@ -81,14 +81,14 @@ void WriteHistory::setPlaceState(qint64 id, int position, WriteRecord::PlaceStat
     run(m_store.m_db,
         QStringLiteral("UPDATE write_places SET state = ?, voice_id = coalesce(?, voice_id) "
                        "WHERE write_id = ? AND position = ?"),
-        {WriteRecord::PlaceStateText(state), idOrNull(voiceId), id, position});
+        {WriteRecord::placeStateText(state), idOrNull(voiceId), id, position});
 }
 
 void WriteHistory::finish(qint64 id, WriteRecord::State state, const QString &failure)
 {
     run(m_store.m_db,
         QStringLiteral("UPDATE writes SET state = ?, finished = ?, failure = ? WHERE id = ?"),
-        {WriteRecord::StateText(state), nowMs(), notNull(failure), id});
+        {WriteRecord::stateText(state), nowMs(), notNull(failure), id});
 }
 
 QList<WriteRecord> WriteHistory::list(int count) const
@@ -116,37 +116,37 @@ QList<WriteRecord> WriteHistory::read(const QString &condition, const QVariantLi
                                       int count) const
 {
     const QSqlDatabase &db = m_store.m_db;
-    QSqlQuery writes = LibrarySql::Prepare(
+    QSqlQuery writes = LibrarySql::prepare(
         db, QStringLiteral("SELECT w.id, w.kind, w.device, w.started, w.finished, w.state, "
                            "w.restores, w.failure FROM writes w WHERE %1 ORDER BY w.id DESC %2")
                 .arg(condition, count > 0 ? QStringLiteral("LIMIT %1").arg(count) : QString()));
     for (int i = 0; i < values.size(); ++i)
         writes.bindValue(i, values[i]);
-    LibrarySql::Exec(db, writes);
+    LibrarySql::exec(db, writes);
     QList<WriteRecord> records;
     while (writes.next()) {
         WriteRecord record;
         record.id = writes.value(0).toLongLong();
         record.kind =
-            WriteRecord::KindFromText(writes.value(1).toString()).value_or(WriteRecord::Kind::Send);
+            WriteRecord::kindFromText(writes.value(1).toString()).value_or(WriteRecord::Kind::Send);
         record.device = writes.value(2).toInt();
         record.started = QDateTime::fromMSecsSinceEpoch(writes.value(3).toLongLong());
         if (const qint64 finished = writes.value(4).toLongLong(); finished != 0)
             record.finished = QDateTime::fromMSecsSinceEpoch(finished);
-        record.state = WriteRecord::StateFromText(writes.value(5).toString())
+        record.state = WriteRecord::stateFromText(writes.value(5).toString())
                            .value_or(WriteRecord::State::Unfinished);
         record.restores = writes.value(6).toLongLong();
         record.failure = writes.value(7).toString();
         records.append(record);
     }
-    QSqlQuery places = LibrarySql::Prepare(
+    QSqlQuery places = LibrarySql::prepare(
         db, QStringLiteral("SELECT p.form, p.slot, p.name, coalesce(p.voice_id, 0), "
                            "coalesce(p.kept_id, 0), coalesce(k.name, ''), p.not_kept, p.state "
                            "FROM write_places p LEFT JOIN voices k ON k.id = p.kept_id "
                            "WHERE p.write_id = ? ORDER BY p.position"));
     for (WriteRecord &record : records) {
         places.bindValue(0, record.id);
-        LibrarySql::Exec(db, places);
+        LibrarySql::exec(db, places);
         while (places.next()) {
             WriteRecord::Place place;
             place.form = VoiceDump::Form(places.value(0).toInt());
@@ -156,7 +156,7 @@ QList<WriteRecord> WriteHistory::read(const QString &condition, const QVariantLi
             place.keptId = places.value(4).toLongLong();
             place.keptName = places.value(5).toString();
             place.notKept = places.value(6).toString();
-            place.state = WriteRecord::PlaceStateFromText(places.value(7).toString())
+            place.state = WriteRecord::placeStateFromText(places.value(7).toString())
                               .value_or(WriteRecord::PlaceState::Pending);
             record.places.append(place);
         }

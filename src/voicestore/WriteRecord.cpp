@@ -77,32 +77,32 @@ QList<WriteRecord::Place> WriteRecord::restorable() const
     return list;
 }
 
-QString WriteRecord::KindText(Kind kind)
+QString WriteRecord::kindText(Kind kind)
 {
     return wordOf(KindWords, kind);
 }
 
-QString WriteRecord::StateText(State state)
+QString WriteRecord::stateText(State state)
 {
     return wordOf(StateWords, state);
 }
 
-QString WriteRecord::PlaceStateText(PlaceState state)
+QString WriteRecord::placeStateText(PlaceState state)
 {
     return wordOf(PlaceStateWords, state);
 }
 
-std::optional<WriteRecord::Kind> WriteRecord::KindFromText(const QString &text)
+std::optional<WriteRecord::Kind> WriteRecord::kindFromText(const QString &text)
 {
     return valueOf(KindWords, text);
 }
 
-std::optional<WriteRecord::State> WriteRecord::StateFromText(const QString &text)
+std::optional<WriteRecord::State> WriteRecord::stateFromText(const QString &text)
 {
     return valueOf(StateWords, text);
 }
 
-std::optional<WriteRecord::PlaceState> WriteRecord::PlaceStateFromText(const QString &text)
+std::optional<WriteRecord::PlaceState> WriteRecord::placeStateFromText(const QString &text)
 {
     return valueOf(PlaceStateWords, text);
 }

@@ -56,10 +56,10 @@ struct WriteRecord
     QList<Place> restorable() const;
 
     // The words the library file and the command line use.
-    static QString KindText(Kind kind);
-    static QString StateText(State state);
-    static QString PlaceStateText(PlaceState state);
-    static std::optional<Kind> KindFromText(const QString &text);
-    static std::optional<State> StateFromText(const QString &text);
-    static std::optional<PlaceState> PlaceStateFromText(const QString &text);
+    static QString kindText(Kind kind);
+    static QString stateText(State state);
+    static QString placeStateText(PlaceState state);
+    static std::optional<Kind> kindFromText(const QString &text);
+    static std::optional<State> stateFromText(const QString &text);
+    static std::optional<PlaceState> placeStateFromText(const QString &text);
 };

@@ -18,8 +18,8 @@ quint32 grey(int v)
     return quint32(v) | quint32(v) << 8 | quint32(v) << 16;
 }
 
-const quint32 aboutStart = 0;
-const quint32 aboutEnd = grey(134);
+const quint32 AboutStart = 0;
+const quint32 AboutEnd = grey(134);
 
 void click(QWidget *w, Qt::MouseButton button = Qt::LeftButton)
 {
@@ -78,10 +78,10 @@ void AboutTest::colorTable_data()
 {
     addColumns<quint32, quint32, int, quint32>("from", "to", "entry", "expected");
 
-    QTest::newRow("about: entry 0") << aboutStart << aboutEnd << 0 << grey(0);
-    QTest::newRow("about: entry 1") << aboutStart << aboutEnd << 1 << grey(1);
-    QTest::newRow("about: entry 50") << aboutStart << aboutEnd << 50 << grey(67);
-    QTest::newRow("about: entry 99 short of 134") << aboutStart << aboutEnd << 99 << grey(132);
+    QTest::newRow("about: entry 0") << AboutStart << AboutEnd << 0 << grey(0);
+    QTest::newRow("about: entry 1") << AboutStart << AboutEnd << 1 << grey(1);
+    QTest::newRow("about: entry 50") << AboutStart << AboutEnd << 50 << grey(67);
+    QTest::newRow("about: entry 99 short of 134") << AboutStart << AboutEnd << 99 << grey(132);
     // Falling channels truncate toward zero as well: 255 - 2.55 * 3 = 247.35.
     QTest::newRow("falling") << grey(255) << grey(0) << 3 << grey(247);
     // Teal to white: red 0 -> 255, green and blue 128 -> 255.
@@ -130,7 +130,7 @@ void AboutTest::fiftyPixelPanelShowsHalfTheEntries()
     int shown = 0;
     int covered = 0;
     int previousEnd = 0;
-    for (int band = 0; band < GradientGeometry::steps; ++band) {
+    for (int band = 0; band < GradientGeometry::Steps; ++band) {
         const auto [first, last] = GradientGeometry::bandSpan(band, 50);
         QCOMPARE(first, previousEnd); // bands tile the panel without gaps
         previousEnd = last;
@@ -188,7 +188,7 @@ void AboutTest::panelPaintsBands()
     QFETCH(QPoint, endSideAt);
     TFPanel panel;
     panel.resize(200, 200);
-    panel.setBevelOuter(bvNone);
+    panel.setBevelOuter(BvNone);
     panel.setColorStart(QColor(0, 0, 0));
     panel.setColorEnd(QColor(200, 100, 0));
     panel.setDirection(direction);
@@ -206,7 +206,7 @@ void AboutTest::drNoneShowsTheBackground()
 {
     TFPanel panel;
     panel.resize(60, 60);
-    panel.setBevelOuter(bvNone);
+    panel.setBevelOuter(BvNone);
     panel.setColor(QColor(10, 20, 30));
     panel.setDirection(drNone);
     QCOMPARE(pixelAt(panel, 30, 30), qRgb(10, 20, 30) & 0xFFFFFFu);
@@ -217,7 +217,7 @@ void AboutTest::newColorStartFollowsTheDirection()
 {
     TFPanel panel;
     panel.resize(100, 100);
-    panel.setBevelOuter(bvNone);
+    panel.setBevelOuter(BvNone);
     panel.setDirection(drBottomToTop);
     panel.setColorStart(QColor(250, 0, 0));
     QCOMPARE(panel.GradientTo(), QColor(250, 0, 0));

@@ -22,8 +22,8 @@
 
 namespace {
 
-const QString kMidiKey = QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi");
-const QString kPromKey = QStringLiteral("Software\\Tervalinduna\\VL70-m");
+const QString MidiKey = QStringLiteral("Software\\Tervalinduna\\VL70-m\\Midi");
+const QString PromKey = QStringLiteral("Software\\Tervalinduna\\VL70-m");
 
 QByteArray slotFile(const QString &prefix, int count, const QByteArray &end = "\r\n")
 {
@@ -146,8 +146,8 @@ void MainWindowTest::storedRows()
     QFETCH(int, managerId);
     QFETCH(QString, patch5);
     MainWindowRig rig;
-    WriteRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), id);
-    WriteRegInteger(rig.settings, kPromKey, QStringLiteral("Prom"), prom);
+    WriteRegInteger(rig.settings, MidiKey, QStringLiteral("ID"), id);
+    WriteRegInteger(rig.settings, PromKey, QStringLiteral("Prom"), prom);
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("c"), 6));
     TfmVLDump &w = rig.open();
     QCOMPARE(rig.combo("cbxDevNo")->currentIndex(), devRow);
@@ -163,7 +163,7 @@ void MainWindowTest::storedDeviceNumber()
 {
     MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Synth"));
-    WriteRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), 2);
+    WriteRegInteger(rig.settings, MidiKey, QStringLiteral("ID"), 2);
     rig.writeFile(QStringLiteral("custom.txt"), slotFile(QStringLiteral("one"), 6));
     rig.writeFile(QStringLiteral("3custom.txt"), slotFile(QStringLiteral("three"), 6, "\n"));
     rig.writeFile(QStringLiteral("3internal.txt"), slotFile(QStringLiteral("int"), 64, "\n"));
@@ -185,8 +185,8 @@ void MainWindowTest::rememberedPorts()
     MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("First"));
     rig.platform.addDevicePair(QStringLiteral("Second"));
-    WriteRegString(rig.settings, kMidiKey, QStringLiteral("In"), QStringLiteral("second"));
-    WriteRegString(rig.settings, kMidiKey, QStringLiteral("Out"), QStringLiteral("Gone"));
+    WriteRegString(rig.settings, MidiKey, QStringLiteral("In"), QStringLiteral("second"));
+    WriteRegString(rig.settings, MidiKey, QStringLiteral("Out"), QStringLiteral("Gone"));
     rig.open();
     QCOMPARE(rig.combo("cbxMidiIn")->currentIndex(), 1);
     // A remembered device that is not there is shown as such, never another.
@@ -215,7 +215,7 @@ void MainWindowTest::inputOpenedAtStart()
     MainWindowRig rig;
     if (listed)
         rig.platform.addDevicePair(name);
-    WriteRegString(rig.settings, kMidiKey, QStringLiteral("In"), name);
+    WriteRegString(rig.settings, MidiKey, QStringLiteral("In"), name);
     TfmVLDump &w = rig.open();
     QCOMPARE(rig.platform.openCount(true, 0), opened ? 1 : 0);
     QCOMPARE(w.VLManager1()->MidiIn()->State(),
@@ -242,7 +242,7 @@ void MainWindowTest::twinDevices()
     MainWindowRig rig;
     rig.platform.addDevicePair(QStringLiteral("Twin"));
     rig.platform.addDevicePair(QStringLiteral("Twin"));
-    WriteRegString(rig.settings, kMidiKey, QStringLiteral("Out"), remembered);
+    WriteRegString(rig.settings, MidiKey, QStringLiteral("Out"), remembered);
     TfmVLDump &w = rig.open();
     const QStringList rows{QStringLiteral("Twin"), QStringLiteral("Twin (2)")};
     QCOMPARE(rig.rows("cbxMidiOut"), rows);
@@ -253,7 +253,7 @@ void MainWindowTest::twinDevices()
     QCOMPARE(rig.platform.openCount(true, other), 1);
     QCOMPARE(rig.platform.openCount(false, other), 1);
     QCOMPARE(rig.platform.openCount(false, row), 0);
-    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("Out"), {}), rows[other]);
+    QCOMPARE(ReadRegString(rig.settings, MidiKey, QStringLiteral("Out"), {}), rows[other]);
     QCOMPARE(w.VLManager1()->MidiOut()->DeviceName(), rows[other]);
 }
 
@@ -269,9 +269,9 @@ void MainWindowTest::choosePorts()
     rig.choose("cbxMidiOut", 0);
     QCOMPARE(w.VLManager1()->MidiOut()->DeviceID(), 0);
     QVERIFY(w.VLManager1()->MidiOut()->IsOpen());
-    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("In"), {}),
+    QCOMPARE(ReadRegString(rig.settings, MidiKey, QStringLiteral("In"), {}),
              QStringLiteral("Second"));
-    QCOMPARE(ReadRegString(rig.settings, kMidiKey, QStringLiteral("Out"), {}),
+    QCOMPARE(ReadRegString(rig.settings, MidiKey, QStringLiteral("Out"), {}),
              QStringLiteral("First"));
     // Choosing the input again starts the port that is open already.
     rig.choose("cbxMidiIn", 1);
@@ -301,7 +301,7 @@ void MainWindowTest::portOpenFailure()
     QVERIFY2(rig.prompts.errors().first().endsWith(QStringLiteral("Broken")),
              qPrintable(rig.prompts.errors().first()));
     // The choice stays stored, the window goes on.
-    QCOMPARE(ReadRegString(rig.settings, kMidiKey,
+    QCOMPARE(ReadRegString(rig.settings, MidiKey,
                            input ? QStringLiteral("In") : QStringLiteral("Out"), {}),
              QStringLiteral("Broken"));
     rig.choose("cbxBank", 1);
@@ -363,7 +363,7 @@ void MainWindowTest::promChange()
     // Before the window is shown the choice is neither stored nor sent.
     rig.choose("cbxProm", VoiceCatalogue::WindList);
     QCOMPARE(rig.rows("cbxPatch").at(2), QStringLiteral("3: Hey! Ken"));
-    QCOMPARE(ReadRegInteger(rig.settings, kPromKey, QStringLiteral("Prom"), -7), -7);
+    QCOMPARE(ReadRegInteger(rig.settings, PromKey, QStringLiteral("Prom"), -7), -7);
     QVERIFY(rig.sent().isEmpty());
 
     w.show();
@@ -373,7 +373,7 @@ void MainWindowTest::promChange()
     rig.choose("cbxProm", VoiceCatalogue::TurboVL);
     QCOMPARE(rig.combo("cbxPatch")->currentText(), QStringLiteral("5: Lead Tpt"));
     QCOMPARE(rig.sentHex(), (QStringList{"b0 00 21", "b0 20 00", "c0 04"}));
-    QCOMPARE(ReadRegInteger(rig.settings, kPromKey, QStringLiteral("Prom"), -7), 1);
+    QCOMPARE(ReadRegInteger(rig.settings, PromKey, QStringLiteral("Prom"), -7), 1);
 }
 
 void MainWindowTest::patchReachesSimulatedInstrument()
@@ -403,7 +403,7 @@ void MainWindowTest::slotNameFilesForEveryProm()
     rig.writeFile(QStringLiteral("internal.txt"), slotFile(QStringLiteral("i"), 64) + "\r\n");
     rig.open();
     const QStringList expected{"1: Mine", "2: ", "3: x", "4: y", "free text", "6: last  "};
-    for (int prom = 0; prom < VoiceCatalogue::kPromTypeCount; ++prom) {
+    for (int prom = 0; prom < VoiceCatalogue::PromTypeCount; ++prom) {
         rig.choose("cbxProm", prom);
         rig.choose("cbxBank", VoiceCatalogue::Custom);
         QCOMPARE(rig.rows("cbxPatch"), expected);
@@ -428,7 +428,7 @@ void MainWindowTest::deviceNumberChangeSavesAndLoads()
     rig.sleeper.waits.clear();
 
     rig.choose("cbxDevNo", 2);
-    QCOMPARE(ReadRegInteger(rig.settings, kMidiKey, QStringLiteral("ID"), -1), 2);
+    QCOMPARE(ReadRegInteger(rig.settings, MidiKey, QStringLiteral("ID"), -1), 2);
     QCOMPARE(int(w.VLManager1()->DeviceID()), 2);
     // Device 1's list was written (now with CR LF), device 3's read.
     QCOMPARE(rig.readFile(QStringLiteral("custom.txt")), slotFile(QStringLiteral("one"), 6));

@@ -58,7 +58,7 @@ struct Rig : MainWindowRig
         QStringList kinds;
         const StoredVoice voice = *store().voice(ids.first());
         for (const VoiceSource &source : voice.sources)
-            kinds << VoiceSource::KindText(source.kind) + QLatin1Char(' ')
+            kinds << VoiceSource::kindText(source.kind) + QLatin1Char(' ')
                          + QString::number(source.slot);
         return kinds;
     }
@@ -71,7 +71,7 @@ struct Rig : MainWindowRig
 
 QByteArray bankVoice(int index)
 {
-    return VoiceBank::Read(BankFile).voices.at(index).bytes;
+    return VoiceBank::read(BankFile).voices.at(index).bytes;
 }
 
 } // namespace
@@ -93,7 +93,7 @@ void VoiceLibraryTest::keepsVoicesOpenedAndSent()
 {
     Rig rig;
     TfmVLDump &w = rig.openWithLibrary();
-    const VoiceBank::Voice voice = VoiceBank::Read(BankFile).voices.at(5);
+    const VoiceBank::Voice voice = VoiceBank::read(BankFile).voices.at(5);
     rig.writeFile(QStringLiteral("one.syx"), voice.bytes);
     QCOMPARE(w.lblKept()->text(), QString());
 
@@ -176,7 +176,7 @@ void VoiceLibraryTest::triedVoicesLeaveTheSlotAsItWas()
     Rig rig;
     TfmVLDump &w = rig.openWithLibrary();
     const QByteArray before = rig.instrument.instrument().internalSlot(64);
-    const VoiceBank bank = VoiceBank::Read(BankFile);
+    const VoiceBank bank = VoiceBank::read(BankFile);
     QByteArray whileTrying;
     rig.prompts.onModal = [&](QDialog *dialog) {
         auto *picker = qobject_cast<TfmBankVoices *>(dialog);
@@ -198,7 +198,7 @@ void VoiceLibraryTest::triedVoicesLeaveTheSlotAsItWas()
     QCOMPARE(rig.instrument.instrument().internalSlot(64).mid(9, 163), before.mid(9, 163));
     QStringList kinds;
     for (const WriteRecord &write : WriteHistory(rig.store()).list())
-        kinds << WriteRecord::KindText(write.kind);
+        kinds << WriteRecord::kindText(write.kind);
     QCOMPARE(kinds, (QStringList{QStringLiteral("try-back"), QStringLiteral("try"),
                                  QStringLiteral("try")}));
 
@@ -266,7 +266,7 @@ void VoiceLibraryTest::damagedLibrary()
         QCOMPARE(rig.readFile(asides.first()), damaged);
         QCOMPARE(rig.store().count(), 2);
         QCOMPARE(w.lblKept()->text(), QStringLiteral("Kept in the library: ")
-                                          + VoiceBank::Read(BankFile).voices.at(4).name.trimmed());
+                                          + VoiceBank::read(BankFile).voices.at(4).name.trimmed());
     } else {
         QCOMPARE(asides.size(), 0);
         QCOMPARE(rig.readFile(QStringLiteral("library.sqlite")), damaged);

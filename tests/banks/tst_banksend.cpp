@@ -40,7 +40,7 @@ QByteArray internalVoice(const QByteArray &name, int slot)
 // Internal 5, Custom 3, a full voice, Internal 9.
 VoiceBank mixedBank()
 {
-    return VoiceBank::Parse(internalVoice("Int Five", 5) + customVoice("Cus Thre", 3)
+    return VoiceBank::parse(internalVoice("Int Five", 5) + customVoice("Cus Thre", 3)
                             + fullVoice("Full One") + internalVoice("Int Nine", 9));
 }
 
@@ -71,7 +71,7 @@ QString describe(const BankSendPlan &plan)
     for (const Step &step : plan.steps)
         parts << QStringLiteral("%1>%2")
                      .arg(step.voice)
-                     .arg(BankSendPlan::PlaceText(step.to, step.slot));
+                     .arg(BankSendPlan::placeText(step.to, step.slot));
     for (const int left : plan.leftOut)
         parts << QStringLiteral("%1>out").arg(left);
     return parts.join(u' ');
@@ -137,17 +137,17 @@ void TestBankSend::plan()
     const VoiceBank bank = mixedBank();
     QCOMPARE(bank.voices.size(), 4);
     try {
-        QCOMPARE(describe(BankSendPlan::Make(bank, options)), expected);
+        QCOMPARE(describe(BankSendPlan::make(bank, options)), expected);
     } catch (const VentaroError &e) {
         QVERIFY2(e.text().startsWith(expected), qPrintable(e.text()));
     }
 
     // Internal voices and full voices run on to the last slot, not past it.
-    const VoiceBank two = VoiceBank::Parse(internalVoice("A", 1) + fullVoice("B"));
-    QCOMPARE(describe(BankSendPlan::Make(two, consecutive(Form::Internal, 63))),
+    const VoiceBank two = VoiceBank::parse(internalVoice("A", 1) + fullVoice("B"));
+    QCOMPARE(describe(BankSendPlan::make(two, consecutive(Form::Internal, 63))),
              QStringLiteral("0>Internal 63 1>Internal 64"));
     QVERIFY_THROWS_EXCEPTION(VentaroError,
-                             BankSendPlan::Make(two, consecutive(Form::Internal, 64)));
+                             BankSendPlan::make(two, consecutive(Form::Internal, 64)));
 }
 
 // A refusal's text is translated before the voice's number, name and place
@@ -160,7 +160,7 @@ void TestBankSend::refusalsTranslated()
                    : text;
     };
     QCOMPARE(raisedText([&] {
-                 BankSendPlan::Make(mixedBank(), consecutive(Form::Internal, 1), translate);
+                 BankSendPlan::make(mixedBank(), consecutive(Form::Internal, 1), translate);
              }),
              QStringLiteral("Voix 2 « Cus Thre » : Custom, pas vers Internal."));
 }
@@ -180,19 +180,19 @@ void TestBankSend::realBanksLeaveByteExact()
 {
     QFETCH(QByteArray, file);
     constexpr quint8 device = 5;
-    const VoiceBank bank = VoiceBank::Parse(file);
-    const BankSendPlan plan = BankSendPlan::Make(bank, ownSlots(Form::Full));
+    const VoiceBank bank = VoiceBank::parse(file);
+    const BankSendPlan plan = BankSendPlan::make(bank, ownSlots(Form::Full));
     QCOMPARE(plan.steps.size(), bank.voices.size());
     QByteArray sent;
     for (const Step &step : plan.steps) {
-        const QByteArray message = BankSendPlan::Message(bank.voices[step.voice], step, device);
-        QVERIFY(VoiceDump::FormOf(message).has_value());
+        const QByteArray message = BankSendPlan::message(bank.voices[step.voice], step, device);
+        QVERIFY(VoiceDump::formOf(message).has_value());
         QCOMPARE(quint8(message[VoiceDump::DeviceOffset]), device);
         sent += message;
     }
     QCOMPARE(withoutSeals(sent), withoutSeals(file));
     // What left reads back as the same voices.
-    QCOMPARE(VoiceBank::Parse(sent).voices.size(), bank.voices.size());
+    QCOMPARE(VoiceBank::parse(sent).voices.size(), bank.voices.size());
 }
 
 void TestBankSend::pacedByWireTimeAndGap_data()
@@ -214,7 +214,7 @@ void TestBankSend::pacedByWireTimeAndGap()
     QFETCH(int, holdMs);
     VirtualSleeper clock;
     const VoiceBank bank = mixedBank();
-    const BankSendPlan plan = BankSendPlan::Make(bank, ownSlots(Form::Full));
+    const BankSendPlan plan = BankSendPlan::make(bank, ownSlots(Form::Full));
     QList<qint64> starts;
     QList<qint64> handedOver;
     QList<int> lengths;
@@ -227,20 +227,20 @@ void TestBankSend::pacedByWireTimeAndGap()
         },
         clock, 40);
     const qint64 begin = clock.nowNs();
-    const BankSender::Result result = sender.Run(bank, plan, 0, {});
+    const BankSender::Result result = sender.run(bank, plan, 0, {});
     QCOMPARE(result.sent, 4);
     QVERIFY(!result.stopped);
     QCOMPARE(lengths, (QList<int>{174, 1572, 1808, 174}));
     QCOMPARE(starts.first(), begin);
     constexpr qint64 ms = 1000000;
     for (int i = 1; i < starts.size(); ++i) {
-        const qint64 wanted = BankSender::WireTimeNs(lengths[i - 1]) + 40 * ms;
+        const qint64 wanted = BankSender::wireTimeNs(lengths[i - 1]) + 40 * ms;
         const qint64 after = starts[i] - handedOver[i - 1];
         // The clock moves in whole milliseconds.
         QVERIFY2(after >= wanted && after < wanted + ms, qPrintable(QString::number(after)));
     }
-    QVERIFY(clock.nowNs() >= handedOver.last() + BankSender::WireTimeNs(174));
-    QCOMPARE(BankSender::WireTimeNs(174), qint64(55680000)); // 174 bytes: 55.68 ms
+    QVERIFY(clock.nowNs() >= handedOver.last() + BankSender::wireTimeNs(174));
+    QCOMPARE(BankSender::wireTimeNs(174), qint64(55680000)); // 174 bytes: 55.68 ms
 }
 
 // Told to stop while waiting, the sender sends no further voice; a voice
@@ -248,15 +248,15 @@ void TestBankSend::pacedByWireTimeAndGap()
 void TestBankSend::stopsBetweenVoices()
 {
     VirtualSleeper clock;
-    const VoiceBank bank = VoiceBank::Parse(readTestData("Prog-A-1.syx"));
-    const BankSendPlan plan = BankSendPlan::Make(bank, ownSlots());
+    const VoiceBank bank = VoiceBank::parse(readTestData("Prog-A-1.syx"));
+    const BankSendPlan plan = BankSendPlan::make(bank, ownSlots());
     int handed = 0;
     QList<int> sentSteps;
     BankSender sender([&](const QByteArray &) { ++handed; }, clock);
     BankSender::Events events;
     events.sent = [&](int step) { sentSteps << step; };
     events.keepGoing = [&] { return sentSteps.size() < 10; };
-    const BankSender::Result result = sender.Run(bank, plan, 0, events);
+    const BankSender::Result result = sender.run(bank, plan, 0, events);
     QCOMPARE(result.sent, 10);
     QVERIFY(result.stopped);
     QCOMPARE(handed, 10);
@@ -268,15 +268,15 @@ void TestBankSend::stopsBetweenVoices()
     int starting = 0;
     events.keepGoing = {};
     events.starting = [&](int) { return ++starting <= 3; };
-    QCOMPARE(sender.Run(bank, plan, 0, events).sent, 3);
+    QCOMPARE(sender.run(bank, plan, 0, events).sent, 3);
 }
 
 // A send that fails ends the run there; the voices before it stay sent.
 void TestBankSend::failureKeepsCount()
 {
     VirtualSleeper clock;
-    const VoiceBank bank = VoiceBank::Parse(readTestData("VL70-A-1.syx"));
-    const BankSendPlan plan = BankSendPlan::Make(bank, ownSlots());
+    const VoiceBank bank = VoiceBank::parse(readTestData("VL70-A-1.syx"));
+    const BankSendPlan plan = BankSendPlan::make(bank, ownSlots());
     int handed = 0;
     int sent = 0;
     BankSender sender(
@@ -287,7 +287,7 @@ void TestBankSend::failureKeepsCount()
         clock);
     BankSender::Events events;
     events.sent = [&](int) { ++sent; };
-    QVERIFY_THROWS_EXCEPTION(VentaroError, sender.Run(bank, plan, 0, events));
+    QVERIFY_THROWS_EXCEPTION(VentaroError, sender.run(bank, plan, 0, events));
     QCOMPARE(sent, 20);
 }
 
@@ -313,9 +313,9 @@ void TestBankSend::storedGap()
         writeFile(file,
                   "[Software]\nTervalinduna\\VL70-m\\Bank\\GapMs=" + stored.toLatin1() + "\n");
     const RegRoot root = RegRoot::iniFile(file);
-    QCOMPARE(BankSender::StoredGapMs(root), expected);
-    BankSender::StoreGapMs(root, 20000);
-    QCOMPARE(BankSender::StoredGapMs(root), BankSender::MaxGapMs);
+    QCOMPARE(BankSender::storedGapMs(root), expected);
+    BankSender::storeGapMs(root, 20000);
+    QCOMPARE(BankSender::storedGapMs(root), BankSender::MaxGapMs);
 }
 
 // Blocks of the expected device number are grouped into whole voices in
@@ -347,26 +347,26 @@ void TestBankSend::collectsVoicesInOrder()
         return list;
     };
     const QList<QByteArray> customBlocks = blocks(custom);
-    QVERIFY(collector.Take(customBlocks[0]));
+    QVERIFY(collector.take(customBlocks[0]));
     QVERIFY(collector.hasPartialVoice());
-    QVERIFY(!collector.Take(otherDevice));
-    QVERIFY(!collector.Take(QByteArray::fromHex("f04303")));
-    QVERIFY(collector.Take(customBlocks[1]));
+    QVERIFY(!collector.take(otherDevice));
+    QVERIFY(!collector.take(QByteArray::fromHex("f04303")));
+    QVERIFY(collector.take(customBlocks[1]));
     QCOMPARE(collector.voices().size(), 1);
-    QVERIFY(collector.Take(foreign));
-    QVERIFY(collector.Take(internal));
+    QVERIFY(collector.take(foreign));
+    QVERIFY(collector.take(internal));
     for (const QByteArray &block : blocks(full))
-        QVERIFY(collector.Take(block));
+        QVERIFY(collector.take(block));
     // A custom voice's first block with no second one.
-    QVERIFY(collector.Take(customBlocks[0]));
-    QVERIFY(collector.Take(internal));
+    QVERIFY(collector.take(customBlocks[0]));
+    QVERIFY(collector.take(internal));
 
     QCOMPARE(collector.voices().size(), 4);
     QCOMPARE(collector.voices()[0].name, QStringLiteral("Cus Four"));
     QCOMPARE(collector.voices()[2].name, QStringLiteral("Full Six"));
     QCOMPARE(collector.skipped(), 2);
     QVERIFY(!collector.hasPartialVoice());
-    QCOMPARE(collector.BankBytes(), custom + internal + full + internal);
+    QCOMPARE(collector.bankBytes(), custom + internal + full + internal);
 }
 
 QTEST_GUILESS_MAIN(TestBankSend)

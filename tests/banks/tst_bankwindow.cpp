@@ -104,7 +104,7 @@ private:
 void TestBankWindow::initTestCase()
 {
     skipWithoutJackd(m_work);
-    m_bank = VoiceBank::Read(BankFile);
+    m_bank = VoiceBank::read(BankFile);
 }
 
 void TestBankWindow::sendAll(Program &program, QStringList *replaced, bool backUpFirst)
@@ -164,13 +164,13 @@ void TestBankWindow::sendAllFillsInternalSlots()
              qPrintable(session.rig.simulatorLines().mid(0, 5).join(u'\n')));
     QCOMPARE(internalWrites(session.rig), expectedWrites(m_bank, 64));
     const qint64 pacedMs =
-        63 * (BankSender::WireTimeNs(VoiceDump::InternalLength) / 1000000 + GapMs);
+        63 * (BankSender::wireTimeNs(VoiceDump::InternalLength) / 1000000 + GapMs);
     QVERIFY2(tookMs >= pacedMs, qPrintable(QString::number(tookMs)));
     QCOMPARE(program.window->InternalNames().value(), expectedWrites(m_bank, 64));
     QVERIFY(program.slotFile().contains("64: " + m_bank.voices[63].name.toLatin1()));
     // The voice held before stays held: nothing was loaded.
     QVERIFY(program.window->voiceData().isEmpty());
-    QCOMPARE(BankSender::StoredGapMs(program.settings), GapMs);
+    QCOMPARE(BankSender::storedGapMs(program.settings), GapMs);
 }
 
 // "Stop" in the progress window ends the run between voices: exactly the
@@ -208,9 +208,9 @@ void TestBankWindow::stopAfterTen()
     QCOMPARE(program.prompts.errors(), QStringList());
     QTest::qWait(300);
     const QStringList writes = internalWrites(session.rig);
-    QCOMPARE(writes.mid(10), expectedWrites(VoiceBank::Read(OldBankFile), 10));
+    QCOMPARE(writes.mid(10), expectedWrites(VoiceBank::read(OldBankFile), 10));
     QCOMPARE(program.window->InternalNames()->mid(0, 10),
-             expectedWrites(VoiceBank::Read(OldBankFile), 10));
+             expectedWrites(VoiceBank::read(OldBankFile), 10));
 }
 
 // The server killed after twenty voices: the error box says the device is
@@ -300,7 +300,7 @@ void TestBankWindow::collectsPanelDumpsIntoBank()
     // The slots the voices came from are named after them in the patch list.
     QVERIFY(program.window->InternalNames());
     QCOMPARE(program.window->InternalNames()->at(2), QStringLiteral("3: ") + m_bank.voices[2].name);
-    const VoiceBank back = VoiceBank::Parse(fileBytes(saved));
+    const VoiceBank back = VoiceBank::parse(fileBytes(saved));
     QCOMPARE(back.skipped, 0);
     QCOMPARE(back.voices.size(), 3);
     // The simulator seals for its own device number, 1 as the test runs it:

@@ -20,7 +20,7 @@ private slots:
         auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
         QVERIFY(app);
         VentaroProgram program(*app);
-        const VoiceBank bank = VoiceBank::Parse(readTestData("VL70-A-1.syx"));
+        const VoiceBank bank = VoiceBank::parse(readTestData("VL70-A-1.syx"));
         QCOMPARE(bank.voices.size(), 64);
         const SimulatedVl70m &instrument = program.simulator().instrument();
         for (const int slot : {1, 12, 64}) {

@@ -90,12 +90,12 @@ void TestVoiceBank::realBanks()
         const QByteArray block =
             file.mid((slot - 1) * VoiceDump::InternalLength, VoiceDump::InternalLength);
         expected.append({Form::Internal, slot,
-                         VoiceDump::TextFromBytes(QByteArrayView(block).sliced(
+                         VoiceDump::textFromBytes(QByteArrayView(block).sliced(
                              VoiceDump::InternalDataStart, VoiceDump::VoiceNameLength)),
                          block});
     }
-    compare(VoiceBank::Parse(file), expected, 0);
-    compare(VoiceBank::Parse(expected[11].bytes), {expected[11]}, 0);
+    compare(VoiceBank::parse(file), expected, 0);
+    compare(VoiceBank::parse(expected[11].bytes), {expected[11]}, 0);
 }
 
 // Voices of every form with foreign parts between them and inside them.
@@ -110,7 +110,7 @@ void TestVoiceBank::mixedBank()
     const QByteArray bank = ForeignMessage + withRealTime + StrayBytes + custom + RealTime + full
                             + custom.left(VoiceDump::InternalLength) // first block alone
                             + internalVoice("Int Last", 64);
-    compare(VoiceBank::Parse(bank),
+    compare(VoiceBank::parse(bank),
             {{Form::Internal, 5, QStringLiteral("Int Five"), internal},
              {Form::Custom, 3, QStringLiteral("Custom 3"), custom},
              {Form::Full, 0, QStringLiteral("Full One"), full},
@@ -136,7 +136,7 @@ void TestVoiceBank::cutShortVoices()
 {
     QFETCH(QByteArray, tail);
     const QByteArray first = internalVoice("Whole", 1);
-    const VoiceBank bank = VoiceBank::Parse(first + tail);
+    const VoiceBank bank = VoiceBank::parse(first + tail);
     QCOMPARE(bank.voices.size(), 1);
     QCOMPARE(bank.voices.first().bytes, first);
     QVERIFY2(bank.skipped >= 1 && bank.skipped <= 2, qPrintable(QString::number(bank.skipped)));
@@ -167,7 +167,7 @@ void TestVoiceBank::randomSplicesAndJunk()
             if (kind == 0) {
                 const QByteArray block =
                     real.mid((slot - 1) * VoiceDump::InternalLength, VoiceDump::InternalLength);
-                const VoiceBank one = VoiceBank::Parse(block);
+                const VoiceBank one = VoiceBank::parse(block);
                 expected.append({Form::Internal, slot, one.voices.first().name, block});
             } else if (kind == 1) {
                 expected.append({Form::Custom, slot, QStringLiteral("Rand Cus"),
@@ -178,7 +178,7 @@ void TestVoiceBank::randomSplicesAndJunk()
             }
             bank += expected.last().bytes;
         }
-        const VoiceBank parsed = VoiceBank::Parse(bank);
+        const VoiceBank parsed = VoiceBank::parse(bank);
         compare(parsed, expected, skipped);
         if (QTest::currentTestFailed())
             return;
@@ -191,8 +191,8 @@ void TestVoiceBank::randomSplicesAndJunk()
         damaged.remove(from, random.bounded(1, 400));
         // The cut may have left nothing; bounded() takes no empty range.
         damaged.chop(random.bounded(qMin(300, int(damaged.size())) + 1));
-        for (const VoiceBank::Voice &voice : VoiceBank::Parse(damaged).voices) {
-            const auto form = VoiceDump::FormOf(voice.bytes);
+        for (const VoiceBank::Voice &voice : VoiceBank::parse(damaged).voices) {
+            const auto form = VoiceDump::formOf(voice.bytes);
             QVERIFY2(form && *form == voice.form, qPrintable(QString::number(round)));
             // Each block as in the file, but for real-time bytes that stood
             // inside it; other parts may stand between a voice's blocks.
@@ -218,10 +218,10 @@ void TestVoiceBank::largeFileRefused()
     while (file.size() <= VoiceBank::MaxFileBytes)
         file.write(bank);
     file.close();
-    const QString raised = raisedText([&] { VoiceBank::Read(name); });
+    const QString raised = raisedText([&] { VoiceBank::read(name); });
     QVERIFY2(raised.contains(QLatin1String("larger than any bank")), qPrintable(raised));
     QVERIFY(file.resize(VoiceBank::MaxFileBytes - 100));
-    QCOMPARE(VoiceBank::Read(name).voices.size(), (VoiceBank::MaxFileBytes - 100) / 174);
+    QCOMPARE(VoiceBank::read(name).voices.size(), (VoiceBank::MaxFileBytes - 100) / 174);
 }
 
 QTEST_GUILESS_MAIN(TestVoiceBank)

@@ -111,8 +111,8 @@ void CatalogueTest::builtInNames_data()
     addColumns<int, int, QString>("prom", "bank", "section");
     const char *sections[] = {"Preset 1", "Preset 2", "Custom", "Internal"};
     const char *proms[] = {"Yamaha", "Turbo VL", "WindList"};
-    for (int p = 0; p < VoiceCatalogue::kPromTypeCount; ++p) {
-        for (int b = 0; b < VoiceCatalogue::kBankCount; ++b)
+    for (int p = 0; p < VoiceCatalogue::PromTypeCount; ++p) {
+        for (int b = 0; b < VoiceCatalogue::BankCount; ++b)
             QTest::addRow("%s %s", proms[p], sections[b])
                 << p << b << QString::fromLatin1(sections[b]);
     }
@@ -212,7 +212,7 @@ void CatalogueTest::splitLines()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
-    QCOMPARE(VoiceDump::LinesFromBytes(bytes), lines);
+    QCOMPARE(VoiceDump::linesFromBytes(bytes), lines);
 }
 
 void CatalogueTest::joinLines_data()

@@ -21,9 +21,9 @@ const QString InternalBank = QStringLiteral(VENTARO_DATA_DIR "/Prog-A-1.syx");
 // stored, 0.
 inline QByteArray mixedBank()
 {
-    const VoiceBank bank = VoiceBank::Read(InternalBank);
+    const VoiceBank bank = VoiceBank::read(InternalBank);
     const auto full = [&](int index) {
-        QByteArray dump = VoiceDump::EmptyFullDump(0);
+        QByteArray dump = VoiceDump::emptyFullDump(0);
         int slot = 0;
         VoiceConversion::InternalToDump(bank.voices[index].bytes, dump, slot);
         VoiceDump::SealDump(dump, 0);

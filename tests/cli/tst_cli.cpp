@@ -80,7 +80,7 @@ void TestCli::isCommand()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, command);
-    QCOMPARE(CommandLine::IsCommand(QStringList{QStringLiteral("ventaro")} + arguments), command);
+    QCOMPARE(CommandLine::isCommand(QStringList{QStringLiteral("ventaro")} + arguments), command);
 }
 
 void TestCli::helpAndVersion_data()
@@ -153,7 +153,7 @@ void TestCli::voices()
     for (qsizetype i = 0; i < lines.size(); ++i)
         QVERIFY2(printed.value(i).startsWith(lines[i]), qPrintable(printed.value(i)));
     if (!file.endsWith(QLatin1String(".LIB"))) {
-        const VoiceBank bank = VoiceBank::Read(file);
+        const VoiceBank bank = VoiceBank::read(file);
         QCOMPARE(printed.size(), bank.voices.size());
         for (qsizetype i = 0; i < printed.size(); ++i) {
             const QStringList fields = printed[i].split(QLatin1Char('\t'));
@@ -291,11 +291,11 @@ void TestCli::wrongUsage_data()
                        QStringLiteral("--all"), QStringLiteral("--to=internal:1")}
         << 1
         << QStringLiteral("Voice 2 \"%1\" is a custom voice and cannot be sent to Internal.")
-               .arg(VoiceBank::Read(CliFiles::InternalBank).voices[7].name.trimmed());
+               .arg(VoiceBank::read(CliFiles::InternalBank).voices[7].name.trimmed());
     QTest::newRow("past the last slot")
         << send({QStringLiteral("--all"), QStringLiteral("--to=internal:2")}) << 1
         << QStringLiteral("Voice 64 \"%1\" would go to Internal 65: there is no such slot.")
-               .arg(VoiceBank::Read(CliFiles::InternalBank).voices[63].name.trimmed());
+               .arg(VoiceBank::read(CliFiles::InternalBank).voices[63].name.trimmed());
     // No JACK server runs: only the simulated instrument is there.
     QTest::newRow("no such output")
         << QStringList{QStringLiteral("send"), bank, out, QStringLiteral("No Such Port")} << 1
@@ -374,7 +374,7 @@ void TestCli::commandBeatsFileOfItsName()
     const CliRun run = CliRun::finish(process);
     QVERIFY2(run.exitCode == 0, qPrintable(run.report()));
     QCOMPARE(run.out, QStringLiteral("in\tSimulated VL70-m\nout\tSimulated VL70-m\n"));
-    QVERIFY(!CommandLine::IsCommand({QStringLiteral("ventaro"), path(QStringLiteral("ports"))}));
+    QVERIFY(!CommandLine::isCommand({QStringLiteral("ventaro"), path(QStringLiteral("ports"))}));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -135,7 +135,7 @@ bool TestCliJack::press(std::initializer_list<int> buttons)
 {
     for (const int button : buttons)
         for (const bool release : {false, true})
-            if (!m_probe->send(TVLManager::RemoteSwitchMessage(DeviceId, quint8(button), release)))
+            if (!m_probe->send(TVLManager::remoteSwitchMessage(DeviceId, quint8(button), release)))
                 return false;
     return true;
 }
@@ -198,7 +198,7 @@ void TestCliJack::portsListsWhatTheWindowShows()
 // back byte for byte.
 void TestCliJack::sendOneVoiceLandsWhole()
 {
-    const VoiceBank bank = VoiceBank::Read(CliFiles::InternalBank);
+    const VoiceBank bank = VoiceBank::read(CliFiles::InternalBank);
     QByteArray voice = bank.voices[1].bytes;
     voice[VoiceDump::DeviceOffset] = 0x0F;
     voice[voice.size() - 2] = char(voice.at(voice.size() - 2) ^ 0x01);
@@ -228,7 +228,7 @@ void TestCliJack::sendOneVoiceLandsWhole()
     QVERIFY(press({SimPanel::Enter, SimPanel::Enter}));
     const QList<QByteArray> back = simulatorDumps(1);
     QCOMPARE(back.size(), 1);
-    const QByteArray expected = BankSendPlan::Message(VoiceBank::Parse(voice).voices.first(),
+    const QByteArray expected = BankSendPlan::message(VoiceBank::parse(voice).voices.first(),
                                                       {0, VoiceDump::Form::Internal, 9}, DeviceId);
     QCOMPARE(back.first(), expected);
     QCOMPARE(quint8(expected.at(VoiceDump::DeviceOffset)), DeviceId);
@@ -240,13 +240,13 @@ void TestCliJack::sendOneVoiceLandsWhole()
 void TestCliJack::sendAllBytesExact()
 {
     const QString file = path(QStringLiteral("mixed.syx"));
-    const VoiceBank bank = VoiceBank::Read(file);
+    const VoiceBank bank = VoiceBank::read(file);
     BankSendPlan::Options where;
     where.fullVoicesTo = VoiceDump::Form::Full;
-    const BankSendPlan plan = BankSendPlan::Make(bank, where);
+    const BankSendPlan plan = BankSendPlan::make(bank, where);
     QByteArray expected;
     for (const BankSendPlan::Step &step : plan.steps)
-        expected += BankSendPlan::Message(bank.voices[step.voice], step, DeviceId);
+        expected += BankSendPlan::message(bank.voices[step.voice], step, DeviceId);
 
     const QStringList arguments{QStringLiteral("send"),    file,
                                 QStringLiteral("--all"),   QStringLiteral("--device=3"),
@@ -347,7 +347,7 @@ void TestCliJack::receiveSkipsForeignBlocks()
     QProcess process;
     QVERIFY(startReceive(process, {QStringLiteral("--save"), saved, QStringLiteral("--count=3"),
                                    QStringLiteral("--timeout=20"), QStringLiteral("--device=3")}));
-    QByteArray foreign = VoiceBank::Read(CliFiles::InternalBank).voices[9].bytes;
+    QByteArray foreign = VoiceBank::read(CliFiles::InternalBank).voices[9].bytes;
     foreign[VoiceDump::DeviceOffset] = char(DeviceId + 1);
     const QByteArray clock(1, '\xF8');
     const QByteArray sensing(1, '\xFE');
@@ -376,9 +376,9 @@ void TestCliJack::receiveSkipsForeignBlocks()
     QCOMPARE(run.err, WaitingLine + QStringLiteral("3 voices saved to %1\n").arg(saved));
     const QByteArray file = fileBytes(saved);
     QCOMPARE(file, joined(dumped));
-    const VoiceBank back = VoiceBank::Parse(file);
+    const VoiceBank back = VoiceBank::parse(file);
     QCOMPARE(back.voices.size(), 3);
-    const VoiceBank shared = VoiceBank::Read(CliFiles::InternalBank);
+    const VoiceBank shared = VoiceBank::read(CliFiles::InternalBank);
     QCOMPARE(back.voices[0].form, VoiceDump::Form::Internal);
     QCOMPARE(back.voices[0].slot, 1);
     QCOMPARE(back.voices[0].name, shared.voices[0].name);
@@ -441,7 +441,7 @@ void TestCliJack::monitorDecodesWhatArrives()
                          {QStringLiteral("--count=3"), QStringLiteral("--timeout=20"),
                           QStringLiteral("--device=%1").arg(DeviceNumber)},
                          QStringLiteral("monitor")));
-    QByteArray foreign = VoiceBank::Read(CliFiles::InternalBank).voices[9].bytes;
+    QByteArray foreign = VoiceBank::read(CliFiles::InternalBank).voices[9].bytes;
     foreign[VoiceDump::DeviceOffset] = char(DeviceId + 1);
     // JACK drops what a connection carries in its first periods: every
     // message here must be counted.
@@ -456,7 +456,7 @@ void TestCliJack::monitorDecodesWhatArrives()
     const QStringList meanings{
         QStringLiteral("Internal voice dump, slot 10, name \"%1\", device 4; not for this "
                        "program's device number (device 4)")
-            .arg(VoiceBank::Read(CliFiles::InternalBank).voices[9].name),
+            .arg(VoiceBank::read(CliFiles::InternalBank).voices[9].name),
         QStringLiteral("Note on 64, velocity 100, channel 1"),
         QStringLiteral("Note off 64, channel 1")};
     for (int i = 0; i < lines.size(); ++i) {
@@ -502,7 +502,7 @@ void TestCliJack::monitorOutTooShowsWhatOthersSend()
 void TestCliJack::clientsOpenedSideBySide()
 {
     const QString file = path(QStringLiteral("side.syx"));
-    writeFile(file, VoiceBank::Read(CliFiles::InternalBank).voices[0].bytes);
+    writeFile(file, VoiceBank::read(CliFiles::InternalBank).voices[0].bytes);
     // The command line's server; this process stays on the one it uses.
     JackRig own(path(QStringLiteral("own")));
     QString error;

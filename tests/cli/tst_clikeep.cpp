@@ -120,7 +120,7 @@ void TestCliKeep::keepVerifyRestore()
     QVERIFY2(sent.err.contains(QStringLiteral("\"ventaro restore 1\"")), qPrintable(sent.err));
     QCOMPARE(StandInInstrument::dataOf(m_instrument->slot(Slot)),
              StandInInstrument::dataOf(sentVoice()));
-    const VoiceBank sentBank = VoiceBank::Parse(sentVoice());
+    const VoiceBank sentBank = VoiceBank::parse(sentVoice());
     QCOMPARE(slotName(Slot), QStringLiteral("5: ") + sentBank.voices.value(0).name);
     {
         VoiceStore store(library());
@@ -145,7 +145,7 @@ void TestCliKeep::keepVerifyRestore()
     QVERIFY2(restored.exitCode == 0, qPrintable(restored.report()));
     QCOMPARE(StandInInstrument::dataOf(m_instrument->slot(Slot)),
              StandInInstrument::dataOf(held));
-    QCOMPARE(slotName(Slot), QStringLiteral("5: ") + VoiceBank::Parse(held).voices.value(0).name);
+    QCOMPARE(slotName(Slot), QStringLiteral("5: ") + VoiceBank::parse(held).voices.value(0).name);
     listed = run({QStringLiteral("history"), QStringLiteral("--count=1")});
     columns = listed.out.trimmed().split(u'\t');
     QCOMPARE(columns.value(0), QStringLiteral("2"));

@@ -108,7 +108,7 @@ void TestCliLibrary::importFindExport()
     // "Tpt" in any case finds the trumpets of the first bank.
     const CliRun found = run({QStringLiteral("list"), QStringLiteral("--search"), "tPT"});
     QVERIFY2(found.exitCode == 0, qPrintable(found.report()));
-    const VoiceBank bank = VoiceBank::Parse(m_bank);
+    const VoiceBank bank = VoiceBank::parse(m_bank);
     QStringList ids;
     QByteArray expected;
     for (const QString &line : lines(found.out)) {
@@ -150,8 +150,8 @@ void TestCliLibrary::importFindExport()
 
 void TestCliLibrary::killedImportKeepsWholeFiles()
 {
-    constexpr int Files = 400;
-    writeBanks(QStringLiteral("many"), Files, 0);
+    constexpr int files = 400;
+    writeBanks(QStringLiteral("many"), files, 0);
     QProcess importing;
     CliRun::start(
         importing,
@@ -175,22 +175,22 @@ void TestCliLibrary::killedImportKeepsWholeFiles()
     }
     for (auto it = perFile.cbegin(); it != perFile.cend(); ++it)
         QVERIFY2(it.value() == BankVoices, qPrintable(it.key()));
-    if (perFile.size() == Files)
+    if (perFile.size() == files)
         QSKIP("the import ended before it could be killed");
 
     // The same import again completes the library.
     const CliRun again = run({QStringLiteral("import"), path(QStringLiteral("many"))});
     QVERIFY2(again.exitCode == 0, qPrintable(again.report()));
     QCOMPARE(lines(again.out).last(), QStringLiteral("%1 new, %2 known, 0 refused")
-                                          .arg((Files - perFile.size()) * BankVoices)
+                                          .arg((files - perFile.size()) * BankVoices)
                                           .arg(perFile.size() * BankVoices));
 }
 
 void TestCliLibrary::twoImportsAtOnce()
 {
-    constexpr int Files = 40;
-    writeBanks(QStringLiteral("one"), Files, 1000);
-    writeBanks(QStringLiteral("two"), Files, 2000);
+    constexpr int files = 40;
+    writeBanks(QStringLiteral("one"), files, 1000);
+    writeBanks(QStringLiteral("two"), files, 2000);
     QProcess first;
     QProcess second;
     CliRun::start(
@@ -203,9 +203,9 @@ void TestCliLibrary::twoImportsAtOnce()
         const CliRun done = CliRun::finish(*process);
         QVERIFY2(done.exitCode == 0, qPrintable(done.report()));
         QCOMPARE(lines(done.out).last(),
-                 QStringLiteral("%1 new, 0 known, 0 refused").arg(Files * BankVoices));
+                 QStringLiteral("%1 new, 0 known, 0 refused").arg(files * BankVoices));
     }
-    QCOMPARE(VoiceStore(library()).count(), 2 * Files * BankVoices);
+    QCOMPARE(VoiceStore(library()).count(), 2 * files * BankVoices);
 }
 
 void TestCliLibrary::damagedLibraryKeptAndSetAside()
@@ -272,7 +272,7 @@ void TestCliLibrary::historyListsWrites()
     {
         VoiceStore store(library());
         const qint64 kept =
-            store.record(VoiceBank::Parse(m_bank).voices.value(4).bytes, VoiceSource{}).ids.value(0);
+            store.record(VoiceBank::parse(m_bank).voices.value(4).bytes, VoiceSource{}).ids.value(0);
         WriteHistory history(store);
         QList<WriteRecord::Place> places(3);
         for (int i = 0; i < 3; ++i)

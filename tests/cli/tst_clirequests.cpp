@@ -215,7 +215,7 @@ void TestCliRequests::backup()
                                   .arg(QDir::toNativeSeparators(saved))),
              qPrintable(run.report()));
     const QByteArray file = fileBytes(saved);
-    const VoiceBank bank = VoiceBank::Parse(file);
+    const VoiceBank bank = VoiceBank::parse(file);
     QCOMPARE(bank.skipped, 0);
     QCOMPARE(bank.voices.size(), fetched);
     for (int i = 0; i < customs; ++i) {
@@ -245,7 +245,7 @@ void TestCliRequests::backupStoppedSavesWhatCame()
     QVERIFY2(run.exitCode == 1, qPrintable(run.report()));
     QVERIFY2(run.ownErrors().contains(QStringLiteral("ventaro: Stopped before the end.")),
              qPrintable(run.report()));
-    const VoiceBank bank = VoiceBank::Parse(fileBytes(saved));
+    const VoiceBank bank = VoiceBank::parse(fileBytes(saved));
     QCOMPARE(bank.skipped, 0);
     QVERIFY2(bank.voices.size() >= 1 && bank.voices.size() < 70,
              qPrintable(QString::number(bank.voices.size())));

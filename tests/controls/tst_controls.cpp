@@ -59,15 +59,15 @@ bool isBlackNote(int note)
     return s == 1 || s == 3 || s == 6 || s == 8 || s == 10;
 }
 
-const QRgb penColour = qRgb(200, 0, 0);
-const QRgb blackColour = qRgb(0, 0, 160);
-const QRgb whiteColour = qRgb(205, 255, 149);
+const QRgb PenColour = qRgb(200, 0, 0);
+const QRgb BlackColour = qRgb(0, 0, 160);
+const QRgb WhiteColour = qRgb(205, 255, 149);
 
 void colourKeys(TKeys &keys)
 {
-    keys.setPen(QPen(QColor(penColour)));
-    keys.setBlackBrush(QBrush(QColor(blackColour)));
-    keys.setWhiteBrush(QBrush(QColor(whiteColour)));
+    keys.setPen(QPen(QColor(PenColour)));
+    keys.setBlackBrush(QBrush(QColor(BlackColour)));
+    keys.setWhiteBrush(QBrush(QColor(WhiteColour)));
 }
 
 } // namespace
@@ -399,21 +399,21 @@ void ControlsTest::paintingMatchesHitTest()
         for (int x = 0; x < size.width(); ++x) {
             const QRgb c = image.pixel(x, y) & 0xFFFFFF;
             const int note = keys.NoteAt(x, y).note;
-            if (c == (blackColour & 0xFFFFFF)) {
+            if (c == (BlackColour & 0xFFFFFF)) {
                 ++blackPixels;
                 QVERIFY2(isBlackNote(note), qPrintable(QString("%1,%2").arg(x).arg(y)));
-            } else if (c == (whiteColour & 0xFFFFFF)) {
+            } else if (c == (WhiteColour & 0xFFFFFF)) {
                 ++whitePixels;
                 QVERIFY2(!isBlackNote(note), qPrintable(QString("%1,%2").arg(x).arg(y)));
             } else {
-                QCOMPARE(c, penColour & 0xFFFFFF);
+                QCOMPARE(c, PenColour & 0xFFFFFF);
             }
         }
     }
     QVERIFY(blackPixels > 0 && whitePixels > blackPixels);
     // The outline: first and last rows and columns are drawn with the pen.
-    QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, penColour & 0xFFFFFF);
-    QCOMPARE(image.pixel(size.width() - 1, size.height() - 1) & 0xFFFFFF, penColour & 0xFFFFFF);
+    QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, PenColour & 0xFFFFFF);
+    QCOMPARE(image.pixel(size.width() - 1, size.height() - 1) & 0xFFFFFF, PenColour & 0xFFFFFF);
 }
 
 void ControlsTest::heldKeyIsInvertedAndSurvivesRepaint()
@@ -444,7 +444,7 @@ void ControlsTest::heldKeyIsInvertedAndSurvivesRepaint()
     QVERIFY(keys.isPressed(37));
     const QImage moved = keys.grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRect black = keys.keyGeometry().highlightRects(37).first();
-    QCOMPARE(moved.pixel(black.center()) & 0xFFFFFF, ~blackColour & 0xFFFFFF);
+    QCOMPARE(moved.pixel(black.center()) & 0xFFFFFF, ~BlackColour & 0xFFFFFF);
 
     keys.ReleaseNote(37, false);
     keys.ReleaseNote(43, false);

@@ -21,7 +21,7 @@
 
 namespace {
 
-const QString kMachinePort = QStringLiteral("Machine port");
+const QString MachinePort = QStringLiteral("Machine port");
 
 void sendMouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons,
                QPoint at)
@@ -42,7 +42,7 @@ QString hex(const QList<QByteArray> &messages)
 // opens) and the simulated instrument after it. The window goes first.
 struct Rig : MainWindowRig
 {
-    LoopbackMidi::DevicePair machine = platform.addDevicePair(kMachinePort);
+    LoopbackMidi::DevicePair machine = platform.addDevicePair(MachinePort);
     SimulatedVl70mDevice instrument{platform, sleeper};
 
     Rig() { open(); }
@@ -98,8 +98,8 @@ void MainWindowKeysTest::placeAndLook()
     QVERIFY(keys->ShowHint());
     QCOMPARE(keys->MIDIDevice(), -1);
     QCOMPARE(keys->MIDIChannel(), 1);
-    QCOMPARE(keys->NoteWidth(), TKeys::defaultNoteWidth);
-    QCOMPARE(keys->BaseOctave(), TKeys::defaultBaseOctave);
+    QCOMPARE(keys->NoteWidth(), TKeys::DefaultNoteWidth);
+    QCOMPARE(keys->BaseOctave(), TKeys::DefaultBaseOctave);
     QCOMPARE(keys->Orientation(), kbHorizontal);
     QVERIFY(keys->VelocityMode());
     QCOMPARE(keys->NoteAt(0, 24).note, 36);

@@ -56,13 +56,13 @@ void doubleClickRow(QListWidget *list, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-const QString kNotAVoice = QStringLiteral("This is not a valid voice for VL70-m");
-constexpr int kBankVoiceLength = 174;
+const QString NotAVoice = QStringLiteral("This is not a valid voice for VL70-m");
+constexpr int BankVoiceLength = 174;
 
 // Internal voice `index` (0..63) cut out of one of the real bank files.
 QByteArray bankVoice(const char *bank, int index)
 {
-    return readTestData(bank).mid(index * kBankVoiceLength, kBankVoiceLength);
+    return readTestData(bank).mid(index * BankVoiceLength, BankVoiceLength);
 }
 
 // A voice library of `count` names and the data of `voicesPresent` voices,
@@ -125,7 +125,7 @@ std::function<int(QDialog *)> pickRow(int row)
         return int(QDialog::Accepted);
     };
 }
-constexpr int kCloseBox = -2;
+constexpr int CloseBox = -2;
 
 } // namespace
 
@@ -194,7 +194,7 @@ void TestFiles::qtFilter()
 {
     QFETCH(QString, filter);
     QFETCH(QString, expected);
-    QCOMPARE(FileDialog::QtFilter(filter), expected);
+    QCOMPARE(FileDialog::qtFilter(filter), expected);
 }
 
 void TestFiles::defaultExt_data()
@@ -216,7 +216,7 @@ void TestFiles::defaultExt()
 {
     QFETCH(QString, typed);
     QFETCH(QString, expected);
-    QCOMPARE(FileDialog::WithDefaultExt(typed, QStringLiteral("syx")), expected);
+    QCOMPARE(FileDialog::withDefaultExt(typed, QStringLiteral("syx")), expected);
 }
 
 void TestFiles::proposedName_data()
@@ -254,7 +254,7 @@ void TestFiles::proposedName()
     QFETCH(QString, expected);
     if (!expected.endsWith(QLatin1String(".syx")))
         expected += QLatin1String(".syx");
-    QCOMPARE(DumpFile::ProposedName(voice), expected);
+    QCOMPARE(DumpFile::proposedName(voice), expected);
 }
 
 void TestFiles::saveDialogAsksBeforeReplacingUnseenFile()
@@ -268,7 +268,7 @@ void TestFiles::saveDialogAsksBeforeReplacingUnseenFile()
     prompts.messageAnswers << QMessageBox::No << QMessageBox::Yes;
 
     // "No" shows the dialog again, proposing the completed name.
-    QCOMPARE(dialog.Execute(prompts, nullptr, QStringLiteral("Mad Tube.syx")),
+    QCOMPARE(dialog.execute(prompts, nullptr, QStringLiteral("Mad Tube.syx")),
              typed + QStringLiteral(".syx"));
     QCOMPARE(prompts.shown.size(), 4);
     QCOMPARE(prompts.shown[0].text, QStringLiteral("Mad Tube.syx"));
@@ -276,9 +276,9 @@ void TestFiles::saveDialogAsksBeforeReplacingUnseenFile()
     QCOMPARE(prompts.shown[1].kind, ScriptedPrompts::Kind::Message);
     QCOMPARE(prompts.shown[2].text, typed + QStringLiteral(".syx"));
     // A name that exists nowhere is not asked about.
-    QCOMPARE(dialog.Execute(prompts, nullptr), path(QStringLiteral("fresh.syx")));
+    QCOMPARE(dialog.execute(prompts, nullptr), path(QStringLiteral("fresh.syx")));
     QCOMPARE(prompts.messages().size(), 2);
-    QCOMPARE(dialog.Execute(prompts, nullptr), QString());
+    QCOMPARE(dialog.execute(prompts, nullptr), QString());
 }
 
 void TestFiles::readIsBounded_data()
@@ -300,7 +300,7 @@ void TestFiles::readIsBounded()
         bytes[i] = char(i * 7);
     const QString file = path(QStringLiteral("sized.syx"));
     writeFile(file, bytes);
-    QCOMPARE(DumpFile::Read(file), bytes.first(read));
+    QCOMPARE(DumpFile::read(file), bytes.first(read));
 }
 
 void TestFiles::readFailures_data()
@@ -317,7 +317,7 @@ void TestFiles::readFailures()
     QFETCH(QString, name);
     QFETCH(QString, start);
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder.syx")));
-    const QString raised = raisedText([&] { DumpFile::Read(path(name)); });
+    const QString raised = raisedText([&] { DumpFile::read(path(name)); });
     QVERIFY2(raised.startsWith(start), qPrintable(raised));
     QVERIFY(raised.contains(name));
 }
@@ -327,10 +327,10 @@ void TestFiles::writeReplacesWholeFile()
     const QString file = path(QStringLiteral("replaced.syx"));
     writeFile(file, QByteArray(1808, 'x'));
     const QByteArray voice(174, 'v');
-    DumpFile::Write(file, voice);
+    DumpFile::write(file, voice);
     QCOMPARE(fileBytes(file), voice);
     QVERIFY_THROWS_EXCEPTION(VentaroError,
-                             DumpFile::Write(path(QStringLiteral("no/such/folder.syx")), voice));
+                             DumpFile::write(path(QStringLiteral("no/such/folder.syx")), voice));
 }
 
 void TestFiles::writeFailureKeepsOldFile()
@@ -346,7 +346,7 @@ void TestFiles::writeFailureKeepsOldFile()
     rlimit small = saved;
     small.rlim_cur = 1000;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString error = raisedText([&] { DumpFile::Write(file, QByteArray(1572, 'n')); });
+    const QString error = raisedText([&] { DumpFile::write(file, QByteArray(1572, 'n')); });
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     QVERIFY2(error.startsWith(QLatin1String("Cannot write file")), qPrintable(error));
@@ -499,7 +499,7 @@ void TestFiles::libraryVoiceSavedAsCustomDump()
     QCOMPARE(w.voiceData(), reader.GetVoice(1)->readAll());
 
     rig.saveAs(QStringLiteral("picked.syx"));
-    QCOMPARE(rig.proposedSaveName(), DumpFile::ProposedName(w.VLManager1()->VoiceName()));
+    QCOMPARE(rig.proposedSaveName(), DumpFile::proposedName(w.VLManager1()->VoiceName()));
     const QByteArray saved = fileBytes(rig.path(QStringLiteral("picked.syx")));
     QCOMPARE(saved.size(), VoiceDump::CustomLength);
     rig.openFile(QStringLiteral("picked.syx"));
@@ -568,7 +568,7 @@ void TestFiles::bankOfVoicesOpensPicker()
     QCOMPARE(rows.size(), 64);
     const QByteArray voice = bankVoice("Prog-A-1.syx", 11);
     QCOMPARE(rows[11], QStringLiteral("12: %1  Internal 12")
-                           .arg(VoiceDump::TextFromBytes(QByteArrayView(voice).sliced(9, 8))));
+                           .arg(VoiceDump::textFromBytes(QByteArrayView(voice).sliced(9, 8))));
     QCOMPARE(skippedShown, skipped);
     QCOMPARE(rig.prompts.messages(), QStringList());
     QCOMPARE(w.voiceData(), row < 0 ? held : bankVoice("Prog-A-1.syx", row));
@@ -609,7 +609,7 @@ void TestFiles::badInput_data()
     QTest::newRow("library as .syx") << "lib.syx" << library(1, 1) << 0 << int(Refused);
     QTest::newRow("library too short") << "short.lib" << library(1, 0, 2999) << 0 << int(Kept);
     QTest::newRow("library signature") << "sig.lib" << badSignature << 0 << int(Kept);
-    QTest::newRow("picker closed") << "a.lib" << library(2, 2) << kCloseBox << int(Kept);
+    QTest::newRow("picker closed") << "a.lib" << library(2, 2) << CloseBox << int(Kept);
     QTest::newRow("picker OK, nothing selected") << "a.lib" << library(2, 2) << -1 << int(Kept);
     QTest::newRow("library of no voices") << "none.lib" << library(0, 0) << -1 << int(Kept);
     QTest::newRow("library voice cut short") << "cut.lib" << library(2, 1) << 1 << int(Refused);
@@ -642,7 +642,7 @@ void TestFiles::badInput()
             QVERIFY(QDir(rig.dir.path()).mkpath(name));
         else if (content != "gone")
             rig.writeFile(name, content);
-        rig.openFile(name, pick == kCloseBox ? std::function<int(QDialog *)>() : pickRow(pick));
+        rig.openFile(name, pick == CloseBox ? std::function<int(QDialog *)>() : pickRow(pick));
     }
 
     const QStringList errors = rig.prompts.errors();
@@ -657,7 +657,7 @@ void TestFiles::badInput()
         break;
     case Refused:
         QVERIFY(errors.isEmpty());
-        QCOMPARE(messages, QStringList{kNotAVoice});
+        QCOMPARE(messages, QStringList{NotAVoice});
         QCOMPARE(rig.prompts.shown.last().icon, QMessageBox::Critical);
         // The voice held before is held still, ready to save and send.
         QCOMPARE(w.voiceData(), held);

@@ -21,15 +21,15 @@ public:
             return true;
         }();
         (void)installed;
-        s_live = 0;
-        s_peak = 0;
-        s_armed = true;
+        sLive = 0;
+        sPeak = 0;
+        sArmed = true;
     }
-    ~MemoryMeter() { s_armed = false; }
+    ~MemoryMeter() { sArmed = false; }
     MemoryMeter(const MemoryMeter &) = delete;
     MemoryMeter &operator=(const MemoryMeter &) = delete;
 
-    long long peakBytes() const { return s_peak; }
+    long long peakBytes() const { return sPeak; }
 
     // Keeps the largest peak per input byte seen (inputs of at least 1 KiB,
     // where fixed costs no longer dominate) and prints it when the run ends,
@@ -38,42 +38,42 @@ public:
     {
         static const bool registered = [] {
             std::atexit([] {
-                if (s_worstInput > 0)
+                if (sWorstInput > 0)
                     std::fprintf(
                         stderr, "memory: at most %.1f bytes per input byte (%lld for %lld)\n",
-                        double(s_worstPeak) / double(s_worstInput), s_worstPeak, s_worstInput);
+                        double(sWorstPeak) / double(sWorstInput), sWorstPeak, sWorstInput);
             });
             return true;
         }();
         (void)registered;
         const long long input = static_cast<long long>(inputBytes);
-        if (input >= 1024 && (s_worstInput == 0 || s_peak * s_worstInput > s_worstPeak * input)) {
-            s_worstPeak = s_peak;
-            s_worstInput = input;
+        if (input >= 1024 && (sWorstInput == 0 || sPeak * sWorstInput > sWorstPeak * input)) {
+            sWorstPeak = sPeak;
+            sWorstInput = input;
         }
     }
 
 private:
     static void onMalloc(const volatile void *, std::size_t size)
     {
-        if (!s_armed)
+        if (!sArmed)
             return;
-        const long long live = s_live += static_cast<long long>(size);
-        long long peak = s_peak;
-        while (live > peak && !s_peak.compare_exchange_weak(peak, live)) {
+        const long long live = sLive += static_cast<long long>(size);
+        long long peak = sPeak;
+        while (live > peak && !sPeak.compare_exchange_weak(peak, live)) {
         }
     }
     static void onFree(const volatile void *pointer)
     {
-        if (!s_armed || !pointer)
+        if (!sArmed || !pointer)
             return;
-        s_live -= static_cast<long long>(
+        sLive -= static_cast<long long>(
             __sanitizer_get_allocated_size(const_cast<const void *>(pointer)));
     }
 
-    static inline std::atomic<bool> s_armed{false};
-    static inline std::atomic<long long> s_live{0};
-    static inline std::atomic<long long> s_peak{0};
-    static inline long long s_worstPeak = 0;
-    static inline long long s_worstInput = 0;
+    static inline std::atomic<bool> sArmed{false};
+    static inline std::atomic<long long> sLive{0};
+    static inline std::atomic<long long> sPeak{0};
+    static inline long long sWorstPeak = 0;
+    static inline long long sWorstInput = 0;
 };

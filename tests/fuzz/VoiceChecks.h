@@ -32,5 +32,5 @@ inline void checkHandedOutVoice(QByteArrayView bytes)
     FUZZ_CHECK(bytes.size() == VoiceDump::InternalLength || bytes.size() == VoiceDump::CustomLength
                || bytes.size() == VoiceDump::FullLength);
     FUZZ_CHECK(VoiceDump::IsVoiceStream(bytes));
-    FUZZ_CHECK(VoiceDump::FormOf(bytes).has_value());
+    FUZZ_CHECK(VoiceDump::formOf(bytes).has_value());
 }

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     VoiceBank bank;
     {
         MemoryMeter meter;
-        bank = VoiceBank::Parse(input);
+        bank = VoiceBank::parse(input);
         meter.noteInput(size);
         FUZZ_CHECK(meter.peakBytes() <= MemoryPerInputByte * qsizetype(size) + MemoryAllowance);
     }
@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QByteArray joined;
     for (const VoiceBank::Voice &voice : bank.voices) {
         checkHandedOutVoice(voice.bytes);
-        FUZZ_CHECK(VoiceDump::FormOf(voice.bytes) == voice.form);
+        FUZZ_CHECK(VoiceDump::formOf(voice.bytes) == voice.form);
         FUZZ_CHECK(voice.name.size() == VoiceDump::VoiceNameLength);
-        QByteArray dump = VoiceDump::EmptyFullDump(0);
+        QByteArray dump = VoiceDump::emptyFullDump(0);
         int slot = 0;
         switch (voice.form) {
         case VoiceDump::Form::Internal:

@@ -24,7 +24,7 @@ constexpr int HighestDeviceId = DeviceNumberOption::Highest - DeviceNumberOption
 
 void checkSend(const QStringList &words)
 {
-    const SendCommand::Options options = SendCommand::Parse(words);
+    const SendCommand::Options options = SendCommand::parse(words);
     const CommandWrite::Options &write = options.write;
     FUZZ_CHECK(!write.outPort.isEmpty());
     FUZZ_CHECK(!write.inPort || !write.inPort->isEmpty());
@@ -32,7 +32,7 @@ void checkSend(const QStringList &words)
     FUZZ_CHECK(!write.deviceId || *write.deviceId <= HighestDeviceId);
     FUZZ_CHECK(!write.gapMs || (*write.gapMs >= 0 && *write.gapMs <= BankSender::MaxGapMs));
     if (options.to) {
-        const int slotCount = BankSendPlan::SlotCount(options.to->to);
+        const int slotCount = BankSendPlan::slotCount(options.to->to);
         FUZZ_CHECK(slotCount == 0 ? options.to->slot == 0
                                   : options.to->slot >= 1 && options.to->slot <= slotCount);
     }
@@ -40,7 +40,7 @@ void checkSend(const QStringList &words)
 
 void checkReceive(const QStringList &words)
 {
-    const ReceiveCommand::Options options = ReceiveCommand::Parse(words);
+    const ReceiveCommand::Options options = ReceiveCommand::parse(words);
     FUZZ_CHECK(!options.port.isEmpty() && !options.file.isEmpty());
     FUZZ_CHECK(!options.count || *options.count >= 1);
     FUZZ_CHECK(!options.timeoutSeconds
@@ -51,7 +51,7 @@ void checkReceive(const QStringList &words)
 
 void checkBackup(const QStringList &words)
 {
-    const BackupCommand::Options options = BackupCommand::Parse(words);
+    const BackupCommand::Options options = BackupCommand::parse(words);
     FUZZ_CHECK(!options.inPort.isEmpty() && !options.outPort.isEmpty() && !options.file.isEmpty());
     FUZZ_CHECK(!options.deviceId || *options.deviceId <= HighestDeviceId);
 }
@@ -64,17 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QStringList arguments{QStringLiteral("ventaro")};
     for (const QByteArray &word : input.split('\0'))
         arguments << QString::fromUtf8(word);
-    const bool isCommand = CommandLine::IsCommand(arguments);
-    FUZZ_CHECK(!CommandLine::CommandNames().contains(arguments.at(1)) || isCommand);
+    const bool isCommand = CommandLine::isCommand(arguments);
+    FUZZ_CHECK(!CommandLine::commandNames().contains(arguments.at(1)) || isCommand);
     bool parsed = false;
     try {
-        FUZZ_CHECK(bool(CommandLine::Prepare(arguments)));
+        FUZZ_CHECK(bool(CommandLine::prepare(arguments)));
         parsed = true;
     } catch (const UsageError &e) {
         FUZZ_CHECK(!e.text().isEmpty());
     } catch (const VentaroError &e) {
         // A first word that names no command and no readable file.
-        FUZZ_CHECK(!isCommand || !CommandLine::CommandNames().contains(arguments.at(1)));
+        FUZZ_CHECK(!isCommand || !CommandLine::commandNames().contains(arguments.at(1)));
         FUZZ_CHECK(!e.text().isEmpty());
     }
     // What the command line took, each command's own parser takes alike,

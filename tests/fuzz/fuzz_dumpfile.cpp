@@ -40,7 +40,7 @@ bool isDeviceName(QStringView base)
 void checkProposedName(const QString &voiceName)
 {
     const QString extension = DumpFile::Extension;
-    const QString proposed = DumpFile::ProposedName(voiceName, extension);
+    const QString proposed = DumpFile::proposedName(voiceName, extension);
     FUZZ_CHECK(proposed.endsWith(QLatin1Char('.') + extension));
     const QStringView stem = QStringView(proposed).chopped(extension.size() + 1);
     FUZZ_CHECK(stem.size() == voiceName.size() || stem.size() == voiceName.size() + 1);
@@ -69,12 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
     // As a voice name is read from a dump: one character per byte.
-    checkProposedName(VoiceDump::TextFromBytes(input.left(VoiceDump::VoiceNameLength)));
-    checkProposedName(VoiceDump::TextFromBytes(input));
+    checkProposedName(VoiceDump::textFromBytes(input.left(VoiceDump::VoiceNameLength)));
+    checkProposedName(VoiceDump::textFromBytes(input));
     // Text from elsewhere (a name typed or pasted).
     checkProposedName(QString::fromUtf8(input));
 
     const QString path = scratch->write(QStringLiteral("voice.syx"), input);
-    FUZZ_CHECK(DumpFile::Read(path) == input.left(DumpFile::ReadLimit));
+    FUZZ_CHECK(DumpFile::read(path) == input.left(DumpFile::ReadLimit));
     return 0;
 }

@@ -86,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const RegRoot a = RegRoot::iniFile(first);
     const RegRoot b = RegRoot::iniFile(second);
 
-    const bool unreadable = RegFileUnreadable(a);
-    FUZZ_CHECK(RegFileUnreadable(b) == unreadable);
+    const bool unreadable = regFileUnreadable(a);
+    FUZZ_CHECK(regFileUnreadable(b) == unreadable);
     // Each file read first in another order, then again.
     const Values values = readForward(a);
     FUZZ_CHECK(readBackward(b) == values);
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(!WriteRegInteger(a, MidiKey, QStringLiteral("ID"), 3));
         FUZZ_CHECK(contentOf(first) == text);
     } else if (WriteRegString(a, MidiKey, QStringLiteral("In"), QStringLiteral("Keys, 2"))) {
-        FUZZ_CHECK(!RegFileUnreadable(a));
+        FUZZ_CHECK(!regFileUnreadable(a));
         Values expected = values;
         expected.in = QStringLiteral("Keys, 2");
         FUZZ_CHECK(readBackward(a) == expected);

@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     });
     const QByteArray rest(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2));
     if (data[0] & 0x10) {
-        const VoiceBank bank = VoiceBank::Parse(rest);
+        const VoiceBank bank = VoiceBank::parse(rest);
         FUZZ_CHECK(sim.loadBank(bank) <= bank.voices.size());
         checkState(sim);
     }

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(!names);
         return 0;
     }
-    const QStringList lines = VoiceDump::LinesFromBytes(file);
+    const QStringList lines = VoiceDump::linesFromBytes(file);
     const bool fits = lines.size() == VoiceCatalogue::bankSize(bank);
     FUZZ_CHECK(names.has_value() == fits);
     if (!names)

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     FUZZ_CHECK(doc.size() == TVLManager::DocLineCount);
     const bool own = text.size() <= TVLManager::MaxDocFileBytes
-                     && VoiceDump::LinesFromBytes(text).size() == TVLManager::DocLineCount;
-    FUZZ_CHECK(doc == (own ? VoiceDump::LinesFromBytes(text) : rig->builtIn));
+                     && VoiceDump::linesFromBytes(text).size() == TVLManager::DocLineCount;
+    FUZZ_CHECK(doc == (own ? VoiceDump::linesFromBytes(text) : rig->builtIn));
     return 0;
 }

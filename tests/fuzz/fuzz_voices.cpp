@@ -152,14 +152,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                          || size == VoiceDump::FullLength)
                         && data[0] == VoiceDump::SysExStart && data[3] == VoiceDump::ModelId;
     FUZZ_CHECK(accepted == byRule);
-    FUZZ_CHECK(VoiceDump::FormOf(input).has_value() == accepted);
-    FUZZ_CHECK(VoiceDump::TextFromBytes(input).size() == input.size());
+    FUZZ_CHECK(VoiceDump::formOf(input).has_value() == accepted);
+    FUZZ_CHECK(VoiceDump::textFromBytes(input).size() == input.size());
     if (!accepted)
         return 0;
 
     // Sealing re-addresses: take a device number other than the voice's own.
     const quint8 deviceId = (quint8(data[VoiceDump::DeviceOffset]) + 1) & VoiceDump::DeviceMask;
-    const VoiceDump::Form form = *VoiceDump::FormOf(input);
+    const VoiceDump::Form form = *VoiceDump::formOf(input);
     if (form == VoiceDump::Form::Full) {
         FUZZ_CHECK(size == VoiceDump::FullLength);
         checkFull(input, deviceId);
@@ -167,6 +167,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     const FormTrip &trip = form == VoiceDump::Form::Internal ? InternalTrip : CustomTrip;
     FUZZ_CHECK(size == std::size_t(trip.length));
-    checkRoundTrip(trip, input, VoiceDump::EmptyFullDump(deviceId), deviceId);
+    checkRoundTrip(trip, input, VoiceDump::emptyFullDump(deviceId), deviceId);
     return 0;
 }

@@ -22,10 +22,10 @@ namespace {
 
 using Entries = QList<QPair<QByteArray, QByteArray>>;
 
-const QByteArray kUtf8Header("Content-Type: text/plain; charset=UTF-8\n");
-const QString kFrenchInstruction = QStringLiteral(
+const QByteArray Utf8Header("Content-Type: text/plain; charset=UTF-8\n");
+const QString FrenchInstruction = QStringLiteral(
     "1: Allez dans UTIL / DUMPOUT \n2: S\u00e9lectionnez CURRENT\n3: Pressez ENTER 2 fois");
-const QString kInstructionCrLf =
+const QString InstructionCrLf =
     QStringLiteral("1: Go to UTIL / DUMPOUT \r\n2: select CURRENT\r\n3: press ENTER twice");
 
 // A GNU MO file with `entries` (sorted by identifier as msgfmt does).
@@ -72,7 +72,7 @@ QByteArray buildMo(Entries entries, bool bigEndian = false)
 // enormous once every entry holds a copy of it.
 QByteArray sharedTextCatalog(int entries, int textBytes)
 {
-    Entries list{{"", kUtf8Header}};
+    Entries list{{"", Utf8Header}};
     for (int i = 0; i < entries; ++i)
         list.append({"k" + QByteArray::number(i).rightJustified(5, '0'), "t"});
     QByteArray mo = buildMo(list);
@@ -93,7 +93,7 @@ QByteArray sharedTextCatalog(int entries, int textBytes)
 QByteArray germanCatalog()
 {
     return buildMo(
-        {{"", kUtf8Header}, {"Get Active Voice", "Aktive Stimme holen"}, {"Send", "Senden"}});
+        {{"", Utf8Header}, {"Get Active Voice", "Aktive Stimme holen"}, {"Send", "Senden"}});
 }
 
 } // namespace
@@ -142,7 +142,7 @@ struct TestWindow
 {
     std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
     QLabel *prom = new QLabel(QStringLiteral("Prom type :"), window.get());
-    QLabel *instruction = new QLabel(kInstructionCrLf, window.get());
+    QLabel *instruction = new QLabel(InstructionCrLf, window.get());
     QLabel *version = new QLabel(QStringLiteral("Version: "), window.get());
     QPushButton *import = new QPushButton(QStringLiteral("Get Active Voice"), window.get());
     QComboBox *bank = new QComboBox(window.get());
@@ -221,7 +221,7 @@ private slots:
         QFETCH(QByteArray, lang);
         QFETCH(QString, locale);
         QFETCH(QString, expected);
-        QCOMPARE(TranslationService::LanguageCode(lang, [&] { return locale; }), expected);
+        QCOMPARE(TranslationService::languageCode(lang, [&] { return locale; }), expected);
     }
 
     void windowLanguage_data()
@@ -261,7 +261,7 @@ private slots:
         QCOMPARE(w.holder->caption(),
                  expect("S\u00e9lectionnez un fichier SysEx", "Choose SysEx file"));
         // Found under its line-feed identifier, given back with line feeds.
-        QCOMPARE(w.instruction->text(), french ? kFrenchInstruction : kInstructionCrLf);
+        QCOMPARE(w.instruction->text(), french ? FrenchInstruction : InstructionCrLf);
         QCOMPARE(w.holder->lines(), french ? QStringList({"Jouer", "", "Unknown", "Fermer"})
                                            : QStringList({"Play", "", "Unknown", "Close\r"}));
         QCOMPARE(w.version->text(), QStringLiteral("Version: "));
@@ -389,12 +389,12 @@ private slots:
 
         QTest::newRow("valid") << good << QString() << "Senden";
         QTest::newRow("other byte order")
-            << buildMo({{"", kUtf8Header}, {"Send", "Senden"}}, true) << QString() << "Senden";
+            << buildMo({{"", Utf8Header}, {"Send", "Senden"}}, true) << QString() << "Senden";
         QTest::newRow("charset in other letter case")
             << buildMo({{"", "Content-Type: text/plain; CharSet=utf-8\n"}, {"Send", "Senden"}})
             << QString() << "Senden";
         QTest::newRow("plural entry: singular form") << buildMo(
-            {{"", kUtf8Header}, {QByteArray("Send\0Sends", 10), QByteArray("Senden\0Sendet", 13)}})
+            {{"", Utf8Header}, {QByteArray("Send\0Sends", 10), QByteArray("Senden\0Sendet", 13)}})
                                                      << QString() << "Senden";
         QTest::newRow("empty file")
             << QByteArray() << QStringLiteral("Cannot create memory map on file %1") << "Send";
@@ -467,7 +467,7 @@ private slots:
         QTemporaryDir program;
         writeFile(program.filePath("locale/de/LC_MESSAGES/default.mo"), germanCatalog());
         writeFile(program.filePath("locale/de/LC_MESSAGES/qt.mo"),
-                  buildMo({{"", kUtf8Header}, {"Send", "Abschicken"}, {"&Yes", "&Ja"}}));
+                  buildMo({{"", Utf8Header}, {"Send", "Abschicken"}, {"&Yes", "&Ja"}}));
         auto s = service(QStringLiteral("de"), program.path());
         s->AddResourceStringDomain(TranslationService::ToolkitDomain);
         s->AddResourceStringDomain(TranslationService::ToolkitDomain);
@@ -590,7 +590,7 @@ private slots:
     {
         const QByteArray shared = sharedTextCatalog(2000, 160000);
         QVERIFY(!MoCatalog::parse(shared).has_value());
-        Entries plain{{"", kUtf8Header}};
+        Entries plain{{"", Utf8Header}};
         for (int i = 0; i < 2000; ++i)
             plain.append({"k" + QByteArray::number(i), QByteArray(80, 'y')});
         const QByteArray mo = buildMo(plain);

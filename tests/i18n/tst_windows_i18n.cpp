@@ -32,9 +32,9 @@ namespace {
 
 // Given as the only argument, the program prints what the main window shows
 // when built on the process's own language (LANG, else the locale).
-const char *const kShowLanguageSwitch = "--show-language";
+const char *const ShowLanguageSwitch = "--show-language";
 
-const QString kGetVoiceFrench = QStringLiteral("Obtenir la voix actice");
+const QString GetVoiceFrench = QStringLiteral("Obtenir la voix actice");
 
 // One text of a window: the object (empty: the window itself), its
 // property, and the text in English and in French (null: stays English).
@@ -47,7 +47,7 @@ struct WindowText
 };
 
 // Every text of the main window, as laid out and after FormCreate.
-const WindowText kMainWindowTexts[] = {
+const WindowText MainWindowTexts[] = {
     {"btnImport", "text", "Get Active Voice", "Obtenir la voix actice"},
     {"btnImport", "toolTip", "Import Voice via Midi IN", "Importer la voix par Midi IN"},
     {"GroupBox1", "title", " Midi Ports: ", " Ports Midi: "},
@@ -74,7 +74,7 @@ const WindowText kMainWindowTexts[] = {
     {"", "windowTitle", "Ventaro - freeware by Tervalinduna", nullptr},
 };
 
-const WindowText kImportWindowTexts[] = {
+const WindowText ImportWindowTexts[] = {
     {"Label2", "text", "1: Go to UTIL / DUMPOUT \n2: select CURRENT\n3: press ENTER twice",
      "1: Allez dans UTIL / DUMPOUT \n2: S\u00e9lectionnez CURRENT\n3: Pressez ENTER 2 fois"},
     {"Label1", "text", "Bytes read : ", "Octets lus : "},
@@ -83,7 +83,7 @@ const WindowText kImportWindowTexts[] = {
     {"", "windowTitle", "Import SysEx", nullptr},
 };
 
-const WindowText kAboutWindowTexts[] = {
+const WindowText AboutWindowTexts[] = {
     {"", "windowTitle", "Ventaro = Voices in, voices out",
      "Ventaro = Des voix qui entrent, des voix qui sortent"},
     {"SpeedButton1", "text", "Close", "Fermer"},
@@ -162,9 +162,9 @@ struct Rig : MainWindowRig
 
 // Room a push button's frame takes around its contents, a group box's
 // around its title, and the gap between a button's picture and its text.
-constexpr int kButtonFrame = 8;
-constexpr int kTitleFrame = 8;
-constexpr int kIconGap = 4;
+constexpr int ButtonFrame = 8;
+constexpr int TitleFrame = 8;
+constexpr int IconGap = 4;
 
 // The texts of a window that do not fit their control at the window's
 // font: a label's lines, a button's text beside its picture, a group box's
@@ -189,14 +189,14 @@ QStringList clippedTexts(const QWidget *window)
         // A lone "&" marks the mnemonic and is not drawn.
         const QString text =
             QString(button->text()).remove(QRegularExpression(QStringLiteral("&(?!&)")));
-        int width = button->fontMetrics().horizontalAdvance(text) + kButtonFrame;
+        int width = button->fontMetrics().horizontalAdvance(text) + ButtonFrame;
         if (!button->icon().isNull())
-            width += button->iconSize().width() + kIconGap;
+            width += button->iconSize().width() + IconGap;
         check(button, text, QSize(width, button->fontMetrics().height()));
     }
     for (const QGroupBox *box : window->findChildren<QGroupBox *>()) {
         check(box, box->title(),
-              QSize(box->fontMetrics().horizontalAdvance(box->title()) + kTitleFrame, 0));
+              QSize(box->fontMetrics().horizontalAdvance(box->title()) + TitleFrame, 0));
     }
     return clipped;
 }
@@ -222,7 +222,7 @@ QString languageOfRow()
 {
     QFETCH(QByteArray, lang);
     QFETCH(QString, locale);
-    return TranslationService::LanguageCode(lang, [locale] { return locale; });
+    return TranslationService::languageCode(lang, [locale] { return locale; });
 }
 
 // The process's own language, as the program's service finds it, and the
@@ -271,7 +271,7 @@ void WindowsI18nTest::mainWindow()
     QFETCH(bool, french);
     Rig rig;
     TfmVLDump &w = rig.open(languageOfRow());
-    QCOMPARE(actualTexts(&w, kMainWindowTexts), expectedTexts(kMainWindowTexts, french));
+    QCOMPARE(actualTexts(&w, MainWindowTexts), expectedTexts(MainWindowTexts, french));
     QCOMPARE(rig.rows("cbxProm"), (QStringList{"Yamaha", "Turbo VL", "WindList"}));
     QCOMPARE(rig.rows("cbxBank"), (QStringList{"Preset 1", "Preset 2", "Custom", "Internal"}));
     QCOMPARE(rig.rows("cbxSendBank"), (QStringList{"Current", "Custom", "Internal"}));
@@ -287,12 +287,12 @@ void WindowsI18nTest::importWindow()
     // The window as "Get Active Voice" opens it, looked at while it is shown.
     QStringList shown;
     rig.prompts.onModal = [&](QDialog *window) {
-        shown = actualTexts(window, kImportWindowTexts);
+        shown = actualTexts(window, ImportWindowTexts);
         return int(QDialog::Rejected);
     };
     rig.child<QPushButton>("btnImport")->click();
     QCOMPARE(rig.modalWindows(), QStringList{"TfmMidiIn"});
-    QCOMPARE(shown, expectedTexts(kImportWindowTexts, french));
+    QCOMPARE(shown, expectedTexts(ImportWindowTexts, french));
     QCOMPARE(rig.prompts.errors(), QStringList());
 }
 
@@ -305,7 +305,7 @@ void WindowsI18nTest::aboutWindow()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QStringList shown;
     rig.prompts.onModal = [&](QDialog *window) {
-        shown = actualTexts(window, kAboutWindowTexts);
+        shown = actualTexts(window, AboutWindowTexts);
         return int(QDialog::Rejected);
     };
     // A right click on the window's background.
@@ -314,7 +314,7 @@ void WindowsI18nTest::aboutWindow()
     QTest::mousePress(&w, Qt::RightButton, {}, background);
     QTest::mouseRelease(&w, Qt::RightButton, {}, background);
     QCOMPARE(rig.modalWindows(), QStringList{"TfmAbout"});
-    QCOMPARE(shown, expectedTexts(kAboutWindowTexts, french));
+    QCOMPARE(shown, expectedTexts(AboutWindowTexts, french));
 }
 
 void WindowsI18nTest::runTimeTexts_data()
@@ -495,16 +495,16 @@ void WindowsI18nTest::processLanguage_data()
     addColumns<QStringList, QString, QString>("environment", "code", "button");
     const QString english = QStringLiteral("Get Active Voice");
     QTest::newRow("LANG=fr_FR.UTF-8")
-        << QStringList{"LANG=fr_FR.UTF-8"} << "fr_FR" << kGetVoiceFrench;
-    QTest::newRow("LANG=fr_CA") << QStringList{"LANG=fr_CA"} << "fr_CA" << kGetVoiceFrench;
+        << QStringList{"LANG=fr_FR.UTF-8"} << "fr_FR" << GetVoiceFrench;
+    QTest::newRow("LANG=fr_CA") << QStringList{"LANG=fr_CA"} << "fr_CA" << GetVoiceFrench;
     QTest::newRow("LANG=fr_BE, English locale")
-        << QStringList{"LANG=fr_BE", "LC_ALL=en_US.UTF-8"} << "fr_BE" << kGetVoiceFrench;
+        << QStringList{"LANG=fr_BE", "LC_ALL=en_US.UTF-8"} << "fr_BE" << GetVoiceFrench;
     QTest::newRow("no LANG, locale fr_FR")
-        << QStringList{"LC_ALL=fr_FR.UTF-8"} << "fr_FR" << kGetVoiceFrench;
+        << QStringList{"LC_ALL=fr_FR.UTF-8"} << "fr_FR" << GetVoiceFrench;
     QTest::newRow("no LANG, locale fr_CA")
-        << QStringList{"LC_ALL=fr_CA"} << "fr_CA" << kGetVoiceFrench;
+        << QStringList{"LC_ALL=fr_CA"} << "fr_CA" << GetVoiceFrench;
     QTest::newRow("empty LANG, locale fr_BE")
-        << QStringList{"LANG=", "LC_ALL=fr_BE.UTF-8"} << "fr_BE" << kGetVoiceFrench;
+        << QStringList{"LANG=", "LC_ALL=fr_BE.UTF-8"} << "fr_BE" << GetVoiceFrench;
     QTest::newRow("LANG=en_US.UTF-8, French locale")
         << QStringList{"LANG=en_US.UTF-8", "LC_ALL=fr_FR.UTF-8"} << "en_US" << english;
     QTest::newRow("no LANG, locale en_US")
@@ -527,7 +527,7 @@ void WindowsI18nTest::processLanguage()
     QProcess child;
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
-                {QString::fromLatin1(kShowLanguageSwitch)});
+                {QString::fromLatin1(ShowLanguageSwitch)});
     QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
@@ -536,7 +536,7 @@ void WindowsI18nTest::processLanguage()
 
 int main(int argc, char *argv[])
 {
-    if (argc == 2 && qstrcmp(argv[1], kShowLanguageSwitch) == 0)
+    if (argc == 2 && qstrcmp(argv[1], ShowLanguageSwitch) == 0)
         return showLanguage(argc, argv);
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);

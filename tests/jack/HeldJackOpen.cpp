@@ -14,17 +14,17 @@ namespace {
 
 constexpr int PollMs = 5;
 
-std::atomic<HeldJackOpen *> g_active{nullptr};
+std::atomic<HeldJackOpen *> gActive{nullptr};
 
 } // namespace
 
 void holdJackOpen(const char *path)
 {
-    HeldJackOpen *active = g_active.load();
+    HeldJackOpen *active = gActive.load();
     const QString prefix =
         QStringLiteral("jack_") + (active ? active->m_clientName : QString()) + QLatin1Char('_');
     if (!active || !QFileInfo(QString::fromLocal8Bit(path)).fileName().startsWith(prefix)
-        || !g_active.compare_exchange_strong(active, nullptr))
+        || !gActive.compare_exchange_strong(active, nullptr))
         return;
     active->m_held = true;
     struct stat before = {};
@@ -40,13 +40,13 @@ void holdJackOpen(const char *path)
 HeldJackOpen::HeldJackOpen(const QString &clientName, std::function<void()> meanwhile, int holdMs)
     : m_clientName(clientName), m_meanwhile(std::move(meanwhile)), m_holdMs(holdMs)
 {
-    g_active = this;
+    gActive = this;
 }
 
 HeldJackOpen::~HeldJackOpen()
 {
     HeldJackOpen *self = this;
-    g_active.compare_exchange_strong(self, nullptr);
+    gActive.compare_exchange_strong(self, nullptr);
 }
 
 extern "C" int bind(int fd, const struct sockaddr *address, socklen_t length) noexcept

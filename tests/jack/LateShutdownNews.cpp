@@ -10,7 +10,7 @@
 
 namespace {
 
-std::atomic<int> g_delayMs{0};
+std::atomic<int> gDelayMs{0};
 
 struct Registered
 {
@@ -19,13 +19,13 @@ struct Registered
 };
 
 // Every registration stays until the process ends: JACK may call it late.
-std::mutex g_mutex;
-std::deque<Registered> g_registered; // guarded by g_mutex
+std::mutex gMutex;
+std::deque<Registered> gRegistered; // guarded by g_mutex
 
 void heldNews(void *registered)
 {
     // usleep is a cancellation point: a client closed meanwhile ends here.
-    if (const int delayMs = g_delayMs.load(); delayMs > 0)
+    if (const int delayMs = gDelayMs.load(); delayMs > 0)
         ::usleep(useconds_t(delayMs) * 1000);
     const auto *entry = static_cast<const Registered *>(registered);
     entry->callback(entry->arg);
@@ -35,12 +35,12 @@ void heldNews(void *registered)
 
 LateShutdownNews::LateShutdownNews(int delayMs)
 {
-    g_delayMs = delayMs;
+    gDelayMs = delayMs;
 }
 
 LateShutdownNews::~LateShutdownNews()
 {
-    g_delayMs = 0;
+    gDelayMs = 0;
 }
 
 extern "C" void jack_on_shutdown(jack_client_t *client, JackShutdownCallback callback, void *arg)
@@ -49,8 +49,8 @@ extern "C" void jack_on_shutdown(jack_client_t *client, JackShutdownCallback cal
     static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "jack_on_shutdown"));
     Registered *entry = nullptr;
     {
-        std::lock_guard lock(g_mutex);
-        entry = &g_registered.emplace_back(Registered{callback, arg});
+        std::lock_guard lock(gMutex);
+        entry = &gRegistered.emplace_back(Registered{callback, arg});
     }
     real(client, &heldNews, entry);
 }

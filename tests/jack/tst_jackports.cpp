@@ -182,7 +182,7 @@ void TestJackPorts::portsExchangeVoices()
     press(out, {SimPanel::Exit, SimPanel::Exit});
 
     // Every block was handed back once the platform sent it.
-    QTRY_COMPARE(out.PendingCount(), 0);
+    QTRY_COMPARE(out.pendingCount(), 0);
     in.Close();
     out.Close();
 }
@@ -294,11 +294,11 @@ void TestJackPorts::deadServerRaisesOnNextSend()
         timer.start();
         const QString raised = raisedText([&] { manager.SendToCurrent(); });
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(raised, MidiPortErrorMessage(MidiPlatform::DeviceGone, false, inputName(),
+        QCOMPARE(raised, midiPortErrorMessage(MidiPlatform::DeviceGone, false, inputName(),
                                               m_server.platform.get()));
         // The port let the dead device go.
         QVERIFY(!manager.MidiOut()->IsOpen());
-        QCOMPARE(manager.MidiOut()->PendingCount(), 0);
+        QCOMPARE(manager.MidiOut()->pendingCount(), 0);
 
         timer.restart();
         manager.MidiIn()->Close();

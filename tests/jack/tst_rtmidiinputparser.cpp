@@ -118,11 +118,11 @@ void TestRtMidiInputParser::noPieceOverTheLimit()
 // message again.
 void TestRtMidiInputParser::messageOneByteOverTheBuffer()
 {
-    constexpr std::size_t Limit = 65536;
-    QByteArray message(qsizetype(Limit + 1), '\x11');
+    constexpr std::size_t limit = 65536;
+    QByteArray message(qsizetype(limit + 1), '\x11');
     message[0] = char(0xF0);
     message[message.size() - 1] = char(0xF7);
-    MidiStreamParser parser(RtMidiInDevice::parsing(Limit));
+    MidiStreamParser parser(RtMidiInDevice::parsing(limit));
     QByteArray joined;
     std::size_t longest = 0;
     MidiStreamParser::Handlers handlers;
@@ -131,7 +131,7 @@ void TestRtMidiInputParser::messageOneByteOverTheBuffer()
         joined.append(piece);
     };
     parser.feed(message, handlers);
-    QVERIFY2(longest <= Limit, qPrintable(QString::number(longest)));
+    QVERIFY2(longest <= limit, qPrintable(QString::number(longest)));
     QCOMPARE(joined, message);
 }
 

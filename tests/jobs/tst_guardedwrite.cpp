@@ -36,8 +36,8 @@ struct Bench
     VirtualSleeper clock;
     SimulatedVl70m instrument{clock};
     VoiceStore store{dir.filePath(QStringLiteral("library.sqlite"))};
-    VoiceBank bank = VoiceBank::Parse(readTestData("Prog-A-1.syx"));
-    VoiceBank old = VoiceBank::Parse(readTestData("VL70-A-1.syx"));
+    VoiceBank bank = VoiceBank::parse(readTestData("Prog-A-1.syx"));
+    VoiceBank old = VoiceBank::parse(readTestData("VL70-A-1.syx"));
     QStringList wire; // "ask 5", "write 5"
     int silentSlot = 0;    // the first request for it goes unanswered
     int failAtRequest = 0; // the n-th request cannot be sent (1-based)
@@ -47,7 +47,7 @@ struct Bench
     Bench()
     {
         instrument.loadBank(old);
-        instrument.setSender([this](const QByteArray &answer) { writer->Take(answer); });
+        instrument.setSender([this](const QByteArray &answer) { writer->take(answer); });
     }
 
     GuardedWrite::Result run(const GuardedWrite::Events &events = {},
@@ -66,13 +66,13 @@ struct Bench
         where.firstSlot = FirstSlot;
         VoiceBank some;
         some.voices = bank.voices.mid(FirstVoice, Voices);
-        const BankSendPlan plan = BankSendPlan::Make(some, where);
-        return writer->Run(some, plan, deviceId, WriteRecord::Kind::SendAll, 0, events);
+        const BankSendPlan plan = BankSendPlan::make(some, where);
+        return writer->run(some, plan, deviceId, WriteRecord::Kind::SendAll, 0, events);
     }
 
     void send(const QByteArray &message)
     {
-        if (const auto request = InstrumentRequests::ReadDumpRequest(message)) {
+        if (const auto request = InstrumentRequests::readDumpRequest(message)) {
             if (++requests == failAtRequest)
                 throw VentaroError(QStringLiteral("The MIDI system is gone."));
             const int slot = request->address[2] + 1;
@@ -89,20 +89,20 @@ struct Bench
 
     QByteArray held(int slot) const
     {
-        return VoiceIdentity::DataBytes(Form::Internal, instrument.internalSlot(slot));
+        return VoiceIdentity::dataBytes(Form::Internal, instrument.internalSlot(slot));
     }
     QByteArray oldVoice(int slot) const
     {
-        return VoiceIdentity::DataBytes(Form::Internal, old.voices[slot - 1].bytes);
+        return VoiceIdentity::dataBytes(Form::Internal, old.voices[slot - 1].bytes);
     }
     QByteArray newVoice(int slot) const
     {
-        return VoiceIdentity::DataBytes(Form::Internal,
+        return VoiceIdentity::dataBytes(Form::Internal,
                                         bank.voices[FirstVoice + slot - FirstSlot].bytes);
     }
     QByteArray keptBytes(const WriteRecord::Place &place) const
     {
-        return VoiceIdentity::DataBytes(Form::Internal, store.voice(place.keptId)->bytes);
+        return VoiceIdentity::dataBytes(Form::Internal, store.voice(place.keptId)->bytes);
     }
 };
 
@@ -159,17 +159,17 @@ void TestGuardedWrite::slotThatDoesNotAnswer_data()
 {
     addColumns<Choice, int, bool, QList<PlaceState>, QString>("choice", "device", "listening",
                                                               "states", "notKept");
-    const auto V = PlaceState::Verified, P = PlaceState::Pending, S = PlaceState::Skipped,
-               N = PlaceState::NotTaken, W = PlaceState::Written;
-    QTest::newRow("write") << Choice::Write << 0 << true << QList<PlaceState>{V, V, V}
+    const auto v = PlaceState::Verified, p = PlaceState::Pending, s = PlaceState::Skipped,
+               n = PlaceState::NotTaken, w = PlaceState::Written;
+    QTest::newRow("write") << Choice::Write << 0 << true << QList<PlaceState>{v, v, v}
                            << "no answer";
-    QTest::newRow("skip") << Choice::Skip << 0 << true << QList<PlaceState>{V, S, V}
+    QTest::newRow("skip") << Choice::Skip << 0 << true << QList<PlaceState>{v, s, v}
                           << "no answer";
-    QTest::newRow("cancel") << Choice::Cancel << 0 << true << QList<PlaceState>{P, P, P}
+    QTest::newRow("cancel") << Choice::Cancel << 0 << true << QList<PlaceState>{p, p, p}
                             << "no answer";
-    QTest::newRow("wrong device") << Choice::Write << 3 << true << QList<PlaceState>{N, N, N}
+    QTest::newRow("wrong device") << Choice::Write << 3 << true << QList<PlaceState>{n, n, n}
                                   << "no answer";
-    QTest::newRow("no input") << Choice::Write << 0 << false << QList<PlaceState>{W, W, W}
+    QTest::newRow("no input") << Choice::Write << 0 << false << QList<PlaceState>{w, w, w}
                               << "no input";
 }
 
@@ -208,12 +208,12 @@ void TestGuardedWrite::stopped_data()
 {
     addColumns<int, int, int, QList<PlaceState>, WriteRecord::State>(
         "stopKeepingAt", "stopWritingAt", "failAtRequest", "states", "state");
-    const auto P = PlaceState::Pending, W = PlaceState::Written;
-    QTest::newRow("keeping") << 1 << -1 << 0 << QList<PlaceState>{P, P, P}
+    const auto p = PlaceState::Pending, w = PlaceState::Written;
+    QTest::newRow("keeping") << 1 << -1 << 0 << QList<PlaceState>{p, p, p}
                              << WriteRecord::State::Stopped;
-    QTest::newRow("writing") << -1 << 2 << 0 << QList<PlaceState>{W, W, P}
+    QTest::newRow("writing") << -1 << 2 << 0 << QList<PlaceState>{w, w, p}
                              << WriteRecord::State::Stopped;
-    QTest::newRow("gone while keeping") << -1 << -1 << 2 << QList<PlaceState>{P, P, P}
+    QTest::newRow("gone while keeping") << -1 << -1 << 2 << QList<PlaceState>{p, p, p}
                                         << WriteRecord::State::Failed;
 }
 
@@ -267,9 +267,9 @@ void TestGuardedWrite::restoreOfAPartialWrite()
     bench.run(events);
     const std::optional<WriteRecord> last = WriteHistory(bench.store).lastRestorable();
     QVERIFY(last);
-    const GuardedWrite::Restore restore = GuardedWrite::RestoreOf(*last, bench.store);
+    const GuardedWrite::Restore restore = GuardedWrite::restoreOf(*last, bench.store);
     QCOMPARE(restore.plan.steps.size(), 2);
-    const GuardedWrite::Result undone = bench.writer->Run(
+    const GuardedWrite::Result undone = bench.writer->run(
         restore.bank, restore.plan, 0, WriteRecord::Kind::Restore, last->id, {});
     QCOMPARE(undone.failure, QString());
     QCOMPARE(statesOf(undone.places), QList<PlaceState>(2, PlaceState::Verified));

@@ -140,7 +140,7 @@ void TestVlLibReader::voiceBytes()
         QCOMPARE(sevenBitSum(voice, 178, 1570), 0);
         QCOMPARE(voice[173], '\xf7');
         QCOMPARE(voice[1571], '\xf7');
-        QCOMPARE(VoiceDump::FormOf(voice), std::optional(VoiceDump::Form::Custom));
+        QCOMPARE(VoiceDump::formOf(voice), std::optional(VoiceDump::Form::Custom));
     }
 
     // Each call gives a new stream at its start; the previous one is gone.
@@ -230,13 +230,13 @@ void TestVlLibReader::randomFiles()
         QByteArray file(size, '\0');
         for (char &byte : file)
             byte = char(random.bounded(256));
-        const bool signed_ = size >= 8 && random.bounded(5) != 0;
-        if (signed_)
+        const bool isSigned = size >= 8 && random.bounded(5) != 0;
+        if (isSigned)
             file.replace(0, 8, "LM  0268");
         if (size > 51 && random.bounded(2) == 0)
             file[51] = char(random.bounded(voices + 2));
         const bool opens = reader.OpenLibrary(write(file));
-        QCOMPARE(opens, signed_ && size >= 3000);
+        QCOMPARE(opens, isSigned && size >= 3000);
         if (!opens)
             continue;
         const int count = quint8(file[51]);

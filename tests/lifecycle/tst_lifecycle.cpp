@@ -267,32 +267,32 @@ void LifecycleTest::deviceAppearsAfterStart()
 void LifecycleTest::goesAndComesBack(Program &program, const QString &input, JackRig &leaving,
                                      JackRig &back, const QStringList &arguments)
 {
-    constexpr int Slot = 4;
+    constexpr int slot = 4;
     const int errorsBefore = int(program.prompts.errors().size());
     leaving.stop();
     QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(),
                               input + QStringLiteral(" (not connected)"), WaitMs);
     QCOMPARE(program.rows("cbxMidiOut").count(input), 0);
-    const QString nameBefore = program.internalName(Slot);
-    program.sendToInternal(Slot);
+    const QString nameBefore = program.internalName(slot);
+    program.sendToInternal(slot);
     const QStringList errors = program.prompts.errors().mid(errorsBefore);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors.first().startsWith(QLatin1String("The MIDI output device is")),
              qPrintable(errors.first()));
-    QCOMPARE(program.internalName(Slot), nameBefore);
+    QCOMPARE(program.internalName(slot), nameBefore);
 
     QString error;
     QVERIFY2(back.startSimulator(simulatorProgram(), arguments, &error),
              qPrintable(error + QString::fromLocal8Bit(fileBytes(back.simulatorErrors()))));
     QTRY_COMPARE_WITH_TIMEOUT(program.combo("cbxMidiOut")->currentText(), input, WaitMs);
     const int logged = int(back.simulatorLines().size());
-    program.sendToInternal(Slot);
+    program.sendToInternal(slot);
     QCOMPARE(program.prompts.errors().size(), errorsBefore + 1);
-    QVERIFY(waitForLog(back, logged, internalWritten(Slot))
+    QVERIFY(waitForLog(back, logged, internalWritten(slot))
                 .join(u'\n')
-                .contains(internalWritten(Slot)));
-    QCOMPARE(program.internalName(Slot),
-             QString::number(Slot) + QStringLiteral(": ") + QLatin1String(VoiceName));
+                .contains(internalWritten(slot)));
+    QCOMPARE(program.internalName(slot),
+             QString::number(slot) + QStringLiteral(": ") + QLatin1String(VoiceName));
 }
 
 // A remembered device that is not there is shown as such, never replaced
@@ -435,7 +435,7 @@ void LifecycleTest::instrumentPluggedInAgain()
             });
         back = again.startSimulator(simulatorProgram(), arguments, &error) && waitFor([&] {
                    return program.combo("cbxMidiOut")->currentText() == input
-                          && port->DeviceState() == MidiPlatform::NoError;
+                          && port->deviceState() == MidiPlatform::NoError;
                });
         errorsBefore = int(program.prompts.errors().size());
         auto *remote = dialog->findChild<FrontPanelRemote *>();

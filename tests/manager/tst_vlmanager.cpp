@@ -56,7 +56,7 @@ QByteArray lines(int count, const QByteArray &first = "file line")
 // A full voice dump named `name` whose data bytes count up from `seed`.
 QByteArray fullVoice(const QByteArray &name, int seed, quint8 device = 5)
 {
-    QByteArray dump = VoiceDump::EmptyFullDump(device);
+    QByteArray dump = VoiceDump::emptyFullDump(device);
     for (const VoiceDump::Block &block : VoiceDump::FullBlocks)
         for (int i = 0; i < block.count; ++i)
             dump[block.start + VoiceDump::DataOffset + i] = char((seed + block.start + i) & 0x7F);
@@ -68,7 +68,7 @@ QByteArray internalVoice(const QByteArray &name, quint8 memory)
 {
     QByteArray data(VoiceDump::InternalCount, '\x11');
     data.replace(0, VoiceDump::VoiceNameLength, name);
-    QByteArray voice = VoiceDump::BuildInternalDump(1, data, 0);
+    QByteArray voice = VoiceDump::buildInternalDump(1, data, 0);
     voice[VoiceDump::InternalMemoryOffset] = char(memory);
     return voice;
 }
@@ -271,7 +271,7 @@ private slots:
                                                           : length == 1572 ? 1
                                                                            : 2));
                     QCOMPARE(manager.VoiceName(),
-                             VoiceDump::TextFromBytes(manager.Dump().sliced(393, 8)));
+                             VoiceDump::textFromBytes(manager.Dump().sliced(393, 8)));
                     QCOMPARE(manager.Dump().size(), VoiceDump::FullLength);
                 } else {
                     QCOMPARE(manager.Dump(), dump);

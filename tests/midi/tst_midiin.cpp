@@ -154,7 +154,7 @@ void TestMidiIn::openStates()
         }
     }
     QCOMPARE(int(port.State()), state);
-    QCOMPARE(port.BufferCount(), buffers);
+    QCOMPARE(port.bufferCount(), buffers);
     QCOMPARE(f.midi.queuedBuffers(0), buffers);
     QCOMPARE(f.midi.openCount(true, 0), state == TMidiCorvoIn::Closed ? 0 : 1);
     QCOMPARE(f.logOf(MidiPlatform::Call::InOpen).size(),
@@ -212,7 +212,7 @@ void TestMidiIn::deviceGoneAtOpen()
     QCOMPARE(raisedText([&] { port.Open(true); }),
              QStringLiteral("The MIDI input device is no longer available.\nSynth B"));
     QCOMPARE(port.State(), TMidiCorvoIn::Closed);
-    QCOMPARE(port.BufferCount(), 0);
+    QCOMPARE(port.bufferCount(), 0);
 }
 
 void TestMidiIn::minusOneRefusedEndsWithEmptyName()
@@ -237,7 +237,7 @@ void TestMidiIn::sysexArrivesInOrderAndBuffersReturn()
     QTRY_COMPARE(log.calls.size(), 3);
     QCOMPARE(log.calls, (QList<QByteArray>{one, two, three}));
     QCOMPARE(f.midi.queuedBuffers(0), 2);
-    QCOMPARE(port.BufferCount(), 2);
+    QCOMPARE(port.bufferCount(), 2);
 }
 
 void TestMidiIn::longSysexArrivesAsTwoBuffers()
@@ -277,7 +277,7 @@ void TestMidiIn::burstWhileWindowThreadBlocked()
         total += blocks.last().size();
     }
     QCOMPARE(total, 1808);
-    std::thread instrument([&] {
+    std::thread instrument([&f = f, &blocks] {
         for (const QByteArray &block : blocks)
             f.midi.inject(0, block);
     });
@@ -296,7 +296,7 @@ void TestMidiIn::nothingDeliveredAfterStop()
     port.Stop();
     deliverPending();
     QVERIFY(log.calls.isEmpty());
-    QCOMPARE(port.BufferCount(), 0);
+    QCOMPARE(port.bufferCount(), 0);
     QVERIFY(port.OnSysexReceived);
     // Input while stopped is not heard; after Start it is.
     f.midi.inject(0, sysex(20, 2));
@@ -321,7 +321,7 @@ void TestMidiIn::handlerMayStopThePort()
     deliverPending();
     QCOMPARE(calls, 1);
     QCOMPARE(port.State(), TMidiCorvoIn::Opened);
-    QCOMPARE(port.BufferCount(), 0);
+    QCOMPARE(port.bufferCount(), 0);
     port.Close();
     QCOMPARE(f.midi.openCount(true, 0), 0);
 }
@@ -335,7 +335,7 @@ void TestMidiIn::failedStartLeavesOpened()
     QCOMPARE(raisedText([&] { port.Open(true); }),
              QStringLiteral("The MIDI system reported an error.\nSynth B"));
     QCOMPARE(port.State(), TMidiCorvoIn::Opened);
-    QCOMPARE(port.BufferCount(), 0);
+    QCOMPARE(port.bufferCount(), 0);
     port.Start();
     QCOMPARE(port.State(), TMidiCorvoIn::Started);
 }
@@ -355,7 +355,7 @@ void TestMidiIn::failedBufferDuringStartUndoesStart()
                                    QStringLiteral("inAddBuffer 0 -> 7"), QStringLiteral("inStop 0"),
                                    QStringLiteral("inReset 0")}));
     QCOMPARE(port.State(), TMidiCorvoIn::Opened);
-    QCOMPARE(port.BufferCount(), 0);
+    QCOMPARE(port.bufferCount(), 0);
     QCOMPARE(f.midi.queuedBuffers(0), 0);
     f.midi.inject(0, sysex(10, 1)); // input is not running
     QCOMPARE(f.midi.waitingMessages(0), 0);
@@ -445,7 +445,7 @@ void TestMidiIn::routes()
     route.velocityFloor = quint8(floor);
     route.transpose = qint8(transpose);
     route.controllerMap[1] = 11; // modulation to expression
-    const std::optional<TEventData> routed = route.Route(TEventData::fromWord(
+    const std::optional<TEventData> routed = route.route(TEventData::fromWord(
         quint32(quint8(in[0])) | quint32(quint8(in[1])) << 8 | quint32(quint8(in[2])) << 16));
     QCOMPARE(routed.has_value(), !out.isEmpty());
     if (routed) {
@@ -472,8 +472,8 @@ void TestMidiIn::filterSendsOncePerRoute()
     b.outputPort = &second;
     b.outputChannel = 9;
     b.transpose = 1;
-    filter.AddRoute(a);
-    filter.AddRoute(b);
+    filter.addRoute(a);
+    filter.addRoute(b);
 
     TMidiCorvoIn port(nullptr, Key, &f.midi, f.settings);
     port.setMidiFilter(&filter);
@@ -486,8 +486,8 @@ void TestMidiIn::filterSendsOncePerRoute()
     QCOMPARE(f.midi.received(1),
              (QList<QByteArray>{QByteArray::fromHex("993d40"), QByteArray::fromHex("b90740")}));
     // The routes' notes count as held on their ports.
-    QCOMPARE(first.HeldNotes(2, 0x3C), 1);
-    QCOMPARE(second.HeldNotes(9, 0x3D), 1);
+    QCOMPARE(first.heldNotes(2, 0x3C), 1);
+    QCOMPARE(second.heldNotes(9, 0x3D), 1);
     port.Close();
 }
 

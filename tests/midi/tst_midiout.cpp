@@ -241,7 +241,7 @@ void TestMidiOut::heldNotes()
     auto &[f, port] = open;
     for (const QByteArray &m : sent)
         port.SendShortMessage(quint8(m[0]), quint8(m[1]), quint8(m[2]));
-    QCOMPARE(port.HeldNotes(0, 0x3C), held);
+    QCOMPARE(port.heldNotes(0, 0x3C), held);
     // Every message was sent, counted or not.
     QCOMPARE(f.logOf(MidiPlatform::Call::OutShortMessage).size(), sent.size());
     f.midi.clearCalls();
@@ -249,7 +249,7 @@ void TestMidiOut::heldNotes()
     QStringList offs = f.logOf(MidiPlatform::Call::OutShortMessage);
     offs = offs.filter(QRegularExpression(QStringLiteral(" 8")));
     QCOMPARE(offs, noteOffsOnClose);
-    QCOMPARE(port.HeldNotes(0, 0x3C), 0);
+    QCOMPARE(port.heldNotes(0, 0x3C), 0);
 }
 
 void TestMidiOut::systemStatusSendsNothing_data()
@@ -298,7 +298,7 @@ void TestMidiOut::releaseHeldNotesLiftsSustain()
     port.ReleaseHeldNotes();
     QCOMPARE(f.log(), (QStringList{QStringLiteral("outShortMessage 0 823000"),
                                    QStringLiteral("outShortMessage 0 b24000")}));
-    QCOMPARE(port.ControllerValue(2, 64), 0);
+    QCOMPARE(port.controllerValue(2, 64), 0);
 }
 
 void TestMidiOut::openWithoutChoiceOpensDefault()
@@ -354,11 +354,11 @@ void TestMidiOut::longMessageReturnsBeforeItLeaves()
     QByteArray block = bytesOf("f0431057000000000000f7");
     QCOMPARE(port.SendLongMessage(block), 0);
     block.fill('\0'); // the caller's bytes may go at once
-    QCOMPARE(port.PendingCount(), 1);
+    QCOMPARE(port.pendingCount(), 1);
     f.midi.setStalled(0, false);
     f.midi.waitUntilSent();
     QCOMPARE(f.midi.received(0), QList<QByteArray>{bytesOf("f0431057000000000000f7")});
-    QCOMPARE(port.PendingCount(), 0);
+    QCOMPARE(port.pendingCount(), 0);
 }
 
 void TestMidiOut::refusedLongMessageIsReleasedAtOnce()
@@ -367,13 +367,13 @@ void TestMidiOut::refusedLongMessageIsReleasedAtOnce()
     auto &[f, port] = open;
     f.midi.failNext(MidiPlatform::Call::OutLongMessage, MidiPlatform::NoMemory);
     QCOMPARE(port.SendLongMessage(bytesOf("f07ef7")), int(MidiPlatform::NoMemory));
-    QCOMPARE(port.PendingCount(), 0);
+    QCOMPARE(port.pendingCount(), 0);
     QCOMPARE(port.SendLongMessage(QByteArray()), int(MidiPlatform::InvalidParameter));
-    QCOMPARE(port.PendingCount(), 0);
+    QCOMPARE(port.pendingCount(), 0);
     // Sent while closed: the platform refuses the handle.
     port.Close();
     QCOMPARE(port.SendLongMessage(bytesOf("f07ef7")), int(MidiPlatform::InvalidHandle));
-    QCOMPARE(port.PendingCount(), 0);
+    QCOMPARE(port.pendingCount(), 0);
 }
 
 void TestMidiOut::failedResetReleasesDevice()
@@ -384,10 +384,10 @@ void TestMidiOut::failedResetReleasesDevice()
     f.midi.setStalled(0, true); // a MIDI system that takes nothing
     port.SendLongMessage(bytesOf("f001f7"));
     port.SendLongMessage(bytesOf("f002f7"));
-    QCOMPARE(raisedText([&] { port.Close(); }),
+    QCOMPARE(raisedText([&port = port] { port.Close(); }),
              QStringLiteral("The MIDI output device did not take the data in time.\nSynth A"));
     QVERIFY(!port.IsOpen());
-    QCOMPARE(port.PendingCount(), 0);
+    QCOMPARE(port.pendingCount(), 0);
     QCOMPARE(f.midi.openCount(false, 0), 0);
     f.midi.setStalled(0, false);
     // The next Open opens the device once, and works.
@@ -395,7 +395,7 @@ void TestMidiOut::failedResetReleasesDevice()
     QCOMPARE(f.midi.openCount(false, 0), 1);
     port.SendLongMessage(bytesOf("f003f7"));
     f.midi.waitUntilSent();
-    QCOMPARE(port.PendingCount(), 0);
+    QCOMPARE(port.pendingCount(), 0);
 }
 
 void TestMidiOut::failedCloseRaises()

@@ -73,7 +73,7 @@ void MidiLogTest::tapSeesEveryPortWhileALogIsAttached()
     tap.setLog(&log);
     out.SendShortMessage(0x90, 60, 100);
     out.SendLongMessage(bytes({0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}));
-    QCOMPARE(out.WaitSent(1000), 0);
+    QCOMPARE(out.waitSent(1000), 0);
     platform.inject(pair.input, bytes({0xF0, 0x43, 0x00, 0x57, 0xF7, 0xFE}));
     QTRY_COMPARE(log.count(), 4);
     tap.setLog(nullptr);

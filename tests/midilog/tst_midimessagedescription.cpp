@@ -24,7 +24,7 @@ QByteArray named(const char *name, int length)
 QByteArray fullBlock(int index, const char *name = "")
 {
     const VoiceDump::Block &b = VoiceDump::FullBlocks[std::size_t(index)];
-    QByteArray dump = VoiceDump::EmptyFullDump(0);
+    QByteArray dump = VoiceDump::emptyFullDump(0);
     dump.replace(VoiceDump::VoiceNameOffset, VoiceDump::VoiceNameLength,
                  QByteArray(name).leftJustified(VoiceDump::VoiceNameLength));
     VoiceDump::SealDump(dump, 0);
@@ -47,10 +47,10 @@ void MidiMessageDescriptionTest::describe_data()
 {
     addColumns<QByteArray, int, QString, bool>("message", "programDevice", "text", "otherDevice");
     const QByteArray internal =
-        VoiceDump::BuildInternalDump(5, named("Flute", VoiceDump::InternalCount), 0);
+        VoiceDump::buildInternalDump(5, named("Flute", VoiceDump::InternalCount), 0);
     QByteArray broken = internal;
     broken[broken.size() - 2] = char(broken[broken.size() - 2] ^ 1);
-    const QByteArray custom = VoiceDump::BuildCustomDump(
+    const QByteArray custom = VoiceDump::buildCustomDump(
         3, named("Sax", VoiceDump::CustomBlockACount), QByteArray(VoiceDump::CustomBlockBCount, 0), 1);
     const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
 
@@ -79,26 +79,26 @@ void MidiMessageDescriptionTest::describe_data()
                      << "Internal voice dump, slot 5, name \"Flute   \", 40 bytes where its count "
                         "says 174, without its end, device 1"
                      << false;
-    row("identity request") << InstrumentRequests::IdentityRequest() << 0
+    row("identity request") << InstrumentRequests::identityRequest() << 0
                             << "Identity request to every device" << false;
-    row("identity reply") << InstrumentRequests::IdentityReply(3, {1, 0, 0, 0}) << 3
+    row("identity reply") << InstrumentRequests::identityReply(3, {1, 0, 0, 0}) << 3
                           << "Identity reply: VL70-m, device 4" << false;
-    row("identity reply, other device") << InstrumentRequests::IdentityReply(3, {1, 0, 0, 0}) << 0
+    row("identity reply, other device") << InstrumentRequests::identityReply(3, {1, 0, 0, 0}) << 0
                                         << "Identity reply: VL70-m, device 4; not for this "
                                            "program's device number (device 4)"
                                         << true;
     row("identity reply, other maker")
         << bytes({0xF0, 0x7E, 0x00, 0x06, 0x02, 0x41, 1, 2, 3, 4, 0, 0, 0, 0, 0xF7}) << 0
         << "Identity reply of another instrument (maker 41)" << false;
-    row("request, custom") << InstrumentRequests::DumpRequest(0, {0x31, 0x00, 0x05}) << 0
+    row("request, custom") << InstrumentRequests::dumpRequest(0, {0x31, 0x00, 0x05}) << 0
                            << "Dump request: Custom 6, block 2 of 2, device 1" << false;
-    row("request, internal") << InstrumentRequests::DumpRequest(0, {0x40, 0x00, 0x3F}) << 0
+    row("request, internal") << InstrumentRequests::dumpRequest(0, {0x40, 0x00, 0x3F}) << 0
                              << "Dump request: Internal 64, device 1" << false;
-    row("request, current") << InstrumentRequests::DumpRequest(0, {0x08, 0x00, 0x30}) << 0
+    row("request, current") << InstrumentRequests::dumpRequest(0, {0x08, 0x00, 0x30}) << 0
                             << "Dump request: current voice, block 2 of 15, device 1" << false;
-    row("remote press") << TVLManager::RemoteSwitchMessage(0, 1, false) << 0
+    row("remote press") << TVLManager::remoteSwitchMessage(0, 1, false) << 0
                         << "Remote switch 1 (UTIL) pressed, device 1" << false;
-    row("remote release") << TVLManager::RemoteSwitchMessage(0, 7, true) << 0
+    row("remote release") << TVLManager::remoteSwitchMessage(0, 7, true) << 0
                           << "Remote switch 7 (ENTER) released, device 1" << false;
     row("other maker") << bytes({0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7}) << 0
                        << "SysEx of maker 41, 6 bytes" << false;

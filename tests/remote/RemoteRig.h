@@ -17,6 +17,6 @@ struct RemoteRig : LoopbackRig
     static QString switchHex(int device, int tag, bool release)
     {
         return QString::fromLatin1(
-            TVLManager::RemoteSwitchMessage(quint8(device), quint8(tag), release).toHex(' '));
+            TVLManager::remoteSwitchMessage(quint8(device), quint8(tag), release).toHex(' '));
     }
 };

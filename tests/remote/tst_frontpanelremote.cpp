@@ -168,7 +168,7 @@ void TestFrontPanelRemote::playKeepsItsSpacing()
     QCOMPARE(f.rig.sleeper.waits, QList<int>{qMax(pressWait, releaseWait)});
     const auto sent = f.rig.sent();
     QCOMPARE(sent.size(), 2);
-    QCOMPARE(sent[1].bytes, TVLManager::RemoteSwitchMessage(0, 0, true));
+    QCOMPARE(sent[1].bytes, TVLManager::remoteSwitchMessage(0, 0, true));
     QCOMPARE((sent[1].timeNs - sent[0].timeNs) / 1000000, qint64(qMax(pressWait, releaseWait)));
 
     // A double click presses twice and releases twice.

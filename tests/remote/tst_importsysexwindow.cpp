@@ -20,21 +20,21 @@ namespace {
 
 QByteArray internalDump(int device)
 {
-    return VoiceDump::BuildInternalDump(1, QByteArray(VoiceDump::InternalCount, 0x11),
+    return VoiceDump::buildInternalDump(1, QByteArray(VoiceDump::InternalCount, 0x11),
                                         quint8(device));
 }
 
 Blocks customBlocks(int device)
 {
     const QByteArray dump =
-        VoiceDump::BuildCustomDump(2, QByteArray(VoiceDump::CustomBlockACount, 0x22),
+        VoiceDump::buildCustomDump(2, QByteArray(VoiceDump::CustomBlockACount, 0x22),
                                    QByteArray(VoiceDump::CustomBlockBCount, 0x33), quint8(device));
     return {dump.left(VoiceDump::CustomBlockBStart), dump.mid(VoiceDump::CustomBlockBStart)};
 }
 
 Blocks fullBlocks(int device)
 {
-    const QByteArray dump = VoiceDump::EmptyFullDump(quint8(device));
+    const QByteArray dump = VoiceDump::emptyFullDump(quint8(device));
     Blocks blocks;
     for (const VoiceDump::Block &b : VoiceDump::FullBlocks)
         blocks << dump.mid(b.start, b.length());

@@ -44,7 +44,7 @@ struct Bench
                 ++waits;
                 clock.advanceMs(wakeAfterMs > 0 ? qMin(milliseconds, wakeAfterMs) : milliseconds);
                 while (!pending.isEmpty() && pending.first().first <= clock.nowNs())
-                    fetcher->Take(pending.takeFirst().second);
+                    fetcher->take(pending.takeFirst().second);
                 return true;
             },
             askedDevice, clock);
@@ -53,7 +53,7 @@ struct Bench
             if (answerAfterMs > 0)
                 pending.append({clock.nowNs() + qint64(answerAfterMs) * 1000000, message});
             else
-                fetcher->Take(message);
+                fetcher->take(message);
         });
     }
     // What the panel's dump-out sends for the buttons pressed.
@@ -101,18 +101,18 @@ void TestRequests::identityReplies_data()
     QTest::newRow("another maker") << QByteArray::fromHex("f07e0006024100410c0201000000f7") << -1;
     QTest::newRow("device byte 7F") << QByteArray::fromHex("f07e7f06024300410c0201000000f7") << -1;
     QTest::newRow("one byte short") << QByteArray::fromHex("f07e0006024300410c02010000f7") << -1;
-    QTest::newRow("identity request") << InstrumentRequests::IdentityRequest() << -1;
+    QTest::newRow("identity request") << InstrumentRequests::identityRequest() << -1;
 }
 
 void TestRequests::identityReplies()
 {
     QFETCH(QByteArray, message);
     QFETCH(int, device);
-    const std::optional<int> read = InstrumentRequests::ReadIdentityReply(message);
+    const std::optional<int> read = InstrumentRequests::readIdentityReply(message);
     QCOMPARE(read.value_or(-1), device);
     if (device >= 0)
-        QCOMPARE(InstrumentRequests::ReadIdentityReply(
-                     InstrumentRequests::IdentityReply(device, {1, 2, 3, 4})),
+        QCOMPARE(InstrumentRequests::readIdentityReply(
+                     InstrumentRequests::identityReply(device, {1, 2, 3, 4})),
                  std::optional<int>(device));
 }
 
@@ -134,12 +134,12 @@ void TestRequests::dumpRequests()
     QFETCH(int, form);
     QFETCH(int, slot);
     QFETCH(QStringList, requests);
-    const auto blocks = InstrumentRequests::VoiceBlocks(Form(form), slot);
+    const auto blocks = InstrumentRequests::voiceBlocks(Form(form), slot);
     QStringList made;
     for (const auto &block : blocks) {
-        const QByteArray request = InstrumentRequests::DumpRequest(3, block.address);
+        const QByteArray request = InstrumentRequests::dumpRequest(3, block.address);
         made << QString::fromLatin1(request.toHex());
-        const auto read = InstrumentRequests::ReadDumpRequest(request);
+        const auto read = InstrumentRequests::readDumpRequest(request);
         QVERIFY(read && read->deviceNumber == 3 && read->address == block.address);
     }
     if (Form(form) == Form::Full) {
@@ -167,7 +167,7 @@ void TestRequests::fetchEqualsPanelDump()
     Bench bench(device);
     QVERIFY(bench.instrument.setDeviceNumber(device));
     QVERIFY(bench.instrument.setDumpIntervalMs(0));
-    const VoiceFetcher::Result fetched = bench.fetcher->Fetch(Form(form), slot);
+    const VoiceFetcher::Result fetched = bench.fetcher->fetch(Form(form), slot);
     QCOMPARE(int(fetched.outcome), int(VoiceFetcher::Outcome::Whole));
     using B = SimPanel::Button;
     QByteArray panel;
@@ -179,7 +179,7 @@ void TestRequests::fetchEqualsPanelDump()
     else
         panel = bench.panelDump({B::Util, B::SelectPlus, B::SelectPlus, B::Enter, B::Enter});
     QCOMPARE(fetched.bytes, panel);
-    QVERIFY(VoiceDump::FormOf(fetched.bytes) == Form(form));
+    QVERIFY(VoiceDump::formOf(fetched.bytes) == Form(form));
 }
 
 void TestRequests::unansweredRequests_data()
@@ -203,7 +203,7 @@ void TestRequests::unansweredRequests()
     bench.instrument.setDeviceNumber(instrumentDevice);
     bench.instrument.setAnswering(answering);
     bench.instrument.setAnswerLimit(limit);
-    const VoiceFetcher::Result fetched = bench.fetcher->Fetch(Form::Full);
+    const VoiceFetcher::Result fetched = bench.fetcher->fetch(Form::Full);
     QCOMPARE(int(fetched.outcome), int(VoiceFetcher::Outcome::NotAnswered));
     QVERIFY(fetched.bytes.isEmpty());
     QCOMPARE(bench.answers.size(), blocksLogged);
@@ -211,10 +211,10 @@ void TestRequests::unansweredRequests()
     // And the identity request, answered or not as the dump requests.
     bench.answers.clear();
     bench.instrument.setAnswerLimit(-1);
-    bench.instrument.receive(InstrumentRequests::IdentityRequest());
+    bench.instrument.receive(InstrumentRequests::identityRequest());
     QCOMPARE(bench.answers.size(), answering ? 1 : 0);
     if (answering)
-        QCOMPARE(InstrumentRequests::ReadIdentityReply(bench.answers.first()),
+        QCOMPARE(InstrumentRequests::readIdentityReply(bench.answers.first()),
                  std::optional<int>(instrumentDevice));
 }
 
@@ -242,7 +242,7 @@ void TestRequests::answerTimeByTheClock()
     bench.answerAfterMs = answerAfterMs;
     bench.instrument.setAnswering(answerAfterMs >= 0);
     const qint64 begin = bench.clock.nowNs();
-    const VoiceFetcher::Result fetched = bench.fetcher->Fetch(Form::Internal, 7);
+    const VoiceFetcher::Result fetched = bench.fetcher->fetch(Form::Internal, 7);
     const qint64 tookMs = (bench.clock.nowNs() - begin) / 1000000;
     QCOMPARE(fetched.outcome,
              whole ? VoiceFetcher::Outcome::Whole : VoiceFetcher::Outcome::NotAnswered);
@@ -260,16 +260,16 @@ void TestRequests::backupEqualsBank()
 {
     Bench bench(0);
     const QByteArray file = readTestData("VL70-A-1.syx");
-    QCOMPARE(bench.instrument.loadBank(VoiceBank::Parse(file)), 64);
+    QCOMPARE(bench.instrument.loadBank(VoiceBank::parse(file)), 64);
     QList<int> started;
-    const InstrumentBackup::Result result = InstrumentBackup::Run(*bench.fetcher, [&](int index) {
+    const InstrumentBackup::Result result = InstrumentBackup::run(*bench.fetcher, [&](int index) {
         started << index;
         return true;
     });
     QCOMPARE(result.fetched, 70);
     QVERIFY(result.missed.isEmpty());
     QCOMPARE(started.size(), 70);
-    const VoiceBank bank = VoiceBank::Parse(result.bank);
+    const VoiceBank bank = VoiceBank::parse(result.bank);
     QCOMPARE(bank.voices.size(), 70);
     QCOMPARE(bank.skipped, 0);
     QByteArray custom;
@@ -310,11 +310,11 @@ void TestRequests::backupStopsWhenAnswersStop()
     bench.instrument.setAnswerLimit(answerLimit);
     for (const int bank : silentBanks)
         bench.instrument.setBankSilent(Form(bank), true);
-    const InstrumentBackup::Result result = InstrumentBackup::Run(*bench.fetcher);
+    const InstrumentBackup::Result result = InstrumentBackup::run(*bench.fetcher);
     QCOMPARE(result.fetched, fetched);
     QCOMPARE(result.missed.size(), 70 - fetched);
-    QCOMPARE(InstrumentBackup::PlacesText(result.missed), missed);
-    QCOMPARE(VoiceBank::Parse(result.bank).voices.size(), fetched);
+    QCOMPARE(InstrumentBackup::placesText(result.missed), missed);
+    QCOMPARE(VoiceBank::parse(result.bank).voices.size(), fetched);
     QCOMPARE(bench.waits, unanswered * VoiceFetcher::AnswerTimeoutMs / 10);
 }
 
@@ -323,7 +323,7 @@ void TestRequests::backupStoppedByTheUser()
 {
     Bench stopped(0);
     const InstrumentBackup::Result early =
-        InstrumentBackup::Run(*stopped.fetcher, [](int index) { return index < 2; });
+        InstrumentBackup::run(*stopped.fetcher, [](int index) { return index < 2; });
     QVERIFY(early.stopped);
     QCOMPARE(early.fetched, 2);
 }
@@ -331,10 +331,10 @@ void TestRequests::backupStoppedByTheUser()
 void TestRequests::placesText()
 {
     using Slot = InstrumentBackup::Slot;
-    QCOMPARE(InstrumentBackup::PlacesText({Slot{Form::Custom, 3}, Slot{Form::Custom, 4},
+    QCOMPARE(InstrumentBackup::placesText({Slot{Form::Custom, 3}, Slot{Form::Custom, 4},
                                            Slot{Form::Custom, 6}, Slot{Form::Internal, 1}}),
              QStringLiteral("Custom 3-4, Custom 6, Internal 1"));
-    QCOMPARE(InstrumentBackup::PlacesText({}), QString());
+    QCOMPARE(InstrumentBackup::placesText({}), QString());
 }
 
 QTEST_GUILESS_MAIN(TestRequests)

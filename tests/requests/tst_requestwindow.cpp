@@ -238,7 +238,7 @@ void TestRequestWindow::backup()
     QVERIFY2(program.prompts.messages().last().startsWith(report),
              qPrintable(program.prompts.messages().last()));
     const QByteArray file = fileBytes(saved);
-    const VoiceBank bank = VoiceBank::Parse(file);
+    const VoiceBank bank = VoiceBank::parse(file);
     QCOMPARE(bank.skipped, 0);
     QCOMPARE(bank.voices.size(), fetched);
     const int internals = fetched - VoiceDump::CustomSlotCount;

@@ -203,7 +203,7 @@ void TestSettings::unparsableFileReadsEmptyAtEveryRead()
     const QByteArray damaged = damage + fileBytes(m_file);
     writeFile(m_file, damaged);
 
-    QVERIFY(RegFileUnreadable(m_root));
+    QVERIFY(regFileUnreadable(m_root));
     for (int round = 0; round < 2; ++round) {
         const RegRoot root = RegRoot::iniFile(m_file);
         QCOMPARE(ReadRegString(root, MidiKey, QStringLiteral("In"), QString()), QString());

@@ -71,7 +71,7 @@ bool blocksValid(const QByteArray &run, int device)
         const int count = run[at + 4] * 128 + run[at + 5];
         const int end = at + VoiceDump::BlockOverhead + count;
         if (end > run.size() || quint8(run[end - 1]) != 0xF7
-            || VoiceDump::Checksum(QByteArrayView(run).sliced(at + 4, count + 5))
+            || VoiceDump::checksum(QByteArrayView(run).sliced(at + 4, count + 5))
                    != quint8(run[end - 2]))
             return false;
         at = end;
@@ -337,7 +337,7 @@ void TestSimulatedVl70m::loadsBankIntoSlots()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray real = file.readAll(); // device number 0, as the simulator's
     const QByteArray custom = testVoice("custom", 2, 3);
-    const VoiceBank bank = VoiceBank::Parse(real + custom + testVoice("edit", 0, 0));
+    const VoiceBank bank = VoiceBank::parse(real + custom + testVoice("edit", 0, 0));
     QCOMPARE(bank.voices.size(), 66);
 
     Rig rig;

@@ -83,7 +83,7 @@ void TestVoiceFormat::checksum()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, expected);
-    QCOMPARE(int(VoiceDump::Checksum(bytes)), expected);
+    QCOMPARE(int(VoiceDump::checksum(bytes)), expected);
 }
 
 void TestVoiceFormat::sealing()
@@ -148,7 +148,7 @@ void TestVoiceFormat::acceptance()
     QFETCH(QByteArray, bytes);
     QFETCH(int, form);
     QCOMPARE(VoiceDump::IsVoiceStream(bytes), form >= 0);
-    const std::optional<Form> found = VoiceDump::FormOf(bytes);
+    const std::optional<Form> found = VoiceDump::formOf(bytes);
     QCOMPARE(found ? int(*found) : -1, form);
 }
 
@@ -167,7 +167,7 @@ void TestVoiceFormat::slotBytes()
     QFETCH(bool, custom);
     QFETCH(int, slot);
     QFETCH(QByteArray, memory);
-    const QByteArray dump = VoiceDump::EmptyFullDump(0);
+    const QByteArray dump = VoiceDump::emptyFullDump(0);
     if (custom) {
         const QByteArray built = VoiceConversion::DumpToCustom(dump, slot, 3);
         QCOMPARE(built.size(), VoiceDump::CustomLength);
@@ -218,7 +218,7 @@ void TestVoiceFormat::customRoundTrip()
 {
     QRandomGenerator random(11);
     QByteArray source =
-        VoiceDump::BuildCustomDump(1, randomBytes(random, 163), randomBytes(random, 1387), 0);
+        VoiceDump::buildCustomDump(1, randomBytes(random, 163), randomBytes(random, 1387), 0);
     source[8] = 0x02;   // block A memory number
     source[182] = 0x04; // block B memory number
     const QByteArray before = randomBytes(random, VoiceDump::FullLength);
@@ -245,7 +245,7 @@ void TestVoiceFormat::formOverFullKeepsRest()
     int slot = 0;
 
     // A new internal voice over a full one keeps what the form does not carry.
-    QByteArray internal = VoiceDump::BuildInternalDump(10, randomBytes(random, 163), 0);
+    QByteArray internal = VoiceDump::buildInternalDump(10, randomBytes(random, 163), 0);
     internal.replace(9, 8, "NEWNAME!");
     QByteArray dump = full;
     QVERIFY(VoiceConversion::InternalToDump(internal, dump, slot));
@@ -302,7 +302,7 @@ void TestVoiceFormat::realInternalBanks()
     for (int index = 0; index < 64; ++index) {
         const QByteArray voice =
             bank.mid(index * VoiceDump::InternalLength, VoiceDump::InternalLength);
-        QCOMPARE(VoiceDump::FormOf(voice), std::optional(Form::Internal));
+        QCOMPARE(VoiceDump::formOf(voice), std::optional(Form::Internal));
         int slot = 0;
         QVERIFY(VoiceConversion::InternalToDump(voice, dump, slot));
         QCOMPARE(slot, index + 1);

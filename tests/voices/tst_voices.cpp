@@ -99,7 +99,7 @@ struct Rig : MainWindowRig
 
 QString nameIn(const QByteArray &bytes, int offset)
 {
-    return VoiceDump::TextFromBytes(
+    return VoiceDump::textFromBytes(
         QByteArrayView(bytes).sliced(offset, VoiceDump::VoiceNameLength));
 }
 
@@ -206,7 +206,7 @@ void TestVoices::importEndsWithoutAVoice_data()
     QTest::newRow("cancel before anything arrived") << Presses{} << QByteArray() << QString();
     // The instrument's custom dump-out with a stray block of this device
     // number ahead of it: 1581 bytes never complete.
-    const QByteArray stray = TVLManager::RemoteSwitchMessage(0, 0, false).replace(2, 1, "\0", 1);
+    const QByteArray stray = TVLManager::remoteSwitchMessage(0, 0, false).replace(2, 1, "\0", 1);
     QTest::newRow("stray block ahead of a dump")
         << Presses{P::Util, P::SelectPlus, P::Enter, P::Enter} << stray << "1581";
 }

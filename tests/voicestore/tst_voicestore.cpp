@@ -40,7 +40,7 @@ QByteArray internalData(const QByteArray &voice)
 // The voice's data sealed again for another slot and device number.
 QByteArray moved(const QByteArray &voice, int slot, quint8 device)
 {
-    return VoiceDump::BuildInternalDump(slot, internalData(voice), device);
+    return VoiceDump::buildInternalDump(slot, internalData(voice), device);
 }
 
 QList<qint64> ids(const QList<StoredVoice> &voices)
@@ -64,7 +64,7 @@ QByteArray renamed(const QByteArray &voice, const QByteArray &name)
 {
     QByteArray data = internalData(voice);
     data.replace(0, VoiceDump::VoiceNameLength, name.leftJustified(VoiceDump::VoiceNameLength));
-    return VoiceDump::BuildInternalDump(voice.at(VoiceDump::InternalMemoryOffset) + 1, data, 0);
+    return VoiceDump::buildInternalDump(voice.at(VoiceDump::InternalMemoryOffset) + 1, data, 0);
 }
 
 VoiceFilter searchFor(const char *text)
@@ -112,7 +112,7 @@ void TestVoiceStore::init()
 void TestVoiceStore::oneVoiceManySources_data()
 {
     addColumns<QByteArray, int, int, bool>("other", "device", "slot", "same");
-    const QByteArray voice = VoiceBank::Parse(m_bankA).voices[4].bytes; // Internal 5, device 0
+    const QByteArray voice = VoiceBank::parse(m_bankA).voices[4].bytes; // Internal 5, device 0
     QByteArray otherData = internalData(voice);
     otherData[40] = char(otherData[40] ^ 1);
     QByteArray badChecksum = voice;
@@ -121,7 +121,7 @@ void TestVoiceStore::oneVoiceManySources_data()
     QTest::newRow("another slot and device") << moved(voice, 20, 3) << 3 << 20 << true;
     QTest::newRow("another checksum") << badChecksum << 0 << 5 << true;
     QTest::newRow("one data byte changed")
-        << VoiceDump::BuildInternalDump(5, otherData, 0) << 0 << 5 << false;
+        << VoiceDump::buildInternalDump(5, otherData, 0) << 0 << 5 << false;
 }
 
 void TestVoiceStore::oneVoiceManySources()
@@ -130,7 +130,7 @@ void TestVoiceStore::oneVoiceManySources()
     QFETCH(int, device);
     QFETCH(int, slot);
     QFETCH(bool, same);
-    const QByteArray voice = VoiceBank::Parse(m_bankA).voices[4].bytes;
+    const QByteArray voice = VoiceBank::parse(m_bankA).voices[4].bytes;
     writeFile(path(QStringLiteral("a.syx")), m_bankA);
     writeFile(path(QStringLiteral("b.syx")), other);
 
@@ -182,7 +182,7 @@ void TestVoiceStore::importFolderOfRealBanks()
     // Distinct voices of the two banks, by their data bytes alone.
     QSet<QByteArray> distinct;
     for (const QByteArray *bank : {&m_bankA, &m_bankB})
-        for (const VoiceBank::Voice &voice : VoiceBank::Parse(*bank).voices)
+        for (const VoiceBank::Voice &voice : VoiceBank::parse(*bank).voices)
             distinct.insert(internalData(voice.bytes));
 
     VoiceStore store(libraryPath());
@@ -229,7 +229,7 @@ void TestVoiceStore::unreadableFileKeptAndSetAside()
     if (content.isEmpty()) {
         {
             VoiceStore made(libraryPath());
-            made.record(VoiceBank::Parse(m_bankA).voices[0].bytes, {});
+            made.record(VoiceBank::parse(m_bankA).voices[0].bytes, {});
         }
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "newer");
@@ -237,7 +237,7 @@ void TestVoiceStore::unreadableFileKeptAndSetAside()
             QVERIFY(db.open());
             QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
             QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = %1")
-                                   .arg(VoiceStoreSchema::CurrentVersion() + 1));
+                                   .arg(VoiceStoreSchema::currentVersion() + 1));
             db.close();
         }
         QSqlDatabase::removeDatabase("newer");
@@ -258,7 +258,7 @@ void TestVoiceStore::unreadableFileKeptAndSetAside()
     QVERIFY2(text.contains(QLatin1String("left as it is")), qPrintable(text));
     QCOMPARE(fileBytes(libraryPath()), content);
 
-    const QString aside = VoiceStore::SetAside(libraryPath());
+    const QString aside = VoiceStore::setAside(libraryPath());
     QVERIFY2(aside.startsWith(libraryPath() + QStringLiteral(".damaged-")), qPrintable(aside));
     QCOMPARE(fileBytes(aside), content);
     VoiceStore fresh(libraryPath());
@@ -269,12 +269,12 @@ void TestVoiceStore::unreadableFileKeptAndSetAside()
 void TestVoiceStore::firstSchemaOpensWithEveryVoice()
 {
     QDir().mkpath(QFileInfo(libraryPath()).absolutePath());
-    const VoiceBank bank = VoiceBank::Parse(m_bankA);
+    const VoiceBank bank = VoiceBank::parse(m_bankA);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "v1");
         db.setDatabaseName(libraryPath());
         QVERIFY(db.open());
-        VoiceStoreSchema::MigrateTo(db, 1);
+        VoiceStoreSchema::migrateTo(db, 1);
         // Rows as the first version wrote them.
         QSqlQuery voice(db);
         voice.prepare("INSERT INTO voices (id, form, name, identity, bytes, first_met, last_met, "
@@ -292,7 +292,7 @@ void TestVoiceStore::firstSchemaOpensWithEveryVoice()
         tag.bindValue(0, 3);
         tag.bindValue(1, QStringLiteral("Cuivres"));
         QVERIFY(tag.exec());
-        QCOMPARE(VoiceStoreSchema::Version(db), 1);
+        QCOMPARE(VoiceStoreSchema::version(db), 1);
         voice.finish();
         db.close();
     }
@@ -345,7 +345,7 @@ void TestVoiceStore::searchAndFilters()
 {
     QFETCH(VoiceFilter, filter);
     QFETCH(QStringList, found);
-    const QList<VoiceBank::Voice> real = VoiceBank::Parse(m_bankA).voices;
+    const QList<VoiceBank::Voice> real = VoiceBank::parse(m_bankA).voices;
     VoiceStore store(libraryPath());
     QMap<QString, qint64> id;
     for (const char *name : {"Trumpet", "Guitar", "Sitar", "Eclat"}) {
@@ -381,19 +381,19 @@ void TestVoiceStore::exportByteExact()
         voices << *store.voice(id);
     // VL70-A-1 has no voice twice, so every voice of it is kept.
     QCOMPARE(voices.size(), BankVoices);
-    QCOMPARE(BankExport::Bytes(voices), m_bankB);
+    QCOMPARE(BankExport::bytes(voices), m_bankB);
     // Re-addressed as "Send all" would, for its own device number (2, shown as 2): the same file.
     BankSendPlan::Options own;
-    QCOMPARE(BankExport::Bytes(voices, own, 1), m_bankB);
+    QCOMPARE(BankExport::bytes(voices, own, 1), m_bankB);
     // Two voices to Internal 10 and 11 on device 0.
     BankSendPlan::Options consecutive;
     consecutive.order = BankSendPlan::Order::Consecutive;
     consecutive.firstSlot = 10;
-    QCOMPARE(BankExport::Bytes({voices[40], voices[3]}, consecutive, 0),
+    QCOMPARE(BankExport::bytes({voices[40], voices[3]}, consecutive, 0),
              moved(voices[40].bytes, 10, 0) + moved(voices[3].bytes, 11, 0));
     StoredVoice listed = voices[0];
     listed.bytes.clear();
-    QVERIFY(raisedText([&] { BankExport::Bytes({listed}); }).contains("no whole voice 1"));
+    QVERIFY(raisedText([&] { BankExport::bytes({listed}); }).contains("no whole voice 1"));
 }
 
 QTEST_GUILESS_MAIN(TestVoiceStore)
