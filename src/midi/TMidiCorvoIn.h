@@ -70,7 +70,7 @@ public:
 
     int DeviceID() const { return m_choice.id(); }
     void setDeviceID(int value);
-    // The devices as last listed (at creation, at each open, at RefreshDevices).
+    // The devices as last listed (at creation, at each open, at refreshDevices()).
     QStringList DeviceNames() const { return m_choice.names(); }
     // Lists the devices anew; the chosen name keeps its place by name.
     void refreshDevices() { m_choice.refresh(); }

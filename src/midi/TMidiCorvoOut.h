@@ -73,7 +73,7 @@ public:
     int deviceState() const;
     int DeviceID() const { return m_choice.id(); }
     void setDeviceID(int value);
-    // The devices as last listed (at creation, at each Open, at RefreshDevices).
+    // The devices as last listed (at creation, at each Open, at refreshDevices()).
     QStringList DeviceNames() const { return m_choice.names(); }
     // Lists the devices anew; the chosen name keeps its place by name.
     void refreshDevices() { m_choice.refresh(); }
