@@ -19,12 +19,15 @@ db="$build/compile_commands.json"
 [ -f "$db" ] || { echo "naming.sh: no $db; build first (scripts/build.sh $build)" >&2; exit 2; }
 # Only the files of the tree; the build folder's moc, uic and rcc output is left out.
 files="^$root/(src|tests|bench)/"
+# Headers too, but only those of the tree: a build folder inside the checkout has
+# bench/... and tests/... folders of its own, full of generated headers.
+headers=(-header-filter "^$root/(src|tests|bench)/[^/]+/[^/]+\.h$")
 
 if [ $fix -eq 0 ]; then
   log=$(mktemp)
   trap 'rm -f "$log"' EXIT
   status=0
-  run-clang-tidy -p "$build" -j "$jobs" -quiet "$files" >"$log" 2>&1 || status=$?
+  run-clang-tidy -p "$build" -j "$jobs" -quiet "${headers[@]}" "$files" >"$log" 2>&1 || status=$?
   found=$(sed -E 's/\x1b\[[0-9;]*m//g' "$log" | grep -E '(warning|error): ' | sort -u || true)
   if [ -n "$found" ]; then
     echo "$found"
@@ -44,9 +47,9 @@ fi
 fixes=${VENTARO_NAMING_FIXES:-$(mktemp -d)}
 mkdir -p "$fixes"
 [ -n "${VENTARO_NAMING_FIXES:-}" ] || trap 'rm -rf "$fixes"' EXIT
-run-clang-tidy -p "$build" -j "$jobs" -quiet -export-fixes "$fixes/tree.yaml" "$files" >/dev/null 2>&1 || true
+run-clang-tidy -p "$build" -j "$jobs" -quiet "${headers[@]}" -export-fixes "$fixes/tree.yaml" "$files" >/dev/null 2>&1 || true
 if [ -f build-fuzz/compile_commands.json ]; then
-  run-clang-tidy -p build-fuzz -j "$jobs" -quiet -export-fixes "$fixes/fuzz.yaml" \
+  run-clang-tidy -p build-fuzz -j "$jobs" -quiet "${headers[@]}" -export-fixes "$fixes/fuzz.yaml" \
       "^$root/tests/fuzz/" >/dev/null 2>&1 || true
 fi
 for f in "$fixes"/*.yaml; do
