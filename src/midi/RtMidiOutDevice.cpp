@@ -2,6 +2,20 @@
 
 #include "RtMidiPlatform.h"
 
+RtMidiOutDevice::~RtMidiOutDevice()
+{
+    closeClient(out, watch.get());
+}
+
+void RtMidiOutDevice::closeClient(std::unique_ptr<RtMidiOut> &out, RtMidiJackWatch *watch)
+{
+    if (out && watch && watch->alive() && out->isPortOpen()) {
+        out->closePort();
+        watch->waitPeriods(ClosePeriods, CloseWaitMs);
+    }
+    out.reset();
+}
+
 void RtMidiOutDevice::silence()
 {
     {

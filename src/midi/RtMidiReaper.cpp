@@ -1,8 +1,10 @@
 #include "RtMidiReaper.h"
 
+#include "RtMidiOutDevice.h"
+
 RtMidiReaper::RtMidiReaper()
     : m_queue([](Remains &remains) {
-          remains.out.reset();
+          RtMidiOutDevice::closeClient(remains.out, remains.watch.get());
           remains.in.reset();
           remains.watch.reset();
       })

@@ -3,6 +3,7 @@
 #include "JackClient.h"
 #include "JackRig.h"
 #include "JackTestSupport.h"
+#include "LateOutputCycles.h"
 #include "LateShutdownNews.h"
 #include "RtMidiPlatform.h"
 #include "SimPanel.h"
@@ -38,6 +39,7 @@ private slots:
     void fragmentsArriveAsWholeBlocks();
     void deadServerIsNoticed();
     void busyServerKeepsNewPorts();
+    void closingWhileACycleRuns();
     void listingWhileDeadClientsCloseOpensNone();
     void serverEndHeardLateOpensNone_data();
     void serverEndHeardLateOpensNone();
@@ -174,6 +176,26 @@ void TestRtMidiPlatform::busyServerKeepsNewPorts()
     }
     busy->stop();
     m_server.openPlatform();
+}
+
+// RtMidi frees its JACK output's ring buffer before it closes the client,
+// whose cycle may be under way, reading it: closing an output must wait
+// for that cycle to end. Here each cycle of an output runs late, past the
+// period, so that a cycle is under way whenever the port closes.
+void TestRtMidiPlatform::closingWhileACycleRuns()
+{
+#ifdef VENTARO_LATE_NEWS
+    const int periodMs = 1000 * JackRig::Period{}.frames / JackRig::Period{}.rate;
+    const LateOutputCycles late(periodMs + 3);
+    for (int i = 0; i < 5; ++i) {
+        JackClient client(*m_server.platform);
+        QCOMPARE(client.openOut(inputName()), int(MidiPlatform::NoError));
+        QCOMPARE(client.sendShort(0x0005C0), int(MidiPlatform::NoError));
+        client.close();
+    }
+#else
+    QSKIP("built without JACK's headers");
+#endif
 }
 
 // The server dies under open ports: the next send fails within a second,
