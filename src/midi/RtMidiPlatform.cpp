@@ -6,6 +6,7 @@
 #include "RtMidiInDevice.h"
 #include "RtMidiJackWatch.h"
 #include "RtMidiOutDevice.h"
+#include "RtMidiReaper.h"
 #include "Sleeper.h"
 
 #include <RtMidi.h>
@@ -28,7 +29,7 @@ void ignoreError(RtMidiError::Type, const std::string &, void *) {}
 
 RtMidiPlatform::RtMidiPlatform(Sleeper &clock, Backend backend, const QString &clientName)
     : m_clock(clock), m_backend(RtMidiBackend::resolve(backend, clientName)),
-      m_clientName(clientName.toStdString())
+      m_clientName(clientName.toStdString()), m_reaper(std::make_unique<RtMidiReaper>())
 {
     m_queue = std::make_unique<MidiSendQueue>(
         [this](const MidiSendQueue::Item &item) { return transmit(item); });
@@ -53,11 +54,11 @@ RtMidiPlatform::~RtMidiPlatform()
     if (m_deviceWatch && !m_deviceWatch->alive()) {
         RtMidiReaper::Remains remains;
         remains.watch = std::move(m_deviceWatch);
-        m_reaper.bury(std::move(remains));
+        m_reaper->bury(std::move(remains));
     }
     m_deviceWatch.reset();
     // Clients of a dead server are closed before any other.
-    m_reaper.finish();
+    m_reaper->finish();
     for (auto &[handle, device] : outs)
         device->silence();
 }
@@ -72,7 +73,7 @@ QStringList RtMidiPlatform::listPorts(bool input) const
     // would have libjack free them under the reaper, which then crashes.
     // Their server is gone, and its devices with it; the next listing sees
     // whatever runs by then.
-    if (!const_cast<RtMidiPlatform *>(this)->settle(ReapWaitMs))
+    if (!settle(ReapWaitMs))
         return {};
     watchDevices();
     // No JACK server answered the watch: RtMidi would only say so on
@@ -102,17 +103,15 @@ std::unique_ptr<Midi> RtMidiPlatform::openClient() const
 
 void RtMidiPlatform::watchDevices() const
 {
-    auto *self = const_cast<RtMidiPlatform *>(this);
     if (m_backend == Backend::Alsa && !m_alsaWatch) {
-        m_alsaWatch = std::make_unique<RtMidiAlsaWatch>([self] { self->devicesChanged(); });
+        m_alsaWatch = std::make_unique<RtMidiAlsaWatch>([this] { devicesChanged(); });
         if (!m_alsaWatch->alive())
             m_alsaWatch.reset();
     }
     if (m_backend != Backend::Jack || m_deviceWatch)
         return;
     m_deviceWatch = std::make_unique<RtMidiJackWatch>(
-        m_clientName + DevicesSuffix, [self] { self->devicesChanged(); },
-        [self] { self->devicesChanged(); });
+        m_clientName + DevicesSuffix, [this] { devicesChanged(); }, [this] { devicesChanged(); });
     if (!m_deviceWatch->alive())
         m_deviceWatch.reset(); // no server: tried again at the next listing
 }
@@ -131,7 +130,7 @@ std::optional<QStringList> RtMidiPlatform::outDeviceSources(int deviceId) const
     return sources;
 }
 
-void RtMidiPlatform::devicesChanged()
+void RtMidiPlatform::devicesChanged() const
 {
     std::lock_guard lock(m_changedMutex);
     if (m_devicesChanged)
@@ -396,35 +395,26 @@ MidiPlatform::Result RtMidiPlatform::outState(MidiHandle handle) const
     return portWent && serverRuns ? NotConnected : DeviceGone;
 }
 
-bool RtMidiPlatform::settle(int waitMs)
+bool RtMidiPlatform::settle(int waitMs) const
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
         sweep();
-        if (!m_reaper.busy())
+        if (!m_reaper->busy())
             return true;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
         // The others may hear of the end while these close: swept again.
-        m_reaper.waitIdle(int(left.count()));
+        m_reaper->waitIdle(int(left.count()));
     }
 }
 
-void RtMidiPlatform::sweep()
+void RtMidiPlatform::sweep() const
 {
-    // libjack frees the clients of a server that has ended as soon as this
-    // process opens a new client, and closing them after that crashes: they
-    // are closed here, before anything new is opened. All of this program's
-    // clients live on the one server, so the first of them told of its end
-    // speaks for all: each is told on a thread of its own, and one not told
-    // yet must not be left open while a listing opens a new client.
-    // The ports keep their handles: the next send fails at once, without a
-    // new client (which would have to wait for these to close), and the
-    // port lets it go.
-    std::vector<std::pair<MidiHandle, std::shared_ptr<RtMidiOutDevice>>> outs;
-    std::vector<std::shared_ptr<RtMidiInDevice>> ins;
+    RtMidiReaper::Outs outs;
+    RtMidiReaper::Ins ins;
     {
         std::lock_guard lock(m_mutex);
         for (const auto &[handle, device] : m_outs)
@@ -432,84 +422,15 @@ void RtMidiPlatform::sweep()
         for (const auto &[handle, device] : m_ins)
             ins.push_back(device);
     }
-    // One watch to ask the server, should none have heard of its end. Only
-    // this thread takes a watch away from its device, so it stays valid.
-    RtMidiJackWatch *ask = m_deviceWatch.get();
-    bool serverEnded = m_deviceWatch && !m_deviceWatch->alive();
-    const auto look = [&](RtMidiJackWatch *watch) {
-        serverEnded = serverEnded || (watch && !watch->alive());
-        ask = ask ? ask : watch;
-    };
-    for (auto &[handle, device] : outs) {
-        std::lock_guard sending(device->sending);
-        look(device->watch.get());
-    }
-    for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
-        std::lock_guard deviceLock(device->mutex);
-        look(device->watch.get());
-    }
-    // JACK may tell the watches late: the server is asked (one client speaks
-    // for all, they live on the one server; none open, none to free).
-    serverEnded = serverEnded || (ask && !ask->serverAnswers());
-
-    if (serverEnded && m_deviceWatch) {
-        RtMidiReaper::Remains remains;
-        remains.watch = std::move(m_deviceWatch);
-        m_reaper.bury(std::move(remains));
-    }
-    for (auto &[handle, device] : outs) {
-        RtMidiReaper::Remains remains;
-        {
-            std::lock_guard sending(device->sending);
-            // A device that went from a server still running goes too.
-            if (!device->out || !(serverEnded ? bool(device->watch) : device->gone()))
-                continue;
-            if (!serverEnded && device->portWent())
-                device->portLost = true;
-            device->failed = true;
-            remains.out = std::move(device->out);
-            remains.watch = std::move(device->watch);
-        }
-        // Blocks still queued are handed back as not sent.
-        m_queue->flush(handle, 0, DeviceGone);
-        remains.keep = device;
-        m_reaper.bury(std::move(remains));
-    }
-    if (!serverEnded)
-        return;
-    for (const std::shared_ptr<RtMidiInDevice> &device : ins) {
-        RtMidiReaper::Remains remains;
-        {
-            std::lock_guard deviceLock(device->mutex);
-            if (!device->in || !device->watch)
-                continue;
-            remains.in = std::move(device->in);
-            remains.watch = std::move(device->watch);
-        }
-        remains.keep = device;
-        m_reaper.bury(std::move(remains));
-    }
+    // Without m_mutex: the reaper takes each device's own lock.
+    m_reaper->sweep(outs, ins, m_deviceWatch,
+                    [this](MidiHandle handle) { m_queue->flush(handle, 0, DeviceGone); });
 }
 
 void RtMidiPlatform::let(std::shared_ptr<RtMidiOutDevice> device)
 {
-    RtMidiReaper::Remains remains;
-    {
-        // Waits for a message of it being sent.
-        std::lock_guard sending(device->sending);
-        device->closed = true;
-        if (device->gone()) {
-            remains.out = std::move(device->out);
-            remains.watch = std::move(device->watch);
-        }
-    }
-    device->silence();
     const MidiCallback callback = device->callback;
-    if (remains.out || remains.watch) {
-        // RtMidi waits a second for a JACK server that has ended: not here.
-        remains.keep = device;
-        m_reaper.bury(std::move(remains));
-    }
+    m_reaper->let(device);
     device.reset();
     if (callback) {
         MidiNotification close;

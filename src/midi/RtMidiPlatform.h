@@ -4,7 +4,6 @@
 #include "MidiSendQueue.h"
 #include "RtMidiAlsaWatch.h"
 #include "RtMidiBackend.h"
-#include "RtMidiReaper.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +17,7 @@
 class RtMidiInDevice;
 class RtMidiJackWatch;
 class RtMidiOutDevice;
+class RtMidiReaper;
 class RtMidi;
 class Sleeper;
 
@@ -121,7 +121,7 @@ private:
     std::unique_ptr<Midi> openClient() const;
     // The client that tells of ports coming and going, made when missing.
     void watchDevices() const;
-    void devicesChanged();
+    void devicesChanged() const;
     int apiCode() const { return RtMidiBackend::rtMidiApi(m_backend); }
     // What every open checks first (the handle, the number, clients still
     // being closed); the listed name and which of that name it is.
@@ -133,17 +133,14 @@ private:
     std::shared_ptr<RtMidiOutDevice> outDevice(MidiHandle handle) const;
     std::shared_ptr<RtMidiInDevice> inDevice(MidiHandle handle) const;
     Result transmit(const MidiSendQueue::Item &item);
-    // Hands the JACK clients of devices whose server has ended to the
-    // reaper; their handles stay, and every call on them fails DeviceGone
-    // at once until the port closes them.
-    void sweep();
+    // Has the reaper sweep the devices open now (RtMidiReaper::sweep).
+    void sweep() const;
     // What comes before a new client is opened: sweeps, and waits at most
     // waitMs until the reaper has closed what it has. False while it still
     // closes (nothing may be opened then).
-    bool settle(int waitMs);
-    // Lets a device go that nobody sends through any more, then tells its
-    // port it is closed. One on a dead server goes to the reaper,
-    // since RtMidi waits a second to close it.
+    bool settle(int waitMs) const;
+    // Lets a device go that nobody sends through any more (RtMidiReaper::let),
+    // then tells its port it is closed.
     void let(std::shared_ptr<RtMidiOutDevice> device);
 
     Sleeper &m_clock;
@@ -158,9 +155,11 @@ private:
     std::map<MidiHandle, std::shared_ptr<RtMidiOutDevice>> m_outs;
     std::map<MidiHandle, std::shared_ptr<RtMidiInDevice>> m_ins;
     MidiHandle m_nextHandle = 1;
-    RtMidiReaper m_reaper;
+    // Closes the clients of a dead server. Listing sweeps too, const: the
+    // reaper guards itself, and what it takes away was gone already.
+    const std::unique_ptr<RtMidiReaper> m_reaper;
     // Held while the handler runs, so a replaced handler is surely done.
-    std::mutex m_changedMutex;
+    mutable std::mutex m_changedMutex;
     std::function<void()> m_devicesChanged;                 // guarded by m_changedMutex
     mutable std::unique_ptr<RtMidiJackWatch> m_deviceWatch; // window thread only
     mutable std::unique_ptr<RtMidiAlsaWatch> m_alsaWatch;   // made at the first listing
