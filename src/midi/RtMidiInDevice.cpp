@@ -2,6 +2,8 @@
 
 #include "Sleeper.h"
 
+#include <RtMidi.h>
+
 namespace {
 
 constexpr qint64 NsPerMs = 1000000;
@@ -16,6 +18,8 @@ MidiStreamParser::Options RtMidiInDevice::parsing(std::size_t blockLimit)
 }
 
 RtMidiInDevice::RtMidiInDevice(Sleeper &clock) : clock(clock) {}
+
+RtMidiInDevice::~RtMidiInDevice() = default;
 
 qint64 RtMidiInDevice::sinceStartMs() const
 {

@@ -6,13 +6,12 @@
 #include "RtMidiAlsaWatch.h"
 #include "RtMidiJackWatch.h"
 
-#include <RtMidi.h>
-
 #include <cstddef>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+class RtMidiIn;
 class Sleeper;
 
 // One open input device of RtMidiPlatform: its RtMidi client, what watches
@@ -43,6 +42,9 @@ public:
     static MidiStreamParser::Options parsing(std::size_t blockLimit = InputBufferBytes);
 
     explicit RtMidiInDevice(Sleeper &clock);
+    // Where RtMidi's client type is whole: readers of the parsing alone
+    // (the simulator, tests) need no RtMidi.
+    ~RtMidiInDevice();
 
     std::recursive_mutex mutex;
     Sleeper &clock;
