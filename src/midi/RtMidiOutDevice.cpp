@@ -1,19 +1,11 @@
 #include "RtMidiOutDevice.h"
 
+#include "RtMidiOutClosing.h"
 #include "RtMidiPlatform.h"
 
 RtMidiOutDevice::~RtMidiOutDevice()
 {
-    closeClient(out, watch.get());
-}
-
-void RtMidiOutDevice::closeClient(std::unique_ptr<RtMidiOut> &out, RtMidiJackWatch *watch)
-{
-    if (out && watch && watch->alive() && out->isPortOpen()) {
-        out->closePort();
-        watch->waitPeriods(ClosePeriods, CloseWaitMs);
-    }
-    out.reset();
+    RtMidiOutClosing::close(out, watch.get());
 }
 
 void RtMidiOutDevice::silence()

@@ -33,12 +33,8 @@ public:
         MidiHandle handle = NoMidiHandle;
     };
 
-    // Periods a closing output waits for the cycle under way to end, and how
-    // long at most (a busy server's periods are long; its cycles no slower).
-    static constexpr unsigned long ClosePeriods = 4;
-    static constexpr int CloseWaitMs = 200;
-
     RtMidiOutDevice() = default;
+    // Closes RtMidi's client while the watch still runs (RtMidiOutClosing).
     ~RtMidiOutDevice();
     RtMidiOutDevice(const RtMidiOutDevice &) = delete;
     RtMidiOutDevice &operator=(const RtMidiOutDevice &) = delete;
@@ -59,12 +55,6 @@ public:
     // the watch go.
     std::atomic<bool> portLost{false};
 
-    // Closes RtMidi's client of an output. RtMidi frees the JACK output's
-    // ring buffer before it closes the client, whose cycle may be reading it
-    // at that moment: on a server that runs, the port closes first (a cycle
-    // that begins after that does not look at the buffer), and the cycle
-    // under way is given a few periods to end.
-    static void closeClient(std::unique_ptr<RtMidiOut> &out, RtMidiJackWatch *watch);
     // Called on the notifier's thread before the device is let go.
     void silence();
     // RtMidi reports through this instead of printing or throwing.

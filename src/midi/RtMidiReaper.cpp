@@ -1,11 +1,12 @@
 #include "RtMidiReaper.h"
 
 #include "RtMidiInDevice.h"
+#include "RtMidiOutClosing.h"
 #include "RtMidiOutDevice.h"
 
 RtMidiReaper::RtMidiReaper()
     : m_queue([](Remains &remains) {
-          RtMidiOutDevice::closeClient(remains.out, remains.watch.get());
+          RtMidiOutClosing::close(remains.out, remains.watch.get());
           remains.in.reset();
           remains.watch.reset();
       })

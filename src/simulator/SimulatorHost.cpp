@@ -5,6 +5,7 @@
 #include "MidiStreamParser.h"
 #include "RtMidiInDevice.h"
 #include "RtMidiJackWatch.h"
+#include "RtMidiOutClosing.h"
 #include "SimulatedVl70m.h"
 #include "Sleeper.h"
 #include "VentaroError.h"
@@ -138,7 +139,7 @@ void SimulatorHost::close()
     }
     m_work.finish();
     m_simulator.setSender(nullptr);
-    m_out.reset();
+    RtMidiOutClosing::close(m_out, m_watch.get());
     m_watch.reset();
 }
 
