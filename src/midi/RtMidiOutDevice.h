@@ -33,11 +33,8 @@ public:
         MidiHandle handle = NoMidiHandle;
     };
 
-    RtMidiOutDevice() = default;
     // Closes RtMidi's client while the watch still runs (RtMidiOutClosing).
     ~RtMidiOutDevice();
-    RtMidiOutDevice(const RtMidiOutDevice &) = delete;
-    RtMidiOutDevice &operator=(const RtMidiOutDevice &) = delete;
 
     std::mutex sending;  // held while RtMidi sends; closing takes it
     bool closed = false; // guarded by sending
